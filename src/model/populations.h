@@ -1,0 +1,35 @@
+#pragma once
+
+#include "model/tresultvectors.h"
+#include "model/tvector.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace Demagora {
+
+// Member 0 is the component as entered, members 1..N its scattered copies.
+using Population = std::vector<TVector>;
+// One population per entered component, in entry order; all hold the same member count.
+using ComponentPopulations = std::vector<Population>;
+// One demagnetization curve, in increasing temperature.
+using ResultSeriesEntry = std::vector<TResultVectors>;
+// One curve per member index.
+using ResultSeries = std::vector<ResultSeriesEntry>;
+
+// The temperatures a run covers, in whole degrees.
+struct RunRange
+{
+    std::int32_t low = 0;
+    std::int32_t high = 0;
+    std::int32_t pointCount = 0; // high - low
+
+    bool operator==(const RunRange &) const = default;
+};
+
+// Floor of the lowest lower and of the highest upper blocking temperature over the first
+// member of every population, compared in entry order against the whole numbers so far.
+// Requires at least one population, each with at least one member.
+RunRange computeRunRange(const ComponentPopulations &populations);
+
+} // namespace Demagora

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "model/populations.h"
+
+#include <cstdint>
+
+namespace Demagora {
+
+// How a run reports to its caller. All calls come from the thread that called
+// RunDemagnetization, never from a worker thread.
+class RunObserver
+{
+public:
+    virtual ~RunObserver() = default;
+    virtual void setMaximum(int maximum) { (void)maximum; }
+    virtual void advance() { }
+    virtual void reset() { }
+    // Asked between members; a run that is stopped leaves ResultSeries empty.
+    virtual bool stopRequested() const { return false; }
+};
+
+// Fills series (emptied first) with one curve per member index: at every step from
+// runLowTemp to runHighTemp by (runHighTemp - runLowTemp) div pointCount, the sum over the
+// populations of each member's X, Y and Z, added in population order. Sets every member's
+// current temperature to the last step. Throws ModelError when the run cannot be carried
+// out (no population, differing member counts, pointCount below 1 or above the range).
+void RunDemagnetization(std::int32_t pointCount, std::int32_t runLowTemp, std::int32_t runHighTemp,
+    ResultSeries &series, ComponentPopulations &populations, RunObserver *observer = nullptr);
+
+} // namespace Demagora

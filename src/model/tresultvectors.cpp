@@ -1,0 +1,35 @@
+#include "model/tresultvectors.h"
+
+#include "model/angles.h"
+
+#include <cmath>
+
+namespace Demagora {
+
+double TResultVectors::Length() const
+{
+    return std::sqrt((X * X + Y * Y) + Z * Z);
+}
+
+double TResultVectors::Declination() const
+{
+    if (X > 0)
+        return std::atan(Y / X) * RadToDeg;
+    if (X < 0)
+        return std::atan(Y / X) * RadToDeg + 180;
+    if (Y > 0)
+        return 90;
+    if (Y < 0)
+        return 270;
+    return 0;
+}
+
+double TResultVectors::Inclination() const
+{
+    const double length = Length();
+    if (length > 0)
+        return std::asin(Z / length) * RadToDeg;
+    return 0;
+}
+
+} // namespace Demagora

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "prompts/prompts.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+
+namespace Demagora::Testing {
+
+// Prompts for tests: records what the program showed and answers from a script.
+// Installs itself on construction and restores the real prompts on destruction.
+class ScriptedPrompts : public Prompts
+{
+public:
+    ScriptedPrompts() { Prompts::install(this); }
+    ~ScriptedPrompts() override { Prompts::install(nullptr); }
+
+    QStringList errors;
+    QStringList questions;
+    QStringList warnings;
+    std::deque<Answer> answers; // for confirm and warnOkCancel; Yes / Ok when empty
+    std::deque<QString> fileNames; // for the file dialogs; empty (cancelled) when empty
+
+    void showError(QWidget *, const QString &message) override { errors << message; }
+    Answer confirm(QWidget *, const QString &question) override
+    {
+        questions << question;
+        return next(Answer::Yes);
+    }
+    Answer warnOkCancel(QWidget *, const QString &message) override
+    {
+        warnings << message;
+        return next(Answer::Ok);
+    }
+    QString askOpenFileName(QWidget *, const QString &) override { return nextFile(); }
+    QString askSaveFileName(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        return nextFile();
+    }
+
+private:
+    Answer next(Answer fallback)
+    {
+        if (answers.empty())
+            return fallback;
+        const Answer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    QString nextFile()
+    {
+        if (fileNames.empty())
+            return {};
+        const QString name = fileNames.front();
+        fileNames.pop_front();
+        return name;
+    }
+};
+
+} // namespace Demagora::Testing
