@@ -1,0 +1,232 @@
+#include "diagrams/diagramrenderer.h"
+
+#include "diagrams/panelcanvas.h"
+#include "diagrams/stereogram.h"
+
+#include <QFont>
+#include <QPainter>
+
+#include <cmath>
+#include <vector>
+
+namespace Demagora {
+
+namespace {
+
+const QColor Black(0, 0, 0);
+const QColor Blue(0, 0, 255);
+const QColor Red(255, 0, 0);
+
+// Whole-degree bound of a blocking temperature; empty where the loop over the curve's
+// degrees could not run (not finite, or beyond any temperature a run can cover).
+std::optional<std::int64_t> wholeDegrees(double t)
+{
+    if (!std::isfinite(t) || std::fabs(t) > 2.0e9)
+        return std::nullopt;
+    return static_cast<std::int64_t>(std::floor(t));
+}
+
+} // namespace
+
+DiagramRenderer::DiagramRenderer(const ResultSeries &series,
+    const ComponentPopulations &populations, std::int32_t runLowTemp, std::int32_t stereoPointCount)
+    : m_series(series)
+    , m_populations(populations)
+    , m_runLowTemp(runLowTemp)
+    , m_stereoPointCount(stereoPointCount)
+    , m_maxLength(maxResultLength(series))
+{ }
+
+DiagramScales DiagramRenderer::scalesFor(int outerWidth) const
+{
+    return Demagora::scalesFor(outerWidth, m_maxLength, m_populations);
+}
+
+DiagramRenderer::IndexRange DiagramRenderer::indexRange(const DiagramViewState &state) const
+{
+    const int count = static_cast<int>(m_series.size());
+    if (count == 0)
+        return {};
+    if (state.mode == DisplayMode::Multiple)
+        return { 0, count - 1 };
+    const int current = std::clamp(state.currentVector, 0, count - 1);
+    return { current, current };
+}
+
+void DiagramRenderer::paint(
+    QPainter &painter, const QRectF &target, const DiagramViewState &state) const
+{
+    painter.save();
+    painter.fillRect(target, state.faceColour);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    QFont font(QStringLiteral("Sans Serif"), 8);
+    font.setStyleHint(QFont::SansSerif);
+    painter.setFont(font);
+
+    const int width = static_cast<int>(std::floor(target.width()));
+    const DiagramLayout layout = layoutForWidth(width);
+    if (layout.boxSize > 0) {
+        const DiagramScales scales = scalesFor(width);
+        const int s = layout.boxSize;
+        const QPointF origin = target.topLeft();
+        PanelCanvas vectors(painter, origin + QPointF(0, layout.upperTop), s, state.faceColour);
+        PanelCanvas spectrum(painter, origin + QPointF(s, layout.upperTop), s, state.faceColour);
+        PanelCanvas stereo(painter, origin + QPointF(0, layout.lowerTop), s, state.faceColour);
+        PanelCanvas start(painter, origin + QPointF(s, layout.lowerTop), s, state.faceColour);
+        const IndexRange range = indexRange(state);
+
+        paintAxes(vectors, spectrum);
+        paintVectorDiagram(vectors, scales, range, state);
+        for (const Population &population : m_populations) {
+            if (!population.empty())
+                paintSpectrumCurve(spectrum, population.front(), scales, state);
+        }
+        paintTicks(spectrum);
+        paintResultStereogram(stereo, m_series, range.first, range.last, m_stereoPointCount, state);
+        paintInitialStereogram(start, m_populations, range.first, range.last, m_runLowTemp);
+        if (state.showLegend)
+            paintLegend(vectors, spectrum, stereo, start);
+    }
+    painter.restore();
+}
+
+void DiagramRenderer::paintAxes(PanelCanvas &vectors, PanelCanvas &spectrum) const
+{
+    const int s = vectors.size();
+    const int half = s / 2;
+    vectors.setPen(Black, 1);
+    vectors.line(half, 0, half, s);
+    vectors.line(0, half, s, half);
+    spectrum.setPen(Black, 1);
+    spectrum.line(0, 0, 0, s);
+    spectrum.line(0, s - 1, s, s - 1);
+}
+
+void DiagramRenderer::paintVectorDiagram(PanelCanvas &canvas, const DiagramScales &scales,
+    IndexRange range, const DiagramViewState &state) const
+{
+    const int half = scales.boxSize / 2;
+    const int lastIndex = static_cast<int>(m_series.size()) - 1;
+    auto pixel = [&](double v) -> std::optional<double> {
+        const std::optional<int> p = floorPixel(v * scales.vectorScale);
+        return p ? std::optional<double>(half + *p) : std::nullopt;
+    };
+    std::vector<QLineF> blue;
+    std::vector<QLineF> red;
+    struct Label
+    {
+        std::size_t step;
+        QPointF horizontal;
+        QPointF vertical;
+    };
+    std::vector<Label> labels;
+    for (int p = range.first; p <= range.last; ++p) {
+        const ResultSeriesEntry &steps = m_series[p];
+        blue.clear();
+        red.clear();
+        labels.clear();
+        for (std::size_t i = 0; i + 1 < steps.size(); ++i) {
+            // A step that has lost all its magnetization ends the path: what follows it
+            // carries no direction to follow.
+            if (steps[i].Length() == 0)
+                break;
+            const std::optional<double> x0 = pixel(steps[i].X), y0 = pixel(steps[i].Y),
+                                        z0 = pixel(steps[i].Z), x1 = pixel(steps[i + 1].X),
+                                        y1 = pixel(steps[i + 1].Y), z1 = pixel(steps[i + 1].Z);
+            if (x0 && x1 && y0 && y1)
+                blue.emplace_back(*x0, *y0, *x1, *y1);
+            if (x0 && x1 && z0 && z1)
+                red.emplace_back(*x0, *z0, *x1, *z1);
+            if (p == lastIndex && x0 && y0 && z0 && isLabelled(static_cast<std::int64_t>(i), state))
+                labels.push_back({ i, QPointF(*x0, *y0), QPointF(*x0, *z0) });
+        }
+        canvas.setPen(Blue, 2);
+        canvas.lines(blue);
+        canvas.setPen(Red, 2);
+        canvas.lines(red);
+        for (const Label &label : labels) {
+            const QString text = QString::number(label.step);
+            canvas.text(int(label.horizontal.x()), int(label.horizontal.y()), text, Blue);
+            canvas.text(int(label.vertical.x()), int(label.vertical.y()), text, Red);
+        }
+    }
+}
+
+void DiagramRenderer::paintSpectrumCurve(PanelCanvas &canvas, const TVector &component,
+    const DiagramScales &scales, const DiagramViewState &state) const
+{
+    const std::optional<std::int64_t> t0 = wholeDegrees(component.BlockLow);
+    const std::optional<std::int64_t> t1 = wholeDegrees(component.BlockHigh);
+    if (!t0 || !t1)
+        return;
+    const int s = scales.boxSize;
+    const bool rectangular = component.Shape != SpectrumShape::Gauss;
+    auto xAt
+        = [&](std::int64_t t) { return floorPixel(static_cast<double>(t) * scales.tempScale); };
+    auto yAt = [&](std::int64_t t) { return spectrumY(component, t, s, scales.heightScale); };
+
+    std::vector<QLineF> curve;
+    std::optional<int> xPrev = xAt(*t0 - 1);
+    std::optional<int> yPrev = yAt(*t0);
+    // Where the next continued line starts: the end of the last line drawn.
+    std::optional<QPointF> pen;
+    if (rectangular && xPrev && yPrev) {
+        curve.emplace_back(*xPrev, *yPrev, *xPrev, s);
+        pen = QPointF(*xPrev, s);
+    }
+    std::vector<std::pair<std::int64_t, int>> labels;
+    for (std::int64_t t = *t0; t <= *t1; ++t) {
+        const std::optional<int> x = xAt(t);
+        const std::optional<int> y = yAt(t);
+        if (x && y && xPrev && yPrev) {
+            curve.emplace_back(*x, *y, *xPrev, *yPrev);
+            pen = QPointF(*xPrev, *yPrev);
+        } else {
+            pen.reset();
+        }
+        if (x && isLabelled(t, state))
+            labels.emplace_back(t, *x);
+        xPrev = x;
+        yPrev = y;
+    }
+    if (rectangular && pen) {
+        if (const std::optional<int> xEnd = xAt(*t1))
+            curve.emplace_back(*pen, QPointF(*xEnd, s));
+    }
+    canvas.setPen(Black, 2);
+    canvas.lines(curve);
+    for (const auto &[t, x] : labels) {
+        const int left = x + 20 > s ? s - 20 : (x - 10 < 0 ? 0 : x - 10);
+        canvas.text(left, s - 20, QString::number(t), Black);
+    }
+}
+
+void DiagramRenderer::paintTicks(PanelCanvas &canvas) const
+{
+    const int s = canvas.size();
+    const int step = s / 10;
+    canvas.setPen(Black, 1);
+    for (int t = 0; t <= s; t += step) {
+        canvas.line(t, s, t, s - 10);
+        if (step <= 0)
+            break;
+    }
+}
+
+void DiagramRenderer::paintLegend(
+    PanelCanvas &vectors, PanelCanvas &spectrum, PanelCanvas &stereo, PanelCanvas &start) const
+{
+    const int s = vectors.size();
+    const int half = s / 2;
+    vectors.text(half, 0, QStringLiteral("West"), Blue);
+    vectors.text(half, 20, QStringLiteral("Up"), Red);
+    vectors.text(s - 30, half, QStringLiteral("North"), Blue);
+    vectors.text(half, s - 35, QStringLiteral("East"), Blue);
+    vectors.text(half, s - 15, QStringLiteral("Down"), Red);
+    vectors.text(0, half, QStringLiteral("South"), Blue);
+    spectrum.text(5, 0, QStringLiteral("dJ/dT"), Black);
+    paintNetWords(stereo);
+    paintNetWords(start);
+}
+
+} // namespace Demagora

@@ -1,0 +1,154 @@
+#include "diagrams/diagramscales.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace Demagora {
+
+namespace {
+
+constexpr double DegreesToRadians = 3.14159265358979323846 / 180.0;
+// The decimal constants of the spectrum curve, kept as written so that the curve lands on
+// the same pixels as the blocking spectrum it shows.
+constexpr double CurveBase = 2.71828;
+constexpr double CurveNormalisation = 2.506628274631;
+
+// The scale of one entered component's value, with the rule that a later component whose
+// value is 0 does not take part (its division has no meaning).
+template <typename Value>
+double smallestQuotient(int boxSize, const ComponentPopulations &populations, Value value)
+{
+    if (populations.empty() || populations.front().empty())
+        return 0;
+    const double first = value(populations.front().front());
+    double scale = first == 0 ? 0 : boxSize / first;
+    for (std::size_t i = 1; i < populations.size(); ++i) {
+        if (populations[i].empty())
+            continue;
+        const double v = value(populations[i].front());
+        if (v == 0)
+            continue;
+        const double candidate = boxSize / v;
+        if (candidate < scale)
+            scale = candidate;
+    }
+    return scale;
+}
+
+} // namespace
+
+int windowHeightForWidth(int outerWidth)
+{
+    return outerWidth + ToolBarHeight;
+}
+
+int boxSizeForWidth(int outerWidth)
+{
+    return outerWidth / 2 - 30;
+}
+
+DiagramLayout layoutForWidth(int outerWidth)
+{
+    DiagramLayout layout;
+    layout.boxSize = boxSizeForWidth(outerWidth);
+    layout.upperTop = ToolBarHeight;
+    layout.lowerTop = layout.upperTop + layout.boxSize + PanelRowGap;
+    return layout;
+}
+
+double maxResultLength(const ResultSeries &series)
+{
+    double longest = 0;
+    bool first = true;
+    for (const ResultSeriesEntry &entry : series) {
+        for (const TResultVectors &step : entry) {
+            const double length = step.Length();
+            if (first || length > longest)
+                longest = length;
+            first = false;
+        }
+    }
+    return longest;
+}
+
+double vectorScale(int boxSize, double maxLength)
+{
+    if (maxLength == 0)
+        return 0;
+    return static_cast<double>(boxSize / 2) / maxLength;
+}
+
+double heightScale(int boxSize, const ComponentPopulations &populations)
+{
+    return smallestQuotient(boxSize, populations, [](const TVector &v) { return v.Height; });
+}
+
+double tempScale(int boxSize, const ComponentPopulations &populations)
+{
+    return smallestQuotient(boxSize, populations, [](const TVector &v) { return v.BlockHigh; });
+}
+
+DiagramScales scalesFor(int outerWidth, double maxLength, const ComponentPopulations &populations)
+{
+    DiagramScales scales;
+    scales.boxSize = boxSizeForWidth(outerWidth);
+    scales.vectorScale = vectorScale(scales.boxSize, maxLength);
+    scales.heightScale = heightScale(scales.boxSize, populations);
+    scales.tempScale = tempScale(scales.boxSize, populations);
+    return scales;
+}
+
+std::optional<int> floorPixel(double value)
+{
+    if (!std::isfinite(value))
+        return std::nullopt;
+    const double floored = std::floor(value);
+    // Far beyond any screen, but still safe to add a panel offset to.
+    constexpr double Limit = 1 << 28;
+    if (floored < -Limit || floored > Limit)
+        return std::nullopt;
+    return static_cast<int>(floored);
+}
+
+std::optional<int> spectrumY(
+    const TVector &component, std::int64_t t, int boxSize, double heightScale)
+{
+    const double bottom = boxSize;
+    if (component.Shape != SpectrumShape::Gauss)
+        return floorPixel(bottom - heightScale * component.Height);
+    const double sigma = component.Sigma();
+    const double z = (static_cast<double>(t) - component.Midpoint()) / sigma;
+    const double g = std::pow(CurveBase, -(z * z) / 2);
+    return floorPixel(
+        bottom - g * (1 / (sigma * CurveNormalisation)) * (component.Amplitude() * heightScale));
+}
+
+std::optional<PixelPoint> stereoPosition(
+    double north, double east, double inclination, double norm, int boxSize)
+{
+    const double halfBox = boxSize / 2.0;
+    const double k = halfBox / (norm * std::cos(inclination * DegreesToRadians))
+        * (90 - std::fabs(inclination)) / 90;
+    if (!std::isfinite(k))
+        return std::nullopt;
+    const std::optional<int> dx = floorPixel(east * k);
+    const std::optional<int> dy = floorPixel(north * k);
+    if (!dx || !dy)
+        return std::nullopt;
+    return PixelPoint { boxSize / 2 + *dx, boxSize / 2 - *dy };
+}
+
+int netCircleInset(int i, int boxSize)
+{
+    return static_cast<int>(std::floor(i * (boxSize / 18.0)));
+}
+
+std::int64_t stereoSamplingStep(std::int64_t stepCount, std::int32_t stereoPointCount)
+{
+    if (stereoPointCount < 1)
+        return 1;
+    return std::max<std::int64_t>(1, stepCount / stereoPointCount);
+}
+
+} // namespace Demagora

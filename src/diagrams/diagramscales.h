@@ -1,0 +1,82 @@
+#pragma once
+
+#include "model/populations.h"
+#include "model/tvector.h"
+
+#include <cstdint>
+#include <optional>
+
+namespace Demagora {
+
+// Geometry and scales of the diagram window's four panels, as pure functions of the window
+// width and the model. The renderer, the window and the tests share them.
+
+constexpr int ToolBarHeight = 24; // pixels above the panels
+constexpr int PanelRowGap = 10; // pixels between the upper and the lower row of panels
+constexpr int MinimumWindowWidth = 370;
+constexpr int InitialWindowWidth = 700;
+
+struct PixelPoint
+{
+    int x = 0;
+    int y = 0;
+
+    bool operator==(const PixelPoint &) const = default;
+};
+
+// Where the panels stand in the window: columns at 0 and boxSize, rows at the two tops.
+struct DiagramLayout
+{
+    int boxSize = 0;
+    int upperTop = ToolBarHeight;
+    int lowerTop = 0;
+};
+
+struct DiagramScales
+{
+    int boxSize = 0;
+    double vectorScale = 0; // pixels per unit of magnetization
+    double heightScale = 0; // pixels per unit of spectrum height
+    double tempScale = 0; // pixels per degree
+};
+
+// The window keeps its height at width + 24 whatever the user drags.
+int windowHeightForWidth(int outerWidth);
+// Side of each square panel: width div 2 - 30 (155 at 370, 320 at 700).
+int boxSizeForWidth(int outerWidth);
+DiagramLayout layoutForWidth(int outerWidth);
+
+// The largest Length() over every step of every series; 0 for no steps.
+double maxResultLength(const ResultSeries &series);
+// (boxSize div 2) / maxLength, 0 when maxLength is 0.
+double vectorScale(int boxSize, double maxLength);
+// boxSize over the largest Height (or BlockHigh) of the entered components (member 0 of each
+// population). The first component fixes the start value (0 when its value is 0); a later
+// component whose value is 0 is left out instead of dividing by zero.
+double heightScale(int boxSize, const ComponentPopulations &populations);
+double tempScale(int boxSize, const ComponentPopulations &populations);
+DiagramScales scalesFor(int outerWidth, double maxLength, const ComponentPopulations &populations);
+
+// Floor of a position in pixels; empty when the value is not finite or beyond what a pixel
+// coordinate can hold, so that a blown-up division never reaches the painter.
+std::optional<int> floorPixel(double value);
+
+// Row of a component's spectrum curve at the whole temperature t on a panel of side
+// boxSize; empty where the curve is undefined (a Gauss spectrum of zero width).
+std::optional<int> spectrumY(
+    const TVector &component, std::int64_t t, int boxSize, double heightScale);
+
+// Centre of the symbol of a direction on a stereogram of side boxSize. north and east are
+// the parts of a vector of magnitude norm, inclination in degrees. Empty where the projection
+// divides by zero (a zero norm).
+std::optional<PixelPoint> stereoPosition(
+    double north, double east, double inclination, double norm, int boxSize);
+
+// Radius of the net's circle for inclination 10 * i degrees, as an inset from the panel edge.
+int netCircleInset(int i, int boxSize);
+
+// Steps between two symbols of the stereogram of resulting vectors: stepCount div
+// stereoPointCount, at least 1 so that the sampling always moves on.
+std::int64_t stereoSamplingStep(std::int64_t stepCount, std::int32_t stereoPointCount);
+
+} // namespace Demagora

@@ -1,0 +1,25 @@
+#include "diagrams/diagramwindow.h"
+
+#include "diagrams/tfrm_graph.h"
+#include "prompts/prompts.h"
+
+namespace Demagora {
+
+bool canShowDiagrams(const ResultSeries &series, const ComponentPopulations &populations)
+{
+    return !series.empty() && !series.front().empty() && !populations.empty()
+        && !populations.front().empty();
+}
+
+void showDiagramWindow(QWidget *parent, const ResultSeries &series,
+    ComponentPopulations &populations, std::int32_t runLowTemp, std::int32_t stereoPointCount)
+{
+    if (!canShowDiagrams(series, populations)) {
+        reportError(parent, QStringLiteral("There is nothing to draw: calculate a run first"));
+        return;
+    }
+    TFrm_graph window(series, populations, runLowTemp, stereoPointCount, parent);
+    window.exec();
+}
+
+} // namespace Demagora

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "model/populations.h"
+
+#include <cstdint>
+
+class QWidget;
+
+namespace Demagora {
+
+// Opens the diagram window over the results of a run, modally, and destroys it when the user
+// closes it. Reports an error instead when there is nothing to draw.
+void showDiagramWindow(QWidget *parent, const ResultSeries &series,
+    ComponentPopulations &populations, std::int32_t runLowTemp, std::int32_t stereoPointCount);
+
+// Whether a run has left something the diagram window can draw.
+bool canShowDiagrams(const ResultSeries &series, const ComponentPopulations &populations);
+
+} // namespace Demagora

@@ -1,0 +1,85 @@
+#include "diagrams/panelcanvas.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+namespace Demagora {
+
+PanelCanvas::PanelCanvas(QPainter &painter, QPointF origin, int boxSize, QColor faceColour)
+    : m_painter(painter)
+    , m_origin(origin)
+    , m_boxSize(boxSize)
+    , m_faceColour(faceColour)
+{ }
+
+void PanelCanvas::setPen(QColor colour, int width, Qt::PenStyle style)
+{
+    QPen pen(colour, width, style);
+    pen.setCapStyle(Qt::SquareCap);
+    m_painter.setPen(pen);
+}
+
+void PanelCanvas::line(double x1, double y1, double x2, double y2)
+{
+    if (const std::optional<QLineF> inside = clipped(QLineF(x1, y1, x2, y2), m_boxSize))
+        m_painter.drawLine(inside->translated(m_origin));
+}
+
+void PanelCanvas::lines(const std::vector<QLineF> &panelLines)
+{
+    std::vector<QLineF> inside;
+    inside.reserve(panelLines.size());
+    for (const QLineF &l : panelLines) {
+        if (const std::optional<QLineF> part = clipped(l, m_boxSize))
+            inside.push_back(part->translated(m_origin));
+    }
+    if (!inside.empty())
+        m_painter.drawLines(inside.data(), static_cast<int>(inside.size()));
+}
+
+void PanelCanvas::text(int x, int y, const QString &text, QColor colour, bool opaque)
+{
+    const QFontMetrics metrics(m_painter.font());
+    const QRectF box(
+        m_origin + QPointF(x, y), QSizeF(metrics.horizontalAdvance(text), metrics.height()));
+    if (opaque)
+        m_painter.fillRect(box, m_faceColour);
+    const QPen previous = m_painter.pen();
+    m_painter.setPen(colour);
+    m_painter.drawText(box.topLeft() + QPointF(0, metrics.ascent()), text);
+    m_painter.setPen(previous);
+}
+
+std::optional<QLineF> PanelCanvas::clipped(const QLineF &line, double size)
+{
+    // Liang-Barsky against the square [0, size] x [0, size].
+    const double dx = line.dx();
+    const double dy = line.dy();
+    double t0 = 0;
+    double t1 = 1;
+    const double p[4] = { -dx, dx, -dy, dy };
+    const double q[4] = { line.x1(), size - line.x1(), line.y1(), size - line.y1() };
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0)
+                return std::nullopt;
+            continue;
+        }
+        const double r = q[i] / p[i];
+        if (p[i] < 0) {
+            if (r > t1)
+                return std::nullopt;
+            if (r > t0)
+                t0 = r;
+        } else {
+            if (r < t0)
+                return std::nullopt;
+            if (r < t1)
+                t1 = r;
+        }
+    }
+    return QLineF(
+        line.x1() + t0 * dx, line.y1() + t0 * dy, line.x1() + t1 * dx, line.y1() + t1 * dy);
+}
+
+} // namespace Demagora

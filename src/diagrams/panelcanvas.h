@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QColor>
+#include <QLineF>
+#include <QPointF>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+class QPainter;
+
+namespace Demagora {
+
+// One square panel of the diagram picture: its own pixel coordinates over a shared painter.
+// Lines are clipped to the panel geometrically, never by the painter's clip region, so that
+// vector output keeps them; texts stay texts.
+class PanelCanvas
+{
+public:
+    PanelCanvas(QPainter &painter, QPointF origin, int boxSize, QColor faceColour);
+
+    int size() const { return m_boxSize; }
+    // Where the panel's pixel (0, 0) lies on the painter.
+    QPointF origin() const { return m_origin; }
+    QColor faceColour() const { return m_faceColour; }
+    QPainter &painter() { return m_painter; }
+
+    void setPen(QColor colour, int width, Qt::PenStyle style = Qt::SolidLine);
+    // Both ends in panel pixels; a part outside the panel is cut off.
+    void line(double x1, double y1, double x2, double y2);
+    void lines(const std::vector<QLineF> &panelLines);
+    // Text with its top-left corner at (x, y) in the given colour, on an opaque face-colour
+    // background when opaque is set.
+    void text(int x, int y, const QString &text, QColor colour, bool opaque = true);
+
+    // The part of a line inside the panel [0, size] x [0, size], or empty when none.
+    static std::optional<QLineF> clipped(const QLineF &line, double size);
+
+private:
+    QPainter &m_painter;
+    QPointF m_origin;
+    int m_boxSize;
+    QColor m_faceColour;
+};
+
+} // namespace Demagora

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "diagrams/diagramrenderer.h"
+#include "diagrams/diagramviewstate.h"
+#include "model/populations.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+class QLabel;
+class QLineEdit;
+class QPixmap;
+class QPushButton;
+class QWidget;
+
+namespace Demagora {
+
+// The diagram window "Graph": a tool bar over the four diagrams of a run (vector diagram,
+// blocking spectra, the two stereograms). Opened modally by the main window's Paint command;
+// turns tool bar clicks into a view state and leaves the drawing to DiagramRenderer.
+class TFrm_graph : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // Requires at least one resulting vector with a step and at least one population.
+    TFrm_graph(const ResultSeries &series, ComponentPopulations &populations,
+        std::int32_t runLowTemp, std::int32_t stereoPointCount, QWidget *parent = nullptr);
+
+    // Folder of the two mode pictures; a relative one is taken from the working directory
+    // at the time of the click. "graphic" unless set.
+    void setBitmapFolder(const QString &folder) { m_bitmapFolder = folder; }
+
+    DiagramViewState viewState() const;
+    const DiagramRenderer &renderer() const { return m_renderer; }
+
+    void redraw();
+    void MShowwordsAndTemps(QObject *sender);
+    void ShowWords();
+    void btn_prevClick();
+    void btn_nextClick();
+    void menSingleClick();
+    // Asks for a file name and writes the picture as PNG, or SVG for a name ending in .svg.
+    void savePicture();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void buildToolBar();
+    void showVectorNumber();
+    void markInterval();
+    // The picture of a mode file, or empty after the error has been reported.
+    std::optional<QPixmap> loadModePicture(const QString &fileName);
+
+    ResultSeries const &m_series;
+    ComponentPopulations &m_populations;
+    std::int32_t m_runLowTemp;
+    DiagramRenderer m_renderer;
+    QString m_bitmapFolder = QStringLiteral("graphic");
+
+    std::int32_t ModeClicks = 0; // even: multiple mode, odd: single mode
+    std::int32_t CurrentVector = 0;
+    double MaxLength = 0;
+
+    QWidget *toolBar = nullptr;
+    QPushButton *btn_redraw = nullptr;
+    QPushButton *btn_legend = nullptr;
+    QPushButton *btn_temps = nullptr;
+    QLineEdit *EB_degrees = nullptr;
+    QLabel *Label2 = nullptr;
+    QWidget *Panel1 = nullptr;
+    QPushButton *btn_mult = nullptr;
+    QPushButton *btn_prev = nullptr;
+    QLabel *lbl_vector = nullptr;
+    QPushButton *btn_next = nullptr;
+};
+
+} // namespace Demagora
