@@ -21,7 +21,8 @@ void checkBlockingTemperature(double degrees)
 {
     if (!(std::fabs(degrees) <= MaxBlockingTemperature)) {
         throw ModelError("The blocking temperature " + shortText(degrees)
-            + " is out of range: blocking temperatures must lie between -100000 and 100000 degrees");
+            + " is out of range: blocking temperatures must lie between -100000 and 100000 "
+              "degrees");
     }
 }
 

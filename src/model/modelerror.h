@@ -9,7 +9,9 @@ namespace Demagora {
 class ModelError : public std::runtime_error
 {
 public:
-    explicit ModelError(const std::string &message) : std::runtime_error(message) { }
+    explicit ModelError(const std::string &message)
+        : std::runtime_error(message)
+    { }
 };
 
 } // namespace Demagora

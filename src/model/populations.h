@@ -29,7 +29,8 @@ struct RunRange
 
 // Floor of the lowest lower and of the highest upper blocking temperature over the first
 // member of every population, compared in entry order against the whole numbers so far.
-// Requires at least one population, each with at least one member.
+// Throws ModelError without a population, for a population without members, and for a
+// blocking temperature beyond MaxBlockingTemperature (or not finite) that it has to floor.
 RunRange computeRunRange(const ComponentPopulations &populations);
 
 } // namespace Demagora

@@ -4,12 +4,13 @@
 
 namespace Demagora {
 
-MersenneTwisterSource::MersenneTwisterSource(std::uint64_t seed) : m_engine(seed) { }
+MersenneTwisterSource::MersenneTwisterSource(std::uint64_t seed)
+    : m_engine(seed)
+{ }
 
 std::uint64_t MersenneTwisterSource::clockSeed()
 {
-    return static_cast<std::uint64_t>(
-        std::chrono::system_clock::now().time_since_epoch().count());
+    return static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
 }
 
 double MersenneTwisterSource::uniform()

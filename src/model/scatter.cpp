@@ -1,14 +1,17 @@
 #include "model/scatter.h"
 
 #include "model/angles.h"
+#include "model/inputchecks.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace Demagora {
 
 namespace {
 
-// Polar method on the same uniform source.
+// Polar method on the same uniform source. A pair at the centre (q = 0) is drawn again like
+// one outside the circle: ln(0) / 0 would make the height NaN.
 double normalDeviate(RandomSource &random, double mean, double stdDev)
 {
     double u1 = 0;
@@ -17,8 +20,17 @@ double normalDeviate(RandomSource &random, double mean, double stdDev)
         u1 = 2 * random.uniform() - 1;
         const double u2 = 2 * random.uniform() - 1;
         q = u1 * u1 + u2 * u2;
-    } while (!(q < 1));
+    } while (!(q < 1 && q > 0));
     return std::sqrt(-2 * std::log(q) / q) * u1 * stdDev + mean;
+}
+
+// The deviation angle of the Fisher distribution with precision k for a uniform R, in
+// degrees. Rounding can take the argument of arccos just below -1 when R is close to 1
+// and k is small; it is held at -1 (180 degrees) instead of giving NaN.
+double fisherAngle(double R, double k)
+{
+    const double cosine = 1 + std::log(1 - R * (1 - std::exp(-2 * k))) / k;
+    return std::acos(std::max(cosine, -1.0)) * RadToDeg;
 }
 
 } // namespace
@@ -34,8 +46,10 @@ Direction RotateDeviation(double D, double I, double e, double phi)
     const double c2 = std::cos(el) * std::sin(ph);
     const double c3 = std::sin(el);
 
-    const double x = std::sin(i) * std::cos(d) * c1 - std::sin(d) * c2 + std::cos(i) * std::cos(d) * c3;
-    const double y = std::sin(i) * std::sin(d) * c1 + std::cos(d) * c2 + std::cos(i) * std::sin(d) * c3;
+    const double x
+        = std::sin(i) * std::cos(d) * c1 - std::sin(d) * c2 + std::cos(i) * std::cos(d) * c3;
+    const double y
+        = std::sin(i) * std::sin(d) * c1 + std::cos(d) * c2 + std::cos(i) * std::sin(d) * c3;
     const double z = -std::cos(i) * c1 + std::sin(i) * c3;
 
     Direction result;
@@ -50,10 +64,12 @@ Direction RotateDeviation(double D, double I, double e, double phi)
     return result;
 }
 
-void ScatterComponent(const TVector &component, int N, Population &population,
-    SpectrumShape shape, bool differentLengths, double k, double heightStdDev,
-    RandomSource &random)
+void ScatterComponent(const TVector &component, int N, Population &population, SpectrumShape shape,
+    bool differentLengths, double k, double heightStdDev, RandomSource &random)
 {
+    if (N > 0)
+        checkFisherK(k);
+
     TVector first;
     first.SigmaCount = component.SigmaCount;
     first.Declination = component.Declination;
@@ -69,8 +85,8 @@ void ScatterComponent(const TVector &component, int N, Population &population,
     for (int n = 0; n < N; ++n) {
         const double phi = random.uniform() * 360;
         const double R = random.uniform();
-        const double theta
-            = std::acos(1 + std::log(1 - R * (1 - std::exp(-2 * k))) / k) * RadToDeg;
+        // The drawn angle is halved before use, so members lie within 90 degrees.
+        const double theta = fisherAngle(R, k);
         const Direction direction
             = RotateDeviation(component.Declination, component.Inclination, 90 - theta / 2, phi);
 

@@ -1,16 +1,12 @@
 #include "model/tvector.h"
 
 #include "model/angles.h"
+#include "model/spectrum.h"
 
 #include <cmath>
+#include <numbers>
 
 namespace Demagora {
-
-namespace {
-// The Gauss density inside Remaining uses this 13-digit decimal, not the computed sqrt(2 pi).
-constexpr double GaussNormalisation = 2.506628274631;
-constexpr double SliceWidth = 0.1;
-} // namespace
 
 double TVector::Midpoint() const
 {
@@ -33,44 +29,58 @@ double TVector::Remaining(double t) const
         return Remaining(BlockLow);
     if (t > BlockHigh)
         return 0;
+    // b steps down by 0.1 in double precision, with no integer counter: its drift away from
+    // the decimal grid decides whether the sample next to t is taken.
     double b = BlockHigh;
     double sum = 0;
     if (Shape == SpectrumShape::Gauss) {
         while (b > t) {
-            const double sigma = Sigma();
-            const double amplitude = Amplitude();
-            const double z = (b - Midpoint()) / sigma;
             const double term
-                = std::exp(-(z * z) / 2) * (1 / (sigma * GaussNormalisation)) * (amplitude * SliceWidth);
+                = gaussDensity(b, Midpoint(), Sigma()) * gaussSliceWeight(Amplitude());
             sum = term + sum;
             b = b - SliceWidth;
         }
     } else {
         while (b > t) {
-            sum = SliceWidth * Height + sum;
+            sum = rectangularSlice(Height) + sum;
             b = b - SliceWidth;
         }
     }
     return sum;
 }
 
-double TVector::GetX() const
+double TVector::northCosine() const
 {
     const double inc = Inclination * DegToRad;
     const double dec = Declination * DegToRad;
-    return round14(std::cos(inc) * std::cos(dec)) * Remaining(GetTemperature());
+    return round14(std::cos(inc) * std::cos(dec));
+}
+
+double TVector::eastCosine() const
+{
+    const double inc = Inclination * DegToRad;
+    const double dec = Declination * DegToRad;
+    return round14(std::cos(inc) * std::sin(dec));
+}
+
+double TVector::downCosine() const
+{
+    return round14(std::sin(Inclination * DegToRad));
+}
+
+double TVector::GetX() const
+{
+    return northCosine() * Remaining(GetTemperature());
 }
 
 double TVector::GetY() const
 {
-    const double inc = Inclination * DegToRad;
-    const double dec = Declination * DegToRad;
-    return round14(std::cos(inc) * std::sin(dec)) * Remaining(GetTemperature());
+    return eastCosine() * Remaining(GetTemperature());
 }
 
 double TVector::GetZ() const
 {
-    return round14(std::sin(Inclination * DegToRad)) * Remaining(GetTemperature());
+    return downCosine() * Remaining(GetTemperature());
 }
 
 } // namespace Demagora

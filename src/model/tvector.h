@@ -32,12 +32,20 @@ public:
     double Amplitude() const;
 
     // Magnetization left after heating to t degrees: a sum over slices of 0.1 degree,
-    // sampled downwards from BlockHigh while the sample lies strictly above t.
+    // sampled downwards from BlockHigh while the sample lies strictly above t. The cost
+    // grows with BlockHigh - max(t, BlockLow); callers keep blocking temperatures within
+    // MaxBlockingTemperature (model/inputchecks.h).
     double Remaining(double t) const;
 
     double GetX() const;
     double GetY() const;
     double GetZ() const;
+
+    // The direction cosines that GetX, GetY and GetZ multiply with the remaining
+    // magnetization, each rounded to 14 decimals.
+    double northCosine() const;
+    double eastCosine() const;
+    double downCosine() const;
 };
 
 } // namespace Demagora
