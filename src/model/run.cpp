@@ -1,48 +1,180 @@
 #include "model/run.h"
 
+#include "model/inputchecks.h"
 #include "model/modelerror.h"
+#include "model/paralleltasks.h"
+#include "model/spectrumtable.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <thread>
 
 namespace Demagora {
 
-void RunDemagnetization(std::int32_t pointCount, std::int32_t runLowTemp, std::int32_t runHighTemp,
-    ResultSeries &series, ComponentPopulations &populations, RunObserver *observer)
+namespace {
+
+void checkRunInputs(std::int32_t pointCount, std::int32_t runLowTemp, std::int32_t runHighTemp,
+    const ComponentPopulations &populations)
 {
     if (populations.empty())
         throw ModelError("There is no component to calculate: add at least one component");
     const std::size_t n = populations.front().size();
+    if (n == 0)
+        throw ModelError("A component has no members to calculate");
     for (const Population &p : populations) {
-        if (p.size() != n || n == 0)
+        if (p.size() != n)
             throw ModelError("All components must have the same number of members");
     }
-    if (pointCount < 1 || pointCount > static_cast<std::int64_t>(runHighTemp) - runLowTemp)
+    const std::int64_t range = static_cast<std::int64_t>(runHighTemp) - runLowTemp;
+    if (pointCount < 1 || range < 1)
         throw ModelError("The run needs a temperature range of at least one degree");
+    if (pointCount > range) {
+        throw ModelError("The run cannot take " + std::to_string(pointCount)
+            + " steps over a range of " + std::to_string(range) + " degrees");
+    }
+    if (std::max<std::int64_t>(-std::int64_t { runLowTemp }, runHighTemp)
+        > MaxBlockingTemperature) {
+        throw ModelError("The run from " + std::to_string(runLowTemp) + " to "
+            + std::to_string(runHighTemp)
+            + " degrees is out of range: run temperatures must lie between -100000 and "
+              "100000 degrees");
+    }
+    // The spectrum sums step down from BlockHigh in slices of 0.1 degree; a temperature
+    // beyond the limit (or not finite) would make them endless.
+    for (const Population &p : populations) {
+        for (const TVector &member : p) {
+            checkBlockingTemperature(member.BlockLow);
+            checkBlockingTemperature(member.BlockHigh);
+        }
+    }
+}
+
+// From low while d <= high by (high - low) div pointCount, in 64 bits so that d cannot
+// overflow on its last step.
+std::vector<double> stepTemperatures(
+    std::int32_t pointCount, std::int32_t runLowTemp, std::int32_t runHighTemp)
+{
+    const std::int64_t step = (static_cast<std::int64_t>(runHighTemp) - runLowTemp) / pointCount;
+    std::vector<double> temperatures;
+    temperatures.reserve(
+        static_cast<std::size_t>((runHighTemp - std::int64_t { runLowTemp }) / step + 1));
+    for (std::int64_t d = runLowTemp; d <= runHighTemp; d += step)
+        temperatures.push_back(static_cast<double>(d));
+    return temperatures;
+}
+
+// One table per distinct spectrum; tableOf[i * n + m] is the table of member m of
+// population i.
+struct SpectrumIndex
+{
+    std::vector<const TVector *> spectra;
+    std::vector<std::size_t> tableOf;
+};
+
+SpectrumIndex indexSpectra(const ComponentPopulations &populations)
+{
+    SpectrumIndex index;
+    const std::size_t n = populations.front().size();
+    index.tableOf.reserve(populations.size() * n);
+    for (const Population &p : populations) {
+        // Scattered members share their component's spectrum, so a population's tables
+        // are nearly always found among the last few.
+        for (const TVector &member : p) {
+            std::size_t found = index.spectra.size();
+            while (found > 0 && !SpectrumTable::sameSpectrum(*index.spectra[found - 1], member))
+                --found;
+            if (found == 0) {
+                index.spectra.push_back(&member);
+                found = index.spectra.size();
+            }
+            index.tableOf.push_back(found - 1);
+        }
+    }
+    return index;
+}
+
+} // namespace
+
+void RunDemagnetization(std::int32_t pointCount, std::int32_t runLowTemp, std::int32_t runHighTemp,
+    ResultSeries &series, ComponentPopulations &populations, RunObserver *observer)
+{
+    RunDemagnetization(pointCount, runLowTemp, runHighTemp, series, populations, observer,
+        std::thread::hardware_concurrency());
+}
+
+void RunDemagnetization(std::int32_t pointCount, std::int32_t runLowTemp, std::int32_t runHighTemp,
+    ResultSeries &series, ComponentPopulations &populations, RunObserver *observer,
+    unsigned threadCount)
+{
+    checkRunInputs(pointCount, runLowTemp, runHighTemp, populations);
+    threadCount = std::max(threadCount, 1U);
+
+    const std::size_t n = populations.front().size();
+    const std::vector<double> temperatures = stepTemperatures(pointCount, runLowTemp, runHighTemp);
+    const SpectrumIndex index = indexSpectra(populations);
+
+    const auto stopRequested = [observer] { return observer && observer->stopRequested(); };
 
     series.clear();
-    const std::int32_t step = (runHighTemp - runLowTemp) / pointCount;
-    for (std::size_t m = 0; m < n; ++m) {
-        if (observer) {
-            if (observer->stopRequested()) {
-                series.clear();
-                break;
+    bool completed = false;
+    try {
+        std::vector<std::optional<SpectrumTable>> tables(index.spectra.size());
+        const auto buildTable
+            = [&](std::size_t t) { tables[t].emplace(*index.spectra[t], temperatures); };
+        completed = runParallelTasks(
+            tables.size(), threadCount, buildTable, [] {}, stopRequested);
+
+        series.resize(n);
+        const ComponentPopulations &members = populations;
+        const auto computeMember = [&](std::size_t m) {
+            ResultSeriesEntry entry(temperatures.size());
+            for (std::size_t s = 0; s < temperatures.size(); ++s)
+                entry[s].Temperature = temperatures[s];
+            std::vector<double> remaining;
+            for (std::size_t i = 0; i < members.size(); ++i) {
+                const TVector &member = members[i][m];
+                tables[index.tableOf[i * n + m]]->remaining(member, remaining);
+                const double north = member.northCosine();
+                const double east = member.eastCosine();
+                const double down = member.downCosine();
+                // The parts are added in population order, as member.GetX() + r.X etc.
+                for (std::size_t s = 0; s < entry.size(); ++s) {
+                    TResultVectors &r = entry[s];
+                    r.X = north * remaining[s] + r.X;
+                    r.Y = east * remaining[s] + r.Y;
+                    r.Z = down * remaining[s] + r.Z;
+                }
             }
-            observer->setMaximum(static_cast<int>(n));
-        }
-        ResultSeriesEntry entry;
-        for (std::int64_t d = runLowTemp; d <= runHighTemp; d += step) {
-            TResultVectors r;
-            for (Population &population : populations) {
-                TVector &member = population[m];
-                member.SetTemperature(static_cast<double>(d));
-                r.X = member.GetX() + r.X;
-                r.Y = member.GetY() + r.Y;
-                r.Z = member.GetZ() + r.Z;
+            series[m] = std::move(entry);
+        };
+        const auto memberFinished = [observer, n] {
+            if (observer) {
+                observer->setMaximum(static_cast<int>(n));
+                observer->advance();
             }
-            r.Temperature = static_cast<double>(d);
-            entry.push_back(r);
+        };
+        if (completed) {
+            completed
+                = runParallelTasks(n, threadCount, computeMember, memberFinished, stopRequested);
         }
-        series.push_back(std::move(entry));
-        if (observer)
-            observer->advance();
+    } catch (...) {
+        series.clear();
+        // The first failure is the one the caller must see; a failing reset is dropped.
+        try {
+            if (observer)
+                observer->reset();
+        } catch (...) { }
+        throw;
+    }
+
+    if (completed) {
+        for (Population &p : populations) {
+            for (TVector &member : p)
+                member.SetTemperature(temperatures.back());
+        }
+    } else {
+        series.clear();
     }
     if (observer)
         observer->reset();
