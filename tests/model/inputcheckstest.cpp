@@ -1,0 +1,52 @@
+#include "model/inputchecks.h"
+
+#include "model/modelerror.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+using namespace Demagora;
+
+namespace {
+template <typename Check, typename Value> std::string refusal(Check check, Value value)
+{
+    try {
+        check(value);
+    } catch (const ModelError &error) {
+        return error.what();
+    }
+    return {};
+}
+} // namespace
+
+TEST(InputChecksTest, BlockingTemperatureWithinLimit)
+{
+    for (const double ok : { -100000.0, 0.0, 580.9, 100000.0 })
+        EXPECT_NO_THROW(checkBlockingTemperature(ok)) << ok;
+    for (const double refused :
+        { -100000.5, 100000.01, 1e300, std::numeric_limits<double>::infinity(), std::nan("") })
+        EXPECT_THROW(checkBlockingTemperature(refused), ModelError) << refused;
+    EXPECT_EQ(refusal(checkBlockingTemperature, 123456.5),
+        "The blocking temperature 123456.5 is out of range: blocking temperatures must lie "
+        "between -100000 and 100000 degrees");
+}
+
+TEST(InputChecksTest, FisherKAboveZero)
+{
+    EXPECT_NO_THROW(checkFisherK(1e-300));
+    EXPECT_NO_THROW(checkFisherK(30));
+    for (const double refused : { 0.0, -0.0, -5.0, std::nan("") })
+        EXPECT_THROW(checkFisherK(refused), ModelError) << refused;
+    EXPECT_EQ(refusal(checkFisherK, -2.5), "Fisher's k must be greater than 0 (it is -2.5)");
+}
+
+TEST(InputChecksTest, AtLeastOneRandomPoint)
+{
+    EXPECT_NO_THROW(checkRandomPoints(1));
+    EXPECT_THROW(checkRandomPoints(0), ModelError);
+    EXPECT_THROW(checkRandomPoints(-3), ModelError);
+    EXPECT_EQ(refusal(checkRandomPoints, 0), "Random points must be at least 1 (it is 0)");
+}
