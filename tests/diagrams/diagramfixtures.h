@@ -1,0 +1,96 @@
+#pragma once
+
+#include "model/populations.h"
+#include "model/run.h"
+
+#include <QColor>
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+
+#include <array>
+#include <cstdlib>
+#include <initializer_list>
+
+namespace Demagora::Testing {
+
+inline TVector component(double declination, double inclination, double height, double low,
+    double high, SpectrumShape shape)
+{
+    TVector v;
+    v.SigmaCount = 3;
+    v.Declination = declination;
+    v.Inclination = inclination;
+    v.Height = height;
+    v.BlockLow = low;
+    v.BlockHigh = high;
+    v.Shape = shape;
+    return v;
+}
+
+// The two components of the worked example: A Gauss, north, height 10, 100 to 200 degrees;
+// B rectangular, east, height 5, 150 to 250 degrees. One resulting vector of 151 steps.
+struct WorkedExample
+{
+    ComponentPopulations populations {
+        { component(0, 0, 10, 100, 200, SpectrumShape::Gauss) },
+        { component(90, 0, 5, 150, 250, SpectrumShape::Rectangular) },
+    };
+    ResultSeries series;
+    std::int32_t runLowTemp = 100;
+    std::int32_t stereoPointCount = 150;
+
+    WorkedExample() { RunDemagnetization(150, 100, 250, series, populations); }
+};
+
+// A resulting vector built by hand: one step per (X, Y, Z).
+inline ResultSeriesEntry path(std::initializer_list<std::array<double, 3>> steps)
+{
+    ResultSeriesEntry entry;
+    double t = 0;
+    for (const auto &xyz : steps) {
+        TResultVectors r;
+        r.Temperature = t++;
+        r.X = xyz[0];
+        r.Y = xyz[1];
+        r.Z = xyz[2];
+        entry.push_back(r);
+    }
+    return entry;
+}
+
+// How many pixels of the colour lie in the rectangle (inclusive), each of red, green and
+// blue within `tolerance`: texts are smoothed, so only their cores have the exact colour.
+inline int countColour(const QImage &image, const QRect &area, QColor colour, int tolerance = 0)
+{
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (!image.valid(x, y))
+                continue;
+            const QColor c = image.pixelColor(x, y);
+            if (std::abs(c.red() - colour.red()) <= tolerance
+                && std::abs(c.green() - colour.green()) <= tolerance
+                && std::abs(c.blue() - colour.blue()) <= tolerance)
+                ++count;
+        }
+    }
+    return count;
+}
+
+// Pixels of a text in the colour: clearly that colour, not the face colour around it.
+inline int countText(const QImage &image, const QRect &area, QColor colour)
+{
+    return countColour(image, area, colour, 90);
+}
+
+// Whether the colour lies within `radius` pixels of the point: lines of width 2 and the
+// toolkit's choice of end pixels may move a drawn point by one.
+inline bool colourNear(const QImage &image, QPoint at, QColor colour, int radius = 1)
+{
+    return countColour(
+               image, QRect(at - QPoint(radius, radius), at + QPoint(radius, radius)), colour)
+        > 0;
+}
+
+} // namespace Demagora::Testing

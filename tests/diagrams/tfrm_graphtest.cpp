@@ -1,0 +1,304 @@
+#include "diagrams/tfrm_graph.h"
+
+#include "diagrams/diagramwindow.h"
+#include "diagramfixtures.h"
+#include "support/scriptedprompts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace Demagora {
+namespace {
+
+using Testing::colourNear;
+using Testing::component;
+using Testing::countText;
+using Testing::ScriptedPrompts;
+using Testing::WorkedExample;
+
+// Three resulting vectors from a population of three members per component.
+struct ThreeVectors
+{
+    ComponentPopulations populations {
+        { component(0, 20, 10, 100, 200, SpectrumShape::Gauss),
+            component(10, 25, 10, 100, 200, SpectrumShape::Gauss),
+            component(350, 15, 10, 100, 200, SpectrumShape::Gauss) },
+        { component(90, -30, 5, 150, 250, SpectrumShape::Rectangular),
+            component(80, -35, 5, 150, 250, SpectrumShape::Rectangular),
+            component(100, -25, 5, 150, 250, SpectrumShape::Rectangular) },
+    };
+    ResultSeries series;
+
+    ThreeVectors() { RunDemagnetization(150, 100, 250, series, populations); }
+};
+
+class TFrm_graphTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(folder.isValid());
+        window = std::make_unique<TFrm_graph>(data.series, data.populations, 100, 150);
+        window->setBitmapFolder(folder.path());
+    }
+
+    template <typename Widget> Widget *child(const char *name)
+    {
+        auto *widget = window->findChild<Widget *>(QString::fromLatin1(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+
+    void writeBitmaps()
+    {
+        QImage picture(16, 16, QImage::Format_RGB32);
+        picture.fill(Qt::green);
+        ASSERT_TRUE(picture.save(folder.filePath(QStringLiteral("arrowSingle.bmp")), "BMP"));
+        ASSERT_TRUE(picture.save(folder.filePath(QStringLiteral("arrowmult.bmp")), "BMP"));
+    }
+
+    void click(const char *name) { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
+    QString vectorLabel() { return child<QLabel>("lbl_vector")->text(); }
+
+    ScriptedPrompts prompts;
+    QTemporaryDir folder;
+    ThreeVectors data;
+    std::unique_ptr<TFrm_graph> window;
+};
+
+TEST_F(TFrm_graphTest, OpensInItsInitialState)
+{
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Graph"));
+    EXPECT_EQ(window->size(), QSize(700, 724));
+    EXPECT_EQ(vectorLabel(), QStringLiteral("0/2"));
+    EXPECT_EQ(child<QLineEdit>("EB_degrees")->text(), QStringLiteral("50"));
+    EXPECT_FALSE(child<QLineEdit>("EB_degrees")->isEnabled());
+    EXPECT_FALSE(child<QPushButton>("btn_prev")->isEnabled());
+    EXPECT_FALSE(child<QPushButton>("btn_next")->isEnabled());
+    EXPECT_TRUE(child<QPushButton>("btn_mult")->isEnabled());
+    EXPECT_FALSE(child<QPushButton>("btn_legend")->isChecked());
+    EXPECT_EQ(child<QPushButton>("btn_mult")->toolTip(),
+        QStringLiteral("choose between multiple/single vectors"));
+    EXPECT_EQ(child<QPushButton>("btn_next")->x(),
+        child<QLabel>("lbl_vector")->x() + child<QLabel>("lbl_vector")->width());
+    const DiagramViewState state = window->viewState();
+    EXPECT_EQ(state.mode, DisplayMode::Multiple);
+    EXPECT_FALSE(state.showTemperatures);
+}
+
+TEST_F(TFrm_graphTest, HeightFollowsWidth)
+{
+    window->show();
+    window->resize(370, 600);
+    EXPECT_EQ(window->size(), QSize(370, 394));
+    window->resize(900, 100);
+    EXPECT_EQ(window->size(), QSize(900, 924));
+}
+
+TEST_F(TFrm_graphTest, ModeSwitchReadsTheBitmapsAndKeepsTheChosenVector)
+{
+    writeBitmaps();
+    click("btn_mult");
+    EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(window->viewState().mode, DisplayMode::Single);
+    EXPECT_TRUE(child<QPushButton>("btn_prev")->isEnabled());
+    EXPECT_TRUE(child<QPushButton>("btn_next")->isEnabled());
+
+    click("btn_next");
+    EXPECT_EQ(vectorLabel(), QStringLiteral("1/2"));
+    click("btn_mult");
+    EXPECT_EQ(window->viewState().mode, DisplayMode::Multiple);
+    EXPECT_FALSE(child<QPushButton>("btn_next")->isEnabled());
+    EXPECT_EQ(vectorLabel(), QStringLiteral("1/2"));
+    click("btn_mult");
+    EXPECT_EQ(window->viewState().mode, DisplayMode::Single);
+    EXPECT_EQ(window->viewState().currentVector, 1);
+}
+
+TEST_F(TFrm_graphTest, MissingOrBrokenBitmapStopsTheModeSwitch)
+{
+    click("btn_mult");
+    const QString missing = QDir(folder.path()).absoluteFilePath(QStringLiteral("arrowmult.bmp"));
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_EQ(prompts.errors[0],
+        QStringLiteral("Cannot open file \"%1\". No such file or directory.").arg(missing));
+    EXPECT_EQ(window->viewState().mode, DisplayMode::Multiple);
+    EXPECT_FALSE(child<QPushButton>("btn_prev")->isEnabled());
+
+    QFile broken(missing);
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("not a picture");
+    broken.close();
+    click("btn_mult");
+    ASSERT_EQ(prompts.errors.size(), 2);
+    EXPECT_EQ(prompts.errors[1], QStringLiteral("Bitmap image is not valid."));
+    EXPECT_EQ(window->viewState().mode, DisplayMode::Multiple);
+
+    writeBitmaps();
+    click("btn_mult");
+    EXPECT_EQ(prompts.errors.size(), 2);
+    EXPECT_EQ(window->viewState().mode, DisplayMode::Single);
+}
+
+TEST_F(TFrm_graphTest, ShippedBitmapsAreReadFromTheWorkingDirectory)
+{
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(QStringLiteral(DEMAGORA_SOURCE_DIR)));
+    window->setBitmapFolder(QStringLiteral("graphic"));
+    click("btn_mult");
+    click("btn_mult");
+    QDir::setCurrent(previous);
+    EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(window->viewState().mode, DisplayMode::Multiple);
+}
+
+TEST_F(TFrm_graphTest, NavigationWrapsAround)
+{
+    writeBitmaps();
+    click("btn_mult");
+    click("btn_prev");
+    EXPECT_EQ(vectorLabel(), QStringLiteral("2/2"));
+    EXPECT_EQ(window->viewState().currentVector, 2);
+    click("btn_next");
+    EXPECT_EQ(vectorLabel(), QStringLiteral("0/2"));
+    click("btn_next");
+    click("btn_next");
+    EXPECT_EQ(vectorLabel(), QStringLiteral("2/2"));
+    EXPECT_EQ(child<QPushButton>("btn_next")->x(),
+        child<QLabel>("lbl_vector")->x() + child<QLabel>("lbl_vector")->width());
+}
+
+TEST_F(TFrm_graphTest, SingleVectorRunStaysAtZero)
+{
+    WorkedExample example;
+    TFrm_graph single(example.series, example.populations, 100, 150);
+    auto *label = single.findChild<QLabel *>(QStringLiteral("lbl_vector"));
+    EXPECT_EQ(label->text(), QStringLiteral("0/0"));
+    single.btn_nextClick();
+    EXPECT_EQ(label->text(), QStringLiteral("0/0"));
+    single.btn_prevClick();
+    EXPECT_EQ(label->text(), QStringLiteral("0/0"));
+}
+
+TEST_F(TFrm_graphTest, LegendAndTemperatureToggles)
+{
+    window->show();
+    const QRect dJdT(QPoint(325, 24), QSize(25, 10));
+    const QColor black(0, 0, 0);
+    EXPECT_EQ(countText(window->grab().toImage(), dJdT, black), 0);
+    click("btn_legend");
+    EXPECT_TRUE(window->viewState().showLegend);
+    EXPECT_GT(countText(window->grab().toImage(), dJdT, black), 0);
+    click("btn_legend");
+    EXPECT_EQ(countText(window->grab().toImage(), dJdT, black), 0);
+
+    auto *degrees = child<QLineEdit>("EB_degrees");
+    click("btn_temps");
+    EXPECT_TRUE(degrees->isEnabled());
+    EXPECT_TRUE(window->viewState().showTemperatures);
+    click("btn_temps");
+    EXPECT_FALSE(degrees->isEnabled());
+    EXPECT_FALSE(window->viewState().showTemperatures);
+}
+
+TEST_F(TFrm_graphTest, InvalidIntervalIsMarkedAndDrawsNoLabels)
+{
+    click("btn_temps");
+    auto *degrees = child<QLineEdit>("EB_degrees");
+    degrees->clear();
+    QTest::keyClicks(degrees, QStringLiteral("1.5"));
+    EXPECT_TRUE(degrees->property("invalid").toBool());
+    EXPECT_TRUE(degrees->styleSheet().contains(QStringLiteral("red")));
+    EXPECT_FALSE(window->viewState().labelInterval);
+    degrees->setText(QStringLiteral("0"));
+    EXPECT_TRUE(degrees->property("invalid").toBool());
+    degrees->setText(QStringLiteral("25"));
+    EXPECT_FALSE(degrees->property("invalid").toBool());
+    EXPECT_TRUE(degrees->styleSheet().isEmpty());
+    EXPECT_EQ(window->viewState().labelInterval, 25);
+    EXPECT_TRUE(prompts.errors.isEmpty());
+}
+
+TEST_F(TFrm_graphTest, EnterInTheIntervalRedraws)
+{
+    window->show();
+    click("btn_temps");
+    auto *degrees = child<QLineEdit>("EB_degrees");
+    degrees->setFocus();
+    QSignalSpy redraws(child<QPushButton>("btn_redraw"), &QPushButton::clicked);
+    QTest::keyClick(degrees, Qt::Key_Return);
+    EXPECT_EQ(redraws.count(), 1);
+    EXPECT_TRUE(window->isVisible()) << "Enter must not close the window";
+}
+
+TEST_F(TFrm_graphTest, PaintingLeavesDrawnMembersAtTheRunStart)
+{
+    window->show();
+    window->grab();
+    for (const Population &population : data.populations) {
+        for (const TVector &member : population)
+            EXPECT_EQ(member.Temperature, 100);
+    }
+}
+
+TEST_F(TFrm_graphTest, SavesThePictureAsPngOrSvg)
+{
+    const QString png = folder.filePath(QStringLiteral("diagrams.png"));
+    const QString svg = folder.filePath(QStringLiteral("diagrams.SVG"));
+    prompts.fileNames = { png, svg, QString(), folder.filePath(QStringLiteral("no/such/a.png")) };
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTest::keySequence(window.get(), QKeySequence::Save);
+    const QImage image(png, "PNG");
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.size(), QSize(700, 724));
+    QImage expected(700, 724, QImage::Format_RGB32);
+    QPainter painter(&expected);
+    window->renderer().paint(painter, QRectF(0, 0, 700, 724), window->viewState());
+    painter.end();
+    EXPECT_EQ(image.convertToFormat(QImage::Format_RGB32), expected);
+
+    click("btn_legend");
+    QTest::keySequence(window.get(), QKeySequence::Save);
+    QFile file(svg);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    EXPECT_TRUE(text.contains("<svg"));
+    EXPECT_TRUE(text.contains("dJ/dT")) << "labels stay text";
+
+    QTest::keySequence(window.get(), QKeySequence::Save); // cancelled: nothing happens
+    EXPECT_TRUE(prompts.errors.isEmpty());
+    QTest::keySequence(window.get(), QKeySequence::Save);
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_TRUE(prompts.errors[0].startsWith(QStringLiteral("Cannot create file \"")));
+}
+
+TEST(DiagramWindowTest, NothingToDrawIsReported)
+{
+    ScriptedPrompts prompts;
+    ComponentPopulations populations;
+    showDiagramWindow(nullptr, {}, populations, 0, 1);
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_EQ(
+        prompts.errors[0], QStringLiteral("There is nothing to draw: calculate a run first."));
+    WorkedExample example;
+    EXPECT_TRUE(canShowDiagrams(example.series, example.populations));
+    EXPECT_FALSE(canShowDiagrams({ {} }, example.populations));
+    EXPECT_FALSE(canShowDiagrams(example.series, {}));
+}
+
+} // namespace
+} // namespace Demagora
