@@ -1,0 +1,56 @@
+#include "results/resulttablemodel.h"
+
+#include <utility>
+
+namespace Demagora {
+
+ResultTableModel::ResultTableModel(ReportTable table, QObject *parent)
+    : QAbstractTableModel(parent)
+    , m_table(std::move(table))
+{ }
+
+int ResultTableModel::rowCount(const QModelIndex &parent) const
+{
+    if (parent.isValid() || m_table.rowCount < 1)
+        return 0;
+    return m_table.rowCount - 1;
+}
+
+int ResultTableModel::columnCount(const QModelIndex &parent) const
+{
+    if (parent.isValid())
+        return 0;
+    return m_table.columnCount;
+}
+
+QVariant ResultTableModel::data(const QModelIndex &index, int role) const
+{
+    if (role != Qt::DisplayRole || !checkIndex(index, CheckIndexOption::IndexIsValid))
+        return {};
+    return QString::fromStdString(m_table.cell(index.column(), index.row() + 1));
+}
+
+QVariant ResultTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole || section < 0)
+        return {};
+    if (orientation == Qt::Horizontal) {
+        if (section >= m_table.columnCount || m_table.rowCount < 1)
+            return {};
+        return QString::fromStdString(m_table.cell(section, 0));
+    }
+    if (section >= rowCount())
+        return {};
+    // The grid row as the export numbers it: the headings are row 0.
+    return section + 1;
+}
+
+Qt::ItemFlags ResultTableModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    // Selectable so that cells can be copied from; never editable.
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
+
+} // namespace Demagora

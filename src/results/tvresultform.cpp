@@ -1,0 +1,122 @@
+#include "results/tvresultform.h"
+
+#include "prompts/prompts.h"
+#include "results/reportexport.h"
+#include "results/resulttablemodel.h"
+#include "results/tfrm_choosefile.h"
+
+#include <QFile>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QTableView>
+
+#include <exception>
+#include <utility>
+
+namespace Demagora {
+
+namespace {
+
+constexpr int DesignWidth = 739;
+constexpr int DesignHeight = 559;
+// The Export button keeps its distance to the right edge: it sits at x = 672 at the
+// design width, over the top-right corner of the grid.
+constexpr int ExportButtonRightGap = DesignWidth - 672;
+
+} // namespace
+
+TvResultForm::TvResultForm(ReportTable table, QWidget *parent)
+    : QDialog(parent)
+    , m_chooseExportFile(&ChooseExportFile)
+{
+    setObjectName(QStringLiteral("vResultForm"));
+    setWindowTitle(QString::fromStdString(table.caption));
+    setMinimumWidth(DesignWidth);
+
+    m_model = new ResultTableModel(std::move(table), this);
+
+    SG_result = new QTableView(this);
+    SG_result->setObjectName(QStringLiteral("SG_result"));
+    SG_result->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    SG_result->setWordWrap(false);
+    SG_result->verticalHeader()->hide();
+    // Every row has the same height, so the view never measures rows one by one.
+    SG_result->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    SG_result->horizontalHeader()->setHighlightSections(false);
+    SG_result->setModel(m_model);
+
+    btn_export = new QPushButton(QStringLiteral("Export"), this);
+    btn_export->setObjectName(QStringLiteral("btn_export"));
+    btn_export->setAutoDefault(false);
+    btn_export->resize(39, 41);
+    btn_export->raise();
+    connect(btn_export, &QPushButton::clicked, this, &TvResultForm::btn_exportClick);
+
+    setGeometry(166, 171, DesignWidth, DesignHeight);
+    FormResize();
+}
+
+TvResultForm::~TvResultForm() = default;
+
+void TvResultForm::setChooseExportFile(FileNameChooser chooser)
+{
+    m_chooseExportFile = std::move(chooser);
+}
+
+const ReportTable &TvResultForm::table() const
+{
+    return m_model->table();
+}
+
+void TvResultForm::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    FormResize();
+}
+
+void TvResultForm::FormResize()
+{
+    SG_result->setGeometry(rect());
+    btn_export->move(width() - ExportButtonRightGap, 8);
+    // Setting the default size also resets every column the user widened by hand, so all
+    // columns stay equally wide.
+    SG_result->horizontalHeader()->setDefaultSectionSize(width() / 8 - 10);
+}
+
+void TvResultForm::btn_exportClick()
+{
+    SheetWriter1.NewDocument();
+    const QString name = m_chooseExportFile(this);
+    SheetWriter1.SetFileName(QFile::encodeName(name).toStdString());
+    // A cancelled dialog gives an empty name, which leaves the still empty FileName alone.
+    if (SheetWriter1.FileName().empty())
+        return;
+    if (!confirmCutTable())
+        return;
+    // One export per opening of the window, whether it succeeds or fails.
+    btn_export->setEnabled(false);
+    try {
+        writeReportToSheet(SheetWriter1, table());
+        SheetWriter1.CloseDocument();
+        SheetWriter1.SaveDocument();
+    } catch (const std::exception &error) {
+        reportError(this, QString::fromLocal8Bit(error.what()));
+    }
+}
+
+bool TvResultForm::confirmCutTable()
+{
+    if (reportFitsOnSheet(table()))
+        return true;
+    const int rowCount = table().rowCount;
+    const QString message
+        = QStringLiteral("The worksheet can hold only the first %1 of the %2 rows "
+                         "of this table. Write them and leave out the last %3?")
+              .arg(MaxSheetGridRows)
+              .arg(rowCount)
+              .arg(rowCount - MaxSheetGridRows);
+    return Prompts::current().warnOkCancel(this, message) == Prompts::Answer::Ok;
+}
+
+} // namespace Demagora
