@@ -1,0 +1,95 @@
+#include "batch/batchoptions.h"
+
+#include "batch/batcherror.h"
+
+#include <charconv>
+
+namespace Demagora {
+
+namespace {
+
+std::uint64_t parseSeed(const std::string &text)
+{
+    std::uint64_t seed = 0;
+    const char *last = text.data() + text.size();
+    const auto [end, error] = std::from_chars(text.data(), last, seed);
+    if (text.empty() || error != std::errc() || end != last) {
+        throw BatchError(
+            "--seed: '" + text + "' is not a whole number from 0 to 18446744073709551615");
+    }
+    return seed;
+}
+
+void setOnce(std::optional<std::string> &target, const std::string &option, std::string value)
+{
+    if (target)
+        throw BatchError(option + " is given more than once");
+    target = std::move(value);
+}
+
+} // namespace
+
+BatchOptions parseBatchOptions(std::span<const std::string> arguments)
+{
+    BatchOptions options;
+    bool scenarioSeen = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string &argument = arguments[i];
+        if (argument == "--help" || argument == "-h") {
+            options.helpRequested = true;
+            return options;
+        }
+        if (!argument.starts_with("-") || argument == "-") {
+            if (scenarioSeen)
+                throw BatchError(
+                    "only one scenario file can be given (also got '" + argument + "')");
+            options.scenarioPath = argument;
+            scenarioSeen = true;
+            continue;
+        }
+
+        // Options take their value from the next argument or after "=".
+        std::string name = argument;
+        std::optional<std::string> inlineValue;
+        if (const auto equals = argument.find('='); equals != std::string::npos) {
+            name = argument.substr(0, equals);
+            inlineValue = argument.substr(equals + 1);
+        }
+        const auto value = [&]() -> std::string {
+            if (inlineValue)
+                return *inlineValue;
+            if (i + 1 >= arguments.size())
+                throw BatchError(name + " needs a value");
+            return arguments[++i];
+        };
+
+        if (name == "--seed") {
+            if (options.seed)
+                throw BatchError("--seed is given more than once");
+            options.seed = parseSeed(value());
+        } else if (name == "--series") {
+            setOnce(options.seriesPath, name, value());
+        } else {
+            throw BatchError("unknown option '" + name + "' (see --help)");
+        }
+    }
+
+    if (!scenarioSeen)
+        throw BatchError("no scenario file given (see --help)");
+    if (options.scenarioPath.empty())
+        throw BatchError("the scenario file name is empty");
+    if (!options.hasOutput())
+        options.seriesPath = "-";
+    return options;
+}
+
+std::string batchUsage()
+{
+    return "usage: demagora-batch SCENARIO.json [--seed N] [--series FILE]\n"
+           "  --seed N         seed of the random numbers (0 to 18446744073709551615);\n"
+           "                   wins over the scenario's seed, else the clock gives one\n"
+           "  --series FILE    writes every member's curve as CSV ('-': standard output,\n"
+           "                   the default when no other output is asked for)\n";
+}
+
+} // namespace Demagora

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace Demagora {
+
+// The command line of demagora-batch. Each output is one optional path; "-" stands for
+// standard output.
+struct BatchOptions
+{
+    std::string scenarioPath;
+    std::optional<std::uint64_t> seed;
+    std::optional<std::string> seriesPath;
+    bool helpRequested = false;
+
+    // Whether any output was asked for; without one the series goes to standard output.
+    bool hasOutput() const { return seriesPath.has_value(); }
+};
+
+// Reads the arguments after the program name. Throws BatchError naming the offending
+// argument: unknown options, missing values, a seed that is not an unsigned 64-bit number.
+BatchOptions parseBatchOptions(std::span<const std::string> arguments);
+
+// The usage text printed for --help and after option errors.
+std::string batchUsage();
+
+} // namespace Demagora

@@ -1,0 +1,81 @@
+#include "batch/batchrun.h"
+
+#include "batch/batcherror.h"
+#include "model/modelerror.h"
+#include "model/run.h"
+#include "model/scatter.h"
+
+namespace Demagora {
+
+namespace {
+
+// The run range of the components as entered; scattering leaves the blocking temperatures
+// alone, so the populations give the same range.
+RunRange entryRunRange(const Scenario &scenario)
+{
+    ComponentPopulations entered;
+    entered.reserve(scenario.components.size());
+    for (const TVector &component : scenario.components)
+        entered.push_back(Population { component });
+    return computeRunRange(entered);
+}
+
+void checkRunSize(const Scenario &scenario, const RunRange &range)
+{
+    const std::uint64_t members = scenario.population
+        ? static_cast<std::uint64_t>(scenario.population->randomPoints) + 1
+        : 1;
+    const std::uint64_t steps = static_cast<std::uint64_t>(range.pointCount) + 1;
+    const std::uint64_t rows = std::max<std::uint64_t>(steps, scenario.components.size());
+    if (members * rows > MaxBatchResultPoints) {
+        throw BatchError("the run is too large: " + std::to_string(members) + " members times "
+            + std::to_string(rows) + " steps exceed " + std::to_string(MaxBatchResultPoints)
+            + " result points");
+    }
+}
+
+} // namespace
+
+ComponentPopulations buildPopulations(const Scenario &scenario, RandomSource &random)
+{
+    ComponentPopulations populations;
+    populations.reserve(scenario.components.size());
+    for (const TVector &component : scenario.components) {
+        Population population;
+        if (const auto &settings = scenario.population) {
+            ScatterComponent(component, settings->randomPoints, population, component.Shape,
+                settings->differentLengths, settings->fisherK, settings->heightStdDev, random);
+        } else {
+            population.push_back(component);
+        }
+        populations.push_back(std::move(population));
+    }
+    return populations;
+}
+
+BatchRun runScenario(const Scenario &scenario, RandomSource &random)
+{
+    if (scenario.components.empty())
+        throw BatchError("the scenario has no component");
+
+    BatchRun run;
+    run.range = entryRunRange(scenario);
+    if (run.range.pointCount < 1) {
+        throw BatchError("the run range from " + std::to_string(run.range.low) + " to "
+            + std::to_string(run.range.high)
+            + " degrees holds no step: the highest upper blocking temperature must lie at least "
+              "one whole degree above the lowest lower one");
+    }
+    checkRunSize(scenario, run.range);
+
+    run.populations = buildPopulations(scenario, random);
+    try {
+        RunDemagnetization(
+            run.range.pointCount, run.range.low, run.range.high, run.series, run.populations);
+    } catch (const ModelError &error) {
+        throw BatchError(error.what());
+    }
+    return run;
+}
+
+} // namespace Demagora

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "batch/scenario.h"
+#include "model/populations.h"
+#include "model/randomsource.h"
+
+#include <cstdint>
+
+namespace Demagora {
+
+// The largest number of result points (members times temperature steps) a batch run
+// computes: about 1.6 GB of results. Beyond it the run is refused instead of exhausting memory.
+inline constexpr std::uint64_t MaxBatchResultPoints = 50'000'000;
+
+// A finished batch run: the populations as scattered, the run range and the curves.
+struct BatchRun
+{
+    ComponentPopulations populations;
+    RunRange range;
+    ResultSeries series;
+};
+
+// Builds one population per component, in file order: the component alone, or scattered as
+// Add direction scatters it (its shape, the scenario's population settings) from random.
+ComponentPopulations buildPopulations(const Scenario &scenario, RandomSource &random);
+
+// Builds the populations and runs the demagnetization over the run range of all components.
+// Throws BatchError when the range holds no step or the run would be too large.
+BatchRun runScenario(const Scenario &scenario, RandomSource &random);
+
+} // namespace Demagora

@@ -1,0 +1,278 @@
+#include "batch/scenario.h"
+
+#include "batch/batcherror.h"
+#include "model/inputchecks.h"
+#include "model/modelerror.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <limits>
+#include <sstream>
+
+namespace Demagora {
+
+namespace {
+
+using Json = nlohmann::json;
+
+// Every component gets three standard deviations in half its blocking range, as in the
+// main window.
+constexpr std::int32_t ComponentSigmaCount = 3;
+
+// Reads one JSON object, naming the file and the path of each field in its messages.
+class FieldReader
+{
+public:
+    FieldReader(const Json &object, std::string sourceName, std::string path)
+        : m_object(object)
+        , m_sourceName(std::move(sourceName))
+        , m_path(std::move(path))
+    { }
+
+    [[noreturn]] void fail(const std::string &field, const std::string &problem) const
+    {
+        throw BatchError(m_sourceName + ": " + fieldPath(field) + ": " + problem);
+    }
+
+    std::string fieldPath(const std::string &field) const
+    {
+        return m_path.empty() ? field : m_path + "." + field;
+    }
+
+    void refuseUnknownFields(std::initializer_list<std::string_view> known) const
+    {
+        for (const auto &item : m_object.items()) {
+            bool isKnown = false;
+            for (const std::string_view name : known)
+                isKnown = isKnown || item.key() == name;
+            if (!isKnown)
+                fail(item.key(), "unknown field");
+        }
+    }
+
+    const Json *find(const std::string &field) const
+    {
+        const auto it = m_object.find(field);
+        return it == m_object.end() ? nullptr : &*it;
+    }
+
+    const Json &required(const std::string &field) const
+    {
+        const Json *value = find(field);
+        if (!value)
+            fail(field, "missing");
+        return *value;
+    }
+
+    double number(const std::string &field) const
+    {
+        const Json &value = required(field);
+        if (!value.is_number())
+            fail(field, "expected a number, got " + shown(value));
+        const double number = value.get<double>();
+        // The JSON reader turns a number beyond the double range into an infinity.
+        if (!std::isfinite(number))
+            fail(field, "the number is too large");
+        return number;
+    }
+
+    bool boolean(const std::string &field) const
+    {
+        const Json &value = required(field);
+        if (!value.is_boolean())
+            fail(field, "expected true or false, got " + shown(value));
+        return value.get<bool>();
+    }
+
+    std::string text(const std::string &field) const
+    {
+        const Json &value = required(field);
+        if (!value.is_string())
+            fail(field, "expected a text, got " + shown(value));
+        return value.get<std::string>();
+    }
+
+    // A whole number from minimum to maximum; integral floating values such as 30.0 count.
+    std::uint64_t wholeNumber(
+        const std::string &field, std::int64_t minimum, std::uint64_t maximum) const
+    {
+        const Json &value = required(field);
+        const std::string expected = "expected a whole number from " + std::to_string(minimum)
+            + " to " + std::to_string(maximum) + ", got " + shown(value);
+        if (value.is_number_unsigned()) {
+            const auto number = value.get<std::uint64_t>();
+            if (number > maximum || (minimum > 0 && number < static_cast<std::uint64_t>(minimum)))
+                fail(field, expected);
+            return number;
+        }
+        if (value.is_number_integer()) {
+            const auto number = value.get<std::int64_t>();
+            if (number < minimum || (number >= 0 && static_cast<std::uint64_t>(number) > maximum))
+                fail(field, expected);
+            return static_cast<std::uint64_t>(number);
+        }
+        if (value.is_number_float()) {
+            const double number = value.get<double>();
+            if (!(std::floor(number) == number && number >= static_cast<double>(minimum)
+                    && number <= static_cast<double>(maximum)))
+                fail(field, expected);
+            return static_cast<std::uint64_t>(number);
+        }
+        fail(field, expected);
+    }
+
+    // A value as the message shows it: JSON text on one line, shortened when long.
+    // Lists and objects are named, not written out: they may be nested arbitrarily deep.
+    static std::string shown(const Json &value)
+    {
+        if (value.is_object())
+            return "an object";
+        if (value.is_array())
+            return "a list";
+        std::string text = value.dump(-1, ' ', true);
+        constexpr std::size_t MaxShown = 60;
+        if (text.size() > MaxShown)
+            text = text.substr(0, MaxShown) + "...";
+        return text;
+    }
+
+private:
+    const Json &m_object;
+    std::string m_sourceName;
+    std::string m_path;
+};
+
+void requireObject(const Json &value, const std::string &sourceName, const std::string &path)
+{
+    if (!value.is_object()) {
+        throw BatchError(sourceName + ": " + (path.empty() ? "the scenario" : path)
+            + ": expected an object, got " + FieldReader::shown(value));
+    }
+}
+
+SpectrumShape readShape(const FieldReader &reader)
+{
+    const std::string shape = reader.text("shape");
+    if (shape == "gauss")
+        return SpectrumShape::Gauss;
+    if (shape == "rectangular")
+        return SpectrumShape::Rectangular;
+    reader.fail("shape",
+        "unknown shape " + FieldReader::shown(Json(shape))
+            + " (expected \"gauss\" or \"rectangular\")");
+}
+
+// Runs a check of the model and names the field in its refusal.
+template <typename Check, typename Value>
+void checked(const FieldReader &reader, const std::string &field, Check check, Value value)
+{
+    try {
+        check(value);
+    } catch (const ModelError &error) {
+        reader.fail(field, error.what());
+    }
+}
+
+TVector readComponent(const Json &object, const std::string &sourceName, const std::string &path)
+{
+    requireObject(object, sourceName, path);
+    const FieldReader reader(object, sourceName, path);
+    reader.refuseUnknownFields(
+        { "declination", "inclination", "height", "blockLow", "blockHigh", "shape" });
+
+    // Filled as Add direction fills a component; its current temperature is its lower
+    // blocking temperature.
+    TVector component;
+    component.SigmaCount = ComponentSigmaCount;
+    component.Declination = reader.number("declination");
+    component.Inclination = reader.number("inclination");
+    component.Height = reader.number("height");
+    component.Shape = readShape(reader);
+    component.BlockLow = reader.number("blockLow");
+    checked(reader, "blockLow", checkBlockingTemperature, component.BlockLow);
+    component.BlockHigh = reader.number("blockHigh");
+    checked(reader, "blockHigh", checkBlockingTemperature, component.BlockHigh);
+    component.SetTemperature(component.BlockLow);
+    return component;
+}
+
+PopulationSettings readPopulation(const Json &object, const std::string &sourceName)
+{
+    requireObject(object, sourceName, "population");
+    const FieldReader reader(object, sourceName, "population");
+    reader.refuseUnknownFields({ "randomPoints", "fisherK", "differentLengths", "heightStdDev" });
+
+    PopulationSettings settings;
+    settings.randomPoints = static_cast<std::int32_t>(reader.wholeNumber(
+        "randomPoints", 1, static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())));
+    checked(reader, "randomPoints", checkRandomPoints, settings.randomPoints);
+    settings.fisherK = reader.number("fisherK");
+    checked(reader, "fisherK", checkFisherK, settings.fisherK);
+    settings.differentLengths = reader.boolean("differentLengths");
+    settings.heightStdDev = reader.number("heightStdDev");
+    return settings;
+}
+
+} // namespace
+
+Scenario parseScenario(std::string_view json, const std::string &sourceName)
+{
+    Json root;
+    try {
+        root = Json::parse(json);
+    } catch (const Json::exception &error) {
+        // The reader's text starts with its own error code in brackets; the user needs the rest.
+        // Besides syntax errors it refuses numbers beyond the double range.
+        std::string what = error.what();
+        if (const auto bracket = what.find("] ");
+            what.starts_with("[") && bracket != std::string::npos)
+            what = what.substr(bracket + 2);
+        throw BatchError(sourceName + ": malformed JSON: " + what);
+    }
+
+    requireObject(root, sourceName, "");
+    const FieldReader reader(root, sourceName, "");
+    reader.refuseUnknownFields({ "components", "population", "seed" });
+
+    Scenario scenario;
+    const Json &components = reader.required("components");
+    if (!components.is_array())
+        reader.fail(
+            "components", "expected a list of components, got " + FieldReader::shown(components));
+    if (components.empty())
+        reader.fail("components", "the list is empty: at least one component is needed");
+    scenario.components.reserve(components.size());
+    for (std::size_t i = 0; i < components.size(); ++i) {
+        scenario.components.push_back(
+            readComponent(components[i], sourceName, "components[" + std::to_string(i) + "]"));
+    }
+
+    if (const Json *population = reader.find("population"))
+        scenario.population = readPopulation(*population, sourceName);
+    if (reader.find("seed"))
+        scenario.seed = reader.wholeNumber("seed", 0, MaxScenarioSeed);
+    return scenario;
+}
+
+Scenario readScenarioFile(const std::string &path)
+{
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error))
+        throw BatchError(path + ": cannot read the scenario file: it is a folder");
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        throw BatchError(path + ": cannot open the scenario file: " + std::strerror(errno));
+    std::ostringstream text;
+    text << file.rdbuf();
+    if (file.bad())
+        throw BatchError(path + ": cannot read the scenario file: " + std::strerror(errno));
+    return parseScenario(text.str(), path);
+}
+
+} // namespace Demagora

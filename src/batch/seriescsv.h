@@ -1,0 +1,21 @@
+#pragma once
+
+#include "model/populations.h"
+
+#include <ostream>
+#include <string>
+
+namespace Demagora {
+
+// The CSV heading of the series output.
+inline constexpr const char *SeriesCsvHeader
+    = "member,step,temperature,x,y,z,length,declination,inclination";
+
+// Writes one row per member and step under SeriesCsvHeader. Reals carry 17 significant
+// digits, so they read back bit for bit; the text does not depend on the C locale.
+void writeSeriesCsv(std::ostream &out, const ResultSeries &series);
+
+// A double in the shortest form of 17 significant digits ("%.17g" in the "C" locale).
+std::string csvReal(double value);
+
+} // namespace Demagora

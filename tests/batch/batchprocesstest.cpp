@@ -1,0 +1,247 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct ProcessResult
+{
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string quoted(const std::string &argument)
+{
+    std::string text = "'";
+    for (const char c : argument)
+        text += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return text + "'";
+}
+
+std::string readAll(const std::filesystem::path &path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// Runs demagora-batch with the arguments and collects its exit status and both streams.
+ProcessResult runBatch(const std::vector<std::string> &arguments)
+{
+    // CTest runs the cases as parallel processes: every call gets its own capture files.
+    static int calls = 0;
+    const std::string stem
+        = "batch-process-" + std::to_string(getpid()) + "-" + std::to_string(++calls);
+    const std::filesystem::path folder = testing::TempDir();
+    const std::filesystem::path out = folder / (stem + "-out.txt");
+    const std::filesystem::path err = folder / (stem + "-err.txt");
+    std::string command = quoted(DEMAGORA_BATCH_EXECUTABLE);
+    for (const std::string &argument : arguments)
+        command += " " + quoted(argument);
+    command += " >" + quoted(out.string()) + " 2>" + quoted(err.string()) + " </dev/null";
+    const int raw = std::system(command.c_str());
+    ProcessResult result;
+    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    result.out = readAll(out);
+    result.err = readAll(err);
+    std::filesystem::remove(out);
+    std::filesystem::remove(err);
+    return result;
+}
+
+std::string example(const std::string &name)
+{
+    return std::string(DEMAGORA_EXAMPLES_DIR) + "/" + name;
+}
+
+std::string writeScenario(const std::string &name, const std::string &json)
+{
+    const std::filesystem::path path = std::filesystem::path(testing::TempDir()) / name;
+    std::ofstream(path) << json;
+    return path.string();
+}
+
+std::vector<std::string> fields(const std::string &line)
+{
+    std::vector<std::string> result;
+    std::istringstream stream(line);
+    for (std::string field; std::getline(stream, field, ',');)
+        result.push_back(field);
+    return result;
+}
+
+std::string tenDigits(const std::string &field)
+{
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.9e", std::strtod(field.c_str(), nullptr));
+    return buffer;
+}
+
+} // namespace
+
+TEST(BatchProcessTest, TwoComponentExamplePrintsTheWorkedTable)
+{
+    const ProcessResult result = runBatch({ example("two-components.json") });
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+
+    std::istringstream lines(result.out);
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(line, "member,step,temperature,x,y,z,length,declination,inclination");
+
+    // temperature, then x, y, z, length, declination, inclination to ten digits.
+    const std::vector<std::vector<std::string>> table = {
+        { "100", "416.6545573", "500.5", "0", "651.2305813", "50.22340933", "0" },
+        { "150", "208.8272786", "500.5", "0", "542.3182482", "67.35228136", "0" },
+        { "175", "27.51429540", "375.5", "0", "376.5066885", "85.80921249", "0" },
+        { "200", "0", "250.5", "0", "250.5", "90", "0" },
+        { "249", "0", "5.5", "0", "5.5", "90", "0" },
+        { "250", "0", "0", "0", "0", "0", "0" },
+    };
+    int rows = 0;
+    std::size_t matched = 0;
+    while (std::getline(lines, line)) {
+        const std::vector<std::string> row = fields(line);
+        ASSERT_EQ(row.size(), 9u) << line;
+        EXPECT_EQ(row[0], "0");
+        EXPECT_EQ(row[1], std::to_string(rows));
+        EXPECT_EQ(row[2], std::to_string(100 + rows));
+        ++rows;
+        for (const std::vector<std::string> &expected : table) {
+            if (row[2] != expected[0])
+                continue;
+            SCOPED_TRACE(line);
+            ++matched;
+            for (std::size_t i = 1; i < expected.size(); ++i)
+                EXPECT_EQ(tenDigits(row[i + 2]), tenDigits(expected[i]));
+            if (expected[1] == "0") {
+                EXPECT_EQ(row[3], "0");
+            }
+        }
+    }
+    EXPECT_EQ(rows, 151);
+    EXPECT_EQ(matched, table.size());
+}
+
+TEST(BatchProcessTest, SeriesFileAndSeedGiveRepeatableRuns)
+{
+    const std::filesystem::path folder = testing::TempDir();
+    const std::string first = (folder / "scattered-first.csv").string();
+    const std::string second = (folder / "scattered-second.csv").string();
+    const std::string other = (folder / "scattered-other.csv").string();
+
+    const ProcessResult a = runBatch({ example("scattered.json"), "--series", first });
+    const ProcessResult b
+        = runBatch({ "--seed", "42", "--series", second, example("scattered.json") });
+    const ProcessResult c
+        = runBatch({ example("scattered.json"), "--seed", "43", "--series", other });
+    ASSERT_EQ(a.status, 0) << a.err;
+    ASSERT_EQ(b.status, 0) << b.err;
+    ASSERT_EQ(c.status, 0) << c.err;
+    EXPECT_EQ(a.out, "");
+    EXPECT_EQ(a.err, "");
+
+    const std::string text = readAll(first);
+    EXPECT_TRUE(text.starts_with("member,step,temperature,"));
+    // The example's own seed is 42: the command-line seed 42 repeats it, 43 does not.
+    EXPECT_EQ(text, readAll(second));
+    EXPECT_NE(text, readAll(other));
+    EXPECT_NE(text.find("\n20,0,"), std::string::npos);
+    EXPECT_EQ(text.find("\n21,0,"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(first + ".partial"));
+}
+
+TEST(BatchProcessTest, BadInputExitsWithTwoAndOneLine)
+{
+    const std::string good = R"({"declination": 0, "inclination": 0, "height": 10,
+        "blockLow": 100, "blockHigh": 200, "shape": "gauss"})";
+    struct Case
+    {
+        std::vector<std::string> arguments;
+        std::string message;
+    };
+    const std::string badShape = writeScenario("bad-shape.json",
+        R"({"components": [{"declination": 0, "inclination": 0, "height": 10, "blockLow": 100,
+        "blockHigh": 200, "shape": "triangle"}]})");
+    const std::string badK = writeScenario("bad-k.json",
+        R"({"components": [)" + good
+            + R"(], "population": {"randomPoints": 3, "fisherK": -1, "differentLengths": false,
+        "heightStdDev": 3}})");
+    const std::string malformed = writeScenario("malformed.json", "{\"components\": [");
+    const std::string goodFile = writeScenario("good.json", R"({"components": [)" + good + "]}");
+    const std::string missing
+        = (std::filesystem::path(testing::TempDir()) / "missing.json").string();
+    const Case cases[] = {
+        { {}, "demagora-batch: no scenario file given (see --help)\n" },
+        { { missing },
+            "demagora-batch: " + missing
+                + ": cannot open the scenario file: No such file or directory\n" },
+        { { badShape },
+            "demagora-batch: " + badShape
+                + ": components[0].shape: unknown shape \"triangle\" (expected \"gauss\" or "
+                  "\"rectangular\")\n" },
+        { { badK },
+            "demagora-batch: " + badK
+                + ": population.fisherK: Fisher's k must be greater than 0 (it is -1)\n" },
+        { { goodFile, "--seed", "-5" },
+            "demagora-batch: --seed: '-5' is not a whole number from "
+            "0 to 18446744073709551615\n" },
+        { { goodFile, "--colour" }, "demagora-batch: unknown option '--colour' (see --help)\n" },
+        { { goodFile, "--series", "/nonexistent-folder/out.csv" },
+            "demagora-batch: cannot write the series to /nonexistent-folder/out.csv: No such "
+            "file or directory\n" },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.message);
+        const ProcessResult result = runBatch(c.arguments);
+        EXPECT_EQ(result.status, 2);
+        EXPECT_EQ(result.err, c.message);
+        EXPECT_EQ(result.out, "");
+    }
+
+    const ProcessResult bad = runBatch({ malformed });
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_TRUE(bad.err.starts_with("demagora-batch: " + malformed + ": malformed JSON: "));
+    EXPECT_EQ(bad.err.find('\n'), bad.err.size() - 1);
+}
+
+TEST(BatchProcessTest, ClockSeedIsReportedForScatteredRuns)
+{
+    const std::string scenario = writeScenario("clock.json",
+        R"({"components": [{"declination": 0, "inclination": 0, "height": 10, "blockLow": 100,
+        "blockHigh": 110, "shape": "gauss"}], "population": {"randomPoints": 2, "fisherK": 30,
+        "differentLengths": false, "heightStdDev": 3}})");
+    const ProcessResult result = runBatch({ scenario });
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(result.err.starts_with("demagora-batch: random seed ")) << result.err;
+
+    // The reported seed repeats the run.
+    const std::string marker = "--seed ";
+    const std::size_t at = result.err.find(marker);
+    ASSERT_NE(at, std::string::npos);
+    const std::string seed = result.err.substr(
+        at + marker.size(), result.err.find(' ', at + marker.size()) - at - marker.size());
+    const ProcessResult repeated = runBatch({ scenario, "--seed", seed });
+    ASSERT_EQ(repeated.status, 0) << repeated.err;
+    EXPECT_EQ(repeated.out, result.out);
+    EXPECT_EQ(repeated.err, "");
+}
+
+TEST(BatchProcessTest, HelpPrintsUsage)
+{
+    const ProcessResult result = runBatch({ "--help" });
+    EXPECT_EQ(result.status, 0);
+    EXPECT_TRUE(result.out.starts_with("usage: demagora-batch SCENARIO.json"));
+}

@@ -1,0 +1,82 @@
+#include "batch/seriescsv.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace Demagora;
+
+namespace {
+
+std::vector<std::string> splitLines(const std::string &text)
+{
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+std::vector<std::string> splitFields(const std::string &line)
+{
+    std::vector<std::string> fields;
+    std::istringstream stream(line);
+    for (std::string field; std::getline(stream, field, ',');)
+        fields.push_back(field);
+    return fields;
+}
+
+TResultVectors point(double temperature, double x, double y, double z)
+{
+    TResultVectors p;
+    p.Temperature = temperature;
+    p.X = x;
+    p.Y = y;
+    p.Z = z;
+    return p;
+}
+
+} // namespace
+
+TEST(SeriesCsvTest, OneRowPerMemberAndStepUnderTheHeader)
+{
+    const ResultSeries series { { point(100, 1, 0, 0), point(101, 0, 2, 0) },
+        { point(100, -1, -1, 0), point(101, 0, 0, 5) } };
+    std::ostringstream out;
+    writeSeriesCsv(out, series);
+    const std::vector<std::string> lines = splitLines(out.str());
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[0], "member,step,temperature,x,y,z,length,declination,inclination");
+    EXPECT_EQ(lines[1], "0,0,100,1,0,0,1,0,0");
+    EXPECT_EQ(lines[2], "0,1,101,0,2,0,2,90,0");
+    EXPECT_EQ(lines[3], "1,0,100,-1,-1,0,1.4142135623730951,225,0");
+    EXPECT_EQ(lines[4], "1,1,101,0,0,5,5,0,90");
+}
+
+TEST(SeriesCsvTest, RealsReadBackBitForBit)
+{
+    const TResultVectors p = point(250, 1.0 / 3, -2e-300, 6.02214076e23);
+    std::ostringstream out;
+    writeSeriesCsv(out, { { p } });
+    const std::vector<std::string> lines = splitLines(out.str());
+    ASSERT_EQ(lines.size(), 2u);
+    const std::vector<std::string> fields = splitFields(lines[1]);
+    ASSERT_EQ(fields.size(), 9u);
+    const double expected[] = { 250, p.X, p.Y, p.Z, p.Length(), p.Declination(), p.Inclination() };
+    for (std::size_t i = 0; i < 7; ++i) {
+        SCOPED_TRACE(fields[i + 2]);
+        EXPECT_EQ(std::strtod(fields[i + 2].c_str(), nullptr), expected[i]);
+    }
+    EXPECT_EQ(fields[3], "0.33333333333333331");
+}
+
+TEST(SeriesCsvTest, CsvRealUsesSeventeenDigitsAtMost)
+{
+    EXPECT_EQ(csvReal(0.1), "0.10000000000000001");
+    EXPECT_EQ(csvReal(100), "100");
+    EXPECT_EQ(csvReal(1.5e-14), "1.4999999999999999e-14");
+    EXPECT_EQ(csvReal(-0.0), "-0");
+}
