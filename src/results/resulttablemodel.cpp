@@ -25,7 +25,9 @@ int ResultTableModel::columnCount(const QModelIndex &parent) const
 
 QVariant ResultTableModel::data(const QModelIndex &index, int role) const
 {
-    if (role != Qt::DisplayRole || !checkIndex(index, CheckIndexOption::IndexIsValid))
+    // The tool tip shows the whole text of a cell too narrow for its 15 digits.
+    if ((role != Qt::DisplayRole && role != Qt::ToolTipRole)
+        || !checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
     return QString::fromStdString(m_table.cell(index.column(), index.row() + 1));
 }

@@ -88,10 +88,12 @@ void TvResultForm::btn_exportClick()
 {
     SheetWriter1.NewDocument();
     const QString name = m_chooseExportFile(this);
-    SheetWriter1.SetFileName(QFile::encodeName(name).toStdString());
-    // A cancelled dialog gives an empty name, which leaves the still empty FileName alone.
-    if (SheetWriter1.FileName().empty())
+    // A cancelled dialog gives no name: nothing is written and Export stays available. The
+    // name is tested before it reaches FileName, which would turn an empty name into ".XLS"
+    // once an earlier attempt had set one.
+    if (name.isEmpty())
         return;
+    SheetWriter1.SetFileName(QFile::encodeName(name).toStdString());
     if (!confirmCutTable())
         return;
     // One export per opening of the window, whether it succeeds or fails.
