@@ -4,6 +4,7 @@
 #include "batch/batchoptions.h"
 #include "batch/batchrun.h"
 #include "batch/outputfile.h"
+#include "batch/reportoutput.h"
 #include "batch/scenario.h"
 #include "batch/seriescsv.h"
 #include "model/randomsource.h"
@@ -34,9 +35,24 @@ std::uint64_t chooseSeed(const BatchOptions &options, const Scenario &scenario, 
 
 void writeOutputs(const BatchOptions &options, const BatchRun &run, std::ostream &out)
 {
+    // The report is built and checked first, so that a refused worksheet leaves no other
+    // output written either.
+    std::optional<ReportTable> report;
+    if (options.report || options.xlsPath) {
+        report = buildReportTable(run.populations, run.series, run.range.low, run.range.high,
+            options.report.value_or(ReportKind::Initial));
+        if (options.xlsPath)
+            checkReportWorksheet(*report, *options.xlsPath);
+    }
     if (options.seriesPath) {
         writeTextOutput(*options.seriesPath, out, "the series",
             [&](std::ostream &stream) { writeSeriesCsv(stream, run.series); });
+    }
+    if (options.xlsPath) {
+        writeReportWorksheet(*report, *options.xlsPath);
+    } else if (report) {
+        writeTextOutput(
+            "-", out, "the report", [&](std::ostream &stream) { writeReportCsv(stream, *report); });
     }
 }
 

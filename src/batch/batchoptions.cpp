@@ -1,6 +1,7 @@
 #include "batch/batchoptions.h"
 
 #include "batch/batcherror.h"
+#include "batch/reportoutput.h"
 
 #include <charconv>
 
@@ -69,6 +70,15 @@ BatchOptions parseBatchOptions(std::span<const std::string> arguments)
             options.seed = parseSeed(value());
         } else if (name == "--series") {
             setOnce(options.seriesPath, name, value());
+        } else if (name == "--report") {
+            if (options.report)
+                throw BatchError("--report is given more than once");
+            const std::string kind = value();
+            options.report = reportKindNamed(kind);
+            if (!options.report)
+                throw BatchError("--report: '" + kind + "' is not a report (initial or resulting)");
+        } else if (name == "--xls") {
+            setOnce(options.xlsPath, name, value());
         } else {
             throw BatchError("unknown option '" + name + "' (see --help)");
         }
@@ -78,6 +88,8 @@ BatchOptions parseBatchOptions(std::span<const std::string> arguments)
         throw BatchError("no scenario file given (see --help)");
     if (options.scenarioPath.empty())
         throw BatchError("the scenario file name is empty");
+    if (options.reportOnStandardOutput() && options.seriesPath == "-")
+        throw BatchError("--series - and --report would both write to standard output");
     if (!options.hasOutput())
         options.seriesPath = "-";
     return options;
@@ -86,10 +98,14 @@ BatchOptions parseBatchOptions(std::span<const std::string> arguments)
 std::string batchUsage()
 {
     return "usage: demagora-batch SCENARIO.json [--seed N] [--series FILE]\n"
+           "                      [--report initial|resulting] [--xls FILE]\n"
            "  --seed N         seed of the random numbers (0 to 18446744073709551615);\n"
            "                   wins over the scenario's seed, else the clock gives one\n"
            "  --series FILE    writes every member's curve as CSV ('-': standard output,\n"
-           "                   the default when no other output is asked for)\n";
+           "                   the default when no other output is asked for)\n"
+           "  --report KIND    prints the initial or resulting report table as CSV\n"
+           "  --xls FILE       writes the report table (initial unless --report says\n"
+           "                   otherwise) as a worksheet; a name not ending in .xls gets .XLS\n";
 }
 
 } // namespace Demagora

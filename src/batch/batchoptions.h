@@ -1,5 +1,7 @@
 #pragma once
 
+#include "results/reporttable.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -14,10 +16,15 @@ struct BatchOptions
     std::string scenarioPath;
     std::optional<std::uint64_t> seed;
     std::optional<std::string> seriesPath;
+    // The report table: as CSV on standard output, or as a worksheet when xlsPath is given
+    // (the Initial report unless report says otherwise).
+    std::optional<ReportKind> report;
+    std::optional<std::string> xlsPath;
     bool helpRequested = false;
 
     // Whether any output was asked for; without one the series goes to standard output.
-    bool hasOutput() const { return seriesPath.has_value(); }
+    bool hasOutput() const { return seriesPath || report || xlsPath; }
+    bool reportOnStandardOutput() const { return report && !xlsPath; }
 };
 
 // Reads the arguments after the program name. Throws BatchError naming the offending

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "results/reporttable.h"
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+namespace Demagora {
+
+// The report kind named on the command line: "initial" or "resulting"; anything else is absent.
+std::optional<ReportKind> reportKindNamed(std::string_view name);
+
+// One CSV field: quoted, with inner quotes doubled, when it holds a comma, a quote or a
+// line break; as it stands otherwise.
+std::string csvField(std::string_view text);
+
+// Every row of the grid as one CSV line, the heading row and empty trailing rows included.
+void writeReportCsv(std::ostream &out, const ReportTable &table);
+
+// Throws BatchError when fileName names no file ("" or "-") or when the grid has more rows
+// than a worksheet can address, saying how many it has: a cut file would look complete to
+// whoever opens it.
+void checkReportWorksheet(const ReportTable &table, const std::string &fileName);
+
+// Writes the table as the result window's Export does: title in A1, the grid from row 2,
+// every cell a text cell, saved under fileName with the ".XLS" rule applied. Returns the
+// name the file was saved under. Throws BatchError, writing nothing, when checkReportWorksheet
+// refuses or the file cannot be saved.
+std::string writeReportWorksheet(const ReportTable &table, const std::string &fileName);
+
+} // namespace Demagora
