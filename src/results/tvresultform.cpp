@@ -43,6 +43,9 @@ TvResultForm::TvResultForm(ReportTable table, QWidget *parent)
     SG_result->verticalHeader()->hide();
     // Every row has the same height, so the view never measures rows one by one.
     SG_result->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    SG_result->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
+    // Headings start where their column's texts start, so a narrow column cuts their end.
+    SG_result->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     SG_result->horizontalHeader()->setHighlightSections(false);
     SG_result->setModel(m_model);
 
