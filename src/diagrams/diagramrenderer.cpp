@@ -26,15 +26,25 @@ std::optional<std::int64_t> wholeDegrees(double t)
     return static_cast<std::int64_t>(std::floor(t));
 }
 
+// Adds a segment of a path drawn in one colour. Most steps of a long run move the point by
+// less than a pixel: a segment that stays on one pixel adds nothing to a path already drawn
+// there and is left out.
+void addSegment(std::vector<QLineF> &path, const QLineF &segment)
+{
+    if (segment.p1() == segment.p2() && !path.empty() && path.back().p2() == segment.p1())
+        return;
+    path.push_back(segment);
+}
+
 } // namespace
 
 DiagramRenderer::DiagramRenderer(const ResultSeries &series,
     const ComponentPopulations &populations, std::int32_t runLowTemp, std::int32_t stereoPointCount)
     : m_series(series)
     , m_populations(populations)
-    , m_runLowTemp(runLowTemp)
     , m_stereoPointCount(stereoPointCount)
     , m_maxLength(maxResultLength(series))
+    , m_initialDirections(initialDirections(populations, runLowTemp))
 { }
 
 DiagramScales DiagramRenderer::scalesFor(int outerWidth) const
@@ -83,7 +93,7 @@ void DiagramRenderer::paint(
         }
         paintTicks(spectrum);
         paintResultStereogram(stereo, m_series, range.first, range.last, m_stereoPointCount, state);
-        paintInitialStereogram(start, m_populations, range.first, range.last, m_runLowTemp);
+        paintInitialStereogram(start, m_initialDirections, range.first, range.last);
         if (state.showLegend)
             paintLegend(vectors, spectrum, stereo, start);
     }
@@ -134,9 +144,9 @@ void DiagramRenderer::paintVectorDiagram(PanelCanvas &canvas, const DiagramScale
                                         z0 = pixel(steps[i].Z), x1 = pixel(steps[i + 1].X),
                                         y1 = pixel(steps[i + 1].Y), z1 = pixel(steps[i + 1].Z);
             if (x0 && x1 && y0 && y1)
-                blue.emplace_back(*x0, *y0, *x1, *y1);
+                addSegment(blue, QLineF(*x0, *y0, *x1, *y1));
             if (x0 && x1 && z0 && z1)
-                red.emplace_back(*x0, *z0, *x1, *z1);
+                addSegment(red, QLineF(*x0, *z0, *x1, *z1));
             if (p == lastIndex && x0 && y0 && z0 && isLabelled(static_cast<std::int64_t>(i), state))
                 labels.push_back({ i, QPointF(*x0, *y0), QPointF(*x0, *z0) });
         }

@@ -2,6 +2,7 @@
 
 #include "diagrams/diagramscales.h"
 #include "diagrams/diagramviewstate.h"
+#include "diagrams/stereogram.h"
 #include "model/populations.h"
 
 #include <QRectF>
@@ -16,7 +17,8 @@ class PanelCanvas;
 
 // The diagram window's picture: vector diagram, blocking spectra and the two stereograms,
 // painted onto any QPainter (the window, an image, an SVG file). Reads the model and a view
-// state; painting changes nothing.
+// state; painting changes nothing. The model must stay as it was at construction: the
+// initial directions are evaluated once, when the renderer is made.
 class DiagramRenderer
 {
 public:
@@ -50,9 +52,9 @@ private:
 
     const ResultSeries &m_series;
     const ComponentPopulations &m_populations;
-    std::int32_t m_runLowTemp;
     std::int32_t m_stereoPointCount;
     double m_maxLength;
+    InitialDirections m_initialDirections;
 };
 
 } // namespace Demagora

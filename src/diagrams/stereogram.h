@@ -4,6 +4,7 @@
 #include "model/populations.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace Demagora {
 
@@ -22,10 +23,25 @@ void paintNetWords(PanelCanvas &canvas);
 void paintResultStereogram(PanelCanvas &canvas, const ResultSeries &series, int first, int last,
     std::int32_t stereoPointCount, const DiagramViewState &state);
 
-// Directions of the members first..last of every population, as they stand at runLowTemp.
-// Evaluates copies of the members, so the populations stay untouched.
-void paintInitialStereogram(PanelCanvas &canvas, const ComponentPopulations &populations, int first,
-    int last, std::int32_t runLowTemp);
+// One member's direction as the stereogram of initial directions projects it: its north and
+// east parts and its magnetization at the start of the run, with its stored inclination.
+struct MemberDirection
+{
+    double north = 0;
+    double east = 0;
+    double inclination = 0;
+    double remaining = 0;
+};
+// Per population, per member. Evaluates copies of the members at runLowTemp, so the
+// populations stay untouched; the sums behind them are costly, so the renderer takes them
+// once.
+using InitialDirections = std::vector<std::vector<MemberDirection>>;
+InitialDirections initialDirections(
+    const ComponentPopulations &populations, std::int32_t runLowTemp);
+
+// Directions of the members first..last of every population.
+void paintInitialStereogram(
+    PanelCanvas &canvas, const InitialDirections &directions, int first, int last);
 
 // What the window leaves in the model after drawing: members first..last of every population
 // at the temperature runLowTemp, as the initial directions were evaluated.
