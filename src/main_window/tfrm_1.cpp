@@ -1,0 +1,577 @@
+#include "main_window/tfrm_1.h"
+
+#include "main_window/mainwindowrules.h"
+#include "main_window/runcontroller.h"
+#include "main_window/tfrm_par.h"
+#include "prompts/prompts.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <chrono>
+#include <exception>
+
+namespace Demagora {
+
+namespace {
+
+constexpr int CommandButtonWidth = 95;
+constexpr int CommandButtonHeight = 33;
+// How long closing the window waits for a stopped run to end before leaving it behind.
+constexpr std::chrono::seconds CloseWait(2);
+
+QStringList numberItems(std::initializer_list<int> numbers)
+{
+    QStringList items;
+    for (int n : numbers)
+        items << QString::number(n);
+    return items;
+}
+
+QComboBox *typedCombo(
+    QWidget *parent, const char *name, const QStringList &items, const QString &text)
+{
+    auto *combo = new QComboBox(parent);
+    combo->setObjectName(QLatin1String(name));
+    combo->setEditable(true);
+    // What the user types is read as typed: no completion, no new items.
+    combo->setCompleter(nullptr);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->addItems(items);
+    combo->setCurrentIndex(static_cast<int>(items.indexOf(text)));
+    combo->setFocusPolicy(Qt::ClickFocus);
+    return combo;
+}
+
+} // namespace
+
+TFrm_1::TFrm_1(QWidget *parent)
+    : QWidget(parent)
+    , m_session(QLocale::system().decimalPoint().toStdString())
+    , m_editorRunner([](TFRM_par &editor) { editor.exec(); })
+    , m_beep([] { QApplication::beep(); })
+{
+    setObjectName(QStringLiteral("Frm_1"));
+    setWindowTitle(QStringLiteral("Demagora"));
+    QFont boxFont = font();
+    boxFont.setPixelSize(11);
+    setFont(boxFont);
+    setMinimumSize(750, 287);
+    resize(750, 287);
+    move(232, 215);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    PMain = new QWidget(this);
+    PMain->setObjectName(QStringLiteral("PMain"));
+    PMain->setFixedHeight(155);
+    PGrid = new QWidget(this);
+    PGrid->setObjectName(QStringLiteral("PGrid"));
+    layout->addWidget(PMain);
+    layout->addWidget(PGrid, 1);
+
+    auto *mainLayout = new QHBoxLayout(PMain);
+    mainLayout->setContentsMargins(0, 0, 0, 0);
+    mainLayout->setSpacing(0);
+    Pleft = new QWidget(PMain);
+    Pleft->setObjectName(QStringLiteral("Pleft"));
+    Pright = new QWidget(PMain);
+    Pright->setObjectName(QStringLiteral("Pright"));
+    Pright->setFixedWidth(210);
+    mainLayout->addWidget(Pleft, 1);
+    mainLayout->addWidget(Pright);
+
+    buildLeftPanel();
+    buildRightPanel();
+    buildGrid();
+    connectControls();
+
+    m_runController = new RunController(this);
+    connect(m_runController, &RunController::maximumChanged, PrBar, &QProgressBar::setMaximum);
+    connect(m_runController, &RunController::advanced, PrBar,
+        [this] { PrBar->setValue(PrBar->value() + 1); });
+    connect(m_runController, &RunController::progressReset, PrBar, [this] { PrBar->setValue(0); });
+    connect(m_runController, &RunController::runFinished, this, &TFrm_1::runEnded);
+
+    qApp->installEventFilter(this);
+    FormCreate();
+}
+
+TFrm_1::~TFrm_1() = default;
+
+QLabel *TFrm_1::addLabel(
+    QGridLayout *layout, const char *name, const QString &text, int row, int column)
+{
+    auto *label = new QLabel(text, layout->parentWidget());
+    label->setObjectName(QLatin1String(name));
+    layout->addWidget(label, row, column);
+    return label;
+}
+
+void TFrm_1::buildLeftPanel()
+{
+    auto *grid = new QGridLayout(Pleft);
+    grid->setContentsMargins(8, 8, 8, 8);
+    grid->setHorizontalSpacing(9);
+    grid->setVerticalSpacing(3);
+
+    addLabel(grid, "lbl_dec", QStringLiteral("declination"), 0, 0);
+    addLabel(grid, "lbl_inc", QStringLiteral("inclination"), 0, 1);
+    addLabel(grid, "lbl_height", QStringLiteral("spectrum's height"), 0, 2);
+    addLabel(grid, "lbl_blockLow", QStringLiteral("lower temperature "), 0, 3);
+    addLabel(grid, "lbl_blockHigh", QStringLiteral("higher temperature"), 0, 4);
+
+    QLineEdit **boxes[] = { &EB_dec, &EB_inc, &EB_height, &EB_blockLow, &EB_blockHigh };
+    const char *boxNames[] = { "EB_dec", "EB_inc", "EB_height", "EB_blockLow", "EB_blockHigh" };
+    for (int column = 0; column < 5; ++column) {
+        auto *box = new QLineEdit(Pleft);
+        box->setObjectName(QLatin1String(boxNames[column]));
+        grid->addWidget(box, 1, column);
+        *boxes[column] = box;
+    }
+
+    CBmult = new QCheckBox(QStringLiteral("multiple ?"), Pleft);
+    CBmult->setObjectName(QStringLiteral("CBmult"));
+    CBdifLengths = new QCheckBox(QStringLiteral("different lengths"), Pleft);
+    CBdifLengths->setObjectName(QStringLiteral("CBdifLengths"));
+    grid->addWidget(CBmult, 2, 0);
+    grid->addWidget(CBdifLengths, 2, 1);
+    auto *shapeLabel = addLabel(grid, "Label4", QStringLiteral("Shape of the spectrum"), 2, 2);
+    grid->removeWidget(shapeLabel);
+    grid->addWidget(shapeLabel, 2, 2, 1, 2, Qt::AlignRight | Qt::AlignVCenter);
+    CBshape = new QComboBox(Pleft);
+    CBshape->setObjectName(QStringLiteral("CBshape"));
+    CBshape->addItems({ QStringLiteral("Gauss"), QStringLiteral("Rectangular") });
+    grid->addWidget(CBshape, 2, 4);
+    grid->setRowStretch(3, 1);
+
+    QPushButton **buttons[] = { &btn_getcoor, &btn_add, &btn_showRes, &btn_clear, &btn_paint };
+    const char *buttonNames[]
+        = { "btn_getcoor", "btn_add", "btn_showRes", "btn_clear", "btn_paint" };
+    const QString captions[] = { QStringLiteral("&Add direction"), QStringLiteral("&Calculate"),
+        QStringLiteral("&Show result"), QStringLiteral("&Clear everything"),
+        QStringLiteral("&Paint") };
+    for (int column = 0; column < 5; ++column) {
+        auto *button = new QPushButton(captions[column], Pleft);
+        button->setObjectName(QLatin1String(buttonNames[column]));
+        button->setFixedSize(CommandButtonWidth, CommandButtonHeight);
+        grid->addWidget(button, 4, column);
+        *buttons[column] = button;
+    }
+
+    QWidget *tabOrder[] = { EB_dec, EB_inc, EB_height, EB_blockLow, EB_blockHigh, btn_getcoor,
+        btn_add, btn_showRes, btn_clear, btn_paint, CBmult, CBdifLengths, CBshape };
+    for (std::size_t i = 1; i < std::size(tabOrder); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+}
+
+void TFrm_1::buildRightPanel()
+{
+    Pright->setAutoFillBackground(true);
+    QPalette silver = Pright->palette();
+    silver.setColor(QPalette::Window, QColor(192, 192, 192));
+    Pright->setPalette(silver);
+
+    auto *grid = new QGridLayout(Pright);
+    grid->setContentsMargins(8, 6, 8, 6);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(3);
+
+    CB_k = typedCombo(Pright, "CB_k",
+        numberItems({ 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 20, 30, 40, 50, 60, 70 }),
+        QStringLiteral("30"));
+    CBdisper = typedCombo(Pright, "CBdisper", numberItems({ 1, 2, 3, 4 }), QStringLiteral("3"));
+    CB_randomPoints = typedCombo(Pright, "CB_randomPoints",
+        numberItems({ 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 20, 30, 40, 50, 60, 70, 80, 90, 100 }),
+        QStringLiteral("30"));
+    CB_reportType = new QComboBox(Pright);
+    CB_reportType->setObjectName(QStringLiteral("CB_reportType"));
+    CB_reportType->addItems({ QStringLiteral("Initial"), QStringLiteral("Resulting") });
+    CB_reportType->setMaxVisibleItems(2);
+    CB_reportType->setFocusPolicy(Qt::ClickFocus);
+
+    addLabel(grid, "Label2", QStringLiteral("Fisher's k"), 0, 0);
+    grid->addWidget(CB_k, 0, 1);
+    addLabel(grid, "Label1", QStringLiteral("StdDev (heights)"), 1, 0);
+    grid->addWidget(CBdisper, 1, 1);
+    addLabel(grid, "Label3", QStringLiteral("Random points"), 2, 0);
+    grid->addWidget(CB_randomPoints, 2, 1);
+    addLabel(grid, "Label5", QStringLiteral("report type"), 3, 0);
+    grid->addWidget(CB_reportType, 3, 1);
+
+    PrBar = new QProgressBar(Pright);
+    PrBar->setObjectName(QStringLiteral("PrBar"));
+    PrBar->setTextVisible(false);
+    PrBar->setValue(0);
+    PrBar->setFixedHeight(16);
+    grid->addWidget(PrBar, 4, 0, 1, 2);
+    grid->setColumnStretch(1, 1);
+
+    // A fixed setting that is never shown: every component's spectrum spans 3 sigma each side.
+    EB_conv = new QComboBox(Pright);
+    EB_conv->setObjectName(QStringLiteral("EB_conv"));
+    EB_conv->addItems(numberItems({ 1, 2, 3, 4 }));
+    EB_conv->setCurrentIndex(2);
+    EB_conv->setVisible(false);
+}
+
+void TFrm_1::buildGrid()
+{
+    auto *layout = new QVBoxLayout(PGrid);
+    layout->setContentsMargins(0, 0, 0, 0);
+    SG_1 = new QTableWidget(PGrid);
+    SG_1->setObjectName(QStringLiteral("SG_1"));
+    QFont gridFont = SG_1->font();
+    gridFont.setPixelSize(16);
+    SG_1->setFont(gridFont);
+    SG_1->horizontalHeader()->setFont(gridFont);
+    SG_1->setColumnCount(ComponentGrid::ColumnCount);
+    SG_1->verticalHeader()->hide();
+    SG_1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    SG_1->verticalHeader()->setDefaultSectionSize(24);
+    SG_1->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    SG_1->horizontalHeader()->setHighlightSections(false);
+    SG_1->horizontalHeader()->setFixedHeight(24);
+    SG_1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    SG_1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    SG_1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    SG_1->setSelectionMode(QAbstractItemView::NoSelection);
+    SG_1->setTabKeyNavigation(false);
+    layout->addWidget(SG_1);
+    setTabOrder(CBshape, SG_1);
+}
+
+void TFrm_1::connectControls()
+{
+    connect(btn_getcoor, &QPushButton::clicked, this, &TFrm_1::btn_getcoorClick);
+    connect(btn_add, &QPushButton::clicked, this, &TFrm_1::btn_addClick);
+    connect(btn_showRes, &QPushButton::clicked, this, &TFrm_1::btn_showResClick);
+    connect(btn_clear, &QPushButton::clicked, this, &TFrm_1::btn_clearClick);
+    connect(btn_paint, &QPushButton::clicked, this, &TFrm_1::btn_paintClick);
+    connect(EB_blockHigh, &QLineEdit::textChanged, this, &TFrm_1::EB_blockHighChange);
+    connect(CBmult, &QCheckBox::clicked, this, &TFrm_1::CBmultClick);
+    connect(CBdifLengths, &QCheckBox::clicked, this, &TFrm_1::CBdifLengthsClick);
+    connect(CB_reportType, &QComboBox::currentIndexChanged, this, &TFrm_1::CB_reportTypeChange);
+    connect(SG_1, &QTableWidget::cellDoubleClicked, this,
+        [this](int row, int) { SG_1DblClick(row + 1); });
+}
+
+void TFrm_1::FormCreate()
+{
+    m_random = std::make_unique<MersenneTwisterSource>(MersenneTwisterSource::clockSeed());
+    m_session.clearEverything();
+    m_session.setReportKind(ReportKind::Initial);
+    showGrid();
+    applyCommandState();
+}
+
+bool TFrm_1::isRunning() const
+{
+    return m_commands.isRunning();
+}
+
+void TFrm_1::setDecimalSeparator(const QString &separator)
+{
+    m_session.setDecimalSeparator(separator.toStdString());
+}
+
+SpectrumShape TFrm_1::FshapeOfspectrum() const
+{
+    return shapeForIndex(CBshape->currentIndex());
+}
+
+ComponentTexts TFrm_1::enteredTexts() const
+{
+    return { EB_dec->text().toStdString(), EB_inc->text().toStdString(),
+        EB_height->text().toStdString(), EB_blockLow->text().toStdString(),
+        EB_blockHigh->text().toStdString() };
+}
+
+PopulationChoices TFrm_1::populationChoices() const
+{
+    PopulationChoices choices;
+    choices.multiple = CBmult->isChecked();
+    choices.differentLengths = CBdifLengths->isChecked();
+    choices.shape = FshapeOfspectrum();
+    choices.sigmaCount = EB_conv->currentText().toStdString();
+    choices.fisherK = CB_k->currentText().toStdString();
+    choices.randomPoints = CB_randomPoints->currentText().toStdString();
+    choices.heightStdDev = CBdisper->currentText().toStdString();
+    return choices;
+}
+
+void TFrm_1::btn_getcoorClick()
+{
+    if (!m_commands.isEnabled(Command::AddDirection))
+        return;
+    try {
+        m_session.addDirection(enteredTexts(), populationChoices(), *m_random);
+    } catch (const std::exception &error) {
+        // A row written before the error stays, as does everything done before it.
+        showGrid();
+        reportError(this, QString::fromStdString(userMessage(error)));
+        return;
+    }
+    showGrid();
+    const std::size_t count = m_session.populations().size();
+    if (count < 2)
+        EB_dec->setFocus();
+    m_commands.componentAdded(count);
+    applyCommandState();
+}
+
+void TFrm_1::EB_blockHighChange()
+{
+    const bool allFilled = !EB_inc->text().isEmpty() && !EB_dec->text().isEmpty()
+        && !EB_height->text().isEmpty() && !EB_blockLow->text().isEmpty()
+        && !EB_blockHigh->text().isEmpty();
+    m_commands.blockHighChanged(allFilled);
+    applyCommandState();
+}
+
+void TFrm_1::CBmultClick()
+{
+    m_commands.multipleClicked(CBmult->isChecked(), CBdifLengths->isChecked());
+    applyCommandState();
+}
+
+void TFrm_1::CBdifLengthsClick()
+{
+    m_commands.differentLengthsClicked(CBdifLengths->isChecked());
+    applyCommandState();
+}
+
+void TFrm_1::CB_reportTypeChange()
+{
+    m_session.setReportKind(reportKindForIndex(CB_reportType->currentIndex()));
+}
+
+void TFrm_1::btn_addClick()
+{
+    if (!m_commands.isEnabled(Command::Calculate))
+        return;
+    const std::string refusal = runRefusal(m_session.populations().size(), m_session.settings());
+    if (!refusal.empty()) {
+        reportError(this, QString::fromStdString(refusal));
+        return;
+    }
+    m_commands.runStarted();
+    applyCommandState();
+    changeCursor(QCursor(Qt::WaitCursor));
+    m_session.discardResults();
+    const RunSettings &settings = m_session.settings();
+    m_runController->startRun(
+        m_session.populations(), settings.pointCount, settings.runLowTemp, settings.runHighTemp);
+}
+
+void TFrm_1::runEnded()
+{
+    RunController::Outcome outcome = m_runController->takeOutcome();
+    // After the window has closed the lists are gone for good; a late outcome is dropped.
+    if (m_closed)
+        return;
+    if (outcome.completed)
+        m_session.takeRunOutcome(std::move(outcome.populations), std::move(outcome.results));
+    PrBar->setValue(0);
+    m_commands.runEnded(outcome.completed);
+    applyCommandState();
+    changeCursor(QCursor(Qt::ArrowCursor));
+    if (outcome.completed)
+        m_beep();
+    else if (!outcome.error.isEmpty())
+        reportError(this, outcome.error);
+}
+
+void TFrm_1::changeCursor(const QCursor &cursor)
+{
+    QWidget *group[]
+        = { this, Pleft, Pright, SG_1, btn_add, btn_getcoor, btn_showRes, btn_clear, btn_paint };
+    for (QWidget *widget : group)
+        widget->setCursor(cursor);
+}
+
+void TFrm_1::btn_clearClick()
+{
+    if (!m_commands.isEnabled(Command::ClearEverything))
+        return;
+    if (Prompts::current().confirm(this, QStringLiteral("Clear all data ?")) == Prompts::Answer::No)
+        return;
+    EB_dec->clear();
+    EB_height->clear();
+    EB_inc->clear();
+    EB_blockLow->clear();
+    EB_blockHigh->clear();
+    m_session.clearEverything();
+    showGrid();
+    m_commands.cleared(CBmult->isChecked());
+    applyCommandState();
+}
+
+void TFrm_1::EraseLists()
+{
+    m_session.EraseLists();
+}
+
+void TFrm_1::btn_showResClick()
+{
+    if (!m_commands.isEnabled(Command::ShowResult) || m_session.results().empty())
+        return;
+    if (m_resultOpener) {
+        m_resultOpener(this, m_session.populations(), m_session.results(), m_session.settings());
+    }
+}
+
+void TFrm_1::btn_paintClick()
+{
+    if (!m_commands.isEnabled(Command::Paint))
+        return;
+    if (m_diagramOpener)
+        m_diagramOpener(this, m_session.results(), m_session.populations(), m_session.settings());
+}
+
+void TFrm_1::SG_1DblClick(int r)
+{
+    if (!m_commands.isEnabled(Command::EditComponent))
+        return;
+    if (r < 1 || static_cast<std::size_t>(r) > m_session.populations().size())
+        return;
+    const int i = r - 1;
+    TFRM_par editor(i, m_session.populations()[static_cast<std::size_t>(i)].front(),
+        m_session.decimalSeparator(), this);
+    editor.setChangeHandler([this, i](const ComponentTexts &texts) {
+        m_session.changeComponent(i, texts, populationChoices(), *m_random);
+        showGrid();
+    });
+    editor.setDeleteHandler([this, i] {
+        m_session.deleteComponent(i);
+        showGrid();
+    });
+    m_editorRunner(editor);
+    m_commands.editorClosed();
+    applyCommandState();
+}
+
+bool TFrm_1::eventFilter(QObject *watched, QEvent *event)
+{
+    // The window sees every key before the focused control and lets it pass on, except to a
+    // button that has just lost the focus: a button's own use of an arrow key is to move the
+    // focus on, which would carry it past the box it was sent to.
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType() && watched == focusWidget()
+        && static_cast<QWidget *>(watched)->window() == this) {
+        FormKeyDown(static_cast<QKeyEvent *>(event)->key());
+        if (focusWidget() != watched && qobject_cast<QAbstractButton *>(watched))
+            return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TFrm_1::FormKeyDown(int key)
+{
+    if (key == Qt::Key_Down)
+        ChangeBox(arrowTarget(whichBox(), ArrowKey::Down));
+    else if (key == Qt::Key_Up)
+        ChangeBox(arrowTarget(whichBox(), ArrowKey::Up));
+}
+
+int TFrm_1::whichBox() const
+{
+    const QWidget *focused = focusWidget();
+    const QWidget *boxes[] = { EB_dec, EB_inc, EB_height, EB_blockLow, EB_blockHigh };
+    for (int i = 0; i < 5; ++i) {
+        if (focused == boxes[i])
+            return i;
+    }
+    return -1;
+}
+
+void TFrm_1::ChangeBox(int box)
+{
+    QLineEdit *boxes[] = { EB_dec, EB_inc, EB_height, EB_blockLow, EB_blockHigh };
+    if (box >= 0 && box < 5)
+        boxes[box]->setFocus();
+}
+
+void TFrm_1::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    FormResize();
+}
+
+void TFrm_1::FormResize()
+{
+    const int width = columnWidthFor(frameGeometry().width());
+    SG_1->horizontalHeader()->setDefaultSectionSize(width);
+    for (int column = 0; column < SG_1->columnCount(); ++column)
+        SG_1->horizontalHeader()->resizeSection(column, width);
+}
+
+void TFrm_1::closeEvent(QCloseEvent *event)
+{
+    FormClose();
+    QWidget::closeEvent(event);
+}
+
+void TFrm_1::FormClose()
+{
+    if (m_runController->isRunning()) {
+        m_runController->requestStop();
+        if (!m_runController->waitForFinished(CloseWait))
+            m_runController->abandon();
+    }
+    m_closed = true;
+    EraseLists();
+}
+
+void TFrm_1::applyCommandState()
+{
+    btn_getcoor->setEnabled(m_commands.isEnabled(Command::AddDirection));
+    btn_add->setEnabled(m_commands.isEnabled(Command::Calculate));
+    btn_showRes->setEnabled(m_commands.isEnabled(Command::ShowResult));
+    btn_clear->setEnabled(m_commands.isEnabled(Command::ClearEverything));
+    btn_paint->setEnabled(m_commands.isEnabled(Command::Paint));
+    CBmult->setEnabled(m_commands.isEnabled(Setting::Multiple));
+    CBdifLengths->setEnabled(m_commands.isEnabled(Setting::DifferentLengths));
+    CB_randomPoints->setEnabled(m_commands.isEnabled(Setting::RandomPoints));
+    CB_k->setEnabled(m_commands.isEnabled(Setting::FisherK));
+    CBdisper->setEnabled(m_commands.isEnabled(Setting::HeightStdDev));
+}
+
+void TFrm_1::showGrid()
+{
+    const ComponentGrid &grid = m_session.grid();
+    QStringList headings;
+    for (int column = 0; column < ComponentGrid::ColumnCount; ++column)
+        headings << QString::fromStdString(grid.cell(0, column));
+    SG_1->setHorizontalHeaderLabels(headings);
+    SG_1->setRowCount(grid.rowCount() - 1);
+    const QBrush fixedColumn = palette().button();
+    for (int row = 1; row < grid.rowCount(); ++row) {
+        for (int column = 0; column < ComponentGrid::ColumnCount; ++column) {
+            QTableWidgetItem *item = SG_1->item(row - 1, column);
+            if (!item) {
+                item = new QTableWidgetItem;
+                item->setFlags(Qt::ItemIsEnabled);
+                if (column == 0)
+                    item->setBackground(fixedColumn);
+                SG_1->setItem(row - 1, column, item);
+            }
+            item->setText(QString::fromStdString(grid.cell(row, column)));
+        }
+    }
+}
+
+} // namespace Demagora

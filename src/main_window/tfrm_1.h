@@ -1,0 +1,132 @@
+#pragma once
+
+#include "main_window/commandstate.h"
+#include "main_window/componentsession.h"
+#include "main_window/runsettings.h"
+#include "model/randomsource.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QCursor;
+class QGridLayout;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTableWidget;
+
+namespace Demagora {
+
+class RunController;
+class TFRM_par;
+
+// The main window: entry and listing of the components, the run settings, and the commands
+// that run the model and open the result table, the diagram window and the component
+// editor. It owns the session with both lists; the run goes to a RunController.
+class TFrm_1 : public QWidget
+{
+    Q_OBJECT
+
+public:
+    using ResultOpener = std::function<void(
+        QWidget *parent, const ComponentPopulations &, const ResultSeries &, const RunSettings &)>;
+    using DiagramOpener = std::function<void(
+        QWidget *parent, const ResultSeries &, ComponentPopulations &, const RunSettings &)>;
+    // Shows the component editor and returns once it has closed.
+    using EditorRunner = std::function<void(TFRM_par &editor)>;
+
+    explicit TFrm_1(QWidget *parent = nullptr);
+    ~TFrm_1() override;
+
+    const ComponentSession &session() const { return m_session; }
+    bool isRunning() const;
+
+    void setResultOpener(ResultOpener opener) { m_resultOpener = std::move(opener); }
+    void setDiagramOpener(DiagramOpener opener) { m_diagramOpener = std::move(opener); }
+    void setEditorRunner(EditorRunner runner) { m_editorRunner = std::move(runner); }
+    void setBeep(std::function<void()> beep) { m_beep = std::move(beep); }
+    void setDecimalSeparator(const QString &separator);
+
+    void btn_getcoorClick();
+    void btn_addClick();
+    void btn_clearClick();
+    void btn_showResClick();
+    void btn_paintClick();
+    // r: the grid row, counting the heading row as 0.
+    void SG_1DblClick(int r);
+    SpectrumShape FshapeOfspectrum() const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildLeftPanel();
+    void buildRightPanel();
+    void buildGrid();
+    void connectControls();
+    QLabel *addLabel(
+        QGridLayout *layout, const char *name, const QString &text, int row, int column);
+
+    void FormCreate();
+    void FormResize();
+    void FormClose();
+    void FormKeyDown(int key);
+    int whichBox() const;
+    void ChangeBox(int box);
+    void EB_blockHighChange();
+    void CBmultClick();
+    void CBdifLengthsClick();
+    void CB_reportTypeChange();
+    void changeCursor(const QCursor &cursor);
+    void EraseLists();
+
+    void runEnded();
+    void applyCommandState();
+    void showGrid();
+    ComponentTexts enteredTexts() const;
+    PopulationChoices populationChoices() const;
+
+    ComponentSession m_session;
+    CommandState m_commands;
+    std::unique_ptr<RandomSource> m_random;
+    RunController *m_runController = nullptr;
+    bool m_closed = false;
+    ResultOpener m_resultOpener;
+    DiagramOpener m_diagramOpener;
+    EditorRunner m_editorRunner;
+    std::function<void()> m_beep;
+
+    QWidget *PMain = nullptr;
+    QWidget *Pleft = nullptr;
+    QWidget *Pright = nullptr;
+    QWidget *PGrid = nullptr;
+    QLineEdit *EB_dec = nullptr;
+    QLineEdit *EB_inc = nullptr;
+    QLineEdit *EB_height = nullptr;
+    QLineEdit *EB_blockLow = nullptr;
+    QLineEdit *EB_blockHigh = nullptr;
+    QPushButton *btn_getcoor = nullptr;
+    QPushButton *btn_add = nullptr;
+    QPushButton *btn_showRes = nullptr;
+    QPushButton *btn_clear = nullptr;
+    QPushButton *btn_paint = nullptr;
+    QCheckBox *CBmult = nullptr;
+    QCheckBox *CBdifLengths = nullptr;
+    QComboBox *CBshape = nullptr;
+    QComboBox *CB_k = nullptr;
+    QComboBox *CBdisper = nullptr;
+    QComboBox *CB_randomPoints = nullptr;
+    QComboBox *CB_reportType = nullptr;
+    QComboBox *EB_conv = nullptr;
+    QProgressBar *PrBar = nullptr;
+    QTableWidget *SG_1 = nullptr;
+};
+
+} // namespace Demagora

@@ -1,0 +1,352 @@
+#include "mainwindowfixture.h"
+
+#include <QHeaderView>
+#include <QLabel>
+
+#include <cmath>
+
+namespace Demagora::Testing {
+namespace {
+
+using TFrm_1Test = MainWindowTest;
+
+const char *const CommandButtons[]
+    = { "btn_getcoor", "btn_add", "btn_showRes", "btn_clear", "btn_paint" };
+
+TEST_F(TFrm_1Test, StartsWithTheGridHeadingsAndOnlyClearEverythingAvailable)
+{
+    EXPECT_EQ(window.windowTitle(), "Demagora");
+    EXPECT_EQ(window.minimumSize(), QSize(750, 287));
+    EXPECT_EQ(grid()->rowCount(), 1);
+    const QStringList headings { "", "Dec", "Inc", "Height", "low", "high", "length" };
+    for (int column = 0; column < 7; ++column)
+        EXPECT_EQ(grid()->horizontalHeaderItem(column)->text(), headings[column]);
+
+    const QStringList captions { "&Add direction", "&Calculate", "&Show result",
+        "&Clear everything", "&Paint" };
+    for (int i = 0; i < 5; ++i) {
+        SCOPED_TRACE(CommandButtons[i]);
+        EXPECT_EQ(button(CommandButtons[i])->text(), captions[i]);
+        EXPECT_EQ(button(CommandButtons[i])->size(), QSize(95, 33));
+        EXPECT_EQ(enabled(CommandButtons[i]), i == 3);
+    }
+    EXPECT_TRUE(enabled("CBmult"));
+    for (const char *name : { "CBdifLengths", "CB_k", "CBdisper", "CB_randomPoints" })
+        EXPECT_FALSE(enabled(name)) << name;
+    EXPECT_EQ(combo("CB_k")->currentText(), "30");
+    EXPECT_EQ(combo("CB_k")->count(), 16);
+    EXPECT_EQ(combo("CBdisper")->currentText(), "3");
+    EXPECT_EQ(combo("CB_randomPoints")->itemText(18), "100");
+    EXPECT_EQ(combo("CBshape")->currentText(), "Gauss");
+    EXPECT_EQ(combo("CB_reportType")->currentText(), "Initial");
+    EXPECT_EQ(combo("EB_conv")->currentText(), "3");
+    EXPECT_FALSE(combo("EB_conv")->isVisibleTo(&window));
+    EXPECT_EQ(control<QLabel>("lbl_blockLow")->text(), "lower temperature ");
+    EXPECT_EQ(control<QProgressBar>("PrBar")->value(), 0);
+}
+
+TEST_F(TFrm_1Test, TabKeyFollowsTheEntryOrderAndSkipsTheRightPanel)
+{
+    for (const char *name : { "btn_getcoor", "btn_add", "btn_showRes", "btn_paint" })
+        button(name)->setEnabled(true);
+    check("CBdifLengths")->setEnabled(true);
+    const QStringList expected { "EB_inc", "EB_height", "EB_blockLow", "EB_blockHigh",
+        "btn_getcoor", "btn_add", "btn_showRes", "btn_clear", "btn_paint", "CBmult", "CBdifLengths",
+        "CBshape", "SG_1", "EB_dec" };
+    box("EB_dec")->setFocus();
+    QStringList visited;
+    for (int i = 0; i < expected.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited << QApplication::focusWidget()->objectName();
+    }
+    EXPECT_EQ(visited, expected);
+}
+
+TEST_F(TFrm_1Test, TypicalUseFromEntryToClearEverything)
+{
+    enter("0", "0", "10", "100", "200");
+    ASSERT_TRUE(enabled("btn_getcoor"));
+    click("btn_getcoor");
+    EXPECT_EQ(QApplication::focusWidget(), box("EB_dec"));
+    EXPECT_FALSE(enabled("btn_add"));
+    EXPECT_FALSE(enabled("CBmult"));
+    EXPECT_EQ(cell(1, 0), "Comp. #1");
+    EXPECT_EQ(cell(1, 6), "416");
+
+    enter("90", "0", "5", "150", "250");
+    combo("CBshape")->setCurrentIndex(1);
+    click("btn_getcoor");
+    EXPECT_EQ(QApplication::focusWidget(), button("btn_getcoor"));
+    EXPECT_EQ(grid()->rowCount(), 3);
+    EXPECT_EQ(cell(2, 0), "Comp. #2");
+    EXPECT_EQ(cell(2, 6), "500");
+    ASSERT_TRUE(enabled("btn_add"));
+
+    click("btn_add");
+    ASSERT_TRUE(waitUntil([&] { return !window.isRunning(); }));
+    const ResultSeries &results = window.session().results();
+    ASSERT_EQ(results.size(), 1u);
+    ASSERT_EQ(results[0].size(), 151u);
+    EXPECT_NEAR(results[0][0].X, 416.6545573, 1e-6);
+    EXPECT_EQ(results[0][0].Y, 500.5);
+    EXPECT_NEAR(results[0][75].X, 27.51429540, 1e-7);
+    EXPECT_EQ(results[0][100].X, 0);
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(control<QProgressBar>("PrBar")->value(), 0);
+    EXPECT_EQ(window.cursor().shape(), Qt::ArrowCursor);
+    for (const char *name : CommandButtons)
+        EXPECT_TRUE(enabled(name)) << name;
+
+    click("btn_showRes");
+    click("btn_paint");
+    EXPECT_EQ(openedResults, QStringList { "results 1 from 100" });
+    EXPECT_EQ(openedDiagrams, QStringList { "diagrams 1 to 150" });
+
+    click("btn_add");
+    ASSERT_TRUE(waitUntil([&] { return !window.isRunning(); }));
+    EXPECT_EQ(window.session().results().size(), 1u);
+    EXPECT_EQ(beeps, 2);
+
+    click("btn_clear");
+    EXPECT_EQ(prompts.questions, QStringList { "Clear all data ?" });
+    EXPECT_EQ(grid()->rowCount(), 1);
+    EXPECT_EQ(cell(1, 0), "");
+    EXPECT_TRUE(window.session().populations().empty());
+    EXPECT_TRUE(window.session().results().empty());
+    EXPECT_EQ(window.session().settings().componentCounter, 1);
+    EXPECT_EQ(box("EB_blockHigh")->text(), "");
+    for (const char *name : { "btn_getcoor", "btn_add", "btn_showRes", "btn_paint" })
+        EXPECT_FALSE(enabled(name)) << name;
+    EXPECT_TRUE(enabled("CBmult"));
+    EXPECT_TRUE(enabled("CB_randomPoints"));
+    EXPECT_FALSE(enabled("CBdifLengths"));
+    EXPECT_TRUE(prompts.errors.isEmpty());
+}
+
+TEST_F(TFrm_1Test, AddDirectionNeedsAChangeOfTheUpperTemperatureAndReportsAnEmptyBox)
+{
+    type("EB_blockHigh", "200");
+    type("EB_dec", "1");
+    type("EB_inc", "2");
+    type("EB_height", "3");
+    type("EB_blockLow", "100");
+    EXPECT_FALSE(enabled("btn_getcoor"));
+    type("EB_blockHigh", "201");
+    EXPECT_TRUE(enabled("btn_getcoor"));
+    box("EB_dec")->clear();
+    EXPECT_TRUE(enabled("btn_getcoor"));
+    click("btn_getcoor");
+    EXPECT_EQ(prompts.errors, QStringList { "'' is not a valid floating point value." });
+    EXPECT_EQ(grid()->rowCount(), 1);
+    EXPECT_TRUE(window.session().populations().empty());
+    EXPECT_EQ(window.session().settings().componentCounter, 1);
+}
+
+TEST_F(TFrm_1Test, RefusedFisherKKeepsTheWrittenRowAndLeavesTheListsAlone)
+{
+    check("CBmult")->click();
+    EXPECT_TRUE(enabled("CB_k"));
+    EXPECT_TRUE(enabled("CB_randomPoints"));
+    EXPECT_TRUE(enabled("CBdifLengths"));
+    EXPECT_FALSE(enabled("CBdisper"));
+    check("CBdifLengths")->click();
+    EXPECT_TRUE(enabled("CBdisper"));
+
+    setComboText("CB_k", "0");
+    enter("1", "2", "3", "0", "10");
+    click("btn_getcoor");
+    EXPECT_EQ(prompts.errors.size(), 1);
+    EXPECT_TRUE(prompts.errors.value(0).startsWith("Fisher's k must be greater than 0"));
+    EXPECT_EQ(cell(1, 0), "Comp. #1");
+    EXPECT_TRUE(window.session().populations().empty());
+    EXPECT_TRUE(enabled("CBmult"));
+
+    setComboText("CB_k", "20");
+    setComboText("CB_randomPoints", "4");
+    click("btn_getcoor");
+    ASSERT_EQ(window.session().populations().size(), 1u);
+    EXPECT_EQ(window.session().populations()[0].size(), 5u);
+    EXPECT_TRUE(window.session().populations()[0][0].DifferentLengths);
+    EXPECT_EQ(grid()->rowCount(), 3);
+    EXPECT_FALSE(enabled("CB_randomPoints"));
+    EXPECT_TRUE(enabled("CB_k"));
+}
+
+TEST_F(TFrm_1Test, DecimalSeparatorOfTheLocaleIsTheOneRead)
+{
+    window.setDecimalSeparator(",");
+    enter("12,5", "-3,5", "1", "0", "10,9");
+    click("btn_getcoor");
+    ASSERT_EQ(window.session().populations().size(), 1u);
+    EXPECT_EQ(window.session().populations()[0][0].Declination, 12.5);
+    EXPECT_EQ(cell(1, 2), "-4");
+    enter("12.5", "1", "1", "0", "10");
+    click("btn_getcoor");
+    EXPECT_EQ(prompts.errors, QStringList { "'12.5' is not a valid floating point value." });
+}
+
+TEST_F(TFrm_1Test, ArrowKeysMoveBetweenTheBoxesBeforeTheControlSeesThem)
+{
+    struct Case
+    {
+        const char *from;
+        Qt::Key key;
+        const char *to;
+    };
+    const Case cases[]
+        = { { "EB_dec", Qt::Key_Down, "EB_inc" }, { "EB_blockLow", Qt::Key_Down, "EB_blockHigh" },
+              { "EB_blockHigh", Qt::Key_Down, "EB_blockHigh" }, { "EB_dec", Qt::Key_Up, "EB_dec" },
+              { "EB_height", Qt::Key_Up, "EB_inc" }, { "btn_clear", Qt::Key_Down, "EB_dec" },
+              { "SG_1", Qt::Key_Down, "EB_dec" }, { "SG_1", Qt::Key_Up, "SG_1" } };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.from) + (c.key == Qt::Key_Down ? " down" : " up"));
+        QWidget *from = control<QWidget>(c.from);
+        from->setFocus();
+        QTest::keyClick(from, c.key);
+        EXPECT_EQ(QApplication::focusWidget()->objectName(), c.to);
+    }
+}
+
+TEST_F(TFrm_1Test, ColumnWidthFollowsTheWindowWidth)
+{
+    window.resize(1000, 400);
+    QTest::qWait(20);
+    const int expected = window.frameGeometry().width() / 7 - 5;
+    for (int column = 0; column < 7; ++column)
+        EXPECT_EQ(grid()->horizontalHeader()->sectionSize(column), expected);
+    EXPECT_EQ(grid()->horizontalHeader()->defaultSectionSize(), expected);
+    window.resize(750, 287);
+    QTest::qWait(20);
+    EXPECT_EQ(grid()->horizontalHeader()->sectionSize(3), window.frameGeometry().width() / 7 - 5);
+}
+
+TEST_F(TFrm_1Test, ReportKindFollowsTheChoiceAndSurvivesClearEverything)
+{
+    combo("CB_reportType")->setCurrentIndex(1);
+    EXPECT_EQ(window.session().settings().reportKind, ReportKind::Resulting);
+    check("CBmult")->click();
+    check("CBdifLengths")->click();
+    click("btn_clear");
+    EXPECT_EQ(window.session().settings().reportKind, ReportKind::Resulting);
+    EXPECT_TRUE(check("CBmult")->isChecked());
+    EXPECT_TRUE(check("CBdifLengths")->isChecked());
+    EXPECT_TRUE(enabled("CBdifLengths"));
+    combo("CB_reportType")->setCurrentIndex(0);
+    EXPECT_EQ(window.session().settings().reportKind, ReportKind::Initial);
+}
+
+TEST_F(TFrm_1Test, ClearEverythingAnsweredNoChangesNothing)
+{
+    enter("1", "2", "3", "0", "10");
+    click("btn_getcoor");
+    prompts.answers.push_back(Prompts::Answer::No);
+    click("btn_clear");
+    EXPECT_EQ(window.session().populations().size(), 1u);
+    EXPECT_EQ(cell(1, 0), "Comp. #1");
+    EXPECT_EQ(box("EB_blockHigh")->text(), "10");
+}
+
+TEST_F(TFrm_1Test, RunWithoutTemperatureRangeIsRefusedAndChangesNoCommand)
+{
+    enter("1", "2", "3", "200", "200");
+    click("btn_getcoor");
+    click("btn_getcoor");
+    EXPECT_EQ(window.session().settings().pointCount, 0);
+    click("btn_add");
+    EXPECT_EQ(prompts.errors,
+        QStringList { "The run needs a temperature range of at least one degree, but the "
+                      "blocking temperatures give a run from 200 to 200 degrees." });
+    EXPECT_FALSE(window.isRunning());
+    EXPECT_EQ(window.cursor().shape(), Qt::ArrowCursor);
+    for (const char *name : { "btn_getcoor", "btn_add", "btn_clear" })
+        EXPECT_TRUE(enabled(name)) << name;
+    EXPECT_EQ(beeps, 0);
+}
+
+TEST_F(TFrm_1Test, AfterARunAddDirectionIsAvailableWhateverTheBoxesHold)
+{
+    enter("1", "2", "3", "0", "10");
+    click("btn_getcoor");
+    click("btn_getcoor");
+    click("btn_clear");
+    enter("1", "2", "3", "0", "10");
+    click("btn_getcoor");
+    click("btn_getcoor");
+    box("EB_inc")->clear();
+    box("EB_blockHigh")->clear();
+    EXPECT_FALSE(enabled("btn_getcoor"));
+    click("btn_add");
+    ASSERT_TRUE(waitUntil([&] { return !window.isRunning(); }));
+    EXPECT_TRUE(enabled("btn_getcoor"));
+    click("btn_getcoor");
+    EXPECT_EQ(prompts.errors, QStringList { "'' is not a valid floating point value." });
+}
+
+// Many members over a short range: the run lasts long enough to act on the window meanwhile.
+class TFrm_1RunTest : public MainWindowTest
+{
+protected:
+    void startLongRun(const QString &members)
+    {
+        check("CBmult")->click();
+        setComboText("CB_randomPoints", members);
+        enter("10", "20", "5", "0", "100");
+        click("btn_getcoor");
+        enter("100", "-30", "3", "20", "120");
+        click("btn_getcoor");
+        click("btn_add");
+        ASSERT_TRUE(window.isRunning());
+    }
+};
+
+TEST_F(TFrm_1RunTest, DuringARunTheWindowRespondsButTheListsCannotBeTouched)
+{
+    startLongRun("300");
+    EXPECT_EQ(window.cursor().shape(), Qt::WaitCursor);
+
+    int editorsOpened = 0;
+    window.setEditorRunner([&](TFRM_par &) { ++editorsOpened; });
+    for (const char *name : CommandButtons) {
+        EXPECT_FALSE(enabled(name)) << name;
+        click(name);
+    }
+    window.btn_getcoorClick();
+    window.btn_clearClick();
+    window.btn_showResClick();
+    window.btn_paintClick();
+    window.SG_1DblClick(1);
+    type("EB_blockHigh", "130");
+    EXPECT_FALSE(enabled("btn_getcoor"));
+    EXPECT_EQ(editorsOpened, 0);
+    EXPECT_TRUE(prompts.questions.isEmpty());
+    EXPECT_TRUE(openedResults.isEmpty());
+    EXPECT_EQ(window.session().populations().size(), 2u);
+    EXPECT_TRUE(window.session().results().empty());
+
+    QProgressBar *bar = control<QProgressBar>("PrBar");
+    ASSERT_TRUE(waitUntil([&] { return bar->value() > 0 || !window.isRunning(); }));
+    EXPECT_EQ(bar->maximum(), 301);
+    ASSERT_TRUE(waitUntil([&] { return !window.isRunning(); }));
+    EXPECT_EQ(window.session().results().size(), 301u);
+    EXPECT_EQ(window.session().results()[300].size(), 121u);
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(bar->value(), 0);
+    EXPECT_EQ(window.cursor().shape(), Qt::ArrowCursor);
+    for (const char *name : CommandButtons)
+        EXPECT_TRUE(enabled(name)) << name;
+}
+
+TEST_F(TFrm_1RunTest, ClosingTheWindowDuringARunStopsItAndDestroysTheLists)
+{
+    startLongRun("5000");
+    ASSERT_TRUE(waitUntil([&] { return control<QProgressBar>("PrBar")->value() > 0; }));
+    EXPECT_TRUE(window.close());
+    EXPECT_TRUE(window.session().populations().empty());
+    EXPECT_TRUE(window.session().results().empty());
+    QTest::qWait(50);
+    EXPECT_TRUE(window.session().populations().empty());
+    EXPECT_EQ(beeps, 0);
+}
+
+} // namespace
+} // namespace Demagora::Testing
