@@ -4,6 +4,7 @@
 #include "batch/reportoutput.h"
 
 #include <charconv>
+#include <filesystem>
 
 namespace Demagora {
 
@@ -19,6 +20,17 @@ std::uint64_t parseSeed(const std::string &text)
             "--seed: '" + text + "' is not a whole number from 0 to 18446744073709551615");
     }
     return seed;
+}
+
+// An output named like the scenario file, under any spelling of its path, would destroy it.
+void refuseScenarioAsOutput(const std::string &scenarioPath, const std::string &option,
+    const std::optional<std::string> &path)
+{
+    std::error_code error;
+    if (path && *path != "-" && std::filesystem::equivalent(scenarioPath, *path, error)) {
+        throw BatchError(option + ": '" + *path
+            + "' is the scenario file; writing it would destroy the scenario");
+    }
 }
 
 void setOnce(std::optional<std::string> &target, const std::string &option, std::string value)
@@ -88,6 +100,8 @@ BatchOptions parseBatchOptions(std::span<const std::string> arguments)
         throw BatchError("no scenario file given (see --help)");
     if (options.scenarioPath.empty())
         throw BatchError("the scenario file name is empty");
+    refuseScenarioAsOutput(options.scenarioPath, "--series", options.seriesPath);
+    refuseScenarioAsOutput(options.scenarioPath, "--xls", options.xlsPath);
     if (options.reportOnStandardOutput() && options.seriesPath == "-")
         throw BatchError("--series - and --report would both write to standard output");
     if (!options.hasOutput())

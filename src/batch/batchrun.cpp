@@ -5,6 +5,8 @@
 #include "model/run.h"
 #include "model/scatter.h"
 
+#include <algorithm>
+
 namespace Demagora {
 
 namespace {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -85,4 +87,19 @@ TEST(BatchOptionsTest, RefusesBadCommandLines)
         SCOPED_TRACE(c.message);
         EXPECT_EQ(refusal(c.arguments), c.message);
     }
+}
+
+TEST(BatchOptionsTest, RefusesToWriteOverTheScenario)
+{
+    const std::filesystem::path folder = testing::TempDir();
+    const std::string scenario = (folder / "options-scenario.json").string();
+    std::ofstream(scenario) << "{}";
+    const std::string otherSpelling = (folder / "." / "options-scenario.json").string();
+
+    EXPECT_EQ(refusal({ scenario, "--series", otherSpelling }),
+        "--series: '" + otherSpelling
+            + "' is the scenario file; writing it would destroy the scenario");
+    EXPECT_EQ(refusal({ scenario, "--xls", scenario }),
+        "--xls: '" + scenario + "' is the scenario file; writing it would destroy the scenario");
+    EXPECT_EQ(parse({ scenario, "--series", scenario + ".csv" }).seriesPath, scenario + ".csv");
 }
