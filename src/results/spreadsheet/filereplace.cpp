@@ -65,18 +65,16 @@ struct TemporaryFile
 };
 
 // A new file next to the target, created with the permissions a plain creation would give.
+// Its name does not grow with the target's, so a target name at the length limit still works.
 TemporaryFile createTemporaryNextTo(const std::string &target)
 {
     const std::string folder = folderOf(target);
-    const std::string base = target.substr(folder.size());
     for (int attempt = 0; attempt < 100; ++attempt) {
         TemporaryFile file;
-        file.path = folder + "." + base + "." + std::to_string(::getpid()) + "-"
+        file.path = folder + ".demagora-save-" + std::to_string(::getpid()) + "-"
             + std::to_string(attempt) + ".tmp";
         file.fd = ::open(file.path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (file.fd >= 0)
-            return file;
-        if (errno != EEXIST)
+        if (file.fd >= 0 || errno != EEXIST)
             return file;
     }
     errno = EEXIST;

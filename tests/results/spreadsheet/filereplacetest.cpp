@@ -142,6 +142,15 @@ TEST_F(SheetSaveTest, SaveThroughASymbolicLinkKeepsTheLink)
     EXPECT_EQ(readFile(path("target.xls")), writer.Document());
 }
 
+TEST_F(SheetSaveTest, NameAtTheLengthLimitIsSaved)
+{
+    const std::string name = std::string(251, 'n') + ".xls";
+    TSheetWriter writer;
+    writer.SetFileName(path(name));
+    writer.SaveDocument();
+    EXPECT_EQ(folderEntries(), std::set<std::string>({ name }));
+}
+
 TEST_F(SheetSaveTest, MissingFolderIsReportedWithTheFullPath)
 {
     TSheetWriter writer;
