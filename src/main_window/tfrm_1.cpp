@@ -124,54 +124,81 @@ QLabel *TFrm_1::addLabel(
 
 void TFrm_1::buildLeftPanel()
 {
-    auto *grid = new QGridLayout(Pleft);
-    grid->setContentsMargins(8, 8, 8, 8);
-    grid->setHorizontalSpacing(9);
+    auto *panelLayout = new QVBoxLayout(Pleft);
+    panelLayout->setContentsMargins(8, 6, 8, 6);
+    panelLayout->setSpacing(3);
+
+    // The boxes in two columns, each with its label before it; the shape choice completes the
+    // second column and the check boxes follow below.
+    auto *grid = new QGridLayout;
+    grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(3);
+    grid->setColumnMinimumWidth(2, 12);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(4, 1);
+    panelLayout->addLayout(grid);
 
-    addLabel(grid, "lbl_dec", QStringLiteral("declination"), 0, 0);
-    addLabel(grid, "lbl_inc", QStringLiteral("inclination"), 0, 1);
-    addLabel(grid, "lbl_height", QStringLiteral("spectrum's height"), 0, 2);
-    addLabel(grid, "lbl_blockLow", QStringLiteral("lower temperature "), 0, 3);
-    addLabel(grid, "lbl_blockHigh", QStringLiteral("higher temperature"), 0, 4);
-
-    QLineEdit **boxes[] = { &EB_dec, &EB_inc, &EB_height, &EB_blockLow, &EB_blockHigh };
-    const char *boxNames[] = { "EB_dec", "EB_inc", "EB_height", "EB_blockLow", "EB_blockHigh" };
-    for (int column = 0; column < 5; ++column) {
+    struct BoxPlace
+    {
+        QLineEdit **box;
+        const char *name;
+        const char *labelName;
+        QString caption;
+        int row;
+        int column;
+    };
+    const BoxPlace places[] = {
+        { &EB_dec, "EB_dec", "lbl_dec", QStringLiteral("declination"), 0, 0 },
+        { &EB_inc, "EB_inc", "lbl_inc", QStringLiteral("inclination"), 1, 0 },
+        { &EB_height, "EB_height", "lbl_height", QStringLiteral("spectrum's height"), 2, 0 },
+        { &EB_blockLow, "EB_blockLow", "lbl_blockLow", QStringLiteral("lower temperature "), 0, 3 },
+        { &EB_blockHigh, "EB_blockHigh", "lbl_blockHigh", QStringLiteral("higher temperature"), 1,
+            3 },
+    };
+    for (const BoxPlace &place : places) {
         auto *box = new QLineEdit(Pleft);
-        box->setObjectName(QLatin1String(boxNames[column]));
-        grid->addWidget(box, 1, column);
-        *boxes[column] = box;
+        box->setObjectName(QLatin1String(place.name));
+        QLabel *label = addLabel(grid, place.labelName, place.caption, place.row, place.column);
+        label->setBuddy(box);
+        grid->addWidget(box, place.row, place.column + 1);
+        *place.box = box;
     }
-
-    CBmult = new QCheckBox(QStringLiteral("multiple ?"), Pleft);
-    CBmult->setObjectName(QStringLiteral("CBmult"));
-    CBdifLengths = new QCheckBox(QStringLiteral("different lengths"), Pleft);
-    CBdifLengths->setObjectName(QStringLiteral("CBdifLengths"));
-    grid->addWidget(CBmult, 2, 0);
-    grid->addWidget(CBdifLengths, 2, 1);
-    auto *shapeLabel = addLabel(grid, "Label4", QStringLiteral("Shape of the spectrum"), 2, 2);
-    grid->removeWidget(shapeLabel);
-    grid->addWidget(shapeLabel, 2, 2, 1, 2, Qt::AlignRight | Qt::AlignVCenter);
+    addLabel(grid, "Label4", QStringLiteral("Shape of the spectrum"), 2, 3);
     CBshape = new QComboBox(Pleft);
     CBshape->setObjectName(QStringLiteral("CBshape"));
     CBshape->addItems({ QStringLiteral("Gauss"), QStringLiteral("Rectangular") });
     grid->addWidget(CBshape, 2, 4);
-    grid->setRowStretch(3, 1);
 
+    auto *checkRow = new QHBoxLayout;
+    checkRow->setSpacing(18);
+    CBmult = new QCheckBox(QStringLiteral("multiple ?"), Pleft);
+    CBmult->setObjectName(QStringLiteral("CBmult"));
+    CBdifLengths = new QCheckBox(QStringLiteral("different lengths"), Pleft);
+    CBdifLengths->setObjectName(QStringLiteral("CBdifLengths"));
+    checkRow->addWidget(CBmult);
+    checkRow->addWidget(CBdifLengths);
+    checkRow->addStretch(1);
+    panelLayout->addLayout(checkRow);
+    panelLayout->addStretch(1);
+
+    auto *buttonRow = new QHBoxLayout;
+    buttonRow->setSpacing(0);
     QPushButton **buttons[] = { &btn_getcoor, &btn_add, &btn_showRes, &btn_clear, &btn_paint };
     const char *buttonNames[]
         = { "btn_getcoor", "btn_add", "btn_showRes", "btn_clear", "btn_paint" };
     const QString captions[] = { QStringLiteral("&Add direction"), QStringLiteral("&Calculate"),
         QStringLiteral("&Show result"), QStringLiteral("&Clear everything"),
         QStringLiteral("&Paint") };
-    for (int column = 0; column < 5; ++column) {
-        auto *button = new QPushButton(captions[column], Pleft);
-        button->setObjectName(QLatin1String(buttonNames[column]));
+    for (int i = 0; i < 5; ++i) {
+        auto *button = new QPushButton(captions[i], Pleft);
+        button->setObjectName(QLatin1String(buttonNames[i]));
         button->setFixedSize(CommandButtonWidth, CommandButtonHeight);
-        grid->addWidget(button, 4, column);
-        *buttons[column] = button;
+        if (i > 0)
+            buttonRow->addStretch(1);
+        buttonRow->addWidget(button);
+        *buttons[i] = button;
     }
+    panelLayout->addLayout(buttonRow);
 
     QWidget *tabOrder[] = { EB_dec, EB_inc, EB_height, EB_blockLow, EB_blockHigh, btn_getcoor,
         btn_add, btn_showRes, btn_clear, btn_paint, CBmult, CBdifLengths, CBshape };

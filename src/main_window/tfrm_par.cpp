@@ -76,13 +76,14 @@ TFRM_par::TFRM_par(
 QLineEdit *TFRM_par::addBox(
     const char *name, const char *labelName, const QString &caption, int top)
 {
-    auto *label = new QLabel(caption, Panel1);
-    label->setObjectName(QLatin1String(labelName));
-    label->move(LabelLeft, top);
-    label->adjustSize();
     auto *box = new QLineEdit(Panel1);
     box->setObjectName(QLatin1String(name));
-    box->setGeometry(BoxLeft, top, BoxWidth, box->sizeHint().height());
+    const int height = box->sizeHint().height();
+    box->setGeometry(BoxLeft, top, BoxWidth, height);
+    auto *label = new QLabel(caption, Panel1);
+    label->setObjectName(QLatin1String(labelName));
+    label->setGeometry(LabelLeft, top, BoxLeft - LabelLeft - 4, height);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     return box;
 }
 
