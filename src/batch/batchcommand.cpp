@@ -4,6 +4,7 @@
 #include "batch/batchoptions.h"
 #include "batch/batchrun.h"
 #include "batch/outputfile.h"
+#include "batch/pngoutput.h"
 #include "batch/reportoutput.h"
 #include "batch/scenario.h"
 #include "batch/seriescsv.h"
@@ -47,6 +48,10 @@ void writeOutputs(const BatchOptions &options, const BatchRun &run, std::ostream
     if (options.seriesPath) {
         writeTextOutput(*options.seriesPath, out, "the series",
             [&](std::ostream &stream) { writeSeriesCsv(stream, run.series); });
+    }
+    if (options.pngPath) {
+        writePictureOutput(
+            { *options.pngPath, options.pngWidth.value_or(700), options.pngLabels }, run);
     }
     if (options.xlsPath) {
         writeReportWorksheet(*report, *options.xlsPath);

@@ -1,6 +1,7 @@
 #include "batch/batchoptions.h"
 
 #include "batch/batcherror.h"
+#include "batch/pngoutput.h"
 #include "batch/reportoutput.h"
 
 #include <charconv>
@@ -91,6 +92,16 @@ BatchOptions parseBatchOptions(std::span<const std::string> arguments)
                 throw BatchError("--report: '" + kind + "' is not a report (initial or resulting)");
         } else if (name == "--xls") {
             setOnce(options.xlsPath, name, value());
+        } else if (name == "--png") {
+            setOnce(options.pngPath, name, value());
+        } else if (name == "--width") {
+            if (options.pngWidth)
+                throw BatchError("--width is given more than once");
+            options.pngWidth = parsePictureWidth(value());
+        } else if (name == "--labels") {
+            if (options.pngLabels)
+                throw BatchError("--labels is given more than once");
+            options.pngLabels = parsePictureLabels(value());
         } else {
             throw BatchError("unknown option '" + name + "' (see --help)");
         }
@@ -102,6 +113,11 @@ BatchOptions parseBatchOptions(std::span<const std::string> arguments)
         throw BatchError("the scenario file name is empty");
     refuseScenarioAsOutput(options.scenarioPath, "--series", options.seriesPath);
     refuseScenarioAsOutput(options.scenarioPath, "--xls", options.xlsPath);
+    refuseScenarioAsOutput(options.scenarioPath, "--png", options.pngPath);
+    if ((options.pngWidth || options.pngLabels) && !options.pngPath)
+        throw BatchError("--width and --labels shape the picture of --png, which is not given");
+    if (options.pngPath == "-")
+        throw BatchError("--png: the picture cannot go to standard output; give a file name");
     if (options.reportOnStandardOutput() && options.seriesPath == "-")
         throw BatchError("--series - and --report would both write to standard output");
     if (!options.hasOutput())
@@ -113,13 +129,20 @@ std::string batchUsage()
 {
     return "usage: demagora-batch SCENARIO.json [--seed N] [--series FILE]\n"
            "                      [--report initial|resulting] [--xls FILE]\n"
+           "                      [--png FILE [--width W] [--labels N]]\n"
            "  --seed N         seed of the random numbers (0 to 18446744073709551615);\n"
            "                   wins over the scenario's seed, else the clock gives one\n"
            "  --series FILE    writes every member's curve as CSV ('-': standard output,\n"
            "                   the default when no other output is asked for)\n"
            "  --report KIND    prints the initial or resulting report table as CSV\n"
            "  --xls FILE       writes the report table (initial unless --report says\n"
-           "                   otherwise) as a worksheet; a name not ending in .xls gets .XLS\n";
+           "                   otherwise) as a worksheet; a name not ending in .xls gets .XLS\n"
+           "  --png FILE       draws the diagrams as the diagram window shows them with all\n"
+           "                   curves, as PNG (SVG when FILE ends in .svg)\n"
+           "  --width W        width of the picture in pixels (370 to 8000, default 700);\n"
+           "                   its height is W + 24\n"
+           "  --labels N       temperature labels every N degrees (steps on the vector\n"
+           "                   diagram and the stereogram)\n";
 }
 
 } // namespace Demagora

@@ -20,10 +20,15 @@ struct BatchOptions
     // (the Initial report unless report says otherwise).
     std::optional<ReportKind> report;
     std::optional<std::string> xlsPath;
+    // The diagram picture (PNG, or SVG for a name ending in .svg), its width in pixels and
+    // the interval of its temperature labels.
+    std::optional<std::string> pngPath;
+    std::optional<int> pngWidth;
+    std::optional<std::int64_t> pngLabels;
     bool helpRequested = false;
 
     // Whether any output was asked for; without one the series goes to standard output.
-    bool hasOutput() const { return seriesPath || report || xlsPath; }
+    bool hasOutput() const { return seriesPath || report || xlsPath || pngPath; }
     bool reportOnStandardOutput() const { return report && !xlsPath; }
 };
 

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "batch/batchrun.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace Demagora {
+
+// The diagram picture of a batch run, as the diagram window shows it in multiple mode.
+struct PictureRequest
+{
+    std::string path;
+    int width = 700; // pixels; the height is width + 24, the window's tool bar strip on top
+    std::optional<std::int64_t> labelInterval; // temperature labels at this interval when set
+};
+
+inline constexpr int MinPictureWidth = 370;
+inline constexpr int MaxPictureWidth = 8000;
+
+// The value of --width: a whole number of pixels from MinPictureWidth to MaxPictureWidth.
+// Throws BatchError otherwise.
+int parsePictureWidth(const std::string &text);
+// The value of --labels: a whole number other than 0 (a negative one counts as its absolute
+// value). Throws BatchError otherwise.
+std::int64_t parsePictureLabels(const std::string &text);
+
+// Writes the picture of the run: SVG when the path ends in .svg (any letter case), PNG
+// otherwise. Needs no display: without an application object it makes one on the offscreen
+// platform for the time of the drawing. Throws BatchError when the file cannot be written.
+void writePictureOutput(const PictureRequest &request, const BatchRun &run);
+
+} // namespace Demagora

@@ -1,0 +1,141 @@
+#include "batch/pngoutput.h"
+
+#include "batch/batchcommand.h"
+#include "batch/batcherror.h"
+#include "batch/batchoptions.h"
+#include "model/run.h"
+
+#include <QColor>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace Demagora {
+namespace {
+
+TVector component(double declination, double height, double low, double high, SpectrumShape shape)
+{
+    TVector v;
+    v.SigmaCount = 3;
+    v.Declination = declination;
+    v.Height = height;
+    v.BlockLow = low;
+    v.BlockHigh = high;
+    v.Shape = shape;
+    return v;
+}
+
+// The worked example of the diagram window: A north, Gauss, 100 to 200; B east, rectangular,
+// 150 to 250.
+BatchRun workedExample()
+{
+    BatchRun run;
+    run.populations = { { component(0, 10, 100, 200, SpectrumShape::Gauss) },
+        { component(90, 5, 150, 250, SpectrumShape::Rectangular) } };
+    run.range = { 100, 250, 150 };
+    RunDemagnetization(150, 100, 250, run.series, run.populations);
+    return run;
+}
+
+bool near(const QImage &image, int x, int y, QColor colour)
+{
+    for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) {
+            if (image.pixelColor(x + dx, y + dy) == colour)
+                return true;
+        }
+    }
+    return false;
+}
+
+TEST(PictureOutputTest, PngShowsThePanelsAtTheirWindowPlaces)
+{
+    QTemporaryDir folder;
+    const std::string path = folder.filePath(QStringLiteral("run.png")).toStdString();
+    writePictureOutput({ path, 700, std::nullopt }, workedExample());
+    const QImage image(QString::fromStdString(path), "PNG");
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.size(), QSize(700, 724));
+    EXPECT_TRUE(near(image, 262, 24 + 282, QColor(0, 0, 255))) << "vector diagram, step 0";
+    EXPECT_TRUE(near(image, 320 + 190, 24 + 240, QColor(0, 0, 0))) << "box of B";
+    EXPECT_EQ(image.pixelColor(282, 354 + 58), QColor(255, 0, 0)) << "stereogram, step 0";
+    EXPECT_EQ(image.pixelColor(307, 354 + 99), QColor(255, 0, 0)) << "stereogram, step 50";
+}
+
+TEST(PictureOutputTest, WidthAndLabelsShapeThePicture)
+{
+    QTemporaryDir folder;
+    const std::string plain = folder.filePath(QStringLiteral("plain.png")).toStdString();
+    const std::string labelled = folder.filePath(QStringLiteral("labels.png")).toStdString();
+    const BatchRun run = workedExample();
+    writePictureOutput({ plain, 370, std::nullopt }, run);
+    writePictureOutput({ labelled, 370, 50 }, run);
+    const QImage a(QString::fromStdString(plain));
+    const QImage b(QString::fromStdString(labelled));
+    EXPECT_EQ(a.size(), QSize(370, 394));
+    EXPECT_EQ(b.size(), QSize(370, 394));
+    EXPECT_NE(a, b);
+}
+
+TEST(PictureOutputTest, SvgKeepsTextsAsText)
+{
+    QTemporaryDir folder;
+    const std::string path = folder.filePath(QStringLiteral("run.Svg")).toStdString();
+    writePictureOutput({ path, 700, 50 }, workedExample());
+    QFile file(QString::fromStdString(path));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray svg = file.readAll();
+    EXPECT_TRUE(svg.contains("<svg"));
+    EXPECT_TRUE(svg.contains(">250<")) << "the spectrum's label of 250 degrees";
+}
+
+TEST(PictureOutputTest, UnwritableFileIsRefusedWithTheSystemsReason)
+{
+    QTemporaryDir folder;
+    const std::string path = folder.filePath(QStringLiteral("missing/run.png")).toStdString();
+    try {
+        writePictureOutput({ path, 700, std::nullopt }, workedExample());
+        FAIL() << "no error";
+    } catch (const BatchError &error) {
+        EXPECT_EQ(std::string(error.what()).rfind("Cannot create file \"" + path + "\". ", 0), 0u)
+            << error.what();
+    }
+}
+
+TEST(PictureOutputTest, OptionValues)
+{
+    EXPECT_EQ(parsePictureWidth("370"), 370);
+    EXPECT_EQ(parsePictureWidth("8000"), 8000);
+    for (const char *bad : { "369", "8001", "", "700px", "-700", "7e2" }) {
+        SCOPED_TRACE(bad);
+        EXPECT_THROW(parsePictureWidth(bad), BatchError);
+    }
+    EXPECT_EQ(parsePictureLabels("50"), 50);
+    EXPECT_EQ(parsePictureLabels("-25"), 25);
+    for (const char *bad : { "0", "", "1.5", "x" }) {
+        SCOPED_TRACE(bad);
+        EXPECT_THROW(parsePictureLabels(bad), BatchError);
+    }
+
+    const std::vector<std::string> full { "s.json", "--png", "p.png", "--width=900", "--labels",
+        "20" };
+    const BatchOptions options = parseBatchOptions(full);
+    EXPECT_EQ(options.pngPath, "p.png");
+    EXPECT_EQ(options.pngWidth, 900);
+    EXPECT_EQ(options.pngLabels, 20);
+    EXPECT_FALSE(options.seriesPath) << "the picture is an output of its own";
+
+    const std::vector<std::string> widthAlone { "s.json", "--width", "900" };
+    EXPECT_THROW(parseBatchOptions(widthAlone), BatchError);
+    const std::vector<std::string> toStandardOutput { "s.json", "--png", "-" };
+    EXPECT_THROW(parseBatchOptions(toStandardOutput), BatchError);
+}
+
+} // namespace
+} // namespace Demagora
