@@ -18,6 +18,8 @@
 #include <QResizeEvent>
 #include <QShortcut>
 
+#include <algorithm>
+
 namespace Demagora {
 
 namespace {
@@ -94,8 +96,12 @@ void TFrm_graph::buildToolBar()
     Label2 = placed<QLabel>(toolBar, "Label2", 111, 38);
     Label2->setText(QStringLiteral("degrees"));
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // A wider font than the layout was made for must not cut the word: the spacer after it
+    // gives way, so btn_mult keeps its place.
+    Label2->resize(std::max(38, Label2->sizeHint().width()), ButtonHeight);
 
-    Panel1 = placed<QWidget>(toolBar, "Panel1", 149, 49);
+    const int spacerLeft = Label2->x() + Label2->width();
+    Panel1 = placed<QWidget>(toolBar, "Panel1", spacerLeft, std::max(0, 198 - spacerLeft));
 
     btn_mult = placed<QPushButton>(toolBar, "btn_mult", 198, 23);
     btn_mult->setIcon(singleArrowIcon());
