@@ -58,7 +58,6 @@ TFrm_graph::TFrm_graph(const ResultSeries &series, ComponentPopulations &populat
     CurrentVector = 0;
     ModeClicks = 0;
     showVectorNumber();
-    MaxLength = m_renderer.maxLength();
 
     auto *save = new QShortcut(QKeySequence::Save, this);
     connect(save, &QShortcut::activated, this, &TFrm_graph::savePicture);

@@ -57,7 +57,7 @@ private:
     // The picture of a mode file, or empty after the error has been reported.
     std::optional<QPixmap> loadModePicture(const QString &fileName);
 
-    ResultSeries const &m_series;
+    const ResultSeries &m_series;
     ComponentPopulations &m_populations;
     std::int32_t m_runLowTemp;
     DiagramRenderer m_renderer;
@@ -65,7 +65,6 @@ private:
 
     std::int32_t ModeClicks = 0; // even: multiple mode, odd: single mode
     std::int32_t CurrentVector = 0;
-    double MaxLength = 0;
 
     QWidget *toolBar = nullptr;
     QPushButton *btn_redraw = nullptr;
