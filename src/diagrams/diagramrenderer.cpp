@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
