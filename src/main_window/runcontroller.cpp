@@ -1,5 +1,6 @@
 #include "main_window/runcontroller.h"
 
+#include "main_window/mainwindowrules.h"
 #include "model/run.h"
 
 #include <atomic>
@@ -87,7 +88,7 @@ bool RunController::startRun(ComponentPopulations populations, std::int32_t poin
                 pointCount, runLowTemp, runHighTemp, outcome.results, populations, &observer);
             outcome.completed = !shared->stop.load();
         } catch (const std::exception &error) {
-            outcome.error = QString::fromStdString(error.what());
+            outcome.error = QString::fromStdString(userMessage(error));
         }
         if (!outcome.completed)
             outcome.results.clear();

@@ -1,5 +1,6 @@
 #include "main_window/tfrm_1.h"
 
+#include "main_window/componentgridtable.h"
 #include "main_window/mainwindowrules.h"
 #include "main_window/runcontroller.h"
 #include "main_window/tfrm_par.h"
@@ -11,14 +12,12 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTableWidget>
 #include <QVBoxLayout>
 
 #include <chrono>
@@ -260,24 +259,8 @@ void TFrm_1::buildGrid()
 {
     auto *layout = new QVBoxLayout(PGrid);
     layout->setContentsMargins(0, 0, 0, 0);
-    SG_1 = new QTableWidget(PGrid);
+    SG_1 = new ComponentGridTable(PGrid);
     SG_1->setObjectName(QStringLiteral("SG_1"));
-    QFont gridFont = SG_1->font();
-    gridFont.setPixelSize(16);
-    SG_1->setFont(gridFont);
-    SG_1->horizontalHeader()->setFont(gridFont);
-    SG_1->setColumnCount(ComponentGrid::ColumnCount);
-    SG_1->verticalHeader()->hide();
-    SG_1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    SG_1->verticalHeader()->setDefaultSectionSize(24);
-    SG_1->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    SG_1->horizontalHeader()->setHighlightSections(false);
-    SG_1->horizontalHeader()->setFixedHeight(24);
-    SG_1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    SG_1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    SG_1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    SG_1->setSelectionMode(QAbstractItemView::NoSelection);
-    SG_1->setTabKeyNavigation(false);
     layout->addWidget(SG_1);
     setTabOrder(CBshape, SG_1);
 }
@@ -293,8 +276,7 @@ void TFrm_1::connectControls()
     connect(CBmult, &QCheckBox::clicked, this, &TFrm_1::CBmultClick);
     connect(CBdifLengths, &QCheckBox::clicked, this, &TFrm_1::CBdifLengthsClick);
     connect(CB_reportType, &QComboBox::currentIndexChanged, this, &TFrm_1::CB_reportTypeChange);
-    connect(SG_1, &QTableWidget::cellDoubleClicked, this,
-        [this](int row, int) { SG_1DblClick(row + 1); });
+    connect(SG_1, &ComponentGridTable::gridRowDoubleClicked, this, &TFrm_1::SG_1DblClick);
 }
 
 void TFrm_1::FormCreate()
@@ -540,10 +522,7 @@ void TFrm_1::resizeEvent(QResizeEvent *event)
 
 void TFrm_1::FormResize()
 {
-    const int width = columnWidthFor(frameGeometry().width());
-    SG_1->horizontalHeader()->setDefaultSectionSize(width);
-    for (int column = 0; column < SG_1->columnCount(); ++column)
-        SG_1->horizontalHeader()->resizeSection(column, width);
+    SG_1->setDefaultColumnWidth(columnWidthFor(frameGeometry().width()));
 }
 
 void TFrm_1::closeEvent(QCloseEvent *event)
@@ -579,26 +558,7 @@ void TFrm_1::applyCommandState()
 
 void TFrm_1::showGrid()
 {
-    const ComponentGrid &grid = m_session.grid();
-    QStringList headings;
-    for (int column = 0; column < ComponentGrid::ColumnCount; ++column)
-        headings << QString::fromStdString(grid.cell(0, column));
-    SG_1->setHorizontalHeaderLabels(headings);
-    SG_1->setRowCount(grid.rowCount() - 1);
-    const QBrush fixedColumn = palette().button();
-    for (int row = 1; row < grid.rowCount(); ++row) {
-        for (int column = 0; column < ComponentGrid::ColumnCount; ++column) {
-            QTableWidgetItem *item = SG_1->item(row - 1, column);
-            if (!item) {
-                item = new QTableWidgetItem;
-                item->setFlags(Qt::ItemIsEnabled);
-                if (column == 0)
-                    item->setBackground(fixedColumn);
-                SG_1->setItem(row - 1, column, item);
-            }
-            item->setText(QString::fromStdString(grid.cell(row, column)));
-        }
-    }
+    SG_1->showGrid(m_session.grid());
 }
 
 } // namespace Demagora

@@ -18,10 +18,10 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
-class QTableWidget;
 
 namespace Demagora {
 
+class ComponentGridTable;
 class RunController;
 class TFRM_par;
 
@@ -126,7 +126,7 @@ private:
     QComboBox *CB_reportType = nullptr;
     QComboBox *EB_conv = nullptr;
     QProgressBar *PrBar = nullptr;
-    QTableWidget *SG_1 = nullptr;
+    ComponentGridTable *SG_1 = nullptr;
 };
 
 } // namespace Demagora
