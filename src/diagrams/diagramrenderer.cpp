@@ -116,11 +116,10 @@ void DiagramRenderer::paintAxes(PanelCanvas &vectors, PanelCanvas &spectrum) con
 void DiagramRenderer::paintVectorDiagram(PanelCanvas &canvas, const DiagramScales &scales,
     IndexRange range, const DiagramViewState &state) const
 {
-    const int half = scales.boxSize / 2;
     const int lastIndex = static_cast<int>(m_series.size()) - 1;
     auto pixel = [&](double v) -> std::optional<double> {
-        const std::optional<int> p = floorPixel(v * scales.vectorScale);
-        return p ? std::optional<double>(half + *p) : std::nullopt;
+        const std::optional<int> p = vectorDiagramPixel(v, scales.vectorScale, scales.boxSize);
+        return p ? std::optional<double>(*p) : std::nullopt;
     };
     std::vector<QLineF> blue;
     std::vector<QLineF> red;

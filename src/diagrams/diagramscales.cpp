@@ -111,6 +111,14 @@ std::optional<int> floorPixel(double value)
     return static_cast<int>(floored);
 }
 
+std::optional<int> vectorDiagramPixel(double value, double vectorScale, int boxSize)
+{
+    const std::optional<int> offset = floorPixel(value * vectorScale);
+    if (!offset)
+        return std::nullopt;
+    return boxSize / 2 + *offset;
+}
+
 std::optional<int> spectrumY(
     const TVector &component, std::int64_t t, int boxSize, double heightScale)
 {

@@ -61,6 +61,10 @@ DiagramScales scalesFor(int outerWidth, double maxLength, const ComponentPopulat
 // coordinate can hold, so that a blown-up division never reaches the painter.
 std::optional<int> floorPixel(double value);
 
+// Pixel of one coordinate (X, Y or Z) of a resulting vector on the vector diagram: the
+// floored scaled value from the panel's centre; empty when it cannot be a pixel.
+std::optional<int> vectorDiagramPixel(double value, double vectorScale, int boxSize);
+
 // Row of a component's spectrum curve at the whole temperature t on a panel of side
 // boxSize; empty where the curve is undefined (a Gauss spectrum of zero width).
 std::optional<int> spectrumY(

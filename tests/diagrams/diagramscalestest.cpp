@@ -93,6 +93,31 @@ TEST(DiagramScalesTest, FloorPixelRejectsWhatNoPixelCanHold)
     EXPECT_FALSE(floorPixel(1e300));
 }
 
+TEST(VectorDiagramTest, WorkedExamplePoints)
+{
+    const WorkedExample example;
+    const double scale = vectorScale(320, maxResultLength(example.series));
+    struct Case
+    {
+        std::size_t step;
+        PixelPoint horizontal;
+        PixelPoint vertical;
+    };
+    for (const Case &c :
+        { Case { 0, { 262, 282 }, { 262, 160 } }, Case { 50, { 211, 282 }, { 211, 160 } },
+            Case { 100, { 160, 221 }, { 160, 160 } }, Case { 150, { 160, 160 }, { 160, 160 } } }) {
+        SCOPED_TRACE(c.step);
+        const TResultVectors &step = example.series[0][c.step];
+        EXPECT_EQ(vectorDiagramPixel(step.X, scale, 320), c.horizontal.x);
+        EXPECT_EQ(vectorDiagramPixel(step.Y, scale, 320), c.horizontal.y);
+        EXPECT_EQ(vectorDiagramPixel(step.Z, scale, 320), c.vertical.y);
+    }
+    // Floor, not truncation: a small negative value lands one pixel left of the centre.
+    EXPECT_EQ(vectorDiagramPixel(-0.001, 1, 320), 159);
+    EXPECT_EQ(vectorDiagramPixel(-0.001, 1, 155), 76);
+    EXPECT_FALSE(vectorDiagramPixel(1e308, 1e10, 320));
+}
+
 TEST(SpectrumCurveTest, WorkedExampleRows)
 {
     const WorkedExample example;
