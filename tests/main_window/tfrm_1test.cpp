@@ -338,8 +338,9 @@ TEST_F(TFrm_1RunTest, DuringARunTheWindowRespondsButTheListsCannotBeTouched)
 
 TEST_F(TFrm_1RunTest, ClosingTheWindowDuringARunStopsItAndDestroysTheLists)
 {
-    startLongRun("5000");
+    startLongRun("20000");
     ASSERT_TRUE(waitUntil([&] { return control<QProgressBar>("PrBar")->value() > 0; }));
+    ASSERT_TRUE(window.isRunning());
     EXPECT_TRUE(window.close());
     EXPECT_TRUE(window.session().populations().empty());
     EXPECT_TRUE(window.session().results().empty());
