@@ -94,6 +94,35 @@ SpectrumIndex indexSpectra(const ComponentPopulations &populations)
     return index;
 }
 
+using SpectrumTables = std::vector<std::optional<SpectrumTable>>;
+
+// The curve of member index m: at every step the parts of member m of every population,
+// added in population order as member.GetX() + r.X etc.
+ResultSeriesEntry memberCurve(const ComponentPopulations &populations, std::size_t m,
+    const SpectrumTables &tables, const SpectrumIndex &index,
+    const std::vector<double> &temperatures)
+{
+    const std::size_t n = populations.front().size();
+    ResultSeriesEntry entry(temperatures.size());
+    for (std::size_t s = 0; s < temperatures.size(); ++s)
+        entry[s].Temperature = temperatures[s];
+    std::vector<double> remaining;
+    for (std::size_t i = 0; i < populations.size(); ++i) {
+        const TVector &member = populations[i][m];
+        tables[index.tableOf[i * n + m]]->remaining(member, remaining);
+        const double north = member.northCosine();
+        const double east = member.eastCosine();
+        const double down = member.downCosine();
+        for (std::size_t s = 0; s < entry.size(); ++s) {
+            TResultVectors &r = entry[s];
+            r.X = north * remaining[s] + r.X;
+            r.Y = east * remaining[s] + r.Y;
+            r.Z = down * remaining[s] + r.Z;
+        }
+    }
+    return entry;
+}
+
 } // namespace
 
 void RunDemagnetization(std::int32_t pointCount, std::int32_t runLowTemp, std::int32_t runHighTemp,
@@ -119,34 +148,15 @@ void RunDemagnetization(std::int32_t pointCount, std::int32_t runLowTemp, std::i
     series.clear();
     bool completed = false;
     try {
-        std::vector<std::optional<SpectrumTable>> tables(index.spectra.size());
+        SpectrumTables tables(index.spectra.size());
         const auto buildTable
             = [&](std::size_t t) { tables[t].emplace(*index.spectra[t], temperatures); };
         completed = runParallelTasks(
             tables.size(), threadCount, buildTable, [] {}, stopRequested);
 
         series.resize(n);
-        const ComponentPopulations &members = populations;
         const auto computeMember = [&](std::size_t m) {
-            ResultSeriesEntry entry(temperatures.size());
-            for (std::size_t s = 0; s < temperatures.size(); ++s)
-                entry[s].Temperature = temperatures[s];
-            std::vector<double> remaining;
-            for (std::size_t i = 0; i < members.size(); ++i) {
-                const TVector &member = members[i][m];
-                tables[index.tableOf[i * n + m]]->remaining(member, remaining);
-                const double north = member.northCosine();
-                const double east = member.eastCosine();
-                const double down = member.downCosine();
-                // The parts are added in population order, as member.GetX() + r.X etc.
-                for (std::size_t s = 0; s < entry.size(); ++s) {
-                    TResultVectors &r = entry[s];
-                    r.X = north * remaining[s] + r.X;
-                    r.Y = east * remaining[s] + r.Y;
-                    r.Z = down * remaining[s] + r.Z;
-                }
-            }
-            series[m] = std::move(entry);
+            series[m] = memberCurve(populations, m, tables, index, temperatures);
         };
         const auto memberFinished = [observer, n] {
             if (observer) {
