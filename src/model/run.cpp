@@ -123,13 +123,34 @@ ResultSeriesEntry memberCurve(const ComponentPopulations &populations, std::size
     return entry;
 }
 
+// Below this many slice and step operations (about a millisecond on one core) starting
+// worker threads costs more than it saves.
+constexpr double SmallRunWork = 2e6;
+
+// All cores for a large run, the calling thread alone for a small one. Inputs checked.
+unsigned threadCountFor(std::int32_t pointCount, std::int32_t runLowTemp, std::int32_t runHighTemp,
+    const ComponentPopulations &populations)
+{
+    const std::int64_t range = std::int64_t { runHighTemp } - runLowTemp;
+    const auto steps = static_cast<double>(range / (range / pointCount) + 1);
+    double work = 0;
+    for (const Population &p : populations) {
+        const double width = p.front().BlockHigh - p.front().BlockLow;
+        work += (6 * steps + 10 * std::max(width, 0.0)) * static_cast<double>(p.size());
+    }
+    if (work < SmallRunWork)
+        return 1;
+    return std::max(std::thread::hardware_concurrency(), 1U);
+}
+
 } // namespace
 
 void RunDemagnetization(std::int32_t pointCount, std::int32_t runLowTemp, std::int32_t runHighTemp,
     ResultSeries &series, ComponentPopulations &populations, RunObserver *observer)
 {
+    checkRunInputs(pointCount, runLowTemp, runHighTemp, populations);
     RunDemagnetization(pointCount, runLowTemp, runHighTemp, series, populations, observer,
-        std::thread::hardware_concurrency());
+        threadCountFor(pointCount, runLowTemp, runHighTemp, populations));
 }
 
 void RunDemagnetization(std::int32_t pointCount, std::int32_t runLowTemp, std::int32_t runHighTemp,

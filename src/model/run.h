@@ -26,9 +26,10 @@ public:
 // populations of each member's X, Y and Z, added in population order. Sets every member's
 // current temperature to the last step. Throws ModelError when the run cannot be carried
 // out (no population, differing member counts, pointCount below 1 or above the range).
-// Member indices are computed on all cores; the results are bit for bit those of summing
-// every member's GetX, GetY and GetZ step by step. Blocking temperatures and run
-// temperatures beyond MaxBlockingTemperature are refused.
+// Member indices are computed on all cores (a small run stays on the calling thread); the
+// results are bit for bit those of summing every member's GetX, GetY and GetZ step by
+// step. Blocking temperatures and run temperatures beyond MaxBlockingTemperature are
+// refused.
 void RunDemagnetization(std::int32_t pointCount, std::int32_t runLowTemp, std::int32_t runHighTemp,
     ResultSeries &series, ComponentPopulations &populations, RunObserver *observer = nullptr);
 
