@@ -2,37 +2,35 @@
 
 #include "batch/batcherror.h"
 #include "model/scatter.h"
+#include "support/componentfixtures.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
 using namespace Demagora;
+using Demagora::Testing::component;
 
 namespace {
 
-TVector component(double declination, double inclination, double height, double blockLow,
-    double blockHigh, SpectrumShape shape)
+// A scenario of the components as the scenario reader hands them over: each evaluated at its
+// lower blocking temperature.
+Scenario scenarioOf(std::vector<TVector> components)
 {
-    TVector c;
-    c.SigmaCount = 3;
-    c.Declination = declination;
-    c.Inclination = inclination;
-    c.Height = height;
-    c.BlockLow = blockLow;
-    c.BlockHigh = blockHigh;
-    c.Shape = shape;
-    c.SetTemperature(blockLow);
-    return c;
+    for (TVector &c : components)
+        c.SetTemperature(c.BlockLow);
+    Scenario scenario;
+    scenario.components = std::move(components);
+    return scenario;
 }
 
 Scenario twoComponents()
 {
-    Scenario scenario;
-    scenario.components = { component(0, 0, 10, 100, 200, SpectrumShape::Gauss),
-        component(90, 0, 5, 150, 250, SpectrumShape::Rectangular) };
-    return scenario;
+    return scenarioOf({ component(0, 0, 10, 100, 200, SpectrumShape::Gauss),
+        component(90, 0, 5, 150, 250, SpectrumShape::Rectangular) });
 }
 
 // Ten significant digits, as the worked example gives them.
@@ -114,8 +112,7 @@ TEST(BatchRunTest, TwoComponentsGiveTheWorkedExample)
 
 TEST(BatchRunTest, RunRangeCoversAllComponentsEvenASingleOne)
 {
-    Scenario single;
-    single.components = { component(0, 0, 1, 99.7, 580.9, SpectrumShape::Gauss) };
+    const Scenario single = scenarioOf({ component(0, 0, 1, 99.7, 580.9, SpectrumShape::Gauss) });
     MersenneTwisterSource random(1);
     const BatchRun run = runScenario(single, random);
     EXPECT_EQ(run.range, (RunRange { 99, 580, 481 }));
@@ -124,23 +121,20 @@ TEST(BatchRunTest, RunRangeCoversAllComponentsEvenASingleOne)
     EXPECT_EQ(run.series[0].front().Temperature, 99);
     EXPECT_EQ(run.series[0].back().Temperature, 580);
 
-    Scenario two;
-    two.components = { component(0, 0, 1, 150, 500.2, SpectrumShape::Gauss),
-        component(0, 0, 1, 99.7, 580.9, SpectrumShape::Gauss) };
+    const Scenario two = scenarioOf({ component(0, 0, 1, 150, 500.2, SpectrumShape::Gauss),
+        component(0, 0, 1, 99.7, 580.9, SpectrumShape::Gauss) });
     EXPECT_EQ(runScenario(two, random).range, (RunRange { 99, 580, 481 }));
 }
 
 TEST(BatchRunTest, RefusesARangeWithoutAStep)
 {
-    Scenario sameDegree;
-    sameDegree.components = { component(0, 0, 1, 200, 200.9, SpectrumShape::Gauss),
-        component(0, 0, 1, 200.5, 200.2, SpectrumShape::Gauss) };
+    const Scenario sameDegree = scenarioOf({ component(0, 0, 1, 200, 200.9, SpectrumShape::Gauss),
+        component(0, 0, 1, 200.5, 200.2, SpectrumShape::Gauss) });
     EXPECT_EQ(refusal(sameDegree),
         "the run range from 200 to 200 degrees holds no step: the highest upper blocking "
         "temperature must lie at least one whole degree above the lowest lower one");
 
-    Scenario reversed;
-    reversed.components = { component(0, 0, 1, 300, 100, SpectrumShape::Gauss) };
+    const Scenario reversed = scenarioOf({ component(0, 0, 1, 300, 100, SpectrumShape::Gauss) });
     EXPECT_EQ(refusal(reversed).substr(0, 42), "the run range from 300 to 100 degrees hold");
 }
 

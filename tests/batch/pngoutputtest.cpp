@@ -4,6 +4,7 @@
 #include "batch/batcherror.h"
 #include "batch/batchoptions.h"
 #include "model/run.h"
+#include "support/componentfixtures.h"
 
 #include <QColor>
 #include <QFile>
@@ -19,25 +20,15 @@
 namespace Demagora {
 namespace {
 
-TVector component(double declination, double height, double low, double high, SpectrumShape shape)
-{
-    TVector v;
-    v.SigmaCount = 3;
-    v.Declination = declination;
-    v.Height = height;
-    v.BlockLow = low;
-    v.BlockHigh = high;
-    v.Shape = shape;
-    return v;
-}
+using Testing::component;
 
 // The worked example of the diagram window: A north, Gauss, 100 to 200; B east, rectangular,
 // 150 to 250.
 BatchRun workedExample()
 {
     BatchRun run;
-    run.populations = { { component(0, 10, 100, 200, SpectrumShape::Gauss) },
-        { component(90, 5, 150, 250, SpectrumShape::Rectangular) } };
+    run.populations = { { component(0, 0, 10, 100, 200, SpectrumShape::Gauss) },
+        { component(90, 0, 5, 150, 250, SpectrumShape::Rectangular) } };
     run.range = { 100, 250, 150 };
     RunDemagnetization(150, 100, 250, run.series, run.populations);
     return run;

@@ -2,6 +2,7 @@
 
 #include "model/populations.h"
 #include "model/run.h"
+#include "support/componentfixtures.h"
 
 #include <QColor>
 #include <QImage>
@@ -13,20 +14,6 @@
 #include <initializer_list>
 
 namespace Demagora::Testing {
-
-inline TVector component(double declination, double inclination, double height, double low,
-    double high, SpectrumShape shape)
-{
-    TVector v;
-    v.SigmaCount = 3;
-    v.Declination = declination;
-    v.Inclination = inclination;
-    v.Height = height;
-    v.BlockLow = low;
-    v.BlockHigh = high;
-    v.Shape = shape;
-    return v;
-}
 
 // The two components of the worked example: A Gauss, north, height 10, 100 to 200 degrees;
 // B rectangular, east, height 5, 150 to 250 degrees. One resulting vector of 151 steps.

@@ -1,6 +1,7 @@
 #include "main_window/runcontroller.h"
 
 #include "model/run.h"
+#include "support/componentfixtures.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -13,25 +14,15 @@
 namespace Demagora {
 namespace {
 
-TVector component(double dec, double height, double low, double high, SpectrumShape shape)
-{
-    TVector v;
-    v.SigmaCount = 3;
-    v.Declination = dec;
-    v.Height = height;
-    v.BlockLow = low;
-    v.BlockHigh = high;
-    v.Shape = shape;
-    return v;
-}
+using Testing::component;
 
 // Two components whose members differ, so a mixed-up member index shows in the results.
 ComponentPopulations populations(int members)
 {
     ComponentPopulations result(2);
     for (int m = 0; m < members; ++m) {
-        result[0].push_back(component(m, 10, 100, 200, SpectrumShape::Gauss));
-        result[1].push_back(component(90 + m, 5, 150, 250, SpectrumShape::Rectangular));
+        result[0].push_back(component(m, 0, 10, 100, 200, SpectrumShape::Gauss));
+        result[1].push_back(component(90 + m, 0, 5, 150, 250, SpectrumShape::Rectangular));
     }
     return result;
 }

@@ -3,6 +3,7 @@
 #include "model/scatter.h"
 #include "literalrun.h"
 #include "modelfixtures.h"
+#include "support/componentfixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,7 @@
 #include <random>
 
 using namespace Demagora;
-using Demagora::Fixtures::component;
+using Demagora::Testing::component;
 
 namespace {
 

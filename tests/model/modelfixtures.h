@@ -12,21 +12,6 @@
 
 namespace Demagora::Fixtures {
 
-// A component as the main window builds it: SigmaCount 3, current temperature 0.
-inline TVector component(double declination, double inclination, double height, double blockLow,
-    double blockHigh, SpectrumShape shape = SpectrumShape::Gauss)
-{
-    TVector v;
-    v.SigmaCount = 3;
-    v.Declination = declination;
-    v.Inclination = inclination;
-    v.Height = height;
-    v.BlockLow = blockLow;
-    v.BlockHigh = blockHigh;
-    v.Shape = shape;
-    return v;
-}
-
 // Checks that actual shows the printed significant digits of expected: the difference
 // stays within half a unit of the last printed digit.
 inline void expectDigits(double actual, double expected, int digits = 10)

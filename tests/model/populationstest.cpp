@@ -2,13 +2,14 @@
 
 #include "model/modelerror.h"
 #include "modelfixtures.h"
+#include "support/componentfixtures.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 using namespace Demagora;
-using Demagora::Fixtures::component;
+using Demagora::Testing::component;
 
 TEST(ComputeRunRangeTest, FloorsLowestLowerAndHighestUpperTemperature)
 {

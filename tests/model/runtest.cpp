@@ -2,6 +2,7 @@
 
 #include "model/modelerror.h"
 #include "modelfixtures.h"
+#include "support/componentfixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +11,8 @@
 #include <vector>
 
 using namespace Demagora;
-using Demagora::Fixtures::component;
 using Demagora::Fixtures::expectDigits;
+using Demagora::Testing::component;
 
 namespace {
 

@@ -3,15 +3,16 @@
 #include "model/angles.h"
 #include "model/modelerror.h"
 #include "modelfixtures.h"
+#include "support/componentfixtures.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 using namespace Demagora;
-using Demagora::Fixtures::component;
 using Demagora::Fixtures::expectDigits;
 using Demagora::Fixtures::SequenceSource;
+using Demagora::Testing::component;
 
 namespace {
 

@@ -2,12 +2,13 @@
 
 #include "literalrun.h"
 #include "modelfixtures.h"
+#include "support/componentfixtures.h"
 
 #include <gtest/gtest.h>
 
 using namespace Demagora;
-using Demagora::Fixtures::component;
 using Demagora::Fixtures::expectDigits;
+using Demagora::Testing::component;
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include "model/run.h"
 #include "results/reportexport.h"
 #include "results/spreadsheet/tsheetwriter.h"
+#include "support/componentfixtures.h"
 #include "text/numbertext.h"
 
 #include <gtest/gtest.h>
@@ -16,15 +17,8 @@ namespace {
 
 TVector rectangularMember(double declination, double inclination, double height)
 {
-    TVector v;
-    v.SigmaCount = 3;
-    v.Declination = declination;
-    v.Inclination = inclination;
-    v.BlockLow = 100;
-    v.BlockHigh = 200;
-    v.Height = height;
-    v.Shape = SpectrumShape::Rectangular;
-    return v;
+    return Testing::component(
+        declination, inclination, height, 100, 200, SpectrumShape::Rectangular);
 }
 
 // The two unscattered components of the first worked example.

@@ -5,24 +5,20 @@
 #include "model/scatter.h"
 #include "model/randomsource.h"
 #include "results/reporttable.h"
+#include "support/componentfixtures.h"
 
 #include <cstdint>
 
 namespace Demagora::Testing {
 
 // Two components with rectangular spectra from 100 to 200 degrees: declination 30,
-// inclination 45, height 10, and declination 200, inclination -30, height 5.
+// inclination 45, height 10, and declination 200, inclination -30, height 5; each evaluated
+// at its lower blocking temperature, as the main window enters it.
 inline TVector workedExampleComponent(int which)
 {
-    TVector v;
-    v.SigmaCount = 3;
-    v.Declination = which == 0 ? 30 : 200;
-    v.Inclination = which == 0 ? 45 : -30;
-    v.Height = which == 0 ? 10 : 5;
-    v.BlockLow = 100;
-    v.BlockHigh = 200;
-    v.Temperature = v.BlockLow;
-    v.Shape = SpectrumShape::Rectangular;
+    TVector v = which == 0 ? component(30, 45, 10, 100, 200, SpectrumShape::Rectangular)
+                           : component(200, -30, 5, 100, 200, SpectrumShape::Rectangular);
+    v.SetTemperature(v.BlockLow);
     return v;
 }
 
