@@ -13,6 +13,11 @@ import tempfile
 
 import xlrd
 
+# The worksheet reader the C++ tests run as well; no bytecode cache in the source tree.
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from read_sheet import read_sheet, written_cells
+
 # The Initial report of the two rectangular components, exported under the default name.
 WORKED_EXAMPLE_HEX = """
 09 08 06 00 00 02 10 00 00 00
@@ -76,16 +81,12 @@ def worked_example(batch, examples, _data, folder):
           "0,0,30,45,1001,10\n1,0,200,-30,500.5,5\n", "CSV report: %r" % result.stdout)
 
 
-def read_sheet(path):
-    book = xlrd.open_workbook(path, logfile=sys.stderr, encoding_override="latin-1")
-    sheet = book.sheet_by_index(0)
+def text_cells(path):
+    """The written cells of the worksheet by (row, column), each checked to be text."""
     cells = {}
-    for row in range(sheet.nrows):
-        for column in range(sheet.ncols):
-            cell = sheet.cell(row, column)
-            if cell.ctype != xlrd.XL_CELL_EMPTY:
-                check(cell.ctype == xlrd.XL_CELL_TEXT, "cell %d,%d is no text" % (row, column))
-                cells[(row, column)] = cell.value
+    for row, column, cell in written_cells(read_sheet(path)):
+        check(cell.ctype == xlrd.XL_CELL_TEXT, "cell %d,%d is no text" % (row, column))
+        cells[(row, column)] = cell.value
     return cells
 
 
@@ -102,7 +103,7 @@ def scattered_readback(batch, examples, _data, folder):
         for row, fields in enumerate(grid):
             for column, text in enumerate(fields):
                 expected[(row + 1, column)] = text
-        cells = read_sheet(target)
+        cells = text_cells(target)
         check(len(grid) > 2 and len(cells) == len(expected),
               "%s: %d cells read back, %d expected" % (kind, len(cells), len(expected)))
         wrong = [(key, cells.get(key), text) for key, text in expected.items()

@@ -84,9 +84,9 @@ const QByteArray WorkedExampleFile
 // Reads a worksheet with xlrd and returns its size and its cells as JSON.
 QJsonObject readWithXlrd(const QString &path)
 {
-    const QString script = QStringLiteral(DEMAGORA_READSHEET_SCRIPT);
+    const QString script = QStringLiteral(DEMAGORA_READ_SHEET_SCRIPT);
     QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"), { script, path });
+    python.start(QStringLiteral("/usr/bin/python3"), { script, QStringLiteral("--json"), path });
     if (!python.waitForFinished(60000) || python.exitCode() != 0) {
         ADD_FAILURE() << "xlrd could not read the file: "
                       << python.readAllStandardError().toStdString();
