@@ -1,3 +1,5 @@
+#include "support/csvfields.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -12,6 +14,8 @@
 #include <vector>
 
 namespace {
+
+using Demagora::Testing::splitFields;
 
 struct ProcessResult
 {
@@ -72,15 +76,6 @@ std::string writeScenario(const std::string &name, const std::string &json)
     return path.string();
 }
 
-std::vector<std::string> fields(const std::string &line)
-{
-    std::vector<std::string> result;
-    std::istringstream stream(line);
-    for (std::string field; std::getline(stream, field, ',');)
-        result.push_back(field);
-    return result;
-}
-
 std::string tenDigits(const std::string &field)
 {
     char buffer[32];
@@ -113,7 +108,7 @@ TEST(BatchProcessTest, TwoComponentExamplePrintsTheWorkedTable)
     int rows = 0;
     std::size_t matched = 0;
     while (std::getline(lines, line)) {
-        const std::vector<std::string> row = fields(line);
+        const std::vector<std::string> row = splitFields(line);
         ASSERT_EQ(row.size(), 9u) << line;
         EXPECT_EQ(row[0], "0");
         EXPECT_EQ(row[1], std::to_string(rows));

@@ -1,5 +1,7 @@
 #include "batch/seriescsv.h"
 
+#include "support/csvfields.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,6 +10,7 @@
 #include <vector>
 
 using namespace Demagora;
+using Demagora::Testing::splitFields;
 
 namespace {
 
@@ -18,15 +21,6 @@ std::vector<std::string> splitLines(const std::string &text)
     for (std::string line; std::getline(stream, line);)
         lines.push_back(line);
     return lines;
-}
-
-std::vector<std::string> splitFields(const std::string &line)
-{
-    std::vector<std::string> fields;
-    std::istringstream stream(line);
-    for (std::string field; std::getline(stream, field, ',');)
-        fields.push_back(field);
-    return fields;
 }
 
 TResultVectors point(double temperature, double x, double y, double z)
