@@ -1,6 +1,7 @@
 #pragma once
 
 #include "batch/scenario.h"
+#include "model/inputchecks.h"
 #include "model/populations.h"
 #include "model/randomsource.h"
 
@@ -10,7 +11,7 @@ namespace Demagora {
 
 // The largest number of result points (members times temperature steps) a batch run
 // computes: about 1.6 GB of results. Beyond it the run is refused instead of exhausting memory.
-inline constexpr std::uint64_t MaxBatchResultPoints = 50'000'000;
+inline constexpr std::uint64_t MaxBatchResultPoints = MaxRunResultPoints;
 
 // A finished batch run: the populations as scattered, the run range and the curves.
 struct BatchRun

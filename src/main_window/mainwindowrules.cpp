@@ -1,5 +1,8 @@
 #include "main_window/mainwindowrules.h"
 
+#include "model/inputchecks.h"
+#include "model/modelerror.h"
+
 #include <new>
 
 namespace Demagora {
@@ -25,7 +28,8 @@ ReportKind reportKindForIndex(int index)
     return index == 0 ? ReportKind::Initial : ReportKind::Resulting;
 }
 
-std::string runRefusal(std::size_t populationCount, const RunSettings &settings)
+std::string runRefusal(
+    std::size_t populationCount, std::size_t memberCount, const RunSettings &settings)
 {
     if (populationCount == 0)
         return "There is no component left to calculate: add a component first";
@@ -34,6 +38,11 @@ std::string runRefusal(std::size_t populationCount, const RunSettings &settings)
                "temperatures give a run from "
             + std::to_string(settings.runLowTemp) + " to " + std::to_string(settings.runHighTemp)
             + " degrees";
+    }
+    try {
+        checkRunSize(memberCount, static_cast<std::uint64_t>(settings.pointCount) + 1);
+    } catch (const ModelError &error) {
+        return error.what();
     }
     return {};
 }

@@ -26,7 +26,9 @@ SpectrumShape shapeForIndex(int index);
 ReportKind reportKindForIndex(int index);
 
 // Why a run cannot be carried out with these components and settings; empty when it can.
-std::string runRefusal(std::size_t populationCount, const RunSettings &settings);
+// memberCount is the member count of every population.
+std::string runRefusal(
+    std::size_t populationCount, std::size_t memberCount, const RunSettings &settings);
 
 // The text the general error handler shows for an error that ended a command.
 std::string userMessage(const std::exception &error);

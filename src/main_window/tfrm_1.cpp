@@ -373,7 +373,9 @@ void TFrm_1::btn_addClick()
 {
     if (!m_commands.isEnabled(Command::Calculate))
         return;
-    const std::string refusal = runRefusal(m_session.populations().size(), m_session.settings());
+    const ComponentPopulations &populations = m_session.populations();
+    const std::string refusal = runRefusal(populations.size(),
+        populations.empty() ? 0 : populations.front().size(), m_session.settings());
     if (!refusal.empty()) {
         reportError(this, QString::fromStdString(refusal));
         return;

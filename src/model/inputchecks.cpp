@@ -38,6 +38,20 @@ void checkRandomPoints(int count)
     if (count < 1) {
         throw ModelError("Random points must be at least 1 (it is " + std::to_string(count) + ")");
     }
+    if (count > MaxRandomPoints) {
+        throw ModelError("Random points must be at most " + std::to_string(MaxRandomPoints)
+            + " (it is " + std::to_string(count) + ")");
+    }
+}
+
+void checkRunSize(std::uint64_t memberCount, std::uint64_t stepCount)
+{
+    // Compared as a quotient so that the product cannot overflow.
+    if (stepCount > 0 && memberCount > MaxRunResultPoints / stepCount) {
+        throw ModelError("The run is too large: " + std::to_string(memberCount) + " members times "
+            + std::to_string(stepCount) + " steps exceed " + std::to_string(MaxRunResultPoints)
+            + " result points");
+    }
 }
 
 } // namespace Demagora

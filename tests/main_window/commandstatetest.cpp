@@ -142,14 +142,26 @@ TEST(MainWindowRulesTest, RunIsRefusedWithoutComponentsOrTemperatureRange)
     RunSettings settings;
     settings.runLowTemp = 200;
     settings.runHighTemp = 200;
-    EXPECT_EQ(runRefusal(2, settings),
+    EXPECT_EQ(runRefusal(2, 1, settings),
         "The run needs a temperature range of at least one degree, but the blocking temperatures "
         "give a run from 200 to 200 degrees");
     settings.runHighTemp = 201;
     settings.pointCount = 1;
-    EXPECT_EQ(runRefusal(2, settings), "");
-    EXPECT_EQ(
-        runRefusal(0, settings), "There is no component left to calculate: add a component first");
+    EXPECT_EQ(runRefusal(2, 1, settings), "");
+    EXPECT_EQ(runRefusal(0, 0, settings),
+        "There is no component left to calculate: add a component first");
+}
+
+TEST(MainWindowRulesTest, RunTooLargeForMemoryIsRefused)
+{
+    RunSettings settings;
+    settings.runLowTemp = 0;
+    settings.runHighTemp = 700;
+    settings.pointCount = 700;
+    // 71,326 members over 701 steps stay within 50,000,000 result points; one more does not.
+    EXPECT_EQ(runRefusal(3, 71326, settings), "");
+    EXPECT_EQ(runRefusal(3, 71327, settings),
+        "The run is too large: 71327 members times 701 steps exceed 50000000 result points");
 }
 
 } // namespace

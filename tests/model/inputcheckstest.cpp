@@ -50,3 +50,17 @@ TEST(InputChecksTest, AtLeastOneRandomPoint)
     EXPECT_THROW(checkRandomPoints(-3), ModelError);
     EXPECT_EQ(refusal(checkRandomPoints, 0), "Random points must be at least 1 (it is 0)");
 }
+
+TEST(InputChecksTest, RandomPointsAndRunSizeStayWithinMemory)
+{
+    EXPECT_NO_THROW(checkRandomPoints(MaxRandomPoints));
+    EXPECT_EQ(refusal(checkRandomPoints, MaxRandomPoints + 1),
+        "Random points must be at most 100000 (it is 100001)");
+
+    EXPECT_NO_THROW(checkRunSize(101, 701));
+    EXPECT_NO_THROW(checkRunSize(50'000'000, 1));
+    EXPECT_THROW(checkRunSize(50'000'001, 1), ModelError);
+    // A product beyond 64 bits must not wrap round to a small number.
+    EXPECT_THROW(checkRunSize(std::uint64_t { 1 } << 40, std::uint64_t { 1 } << 40), ModelError);
+    EXPECT_NO_THROW(checkRunSize(0, 1000));
+}
