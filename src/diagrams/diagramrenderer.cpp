@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace Demagora {
@@ -27,15 +29,58 @@ std::optional<std::int64_t> wholeDegrees(double t)
     return static_cast<std::int64_t>(std::floor(t));
 }
 
-// Adds a segment of a path drawn in one colour. Most steps of a long run move the point by
-// less than a pixel: a segment that stays on one pixel adds nothing to a path already drawn
-// there and is left out.
-void addSegment(std::vector<QLineF> &path, const QLineF &segment)
+// Draws the lines of a diagram in the order they are given, each over the ones before it,
+// so that a later segment covers an earlier one where they cross. Lines of one colour that
+// follow each other go to the painter together. Most steps of a long run move a point by less
+// than a pixel: a segment that stays on the pixel where the last line of its colour ended adds
+// nothing and is left out.
+class OrderedLines
 {
-    if (segment.p1() == segment.p2() && !path.empty() && path.back().p2() == segment.p1())
-        return;
-    path.push_back(segment);
-}
+public:
+    OrderedLines(PanelCanvas &canvas, int penWidth)
+        : m_canvas(canvas)
+        , m_penWidth(penWidth)
+    { }
+    ~OrderedLines() { flush(); }
+
+    void add(const QColor &colour, const QLineF &segment)
+    {
+        std::optional<QPointF> &end = lastEnd(colour);
+        if (segment.p1() == segment.p2() && end == segment.p1())
+            return;
+        end = segment.p2();
+        if (colour != m_colour)
+            flush();
+        m_colour = colour;
+        m_pending.push_back(segment);
+    }
+
+    // Draws what was added; call before anything else is drawn over the lines.
+    void flush()
+    {
+        if (m_pending.empty())
+            return;
+        m_canvas.setPen(m_colour, m_penWidth);
+        m_canvas.lines(m_pending);
+        m_pending.clear();
+    }
+
+private:
+    std::optional<QPointF> &lastEnd(const QColor &colour)
+    {
+        for (auto &[c, end] : m_ends) {
+            if (c == colour)
+                return end;
+        }
+        return m_ends.emplace_back(colour, std::nullopt).second;
+    }
+
+    PanelCanvas &m_canvas;
+    int m_penWidth;
+    QColor m_colour;
+    std::vector<QLineF> m_pending;
+    std::vector<std::pair<QColor, std::optional<QPointF>>> m_ends;
+};
 
 } // namespace
 
@@ -121,20 +166,10 @@ void DiagramRenderer::paintVectorDiagram(PanelCanvas &canvas, const DiagramScale
         const std::optional<int> p = vectorDiagramPixel(v, scales.vectorScale, scales.boxSize);
         return p ? std::optional<double>(*p) : std::nullopt;
     };
-    std::vector<QLineF> blue;
-    std::vector<QLineF> red;
-    struct Label
-    {
-        std::size_t step;
-        QPointF horizontal;
-        QPointF vertical;
-    };
-    std::vector<Label> labels;
     for (int p = range.first; p <= range.last; ++p) {
         const ResultSeriesEntry &steps = m_series[p];
-        blue.clear();
-        red.clear();
-        labels.clear();
+        // Step by step: the blue segment, the red one, then the labels of the step.
+        OrderedLines lines(canvas, 2);
         for (std::size_t i = 0; i + 1 < steps.size(); ++i) {
             // A step that has lost all its magnetization ends the path: what follows it
             // carries no direction to follow.
@@ -144,20 +179,16 @@ void DiagramRenderer::paintVectorDiagram(PanelCanvas &canvas, const DiagramScale
                                         z0 = pixel(steps[i].Z), x1 = pixel(steps[i + 1].X),
                                         y1 = pixel(steps[i + 1].Y), z1 = pixel(steps[i + 1].Z);
             if (x0 && x1 && y0 && y1)
-                addSegment(blue, QLineF(*x0, *y0, *x1, *y1));
+                lines.add(Blue, QLineF(*x0, *y0, *x1, *y1));
             if (x0 && x1 && z0 && z1)
-                addSegment(red, QLineF(*x0, *z0, *x1, *z1));
-            if (p == lastIndex && x0 && y0 && z0 && isLabelled(static_cast<std::int64_t>(i), state))
-                labels.push_back({ i, QPointF(*x0, *y0), QPointF(*x0, *z0) });
-        }
-        canvas.setPen(Blue, 2);
-        canvas.lines(blue);
-        canvas.setPen(Red, 2);
-        canvas.lines(red);
-        for (const Label &label : labels) {
-            const QString text = QString::number(label.step);
-            canvas.text(int(label.horizontal.x()), int(label.horizontal.y()), text, Blue);
-            canvas.text(int(label.vertical.x()), int(label.vertical.y()), text, Red);
+                lines.add(Red, QLineF(*x0, *z0, *x1, *z1));
+            if (p == lastIndex && x0 && y0 && z0
+                && isLabelled(static_cast<std::int64_t>(i), state)) {
+                lines.flush();
+                const QString text = QString::number(i);
+                canvas.text(int(*x0), int(*y0), text, Blue);
+                canvas.text(int(*x0), int(*z0), text, Red);
+            }
         }
     }
 }
@@ -175,39 +206,37 @@ void DiagramRenderer::paintSpectrumCurve(PanelCanvas &canvas, const TVector &com
         = [&](std::int64_t t) { return floorPixel(static_cast<double>(t) * scales.tempScale); };
     auto yAt = [&](std::int64_t t) { return spectrumY(component, t, s, scales.heightScale); };
 
-    std::vector<QLineF> curve;
+    // In the order of the degrees: each label stands over the curve up to its degree, and the
+    // degrees after it are drawn over the label.
+    OrderedLines curve(canvas, 2);
     std::optional<int> xPrev = xAt(*t0 - 1);
     std::optional<int> yPrev = yAt(*t0);
     // Where the next continued line starts: the end of the last line drawn.
     std::optional<QPointF> pen;
     if (rectangular && xPrev && yPrev) {
-        curve.emplace_back(*xPrev, *yPrev, *xPrev, s);
+        curve.add(Black, QLineF(*xPrev, *yPrev, *xPrev, s));
         pen = QPointF(*xPrev, s);
     }
-    std::vector<std::pair<std::int64_t, int>> labels;
     for (std::int64_t t = *t0; t <= *t1; ++t) {
         const std::optional<int> x = xAt(t);
         const std::optional<int> y = yAt(t);
         if (x && y && xPrev && yPrev) {
-            curve.emplace_back(*x, *y, *xPrev, *yPrev);
+            curve.add(Black, QLineF(*x, *y, *xPrev, *yPrev));
             pen = QPointF(*xPrev, *yPrev);
         } else {
             pen.reset();
         }
-        if (x && isLabelled(t, state))
-            labels.emplace_back(t, *x);
+        if (x && isLabelled(t, state)) {
+            curve.flush();
+            const int left = *x + 20 > s ? s - 20 : (*x - 10 < 0 ? 0 : *x - 10);
+            canvas.text(left, s - 20, QString::number(t), Black);
+        }
         xPrev = x;
         yPrev = y;
     }
     if (rectangular && pen) {
         if (const std::optional<int> xEnd = xAt(*t1))
-            curve.emplace_back(*pen, QPointF(*xEnd, s));
-    }
-    canvas.setPen(Black, 2);
-    canvas.lines(curve);
-    for (const auto &[t, x] : labels) {
-        const int left = x + 20 > s ? s - 20 : (x - 10 < 0 ? 0 : x - 10);
-        canvas.text(left, s - 20, QString::number(t), Black);
+            curve.add(Black, QLineF(*pen, QPointF(*xEnd, s)));
     }
 }
 

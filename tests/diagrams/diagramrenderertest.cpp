@@ -204,6 +204,54 @@ TEST(DiagramRendererTest, LabelsFollowOnlyTheLastResultingVector)
     EXPECT_GT(countText(lastAlone, last, Blue), 0);
 }
 
+TEST(DiagramRendererTest, VectorDiagramIsDrawnStepByStep)
+{
+    const ComponentPopulations populations { { component(0, 0, 1, 10, 20, SpectrumShape::Gauss) } };
+    {
+        SCOPED_TRACE("a later blue segment crosses an earlier red one");
+        // The last step has length 160, so one unit is one pixel. The red path runs along
+        // row 200 from x 100 to 200 at step 0; the blue one crosses it at step 2, along x 160.
+        const ResultSeries series { path(
+            { { -60, 0, 40 }, { 40, 0, 40 }, { 0, -10, -128 }, { 0, 96, -128 } }) };
+        const DiagramRenderer renderer(series, populations, 10, 4);
+        const QImage image = render(renderer, {});
+        EXPECT_EQ(image.pixelColor(Vectors + QPoint(160, 200)), Blue);
+        EXPECT_EQ(image.pixelColor(Vectors + QPoint(120, 200)), Red);
+    }
+    {
+        SCOPED_TRACE("a later segment runs through an earlier label");
+        // Step 0 is labelled in red at (100, 100); the blue segment of step 1 runs up along
+        // x 103 through that label. The first vector only sets the scale.
+        const ResultSeries series { path({ { 0, 96, -128 } }),
+            path({ { -60, 0, -60 }, { -57, 0, -60 }, { -57, -100, -60 } }) };
+        const DiagramRenderer renderer(series, populations, 10, 1);
+        const QImage image = render(renderer, withLabels(2));
+        EXPECT_GT(countText(image, QRect(Vectors + QPoint(100, 100), QSize(7, 8)), Red), 0)
+            << "the label";
+        EXPECT_GE(countColour(image, QRect(Vectors + QPoint(101, 101), QSize(4, 10)), Blue), 10)
+            << "the blue segment over it";
+    }
+}
+
+TEST(DiagramRendererTest, SpectrumCurveIsDrawnOverTheLabelsBeforeIt)
+{
+    // One pixel per unit of height and 1.6 per degree: the top of the low rectangular box
+    // runs along row 311, through the lowest rows of the label "150" at (230, 300), where
+    // the digits leave the face colour. The degrees after 150 are drawn after that label.
+    ComponentPopulations populations {
+        { component(0, 0, 320, 100, 200, SpectrumShape::Gauss) },
+        { component(90, 0, 9, 100, 200, SpectrumShape::Rectangular) },
+    };
+    ResultSeries series;
+    RunDemagnetization(100, 100, 200, series, populations);
+    const DiagramRenderer renderer(series, populations, 100, 100);
+    const QImage image = render(renderer, withLabels(50));
+    EXPECT_GT(countText(image, QRect(Spectrum + QPoint(230, 301), QSize(20, 8)), Black), 0)
+        << "the label";
+    EXPECT_GT(countColour(image, QRect(Spectrum + QPoint(242, 310), QSize(7, 3)), Black), 6)
+        << "the box's top over it";
+}
+
 TEST(DiagramRendererTest, ZeroLengthStepsEndTheirVector)
 {
     const ComponentPopulations populations { { component(0, 0, 1, 10, 20, SpectrumShape::Gauss),
