@@ -39,15 +39,27 @@ void PanelCanvas::lines(const std::vector<QLineF> &panelLines)
 
 void PanelCanvas::text(int x, int y, const QString &text, QColor colour, bool opaque)
 {
+    const Clip clip(*this);
     const QFontMetrics metrics(m_painter.font());
     const QRectF box(
         m_origin + QPointF(x, y), QSizeF(metrics.horizontalAdvance(text), metrics.height()));
     if (opaque)
         m_painter.fillRect(box, m_faceColour);
-    const QPen previous = m_painter.pen();
     m_painter.setPen(colour);
     m_painter.drawText(box.topLeft() + QPointF(0, metrics.ascent()), text);
-    m_painter.setPen(previous);
+}
+
+PanelCanvas::Clip::Clip(PanelCanvas &canvas)
+    : m_painter(canvas.m_painter)
+{
+    m_painter.save();
+    m_painter.setClipRect(
+        QRectF(canvas.m_origin, QSizeF(canvas.m_boxSize, canvas.m_boxSize)), Qt::IntersectClip);
+}
+
+PanelCanvas::Clip::~Clip()
+{
+    m_painter.restore();
 }
 
 std::optional<QLineF> PanelCanvas::clipped(const QLineF &line, double size)

@@ -37,6 +37,21 @@ public:
     // The part of a line inside the panel [0, size] x [0, size], or empty when none.
     static std::optional<QLineF> clipped(const QLineF &line, double size);
 
+    // While it lives, the painter draws only on the panel's pixels: texts and symbols near an
+    // edge would otherwise reach into the next panel. A device that cannot clip (SVG output)
+    // draws them whole.
+    class Clip
+    {
+    public:
+        explicit Clip(PanelCanvas &canvas);
+        ~Clip();
+        Clip(const Clip &) = delete;
+        Clip &operator=(const Clip &) = delete;
+
+    private:
+        QPainter &m_painter;
+    };
+
 private:
     QPainter &m_painter;
     QPointF m_origin;

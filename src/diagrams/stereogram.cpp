@@ -27,7 +27,8 @@ class SymbolPainter
 {
 public:
     explicit SymbolPainter(PanelCanvas &canvas)
-        : m_painter(canvas.painter())
+        : m_canvas(canvas)
+        , m_painter(canvas.painter())
         , m_origin(canvas.origin())
     { }
     ~SymbolPainter() { flush(); }
@@ -49,6 +50,7 @@ public:
                 m_drawn.push_back(*it);
         }
         m_pending.clear();
+        const PanelCanvas::Clip clip(m_canvas);
         std::optional<bool> down;
         for (auto it = m_drawn.rbegin(); it != m_drawn.rend(); ++it) {
             if (down != it->down) {
@@ -68,6 +70,7 @@ private:
         PixelPoint centre;
         bool down;
     };
+    PanelCanvas &m_canvas;
     QPainter &m_painter;
     QPointF m_origin;
     std::vector<Symbol> m_pending;
@@ -82,6 +85,7 @@ void paintNet(PanelCanvas &canvas)
     const int s = canvas.size();
     const QPointF origin = canvas.origin();
     QPainter &painter = canvas.painter();
+    const PanelCanvas::Clip clip(canvas);
     painter.setPen(QPen(Black, 1, Qt::DotLine));
     painter.setBrush(canvas.faceColour());
     // Largest first: each smaller disc covers the inside of the one before, leaving its

@@ -252,6 +252,38 @@ TEST(DiagramRendererTest, SpectrumCurveIsDrawnOverTheLabelsBeforeIt)
         << "the box's top over it";
 }
 
+TEST(DiagramRendererTest, TextsAndSymbolsStayInsideTheirPanels)
+{
+    {
+        SCOPED_TRACE("symbols on the outer circle of the worked example");
+        WorkedExample example;
+        const DiagramRenderer renderer(
+            example.series, example.populations, example.runLowTemp, example.stereoPointCount);
+        const QImage image = render(renderer, {});
+        // A stands at the top of the outer circle, B at its right end, the steps of the
+        // resulting vector on the upper right of the circle.
+        EXPECT_TRUE(colourNear(image, Start + QPoint(160, 0), Red));
+        EXPECT_EQ(countColour(image, QRect(0, 345, 700, 9), Red), 0) << "between the rows";
+        EXPECT_EQ(countColour(image, QRect(640, 354, 60, 320), Red), 0) << "right of the panels";
+    }
+    {
+        SCOPED_TRACE("the label of a step at the right edge of the vector diagram");
+        // Due north and horizontal: step 0 stands at the right edge, row 160, and its labels
+        // would reach into the spectrum panel over its left edge.
+        ComponentPopulations populations {
+            { component(0, 0, 10, 100, 200, SpectrumShape::Rectangular) },
+        };
+        ResultSeries series;
+        RunDemagnetization(100, 100, 200, series, populations);
+        const DiagramRenderer renderer(series, populations, 100, 100);
+        const QImage image = render(renderer, withLabels(50));
+        EXPECT_EQ(countColour(image, QRect(Spectrum + QPoint(0, 161), QSize(1, 11)), Black), 11)
+            << "the spectrum's left edge";
+        EXPECT_EQ(countText(image, QRect(Spectrum + QPoint(1, 158), QSize(10, 16)), Blue), 0);
+        EXPECT_EQ(countText(image, QRect(Spectrum + QPoint(1, 158), QSize(10, 16)), Red), 0);
+    }
+}
+
 TEST(DiagramRendererTest, ZeroLengthStepsEndTheirVector)
 {
     const ComponentPopulations populations { { component(0, 0, 1, 10, 20, SpectrumShape::Gauss),
