@@ -1,6 +1,7 @@
 #include "batch/batchrun.h"
 
 #include "batch/batcherror.h"
+#include "support/workedexample.h"
 #include "model/scatter.h"
 #include "support/componentfixtures.h"
 
@@ -81,20 +82,7 @@ TEST(BatchRunTest, TwoComponentsGiveTheWorkedExample)
     const ResultSeriesEntry &curve = run.series[0];
     ASSERT_EQ(curve.size(), 151u);
 
-    struct Row
-    {
-        int temperature;
-        double x, y, length, declination;
-    };
-    const Row rows[] = {
-        { 100, 416.6545573, 500.5, 651.2305813, 50.22340933 },
-        { 150, 208.8272786, 500.5, 542.3182482, 67.35228136 },
-        { 175, 27.51429540, 375.5, 376.5066885, 85.80921249 },
-        { 200, 0, 250.5, 250.5, 90 },
-        { 249, 0, 5.5, 5.5, 90 },
-        { 250, 0, 0, 0, 0 },
-    };
-    for (const Row &row : rows) {
+    for (const Testing::WorkedRunRow &row : Testing::WorkedRunRows) {
         SCOPED_TRACE(row.temperature);
         const TResultVectors &point = curve[static_cast<std::size_t>(row.temperature - 100)];
         EXPECT_EQ(point.Temperature, row.temperature);

@@ -3,9 +3,11 @@
 #include "model/modelerror.h"
 #include "modelfixtures.h"
 #include "support/componentfixtures.h"
+#include "support/workedexample.h"
 
 #include <gtest/gtest.h>
 
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -68,17 +70,8 @@ TEST(RunDemagnetizationTest, WorkedExampleOfTwoComponents)
         EXPECT_EQ(series[0].front().Temperature, 100);
         EXPECT_EQ(series[0].back().Temperature, 250);
 
-        struct Row
-        {
-            int temperature;
-            double x, y, length, declination;
-        };
-        const Row rows[] = {
-            { 100, 416.6545573, 500.5, 651.2305813, 50.22340933 },
-            { 150, 208.8272786, 500.5, 542.3182482, 67.35228136 },
-            { 175, 27.51429540, 375.5, 376.5066885, 85.80921249 },
-        };
-        for (const Row &row : rows) {
+        // The steps up to 175 degrees; those from 200 on are checked exactly below.
+        for (const Testing::WorkedRunRow &row : std::span(Testing::WorkedRunRows).first(3)) {
             SCOPED_TRACE(row.temperature);
             const TResultVectors &r = series[0][row.temperature - 100];
             EXPECT_EQ(r.Temperature, row.temperature);
