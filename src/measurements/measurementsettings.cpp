@@ -24,6 +24,9 @@ void checkMeasurementSettings(const MeasurementSettings &settings)
         throw MeasurementError("the specimen volume must be a positive number of cm3");
     if (!std::isfinite(settings.noiseAPerM) || settings.noiseAPerM < 0)
         throw MeasurementError("the noise must be 0 or a positive number of A/m");
+    if (settings.prefix.empty())
+        throw MeasurementError(
+            "the specimen name prefix is empty; the site and location take its name");
     if (settings.prefix.size() > MaxPrefixLength) {
         throw MeasurementError("the specimen name prefix is longer than "
             + std::to_string(MaxPrefixLength) + " characters");

@@ -27,8 +27,8 @@ struct MeasurementSettings
 inline constexpr std::size_t MaxPrefixLength = 40;
 
 // Throws MeasurementError when a setting cannot be exported: a scale or volume that is not a
-// positive finite number, a negative or non-finite noise, a prefix with characters other than
-// letters, digits, '-', '_' and '.', or a latitude outside -90..90 or longitude outside
+// positive finite number, a negative or non-finite noise, an empty prefix or one with characters
+// other than letters, digits, '-', '_' and '.', or a latitude outside -90..90 or longitude outside
 // -360..360.
 void checkMeasurementSettings(const MeasurementSettings &settings);
 

@@ -147,6 +147,8 @@ TEST(MeasuredSeriesTest, RefusesWhatCannotBeExported)
             [](MeasurementSettings &s) { s.prefix = "a\tb"; } },
         { "the specimen name prefix is longer than 40 characters",
             [](MeasurementSettings &s) { s.prefix = std::string(41, 'a'); } },
+        { "the specimen name prefix is empty; the site and location take its name",
+            [](MeasurementSettings &s) { s.prefix.clear(); } },
         { "the latitude must lie from -90 to 90 degrees",
             [](MeasurementSettings &s) { s.latitude = 90.5; } },
         { "20 specimens at 100001 steps are more than 2000000 measurements; measure fewer "
