@@ -3,6 +3,7 @@
 #include "batch/batcherror.h"
 #include "batch/batchoptions.h"
 #include "batch/batchrun.h"
+#include "batch/measurementoutputs.h"
 #include "batch/pngoutput.h"
 #include "batch/reportoutput.h"
 #include "batch/scenario.h"
@@ -70,7 +71,9 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
         std::optional<ReportTable> report;
         OutputFiles files({ options.scenarioPath }, &out);
         addOutputs(files, options, run, report);
-        if (files.empty())
+        MeasurementOutputs measurements(options.measurements);
+        measurements.addFiles(files);
+        if (files.empty() && !options.measurements.hasOutput())
             files.add("-", "the series",
                 [&](std::ostream &stream) { writeSeriesCsv(stream, run.series); });
 
@@ -90,7 +93,10 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
             if (options.xlsPath)
                 checkReportWorksheet(*report, *options.xlsPath);
         }
+        measurements.measure(run.series, seed);
+        measurements.addNewFolder(files);
         files.commit();
+        measurements.keep();
         return BatchSuccess;
     } catch (const BatchError &error) {
         err << ProgramName << ": " << error.what() << '\n';
