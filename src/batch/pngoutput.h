@@ -28,7 +28,9 @@ std::int64_t parsePictureLabels(const std::string &text);
 
 // Writes the picture of the run: SVG when the path ends in .svg (any letter case), PNG
 // otherwise. Needs no display: without an application object it makes one on the offscreen
-// platform for the time of the drawing. Throws BatchError when the file cannot be written.
+// platform for the time of the drawing. The drawing lives in the picture module, loaded on
+// the first call, so that runs without a picture never load Qt. Throws BatchError when the
+// module cannot be loaded or the file cannot be written.
 void writePictureOutput(const PictureRequest &request, const BatchRun &run);
 
 } // namespace Demagora
