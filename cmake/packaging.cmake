@@ -11,12 +11,13 @@ set(CPACK_PACKAGE_VENDOR "Demagora developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "simulator of the stepwise thermal demagnetization of rock samples")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Demagora simulates the stepwise thermal demagnetization of a rock sample whose remanence\n\
-is the sum of several magnetization components, each with a direction, a Gauss or\n\
-rectangular blocking-temperature spectrum and, optionally, a Fisher-distributed\n\
-population of simulated specimens. It shows the result table, the orthogonal vector\n\
-diagram, the blocking spectra and stereograms, and exports the table as a worksheet.\n\
-demagora-batch runs the same simulation from a scenario file without a window.")
+    "Demagora simulates the stepwise thermal demagnetization of a rock sample\n\
+whose remanence is the sum of several magnetization components, each with a\n\
+direction, a Gauss or rectangular blocking-temperature spectrum and,\n\
+optionally, a Fisher-distributed population of simulated specimens. It shows\n\
+the result table, the orthogonal vector diagram, the blocking spectra and\n\
+stereograms, and exports the table as a worksheet. demagora-batch runs the\n\
+same simulation from a scenario file without a window.")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 
