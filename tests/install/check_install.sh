@@ -64,15 +64,16 @@ QT_QPA_PLATFORM=offscreen "$root/bin/demagora" --frobnicate 2>"$work/refusal.txt
 [ "$status" = 2 ] && grep -q "unknown option '--frobnicate'" "$work/refusal.txt" ||
     fail "demagora --frobnicate gave status $status"
 
-# The manual pages: groff finds nothing to warn about, and the batch page documents every
-# option that the program's --help lists.
+# The manual pages: groff finds nothing to warn about, and each page documents every option
+# that its program's --help lists.
 for page in "$root"/share/man/man1/*.1; do
     groff -t -man -Tutf8 -ww -z "$page" 2>"$work/groff.log"
     [ ! -s "$work/groff.log" ] || { cat "$work/groff.log"; fail "groff warns about $page"; }
-done
-for option in $("$root/bin/demagora-batch" --help | grep -o -- '--[a-z][a-z-]*' | sort -u); do
-    grep -qF -- "${option//-/\\-}" "$root/share/man/man1/demagora-batch.1" ||
-        fail "the manual page of demagora-batch does not document $option"
+    program=$(basename "$page" .1)
+    for option in $("$root/bin/$program" --help | grep -o -- '--[a-z][a-z-]*' | sort -u); do
+        grep -qF -- "${option//-/\\-}" "$page" ||
+            fail "the manual page of $program does not document $option"
+    done
 done
 
 # A picture from the installed batch tool, from the installed example, 700 x 724 pixels.
