@@ -102,7 +102,7 @@ BatchOptions parseBatchOptions(std::span<const std::string> arguments)
             if (options.pngLabels)
                 throw BatchError("--labels is given more than once");
             options.pngLabels = parsePictureLabels(value());
-        } else {
+        } else if (!readMeasurementOption(name, value, options.measurements)) {
             throw BatchError("unknown option '" + name + "' (see --help)");
         }
     }
@@ -114,6 +114,7 @@ BatchOptions parseBatchOptions(std::span<const std::string> arguments)
     refuseScenarioAsOutput(options.scenarioPath, "--series", options.seriesPath);
     refuseScenarioAsOutput(options.scenarioPath, "--xls", options.xlsPath);
     refuseScenarioAsOutput(options.scenarioPath, "--png", options.pngPath);
+    checkMeasurementOptions(options.measurements, options.scenarioPath);
     if ((options.pngWidth || options.pngLabels) && !options.pngPath)
         throw BatchError("--width and --labels shape the picture of --png, which is not given");
     if (options.pngPath == "-")
@@ -130,6 +131,9 @@ std::string batchUsage()
     return "usage: demagora-batch SCENARIO.json [--seed N] [--series FILE]\n"
            "                      [--report initial|resulting] [--xls FILE]\n"
            "                      [--png FILE [--width W] [--labels N]]\n"
+           "                      [--magic DIR] [--ppl FILE] [--utrecht FILE.TH]\n"
+           "                      [--steps LIST|every:N] [--scale A_PER_M] [--volume CM3]\n"
+           "                      [--noise A_PER_M] [--prefix NAME]\n"
            "  --seed N         seed of the random numbers (0 to 18446744073709551615);\n"
            "                   wins over the scenario's seed, else the clock gives one\n"
            "  --series FILE    writes every member's curve as CSV ('-': standard output,\n"
@@ -142,7 +146,8 @@ std::string batchUsage()
            "  --width W        width of the picture in pixels (370 to 8000, default 700);\n"
            "                   its height is W + 24\n"
            "  --labels N       temperature labels every N degrees (steps on the vector\n"
-           "                   diagram and the stereogram)\n";
+           "                   diagram and the stereogram)\n"
+        + measurementUsage();
 }
 
 } // namespace Demagora

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "batch/measurementoptions.h"
 #include "results/reporttable.h"
 
 #include <cstdint>
@@ -25,10 +26,15 @@ struct BatchOptions
     std::optional<std::string> pngPath;
     std::optional<int> pngWidth;
     std::optional<std::int64_t> pngLabels;
+    // Simulated measurements in the formats of analysis programs.
+    MeasurementOptions measurements;
     bool helpRequested = false;
 
     // Whether any output was asked for; without one the series goes to standard output.
-    bool hasOutput() const { return seriesPath || report || xlsPath || pngPath; }
+    bool hasOutput() const
+    {
+        return seriesPath || report || xlsPath || pngPath || measurements.hasOutput();
+    }
     bool reportOnStandardOutput() const { return report && !xlsPath; }
 };
 
