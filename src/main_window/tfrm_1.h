@@ -18,10 +18,12 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+class QUndoStack;
 
 namespace Demagora {
 
 class ComponentGridTable;
+class MainMenu;
 class RunController;
 class TFRM_par;
 
@@ -44,6 +46,7 @@ public:
     ~TFrm_1() override;
 
     const ComponentSession &session() const { return m_session; }
+    MainMenu &menu() const { return *m_menu; }
     bool isRunning() const;
 
     void setResultOpener(ResultOpener opener) { m_resultOpener = std::move(opener); }
@@ -70,6 +73,7 @@ private:
     void buildLeftPanel();
     void buildRightPanel();
     void buildGrid();
+    void buildMenu();
     void connectControls();
     QLabel *addLabel(
         QGridLayout *layout, const char *name, const QString &text, int row, int column);
@@ -97,6 +101,8 @@ private:
     CommandState m_commands;
     std::unique_ptr<RandomSource> m_random;
     RunController *m_runController = nullptr;
+    QUndoStack *m_undoStack = nullptr;
+    MainMenu *m_menu = nullptr;
     bool m_closed = false;
     ResultOpener m_resultOpener;
     DiagramOpener m_diagramOpener;
