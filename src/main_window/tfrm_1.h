@@ -70,6 +70,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void runGuarded(const std::function<void()> &command);
     void buildLeftPanel();
     void buildRightPanel();
     void buildGrid();
