@@ -7,6 +7,8 @@
 
 #include <QRectF>
 
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 
 class QPainter;
@@ -28,6 +30,13 @@ public:
     // Paints the whole picture into target, whose width plays the window's width: the panels
     // stand where the window places them, below a strip left for the tool bar.
     void paint(QPainter &painter, const QRectF &target, const DiagramViewState &state) const;
+    // The same, giving up between members and within long paths once cancelled is set; the
+    // picture is then incomplete and meant to be thrown away.
+    void paint(QPainter &painter, const QRectF &target, const DiagramViewState &state,
+        const std::atomic<bool> *cancelled) const;
+
+    // The result points the picture holds in the given state: the work of a paint.
+    std::size_t pointCount(const DiagramViewState &state) const;
 
     double maxLength() const { return m_maxLength; }
     DiagramScales scalesFor(int outerWidth) const;
@@ -43,7 +52,7 @@ public:
 private:
     void paintAxes(PanelCanvas &vectors, PanelCanvas &spectrum) const;
     void paintVectorDiagram(PanelCanvas &canvas, const DiagramScales &scales, IndexRange range,
-        const DiagramViewState &state) const;
+        const DiagramViewState &state, const std::atomic<bool> *cancelled) const;
     void paintSpectrumCurve(PanelCanvas &canvas, const TVector &component,
         const DiagramScales &scales, const DiagramViewState &state) const;
     void paintTicks(PanelCanvas &canvas) const;
