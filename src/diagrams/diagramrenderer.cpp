@@ -90,8 +90,15 @@ DiagramRenderer::DiagramRenderer(const ResultSeries &series,
     , m_populations(populations)
     , m_stereoPointCount(stereoPointCount)
     , m_maxLength(maxResultLength(series))
-    , m_initialDirections(initialDirections(populations, runLowTemp))
+    , m_runLowTemp(runLowTemp)
 { }
+
+const InitialDirections &DiagramRenderer::initialDirections() const
+{
+    std::call_once(m_initialDirectionsOnce,
+        [this] { m_initialDirections = Demagora::initialDirections(m_populations, m_runLowTemp); });
+    return m_initialDirections;
+}
 
 DiagramScales DiagramRenderer::scalesFor(int outerWidth) const
 {
@@ -159,7 +166,7 @@ void DiagramRenderer::paint(QPainter &painter, const QRectF &target, const Diagr
             return;
         }
         paintResultStereogram(stereo, m_series, range.first, range.last, m_stereoPointCount, state);
-        paintInitialStereogram(start, m_initialDirections, range.first, range.last);
+        paintInitialStereogram(start, initialDirections(), range.first, range.last);
         if (state.showLegend)
             paintLegend(vectors, spectrum, stereo, start);
     }

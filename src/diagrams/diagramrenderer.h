@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 
 class QPainter;
 
@@ -20,7 +21,7 @@ class PanelCanvas;
 // The diagram window's picture: vector diagram, blocking spectra and the two stereograms,
 // painted onto any QPainter (the window, an image, an SVG file). Reads the model and a view
 // state; painting changes nothing. The model must stay as it was at construction: the
-// initial directions are evaluated once, when the renderer is made.
+// initial directions are evaluated once, by the first paint (on whichever thread paints).
 class DiagramRenderer
 {
 public:
@@ -56,6 +57,7 @@ private:
     void paintSpectrumCurve(PanelCanvas &canvas, const TVector &component,
         const DiagramScales &scales, const DiagramViewState &state) const;
     void paintTicks(PanelCanvas &canvas) const;
+    const InitialDirections &initialDirections() const;
     void paintLegend(
         PanelCanvas &vectors, PanelCanvas &spectrum, PanelCanvas &stereo, PanelCanvas &start) const;
 
@@ -63,7 +65,11 @@ private:
     const ComponentPopulations &m_populations;
     std::int32_t m_stereoPointCount;
     double m_maxLength;
-    InitialDirections m_initialDirections;
+    std::int32_t m_runLowTemp;
+    // Evaluating every member's remaining magnetization takes long for a large population:
+    // it is left to the first paint, which may run on a worker thread.
+    mutable std::once_flag m_initialDirectionsOnce;
+    mutable InitialDirections m_initialDirections;
 };
 
 } // namespace Demagora

@@ -275,10 +275,13 @@ void TFrm_graph::paintEvent(QPaintEvent *)
     } else if (const QImage *picture = m_background->picture(size(), devicePixelRatioF(), state)) {
         painter.drawImage(QPointF(0, 0), *picture);
     } else {
-        // Busy: the last picture stays until the new one is there.
+        // Busy: the last picture stays until the new one is there. The members are left
+        // alone while a worker may still be reading them; the finished picture puts them
+        // back at the run's start.
         setCursor(Qt::BusyCursor);
         painter.fillRect(rect(), state.faceColour);
         painter.drawImage(QPointF(0, 0), m_background->lastPicture());
+        return;
     }
     const DiagramRenderer::IndexRange range = m_renderer.indexRange(state);
     setDrawnMembersTemperature(m_populations, range.first, range.last, m_runLowTemp);
