@@ -6,12 +6,20 @@
 #include <QGuiApplication>
 #include <QString>
 
+#include <cstdio>
 #include <exception>
+#include <new>
 #include <memory>
 
 namespace {
 
 using namespace Demagora;
+
+void keepOnlyFatalMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtFatalMsg || type == QtCriticalMsg)
+        std::fputs((message.toLocal8Bit() + '\n').constData(), stderr);
+}
 
 // Text drawing needs an application object and a platform; a batch run has no display.
 class GuiSession
@@ -23,6 +31,9 @@ public:
             return;
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Standard error carries only the tool's own messages: Qt's notes about the session
+        // it finds itself in (no runtime folder, no fonts configured) are not for the user.
+        qInstallMessageHandler(keepOnlyFatalMessages);
         m_application = std::make_unique<QGuiApplication>(m_argc, m_argv);
     }
 
@@ -35,7 +46,8 @@ private:
 
 } // namespace
 
-bool demagoraWritePicture(const PictureRequest *request, const BatchRun *run, std::string *error)
+bool demagoraWritePicture(
+    const PictureRequest *request, const BatchRun *run, std::ostream *stream, std::string *error)
 {
     // Nothing may be thrown across the module's edge: every failure becomes a message.
     try {
@@ -47,11 +59,11 @@ bool demagoraWritePicture(const PictureRequest *request, const BatchRun *run, st
         // The main window keeps the stereogram's point count equal to the run's.
         const DiagramRenderer renderer(
             run->series, run->populations, run->range.low, run->range.pointCount);
-        const QString message = writeDiagramPicture(QString::fromStdString(request->path), renderer,
+        writeDiagramPicture(*stream, isSvgFileName(QString::fromStdString(request->path)), renderer,
             state, QSize(request->width, request->width + 24));
-        if (message.isEmpty())
-            return true;
-        *error = message.toStdString();
+        return true;
+    } catch (const std::bad_alloc &) {
+        *error = "not enough memory for the picture of this run; nothing was written";
     } catch (const std::exception &exception) {
         *error = exception.what();
     }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <ostream>
 #include <string>
 
 namespace Demagora {
@@ -26,11 +27,11 @@ int parsePictureWidth(const std::string &text);
 // value). Throws BatchError otherwise.
 std::int64_t parsePictureLabels(const std::string &text);
 
-// Writes the picture of the run: SVG when the path ends in .svg (any letter case), PNG
-// otherwise. Needs no display: without an application object it makes one on the offscreen
-// platform for the time of the drawing. The drawing lives in the picture module, loaded on
-// the first call, so that runs without a picture never load Qt. Throws BatchError when the
-// module cannot be loaded or the file cannot be written.
-void writePictureOutput(const PictureRequest &request, const BatchRun &run);
+// Writes the picture of the run onto stream: SVG when the request's path ends in .svg (any
+// letter case), PNG otherwise. Needs no display: without an application object it makes one
+// on the offscreen platform for the time of the drawing. The drawing lives in the picture
+// module, loaded on the first call, so that runs without a picture never load Qt. Throws
+// BatchError when the module cannot be loaded or the picture cannot be drawn.
+void writePicture(std::ostream &stream, const PictureRequest &request, const BatchRun &run);
 
 } // namespace Demagora

@@ -206,7 +206,8 @@ void TFrm_graph::menSingleClick()
 
 std::optional<QPixmap> TFrm_graph::loadModePicture(const QString &fileName)
 {
-    const QString path = QDir(m_bitmapFolder).absoluteFilePath(fileName);
+    const QString path = findModePicture(
+        fileName, m_bitmapFolders.isEmpty() ? modePictureFolders() : m_bitmapFolders);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         reportError(this,
@@ -247,7 +248,7 @@ void TFrm_graph::savePicture()
         QStringLiteral("PNG image (*.png);;SVG drawing (*.svg)"));
     if (fileName.isEmpty())
         return;
-    const QString error = writeDiagramPicture(fileName, m_renderer, viewState(), size());
+    const QString error = saveDiagramPicture(fileName, m_renderer, viewState(), size());
     if (!error.isEmpty())
         reportError(this, error);
 }

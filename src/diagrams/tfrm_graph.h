@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 
 #include <cstddef>
 #include <cstdint>
@@ -33,9 +34,9 @@ public:
     TFrm_graph(const ResultSeries &series, ComponentPopulations &populations,
         std::int32_t runLowTemp, std::int32_t stereoPointCount, QWidget *parent = nullptr);
 
-    // Folder of the two mode pictures; a relative one is taken from the working directory
-    // at the time of the click. "graphic" unless set.
-    void setBitmapFolder(const QString &folder) { m_bitmapFolder = folder; }
+    // The one folder of the two mode pictures; a relative one is taken from the working
+    // directory at the time of the click. Unless set, the folders of modePictureFolders().
+    void setBitmapFolder(const QString &folder) { m_bitmapFolders = QStringList { folder }; }
 
     DiagramViewState viewState() const;
     const DiagramRenderer &renderer() const { return m_renderer; }
@@ -71,7 +72,7 @@ private:
     DiagramRenderer m_renderer;
     BackgroundPicture *m_background = nullptr;
     std::size_t m_backgroundDrawingPoints = 1'000'000;
-    QString m_bitmapFolder = QStringLiteral("graphic");
+    QStringList m_bitmapFolders;
 
     std::int32_t ModeClicks = 0; // even: multiple mode, odd: single mode
     std::int32_t CurrentVector = 0;
