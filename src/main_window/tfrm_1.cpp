@@ -4,8 +4,11 @@
 #include "main_window/mainmenu.h"
 #include "main_window/mainwindowrules.h"
 #include "main_window/runcontroller.h"
+#include "main_window/scenariodocument.h"
+#include "main_window/sessioncommand.h"
 #include "main_window/tfrm_par.h"
 #include "prompts/prompts.h"
+#include "text/numbertext.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -19,6 +22,7 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QSignalBlocker>
 #include <QPushButton>
 #include <QUndoStack>
 #include <QVBoxLayout>
@@ -70,7 +74,6 @@ TFrm_1::TFrm_1(QWidget *parent)
     , m_beep([] { QApplication::beep(); })
 {
     setObjectName(QStringLiteral("Frm_1"));
-    setWindowTitle(QStringLiteral("Demagora"));
     QFont boxFont = font();
     boxFont.setPixelSize(11);
     setFont(boxFont);
@@ -108,6 +111,7 @@ TFrm_1::TFrm_1(QWidget *parent)
     buildRightPanel();
     buildGrid();
     connectControls();
+    connectMenu();
 
     m_runController = new RunController(this);
     connect(m_runController, &RunController::maximumChanged, PrBar, &QProgressBar::setMaximum);
@@ -278,7 +282,10 @@ void TFrm_1::buildGrid()
 void TFrm_1::buildMenu()
 {
     m_undoStack = new QUndoStack(this);
-    m_menu = new MainMenu(this, m_undoStack);
+    m_menu = new MainMenu(this);
+    m_document = new ScenarioDocument(
+        this, m_undoStack, [this](Scenario scenario) { loadScenario(std::move(scenario)); },
+        [this] { return m_session.scenario(); });
     connect(m_menu->quitAction(), &QAction::triggered, this, &QWidget::close);
     connect(m_menu->aboutAction(), &QAction::triggered, this, [this] {
         Prompts::current().showInformation(
@@ -288,6 +295,136 @@ void TFrm_1::buildMenu()
         Prompts::current().showInformation(
             this, QStringLiteral("Keyboard reference"), MainMenu::keyboardText());
     });
+}
+
+void TFrm_1::connectMenu()
+{
+    connect(m_menu->newAction(), &QAction::triggered, this, &TFrm_1::newDocument);
+    connect(m_menu->openAction(), &QAction::triggered, this, [this] {
+        if (!isRunning())
+            m_document->openChosen();
+    });
+    connect(m_menu, &MainMenu::recentFileChosen, this, [this](const QString &path) {
+        if (!isRunning())
+            m_document->openRecent(path);
+    });
+    connect(m_menu->saveAction(), &QAction::triggered, m_document, &ScenarioDocument::save);
+    connect(m_menu->saveAsAction(), &QAction::triggered, m_document, &ScenarioDocument::saveAs);
+    connect(m_menu->undoAction(), &QAction::triggered, this, [this] { undoOrRedo(true); });
+    connect(m_menu->redoAction(), &QAction::triggered, this, [this] { undoOrRedo(false); });
+    connect(m_undoStack, &QUndoStack::indexChanged, this, &TFrm_1::applyCommandState);
+    connect(m_document, &ScenarioDocument::titleChanged, this, &TFrm_1::updateTitle);
+    connect(m_document, &ScenarioDocument::recentFilesChanged, m_menu, &MainMenu::setRecentFiles);
+    updateTitle();
+}
+
+void TFrm_1::updateTitle()
+{
+    setWindowTitle(m_document->title());
+    setWindowModified(m_document->isModified());
+}
+
+bool TFrm_1::openFile(const QString &path)
+{
+    return m_document->open(path);
+}
+
+void TFrm_1::newDocument()
+{
+    if (isRunning() || !m_document->maybeSave())
+        return;
+    clearBoxes();
+    m_session.clearEverything();
+    showGrid();
+    m_commands.cleared(CBmult->isChecked());
+    m_document->reset();
+    applyCommandState();
+}
+
+void TFrm_1::undoOrRedo(bool undo)
+{
+    if (isRunning())
+        return;
+    if (undo)
+        m_undoStack->undo();
+    else
+        m_undoStack->redo();
+}
+
+void TFrm_1::recordChange(const QString &text, const ComponentSession::State &before)
+{
+    m_undoStack->push(new SessionCommand(text, before, m_session.state(),
+        [this](const ComponentSession::State &state) { applyState(state); }));
+}
+
+void TFrm_1::applyState(const ComponentSession::State &state)
+{
+    m_session.restore(state);
+    showGrid();
+    showPopulationSettings(false);
+    m_commands.componentsReplaced(
+        m_session.populations().size(), CBmult->isChecked(), CBdifLengths->isChecked());
+    applyCommandState();
+}
+
+void TFrm_1::loadScenario(Scenario scenario)
+{
+    m_session.load(std::move(scenario), *m_random);
+    {
+        // Opening sets the report kind; it is no change of the document.
+        const QSignalBlocker blocker(CB_reportType);
+        CB_reportType->setCurrentIndex(
+            m_session.settings().reportKind == ReportKind::Initial ? 0 : 1);
+    }
+    showGrid();
+    showPopulationSettings(true);
+    m_commands.componentsReplaced(
+        m_session.populations().size(), CBmult->isChecked(), CBdifLengths->isChecked());
+    applyCommandState();
+}
+
+// The population settings the components were built with; withTexts: Fisher's k and the
+// spread of heights too, which may differ between components and stay free to change.
+void TFrm_1::showPopulationSettings(bool withTexts)
+{
+    const Scenario &scenario = m_session.state().scenario;
+    if (scenario.components.empty())
+        return;
+    CBmult->setChecked(scenario.population.has_value());
+    if (!scenario.population)
+        return;
+    const PopulationSettings &settings = *scenario.population;
+    CBdifLengths->setChecked(settings.differentLengths);
+    CB_randomPoints->setEditText(QString::number(settings.randomPoints));
+    if (withTexts) {
+        const std::string &separator = m_session.decimalSeparator();
+        CB_k->setEditText(QString::fromStdString(formatGeneral(settings.fisherK, separator)));
+        CBdisper->setEditText(
+            QString::fromStdString(formatGeneral(settings.heightStdDev, separator)));
+    }
+}
+
+void TFrm_1::focusEntryField(EntryField field)
+{
+    QWidget *boxes[] = { nullptr, EB_dec, EB_inc, EB_height, EB_blockLow, EB_blockHigh, CB_k,
+        CB_randomPoints, CBdisper };
+    QWidget *box = boxes[static_cast<int>(field)];
+    if (!box)
+        return;
+    box->setFocus();
+    if (auto *edit = qobject_cast<QLineEdit *>(box))
+        edit->selectAll();
+    else if (auto *combo = qobject_cast<QComboBox *>(box))
+        combo->lineEdit()->selectAll();
+}
+
+void TFrm_1::clearBoxes()
+{
+    EB_dec->clear();
+    EB_height->clear();
+    EB_inc->clear();
+    EB_blockLow->clear();
+    EB_blockHigh->clear();
 }
 
 void TFrm_1::connectControls()
@@ -352,14 +489,16 @@ void TFrm_1::btn_getcoorClick()
 {
     if (!m_commands.isEnabled(Command::AddDirection))
         return;
+    const ComponentSession::State before = m_session.state();
     try {
         m_session.addDirection(enteredTexts(), populationChoices(), *m_random);
     } catch (const std::exception &error) {
-        // A row written before the error stays, as does everything done before it.
-        showGrid();
+        // Nothing has changed; the box that holds the refused value gets the focus.
+        focusEntryField(m_session.refusedField());
         reportError(this, QString::fromStdString(userMessage(error)));
         return;
     }
+    recordChange(QStringLiteral("Add direction"), before);
     showGrid();
     const std::size_t count = m_session.populations().size();
     if (count < 2)
@@ -392,6 +531,7 @@ void TFrm_1::CBdifLengthsClick()
 void TFrm_1::CB_reportTypeChange()
 {
     m_session.setReportKind(reportKindForIndex(CB_reportType->currentIndex()));
+    m_document->markChanged();
 }
 
 void TFrm_1::btn_addClick()
@@ -407,6 +547,8 @@ void TFrm_1::btn_addClick()
     }
     m_commands.runStarted();
     applyCommandState();
+    // Where the next component is typed: never a choice that an arrow key would change.
+    EB_dec->setFocus();
     changeCursor(QCursor(Qt::WaitCursor));
     m_session.discardResults();
     const RunSettings &settings = m_session.settings();
@@ -446,12 +588,12 @@ void TFrm_1::btn_clearClick()
         return;
     if (Prompts::current().confirm(this, QStringLiteral("Clear all data ?")) == Prompts::Answer::No)
         return;
-    EB_dec->clear();
-    EB_height->clear();
-    EB_inc->clear();
-    EB_blockLow->clear();
-    EB_blockHigh->clear();
+    if (!m_document->maybeSave())
+        return;
+    const ComponentSession::State before = m_session.state();
+    clearBoxes();
     m_session.clearEverything();
+    recordChange(QStringLiteral("Clear everything"), before);
     showGrid();
     m_commands.cleared(CBmult->isChecked());
     applyCommandState();
@@ -488,12 +630,23 @@ void TFrm_1::SG_1DblClick(int r)
     const int i = r - 1;
     TFRM_par editor(i, m_session.populations()[static_cast<std::size_t>(i)].front(),
         m_session.decimalSeparator(), this);
-    editor.setChangeHandler([this, i](const ComponentTexts &texts) {
-        m_session.changeComponent(i, texts, populationChoices(), *m_random);
+    editor.setChangeHandler([this, i, &editor](const ComponentTexts &texts, SpectrumShape shape) {
+        const ComponentSession::State before = m_session.state();
+        PopulationChoices choices = populationChoices();
+        choices.shape = shape;
+        try {
+            m_session.changeComponent(i, texts, choices, *m_random);
+        } catch (const std::exception &) {
+            editor.focusField(m_session.refusedField());
+            throw;
+        }
+        recordChange(QStringLiteral("Change"), before);
         showGrid();
     });
     editor.setDeleteHandler([this, i] {
+        const ComponentSession::State before = m_session.state();
         m_session.deleteComponent(i);
+        recordChange(QStringLiteral("Delete component"), before);
         showGrid();
     });
     m_editorRunner(editor);
@@ -554,6 +707,10 @@ void TFrm_1::FormResize()
 
 void TFrm_1::closeEvent(QCloseEvent *event)
 {
+    if (!m_closed && !m_document->maybeSave()) {
+        event->ignore();
+        return;
+    }
     FormClose();
     QWidget::closeEvent(event);
 }
@@ -581,6 +738,20 @@ void TFrm_1::applyCommandState()
     CB_randomPoints->setEnabled(m_commands.isEnabled(Setting::RandomPoints));
     CB_k->setEnabled(m_commands.isEnabled(Setting::FisherK));
     CBdisper->setEnabled(m_commands.isEnabled(Setting::HeightStdDev));
+
+    // While a run lasts the components stay as they are: no undo, no other document.
+    const bool idle = !m_commands.isRunning();
+    const auto named = [](const char *command, const QString &text) {
+        return text.isEmpty() ? QString::fromLatin1(command)
+                              : QString::fromLatin1(command) + ' ' + text;
+    };
+    m_menu->undoAction()->setEnabled(idle && m_undoStack->canUndo());
+    m_menu->undoAction()->setText(named("&Undo", m_undoStack->undoText()));
+    m_menu->redoAction()->setEnabled(idle && m_undoStack->canRedo());
+    m_menu->redoAction()->setText(named("&Redo", m_undoStack->redoText()));
+    m_menu->newAction()->setEnabled(idle);
+    m_menu->openAction()->setEnabled(idle);
+    m_menu->recentMenu()->setEnabled(idle && !m_document->recentFiles().isEmpty());
 }
 
 void TFrm_1::showGrid()
