@@ -105,6 +105,7 @@ private:
     void focusEntryField(EntryField field);
     void clearBoxes();
     void updateTitle();
+    void applyMenuState();
 
     void runEnded();
     void applyCommandState();
