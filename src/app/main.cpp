@@ -1,19 +1,63 @@
+#include "app/commandline.h"
 #include "diagrams/diagramwindow.h"
-#include "main_window/mainmenu.h"
 #include "main_window/scenariodocument.h"
 #include "main_window/tfrm_1.h"
 #include "results/resultwindow.h"
+
+#include "version/version.h"
 
 #include <QApplication>
 #include <QSettings>
 #include <QStringList>
 
-// demagora [SCENARIO.json]: the main window, with the scenario given opened in it.
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Answers --help and --version, or refuses a bad command line; returns the exit status then.
+std::optional<int> answerCommandLine(const Demagora::ProgramCommandLine &commandLine)
+{
+    using Action = Demagora::ProgramCommandLine::Action;
+    switch (commandLine.action) {
+    case Action::Help:
+        std::cout << Demagora::programUsage();
+        return 0;
+    case Action::Version:
+        std::cout << Demagora::programVersion();
+        return 0;
+    case Action::Refuse:
+        std::cerr << "demagora: " << commandLine.refusal
+                  << "\nTry 'demagora --help' for more information.\n";
+        return 2;
+    case Action::Start:
+        break;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    // Help and version need no display, so they are answered before Qt starts.
+    const std::vector<std::string> allArguments(argv + 1, argv + argc);
+    Demagora::ProgramCommandLine information;
+    information.action = Demagora::informationRequest(allArguments);
+    if (const std::optional<int> status = answerCommandLine(information))
+        return *status;
+
     QApplication application(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Demagora"));
-    QApplication::setApplicationName(QStringLiteral("Demagora"));
+    QApplication::setApplicationName(QStringLiteral("demagora"));
+    QApplication::setApplicationVersion(QString::fromLatin1(Demagora::ProgramVersion));
+    QApplication::setDesktopFileName(QStringLiteral("demagora"));
+    // The application object has taken its own options out of argv.
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const Demagora::ProgramCommandLine commandLine = Demagora::readProgramCommandLine(arguments);
+    if (const std::optional<int> status = answerCommandLine(commandLine))
+        return *status;
 
     Demagora::TFrm_1 mainWindow;
     mainWindow.setResultOpener(
@@ -30,6 +74,7 @@ int main(int argc, char *argv[])
         });
 
     // The recent files are the one thing kept from one session of the program to the next.
+    QApplication::setOrganizationName(QStringLiteral("Demagora"));
     QSettings settings;
     Demagora::ScenarioDocument &document = mainWindow.document();
     document.setRecentFiles(settings.value(QStringLiteral("recentFiles")).toStringList());
@@ -39,9 +84,9 @@ int main(int argc, char *argv[])
         });
 
     mainWindow.show();
-    const QStringList arguments = QApplication::arguments();
-    if (arguments.size() > 1)
-        mainWindow.openFile(arguments.at(1));
+    // A scenario that cannot be read is reported; the window then stays empty.
+    if (commandLine.scenarioPath)
+        mainWindow.openFile(QString::fromStdString(*commandLine.scenarioPath));
 
     return application.exec();
 }

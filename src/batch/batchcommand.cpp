@@ -65,6 +65,10 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
             out << batchUsage();
             return BatchSuccess;
         }
+        if (options.versionRequested) {
+            out << batchVersion();
+            return BatchSuccess;
+        }
         Scenario scenario = readScenarioFile(options.scenarioPath);
         // A seed given here draws every member anew, the components' own seeds included.
         if (options.seed)
