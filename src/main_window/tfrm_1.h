@@ -24,6 +24,7 @@ namespace Demagora {
 
 class ComponentGridTable;
 class MainMenu;
+class ScenarioDocument;
 class RunController;
 class TFRM_par;
 
@@ -47,6 +48,9 @@ public:
 
     const ComponentSession &session() const { return m_session; }
     MainMenu &menu() const { return *m_menu; }
+    ScenarioDocument &document() const { return *m_document; }
+    // Opens a scenario file (the command line's); a file that cannot be read is reported.
+    bool openFile(const QString &path);
     bool isRunning() const;
 
     void setResultOpener(ResultOpener opener) { m_resultOpener = std::move(opener); }
@@ -75,6 +79,7 @@ private:
     void buildRightPanel();
     void buildGrid();
     void buildMenu();
+    void connectMenu();
     void connectControls();
     QLabel *addLabel(
         QGridLayout *layout, const char *name, const QString &text, int row, int column);
@@ -92,6 +97,17 @@ private:
     void changeCursor(const QCursor &cursor);
     void EraseLists();
 
+    void newDocument();
+    void undoOrRedo(bool undo);
+    void recordChange(const QString &text, const ComponentSession::State &before);
+    void applyState(const ComponentSession::State &state);
+    void loadScenario(Scenario scenario);
+    void showPopulationSettings(bool withTexts);
+    void focusEntryField(EntryField field);
+    void clearBoxes();
+    void updateTitle();
+    void applyMenuState();
+
     void runEnded();
     void applyCommandState();
     void showGrid();
@@ -104,6 +120,7 @@ private:
     RunController *m_runController = nullptr;
     QUndoStack *m_undoStack = nullptr;
     MainMenu *m_menu = nullptr;
+    ScenarioDocument *m_document = nullptr;
     bool m_closed = false;
     ResultOpener m_resultOpener;
     DiagramOpener m_diagramOpener;
