@@ -1,5 +1,7 @@
 #include "batch/batchcommand.h"
 
+#include "analysis/analysiscsv.h"
+#include "batch/analysisoutput.h"
 #include "batch/batcherror.h"
 #include "batch/batchoptions.h"
 #include "batch/batchrun.h"
@@ -45,6 +47,9 @@ void writeOutputs(const BatchOptions &options, const BatchRun &run, std::ostream
         if (options.xlsPath)
             checkReportWorksheet(*report, *options.xlsPath);
     }
+    std::optional<RunAnalysis> analysis;
+    if (options.fit)
+        analysis = analyseBatchRun(options, run);
     if (options.seriesPath) {
         writeTextOutput(*options.seriesPath, out, "the series",
             [&](std::ostream &stream) { writeSeriesCsv(stream, run.series); });
@@ -52,6 +57,14 @@ void writeOutputs(const BatchOptions &options, const BatchRun &run, std::ostream
     if (options.pngPath) {
         writePictureOutput(
             { *options.pngPath, options.pngWidth.value_or(700), options.pngLabels }, run);
+    }
+    if (options.fitsPath) {
+        writeTextOutput(*options.fitsPath, out, "the fits",
+            [&](std::ostream &stream) { writeFitsCsv(stream, *analysis); });
+    }
+    if (options.fisherPath) {
+        writeTextOutput(*options.fisherPath, out, "the Fisher statistics",
+            [&](std::ostream &stream) { writeFisherCsv(stream, *analysis); });
     }
     if (options.xlsPath) {
         writeReportWorksheet(*report, *options.xlsPath);

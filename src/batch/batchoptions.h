@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/fits.h"
 #include "results/reporttable.h"
 
 #include <cstdint>
@@ -8,6 +9,14 @@
 #include <string>
 
 namespace Demagora {
+
+// The temperatures of --fit, with the text given for them.
+struct FitInterval
+{
+    double from = 0;
+    double to = 0;
+    std::string text;
+};
 
 // The command line of demagora-batch. Each output is one optional path; "-" stands for
 // standard output.
@@ -25,10 +34,19 @@ struct BatchOptions
     std::optional<std::string> pngPath;
     std::optional<int> pngWidth;
     std::optional<std::int64_t> pngLabels;
+    // The line or plane fits of every member over an interval (--fit LO:HI, inclusive), as
+    // CSV of the fits and of their Fisher statistics.
+    std::optional<FitInterval> fit;
+    std::optional<FitType> fitType;
+    std::optional<std::string> fitsPath;
+    std::optional<std::string> fisherPath;
     bool helpRequested = false;
 
     // Whether any output was asked for; without one the series goes to standard output.
-    bool hasOutput() const { return seriesPath || report || xlsPath || pngPath; }
+    bool hasOutput() const
+    {
+        return seriesPath || report || xlsPath || pngPath || fitsPath || fisherPath;
+    }
     bool reportOnStandardOutput() const { return report && !xlsPath; }
 };
 
