@@ -5,14 +5,15 @@
 #include "batch/batcherror.h"
 #include "batch/batchoptions.h"
 #include "batch/batchrun.h"
-#include "batch/outputfile.h"
 #include "batch/pngoutput.h"
 #include "batch/reportoutput.h"
 #include "batch/scenario.h"
 #include "batch/seriescsv.h"
+#include "files/outputfiles.h"
 #include "model/randomsource.h"
 
 #include <new>
+#include <optional>
 
 namespace Demagora {
 
@@ -20,57 +21,46 @@ namespace {
 
 constexpr const char *ProgramName = "demagora-batch";
 
-// The seed on the command line wins over the scenario's; without either the clock gives
-// one, which is reported so that a scattered run can be repeated.
-std::uint64_t chooseSeed(const BatchOptions &options, const Scenario &scenario, std::ostream &err)
+// The seed on the command line wins over the scenario's; without either the clock gives one.
+std::uint64_t chooseSeed(const BatchOptions &options, const Scenario &scenario)
 {
     if (options.seed)
         return *options.seed;
     if (scenario.seed)
         return *scenario.seed;
-    const std::uint64_t seed = MersenneTwisterSource::clockSeed();
-    if (scenario.population) {
-        err << ProgramName << ": random seed " << seed << " taken from the clock; --seed " << seed
-            << " repeats this run\n";
-    }
-    return seed;
+    return MersenneTwisterSource::clockSeed();
 }
 
-void writeOutputs(const BatchOptions &options, const BatchRun &run, std::ostream &out)
+// Registers every output asked for, so that each name is checked (against the scenario and
+// against each other) before the run starts; nothing is written until the run is done.
+void addOutputs(OutputFiles &files, const BatchOptions &options, const BatchRun &run,
+    std::optional<ReportTable> &report, std::optional<RunAnalysis> &analysis)
 {
-    // The report is built and checked first, so that a refused worksheet leaves no other
-    // output written either.
-    std::optional<ReportTable> report;
-    if (options.report || options.xlsPath) {
-        report = buildReportTable(run.populations, run.series, run.range.low, run.range.high,
-            options.report.value_or(ReportKind::Initial));
-        if (options.xlsPath)
-            checkReportWorksheet(*report, *options.xlsPath);
-    }
-    std::optional<RunAnalysis> analysis;
-    if (options.fit)
-        analysis = analyseBatchRun(options, run);
     if (options.seriesPath) {
-        writeTextOutput(*options.seriesPath, out, "the series",
+        files.add(*options.seriesPath, "the series",
             [&](std::ostream &stream) { writeSeriesCsv(stream, run.series); });
     }
     if (options.pngPath) {
-        writePictureOutput(
-            { *options.pngPath, options.pngWidth.value_or(700), options.pngLabels }, run);
+        const PictureRequest request { *options.pngPath, options.pngWidth.value_or(700),
+            options.pngLabels };
+        files.add(*options.pngPath, "the picture",
+            [&run, request](std::ostream &stream) { writePicture(stream, request, run); });
     }
     if (options.fitsPath) {
-        writeTextOutput(*options.fitsPath, out, "the fits",
+        files.add(*options.fitsPath, "the fits",
             [&](std::ostream &stream) { writeFitsCsv(stream, *analysis); });
     }
     if (options.fisherPath) {
-        writeTextOutput(*options.fisherPath, out, "the Fisher statistics",
+        files.add(*options.fisherPath, "the Fisher statistics",
             [&](std::ostream &stream) { writeFisherCsv(stream, *analysis); });
     }
     if (options.xlsPath) {
-        writeReportWorksheet(*report, *options.xlsPath);
-    } else if (report) {
-        writeTextOutput(
-            "-", out, "the report", [&](std::ostream &stream) { writeReportCsv(stream, *report); });
+        checkWorksheetName(*options.xlsPath);
+        files.addDescriptorWriter(worksheetFileName(*options.xlsPath), "the worksheet",
+            [&](int fd) { return writeReportWorksheet(fd, *report); });
+    } else if (options.report) {
+        files.add(
+            "-", "the report", [&](std::ostream &stream) { writeReportCsv(stream, *report); });
     }
 }
 
@@ -85,16 +75,46 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
             return BatchSuccess;
         }
         const Scenario scenario = readScenarioFile(options.scenarioPath);
-        MersenneTwisterSource random(chooseSeed(options, scenario, err));
-        const BatchRun run = runScenario(scenario, random);
-        writeOutputs(options, run, out);
+        BatchRun run;
+        std::optional<ReportTable> report;
+        std::optional<RunAnalysis> analysis;
+        OutputFiles files({ options.scenarioPath }, &out);
+        addOutputs(files, options, run, report, analysis);
+        if (files.empty())
+            files.add("-", "the series",
+                [&](std::ostream &stream) { writeSeriesCsv(stream, run.series); });
+
+        const std::uint64_t seed = chooseSeed(options, scenario);
+        // Reported only for a run that goes ahead, so that it can be repeated.
+        if (!options.seed && !scenario.seed && scenario.population) {
+            err << ProgramName << ": random seed " << seed << " taken from the clock; --seed "
+                << seed << " repeats this run\n";
+        }
+        MersenneTwisterSource random(seed);
+        run = runScenario(scenario, random);
+        // The report is built and checked first, so that a refused worksheet leaves no other
+        // output written either.
+        if (options.report || options.xlsPath) {
+            report = buildReportTable(run.populations, run.series, run.range.low, run.range.high,
+                options.report.value_or(ReportKind::Initial));
+            if (options.xlsPath)
+                checkReportWorksheet(*report, *options.xlsPath);
+        }
+        if (options.fit)
+            analysis = analyseBatchRun(options, run);
+        files.commit();
         return BatchSuccess;
     } catch (const BatchError &error) {
         err << ProgramName << ": " << error.what() << '\n';
         return BatchBadInput;
+    } catch (const OutputError &error) {
+        err << ProgramName << ": " << error.what() << '\n';
+        return BatchBadInput;
     } catch (const std::bad_alloc &) {
-        err << ProgramName << ": not enough memory for this run\n";
-        return BatchInternalFailure;
+        err << ProgramName
+            << ": not enough memory for this run; nothing was written. Make the run smaller "
+               "(fewer random points or a narrower temperature range)\n";
+        return BatchBadInput;
     } catch (const std::exception &error) {
         err << ProgramName << ": " << error.what() << '\n';
         return BatchInternalFailure;

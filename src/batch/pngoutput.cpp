@@ -8,11 +8,18 @@
 #include <QString>
 
 #include <charconv>
+#include <cstdio>
 #include <memory>
 
 namespace Demagora {
 
 namespace {
+
+void keepOnlyFatalMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtFatalMsg || type == QtCriticalMsg)
+        std::fputs((message.toLocal8Bit() + '\n').constData(), stderr);
+}
 
 // Text drawing needs an application object and a platform; a batch run has no display.
 class GuiSession
@@ -24,6 +31,9 @@ public:
             return;
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Standard error carries only the tool's own messages: Qt's notes about the session
+        // it finds itself in (no runtime folder, no fonts configured) are not for the user.
+        qInstallMessageHandler(keepOnlyFatalMessages);
         m_application = std::make_unique<QGuiApplication>(m_argc, m_argv);
     }
 
@@ -58,7 +68,7 @@ std::int64_t parsePictureLabels(const std::string &text)
     return *interval;
 }
 
-void writePictureOutput(const PictureRequest &request, const BatchRun &run)
+void writePicture(std::ostream &stream, const PictureRequest &request, const BatchRun &run)
 {
     const GuiSession session;
     // The window's state on opening, but with the temperature labels asked for.
@@ -68,10 +78,8 @@ void writePictureOutput(const PictureRequest &request, const BatchRun &run)
     // The main window keeps the stereogram's point count equal to the run's.
     const DiagramRenderer renderer(
         run.series, run.populations, run.range.low, run.range.pointCount);
-    const QString error = writeDiagramPicture(QString::fromStdString(request.path), renderer, state,
-        QSize(request.width, request.width + 24));
-    if (!error.isEmpty())
-        throw BatchError(error.toStdString());
+    writeDiagramPicture(stream, isSvgFileName(QString::fromStdString(request.path)), renderer,
+        state, QSize(request.width, request.width + 24));
 }
 
 } // namespace Demagora

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <ostream>
 #include <string>
 
 namespace Demagora {
@@ -26,9 +27,9 @@ int parsePictureWidth(const std::string &text);
 // value). Throws BatchError otherwise.
 std::int64_t parsePictureLabels(const std::string &text);
 
-// Writes the picture of the run: SVG when the path ends in .svg (any letter case), PNG
-// otherwise. Needs no display: without an application object it makes one on the offscreen
-// platform for the time of the drawing. Throws BatchError when the file cannot be written.
-void writePictureOutput(const PictureRequest &request, const BatchRun &run);
+// Writes the picture of the run onto stream: SVG when the request's path ends in .svg (any
+// letter case), PNG otherwise. Needs no display: without an application object it makes one
+// on the offscreen platform for the time of the drawing.
+void writePicture(std::ostream &stream, const PictureRequest &request, const BatchRun &run);
 
 } // namespace Demagora

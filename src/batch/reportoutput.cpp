@@ -2,6 +2,7 @@
 
 #include "batch/batcherror.h"
 #include "results/reportexport.h"
+#include "results/spreadsheet/filereplace.h"
 #include "results/spreadsheet/tsheetwriter.h"
 
 namespace Demagora {
@@ -44,12 +45,24 @@ void writeReportCsv(std::ostream &out, const ReportTable &table)
     }
 }
 
-void checkReportWorksheet(const ReportTable &table, const std::string &fileName)
+void checkWorksheetName(const std::string &fileName)
 {
     if (fileName.empty())
         throw BatchError("--xls: the file name is empty");
     if (fileName == "-")
         throw BatchError("--xls needs a file name: a worksheet is not written to standard output");
+}
+
+std::string worksheetFileName(const std::string &fileName)
+{
+    TSheetWriter writer;
+    writer.SetFileName(fileName);
+    return writer.FileName();
+}
+
+void checkReportWorksheet(const ReportTable &table, const std::string &fileName)
+{
+    checkWorksheetName(fileName);
     if (reportFitsOnSheet(table))
         return;
     const bool initial = table.caption == "initial components";
@@ -61,15 +74,32 @@ void checkReportWorksheet(const ReportTable &table, const std::string &fileName)
         + " without --xls for the whole table as CSV, or --series FILE for every curve");
 }
 
+namespace {
+
+TSheetWriter worksheetOf(const ReportTable &table)
+{
+    TSheetWriter writer;
+    writer.NewDocument();
+    writeReportToSheet(writer, table);
+    writer.CloseDocument();
+    return writer;
+}
+
+} // namespace
+
+bool writeReportWorksheet(int fd, const ReportTable &table)
+{
+    const TSheetWriter writer = worksheetOf(table);
+    const auto &bytes = writer.Document();
+    return writeAllBytes(fd, bytes.data(), bytes.size());
+}
+
 std::string writeReportWorksheet(const ReportTable &table, const std::string &fileName)
 {
     checkReportWorksheet(table, fileName);
 
-    TSheetWriter writer;
-    writer.NewDocument();
+    TSheetWriter writer = worksheetOf(table);
     writer.SetFileName(fileName);
-    writeReportToSheet(writer, table);
-    writer.CloseDocument();
     try {
         writer.SaveDocument();
     } catch (const SheetWriteError &error) {

@@ -19,6 +19,11 @@ std::string csvField(std::string_view text);
 // Every row of the grid as one CSV line, the heading row and empty trailing rows included.
 void writeReportCsv(std::ostream &out, const ReportTable &table);
 
+// Throws BatchError when the --xls value names no file ("" or "-").
+void checkWorksheetName(const std::string &fileName);
+// The name a worksheet is saved under: fileName with the ".XLS" rule applied.
+std::string worksheetFileName(const std::string &fileName);
+
 // Throws BatchError when fileName names no file ("" or "-") or when the grid has more rows
 // than a worksheet can address, saying how many it has: a cut file would look complete to
 // whoever opens it.
@@ -29,5 +34,7 @@ void checkReportWorksheet(const ReportTable &table, const std::string &fileName)
 // name the file was saved under. Throws BatchError, writing nothing, when checkReportWorksheet
 // refuses or the file cannot be saved.
 std::string writeReportWorksheet(const ReportTable &table, const std::string &fileName);
+// Writes the worksheet of the table to an open file; false with errno set on failure.
+bool writeReportWorksheet(int fd, const ReportTable &table);
 
 } // namespace Demagora

@@ -1,23 +1,43 @@
 #include "diagrams/picturefile.h"
 
 #include "diagrams/diagramrenderer.h"
+#include "files/outputfiles.h"
 
-#include <QFile>
 #include <QFileInfo>
+#include <QIODevice>
 #include <QImage>
 #include <QPainter>
-#include <QSaveFile>
 #include <QSvgGenerator>
+
+#include <new>
+#include <stdexcept>
 
 namespace Demagora {
 
 namespace {
 
-QString cannotCreate(const QString &fileName, const QString &reason)
+// Hands what Qt's image and SVG writers produce to a standard stream, so that pictures
+// reach their file through the same output layer as every other file.
+class StreamDevice : public QIODevice
 {
-    return QStringLiteral("Cannot create file \"%1\". %2")
-        .arg(QFileInfo(fileName).absoluteFilePath(), reason);
-}
+public:
+    explicit StreamDevice(std::ostream &stream)
+        : m_stream(stream)
+    {
+        open(QIODevice::WriteOnly);
+    }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *data, qint64 size) override
+    {
+        m_stream.write(data, static_cast<std::streamsize>(size));
+        return m_stream ? size : -1;
+    }
+
+private:
+    std::ostream &m_stream;
+};
 
 } // namespace
 
@@ -26,33 +46,50 @@ bool isSvgFileName(const QString &fileName)
     return fileName.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive);
 }
 
-QString writeDiagramPicture(const QString &fileName, const DiagramRenderer &renderer,
+void writeDiagramPicture(std::ostream &stream, bool svg, const DiagramRenderer &renderer,
     const DiagramViewState &state, QSize size)
 {
-    // Written aside and moved into place at the end: a failed write leaves an older file whole.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return cannotCreate(fileName, file.errorString());
+    StreamDevice device(stream);
     const QRectF target(QPointF(0, 0), QSizeF(size));
-    if (isSvgFileName(fileName)) {
+    if (svg) {
         QSvgGenerator generator;
-        generator.setOutputDevice(&file);
+        generator.setOutputDevice(&device);
         generator.setSize(size);
         generator.setViewBox(target);
         generator.setTitle(QStringLiteral("Demagnetization diagrams"));
         QPainter painter(&generator);
         renderer.paint(painter, target, state);
         painter.end();
-    } else {
-        QImage image(size, QImage::Format_RGB32);
-        QPainter painter(&image);
-        renderer.paint(painter, target, state);
-        painter.end();
-        if (!image.save(&file, "PNG"))
-            return cannotCreate(fileName, QStringLiteral("The image could not be encoded"));
+        return;
     }
-    if (!file.commit())
-        return cannotCreate(fileName, file.errorString());
+    QImage image(size, QImage::Format_RGB32);
+    if (image.isNull())
+        throw std::bad_alloc();
+    QPainter painter(&image);
+    renderer.paint(painter, target, state);
+    painter.end();
+    if (!image.save(&device, "PNG") && stream)
+        throw std::runtime_error("the image could not be encoded");
+}
+
+QString saveDiagramPicture(const QString &fileName, const DiagramRenderer &renderer,
+    const DiagramViewState &state, QSize size)
+{
+    const auto cannotCreate = [&](const QString &reason) {
+        return QStringLiteral("Cannot create file \"%1\". %2")
+            .arg(QFileInfo(fileName).absoluteFilePath(), reason);
+    };
+    try {
+        writeOutputFile(fileName.toStdString(), "the picture", [&](std::ostream &stream) {
+            writeDiagramPicture(stream, isSvgFileName(fileName), renderer, state, size);
+        });
+    } catch (const OutputError &error) {
+        return cannotCreate(QString::fromStdString(error.reason()));
+    } catch (const std::bad_alloc &) {
+        return cannotCreate(QStringLiteral("Not enough memory for a picture of this run"));
+    } catch (const std::exception &error) {
+        return cannotCreate(QString::fromStdString(error.what()));
+    }
     return {};
 }
 

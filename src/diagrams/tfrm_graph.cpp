@@ -241,7 +241,7 @@ void TFrm_graph::savePicture()
         QStringLiteral("PNG image (*.png);;SVG drawing (*.svg)"));
     if (fileName.isEmpty())
         return;
-    const QString error = writeDiagramPicture(fileName, m_renderer, viewState(), size());
+    const QString error = saveDiagramPicture(fileName, m_renderer, viewState(), size());
     if (!error.isEmpty())
         reportError(this, error);
 }

@@ -12,9 +12,9 @@ using ByteSink = bool (*)(int fd, const std::uint8_t *data, std::size_t size);
 
 bool writeAllBytes(int fd, const std::uint8_t *data, std::size_t size);
 
-// Replaces the file fileName by bytes without ever leaving a half-written file: the bytes go
-// to a new file in the same folder, are flushed to disk, and only then is that file renamed
-// over the target. An existing target keeps its permission bits; a symbolic link is followed.
+// Replaces the file fileName by bytes through the program's output layer: never a half-written
+// file, never anything but a regular file; an existing target keeps its permission bits and a
+// symbolic link is written through.
 // Throws SheetWriteError "Cannot create file "<full path>". <reason>" when the file cannot be
 // created or replaced, and "Stream write error" when the bytes cannot be written.
 void replaceFileContents(const std::string &fileName, std::span<const std::uint8_t> bytes,
