@@ -40,6 +40,10 @@ struct Fit
     // Lines: the angle between the direction and the steps' mean point, degrees; absent when
     // that mean is the origin. Planes have none.
     std::optional<double> dang;
+    // Lines: the first and the last step projected onto the line, so that the fitted part of
+    // the line can be drawn over the steps. Planes: both at the origin.
+    Vector3 segmentStart;
+    Vector3 segmentEnd;
 };
 
 // Fits the steps, given in treatment order. Throws AnalysisError when the fit has no

@@ -76,6 +76,10 @@ TEST(LineFitTest, FreeAndAnchoredLinesOfThreePoints)
         EXPECT_NEAR(fit.angles.inclination, row.inclination, 0.005);
         EXPECT_NEAR(fit.mad, row.mad, 0.005);
     }
+    // The free line passes through the points: its drawn part runs from the first to the last.
+    const Fit free = fitSteps(steps, FitType::Free);
+    EXPECT_NEAR(norm(free.segmentStart - Vector3 { 3, 3, 2 }), 0, 1e-12);
+    EXPECT_NEAR(norm(free.segmentEnd - Vector3 { 1, 1, 0 }), 0, 1e-12);
 }
 
 TEST(LineFitTest, OriginIncludedIsAFreeFitWithTheOriginAdded)
