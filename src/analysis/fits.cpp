@@ -97,9 +97,8 @@ Fit fitLine(std::span<const FitStep> steps, FitType type)
     fit.mad = std::atan(std::sqrt(rest / l1)) * RadToDeg;
     if (norm(dataMean) > 0)
         fit.dang = angleBetween(fit.direction, dataMean);
-    const auto project = [&](const Vector3 &p) {
-        return centre + dot(p - centre, fit.direction) * fit.direction;
-    };
+    const auto project
+        = [&](const Vector3 &p) { return centre + dot(p - centre, fit.direction) * fit.direction; };
     fit.segmentStart = project(steps.front().moment);
     fit.segmentEnd = project(steps.back().moment);
     return fit;
