@@ -1,3 +1,4 @@
+#include "analysis_window/analysiswindow.h"
 #include "diagrams/diagramwindow.h"
 #include "main_window/tfrm_1.h"
 #include "results/resultwindow.h"
@@ -20,6 +21,18 @@ int main(int argc, char *argv[])
             Demagora::ComponentPopulations &populations, const Demagora::RunSettings &settings) {
             Demagora::showDiagramWindow(
                 parent, series, populations, settings.runLowTemp, settings.stereoPointCount);
+        });
+    mainWindow.setAnalysisOpener(
+        [](QWidget *parent, Demagora::ComponentPopulations &populations,
+            const Demagora::ResultSeries &series, const Demagora::RunSettings &settings,
+            std::optional<double> typedFisherK) {
+            // Paint in the analysis window draws the run with the analysis's fits over it.
+            auto diagramOpener = [&](QWidget *window, const Demagora::DiagramOverlay &overlay) {
+                Demagora::showDiagramWindow(window, series, populations, settings.runLowTemp,
+                    settings.stereoPointCount, &overlay);
+            };
+            Demagora::showAnalysisWindow(parent, populations, series, settings.runLowTemp,
+                settings.runHighTemp, typedFisherK, diagramOpener);
         });
     mainWindow.show();
 

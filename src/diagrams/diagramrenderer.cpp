@@ -1,5 +1,6 @@
 #include "diagrams/diagramrenderer.h"
 
+#include "diagrams/overlaypainter.h"
 #include "diagrams/panelcanvas.h"
 #include "diagrams/stereogram.h"
 
@@ -133,12 +134,16 @@ void DiagramRenderer::paint(
 
         paintAxes(vectors, spectrum);
         paintVectorDiagram(vectors, scales, range, state);
+        if (m_overlay)
+            paintOverlayLines(vectors, *m_overlay, scales, range.first, range.last);
         for (const Population &population : m_populations) {
             if (!population.empty())
                 paintSpectrumCurve(spectrum, population.front(), scales, state);
         }
         paintTicks(spectrum);
         paintResultStereogram(stereo, m_series, range.first, range.last, m_stereoPointCount, state);
+        if (m_overlay)
+            paintOverlayMean(stereo, *m_overlay);
         paintInitialStereogram(start, m_initialDirections, range.first, range.last);
         if (state.showLegend)
             paintLegend(vectors, spectrum, stereo, start);

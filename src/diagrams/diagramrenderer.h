@@ -1,5 +1,6 @@
 #pragma once
 
+#include "diagrams/diagramoverlay.h"
 #include "diagrams/diagramscales.h"
 #include "diagrams/diagramviewstate.h"
 #include "diagrams/stereogram.h"
@@ -8,6 +9,7 @@
 #include <QRectF>
 
 #include <cstdint>
+#include <optional>
 
 class QPainter;
 
@@ -28,6 +30,9 @@ public:
     // Paints the whole picture into target, whose width plays the window's width: the panels
     // stand where the window places them, below a strip left for the tool bar.
     void paint(QPainter &painter, const QRectF &target, const DiagramViewState &state) const;
+
+    // What an open analysis draws over the picture; without one the picture is the plain one.
+    void setOverlay(std::optional<DiagramOverlay> overlay) { m_overlay = std::move(overlay); }
 
     double maxLength() const { return m_maxLength; }
     DiagramScales scalesFor(int outerWidth) const;
@@ -55,6 +60,7 @@ private:
     std::int32_t m_stereoPointCount;
     double m_maxLength;
     InitialDirections m_initialDirections;
+    std::optional<DiagramOverlay> m_overlay;
 };
 
 } // namespace Demagora

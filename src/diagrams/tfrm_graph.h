@@ -34,6 +34,9 @@ public:
     // at the time of the click. "graphic" unless set.
     void setBitmapFolder(const QString &folder) { m_bitmapFolder = folder; }
 
+    // Draws an analysis's fitted lines and mean over the picture.
+    void setOverlay(DiagramOverlay overlay) { m_renderer.setOverlay(std::move(overlay)); }
+
     DiagramViewState viewState() const;
     const DiagramRenderer &renderer() const { return m_renderer; }
 

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -37,6 +38,10 @@ public:
         QWidget *parent, const ComponentPopulations &, const ResultSeries &, const RunSettings &)>;
     using DiagramOpener = std::function<void(
         QWidget *parent, const ResultSeries &, ComponentPopulations &, const RunSettings &)>;
+    // typedFisherK: the Fisher's k the populations were scattered with, absent when they
+    // were not scattered.
+    using AnalysisOpener = std::function<void(QWidget *parent, ComponentPopulations &,
+        const ResultSeries &, const RunSettings &, std::optional<double> typedFisherK)>;
     // Shows the component editor and returns once it has closed.
     using EditorRunner = std::function<void(TFRM_par &editor)>;
 
@@ -48,6 +53,7 @@ public:
 
     void setResultOpener(ResultOpener opener) { m_resultOpener = std::move(opener); }
     void setDiagramOpener(DiagramOpener opener) { m_diagramOpener = std::move(opener); }
+    void setAnalysisOpener(AnalysisOpener opener) { m_analysisOpener = std::move(opener); }
     void setEditorRunner(EditorRunner runner) { m_editorRunner = std::move(runner); }
     void setBeep(std::function<void()> beep) { m_beep = std::move(beep); }
     void setDecimalSeparator(const QString &separator);
@@ -57,6 +63,7 @@ public:
     void btn_clearClick();
     void btn_showResClick();
     void btn_paintClick();
+    void btn_analyseClick();
     // r: the grid row, counting the heading row as 0.
     void SG_1DblClick(int r);
     SpectrumShape FshapeOfspectrum() const;
@@ -100,6 +107,7 @@ private:
     bool m_closed = false;
     ResultOpener m_resultOpener;
     DiagramOpener m_diagramOpener;
+    AnalysisOpener m_analysisOpener;
     EditorRunner m_editorRunner;
     std::function<void()> m_beep;
 
@@ -117,6 +125,7 @@ private:
     QPushButton *btn_showRes = nullptr;
     QPushButton *btn_clear = nullptr;
     QPushButton *btn_paint = nullptr;
+    QPushButton *btn_analyse = nullptr;
     QCheckBox *CBmult = nullptr;
     QCheckBox *CBdifLengths = nullptr;
     QComboBox *CBshape = nullptr;

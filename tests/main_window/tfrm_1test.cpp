@@ -349,5 +349,36 @@ TEST_F(TFrm_1RunTest, ClosingTheWindowDuringARunStopsItAndDestroysTheLists)
     EXPECT_EQ(beeps, 0);
 }
 
+TEST_F(TFrm_1Test, AnalyseOpensOverTheRunWithTheTypedFisherK)
+{
+    QStringList opened;
+    window.setAnalysisOpener(
+        [&](QWidget *, ComponentPopulations &populations, const ResultSeries &series,
+            const RunSettings &settings, std::optional<double> typedFisherK) {
+            opened << QString("%1 members, %2 components, %3 to %4, k %5")
+                          .arg(series.size())
+                          .arg(populations.size())
+                          .arg(settings.runLowTemp)
+                          .arg(settings.runHighTemp)
+                          .arg(typedFisherK ? QString::number(*typedFisherK) : QString("none"));
+        });
+    EXPECT_EQ(button("btn_analyse")->text(), "Analyse...");
+    EXPECT_FALSE(enabled("btn_analyse"));
+    check("CBmult")->click();
+    setComboText("CB_k", "20");
+    setComboText("CB_randomPoints", "3");
+    enter("0", "0", "10", "100", "200");
+    click("btn_getcoor");
+    enter("90", "0", "5", "150", "250");
+    click("btn_getcoor");
+    EXPECT_FALSE(enabled("btn_analyse"));
+    click("btn_add");
+    ASSERT_TRUE(waitUntil([&] { return !window.isRunning(); }));
+    ASSERT_TRUE(enabled("btn_analyse"));
+    click("btn_analyse");
+    EXPECT_EQ(opened, QStringList { "4 members, 2 components, 100 to 250, k 20" });
+    EXPECT_TRUE(prompts.errors.isEmpty());
+}
+
 } // namespace
 } // namespace Demagora::Testing
