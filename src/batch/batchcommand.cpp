@@ -5,6 +5,7 @@
 #include "batch/batcherror.h"
 #include "batch/batchoptions.h"
 #include "batch/batchrun.h"
+#include "batch/measurementoutputs.h"
 #include "batch/pngoutput.h"
 #include "batch/reportoutput.h"
 #include "batch/scenario.h"
@@ -75,12 +76,15 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
             return BatchSuccess;
         }
         const Scenario scenario = readScenarioFile(options.scenarioPath);
+        checkScenarioRun(scenario);
         BatchRun run;
         std::optional<ReportTable> report;
         std::optional<RunAnalysis> analysis;
         OutputFiles files({ options.scenarioPath }, &out);
         addOutputs(files, options, run, report, analysis);
-        if (files.empty())
+        MeasurementOutputs measurements(options.measurements);
+        measurements.addFiles(files);
+        if (files.empty() && !options.measurements.hasOutput())
             files.add("-", "the series",
                 [&](std::ostream &stream) { writeSeriesCsv(stream, run.series); });
 
@@ -100,9 +104,12 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
             if (options.xlsPath)
                 checkReportWorksheet(*report, *options.xlsPath);
         }
+        measurements.measure(run.series, seed);
+        measurements.addNewFolder(files);
         if (options.fit)
-            analysis = analyseBatchRun(options, run);
+            analysis = analyseBatchRun(options, run, seed);
         files.commit();
+        measurements.keep();
         return BatchSuccess;
     } catch (const BatchError &error) {
         err << ProgramName << ": " << error.what() << '\n';

@@ -61,6 +61,18 @@ FitInterval parseFitInterval(const std::string &text)
     return interval;
 }
 
+// --steps, --scale and --noise shape the steps that --fit fits as well: without a measurement
+// file they are there for the fits alone.
+void checkFitMeasurementOptions(const BatchOptions &options)
+{
+    MeasurementOptions measurements = options.measurements;
+    if (options.fit && !measurements.hasOutput()) {
+        for (const char *name : { "--steps", "--scale", "--noise" })
+            measurements.given.erase(name);
+    }
+    checkMeasurementOptions(measurements, options.scenarioPath);
+}
+
 void setOnce(std::optional<std::string> &target, const std::string &option, std::string value)
 {
     if (target)
@@ -146,7 +158,7 @@ BatchOptions parseBatchOptions(std::span<const std::string> arguments)
             setOnce(options.fitsPath, name, value());
         } else if (name == "--fisher") {
             setOnce(options.fisherPath, name, value());
-        } else {
+        } else if (!readMeasurementOption(name, value, options.measurements)) {
             throw BatchError("unknown option '" + name + "' (see --help)");
         }
     }
@@ -160,6 +172,7 @@ BatchOptions parseBatchOptions(std::span<const std::string> arguments)
     refuseScenarioAsOutput(options.scenarioPath, "--png", options.pngPath);
     refuseScenarioAsOutput(options.scenarioPath, "--fits", options.fitsPath);
     refuseScenarioAsOutput(options.scenarioPath, "--fisher", options.fisherPath);
+    checkFitMeasurementOptions(options);
     if ((options.fitType || options.fitsPath || options.fisherPath) && !options.fit)
         throw BatchError("--fit-type, --fits and --fisher need the interval of --fit LO:HI");
     if (options.fit && !options.fitsPath && !options.fisherPath)
@@ -185,6 +198,9 @@ std::string batchUsage()
     return "usage: demagora-batch SCENARIO.json [--seed N] [--series FILE]\n"
            "                      [--report initial|resulting] [--xls FILE]\n"
            "                      [--png FILE [--width W] [--labels N]]\n"
+           "                      [--magic DIR] [--ppl FILE] [--utrecht FILE.TH]\n"
+           "                      [--steps LIST|every:N] [--scale A_PER_M] [--volume CM3]\n"
+           "                      [--noise A_PER_M] [--prefix NAME]\n"
            "                      [--fit LO:HI [--fit-type TYPE] [--fits FILE] [--fisher FILE]]\n"
            "  --seed N         seed of the random numbers (0 to 18446744073709551615);\n"
            "                   wins over the scenario's seed, else the clock gives one\n"
@@ -199,11 +215,14 @@ std::string batchUsage()
            "                   its height is W + 24\n"
            "  --labels N       temperature labels every N degrees (steps on the vector\n"
            "                   diagram and the stereogram)\n"
-           "  --fit LO:HI      fits every member's steps from LO to HI degrees (inclusive)\n"
+           "  --fit LO:HI      fits every member's steps from LO to HI degrees (inclusive):\n"
+           "                   every whole degree, or the measurements of --steps and\n"
+           "                   --noise when either is given\n"
            "  --fit-type TYPE  free (default), anchored or origin line, or plane\n"
            "  --fits FILE      writes the fit of every member as CSV\n"
            "  --fisher FILE    writes the Fisher statistics of the fitted directions and of\n"
-           "                   each component's drawn initial directions as CSV\n";
+           "                   each component's drawn initial directions as CSV\n"
+        + measurementUsage();
 }
 
 } // namespace Demagora

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/fits.h"
+#include "batch/measurementoptions.h"
 #include "results/reporttable.h"
 
 #include <cstdint>
@@ -40,12 +41,21 @@ struct BatchOptions
     std::optional<FitType> fitType;
     std::optional<std::string> fitsPath;
     std::optional<std::string> fisherPath;
+    // Simulated measurements in the formats of analysis programs.
+    MeasurementOptions measurements;
     bool helpRequested = false;
 
     // Whether any output was asked for; without one the series goes to standard output.
     bool hasOutput() const
     {
-        return seriesPath || report || xlsPath || pngPath || fitsPath || fisherPath;
+        return seriesPath || report || xlsPath || pngPath || fitsPath || fisherPath
+            || measurements.hasOutput();
+    }
+    // Whether --fit fits the measured steps (--steps, --noise) instead of every whole degree.
+    bool fitsMeasurements() const
+    {
+        return fit
+            && (measurements.given.contains("--steps") || measurements.given.contains("--noise"));
     }
     bool reportOnStandardOutput() const { return report && !xlsPath; }
 };

@@ -104,6 +104,60 @@ TEST(BatchOptionsTest, RefusesToWriteOverTheScenario)
     EXPECT_EQ(parse({ scenario, "--series", scenario + ".csv" }).seriesPath, scenario + ".csv");
 }
 
+TEST(BatchOptionsTest, ReadsTheMeasurementFilesAndTheirSettings)
+{
+    const BatchOptions options = parse({ "s.json", "--magic", "lab", "--steps", "0,100,250",
+        "--ppl=run.ppl", "--utrecht", "run", "--scale", "2e-3", "--volume", "8", "--noise", "1e-6",
+        "--prefix", "dm", "--latitude", "-12.5", "--longitude", "40" });
+    const MeasurementOptions &m = options.measurements;
+    EXPECT_FALSE(options.seriesPath.has_value());
+    EXPECT_EQ(m.magicFolder, "lab");
+    EXPECT_EQ(m.puffinPlotPath, "run.ppl");
+    EXPECT_EQ(m.utrechtPath, "run");
+    EXPECT_EQ(m.settings.schedule.listedDegrees, (std::vector<std::int32_t> { 0, 100, 250 }));
+    EXPECT_EQ(m.settings.scaleAPerM, 2e-3);
+    EXPECT_EQ(m.settings.volumeCm3, 8);
+    EXPECT_EQ(m.settings.noiseAPerM, 1e-6);
+    EXPECT_EQ(m.settings.prefix, "dm");
+    EXPECT_EQ(m.settings.latitude, -12.5);
+    EXPECT_EQ(m.settings.longitude, 40);
+    EXPECT_EQ(parse({ "s.json", "--ppl", "a" }).measurements.settings, MeasurementSettings {});
+}
+
+TEST(BatchOptionsTest, RefusesMeasurementOptionsThatCannotBeUsed)
+{
+    struct Case
+    {
+        std::vector<std::string> arguments;
+        std::string message;
+    };
+    const Case cases[] = {
+        { { "a.json", "--steps", "every:50" },
+            "--steps shapes the measurement files of --magic, --ppl or --utrecht, none of which "
+            "is given" },
+        { { "a.json", "--ppl", "a", "--steps", "every:x" },
+            "--steps: measurement steps 'every:x': the step of every:N must be a whole number "
+            "of degrees from 1 to 100000" },
+        { { "a.json", "--ppl", "a", "--scale", "1,5" }, "--scale: '1,5' is not a number" },
+        { { "a.json", "--ppl", "a", "--volume", "0" },
+            "--volume: the specimen volume must be a positive number of cm3" },
+        { { "a.json", "--ppl", "a", "--noise", "-1" },
+            "--noise: the noise must be 0 or a positive number of A/m" },
+        { { "a.json", "--ppl", "a", "--prefix", "a b" },
+            "--prefix: the specimen name prefix 'a b' may hold only letters, digits, '-', '_' "
+            "and '.'" },
+        { { "a.json", "--ppl", "a", "--ppl", "b" }, "--ppl is given more than once" },
+        { { "a.json", "--utrecht", "-" },
+            "--utrecht: give a name (measurement files cannot go to standard output)" },
+        { { "a.json", "--magic", "" },
+            "--magic: give a name (measurement files cannot go to standard output)" },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.message);
+        EXPECT_EQ(refusal(c.arguments), c.message);
+    }
+}
+
 TEST(BatchOptionsTest, ReadsTheFitOptions)
 {
     const BatchOptions options = parse(
@@ -143,4 +197,19 @@ TEST(BatchOptionsTest, ReadsTheFitOptions)
         SCOPED_TRACE(c.message);
         EXPECT_EQ(refusal(c.arguments), c.message);
     }
+}
+
+TEST(BatchOptionsTest, StepsAndNoiseShapeTheFitsWithoutMeasurementFiles)
+{
+    const BatchOptions options
+        = parse({ "s.json", "--fit", "100:300", "--fits", "f.csv", "--steps", "every:50" });
+    EXPECT_TRUE(options.fitsMeasurements());
+    EXPECT_FALSE(options.measurements.hasOutput());
+    EXPECT_FALSE(parse({ "s.json", "--fit", "1:2", "--fits", "f.csv" }).fitsMeasurements());
+    EXPECT_EQ(refusal({ "a.json", "--fit", "1:2", "--fits", "f", "--noise", "1", "--prefix", "x" }),
+        "--prefix shapes the measurement files of --magic, --ppl or --utrecht, none of which is "
+        "given");
+    EXPECT_EQ(refusal({ "a.json", "--steps", "every:50" }),
+        "--steps shapes the measurement files of --magic, --ppl or --utrecht, none of which is "
+        "given");
 }

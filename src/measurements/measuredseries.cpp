@@ -1,0 +1,115 @@
+#include "measurements/measuredseries.h"
+
+#include "measurements/measurementerror.h"
+#include "measurements/measurementnoise.h"
+#include "model/angles.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+namespace Demagora {
+
+double MeasuredStep::intensity() const
+{
+    return std::sqrt((x * x + y * y) + z * z);
+}
+
+double MeasuredStep::declination() const
+{
+    if (x == 0 && y == 0)
+        return 0;
+    const double degrees = std::atan2(y, x) * RadToDeg;
+    // atan2 of a tiny negative y gives -0 or a value that rounds to 360 when shifted.
+    if (degrees < 0) {
+        const double shifted = degrees + 360;
+        return shifted < 360 ? shifted : 0;
+    }
+    return degrees;
+}
+
+double MeasuredStep::inclination() const
+{
+    const double length = intensity();
+    if (!(length > 0))
+        return 0;
+    return std::asin(std::clamp(z / length, -1.0, 1.0)) * RadToDeg;
+}
+
+namespace {
+
+const TResultVectors &pointAt(const ResultSeriesEntry &curve, std::int32_t temperature)
+{
+    // The first point above the temperature, then one back: the last point not above it.
+    const auto above = std::upper_bound(curve.begin(), curve.end(), double(temperature),
+        [](double t, const TResultVectors &point) { return t < point.Temperature; });
+    return above == curve.begin() ? curve.front() : *(above - 1);
+}
+
+} // namespace
+
+std::vector<MeasuredStep> measureMember(const ResultSeriesEntry &curve,
+    const std::vector<std::int32_t> &temperatures, double scaleAPerM, double noiseAPerM,
+    RandomSource *noise)
+{
+    std::vector<MeasuredStep> steps;
+    if (curve.empty())
+        return steps;
+    steps.reserve(temperatures.size());
+    std::optional<GaussianNoise> gaussian;
+    if (noise && noiseAPerM > 0)
+        gaussian.emplace(*noise);
+    for (const std::int32_t temperature : temperatures) {
+        const TResultVectors &point = pointAt(curve, temperature);
+        MeasuredStep step { temperature, point.X * scaleAPerM, point.Y * scaleAPerM,
+            point.Z * scaleAPerM };
+        if (gaussian) {
+            step.x += gaussian->next(noiseAPerM);
+            step.y += gaussian->next(noiseAPerM);
+            step.z += gaussian->next(noiseAPerM);
+        }
+        steps.push_back(step);
+    }
+    return steps;
+}
+
+MeasuredSeries::MeasuredSeries(const ResultSeries &series, MeasurementSettings settings)
+    : m_series(series)
+    , m_settings(std::move(settings))
+{
+    if (m_series.empty() || m_series.front().empty())
+        throw MeasurementError("there is no run to export; calculate one first");
+    checkMeasurementSettings(m_settings);
+    const ResultSeriesEntry &first = m_series.front();
+    m_temperatures = scheduleTemperatures(m_settings.schedule,
+        static_cast<std::int32_t>(std::floor(first.front().Temperature)),
+        static_cast<std::int32_t>(std::floor(first.back().Temperature)));
+    const std::uint64_t count = std::uint64_t(m_series.size()) * m_temperatures.size();
+    if (count > MaxExportedMeasurements) {
+        throw MeasurementError(std::to_string(m_series.size()) + " specimens at "
+            + std::to_string(m_temperatures.size()) + " steps are more than "
+            + std::to_string(MaxExportedMeasurements)
+            + " measurements; measure fewer steps or fewer members");
+    }
+}
+
+std::string MeasuredSeries::specimenName(std::size_t member) const
+{
+    const std::size_t width = std::to_string(m_series.size() - 1).size();
+    std::string index = std::to_string(member);
+    if (index.size() < width)
+        index.insert(0, width - index.size(), '0');
+    return m_settings.prefix + index;
+}
+
+std::vector<MeasuredStep> MeasuredSeries::specimen(std::size_t member) const
+{
+    if (m_settings.noiseAPerM > 0) {
+        MersenneTwisterSource noise(specimenNoiseSeed(m_settings.noiseSeed, member));
+        return measureMember(m_series.at(member), m_temperatures, m_settings.scaleAPerM,
+            m_settings.noiseAPerM, &noise);
+    }
+    return measureMember(m_series.at(member), m_temperatures, m_settings.scaleAPerM, 0, nullptr);
+}
+
+} // namespace Demagora

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "measurements/measurementsettings.h"
+#include "model/populations.h"
+#include "model/randomsource.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace Demagora {
+
+// One measurement of a specimen: the temperature it was heated to (degrees Celsius) and the
+// measured magnetization (A/m; x north, y east, z down). The first step is the NRM.
+struct MeasuredStep
+{
+    std::int32_t temperature = 0;
+    double x = 0;
+    double y = 0;
+    double z = 0;
+
+    double intensity() const;
+    // Declination in [0, 360) and inclination in [-90, 90], degrees; both 0 for a zero vector.
+    double declination() const;
+    double inclination() const;
+};
+
+// The measurements of one run curve at the given temperatures: the curve's point at each
+// temperature (its first point below the run, its last point above it, otherwise the last point
+// not above the temperature), times scaleAPerM, plus noise on every axis when noise is given.
+std::vector<MeasuredStep> measureMember(const ResultSeriesEntry &curve,
+    const std::vector<std::int32_t> &temperatures, double scaleAPerM, double noiseAPerM,
+    RandomSource *noise);
+
+// The most measurements (specimens times steps) one export writes.
+inline constexpr std::uint64_t MaxExportedMeasurements = 2'000'000;
+
+// A run seen through the virtual laboratory: one specimen per member, each measured at the
+// schedule's temperatures. The file writers read it specimen by specimen, so memory holds one
+// specimen at a time; each specimen's noise comes from its own seed and is the same on every read.
+class MeasuredSeries
+{
+public:
+    // Throws MeasurementError for an empty run, settings that checkMeasurementSettings refuses,
+    // or more than MaxExportedMeasurements measurements.
+    MeasuredSeries(const ResultSeries &series, MeasurementSettings settings);
+
+    std::size_t specimenCount() const { return m_series.size(); }
+    // The prefix and the member index, zero-padded to the width of the highest index.
+    std::string specimenName(std::size_t member) const;
+    std::vector<MeasuredStep> specimen(std::size_t member) const;
+
+    const std::vector<std::int32_t> &temperatures() const { return m_temperatures; }
+    const MeasurementSettings &settings() const { return m_settings; }
+
+private:
+    const ResultSeries &m_series;
+    MeasurementSettings m_settings;
+    std::vector<std::int32_t> m_temperatures;
+};
+
+} // namespace Demagora

@@ -1,0 +1,113 @@
+#include "measurements/measurementfiles.h"
+
+#include "files/outputfiles.h"
+#include "measurements/magictables.h"
+#include "measurements/measurementerror.h"
+#include "measurements/puffinplotfile.h"
+#include "measurements/utrechtfile.h"
+
+#include <filesystem>
+
+namespace Demagora {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A folder that exists, or a new one whose parent folder does. Returns whether it is new.
+bool checkMagicFolder(const std::string &folder)
+{
+    if (folder.empty())
+        throw MeasurementError("no folder given for the MagIC tables");
+    std::error_code error;
+    const fs::file_status status = fs::status(folder, error);
+    if (fs::exists(status)) {
+        if (!fs::is_directory(status))
+            throw MeasurementError("'" + folder + "' is not a folder");
+        return false;
+    }
+    const fs::path parent = fs::path(folder).parent_path();
+    if (!parent.empty() && !fs::is_directory(parent, error)) {
+        throw MeasurementError("the folder '" + folder + "' cannot be created: '" + parent.string()
+            + "' is not a folder");
+    }
+    return true;
+}
+
+} // namespace
+
+MeasurementFiles::MeasurementFiles(MeasurementTargets targets)
+    : m_targets(std::move(targets))
+{ }
+
+MeasurementFiles::~MeasurementFiles()
+{
+    // Only an empty folder is removed: nothing the user put there is ever lost.
+    if (!m_createdFolder.empty()) {
+        std::error_code error;
+        fs::remove(m_createdFolder, error);
+    }
+}
+
+void MeasurementFiles::addFiles(OutputFiles &files)
+{
+    // The writers run when the set is written, after measure().
+    if (m_targets.puffinPlotPath) {
+        files.add(*m_targets.puffinPlotPath, "the PuffinPlot file",
+            [this](std::ostream &stream) { writePuffinPlotFile(stream, *m_measured); });
+    }
+    if (m_targets.utrechtPath) {
+        files.add(utrechtFileName(*m_targets.utrechtPath), "the Utrecht file",
+            [this](std::ostream &stream) { writeUtrechtFile(stream, *m_measured); });
+    }
+    if (m_targets.magicFolder) {
+        m_newFolder = checkMagicFolder(*m_targets.magicFolder);
+        if (!m_newFolder)
+            addMagicTables(files);
+    }
+}
+
+void MeasurementFiles::measure(const ResultSeries &series, const MeasurementSettings &settings)
+{
+    m_measured = std::make_unique<MeasuredSeries>(series, settings);
+}
+
+void MeasurementFiles::addNewFolder(OutputFiles &files)
+{
+    if (!m_newFolder)
+        return;
+    const std::string &folder = *m_targets.magicFolder;
+    std::error_code error;
+    if (!fs::create_directory(folder, error) && error) {
+        throw MeasurementError("the folder '" + folder + "' cannot be created: " + error.message());
+    }
+    m_createdFolder = folder;
+    m_newFolder = false;
+    addMagicTables(files);
+}
+
+void MeasurementFiles::addMagicTables(OutputFiles &files)
+{
+    const fs::path folder = *m_targets.magicFolder;
+    for (const MagicTable table : MagicTables) {
+        const std::string name = magicTableName(table);
+        files.add((folder / (name + ".txt")).string(), "the MagIC " + name + " table",
+            [this, table](std::ostream &stream) { writeMagicTable(stream, *m_measured, table); });
+    }
+    files.add((folder / MagicContributionFileName).string(), "the MagIC contribution",
+        [this](std::ostream &stream) { writeMagicContribution(stream, *m_measured); });
+}
+
+void writeMeasurementFiles(const ResultSeries &series, const MeasurementSettings &settings,
+    const MeasurementTargets &targets)
+{
+    OutputFiles files;
+    MeasurementFiles measurementFiles(targets);
+    measurementFiles.measure(series, settings);
+    measurementFiles.addFiles(files);
+    measurementFiles.addNewFolder(files);
+    files.commit();
+    measurementFiles.keep();
+}
+
+} // namespace Demagora

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "measurements/measuredseries.h"
+#include "measurements/measurementsettings.h"
+#include "model/populations.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace Demagora {
+
+class OutputFiles;
+
+// Where the measurement files of one export go: any of the three formats.
+struct MeasurementTargets
+{
+    std::optional<std::string> magicFolder; // the tables and contribution.txt inside it
+    std::optional<std::string> puffinPlotPath;
+    std::optional<std::string> utrechtPath; // written as utrechtFileName(utrechtPath)
+
+    bool any() const { return magicFolder || puffinPlotPath || utrechtPath; }
+};
+
+// The measurement files of one export in a set of outputs. The names are added first; a MagIC
+// folder that does not exist yet is created only by addNewFolder, which the caller calls
+// after every other check has passed and just before it writes the set. Unless keep() is
+// called after the set was written, the destructor removes that folder again while it is
+// empty, so a refused or failed export leaves nothing behind.
+class MeasurementFiles
+{
+public:
+    explicit MeasurementFiles(MeasurementTargets targets);
+    ~MeasurementFiles();
+    MeasurementFiles(const MeasurementFiles &) = delete;
+    MeasurementFiles &operator=(const MeasurementFiles &) = delete;
+
+    // Adds the PuffinPlot and Utrecht files and the tables of an existing MagIC folder, and
+    // checks that a new folder can be created. Throws MeasurementError or OutputError.
+    void addFiles(OutputFiles &files);
+    // Measures the run; series must outlive the set's commit. Throws MeasurementError.
+    void measure(const ResultSeries &series, const MeasurementSettings &settings);
+    // Creates the new MagIC folder and adds its tables. Throws MeasurementError or OutputError.
+    void addNewFolder(OutputFiles &files);
+    void keep() { m_createdFolder.clear(); }
+
+private:
+    void addMagicTables(OutputFiles &files);
+
+    MeasurementTargets m_targets;
+    std::unique_ptr<MeasuredSeries> m_measured;
+    bool m_newFolder = false;
+    std::string m_createdFolder;
+};
+
+// Writes one export on its own, all files or none (the main window's export).
+// Throws MeasurementError or OutputError.
+void writeMeasurementFiles(const ResultSeries &series, const MeasurementSettings &settings,
+    const MeasurementTargets &targets);
+
+} // namespace Demagora
