@@ -111,6 +111,7 @@ void AnalysisWindow::buildControls()
     SG_fits->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     SG_fits->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
     SG_fits->horizontalHeader()->setStretchLastSection(true);
+    SG_fits->horizontalHeader()->setDefaultSectionSize(84);
     SG_fits->setModel(m_model);
     layout->addWidget(SG_fits, 1);
 

@@ -133,9 +133,9 @@ void DiagramRenderer::paint(
         const IndexRange range = indexRange(state);
 
         paintAxes(vectors, spectrum);
-        paintVectorDiagram(vectors, scales, range, state);
         if (m_overlay)
             paintOverlayLines(vectors, *m_overlay, scales, range.first, range.last);
+        paintVectorDiagram(vectors, scales, range, state);
         for (const Population &population : m_populations) {
             if (!population.empty())
                 paintSpectrumCurve(spectrum, population.front(), scales, state);

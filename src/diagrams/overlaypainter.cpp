@@ -16,6 +16,10 @@ namespace {
 
 // Apart from the blue, red and green of the picture itself.
 const QColor OverlayColour(190, 0, 190);
+// The fitted lines lie along the path of the steps: a wide pale band under the path shows
+// where they run without hiding it.
+const QColor LineBandColour(230, 160, 230);
+constexpr int LineBandWidth = 7;
 constexpr double Radians = std::numbers::pi / 180.0;
 
 struct Unit
@@ -44,7 +48,7 @@ std::optional<QPointF> stereoPoint(const Unit &u, int boxSize)
 void paintOverlayLines(PanelCanvas &canvas, const DiagramOverlay &overlay,
     const DiagramScales &scales, int first, int last)
 {
-    canvas.setPen(OverlayColour, 1, Qt::DashLine);
+    canvas.setPen(LineBandColour, LineBandWidth);
     auto pixel
         = [&](double v) { return vectorDiagramPixel(v, scales.vectorScale, scales.boxSize); };
     for (int p = std::max(first, 0); p <= last && p < int(overlay.memberLines.size()); ++p) {

@@ -8,7 +8,7 @@ namespace Demagora {
 class PanelCanvas;
 
 // The fitted lines of the members first..last on the vector diagram, in both projections,
-// over the fitted steps only: dashed, in a colour of their own.
+// over the fitted steps only: a wide pale band, painted before the paths it lies under.
 void paintOverlayLines(PanelCanvas &canvas, const DiagramOverlay &overlay,
     const DiagramScales &scales, int first, int last);
 
