@@ -80,6 +80,18 @@ MemberSteps stepsOfSeries(const ResultSeries &series)
     return steps;
 }
 
+MemberSteps stepsOfMeasurements(const MeasuredSeries &measured)
+{
+    MemberSteps steps(measured.specimenCount());
+    for (std::size_t member = 0; member < steps.size(); ++member) {
+        for (const MeasuredStep &step : measured.specimen(member)) {
+            steps[member].push_back(
+                { static_cast<double>(step.temperature), { step.x, step.y, step.z } });
+        }
+    }
+    return steps;
+}
+
 RunAnalysis analyseRun(const MemberSteps &steps, const ComponentPopulations &populations,
     FitType type, double from, double to)
 {

@@ -2,6 +2,7 @@
 
 #include "analysis/fisher.h"
 #include "analysis/fits.h"
+#include "measurements/measuredseries.h"
 #include "model/populations.h"
 
 #include <optional>
@@ -15,6 +16,9 @@ using MemberSteps = std::vector<std::vector<FitStep>>;
 
 // Every whole degree of the run: each curve point as one step.
 MemberSteps stepsOfSeries(const ResultSeries &series);
+
+// The measurements of every specimen at the temperatures of their schedule.
+MemberSteps stepsOfMeasurements(const MeasuredSeries &measured);
 
 // The fit of one member over the interval.
 struct MemberFit

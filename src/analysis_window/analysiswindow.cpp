@@ -6,6 +6,8 @@
 #include "analysis_window/analysisoverlay.h"
 #include "analysis_window/fittablemodel.h"
 #include "files/outputfiles.h"
+#include "measurements/measuredseries.h"
+#include "model/randomsource.h"
 #include "prompts/prompts.h"
 #include "text/numbertext.h"
 
@@ -46,6 +48,7 @@ AnalysisWindow::AnalysisWindow(const ComponentPopulations &populations, const Re
     , m_series(series)
     , m_typedFisherK(typedFisherK)
     , m_steps(stepsOfSeries(series))
+    , m_noiseSeed(MersenneTwisterSource::clockSeed())
 {
     setObjectName(QStringLiteral("AnalysisWindow"));
     setWindowTitle(QStringLiteral("Analysis"));
@@ -83,6 +86,15 @@ void AnalysisWindow::buildControls()
     CB_steps = new QComboBox(this);
     CB_steps->setObjectName(QStringLiteral("CB_steps"));
     CB_steps->addItem(QStringLiteral("Every whole degree"));
+    CB_steps->addItem(QStringLiteral("Schedule"));
+    // The measurement schedule ("every:N" or a list of degrees) and the noise per axis in A/m
+    // of measurements scaled by 0.001 A/m per unit of the model's magnetization.
+    EB_schedule = new QLineEdit(QStringLiteral("every:50"), this);
+    EB_schedule->setObjectName(QStringLiteral("EB_schedule"));
+    EB_schedule->setMaximumWidth(110);
+    EB_noise = new QLineEdit(QStringLiteral("0"), this);
+    EB_noise->setObjectName(QStringLiteral("EB_noise"));
+    EB_noise->setMaximumWidth(70);
     btn_fit = new QPushButton(QStringLiteral("&Fit"), this);
     btn_fit->setObjectName(QStringLiteral("btn_fit"));
     btn_fit->setDefault(true);
@@ -92,6 +104,8 @@ void AnalysisWindow::buildControls()
     choices->addSpacing(12);
     addLabelled(QStringLiteral("F&it"), CB_fitType);
     addLabelled(QStringLiteral("&Steps"), CB_steps);
+    choices->addWidget(EB_schedule);
+    addLabelled(QStringLiteral("&Noise (A/m)"), EB_noise);
     choices->addWidget(btn_fit);
     choices->addStretch(1);
     layout->addLayout(choices);
@@ -130,6 +144,8 @@ void AnalysisWindow::buildControls()
     layout->addLayout(commands);
 
     connect(btn_fit, &QPushButton::clicked, this, &AnalysisWindow::btn_fitClick);
+    connect(CB_steps, &QComboBox::currentIndexChanged, this, &AnalysisWindow::stepsChoiceChanged);
+    stepsChoiceChanged();
     connect(btn_copy, &QPushButton::clicked, this, &AnalysisWindow::btn_copyClick);
     connect(btn_save, &QPushButton::clicked, this, &AnalysisWindow::btn_saveClick);
     connect(btn_paint, &QPushButton::clicked, this, &AnalysisWindow::btn_paintClick);
@@ -142,7 +158,7 @@ bool AnalysisWindow::fit(bool reportErrors)
         const double from = parseDecimal(EB_from->text().toStdString(), separator);
         const double to = parseDecimal(EB_to->text().toStdString(), separator);
         const FitType type = FitTypes[std::max(0, CB_fitType->currentIndex())];
-        RunAnalysis analysis = analyseRun(m_steps, m_populations, type, from, to);
+        RunAnalysis analysis = analyseRun(chosenSteps(), m_populations, type, from, to);
         lbl_summary->setText(QString::fromStdString(
             analysisSummary(analysis, m_typedFisherK, decimalSeparator().toStdString())));
         m_model->setAnalysis(std::move(analysis));
@@ -162,6 +178,25 @@ bool AnalysisWindow::fit(bool reportErrors)
     for (QPushButton *button : { btn_copy, btn_save, btn_paint })
         button->setEnabled(m_hasAnalysis);
     return m_hasAnalysis;
+}
+
+void AnalysisWindow::stepsChoiceChanged()
+{
+    const bool scheduled = CB_steps->currentIndex() == 1;
+    EB_schedule->setEnabled(scheduled);
+    EB_noise->setEnabled(scheduled);
+}
+
+MemberSteps AnalysisWindow::chosenSteps() const
+{
+    if (CB_steps->currentIndex() != 1)
+        return m_steps;
+    MeasurementSettings settings;
+    settings.schedule = parseSchedule(EB_schedule->text().toStdString());
+    settings.noiseAPerM
+        = parseDecimal(EB_noise->text().toStdString(), decimalSeparator().toStdString());
+    settings.noiseSeed = m_noiseSeed;
+    return stepsOfMeasurements(MeasuredSeries(m_series, settings));
 }
 
 QString AnalysisWindow::summaryText() const

@@ -54,11 +54,16 @@ private:
     // Fits the interval and type of the controls; false, with the reason shown, when the
     // interval cannot be fitted.
     bool fit(bool reportErrors);
+    // Every whole degree of the run, or the measurements of the typed schedule and noise.
+    MemberSteps chosenSteps() const;
+    void stepsChoiceChanged();
 
     const ComponentPopulations &m_populations;
     const ResultSeries &m_series;
     std::optional<double> m_typedFisherK;
     MemberSteps m_steps;
+    // One noise seed per window, so that fitting again sees the same measurements.
+    std::uint64_t m_noiseSeed;
     DiagramOpener m_diagramOpener;
     bool m_hasAnalysis = false;
 
@@ -67,6 +72,8 @@ private:
     QLineEdit *EB_to = nullptr;
     QComboBox *CB_fitType = nullptr;
     QComboBox *CB_steps = nullptr;
+    QLineEdit *EB_schedule = nullptr;
+    QLineEdit *EB_noise = nullptr;
     QPushButton *btn_fit = nullptr;
     QLabel *lbl_summary = nullptr;
     QTableView *SG_fits = nullptr;

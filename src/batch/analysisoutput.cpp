@@ -14,15 +14,7 @@ MemberSteps measuredSteps(const BatchOptions &options, const BatchRun &run, std:
     MeasurementSettings settings = options.measurements.settings;
     settings.noiseSeed = seed;
     try {
-        const MeasuredSeries measured(run.series, settings);
-        MemberSteps steps(measured.specimenCount());
-        for (std::size_t member = 0; member < steps.size(); ++member) {
-            for (const MeasuredStep &step : measured.specimen(member)) {
-                steps[member].push_back(
-                    { static_cast<double>(step.temperature), { step.x, step.y, step.z } });
-            }
-        }
-        return steps;
+        return stepsOfMeasurements(MeasuredSeries(run.series, settings));
     } catch (const MeasurementError &error) {
         throw BatchError(error.what());
     }

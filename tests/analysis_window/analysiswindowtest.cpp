@@ -144,3 +144,29 @@ TEST_F(AnalysisWindowTest, CopySaveAndPaintHandOnTheShownFits)
     EXPECT_EQ(shown->mean->declination, mean.mean->declination);
     EXPECT_EQ(*shown->mean->alpha95, *mean.alpha95);
 }
+
+TEST_F(AnalysisWindowTest, ScheduleChoiceFitsTheMeasuredSteps)
+{
+    AnalysisWindow window(populations, series, range.low, range.high, 30);
+    EXPECT_FALSE(child<QLineEdit>(window, "EB_schedule")->isEnabled());
+    child<QComboBox>(window, "CB_steps")->setCurrentIndex(1);
+    ASSERT_TRUE(child<QLineEdit>(window, "EB_schedule")->isEnabled());
+    child<QLineEdit>(window, "EB_schedule")->setText("0,300,400,500,580");
+    fitInterval(window, "300", "550", 0);
+    EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join('\n').toStdString();
+    EXPECT_EQ(window.model().data(window.model().index(1, 1)).toString(), "3");
+    const double quiet = window.model().analysis().fits[1].fit->angles.declination;
+
+    child<QLineEdit>(window, "EB_noise")->setText("0.05");
+    fitInterval(window, "300", "550", 0);
+    const double noisy = window.model().analysis().fits[1].fit->angles.declination;
+    EXPECT_NE(noisy, quiet);
+    fitInterval(window, "300", "550", 0);
+    EXPECT_EQ(window.model().analysis().fits[1].fit->angles.declination, noisy)
+        << "the window's noise stays the same from one fit to the next";
+
+    child<QLineEdit>(window, "EB_schedule")->setText("every:0");
+    fitInterval(window, "300", "550", 0);
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_EQ(window.model().rowCount(), 0);
+}
