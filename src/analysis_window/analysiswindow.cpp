@@ -57,7 +57,7 @@ AnalysisWindow::AnalysisWindow(const ComponentPopulations &populations, const Re
     buildControls();
     EB_from->setText(QString::number(runLowTemp));
     EB_to->setText(QString::number(runHighTemp));
-    resize(820, 560);
+    resize(940, 560);
     fit(false);
 }
 
@@ -94,7 +94,8 @@ void AnalysisWindow::buildControls()
     EB_schedule->setMaximumWidth(110);
     EB_noise = new QLineEdit(QStringLiteral("0"), this);
     EB_noise->setObjectName(QStringLiteral("EB_noise"));
-    EB_noise->setMaximumWidth(70);
+    EB_noise->setMinimumWidth(80);
+    EB_noise->setMaximumWidth(100);
     btn_fit = new QPushButton(QStringLiteral("&Fit"), this);
     btn_fit->setObjectName(QStringLiteral("btn_fit"));
     btn_fit->setDefault(true);
