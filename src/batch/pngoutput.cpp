@@ -20,14 +20,21 @@ bool isBlank(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-// Where the picture module may lie: beside the running program, then where the build put it.
+// Where the picture module may lie: beside the running program, in the library folder of
+// an install, then where the build put it.
 std::vector<std::string> pictureModulePaths()
 {
     std::vector<std::string> paths;
     std::error_code error;
     const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (!error)
+    if (!error) {
         paths.push_back((program.parent_path() / DEMAGORA_PICTURE_MODULE_NAME).string());
+        // An installed tool finds it in its library folder, wherever the install was moved.
+        paths.push_back((program.parent_path() / ".." / DEMAGORA_PICTURE_MODULE_INSTALL_DIR
+            / DEMAGORA_PICTURE_MODULE_NAME)
+                .lexically_normal()
+                .string());
+    }
     paths.push_back(DEMAGORA_PICTURE_MODULE_PATH);
     return paths;
 }

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QCursor;
@@ -19,10 +20,12 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+class QUndoStack;
 
 namespace Demagora {
 
 class ComponentGridTable;
+class MainMenu;
 class RunController;
 class TFRM_par;
 
@@ -49,6 +52,7 @@ public:
     ~TFrm_1() override;
 
     const ComponentSession &session() const { return m_session; }
+    MainMenu &menu() const { return *m_menu; }
     bool isRunning() const;
 
     void setResultOpener(ResultOpener opener) { m_resultOpener = std::move(opener); }
@@ -77,6 +81,7 @@ private:
     void buildLeftPanel();
     void buildRightPanel();
     void buildGrid();
+    void buildMenu();
     void connectControls();
     QLabel *addLabel(
         QGridLayout *layout, const char *name, const QString &text, int row, int column);
@@ -104,6 +109,8 @@ private:
     CommandState m_commands;
     std::unique_ptr<RandomSource> m_random;
     RunController *m_runController = nullptr;
+    QUndoStack *m_undoStack = nullptr;
+    MainMenu *m_menu = nullptr;
     bool m_closed = false;
     ResultOpener m_resultOpener;
     DiagramOpener m_diagramOpener;
@@ -126,6 +133,7 @@ private:
     QPushButton *btn_clear = nullptr;
     QPushButton *btn_paint = nullptr;
     QPushButton *btn_analyse = nullptr;
+    QAction *m_analyseAction = nullptr;
     QCheckBox *CBmult = nullptr;
     QCheckBox *CBdifLengths = nullptr;
     QComboBox *CBshape = nullptr;

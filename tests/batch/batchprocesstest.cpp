@@ -241,6 +241,16 @@ TEST(BatchProcessTest, HelpPrintsUsage)
     const ProcessResult result = runBatch({ "--help" });
     EXPECT_EQ(result.status, 0);
     EXPECT_TRUE(result.out.starts_with("usage: demagora-batch SCENARIO.json"));
+    EXPECT_NE(result.out.find("Exit status:"), std::string::npos);
+}
+
+TEST(BatchProcessTest, VersionPrintsTheProjectVersion)
+{
+    const ProcessResult result = runBatch({ "--version" });
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(
+        result.out, std::string("demagora-batch (Demagora) ") + DEMAGORA_PROJECT_VERSION + "\n");
+    EXPECT_EQ(result.err, "");
 }
 
 // A fresh folder holding a two-component scenario, for the cases that must leave it alone.
@@ -365,8 +375,11 @@ TEST(BatchProcessTest, InputsBeyondTheLimitsAreRefusedUpFrontOnOneLine)
     std::string manyComponents = R"({"components": [)";
     for (int i = 0; i < 499; ++i)
         manyComponents += (i ? "," : "") + component("100", "598");
-    manyComponents += R"(], "population": {"randomPoints": 100000, "fisherK": 10,
-        "differentLengths": false, "heightStdDev": 0}})";
+    const std::string population = R"(, "fisherK": 10, "differentLengths": false,
+        "heightStdDev": 0}})";
+    const std::string manyWholeMagnetizations
+        = manyComponents + R"(], "population": {"randomPoints": 10000)" + population;
+    manyComponents += R"(], "population": {"randomPoints": 100000)" + population;
     const struct
     {
         std::string name;
@@ -386,8 +399,11 @@ TEST(BatchProcessTest, InputsBeyondTheLimitsAreRefusedUpFrontOnOneLine)
         { "1000 distinct wide spectra", manySpectra,
             "the tables of its 1000 distinct blocking spectra need 17560 MB, more than 1000 MB" },
         { "too much work", manyComponents,
-            "499 components times 100001 members times 499 steps exceed 5000000000 "
-            "evaluations" },
+            "499 components times 100001 members times 499 steps, with the whole magnetization of "
+            "every member, need " },
+        { "whole magnetizations of 10001 members", manyWholeMagnetizations,
+            "499 components times 10001 members times 499 steps, with the whole magnetization of "
+            "every member, need " },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);

