@@ -1,3 +1,4 @@
+#include "analysis_window/analysiswindow.h"
 #include "app/commandline.h"
 #include "diagrams/diagramwindow.h"
 #include "main_window/scenariodocument.h"
@@ -83,6 +84,18 @@ int main(int argc, char *argv[])
             QSettings().setValue(QStringLiteral("recentFiles"), files);
         });
 
+    mainWindow.setAnalysisOpener(
+        [](QWidget *parent, Demagora::ComponentPopulations &populations,
+            const Demagora::ResultSeries &series, const Demagora::RunSettings &settings,
+            std::optional<double> typedFisherK) {
+            // Paint in the analysis window draws the run with the analysis's fits over it.
+            auto diagramOpener = [&](QWidget *window, const Demagora::DiagramOverlay &overlay) {
+                Demagora::showDiagramWindow(window, series, populations, settings.runLowTemp,
+                    settings.stereoPointCount, &overlay);
+            };
+            Demagora::showAnalysisWindow(parent, populations, series, settings.runLowTemp,
+                settings.runHighTemp, typedFisherK, diagramOpener);
+        });
     mainWindow.show();
     // A scenario that cannot be read is reported; the window then stays empty.
     if (commandLine.scenarioPath)

@@ -1,5 +1,7 @@
 #include "batch/batchcommand.h"
 
+#include "analysis/analysiscsv.h"
+#include "batch/analysisoutput.h"
 #include "batch/batcherror.h"
 #include "batch/batchoptions.h"
 #include "batch/batchrun.h"
@@ -33,7 +35,7 @@ std::uint64_t chooseSeed(const BatchOptions &options, const Scenario &scenario)
 // Registers every output asked for, so that each name is checked (against the scenario and
 // against each other) before the run starts; nothing is written until the run is done.
 void addOutputs(OutputFiles &files, const BatchOptions &options, const Scenario &scenario,
-    const BatchRun &run, std::optional<ReportTable> &report)
+    const BatchRun &run, std::optional<ReportTable> &report, std::optional<RunAnalysis> &analysis)
 {
     if (options.seriesPath) {
         files.add(*options.seriesPath, "the series",
@@ -45,6 +47,14 @@ void addOutputs(OutputFiles &files, const BatchOptions &options, const Scenario 
             options.pngLabels };
         files.add(*options.pngPath, "the picture",
             [&run, request](std::ostream &stream) { writePicture(stream, request, run); });
+    }
+    if (options.fitsPath) {
+        files.add(*options.fitsPath, "the fits",
+            [&](std::ostream &stream) { writeFitsCsv(stream, *analysis); });
+    }
+    if (options.fisherPath) {
+        files.add(*options.fisherPath, "the Fisher statistics",
+            [&](std::ostream &stream) { writeFisherCsv(stream, *analysis); });
     }
     if (options.xlsPath) {
         checkWorksheetName(*options.xlsPath);
@@ -77,8 +87,9 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
         checkScenarioRun(scenario);
         BatchRun run;
         std::optional<ReportTable> report;
+        std::optional<RunAnalysis> analysis;
         OutputFiles files({ options.scenarioPath }, &out);
-        addOutputs(files, options, scenario, run, report);
+        addOutputs(files, options, scenario, run, report, analysis);
         MeasurementOutputs measurements(options.measurements);
         measurements.addFiles(files);
         if (files.empty() && !options.measurements.hasOutput())
@@ -103,6 +114,8 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
         }
         measurements.measure(run.series, seed);
         measurements.addNewFolder(files);
+        if (options.fit)
+            analysis = analyseBatchRun(options, run, seed);
         files.commit();
         measurements.keep();
         return BatchSuccess;

@@ -6,6 +6,7 @@
 #include "version/version.h"
 
 #include <charconv>
+#include <cmath>
 #include <filesystem>
 
 namespace Demagora {
@@ -33,6 +34,44 @@ void refuseScenarioAsOutput(const std::string &scenarioPath, const std::string &
         throw BatchError(option + ": '" + *path
             + "' is the scenario file; writing it would destroy the scenario");
     }
+}
+
+double parseFitTemperature(const std::string &text, const std::string &interval)
+{
+    double value = 0;
+    const char *last = text.data() + text.size();
+    const auto [end, error] = std::from_chars(text.data(), last, value);
+    if (text.empty() || error != std::errc() || end != last || !std::isfinite(value)) {
+        throw BatchError(
+            "--fit: '" + interval + "' is not an interval LO:HI of two temperatures in degrees");
+    }
+    return value;
+}
+
+FitInterval parseFitInterval(const std::string &text)
+{
+    const auto colon = text.find(':');
+    if (colon == std::string::npos) {
+        throw BatchError(
+            "--fit: '" + text + "' is not an interval LO:HI of two temperatures in degrees");
+    }
+    FitInterval interval { parseFitTemperature(text.substr(0, colon), text),
+        parseFitTemperature(text.substr(colon + 1), text), text };
+    if (interval.from > interval.to)
+        throw BatchError("--fit: the interval " + text + " ends below its start");
+    return interval;
+}
+
+// --steps, --scale and --noise shape the steps that --fit fits as well: without a measurement
+// file they are there for the fits alone.
+void checkFitMeasurementOptions(const BatchOptions &options)
+{
+    MeasurementOptions measurements = options.measurements;
+    if (options.fit && !measurements.hasOutput()) {
+        for (const char *name : { "--steps", "--scale", "--noise" })
+            measurements.given.erase(name);
+    }
+    checkMeasurementOptions(measurements, options.scenarioPath);
 }
 
 void setOnce(std::optional<std::string> &target, const std::string &option, std::string value)
@@ -107,6 +146,23 @@ BatchOptions parseBatchOptions(std::span<const std::string> arguments)
             if (options.pngLabels)
                 throw BatchError("--labels is given more than once");
             options.pngLabels = parsePictureLabels(value());
+        } else if (name == "--fit") {
+            if (options.fit)
+                throw BatchError("--fit is given more than once");
+            options.fit = parseFitInterval(value());
+        } else if (name == "--fit-type") {
+            if (options.fitType)
+                throw BatchError("--fit-type is given more than once");
+            const std::string type = value();
+            options.fitType = fitTypeNamed(type);
+            if (!options.fitType) {
+                throw BatchError(
+                    "--fit-type: '" + type + "' is not a fit (free, anchored, origin or plane)");
+            }
+        } else if (name == "--fits") {
+            setOnce(options.fitsPath, name, value());
+        } else if (name == "--fisher") {
+            setOnce(options.fisherPath, name, value());
         } else if (!readMeasurementOption(name, value, options.measurements)) {
             throw BatchError("unknown option '" + name + "' (see --help)");
         }
@@ -119,13 +175,24 @@ BatchOptions parseBatchOptions(std::span<const std::string> arguments)
     refuseScenarioAsOutput(options.scenarioPath, "--series", options.seriesPath);
     refuseScenarioAsOutput(options.scenarioPath, "--xls", options.xlsPath);
     refuseScenarioAsOutput(options.scenarioPath, "--png", options.pngPath);
-    checkMeasurementOptions(options.measurements, options.scenarioPath);
+    refuseScenarioAsOutput(options.scenarioPath, "--fits", options.fitsPath);
+    refuseScenarioAsOutput(options.scenarioPath, "--fisher", options.fisherPath);
+    checkFitMeasurementOptions(options);
+    if ((options.fitType || options.fitsPath || options.fisherPath) && !options.fit)
+        throw BatchError("--fit-type, --fits and --fisher need the interval of --fit LO:HI");
+    if (options.fit && !options.fitsPath && !options.fisherPath)
+        throw BatchError("--fit needs an output: --fits FILE or --fisher FILE");
     if ((options.pngWidth || options.pngLabels) && !options.pngPath)
         throw BatchError("--width and --labels shape the picture of --png, which is not given");
     if (options.pngPath == "-")
         throw BatchError("--png: the picture cannot go to standard output; give a file name");
     if (options.reportOnStandardOutput() && options.seriesPath == "-")
         throw BatchError("--series - and --report would both write to standard output");
+    const int onStandardOutput = (options.reportOnStandardOutput() ? 1 : 0)
+        + (options.seriesPath == "-" ? 1 : 0) + (options.fitsPath == "-" ? 1 : 0)
+        + (options.fisherPath == "-" ? 1 : 0);
+    if (onStandardOutput > 1)
+        throw BatchError("only one output can go to standard output ('-')");
     if (!options.hasOutput())
         options.seriesPath = "-";
     return options;
@@ -139,6 +206,7 @@ std::string batchUsage()
            "                      [--magic DIR] [--ppl FILE] [--utrecht FILE.TH]\n"
            "                      [--steps LIST|every:N] [--scale A_PER_M] [--volume CM3]\n"
            "                      [--noise A_PER_M] [--prefix NAME]\n"
+           "                      [--fit LO:HI [--fit-type TYPE] [--fits FILE] [--fisher FILE]]\n"
            "   or: demagora-batch --help | --version\n"
            "Runs the thermal demagnetization of the scenario SCENARIO.json without a window\n"
            "and writes the outputs asked for.\n"
@@ -156,6 +224,13 @@ std::string batchUsage()
            "                   its height is W + 24\n"
            "  --labels N       temperature labels every N degrees (steps on the vector\n"
            "                   diagram and the stereogram)\n"
+           "  --fit LO:HI      fits every member's steps from LO to HI degrees (inclusive):\n"
+           "                   every whole degree, or the measurements of --steps and\n"
+           "                   --noise when either is given\n"
+           "  --fit-type TYPE  free (default), anchored or origin line, or plane\n"
+           "  --fits FILE      writes the fit of every member as CSV\n"
+           "  --fisher FILE    writes the Fisher statistics of the fitted directions and of\n"
+           "                   each component's drawn initial directions as CSV\n"
         + measurementUsage()
         + "  -h, --help       prints this help and exits\n"
           "      --version    prints the version and exits\n"

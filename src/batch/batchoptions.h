@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/fits.h"
 #include "batch/measurementoptions.h"
 #include "results/reporttable.h"
 
@@ -9,6 +10,14 @@
 #include <string>
 
 namespace Demagora {
+
+// The temperatures of --fit, with the text given for them.
+struct FitInterval
+{
+    double from = 0;
+    double to = 0;
+    std::string text;
+};
 
 // The command line of demagora-batch. Each output is one optional path; "-" stands for
 // standard output.
@@ -26,6 +35,12 @@ struct BatchOptions
     std::optional<std::string> pngPath;
     std::optional<int> pngWidth;
     std::optional<std::int64_t> pngLabels;
+    // The line or plane fits of every member over an interval (--fit LO:HI, inclusive), as
+    // CSV of the fits and of their Fisher statistics.
+    std::optional<FitInterval> fit;
+    std::optional<FitType> fitType;
+    std::optional<std::string> fitsPath;
+    std::optional<std::string> fisherPath;
     // Simulated measurements in the formats of analysis programs.
     MeasurementOptions measurements;
     bool helpRequested = false;
@@ -34,7 +49,14 @@ struct BatchOptions
     // Whether any output was asked for; without one the series goes to standard output.
     bool hasOutput() const
     {
-        return seriesPath || report || xlsPath || pngPath || measurements.hasOutput();
+        return seriesPath || report || xlsPath || pngPath || fitsPath || fisherPath
+            || measurements.hasOutput();
+    }
+    // Whether --fit fits the measured steps (--steps, --noise) instead of every whole degree.
+    bool fitsMeasurements() const
+    {
+        return fit
+            && (measurements.given.contains("--steps") || measurements.given.contains("--noise"));
     }
     bool reportOnStandardOutput() const { return report && !xlsPath; }
 };

@@ -1,5 +1,6 @@
 #include "diagrams/diagramrenderer.h"
 
+#include "diagrams/overlaypainter.h"
 #include "diagrams/panelcanvas.h"
 #include "diagrams/stereogram.h"
 
@@ -155,6 +156,8 @@ void DiagramRenderer::paint(QPainter &painter, const QRectF &target, const Diagr
         const IndexRange range = indexRange(state);
 
         paintAxes(vectors, spectrum);
+        if (m_overlay)
+            paintOverlayLines(vectors, *m_overlay, scales, range.first, range.last);
         paintVectorDiagram(vectors, scales, range, state, cancelled);
         for (const Population &population : m_populations) {
             if (!population.empty())
@@ -166,6 +169,8 @@ void DiagramRenderer::paint(QPainter &painter, const QRectF &target, const Diagr
             return;
         }
         paintResultStereogram(stereo, m_series, range.first, range.last, m_stereoPointCount, state);
+        if (m_overlay)
+            paintOverlayMean(stereo, *m_overlay);
         paintInitialStereogram(start, initialDirections(), range.first, range.last);
         if (state.showLegend)
             paintLegend(vectors, spectrum, stereo, start);

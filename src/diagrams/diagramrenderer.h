@@ -1,5 +1,6 @@
 #pragma once
 
+#include "diagrams/diagramoverlay.h"
 #include "diagrams/diagramscales.h"
 #include "diagrams/diagramviewstate.h"
 #include "diagrams/stereogram.h"
@@ -11,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 
 class QPainter;
 
@@ -39,6 +41,9 @@ public:
     // The result points the picture holds in the given state: the work of a paint.
     std::size_t pointCount(const DiagramViewState &state) const;
 
+    // What an open analysis draws over the picture; without one the picture is the plain one.
+    void setOverlay(std::optional<DiagramOverlay> overlay) { m_overlay = std::move(overlay); }
+
     double maxLength() const { return m_maxLength; }
     DiagramScales scalesFor(int outerWidth) const;
 
@@ -49,7 +54,6 @@ public:
         int last = -1;
     };
     IndexRange indexRange(const DiagramViewState &state) const;
-
 
 private:
     void paintAxes(PanelCanvas &vectors, PanelCanvas &spectrum) const;
@@ -71,6 +75,7 @@ private:
     // it is left to the first paint, which may run on a worker thread.
     mutable std::once_flag m_initialDirectionsOnce;
     mutable InitialDirections m_initialDirections;
+    std::optional<DiagramOverlay> m_overlay;
 };
 
 } // namespace Demagora

@@ -12,13 +12,16 @@ bool canShowDiagrams(const ResultSeries &series, const ComponentPopulations &pop
 }
 
 void showDiagramWindow(QWidget *parent, const ResultSeries &series,
-    ComponentPopulations &populations, std::int32_t runLowTemp, std::int32_t stereoPointCount)
+    ComponentPopulations &populations, std::int32_t runLowTemp, std::int32_t stereoPointCount,
+    const DiagramOverlay *overlay)
 {
     if (!canShowDiagrams(series, populations)) {
         reportError(parent, QStringLiteral("There is nothing to draw: calculate a run first"));
         return;
     }
     TFrm_graph window(series, populations, runLowTemp, stereoPointCount, parent);
+    if (overlay)
+        window.setOverlay(*overlay);
     window.exec();
 }
 

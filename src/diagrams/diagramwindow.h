@@ -1,5 +1,6 @@
 #pragma once
 
+#include "diagrams/diagramoverlay.h"
 #include "model/populations.h"
 
 #include <cstdint>
@@ -9,9 +10,11 @@ class QWidget;
 namespace Demagora {
 
 // Opens the diagram window over the results of a run, modally, and destroys it when the user
-// closes it. Reports an error instead when there is nothing to draw.
+// closes it. Reports an error instead when there is nothing to draw. An overlay, when given,
+// is drawn over the picture.
 void showDiagramWindow(QWidget *parent, const ResultSeries &series,
-    ComponentPopulations &populations, std::int32_t runLowTemp, std::int32_t stereoPointCount);
+    ComponentPopulations &populations, std::int32_t runLowTemp, std::int32_t stereoPointCount,
+    const DiagramOverlay *overlay = nullptr);
 
 // Whether a run has left something the diagram window can draw.
 bool canShowDiagrams(const ResultSeries &series, const ComponentPopulations &populations);

@@ -38,6 +38,9 @@ public:
     // directory at the time of the click. Unless set, the folders of modePictureFolders().
     void setBitmapFolder(const QString &folder) { m_bitmapFolders = QStringList { folder }; }
 
+    // Draws an analysis's fitted lines and mean over the picture.
+    void setOverlay(DiagramOverlay overlay) { m_renderer.setOverlay(std::move(overlay)); }
+
     DiagramViewState viewState() const;
     const DiagramRenderer &renderer() const { return m_renderer; }
 

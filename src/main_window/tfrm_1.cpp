@@ -7,6 +7,7 @@
 #include "main_window/scenariodocument.h"
 #include "main_window/tfrm_par.h"
 #include "prompts/prompts.h"
+#include "text/numbertext.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
@@ -189,6 +191,12 @@ void TFrm_1::buildLeftPanel()
     checkRow->addWidget(CBmult);
     checkRow->addWidget(CBdifLengths);
     checkRow->addStretch(1);
+    // Analyse sits right above Paint: the command row holds no sixth button at the
+    // window's smallest width.
+    btn_analyse = new QPushButton(QStringLiteral("Analyse..."), Pleft);
+    btn_analyse->setObjectName(QStringLiteral("btn_analyse"));
+    btn_analyse->setFixedSize(CommandButtonWidth, CommandButtonHeight);
+    checkRow->addWidget(btn_analyse);
     panelLayout->addLayout(checkRow);
     panelLayout->addStretch(1);
 
@@ -212,7 +220,7 @@ void TFrm_1::buildLeftPanel()
     panelLayout->addLayout(buttonRow);
 
     QWidget *tabOrder[] = { EB_dec, EB_inc, EB_height, EB_blockLow, EB_blockHigh, btn_getcoor,
-        btn_add, btn_showRes, btn_clear, btn_paint, CBmult, CBdifLengths, CBshape };
+        btn_add, btn_showRes, btn_clear, btn_paint, btn_analyse, CBmult, CBdifLengths, CBshape };
     for (std::size_t i = 1; i < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 }
@@ -293,6 +301,10 @@ void TFrm_1::buildMenu()
         Prompts::current().showInformation(
             this, QStringLiteral("Keyboard reference"), MainMenu::keyboardText());
     });
+    QMenu *analysis = m_menu->addMenuBeforeHelp(QStringLiteral("&Analysis"));
+    m_analyseAction = analysis->addAction(QStringLiteral("Analyse..."));
+    m_analyseAction->setObjectName(QStringLiteral("actionAnalyse"));
+    connect(m_analyseAction, &QAction::triggered, this, &TFrm_1::btn_analyseClick);
 }
 
 void TFrm_1::connectControls()
@@ -302,6 +314,7 @@ void TFrm_1::connectControls()
     connect(btn_showRes, &QPushButton::clicked, this, &TFrm_1::btn_showResClick);
     connect(btn_clear, &QPushButton::clicked, this, &TFrm_1::btn_clearClick);
     connect(btn_paint, &QPushButton::clicked, this, &TFrm_1::btn_paintClick);
+    connect(btn_analyse, &QPushButton::clicked, this, &TFrm_1::btn_analyseClick);
     connect(EB_blockHigh, &QLineEdit::textChanged, this, &TFrm_1::EB_blockHighChange);
     connect(CBmult, &QCheckBox::clicked, this, &TFrm_1::CBmultClick);
     connect(CBdifLengths, &QCheckBox::clicked, this, &TFrm_1::CBdifLengthsClick);
@@ -444,8 +457,8 @@ void TFrm_1::runEnded()
 
 void TFrm_1::changeCursor(const QCursor &cursor)
 {
-    QWidget *group[]
-        = { this, Pleft, Pright, SG_1, btn_add, btn_getcoor, btn_showRes, btn_clear, btn_paint };
+    QWidget *group[] = { this, Pleft, Pright, SG_1, btn_add, btn_getcoor, btn_showRes, btn_clear,
+        btn_paint, btn_analyse };
     for (QWidget *widget : group)
         widget->setCursor(cursor);
 }
@@ -504,6 +517,25 @@ void TFrm_1::runGuarded(const std::function<void()> &command)
         command();
     } catch (const std::bad_alloc &error) {
         reportError(this, QString::fromStdString(userMessage(error)));
+    }
+}
+
+void TFrm_1::btn_analyseClick()
+{
+    // Available whenever Paint is: after a run, until the components change.
+    if (!m_commands.isEnabled(Command::Paint) || m_session.results().empty())
+        return;
+    std::optional<double> typedFisherK;
+    if (!m_session.populations().empty() && m_session.populations().front().size() > 1) {
+        try {
+            typedFisherK = parseInteger(CB_k->currentText().toStdString());
+        } catch (const ConversionError &) {
+            // The populations stand; only the comparison with the typed k is left out.
+        }
+    }
+    if (m_analysisOpener) {
+        m_analysisOpener(
+            this, m_session.populations(), m_session.results(), m_session.settings(), typedFisherK);
     }
 }
 
@@ -619,6 +651,9 @@ void TFrm_1::applyCommandState()
     btn_showRes->setEnabled(m_commands.isEnabled(Command::ShowResult));
     btn_clear->setEnabled(m_commands.isEnabled(Command::ClearEverything));
     btn_paint->setEnabled(m_commands.isEnabled(Command::Paint));
+    btn_analyse->setEnabled(m_commands.isEnabled(Command::Paint));
+    if (m_analyseAction)
+        m_analyseAction->setEnabled(m_commands.isEnabled(Command::Paint));
     CBmult->setEnabled(m_commands.isEnabled(Setting::Multiple));
     CBdifLengths->setEnabled(m_commands.isEnabled(Setting::DifferentLengths));
     CB_randomPoints->setEnabled(m_commands.isEnabled(Setting::RandomPoints));

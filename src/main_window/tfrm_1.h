@@ -9,7 +9,9 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QCursor;
@@ -40,6 +42,10 @@ public:
         QWidget *parent, const ComponentPopulations &, const ResultSeries &, const RunSettings &)>;
     using DiagramOpener = std::function<void(
         QWidget *parent, const ResultSeries &, ComponentPopulations &, const RunSettings &)>;
+    // typedFisherK: the Fisher's k the populations were scattered with, absent when they
+    // were not scattered.
+    using AnalysisOpener = std::function<void(QWidget *parent, ComponentPopulations &,
+        const ResultSeries &, const RunSettings &, std::optional<double> typedFisherK)>;
     // Shows the component editor and returns once it has closed.
     using EditorRunner = std::function<void(TFRM_par &editor)>;
 
@@ -55,6 +61,7 @@ public:
 
     void setResultOpener(ResultOpener opener) { m_resultOpener = std::move(opener); }
     void setDiagramOpener(DiagramOpener opener) { m_diagramOpener = std::move(opener); }
+    void setAnalysisOpener(AnalysisOpener opener) { m_analysisOpener = std::move(opener); }
     void setEditorRunner(EditorRunner runner) { m_editorRunner = std::move(runner); }
     void setBeep(std::function<void()> beep) { m_beep = std::move(beep); }
     void setDecimalSeparator(const QString &separator);
@@ -64,6 +71,7 @@ public:
     void btn_clearClick();
     void btn_showResClick();
     void btn_paintClick();
+    void btn_analyseClick();
     // r: the grid row, counting the heading row as 0.
     void SG_1DblClick(int r);
     SpectrumShape FshapeOfspectrum() const;
@@ -124,6 +132,7 @@ private:
     bool m_closed = false;
     ResultOpener m_resultOpener;
     DiagramOpener m_diagramOpener;
+    AnalysisOpener m_analysisOpener;
     EditorRunner m_editorRunner;
     std::function<void()> m_beep;
 
@@ -141,6 +150,8 @@ private:
     QPushButton *btn_showRes = nullptr;
     QPushButton *btn_clear = nullptr;
     QPushButton *btn_paint = nullptr;
+    QPushButton *btn_analyse = nullptr;
+    QAction *m_analyseAction = nullptr;
     QCheckBox *CBmult = nullptr;
     QCheckBox *CBdifLengths = nullptr;
     QComboBox *CBshape = nullptr;

@@ -160,3 +160,59 @@ TEST(BatchOptionsTest, RefusesMeasurementOptionsThatCannotBeUsed)
         EXPECT_EQ(refusal(c.arguments), c.message);
     }
 }
+
+TEST(BatchOptionsTest, ReadsTheFitOptions)
+{
+    const BatchOptions options = parse(
+        { "s.json", "--fit", "-20.5:550", "--fit-type=plane", "--fisher", "f.csv", "--fits", "-" });
+    ASSERT_TRUE(options.fit);
+    EXPECT_EQ(options.fit->from, -20.5);
+    EXPECT_EQ(options.fit->to, 550);
+    EXPECT_EQ(options.fitType, FitType::Plane);
+    EXPECT_EQ(options.fitsPath, "-");
+    EXPECT_EQ(options.fisherPath, "f.csv");
+    EXPECT_FALSE(options.seriesPath);
+
+    struct Case
+    {
+        std::vector<std::string> arguments;
+        std::string message;
+    };
+    const std::string notInterval = "' is not an interval LO:HI of two temperatures in degrees";
+    const Case cases[] = {
+        { { "a.json", "--fit", "300", "--fits", "f" }, "--fit: '300" + notInterval },
+        { { "a.json", "--fit", "300:x", "--fits", "f" }, "--fit: '300:x" + notInterval },
+        { { "a.json", "--fit", ":5", "--fits", "f" }, "--fit: ':5" + notInterval },
+        { { "a.json", "--fit", "1:inf", "--fits", "f" }, "--fit: '1:inf" + notInterval },
+        { { "a.json", "--fit", "500:300", "--fits", "f" },
+            "--fit: the interval 500:300 ends below its start" },
+        { { "a.json", "--fit", "1:2", "--fit-type", "curve", "--fits", "f" },
+            "--fit-type: 'curve' is not a fit (free, anchored, origin or plane)" },
+        { { "a.json", "--fits", "f" },
+            "--fit-type, --fits and --fisher need the interval of --fit LO:HI" },
+        { { "a.json", "--fit", "1:2" }, "--fit needs an output: --fits FILE or --fisher FILE" },
+        { { "a.json", "--fit", "1:2", "--fits", "-", "--fisher", "-" },
+            "only one output can go to standard output ('-')" },
+        { { "a.json", "--fit", "1:2", "--fits", "-", "--series", "-" },
+            "only one output can go to standard output ('-')" },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.message);
+        EXPECT_EQ(refusal(c.arguments), c.message);
+    }
+}
+
+TEST(BatchOptionsTest, StepsAndNoiseShapeTheFitsWithoutMeasurementFiles)
+{
+    const BatchOptions options
+        = parse({ "s.json", "--fit", "100:300", "--fits", "f.csv", "--steps", "every:50" });
+    EXPECT_TRUE(options.fitsMeasurements());
+    EXPECT_FALSE(options.measurements.hasOutput());
+    EXPECT_FALSE(parse({ "s.json", "--fit", "1:2", "--fits", "f.csv" }).fitsMeasurements());
+    EXPECT_EQ(refusal({ "a.json", "--fit", "1:2", "--fits", "f", "--noise", "1", "--prefix", "x" }),
+        "--prefix shapes the measurement files of --magic, --ppl or --utrecht, none of which is "
+        "given");
+    EXPECT_EQ(refusal({ "a.json", "--steps", "every:50" }),
+        "--steps shapes the measurement files of --magic, --ppl or --utrecht, none of which is "
+        "given");
+}

@@ -339,3 +339,41 @@ TEST(DiagramRendererTest, DegenerateModelsPaintWithoutBlowingUp)
 
 } // namespace
 } // namespace Demagora
+
+namespace Demagora {
+namespace {
+
+TEST_F(WorkedExampleRenderTest, AnalysisOverlayDrawsTheFittedLineAndTheMeanCircle)
+{
+    const QColor Magenta(190, 0, 190);
+    const QColor Band(230, 160, 230);
+    const QRect vectorPanel(Vectors, QSize(320, 320));
+    const QRect stereoPanel(Stereo, QSize(320, 320));
+    const QImage plain = render(renderer, {});
+    EXPECT_EQ(countColour(plain, QRect(0, 0, 700, 724), Magenta), 0);
+    EXPECT_EQ(countColour(plain, QRect(0, 0, 700, 724), Band), 0);
+
+    // The line along the first steps, the mean due north-east on the horizon.
+    DiagramOverlay overlay;
+    overlay.memberLines = { DiagramOverlay::Line { 416.6545573, 500.5, 0, 0, 250.5, 0 } };
+    overlay.mean = DiagramOverlay::Mean { 45, 0, 10 };
+    DiagramRenderer withOverlay(
+        example.series, example.populations, example.runLowTemp, example.stereoPointCount);
+    withOverlay.setOverlay(overlay);
+    const QImage image = render(withOverlay, {});
+    EXPECT_GT(countColour(image, vectorPanel, Band), 500);
+    // The cross of the mean and the circle 10 degrees further down.
+    EXPECT_TRUE(colourNear(image, Stereo + QPoint(273, 47), Magenta));
+    EXPECT_TRUE(colourNear(image, Stereo + QPoint(260, 60), Magenta));
+    EXPECT_EQ(countColour(image, QRect(Stereo, QSize(200, 320)), Magenta), 0)
+        << "the circle stays round its mean";
+    EXPECT_EQ(countColour(image, QRect(Spectrum, QSize(320, 320)), Magenta), 0);
+
+    // A member without a fit draws no line.
+    overlay.memberLines = { std::nullopt };
+    withOverlay.setOverlay(overlay);
+    EXPECT_EQ(countColour(render(withOverlay, {}), vectorPanel, Band), 0);
+}
+
+} // namespace
+} // namespace Demagora

@@ -1,5 +1,6 @@
 #include "mainwindowfixture.h"
 
+#include <QAction>
 #include <QHeaderView>
 #include <QLabel>
 
@@ -375,6 +376,43 @@ TEST_F(TFrm_1Test, AWindowTooLargeForTheMemoryEndsWithAMessageAndKeepsEverything
         EXPECT_EQ(cell(2, 0), "Comp. #2");
         EXPECT_TRUE(enabled(command));
     }
+}
+
+TEST_F(TFrm_1Test, AnalyseOpensOverTheRunWithTheTypedFisherK)
+{
+    QStringList opened;
+    window.setAnalysisOpener(
+        [&](QWidget *, ComponentPopulations &populations, const ResultSeries &series,
+            const RunSettings &settings, std::optional<double> typedFisherK) {
+            opened << QString("%1 members, %2 components, %3 to %4, k %5")
+                          .arg(series.size())
+                          .arg(populations.size())
+                          .arg(settings.runLowTemp)
+                          .arg(settings.runHighTemp)
+                          .arg(typedFisherK ? QString::number(*typedFisherK) : QString("none"));
+        });
+    EXPECT_EQ(button("btn_analyse")->text(), "Analyse...");
+    EXPECT_FALSE(enabled("btn_analyse"));
+    EXPECT_FALSE(window.findChild<QAction *>(QStringLiteral("actionAnalyse"))->isEnabled());
+    check("CBmult")->click();
+    setComboText("CB_k", "20");
+    setComboText("CB_randomPoints", "3");
+    enter("0", "0", "10", "100", "200");
+    click("btn_getcoor");
+    enter("90", "0", "5", "150", "250");
+    click("btn_getcoor");
+    EXPECT_FALSE(enabled("btn_analyse"));
+    click("btn_add");
+    ASSERT_TRUE(waitUntil([&] { return !window.isRunning(); }));
+    ASSERT_TRUE(enabled("btn_analyse"));
+    click("btn_analyse");
+    EXPECT_EQ(opened, QStringList { "4 members, 2 components, 100 to 250, k 20" });
+    auto *menuEntry = window.findChild<QAction *>(QStringLiteral("actionAnalyse"));
+    ASSERT_NE(menuEntry, nullptr);
+    ASSERT_TRUE(menuEntry->isEnabled());
+    menuEntry->trigger();
+    EXPECT_EQ(opened.size(), 2);
+    EXPECT_TRUE(prompts.errors.isEmpty());
 }
 
 } // namespace

@@ -1,0 +1,66 @@
+#include "analysis/analysiscsv.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+
+namespace Demagora {
+
+std::string csvNumber(std::optional<double> value)
+{
+    if (!value || !std::isfinite(*value))
+        return {};
+    std::array<char, 40> buffer {};
+    const auto result = std::to_chars(
+        buffer.data(), buffer.data() + buffer.size(), *value, std::chars_format::general, 17);
+    return std::string(buffer.data(), result.ptr);
+}
+
+void writeFitsCsv(std::ostream &out, const RunAnalysis &analysis)
+{
+    out << "member,type,from,to,n,declination,inclination,mad,dang";
+    for (std::size_t i = 0; i < analysis.meanAnglesToComponents.size(); ++i)
+        out << ",angle_to_component_" << i + 1;
+    out << '\n';
+    const std::string type(fitTypeName(analysis.type));
+    std::string row;
+    for (const MemberFit &member : analysis.fits) {
+        row = std::to_string(member.member) + ',' + type;
+        const bool hasSteps = member.n > 0;
+        row += ',' + (hasSteps ? csvNumber(member.from) : std::string());
+        row += ',' + (hasSteps ? csvNumber(member.to) : std::string());
+        row += ',' + std::to_string(member.n);
+        const std::optional<Fit> &fit = member.fit;
+        row += ',' + (fit ? csvNumber(fit->angles.declination) : std::string());
+        row += ',' + (fit ? csvNumber(fit->angles.inclination) : std::string());
+        row += ',' + (fit ? csvNumber(fit->mad) : std::string());
+        row += ',' + (fit ? csvNumber(fit->dang) : std::string());
+        for (std::size_t i = 0; i < analysis.meanAnglesToComponents.size(); ++i) {
+            row += ',';
+            if (i < member.anglesToComponents.size())
+                row += csvNumber(member.anglesToComponents[i]);
+        }
+        out << row << '\n';
+    }
+}
+
+void writeFisherCsv(std::ostream &out, const RunAnalysis &analysis)
+{
+    out << "set,n,declination,inclination,r,k,alpha95,angular_deviation\n";
+    for (const DirectionSet &set : analysis.sets) {
+        out << set.name;
+        if (!set.fisher) {
+            out << ",0,,,,,,\n";
+            continue;
+        }
+        const FisherStatistics &f = *set.fisher;
+        const auto mean = f.mean;
+        out << ',' << f.n << ','
+            << csvNumber(mean ? std::optional(mean->declination) : std::nullopt) << ','
+            << csvNumber(mean ? std::optional(mean->inclination) : std::nullopt) << ','
+            << csvNumber(f.r) << ',' << csvNumber(f.k) << ',' << csvNumber(f.alpha95) << ','
+            << csvNumber(f.angularDeviation) << '\n';
+    }
+}
+
+} // namespace Demagora

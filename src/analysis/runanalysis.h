@@ -1,0 +1,67 @@
+#pragma once
+
+#include "analysis/fisher.h"
+#include "analysis/fits.h"
+#include "measurements/measuredseries.h"
+#include "model/populations.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace Demagora {
+
+// The measured steps of every member index, in treatment order.
+using MemberSteps = std::vector<std::vector<FitStep>>;
+
+// Every whole degree of the run: each curve point as one step.
+MemberSteps stepsOfSeries(const ResultSeries &series);
+
+// The measurements of every specimen at the temperatures of their schedule.
+MemberSteps stepsOfMeasurements(const MeasuredSeries &measured);
+
+// The fit of one member over the interval.
+struct MemberFit
+{
+    int member = 0;
+    int n = 0; // steps inside the interval
+    double from = 0; // temperature of the first and last of them
+    double to = 0;
+    std::optional<Fit> fit;
+    std::string refusal; // why there is no fit
+    // Per entered component: the angle from its direction to the fit (angleToFit), degrees.
+    std::vector<double> anglesToComponents;
+};
+
+// A set of directions summed up: the fitted ones, or one component's population.
+struct DirectionSet
+{
+    std::string name; // "fitted", "component_1", ...
+    std::optional<FisherStatistics> fisher; // absent when no direction was there to average
+};
+
+// The fits of all members over one interval and what they show of the population.
+struct RunAnalysis
+{
+    FitType type = FitType::Free;
+    double from = 0; // the interval as asked for, inclusive
+    double to = 0;
+    std::vector<MemberFit> fits;
+    // The fitted directions (poles for planes) of the simulated specimens, i.e. the members
+    // 1 to N, or member 0 alone when the components are not scattered; then per component
+    // the initial directions of the same members, as drawn.
+    std::vector<DirectionSet> sets;
+    // Per entered component: the angle from its direction to the Fisher mean of the fitted
+    // directions (to the mean great circle for planes); absent without that mean.
+    std::vector<std::optional<double>> meanAnglesToComponents;
+    // The typed precision of the scattering, for the comparison with the drawn one.
+    std::optional<double> typedFisherK;
+};
+
+// Fits every member's steps from 'from' to 'to' inclusive. Throws AnalysisError when the
+// interval is reversed or holds fewer steps than the fit type needs; a member whose steps
+// have no fit keeps its row with the refusal.
+RunAnalysis analyseRun(const MemberSteps &steps, const ComponentPopulations &populations,
+    FitType type, double from, double to);
+
+} // namespace Demagora

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <array>
+#include <cmath>
+
+namespace Demagora {
+
+// A vector in the sample's frame: x north, y east, z down.
+struct Vector3
+{
+    double x = 0;
+    double y = 0;
+    double z = 0;
+
+    bool operator==(const Vector3 &) const = default;
+};
+
+inline Vector3 operator+(const Vector3 &a, const Vector3 &b)
+{
+    return { a.x + b.x, a.y + b.y, a.z + b.z };
+}
+
+inline Vector3 operator-(const Vector3 &a, const Vector3 &b)
+{
+    return { a.x - b.x, a.y - b.y, a.z - b.z };
+}
+
+inline Vector3 operator*(double s, const Vector3 &v)
+{
+    return { s * v.x, s * v.y, s * v.z };
+}
+
+inline double dot(const Vector3 &a, const Vector3 &b)
+{
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+
+inline double norm(const Vector3 &v)
+{
+    return std::sqrt(dot(v, v));
+}
+
+// A direction in degrees: declination in [0, 360), inclination in [-90, 90].
+struct AngularDirection
+{
+    double declination = 0;
+    double inclination = 0;
+};
+
+// The unit vector of a direction given in degrees.
+Vector3 unitVector(double declination, double inclination);
+
+// The direction of a vector that is not zero.
+AngularDirection directionOf(const Vector3 &v);
+
+// The angle between two vectors that are not zero, degrees in [0, 180]. Rounding that takes
+// the cosine past 1 is clamped, so equal directions give 0 and never NaN.
+double angleBetween(const Vector3 &a, const Vector3 &b);
+
+// A symmetric 3x3 matrix, row by row.
+using Matrix3 = std::array<std::array<double, 3>, 3>;
+
+// The eigenvalues of a symmetric matrix in decreasing order with their unit eigenvectors.
+struct SymmetricEigen
+{
+    std::array<double, 3> values {};
+    std::array<Vector3, 3> vectors {};
+};
+
+// Cyclic Jacobi rotations until the off-diagonal part vanishes against the diagonal.
+SymmetricEigen symmetricEigen(const Matrix3 &matrix);
+
+} // namespace Demagora

@@ -1,0 +1,28 @@
+#include "analysis_window/analysisoverlay.h"
+
+namespace Demagora {
+
+DiagramOverlay diagramOverlayOf(const RunAnalysis &analysis)
+{
+    DiagramOverlay overlay;
+    overlay.memberLines.reserve(analysis.fits.size());
+    for (const MemberFit &member : analysis.fits) {
+        std::optional<DiagramOverlay::Line> line;
+        if (member.fit && member.fit->type != FitType::Plane) {
+            const Vector3 &a = member.fit->segmentStart;
+            const Vector3 &b = member.fit->segmentEnd;
+            line = DiagramOverlay::Line { a.x, a.y, a.z, b.x, b.y, b.z };
+        }
+        overlay.memberLines.push_back(line);
+    }
+    if (!analysis.sets.empty()) {
+        const std::optional<FisherStatistics> &fitted = analysis.sets.front().fisher;
+        if (fitted && fitted->mean) {
+            overlay.mean = DiagramOverlay::Mean { fitted->mean->declination,
+                fitted->mean->inclination, fitted->alpha95 };
+        }
+    }
+    return overlay;
+}
+
+} // namespace Demagora

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "analysis/runanalysis.h"
+#include "diagrams/diagramoverlay.h"
+
+namespace Demagora {
+
+// The picture's overlay of an analysis: each member's fitted line over the fitted steps
+// (none for planes and for members without a fit) and the Fisher mean of the fitted
+// directions with its alpha95.
+DiagramOverlay diagramOverlayOf(const RunAnalysis &analysis);
+
+} // namespace Demagora

@@ -1,0 +1,257 @@
+#include "analysis_window/analysiswindow.h"
+
+#include "analysis/analysiscsv.h"
+#include "analysis/analysiserror.h"
+#include "analysis/analysissummary.h"
+#include "analysis_window/analysisoverlay.h"
+#include "analysis_window/fittablemodel.h"
+#include "files/outputfiles.h"
+#include "measurements/measuredseries.h"
+#include "model/randomsource.h"
+#include "prompts/prompts.h"
+#include "text/numbertext.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFile>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <exception>
+
+namespace Demagora {
+
+namespace {
+
+constexpr FitType FitTypes[]
+    = { FitType::Free, FitType::Anchored, FitType::Origin, FitType::Plane };
+
+QString decimalSeparator()
+{
+    return QLocale::system().decimalPoint();
+}
+
+} // namespace
+
+AnalysisWindow::AnalysisWindow(const ComponentPopulations &populations, const ResultSeries &series,
+    std::int32_t runLowTemp, std::int32_t runHighTemp, std::optional<double> typedFisherK,
+    QWidget *parent)
+    : QDialog(parent)
+    , m_populations(populations)
+    , m_series(series)
+    , m_typedFisherK(typedFisherK)
+    , m_steps(stepsOfSeries(series))
+    , m_noiseSeed(MersenneTwisterSource::clockSeed())
+{
+    setObjectName(QStringLiteral("AnalysisWindow"));
+    setWindowTitle(QStringLiteral("Analysis"));
+    m_model = new FitTableModel(this);
+    m_model->setLocale(QLocale::system());
+    buildControls();
+    EB_from->setText(QString::number(runLowTemp));
+    EB_to->setText(QString::number(runHighTemp));
+    resize(940, 560);
+    fit(false);
+}
+
+AnalysisWindow::~AnalysisWindow() = default;
+
+void AnalysisWindow::buildControls()
+{
+    auto *layout = new QVBoxLayout(this);
+    auto *choices = new QHBoxLayout;
+    const auto addLabelled = [&](const QString &caption, QWidget *control) {
+        auto *label = new QLabel(caption, this);
+        label->setBuddy(control);
+        choices->addWidget(label);
+        choices->addWidget(control);
+    };
+    EB_from = new QLineEdit(this);
+    EB_from->setObjectName(QStringLiteral("EB_from"));
+    EB_to = new QLineEdit(this);
+    EB_to->setObjectName(QStringLiteral("EB_to"));
+    for (QLineEdit *box : { EB_from, EB_to })
+        box->setMaximumWidth(80);
+    CB_fitType = new QComboBox(this);
+    CB_fitType->setObjectName(QStringLiteral("CB_fitType"));
+    for (const FitType type : FitTypes)
+        CB_fitType->addItem(QString::fromStdString(fitTypeCaption(type)));
+    CB_steps = new QComboBox(this);
+    CB_steps->setObjectName(QStringLiteral("CB_steps"));
+    CB_steps->addItem(QStringLiteral("Every whole degree"));
+    CB_steps->addItem(QStringLiteral("Schedule"));
+    // The measurement schedule ("every:N" or a list of degrees) and the noise per axis in A/m
+    // of measurements scaled by 0.001 A/m per unit of the model's magnetization.
+    EB_schedule = new QLineEdit(QStringLiteral("every:50"), this);
+    EB_schedule->setObjectName(QStringLiteral("EB_schedule"));
+    EB_schedule->setMaximumWidth(110);
+    EB_noise = new QLineEdit(QStringLiteral("0"), this);
+    EB_noise->setObjectName(QStringLiteral("EB_noise"));
+    EB_noise->setMinimumWidth(80);
+    EB_noise->setMaximumWidth(100);
+    btn_fit = new QPushButton(QStringLiteral("&Fit"), this);
+    btn_fit->setObjectName(QStringLiteral("btn_fit"));
+    btn_fit->setDefault(true);
+    addLabelled(QStringLiteral("&From"), EB_from);
+    addLabelled(QStringLiteral("&to"), EB_to);
+    choices->addWidget(new QLabel(QStringLiteral("degrees"), this));
+    choices->addSpacing(12);
+    addLabelled(QStringLiteral("F&it"), CB_fitType);
+    addLabelled(QStringLiteral("&Steps"), CB_steps);
+    choices->addWidget(EB_schedule);
+    addLabelled(QStringLiteral("&Noise (A/m)"), EB_noise);
+    choices->addWidget(btn_fit);
+    choices->addStretch(1);
+    layout->addLayout(choices);
+
+    lbl_summary = new QLabel(this);
+    lbl_summary->setObjectName(QStringLiteral("lbl_summary"));
+    lbl_summary->setWordWrap(true);
+    lbl_summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lbl_summary->setTextFormat(Qt::PlainText);
+    layout->addWidget(lbl_summary);
+
+    SG_fits = new QTableView(this);
+    SG_fits->setObjectName(QStringLiteral("SG_fits"));
+    SG_fits->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    SG_fits->setWordWrap(false);
+    SG_fits->verticalHeader()->hide();
+    SG_fits->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    SG_fits->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
+    SG_fits->horizontalHeader()->setStretchLastSection(true);
+    SG_fits->horizontalHeader()->setDefaultSectionSize(84);
+    SG_fits->setModel(m_model);
+    layout->addWidget(SG_fits, 1);
+
+    auto *commands = new QHBoxLayout;
+    btn_copy = new QPushButton(QStringLiteral("&Copy"), this);
+    btn_copy->setObjectName(QStringLiteral("btn_copy"));
+    btn_save = new QPushButton(QStringLiteral("Save as CS&V..."), this);
+    btn_save->setObjectName(QStringLiteral("btn_save"));
+    btn_paint = new QPushButton(QStringLiteral("&Paint..."), this);
+    btn_paint->setObjectName(QStringLiteral("btn_paint"));
+    for (QPushButton *button : { btn_copy, btn_save, btn_paint }) {
+        button->setAutoDefault(false);
+        commands->addWidget(button);
+    }
+    commands->addStretch(1);
+    layout->addLayout(commands);
+
+    connect(btn_fit, &QPushButton::clicked, this, &AnalysisWindow::btn_fitClick);
+    connect(CB_steps, &QComboBox::currentIndexChanged, this, &AnalysisWindow::stepsChoiceChanged);
+    stepsChoiceChanged();
+    connect(btn_copy, &QPushButton::clicked, this, &AnalysisWindow::btn_copyClick);
+    connect(btn_save, &QPushButton::clicked, this, &AnalysisWindow::btn_saveClick);
+    connect(btn_paint, &QPushButton::clicked, this, &AnalysisWindow::btn_paintClick);
+}
+
+bool AnalysisWindow::fit(bool reportErrors)
+{
+    try {
+        const std::string separator = decimalSeparator().toStdString();
+        const double from = parseDecimal(EB_from->text().toStdString(), separator);
+        const double to = parseDecimal(EB_to->text().toStdString(), separator);
+        const FitType type = FitTypes[std::max(0, CB_fitType->currentIndex())];
+        RunAnalysis analysis = analyseRun(chosenSteps(), m_populations, type, from, to);
+        lbl_summary->setText(QString::fromStdString(
+            analysisSummary(analysis, m_typedFisherK, decimalSeparator().toStdString())));
+        m_model->setAnalysis(std::move(analysis));
+        m_hasAnalysis = true;
+    } catch (const std::exception &error) {
+        // The last fit goes, so that table and summary never show another interval's fits.
+        // The analysis words its refusals to follow a prefix; a message box starts a sentence.
+        QString message = QString::fromStdString(error.what());
+        if (!message.isEmpty())
+            message[0] = message[0].toUpper();
+        m_model->setAnalysis({});
+        m_hasAnalysis = false;
+        lbl_summary->setText(completedErrorText(message));
+        if (reportErrors)
+            reportError(this, message);
+    }
+    for (QPushButton *button : { btn_copy, btn_save, btn_paint })
+        button->setEnabled(m_hasAnalysis);
+    return m_hasAnalysis;
+}
+
+void AnalysisWindow::stepsChoiceChanged()
+{
+    const bool scheduled = CB_steps->currentIndex() == 1;
+    EB_schedule->setEnabled(scheduled);
+    EB_noise->setEnabled(scheduled);
+}
+
+MemberSteps AnalysisWindow::chosenSteps() const
+{
+    if (CB_steps->currentIndex() != 1)
+        return m_steps;
+    MeasurementSettings settings;
+    settings.schedule = parseSchedule(EB_schedule->text().toStdString());
+    settings.noiseAPerM
+        = parseDecimal(EB_noise->text().toStdString(), decimalSeparator().toStdString());
+    settings.noiseSeed = m_noiseSeed;
+    return stepsOfMeasurements(MeasuredSeries(m_series, settings));
+}
+
+QString AnalysisWindow::summaryText() const
+{
+    return lbl_summary->text();
+}
+
+void AnalysisWindow::btn_fitClick()
+{
+    fit(true);
+}
+
+void AnalysisWindow::btn_copyClick()
+{
+    if (!m_hasAnalysis)
+        return;
+    QApplication::clipboard()->setText(
+        summaryText() + QStringLiteral("\n\n") + m_model->tabSeparatedText());
+}
+
+void AnalysisWindow::btn_saveClick()
+{
+    if (!m_hasAnalysis)
+        return;
+    const QString name
+        = Prompts::current().askSaveFileName(this, QStringLiteral("Save the fits as CSV"),
+            QStringLiteral("fits.csv"), QStringLiteral("CSV files (*.csv);;All files (*)"));
+    if (name.isEmpty())
+        return;
+    try {
+        writeOutputFile(QFile::encodeName(name).toStdString(), "the fits",
+            [&](std::ostream &stream) { writeFitsCsv(stream, m_model->analysis()); });
+    } catch (const std::exception &error) {
+        reportError(this, QString::fromLocal8Bit(error.what()));
+    }
+}
+
+void AnalysisWindow::btn_paintClick()
+{
+    if (m_hasAnalysis && m_diagramOpener)
+        m_diagramOpener(this, diagramOverlayOf(m_model->analysis()));
+}
+
+void showAnalysisWindow(QWidget *parent, const ComponentPopulations &populations,
+    const ResultSeries &series, std::int32_t runLowTemp, std::int32_t runHighTemp,
+    std::optional<double> typedFisherK, AnalysisWindow::DiagramOpener diagramOpener)
+{
+    if (series.empty() || series.front().empty() || populations.empty()) {
+        reportError(parent, QStringLiteral("There is nothing to analyse: calculate a run first"));
+        return;
+    }
+    AnalysisWindow window(populations, series, runLowTemp, runHighTemp, typedFisherK, parent);
+    window.setDiagramOpener(std::move(diagramOpener));
+    window.exec();
+}
+
+} // namespace Demagora

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "analysis/runanalysis.h"
+#include "diagrams/diagramoverlay.h"
+#include "model/populations.h"
+
+#include <QDialog>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+
+namespace Demagora {
+
+class FitTableModel;
+
+// The modal analysis window "Analysis": the fits of every member over an interval of the run,
+// with the Fisher statistics of the fitted and of the drawn directions above the table.
+// Copy puts summary and table on the clipboard, Save as CSV writes the fits, Paint opens the
+// diagram window with the fitted lines and the mean drawn in. Opened by Analyse.
+class AnalysisWindow : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // Opens the diagram window over the run with the overlay drawn in.
+    using DiagramOpener = std::function<void(QWidget *parent, const DiagramOverlay &overlay)>;
+
+    // typedFisherK: the precision the populations were scattered with, absent when they
+    // were not. The run must stay as it is while the window is open.
+    AnalysisWindow(const ComponentPopulations &populations, const ResultSeries &series,
+        std::int32_t runLowTemp, std::int32_t runHighTemp, std::optional<double> typedFisherK,
+        QWidget *parent = nullptr);
+    ~AnalysisWindow() override;
+
+    void setDiagramOpener(DiagramOpener opener) { m_diagramOpener = std::move(opener); }
+
+    const FitTableModel &model() const { return *m_model; }
+    QString summaryText() const;
+
+    void btn_fitClick();
+    void btn_copyClick();
+    void btn_saveClick();
+    void btn_paintClick();
+
+private:
+    void buildControls();
+    // Fits the interval and type of the controls; false, with the reason shown, when the
+    // interval cannot be fitted.
+    bool fit(bool reportErrors);
+    // Every whole degree of the run, or the measurements of the typed schedule and noise.
+    MemberSteps chosenSteps() const;
+    void stepsChoiceChanged();
+
+    const ComponentPopulations &m_populations;
+    const ResultSeries &m_series;
+    std::optional<double> m_typedFisherK;
+    MemberSteps m_steps;
+    // One noise seed per window, so that fitting again sees the same measurements.
+    std::uint64_t m_noiseSeed;
+    DiagramOpener m_diagramOpener;
+    bool m_hasAnalysis = false;
+
+    FitTableModel *m_model = nullptr;
+    QLineEdit *EB_from = nullptr;
+    QLineEdit *EB_to = nullptr;
+    QComboBox *CB_fitType = nullptr;
+    QComboBox *CB_steps = nullptr;
+    QLineEdit *EB_schedule = nullptr;
+    QLineEdit *EB_noise = nullptr;
+    QPushButton *btn_fit = nullptr;
+    QLabel *lbl_summary = nullptr;
+    QTableView *SG_fits = nullptr;
+    QPushButton *btn_copy = nullptr;
+    QPushButton *btn_save = nullptr;
+    QPushButton *btn_paint = nullptr;
+};
+
+// Analyse: opens the analysis window over the last run, modally, and destroys it when it
+// closes. Reports an error instead when there is no run to analyse.
+void showAnalysisWindow(QWidget *parent, const ComponentPopulations &populations,
+    const ResultSeries &series, std::int32_t runLowTemp, std::int32_t runHighTemp,
+    std::optional<double> typedFisherK, AnalysisWindow::DiagramOpener diagramOpener);
+
+} // namespace Demagora

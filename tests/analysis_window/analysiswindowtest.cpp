@@ -1,0 +1,172 @@
+#include "analysis_window/analysiswindow.h"
+
+#include "analysis_window/fittablemodel.h"
+#include "model/run.h"
+#include "model/scatter.h"
+#include "support/componentfixtures.h"
+#include "support/scriptedprompts.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+using namespace Demagora;
+using Demagora::Testing::component;
+using Demagora::Testing::ScriptedPrompts;
+
+namespace {
+
+// Two overlapping components scattered into five specimens each (six members).
+class AnalysisWindowTest : public testing::Test
+{
+protected:
+    AnalysisWindowTest()
+    {
+        MersenneTwisterSource random(11);
+        for (const TVector &entered : { component(350, 60, 8, 150, 350),
+                 component(170, -40, 5, 300, 580, SpectrumShape::Rectangular) }) {
+            Population population;
+            ScatterComponent(entered, 5, population, entered.Shape, false, 30, 0, random);
+            populations.push_back(std::move(population));
+        }
+        range = computeRunRange(populations);
+        RunDemagnetization(range.pointCount, range.low, range.high, series, populations);
+    }
+
+    template <typename T> T *child(AnalysisWindow &window, const char *name)
+    {
+        T *widget = window.findChild<T *>(QLatin1String(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+
+    void fitInterval(AnalysisWindow &window, const QString &from, const QString &to, int type)
+    {
+        child<QLineEdit>(window, "EB_from")->setText(from);
+        child<QLineEdit>(window, "EB_to")->setText(to);
+        child<QComboBox>(window, "CB_fitType")->setCurrentIndex(type);
+        QTest::mouseClick(child<QPushButton>(window, "btn_fit"), Qt::LeftButton);
+    }
+
+    ComponentPopulations populations;
+    ResultSeries series;
+    RunRange range;
+    ScriptedPrompts prompts;
+};
+
+} // namespace
+
+TEST_F(AnalysisWindowTest, OpensOnTheWholeRunAndRefitsTheChosenInterval)
+{
+    AnalysisWindow window(populations, series, range.low, range.high, 30);
+    const FitTableModel &model = window.model();
+    QAbstractItemModelTester tester(
+        const_cast<FitTableModel *>(&model), QAbstractItemModelTester::FailureReportingMode::Fatal);
+    EXPECT_EQ(child<QLineEdit>(window, "EB_from")->text(), "150");
+    EXPECT_EQ(child<QLineEdit>(window, "EB_to")->text(), "580");
+    EXPECT_EQ(model.rowCount(), 6);
+    EXPECT_EQ(model.analysis().type, FitType::Free);
+    EXPECT_TRUE(window.summaryText().startsWith("Free line from 150.0 to 580.0 degrees"));
+
+    fitInterval(window, "400", "550", 3);
+    EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join('\n').toStdString();
+    EXPECT_EQ(model.analysis().type, FitType::Plane);
+    EXPECT_EQ(model.headerData(4, Qt::Horizontal).toString(), "Pole declination");
+    EXPECT_EQ(model.data(model.index(2, 0)).toString(), "2");
+    EXPECT_EQ(model.data(model.index(2, 1)).toString(), "151");
+    EXPECT_EQ(model.data(model.index(2, 2)).toString(), "400");
+    EXPECT_TRUE(window.summaryText().contains("Component 2 as drawn (typed Fisher's k 30): N = 5"));
+    EXPECT_EQ(model.columnCount(), 8 + 2 + 1);
+    EXPECT_EQ(model.headerData(9, Qt::Horizontal).toString(), "To comp. 2");
+}
+
+TEST_F(AnalysisWindowTest, RefusedIntervalIsReportedAndLeavesNoStaleFits)
+{
+    AnalysisWindow window(populations, series, range.low, range.high, std::nullopt);
+    fitInterval(window, "300", "300", 0);
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_EQ(prompts.errors[0].toStdString(),
+        "The interval 300 to 300 holds 1 step; a line needs at least 2.");
+    EXPECT_EQ(window.summaryText(), prompts.errors[0]);
+    EXPECT_EQ(window.model().rowCount(), 0);
+    EXPECT_FALSE(child<QPushButton>(window, "btn_save")->isEnabled());
+
+    fitInterval(window, "3x", "400", 0);
+    ASSERT_EQ(prompts.errors.size(), 2);
+    EXPECT_EQ(prompts.errors[1].toStdString(), "'3x' is not a valid floating point value.");
+}
+
+TEST_F(AnalysisWindowTest, CopySaveAndPaintHandOnTheShownFits)
+{
+    AnalysisWindow window(populations, series, range.low, range.high, 30);
+    fitInterval(window, "400", "550", 1);
+    const std::filesystem::path path
+        = std::filesystem::path(testing::TempDir()) / "analysis-window-fits.csv";
+    std::filesystem::remove(path);
+    prompts.fileNames.push_back(QString::fromStdString(path.string()));
+    QTest::mouseClick(child<QPushButton>(window, "btn_save"), Qt::LeftButton);
+    std::ifstream file(path);
+    std::string header, first;
+    std::getline(file, header);
+    std::getline(file, first);
+    EXPECT_EQ(header,
+        "member,type,from,to,n,declination,inclination,mad,dang,angle_to_component_1,"
+        "angle_to_component_2");
+    EXPECT_TRUE(first.starts_with("0,anchored,400,550,151,")) << first;
+
+    QTest::mouseClick(child<QPushButton>(window, "btn_copy"), Qt::LeftButton);
+    const QString copied = QApplication::clipboard()->text();
+    EXPECT_TRUE(copied.startsWith(window.summaryText() + "\n\nMember\tn\tFrom\tTo\t"));
+    EXPECT_EQ(copied.count('\n'), window.summaryText().count('\n') + 2 + 1 + 6);
+
+    std::optional<DiagramOverlay> shown;
+    window.setDiagramOpener([&](QWidget *, const DiagramOverlay &overlay) { shown = overlay; });
+    QTest::mouseClick(child<QPushButton>(window, "btn_paint"), Qt::LeftButton);
+    ASSERT_TRUE(shown);
+    ASSERT_EQ(shown->memberLines.size(), 6u);
+    ASSERT_TRUE(shown->memberLines[3] && shown->mean && shown->mean->alpha95);
+    // An anchored line runs from the projection of the first step to that of the last.
+    const TResultVectors &at400 = series[3][400 - 150];
+    const auto &line = *shown->memberLines[3];
+    EXPECT_NEAR(line.startX, at400.X, 1e-9 * at400.Length());
+    EXPECT_NEAR(line.startZ, at400.Z, 1e-9 * at400.Length());
+    const FisherStatistics &mean = *window.model().analysis().sets.front().fisher;
+    EXPECT_EQ(shown->mean->declination, mean.mean->declination);
+    EXPECT_EQ(*shown->mean->alpha95, *mean.alpha95);
+}
+
+TEST_F(AnalysisWindowTest, ScheduleChoiceFitsTheMeasuredSteps)
+{
+    AnalysisWindow window(populations, series, range.low, range.high, 30);
+    EXPECT_FALSE(child<QLineEdit>(window, "EB_schedule")->isEnabled());
+    child<QComboBox>(window, "CB_steps")->setCurrentIndex(1);
+    ASSERT_TRUE(child<QLineEdit>(window, "EB_schedule")->isEnabled());
+    child<QLineEdit>(window, "EB_schedule")->setText("0,300,400,500,580");
+    fitInterval(window, "300", "550", 0);
+    EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join('\n').toStdString();
+    EXPECT_EQ(window.model().data(window.model().index(1, 1)).toString(), "3");
+    const double quiet = window.model().analysis().fits[1].fit->angles.declination;
+
+    child<QLineEdit>(window, "EB_noise")->setText("0.05");
+    fitInterval(window, "300", "550", 0);
+    const double noisy = window.model().analysis().fits[1].fit->angles.declination;
+    EXPECT_NE(noisy, quiet);
+    fitInterval(window, "300", "550", 0);
+    EXPECT_EQ(window.model().analysis().fits[1].fit->angles.declination, noisy)
+        << "the window's noise stays the same from one fit to the next";
+
+    child<QLineEdit>(window, "EB_schedule")->setText("every:0");
+    fitInterval(window, "300", "550", 0);
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_EQ(window.model().rowCount(), 0);
+}
