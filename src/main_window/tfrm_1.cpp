@@ -18,10 +18,12 @@
 #include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QVBoxLayout>
 
 #include <chrono>
 #include <exception>
+#include <optional>
 
 namespace Demagora {
 
@@ -452,6 +454,17 @@ void TFrm_1::btn_paintClick()
         return;
     if (m_diagramOpener)
         m_diagramOpener(this, m_session.results(), m_session.populations(), m_session.settings());
+}
+
+void TFrm_1::exportMeasurementsClick()
+{
+    if (!m_commands.isEnabled(Command::ShowResult) || m_session.results().empty())
+        return;
+    std::optional<QSettings> programSettings;
+    if (!m_preferences)
+        programSettings.emplace(QStringLiteral("Demagora"), QStringLiteral("Demagora"));
+    exportMeasurements(this, m_session.results(), m_preferences ? *m_preferences : *programSettings,
+        m_session.decimalSeparator(), m_measurementExportRunner);
 }
 
 void TFrm_1::SG_1DblClick(int r)
