@@ -66,6 +66,7 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
             return BatchSuccess;
         }
         const Scenario scenario = readScenarioFile(options.scenarioPath);
+        checkScenarioRun(scenario);
         BatchRun run;
         std::optional<ReportTable> report;
         OutputFiles files({ options.scenarioPath }, &out);

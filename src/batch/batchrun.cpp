@@ -6,6 +6,7 @@
 #include "model/scatter.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace Demagora {
 
@@ -34,6 +35,13 @@ void checkRunSize(const Scenario &scenario, const RunRange &range)
             + std::to_string(rows) + " steps exceed " + std::to_string(MaxBatchResultPoints)
             + " result points");
     }
+    try {
+        checkRunCost(scenario.components, members, steps);
+    } catch (const ModelError &error) {
+        std::string message = error.what();
+        message[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(message[0])));
+        throw BatchError(message);
+    }
 }
 
 } // namespace
@@ -55,21 +63,25 @@ ComponentPopulations buildPopulations(const Scenario &scenario, RandomSource &ra
     return populations;
 }
 
-BatchRun runScenario(const Scenario &scenario, RandomSource &random)
+void checkScenarioRun(const Scenario &scenario)
 {
     if (scenario.components.empty())
         throw BatchError("the scenario has no component");
-
-    BatchRun run;
-    run.range = entryRunRange(scenario);
-    if (run.range.pointCount < 1) {
-        throw BatchError("the run range from " + std::to_string(run.range.low) + " to "
-            + std::to_string(run.range.high)
+    const RunRange range = entryRunRange(scenario);
+    if (range.pointCount < 1) {
+        throw BatchError("the run range from " + std::to_string(range.low) + " to "
+            + std::to_string(range.high)
             + " degrees holds no step: the highest upper blocking temperature must lie at least "
               "one whole degree above the lowest lower one");
     }
-    checkRunSize(scenario, run.range);
+    checkRunSize(scenario, range);
+}
 
+BatchRun runScenario(const Scenario &scenario, RandomSource &random)
+{
+    checkScenarioRun(scenario);
+    BatchRun run;
+    run.range = entryRunRange(scenario);
     run.populations = buildPopulations(scenario, random);
     try {
         RunDemagnetization(

@@ -25,6 +25,10 @@ struct BatchRun
 // Add direction scatters it (its shape, the scenario's population settings) from random.
 ComponentPopulations buildPopulations(const Scenario &scenario, RandomSource &random);
 
+// Refuses, with a BatchError, a scenario whose run holds no step or would be too large in
+// result points, work or memory; runScenario makes the same checks.
+void checkScenarioRun(const Scenario &scenario);
+
 // Builds the populations and runs the demagnetization over the run range of all components.
 // Throws BatchError when the range holds no step or the run would be too large.
 BatchRun runScenario(const Scenario &scenario, RandomSource &random);

@@ -13,7 +13,6 @@
 #include <fstream>
 #include <initializer_list>
 #include <limits>
-#include <sstream>
 
 namespace Demagora {
 
@@ -52,7 +51,7 @@ public:
             for (const std::string_view name : known)
                 isKnown = isKnown || item.key() == name;
             if (!isKnown)
-                fail(item.key(), "unknown field");
+                fail(shownName(item.key()), "unknown field");
         }
     }
 
@@ -127,6 +126,19 @@ public:
         fail(field, expected);
     }
 
+    // A field name as the message shows it: as it stands when it is plain, else as a JSON
+    // string with its control characters escaped; shortened when long.
+    static std::string shownName(const std::string &name)
+    {
+        std::string text = Json(name).dump(-1, ' ', true, Json::error_handler_t::replace);
+        if (text == "\"" + name + "\"")
+            text = name;
+        constexpr std::size_t MaxShown = 60;
+        if (text.size() > MaxShown)
+            text = text.substr(0, MaxShown) + "...";
+        return text;
+    }
+
     // A value as the message shows it: JSON text on one line, shortened when long.
     // Lists and objects are named, not written out: they may be nested arbitrarily deep.
     static std::string shown(const Json &value)
@@ -193,6 +205,7 @@ TVector readComponent(const Json &object, const std::string &sourceName, const s
     component.Declination = reader.number("declination");
     component.Inclination = reader.number("inclination");
     component.Height = reader.number("height");
+    checked(reader, "height", checkHeight, component.Height);
     component.Shape = readShape(reader);
     component.BlockLow = reader.number("blockLow");
     checked(reader, "blockLow", checkBlockingTemperature, component.BlockLow);
@@ -216,6 +229,7 @@ PopulationSettings readPopulation(const Json &object, const std::string &sourceN
     checked(reader, "fisherK", checkFisherK, settings.fisherK);
     settings.differentLengths = reader.boolean("differentLengths");
     settings.heightStdDev = reader.number("heightStdDev");
+    checked(reader, "heightStdDev", checkHeightStdDev, settings.heightStdDev);
     return settings;
 }
 
@@ -268,11 +282,22 @@ Scenario readScenarioFile(const std::string &path)
     std::ifstream file(path, std::ios::binary);
     if (!file)
         throw BatchError(path + ": cannot open the scenario file: " + std::strerror(errno));
-    std::ostringstream text;
-    text << file.rdbuf();
+    // Read in pieces up to one byte past the limit, so that an endless source (a device, a
+    // pipe) is refused instead of filling the memory.
+    std::string text;
+    char buffer[65536];
+    while (file && text.size() <= MaxScenarioFileBytes) {
+        file.read(buffer, sizeof buffer);
+        text.append(buffer, static_cast<std::size_t>(file.gcount()));
+    }
     if (file.bad())
         throw BatchError(path + ": cannot read the scenario file: " + std::strerror(errno));
-    return parseScenario(text.str(), path);
+    if (text.size() > MaxScenarioFileBytes) {
+        throw BatchError(path + ": the scenario file is larger than "
+            + std::to_string(MaxScenarioFileBytes / (1024 * 1024))
+            + " MiB, the most a scenario may take");
+    }
+    return parseScenario(text, path);
 }
 
 } // namespace Demagora

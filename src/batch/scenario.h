@@ -36,6 +36,9 @@ inline constexpr std::uint64_t MaxScenarioSeed = (std::uint64_t { 1 } << 53) - 1
 // shape, and values the model refuses (blocking temperatures, Fisher's k, random points).
 Scenario parseScenario(std::string_view json, const std::string &sourceName);
 
+// The largest scenario file read: far more than any list of components typed by hand.
+inline constexpr std::size_t MaxScenarioFileBytes = 16 * 1024 * 1024;
+
 // Reads the scenario file at path; an unreadable file is a BatchError too.
 Scenario readScenarioFile(const std::string &path);
 

@@ -38,6 +38,7 @@ TVector ComponentSession::readComponent(const ComponentTexts &texts) const
     component.BlockHigh = readDecimal(texts.blockHigh);
     checkBlockingTemperature(component.BlockLow);
     checkBlockingTemperature(component.BlockHigh);
+    checkHeight(component.Height);
     return component;
 }
 
@@ -62,6 +63,7 @@ void ComponentSession::addDirection(
         const int n = parseInteger(choices.randomPoints);
         checkRandomPoints(n);
         const double heightStdDev = readDecimal(choices.heightStdDev);
+        checkHeightStdDev(heightStdDev);
         ScatterComponent(
             component, n, population, choices.shape, differentLengths, k, heightStdDev, random);
     } else {
@@ -97,6 +99,7 @@ void ComponentSession::changeComponent(
         const std::int32_t n = parseInteger(choices.randomPoints);
         checkRandomPoints(n);
         const double heightStdDev = readDecimal(choices.heightStdDev);
+        checkHeightStdDev(heightStdDev);
         ScatterComponent(component, n, population, choices.shape, choices.differentLengths, k,
             heightStdDev, random);
     } else {

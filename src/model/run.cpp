@@ -48,6 +48,10 @@ void checkRunInputs(std::int32_t pointCount, std::int32_t runLowTemp, std::int32
             checkBlockingTemperature(member.BlockHigh);
         }
     }
+    std::vector<TVector> components;
+    for (const Population &p : populations)
+        components.push_back(p.front());
+    checkRunCost(components, n, static_cast<std::uint64_t>(range / (range / pointCount) + 1));
 }
 
 // From low while d <= high by (high - low) div pointCount, in 64 bits so that d cannot

@@ -22,6 +22,13 @@ inline double gaussDensity(double b, double midpoint, double sigma)
     return std::exp(-(z * z) / 2) * (1 / (sigma * GaussNormalisation));
 }
 
+// A Gauss spectrum so narrow that its density cannot be represented (a width near or at 0)
+// remains nothing at every temperature, as a spectrum of zero width does.
+inline bool gaussTooNarrow(double sigma)
+{
+    return !std::isfinite(1 / (sigma * GaussNormalisation));
+}
+
 inline double gaussSliceWeight(double amplitude)
 {
     return amplitude * SliceWidth;

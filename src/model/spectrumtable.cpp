@@ -20,6 +20,8 @@ SpectrumTable::SpectrumTable(const TVector &spectrum, const std::vector<double> 
     const double sigma = m_gauss ? spectrum.Sigma() : 0;
     double b = spectrum.BlockHigh;
     std::size_t count = 0;
+    if (m_gauss && gaussTooNarrow(sigma))
+        return;
     for (std::size_t i = stepTemperatures.size(); i-- > 0;) {
         double t = stepTemperatures[i];
         if (t < spectrum.BlockLow)

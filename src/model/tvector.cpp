@@ -34,6 +34,8 @@ double TVector::Remaining(double t) const
     double b = BlockHigh;
     double sum = 0;
     if (Shape == SpectrumShape::Gauss) {
+        if (gaussTooNarrow(Sigma()))
+            return 0;
         while (b > t) {
             const double term
                 = gaussDensity(b, Midpoint(), Sigma()) * gaussSliceWeight(Amplitude());

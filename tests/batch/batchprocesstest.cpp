@@ -5,7 +5,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -239,4 +241,185 @@ TEST(BatchProcessTest, HelpPrintsUsage)
     const ProcessResult result = runBatch({ "--help" });
     EXPECT_EQ(result.status, 0);
     EXPECT_TRUE(result.out.starts_with("usage: demagora-batch SCENARIO.json"));
+}
+
+// A fresh folder holding a two-component scenario, for the cases that must leave it alone.
+struct OutputFolder
+{
+    std::filesystem::path folder;
+    std::string scenario;
+
+    explicit OutputFolder(const std::string &name)
+    {
+        folder = std::filesystem::path(testing::TempDir())
+            / ("outputs-" + std::to_string(getpid()) + "-" + name);
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        scenario = (folder / "scen.XLS").string();
+        std::filesystem::copy_file(example("two-components.json"), scenario);
+    }
+    ~OutputFolder() { std::filesystem::remove_all(folder); }
+    std::string path(const std::string &name) const { return (folder / name).string(); }
+    std::vector<std::string> entries() const
+    {
+        std::vector<std::string> names;
+        for (const auto &entry : std::filesystem::directory_iterator(folder))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+TEST(BatchProcessTest, OutputsThatWouldDestroySomethingAreRefusedBeforeAnythingIsWritten)
+{
+    struct Case
+    {
+        std::string name;
+        std::function<std::vector<std::string>(const OutputFolder &)> prepare;
+        std::string messagePart;
+    };
+    const auto file
+        = [](const std::string &path, const std::string &text) { std::ofstream(path) << text; };
+    const Case cases[] = {
+        { "read-only series",
+            [&](const OutputFolder &f) {
+                file(f.path("ro.csv"), "keep");
+                std::filesystem::permissions(f.path("ro.csv"), std::filesystem::perms::owner_read);
+                return std::vector<std::string> { "--series", f.path("ro.csv") };
+            },
+            "ro.csv: Permission denied" },
+        { "device as picture",
+            [](const OutputFolder &) {
+                return std::vector<std::string> { "--png", "/dev/full" };
+            },
+            "/dev/full: not a regular file" },
+        { "worksheet over the scenario after the .XLS rule",
+            [](const OutputFolder &f) {
+                return std::vector<std::string> { "--xls", f.path("scen") };
+            },
+            "that is the input file" },
+        { "two outputs, one file",
+            [](const OutputFolder &f) {
+                return std::vector<std::string> { "--series", f.path("same.png"), "--png",
+                    f.path("same.png") };
+            },
+            "the same file as the series" },
+        { "a failing second output",
+            [&](const OutputFolder &f) {
+                file(f.path("keep.csv"), "keep");
+                return std::vector<std::string> { "--series", f.path("keep.csv"), "--png",
+                    f.path("missing-folder/p.png") };
+            },
+            "missing-folder/p.png: No such file or directory" },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const OutputFolder folder(std::to_string(&c - cases));
+        std::vector<std::string> arguments = c.prepare(folder);
+        const std::vector<std::string> before = folder.entries();
+        const std::string scenario = readAll(folder.scenario);
+        arguments.insert(arguments.begin(), folder.scenario);
+        const ProcessResult result = runBatch(arguments);
+        EXPECT_EQ(result.status, 2);
+        EXPECT_NE(result.err.find(c.messagePart), std::string::npos) << result.err;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+        EXPECT_EQ(folder.entries(), before);
+        EXPECT_EQ(readAll(folder.scenario), scenario);
+        if (std::filesystem::exists(folder.path("keep.csv"))) {
+            EXPECT_EQ(readAll(folder.path("keep.csv")), "keep");
+        }
+    }
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
+}
+
+TEST(BatchProcessTest, LinksAndTemporaryNamesOfTheUserAreLeftAlone)
+{
+    const OutputFolder f("links");
+    std::ofstream(f.path("out.csv.partial")) << "mine";
+    std::ofstream(f.path("unrelated.txt")) << "unrelated";
+    std::filesystem::create_symlink("unrelated.txt", f.path("o2.csv.partial"));
+    std::filesystem::create_symlink("written.csv", f.path("dangling.csv"));
+    const ProcessResult result = runBatch({ f.scenario, "--series", f.path("out.csv"), "--xls",
+        f.path("o2.csv"), "--png", f.path("dangling.csv") });
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(readAll(f.path("out.csv.partial")), "mine");
+    EXPECT_EQ(readAll(f.path("unrelated.txt")), "unrelated");
+    EXPECT_TRUE(std::filesystem::is_symlink(f.path("dangling.csv")));
+    EXPECT_TRUE(readAll(f.path("written.csv")).starts_with("\x89PNG"));
+    EXPECT_EQ(f.entries(),
+        std::vector<std::string>({ "dangling.csv", "o2.XLS", "o2.csv.partial", "out.csv",
+            "out.csv.partial", "scen.XLS", "unrelated.txt", "written.csv" }));
+}
+
+TEST(BatchProcessTest, InputsBeyondTheLimitsAreRefusedUpFrontOnOneLine)
+{
+    const auto component = [](const std::string &low, const std::string &high,
+                               const std::string &height = "10") {
+        return R"({"declination": 0, "inclination": 0, "height": )" + height + R"(, "blockLow": )"
+            + low + R"(, "blockHigh": )" + high + R"(, "shape": "gauss"})";
+    };
+    std::string manySpectra = R"({"components": [)";
+    for (int i = 0; i < 1000; ++i)
+        manySpectra += (i ? "," : "") + component(std::to_string(-100000 + i), "100000");
+    manySpectra += "]}";
+    std::string manyComponents = R"({"components": [)";
+    for (int i = 0; i < 499; ++i)
+        manyComponents += (i ? "," : "") + component("100", "598");
+    manyComponents += R"(], "population": {"randomPoints": 100000, "fisherK": 10,
+        "differentLengths": false, "heightStdDev": 0}})";
+    const struct
+    {
+        std::string name;
+        std::string json;
+        std::string message;
+    } cases[] = {
+        { "huge height", R"({"components": [)" + component("100", "200", "1e308") + "]}",
+            "components[0].height: The height 1e+308 is out of range: spectrum heights must lie "
+            "between -1e100 and 1e100" },
+        { "huge deviation",
+            R"({"components": [)" + component("100", "200")
+                + R"(], "population": {"randomPoints": 3, "fisherK": 10, "differentLengths": true,
+                "heightStdDev": 1e200}})",
+            "population.heightStdDev: StdDev (heights) 1e+200 is out of range" },
+        { "a field name with control characters", "{\"comp\\u001b[31m\\nonents\": []}",
+            ": \"comp\\u001b[31m\\nonents\": unknown field" },
+        { "1000 distinct wide spectra", manySpectra,
+            "the tables of its 1000 distinct blocking spectra need 17560 MB, more than 1000 MB" },
+        { "too much work", manyComponents,
+            "499 components times 100001 members times 499 steps exceed 5000000000 "
+            "evaluations" },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = writeScenario("limits.json", c.json);
+        const ProcessResult result = runBatch({ path });
+        EXPECT_EQ(result.status, 2);
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+        EXPECT_EQ(result.out, "");
+    }
+
+    const ProcessResult endless = runBatch({ "/dev/zero" });
+    EXPECT_EQ(endless.status, 2);
+    EXPECT_EQ(endless.err,
+        "demagora-batch: /dev/zero: the scenario file is larger than 16 MiB, the most a scenario "
+        "may take\n");
+}
+
+TEST(BatchProcessTest, ASpectrumTooNarrowToEvaluateRemainsNothing)
+{
+    const std::string path = writeScenario("narrow.json",
+        R"({"components": [{"declination": 0, "inclination": 0, "height": 5,
+        "blockLow": -1e-310, "blockHigh": 1e-310, "shape": "gauss"},
+        {"declination": 90, "inclination": 0, "height": 1, "blockLow": 0, "blockHigh": 2,
+        "shape": "rectangular"}]})");
+    for (const std::vector<std::string> &extra :
+        { std::vector<std::string> {}, { "--report", "resulting" }, { "--report", "initial" } }) {
+        std::vector<std::string> arguments { path };
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        const ProcessResult result = runBatch(arguments);
+        ASSERT_EQ(result.status, 0) << result.err;
+        for (const char *bad : { "nan", "NAN", "inf", "INF" })
+            EXPECT_EQ(result.out.find(bad), std::string::npos) << result.out;
+    }
 }
