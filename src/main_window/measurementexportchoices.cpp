@@ -33,6 +33,8 @@ MeasurementSettings readMeasurementChoices(
     settings.noiseAPerM = parseDecimal(choices.noise, decimalSeparator);
     settings.noiseSeed = readSeed(choices.noiseSeed);
     settings.prefix = choices.prefix;
+    settings.latitude = parseDecimal(choices.latitude, decimalSeparator);
+    settings.longitude = parseDecimal(choices.longitude, decimalSeparator);
     checkMeasurementSettings(settings);
     return settings;
 }

@@ -20,6 +20,8 @@ struct MeasurementExportChoices
     std::string noise = "0"; // A/m
     std::string noiseSeed = "1";
     std::string prefix = "sim";
+    std::string latitude = "0"; // degrees, of the site and location
+    std::string longitude = "0";
     std::string target; // a folder for MagIC, a file otherwise
 
     bool operator==(const MeasurementExportChoices &) const = default;

@@ -89,6 +89,10 @@ MeasurementExportDialog::MeasurementExportDialog(
     addRow(EB_noiseSeed, "EB_noiseSeed", "Noise seed:", "The same seed gives the same noise");
     addRow(EB_prefix, "EB_prefix", "Specimen prefix:",
         "Specimens are named prefix00, prefix01, ... (letters, digits, '-', '_' and '.')");
+    addRow(EB_latitude, "EB_latitude",
+        "Site latitude (°):", "Latitude of the site and location in the MagIC tables");
+    addRow(EB_longitude, "EB_longitude",
+        "Site longitude (°):", "Longitude of the site and location in the MagIC tables");
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -118,6 +122,8 @@ MeasurementExportChoices MeasurementExportDialog::choices() const
     choices.noise = EB_noise->text().toStdString();
     choices.noiseSeed = EB_noiseSeed->text().toStdString();
     choices.prefix = EB_prefix->text().toStdString();
+    choices.latitude = EB_latitude->text().toStdString();
+    choices.longitude = EB_longitude->text().toStdString();
     choices.target = EB_target->text().toStdString();
     return choices;
 }
@@ -131,6 +137,8 @@ void MeasurementExportDialog::setChoices(const MeasurementExportChoices &choices
     EB_noise->setText(text(choices.noise));
     EB_noiseSeed->setText(text(choices.noiseSeed));
     EB_prefix->setText(text(choices.prefix));
+    EB_latitude->setText(text(choices.latitude));
+    EB_longitude->setText(text(choices.longitude));
     EB_target->setText(text(choices.target));
 }
 
@@ -177,6 +185,8 @@ void MeasurementExportDialog::loadChoices()
     choices.noise = value("noise", defaults.noise);
     choices.noiseSeed = value("noiseSeed", defaults.noiseSeed);
     choices.prefix = value("prefix", defaults.prefix);
+    choices.latitude = value("latitude", defaults.latitude);
+    choices.longitude = value("longitude", defaults.longitude);
     choices.target = value("target", defaults.target);
     m_store.endGroup();
     setChoices(choices);
@@ -193,6 +203,8 @@ void MeasurementExportDialog::saveChoices() const
     m_store.setValue(QStringLiteral("noise"), text(chosen.noise));
     m_store.setValue(QStringLiteral("noiseSeed"), text(chosen.noiseSeed));
     m_store.setValue(QStringLiteral("prefix"), text(chosen.prefix));
+    m_store.setValue(QStringLiteral("latitude"), text(chosen.latitude));
+    m_store.setValue(QStringLiteral("longitude"), text(chosen.longitude));
     m_store.setValue(QStringLiteral("target"), text(chosen.target));
     m_store.endGroup();
     m_store.sync();

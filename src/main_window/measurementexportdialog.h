@@ -14,7 +14,8 @@ class QSettings;
 
 namespace Demagora {
 
-// "Export measurements": the schedule, format, units, noise, specimen prefix and target of an
+// "Export measurements": the schedule, format, units, noise, specimen prefix, site position
+// and target of an
 // export of the last run. Opens with the last choices kept in the given settings store and
 // keeps the new ones when the user exports; refused choices are reported and the dialog
 // stays open.
@@ -55,6 +56,8 @@ private:
     QLineEdit *EB_noise = nullptr;
     QLineEdit *EB_noiseSeed = nullptr;
     QLineEdit *EB_prefix = nullptr;
+    QLineEdit *EB_latitude = nullptr;
+    QLineEdit *EB_longitude = nullptr;
     QLineEdit *EB_target = nullptr;
     QPushButton *btn_browse = nullptr;
     QPushButton *btn_export = nullptr;

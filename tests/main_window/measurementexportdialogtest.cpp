@@ -45,6 +45,8 @@ TEST(MeasurementExportDialogTest, ReadsTheFieldsAndRemembersTheLastExport)
         field(dialog, "EB_noise")->setText("1e-6");
         field(dialog, "EB_noiseSeed")->setText("77");
         field(dialog, "EB_prefix")->setText("dm");
+        field(dialog, "EB_latitude")->setText("-45,25");
+        field(dialog, "EB_longitude")->setText("170");
         prompts.fileNames.push_back(folder.filePath("run"));
         clickButton(dialog, "btn_browse");
         clickButton(dialog, "btn_export");
@@ -57,6 +59,8 @@ TEST(MeasurementExportDialogTest, ReadsTheFieldsAndRemembersTheLastExport)
         EXPECT_EQ(settings.noiseAPerM, 1e-6);
         EXPECT_EQ(settings.noiseSeed, 77u);
         EXPECT_EQ(settings.prefix, "dm");
+        EXPECT_EQ(settings.latitude, -45.25);
+        EXPECT_EQ(settings.longitude, 170);
         EXPECT_EQ(dialog.targets().utrechtPath, folder.filePath("run").toStdString());
         EXPECT_FALSE(dialog.targets().magicFolder || dialog.targets().puffinPlotPath);
     }
@@ -65,6 +69,7 @@ TEST(MeasurementExportDialogTest, ReadsTheFieldsAndRemembersTheLastExport)
     EXPECT_EQ(reopened.choices().format, MeasurementFormat::Utrecht);
     EXPECT_EQ(reopened.choices().scale, "2,5e-3");
     EXPECT_EQ(reopened.choices().noiseSeed, "77");
+    EXPECT_EQ(reopened.choices().latitude, "-45,25");
     EXPECT_EQ(reopened.choices().target, folder.filePath("run").toStdString());
 
     // A refused field is reported; the dialog stays open and the store keeps the last export.
