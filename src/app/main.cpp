@@ -1,12 +1,60 @@
+#include "app/commandline.h"
 #include "diagrams/diagramwindow.h"
 #include "main_window/tfrm_1.h"
 #include "results/resultwindow.h"
 
+#include "version/version.h"
+
 #include <QApplication>
+
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Answers --help and --version, or refuses a bad command line; returns the exit status then.
+std::optional<int> answerCommandLine(const Demagora::ProgramCommandLine &commandLine)
+{
+    using Action = Demagora::ProgramCommandLine::Action;
+    switch (commandLine.action) {
+    case Action::Help:
+        std::cout << Demagora::programUsage();
+        return 0;
+    case Action::Version:
+        std::cout << Demagora::programVersion();
+        return 0;
+    case Action::Refuse:
+        std::cerr << "demagora: " << commandLine.refusal
+                  << "\nTry 'demagora --help' for more information.\n";
+        return 2;
+    case Action::Start:
+        break;
+    }
+    return std::nullopt;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    // Help and version need no display, so they are answered before Qt starts.
+    const std::vector<std::string> allArguments(argv + 1, argv + argc);
+    Demagora::ProgramCommandLine information;
+    information.action = Demagora::informationRequest(allArguments);
+    if (const std::optional<int> status = answerCommandLine(information))
+        return *status;
+
     QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("demagora"));
+    QApplication::setApplicationVersion(QString::fromLatin1(Demagora::ProgramVersion));
+    QApplication::setDesktopFileName(QStringLiteral("demagora"));
+    // The application object has taken its own options out of argv.
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (const std::optional<int> status
+        = answerCommandLine(Demagora::readProgramCommandLine(arguments)))
+        return *status;
 
     Demagora::TFrm_1 mainWindow;
     mainWindow.setResultOpener(

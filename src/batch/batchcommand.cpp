@@ -65,6 +65,10 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
             out << batchUsage();
             return BatchSuccess;
         }
+        if (options.versionRequested) {
+            out << batchVersion();
+            return BatchSuccess;
+        }
         const Scenario scenario = readScenarioFile(options.scenarioPath);
         checkScenarioRun(scenario);
         BatchRun run;

@@ -3,6 +3,7 @@
 #include "batch/batcherror.h"
 #include "batch/pngoutput.h"
 #include "batch/reportoutput.h"
+#include "version/version.h"
 
 #include <charconv>
 #include <filesystem>
@@ -51,6 +52,10 @@ BatchOptions parseBatchOptions(std::span<const std::string> arguments)
         const std::string &argument = arguments[i];
         if (argument == "--help" || argument == "-h") {
             options.helpRequested = true;
+            return options;
+        }
+        if (argument == "--version") {
+            options.versionRequested = true;
             return options;
         }
         if (!argument.starts_with("-") || argument == "-") {
@@ -134,6 +139,10 @@ std::string batchUsage()
            "                      [--magic DIR] [--ppl FILE] [--utrecht FILE.TH]\n"
            "                      [--steps LIST|every:N] [--scale A_PER_M] [--volume CM3]\n"
            "                      [--noise A_PER_M] [--prefix NAME]\n"
+           "   or: demagora-batch --help | --version\n"
+           "Runs the thermal demagnetization of the scenario SCENARIO.json without a window\n"
+           "and writes the outputs asked for.\n"
+           "\n"
            "  --seed N         seed of the random numbers (0 to 18446744073709551615);\n"
            "                   wins over the scenario's seed, else the clock gives one\n"
            "  --series FILE    writes every member's curve as CSV ('-': standard output,\n"
@@ -147,7 +156,20 @@ std::string batchUsage()
            "                   its height is W + 24\n"
            "  --labels N       temperature labels every N degrees (steps on the vector\n"
            "                   diagram and the stereogram)\n"
-        + measurementUsage();
+        + measurementUsage()
+        + "  -h, --help       prints this help and exits\n"
+          "      --version    prints the version and exits\n"
+          "\n"
+          "Exit status:\n"
+          "  0  success\n"
+          "  1  an internal failure, such as too little memory for the run\n"
+          "  2  bad input: options, the scenario file, or an output that cannot be\n"
+          "     written; one line on standard error says what and where\n";
+}
+
+std::string batchVersion()
+{
+    return std::string("demagora-batch (Demagora) ") + ProgramVersion + "\n";
 }
 
 } // namespace Demagora

@@ -29,6 +29,7 @@ struct BatchOptions
     // Simulated measurements in the formats of analysis programs.
     MeasurementOptions measurements;
     bool helpRequested = false;
+    bool versionRequested = false;
 
     // Whether any output was asked for; without one the series goes to standard output.
     bool hasOutput() const
@@ -42,7 +43,10 @@ struct BatchOptions
 // argument: unknown options, missing values, a seed that is not an unsigned 64-bit number.
 BatchOptions parseBatchOptions(std::span<const std::string> arguments);
 
-// The usage text printed for --help and after option errors.
+// The usage text printed for --help: synopsis, options and exit statuses.
 std::string batchUsage();
+
+// The text printed for --version: program, package and the project's version.
+std::string batchVersion();
 
 } // namespace Demagora

@@ -1,48 +1,64 @@
 #include "batch/pngoutput.h"
 
 #include "batch/batcherror.h"
-#include "diagrams/diagramrenderer.h"
-#include "diagrams/picturefile.h"
-
-#include <QGuiApplication>
-#include <QString>
+#include "batch/picturemodule.h"
 
 #include <charconv>
-#include <cstdio>
-#include <memory>
+#include <cstdint>
+#include <dlfcn.h>
+#include <filesystem>
+#include <limits>
+#include <string_view>
+#include <vector>
 
 namespace Demagora {
 
 namespace {
 
-void keepOnlyFatalMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
+bool isBlank(char c)
 {
-    if (type == QtFatalMsg || type == QtCriticalMsg)
-        std::fputs((message.toLocal8Bit() + '\n').constData(), stderr);
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-// Text drawing needs an application object and a platform; a batch run has no display.
-class GuiSession
+// Where the picture module may lie: beside the running program, in the library folder of
+// an install, then where the build put it.
+std::vector<std::string> pictureModulePaths()
 {
-public:
-    GuiSession()
-    {
-        if (QGuiApplication::instance())
-            return;
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        // Standard error carries only the tool's own messages: Qt's notes about the session
-        // it finds itself in (no runtime folder, no fonts configured) are not for the user.
-        qInstallMessageHandler(keepOnlyFatalMessages);
-        m_application = std::make_unique<QGuiApplication>(m_argc, m_argv);
+    std::vector<std::string> paths;
+    std::error_code error;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error) {
+        paths.push_back((program.parent_path() / DEMAGORA_PICTURE_MODULE_NAME).string());
+        // An installed tool finds it in its library folder, wherever the install was moved.
+        paths.push_back((program.parent_path() / ".." / DEMAGORA_PICTURE_MODULE_INSTALL_DIR
+            / DEMAGORA_PICTURE_MODULE_NAME)
+                .lexically_normal()
+                .string());
     }
+    paths.push_back(DEMAGORA_PICTURE_MODULE_PATH);
+    return paths;
+}
 
-private:
-    int m_argc = 1;
-    char m_name[16] = "demagora-batch";
-    char *m_argv[2] = { m_name, nullptr };
-    std::unique_ptr<QGuiApplication> m_application;
-};
+// The module's entry point, loaded once; the module stays loaded until the program ends.
+PictureEntry pictureEntry()
+{
+    static PictureEntry entry = nullptr;
+    if (entry)
+        return entry;
+    std::string reason;
+    for (const std::string &path : pictureModulePaths()) {
+        void *module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!module) {
+            reason = ::dlerror();
+            continue;
+        }
+        entry = reinterpret_cast<PictureEntry>(::dlsym(module, PictureEntryPoint));
+        if (entry)
+            return entry;
+        reason = ::dlerror();
+    }
+    throw BatchError("--png: the picture module cannot be loaded: " + reason);
+}
 
 } // namespace
 
@@ -61,25 +77,31 @@ int parsePictureWidth(const std::string &text)
 
 std::int64_t parsePictureLabels(const std::string &text)
 {
-    const std::optional<std::int64_t> interval
-        = labelIntervalFromText(QString::fromStdString(text));
-    if (!interval)
+    // As the diagram window reads its field: blanks around a whole number with an optional
+    // sign, within 32 bits, not 0; a negative interval counts as its absolute value.
+    std::string_view number(text);
+    while (!number.empty() && isBlank(number.front()))
+        number.remove_prefix(1);
+    while (!number.empty() && isBlank(number.back()))
+        number.remove_suffix(1);
+    if (!number.empty() && number.front() == '+' && number.size() > 1 && number[1] != '-')
+        number.remove_prefix(1);
+    std::int64_t value = 0;
+    const char *last = number.data() + number.size();
+    const auto [end, error] = std::from_chars(number.data(), last, value);
+    const std::int64_t limit = std::numeric_limits<std::int32_t>::max();
+    if (number.empty() || error != std::errc() || end != last || value == 0 || value > limit
+        || value < -limit)
         throw BatchError("--labels: '" + text + "' is not a whole number other than 0");
-    return *interval;
+    return value < 0 ? -value : value;
 }
 
 void writePicture(std::ostream &stream, const PictureRequest &request, const BatchRun &run)
 {
-    const GuiSession session;
-    // The window's state on opening, but with the temperature labels asked for.
-    DiagramViewState state;
-    state.showTemperatures = request.labelInterval.has_value();
-    state.labelInterval = request.labelInterval;
-    // The main window keeps the stereogram's point count equal to the run's.
-    const DiagramRenderer renderer(
-        run.series, run.populations, run.range.low, run.range.pointCount);
-    writeDiagramPicture(stream, isSvgFileName(QString::fromStdString(request.path)), renderer,
-        state, QSize(request.width, request.width + 24));
+    const PictureEntry entry = pictureEntry();
+    std::string error;
+    if (!entry(&request, &run, &stream, &error))
+        throw BatchError(error);
 }
 
 } // namespace Demagora

@@ -29,7 +29,9 @@ std::int64_t parsePictureLabels(const std::string &text);
 
 // Writes the picture of the run onto stream: SVG when the request's path ends in .svg (any
 // letter case), PNG otherwise. Needs no display: without an application object it makes one
-// on the offscreen platform for the time of the drawing.
+// on the offscreen platform for the time of the drawing. The drawing lives in the picture
+// module, loaded on the first call, so that runs without a picture never load Qt. Throws
+// BatchError when the module cannot be loaded or the picture cannot be drawn.
 void writePicture(std::ostream &stream, const PictureRequest &request, const BatchRun &run);
 
 } // namespace Demagora

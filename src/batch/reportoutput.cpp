@@ -16,33 +16,51 @@ std::optional<ReportKind> reportKindNamed(std::string_view name)
     return std::nullopt;
 }
 
-std::string csvField(std::string_view text)
+void appendCsvField(std::string &line, std::string_view text)
 {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos)
-        return std::string(text);
-    std::string quoted = "\"";
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+        line += text;
+        return;
+    }
+    line += '"';
     for (const char c : text) {
         if (c == '"')
-            quoted += '"';
-        quoted += c;
+            line += '"';
+        line += c;
     }
-    quoted += '"';
-    return quoted;
+    line += '"';
+}
+
+std::string csvField(std::string_view text)
+{
+    std::string field;
+    appendCsvField(field, text);
+    return field;
 }
 
 void writeReportCsv(std::ostream &out, const ReportTable &table)
 {
-    std::string line;
-    for (int row = 0; row < table.rowCount; ++row) {
-        line.clear();
-        for (int column = 0; column < table.columnCount; ++column) {
+    // Lines gather in one buffer that is handed on in large pieces; nothing is allocated per
+    // row once the buffer has grown.
+    constexpr std::size_t FlushSize = 1 << 20;
+    std::string buffer;
+    buffer.reserve(FlushSize + 4096);
+    std::string text;
+    for (int row = 0; row < table.rowCount(); ++row) {
+        for (int column = 0; column < table.columnCount(); ++column) {
             if (column > 0)
-                line += ',';
-            line += csvField(table.cell(column, row));
+                buffer += ',';
+            text.clear();
+            table.appendCell(text, column, row);
+            appendCsvField(buffer, text);
         }
-        line += '\n';
-        out << line;
+        buffer += '\n';
+        if (buffer.size() >= FlushSize) {
+            out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+            buffer.clear();
+        }
     }
+    out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
 }
 
 void checkWorksheetName(const std::string &fileName)
@@ -65,9 +83,9 @@ void checkReportWorksheet(const ReportTable &table, const std::string &fileName)
     checkWorksheetName(fileName);
     if (reportFitsOnSheet(table))
         return;
-    const bool initial = table.caption == "initial components";
+    const bool initial = table.caption() == "initial components";
     throw BatchError(std::string("--xls: the ") + (initial ? "Initial" : "Resulting")
-        + " report has " + std::to_string(table.rowCount) + " rows, more than the "
+        + " report has " + std::to_string(table.rowCount()) + " rows, more than the "
         + std::to_string(MaxSheetGridRows)
         + " a worksheet can hold below its title; nothing was written. Use --report "
         + (initial ? "initial" : "resulting")

@@ -15,8 +15,11 @@ std::optional<ReportKind> reportKindNamed(std::string_view name);
 // One CSV field: quoted, with inner quotes doubled, when it holds a comma, a quote or a
 // line break; as it stands otherwise.
 std::string csvField(std::string_view text);
+// The same field appended to line.
+void appendCsvField(std::string &line, std::string_view text);
 
-// Every row of the grid as one CSV line, the heading row and empty trailing rows included.
+// Every row of the grid as one CSV line, the heading row and empty trailing rows included,
+// formed row by row from the table.
 void writeReportCsv(std::ostream &out, const ReportTable &table);
 
 // Throws BatchError when the --xls value names no file ("" or "-").

@@ -12,10 +12,16 @@ inline constexpr const char *SeriesCsvHeader
     = "member,step,temperature,x,y,z,length,declination,inclination";
 
 // Writes one row per member and step under SeriesCsvHeader. Reals carry 17 significant
-// digits, so they read back bit for bit; the text does not depend on the C locale.
+// digits, so they read back bit for bit; the text does not depend on the C locale. A long
+// series is formatted in pieces on every core and written in order.
 void writeSeriesCsv(std::ostream &out, const ResultSeries &series);
 
 // A double in the shortest form of 17 significant digits ("%.17g" in the "C" locale).
 std::string csvReal(double value);
+
+// The same text written at out, which has room for at least MaxCsvRealLength characters;
+// returns the end of the text.
+inline constexpr int MaxCsvRealLength = 32;
+char *writeCsvReal(char *out, double value);
 
 } // namespace Demagora

@@ -200,7 +200,8 @@ void TFrm_graph::menSingleClick()
 
 std::optional<QPixmap> TFrm_graph::loadModePicture(const QString &fileName)
 {
-    const QString path = QDir(m_bitmapFolder).absoluteFilePath(fileName);
+    const QString path = findModePicture(
+        fileName, m_bitmapFolders.isEmpty() ? modePictureFolders() : m_bitmapFolders);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         reportError(this,

@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <optional>
@@ -30,9 +31,9 @@ public:
     TFrm_graph(const ResultSeries &series, ComponentPopulations &populations,
         std::int32_t runLowTemp, std::int32_t stereoPointCount, QWidget *parent = nullptr);
 
-    // Folder of the two mode pictures; a relative one is taken from the working directory
-    // at the time of the click. "graphic" unless set.
-    void setBitmapFolder(const QString &folder) { m_bitmapFolder = folder; }
+    // The one folder of the two mode pictures; a relative one is taken from the working
+    // directory at the time of the click. Unless set, the folders of modePictureFolders().
+    void setBitmapFolder(const QString &folder) { m_bitmapFolders = QStringList { folder }; }
 
     DiagramViewState viewState() const;
     const DiagramRenderer &renderer() const { return m_renderer; }
@@ -61,7 +62,7 @@ private:
     ComponentPopulations &m_populations;
     std::int32_t m_runLowTemp;
     DiagramRenderer m_renderer;
-    QString m_bitmapFolder = QStringLiteral("graphic");
+    QStringList m_bitmapFolders;
 
     std::int32_t ModeClicks = 0; // even: multiple mode, odd: single mode
     std::int32_t CurrentVector = 0;

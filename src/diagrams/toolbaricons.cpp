@@ -1,5 +1,8 @@
 #include "diagrams/toolbaricons.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QPainter>
 #include <QPainterPath>
@@ -101,6 +104,25 @@ QIcon leftArrowIcon()
 QIcon rightArrowIcon()
 {
     return horizontalArrow(false);
+}
+
+QStringList modePictureFolders()
+{
+    const QDir executableFolder(QCoreApplication::applicationDirPath());
+    return { QStringLiteral("graphic"),
+        QDir::cleanPath(
+            executableFolder.filePath(QStringLiteral(DEMAGORA_DATA_FROM_EXECUTABLE "/graphic"))),
+        QStringLiteral(DEMAGORA_SOURCE_GRAPHIC_DIR) };
+}
+
+QString findModePicture(const QString &fileName, const QStringList &folders)
+{
+    for (const QString &folder : folders) {
+        const QString path = QDir(folder).absoluteFilePath(fileName);
+        if (QFileInfo::exists(path))
+            return path;
+    }
+    return folders.isEmpty() ? fileName : QDir(folders.front()).absoluteFilePath(fileName);
 }
 
 } // namespace Demagora

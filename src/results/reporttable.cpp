@@ -1,9 +1,9 @@
 #include "results/reporttable.h"
 
 #include "text/numbertext.h"
-#include "text/statistics.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstddef>
 #include <limits>
 #include <stdexcept>
@@ -12,172 +12,230 @@ namespace Demagora {
 
 namespace {
 
-// Fills a ReportTable cell by cell; the grid is sized once, before any cell is written.
-class GridBuilder
+void appendInteger(std::string &text, long long value)
 {
-public:
-    GridBuilder(ReportTable &table, std::string_view decimalSeparator)
-        : m_table(table)
-        , m_separator(decimalSeparator)
-    { }
-
-    void resize(int columnCount, int rowCount)
-    {
-        m_table.columnCount = columnCount;
-        m_table.rowCount = rowCount;
-        m_table.cells.assign(
-            static_cast<std::size_t>(columnCount) * static_cast<std::size_t>(rowCount), {});
-    }
-
-    void setText(int column, int row, std::string text)
-    {
-        m_table.cells[static_cast<std::size_t>(row) * static_cast<std::size_t>(m_table.columnCount)
-            + static_cast<std::size_t>(column)]
-            = std::move(text);
-    }
-
-    void setInteger(int column, int row, long long value)
-    {
-        setText(column, row, std::to_string(value));
-    }
-
-    void setNumber(int column, int row, long double value)
-    {
-        setText(column, row, formatGeneral(value, m_separator));
-    }
-
-    // A block of one sample has no sample standard deviation: its cell stays empty.
-    void setStandardDeviation(int column, int row, const SampleStatistics &statistics)
-    {
-        if (statistics.standardDeviation)
-            setNumber(column, row, *statistics.standardDeviation);
-    }
-
-private:
-    ReportTable &m_table;
-    std::string_view m_separator;
-};
-
-void buildInitialReport(
-    ReportTable &table, GridBuilder &grid, const ComponentPopulations &populations)
-{
-    const int n = populations.empty() ? 0 : static_cast<int>(populations.front().size());
-    const int c = static_cast<int>(populations.size());
-    const bool scattered = n - 1 > 0;
-
-    table.caption = "initial components";
-    grid.resize(scattered ? 8 : 6, n * c + 1);
-    if (scattered) {
-        grid.setText(6, 0, "StDev(lengths)");
-        grid.setText(7, 0, "StDev(heights)");
-    }
-    grid.setText(0, 0, "component");
-    grid.setText(1, 0, "vector");
-    grid.setText(2, 0, "declination");
-    grid.setText(3, 0, "inclination");
-    grid.setText(4, 0, "length of vector");
-    grid.setText(5, 0, "heights");
-
-    // The last member of a scattered population is not listed.
-    const int m = scattered ? n - 1 : 1;
-    std::vector<double> lengthSamples;
-    std::vector<double> heightSamples;
-    int row = 1;
-    for (int q = 0; q < c; ++q) {
-        const Population &population = populations[static_cast<std::size_t>(q)];
-        const int listed = std::min(m, static_cast<int>(population.size()));
-        const int blockRow = row;
-        lengthSamples.clear();
-        heightSamples.clear();
-        for (int j = 0; j < listed; ++j, ++row) {
-            const TVector &member = population[static_cast<std::size_t>(j)];
-            const double length = member.Remaining(0);
-            grid.setInteger(0, row, q);
-            grid.setInteger(1, row, j);
-            grid.setNumber(2, row, member.Declination);
-            grid.setNumber(3, row, member.Inclination);
-            grid.setNumber(4, row, length);
-            grid.setNumber(5, row, member.Height);
-            lengthSamples.push_back(length);
-            heightSamples.push_back(member.Height);
-        }
-        if (scattered && !lengthSamples.empty()) {
-            grid.setStandardDeviation(6, blockRow, sampleStatistics(lengthSamples));
-            grid.setStandardDeviation(7, blockRow, sampleStatistics(heightSamples));
-        }
-    }
-}
-
-void buildResultingReport(ReportTable &table, GridBuilder &grid, const ResultSeries &series,
-    std::int32_t runLowTemp, std::int32_t runHighTemp)
-{
-    const long long v = static_cast<long long>(series.size());
-    const long long s = std::max<long long>(0, static_cast<long long>(runHighTemp) - runLowTemp);
-    const bool scattered = v - 1 > 0;
-    // The last series of a scattered run is not listed, nor is the last step of any series.
-    const long long w = scattered ? v - 1 : 1;
-
-    // Step 0 is listed even in a run of a single step. Steps a series does not hold are not
-    // listed at all, rather than read past its end.
-    const long long listedSeries = std::min(w, v);
-    long long steps = listedSeries > 0 ? std::max<long long>(s, 1) : 0;
-    for (long long index = 0; index < listedSeries; ++index) {
-        const std::size_t held = series[static_cast<std::size_t>(index)].size();
-        steps = std::min(steps, static_cast<long long>(held));
-    }
-    const long long filledRows = 1 + steps * listedSeries;
-
-    table.caption = "resulting vectors";
-    const long long rowCount = std::max((s + 1) * v, filledRows);
-    if (rowCount * (scattered ? 7 : 5) > std::numeric_limits<int>::max())
-        throw std::length_error("The result table has too many rows to be shown");
-    grid.resize(scattered ? 7 : 5, static_cast<int>(rowCount));
-    if (scattered) {
-        grid.setText(5, 0, "Mean(Length)");
-        grid.setText(6, 0, "StDev(Length)");
-    }
-    grid.setText(0, 0, "Temperature");
-    grid.setText(1, 0, "vector");
-    grid.setText(2, 0, "declination");
-    grid.setText(3, 0, "inclination");
-    grid.setText(4, 0, "length");
-
-    std::vector<double> lengthSamples;
-    int row = 1;
-    for (long long t = 0; t < steps; ++t) {
-        const int blockRow = row;
-        lengthSamples.clear();
-        for (long long index = 0; index < listedSeries; ++index, ++row) {
-            const TResultVectors &point
-                = series[static_cast<std::size_t>(index)][static_cast<std::size_t>(t)];
-            const double length = point.Length();
-            grid.setInteger(0, row, t);
-            grid.setInteger(1, row, index);
-            grid.setNumber(2, row, point.Declination());
-            grid.setNumber(3, row, point.Inclination());
-            grid.setNumber(4, row, length);
-            lengthSamples.push_back(length);
-        }
-        if (scattered) {
-            const SampleStatistics statistics = sampleStatistics(lengthSamples);
-            grid.setNumber(5, blockRow, statistics.mean);
-            grid.setStandardDeviation(6, blockRow, statistics);
-        }
-    }
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    text.append(buffer, result.ptr);
 }
 
 } // namespace
+
+ReportTable ReportTable::fromTexts(
+    std::string caption, int columnCount, std::vector<std::string> cells)
+{
+    ReportTable table;
+    table.m_caption = std::move(caption);
+    table.m_columnCount = columnCount;
+    table.m_rowCount = columnCount > 0 ? static_cast<int>(cells.size()) / columnCount : 0;
+    table.m_texts = std::move(cells);
+    return table;
+}
+
+std::string ReportTable::cell(int column, int row) const
+{
+    std::string text;
+    appendCell(text, column, row);
+    return text;
+}
+
+void ReportTable::appendCell(std::string &text, int column, int row) const
+{
+    if (column < 0 || column >= m_columnCount || row < 0 || row >= m_rowCount)
+        return;
+    if (!m_texts.empty()) {
+        text += m_texts[static_cast<std::size_t>(row) * static_cast<std::size_t>(m_columnCount)
+            + static_cast<std::size_t>(column)];
+        return;
+    }
+    if (row == 0) {
+        text += m_headings[static_cast<std::size_t>(column)];
+        return;
+    }
+    if (m_kind == ReportKind::Initial)
+        appendInitialCell(text, column, row - 1);
+    else
+        appendResultingCell(text, column, row - 1);
+}
+
+void ReportTable::appendNumber(std::string &text, long double value) const
+{
+    appendGeneral(text, value, m_separator);
+}
+
+void ReportTable::layOutInitial()
+{
+    const ComponentPopulations &populations = *m_populations;
+    const int n = populations.empty() ? 0 : static_cast<int>(populations.front().size());
+    const int c = static_cast<int>(populations.size());
+    m_scattered = n - 1 > 0;
+
+    m_caption = "initial components";
+    m_headings
+        = { "component", "vector", "declination", "inclination", "length of vector", "heights" };
+    if (m_scattered) {
+        m_headings.push_back("StDev(lengths)");
+        m_headings.push_back("StDev(heights)");
+    }
+    m_columnCount = static_cast<int>(m_headings.size());
+    m_rowCount = n * c + 1;
+
+    // The last member of a scattered population is not listed; the blocks follow one another
+    // from the first row below the headings.
+    const int m = m_scattered ? n - 1 : 1;
+    m_blockStarts.assign(1, 0);
+    for (const Population &population : populations) {
+        const int listed = std::min(m, static_cast<int>(population.size()));
+        m_blockStarts.push_back(m_blockStarts.back() + listed);
+    }
+}
+
+void ReportTable::layOutResulting(std::int32_t runLowTemp, std::int32_t runHighTemp)
+{
+    const ResultSeries &series = *m_series;
+    const long long v = static_cast<long long>(series.size());
+    const long long s = std::max<long long>(0, static_cast<long long>(runHighTemp) - runLowTemp);
+    m_scattered = v - 1 > 0;
+    // The last series of a scattered run is not listed, nor is the last step of any series.
+    const long long w = m_scattered ? v - 1 : 1;
+
+    // Step 0 is listed even in a run of a single step. Steps a series does not hold are not
+    // listed at all, rather than read past its end.
+    m_rowsPerBlock = std::min(w, v);
+    m_steps = m_rowsPerBlock > 0 ? std::max<long long>(s, 1) : 0;
+    for (long long index = 0; index < m_rowsPerBlock; ++index) {
+        const std::size_t held = series[static_cast<std::size_t>(index)].size();
+        m_steps = std::min(m_steps, static_cast<long long>(held));
+    }
+    const long long filledRows = 1 + m_steps * m_rowsPerBlock;
+
+    m_caption = "resulting vectors";
+    m_headings = { "Temperature", "vector", "declination", "inclination", "length" };
+    if (m_scattered) {
+        m_headings.push_back("Mean(Length)");
+        m_headings.push_back("StDev(Length)");
+    }
+    m_columnCount = static_cast<int>(m_headings.size());
+    const long long rowCount = std::max((s + 1) * v, filledRows);
+    if (rowCount > std::numeric_limits<int>::max())
+        throw std::length_error("The result table has too many rows to be shown");
+    m_rowCount = static_cast<int>(rowCount);
+}
+
+void ReportTable::appendInitialCell(std::string &text, int column, long long index) const
+{
+    if (index >= m_blockStarts.back())
+        return;
+    const auto next = std::upper_bound(m_blockStarts.begin(), m_blockStarts.end(), index);
+    const long long q = (next - m_blockStarts.begin()) - 1;
+    const long long j = index - *(next - 1);
+    const TVector &member
+        = (*m_populations)[static_cast<std::size_t>(q)][static_cast<std::size_t>(j)];
+    switch (column) {
+    case 0:
+        return appendInteger(text, q);
+    case 1:
+        return appendInteger(text, j);
+    case 2:
+        return appendNumber(text, member.Declination);
+    case 3:
+        return appendNumber(text, member.Inclination);
+    case 4:
+        return appendNumber(text, member.Remaining(0));
+    case 5:
+        return appendNumber(text, member.Height);
+    default:
+        break;
+    }
+    // A block of one sample has no sample standard deviation: its cell stays empty.
+    if (j == 0) {
+        const SampleStatistics &statistics = blockStatistics(q, column - 6);
+        if (statistics.standardDeviation)
+            appendNumber(text, *statistics.standardDeviation);
+    }
+}
+
+void ReportTable::appendResultingCell(std::string &text, int column, long long index) const
+{
+    if (index >= m_steps * m_rowsPerBlock)
+        return;
+    const long long t = index / m_rowsPerBlock;
+    const long long v = index % m_rowsPerBlock;
+    const TResultVectors &point
+        = (*m_series)[static_cast<std::size_t>(v)][static_cast<std::size_t>(t)];
+    switch (column) {
+    case 0:
+        return appendInteger(text, t);
+    case 1:
+        return appendInteger(text, v);
+    case 2:
+        return appendNumber(text, point.Declination());
+    case 3:
+        return appendNumber(text, point.Inclination());
+    case 4:
+        return appendNumber(text, point.Length());
+    default:
+        break;
+    }
+    if (v != 0)
+        return;
+    const SampleStatistics &statistics = blockStatistics(t, 0);
+    if (column == 5)
+        appendNumber(text, statistics.mean);
+    else if (statistics.standardDeviation)
+        appendNumber(text, *statistics.standardDeviation);
+}
+
+const SampleStatistics &ReportTable::blockStatistics(long long block, int which) const
+{
+    if (m_cache.empty())
+        m_cache.resize(CacheSlots);
+    CachedStatistics &slot
+        = m_cache[(static_cast<std::size_t>(block) * 2 + static_cast<std::size_t>(which))
+            % CacheSlots];
+    if (slot.block != block || slot.which != which) {
+        slot.statistics = computeStatistics(block, which);
+        slot.block = block;
+        slot.which = which;
+    }
+    return slot.statistics;
+}
+
+// The samples in the order of the rows, so that the sums are formed as the rows list them.
+SampleStatistics ReportTable::computeStatistics(long long block, int which) const
+{
+    m_samples.clear();
+    if (m_kind == ReportKind::Initial) {
+        const Population &population = (*m_populations)[static_cast<std::size_t>(block)];
+        const long long listed = m_blockStarts[static_cast<std::size_t>(block) + 1]
+            - m_blockStarts[static_cast<std::size_t>(block)];
+        for (long long j = 0; j < listed; ++j) {
+            const TVector &member = population[static_cast<std::size_t>(j)];
+            m_samples.push_back(which == 0 ? member.Remaining(0) : member.Height);
+        }
+    } else {
+        for (long long v = 0; v < m_rowsPerBlock; ++v) {
+            m_samples.push_back(
+                (*m_series)[static_cast<std::size_t>(v)][static_cast<std::size_t>(block)].Length());
+        }
+    }
+    return sampleStatistics(m_samples);
+}
 
 ReportTable buildReportTable(const ComponentPopulations &populations, const ResultSeries &series,
     std::int32_t runLowTemp, std::int32_t runHighTemp, ReportKind kind,
     std::string_view decimalSeparator)
 {
     ReportTable table;
-    GridBuilder grid(table, decimalSeparator);
+    // Any kind other than Initial gives the Resulting report.
+    table.m_kind = kind == ReportKind::Initial ? ReportKind::Initial : ReportKind::Resulting;
+    table.m_populations = &populations;
+    table.m_series = &series;
+    table.m_separator = std::string(decimalSeparator);
     if (kind == ReportKind::Initial)
-        buildInitialReport(table, grid, populations);
+        table.layOutInitial();
     else
-        buildResultingReport(table, grid, series, runLowTemp, runHighTemp);
+        table.layOutResulting(runLowTemp, runHighTemp);
     return table;
 }
 

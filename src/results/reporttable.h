@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/populations.h"
+#include "text/statistics.h"
 
 #include <cstdint>
 #include <string>
@@ -11,25 +12,89 @@ namespace Demagora {
 
 enum class ReportKind { Initial = 0, Resulting = 1 };
 
-// A report as plain data: the caption and a grid of cell texts, row 0 holding the
-// headings. The result window displays it and the export writes it.
-struct ReportTable
+// A report of the last run: its caption, its fixed layout and the text of any cell, formed
+// when it is asked for from the populations and series themselves, so that nothing per cell is
+// held. The result window, its Export and demagora-batch read their tables from it.
+// A run report reads the populations and series it was built from: they must outlive it and
+// stay unchanged. The statistics of recently read blocks are kept in a small cache of fixed
+// size, so one table must not be read from two threads at once.
+class ReportTable
 {
-    std::string caption;
-    int columnCount = 0;
-    int rowCount = 0;
-    std::vector<std::string> cells; // row-major, rowCount * columnCount
+public:
+    ReportTable() = default;
 
-    const std::string &cell(int column, int row) const
+    // A table of given texts, row-major, row 0 holding the headings.
+    static ReportTable fromTexts(
+        std::string caption, int columnCount, std::vector<std::string> cells);
+
+    const std::string &caption() const { return m_caption; }
+    ReportKind kind() const { return m_kind; }
+    int columnCount() const { return m_columnCount; }
+    int rowCount() const { return m_rowCount; }
+
+    // The text of a cell; empty outside the grid and in rows that are not filled.
+    std::string cell(int column, int row) const;
+    // Appends the text of a cell to text, the way writers build a whole line.
+    void appendCell(std::string &text, int column, int row) const;
+
+private:
+    friend ReportTable buildReportTable(const ComponentPopulations &, const ResultSeries &,
+        std::int32_t, std::int32_t, ReportKind, std::string_view);
+
+    void layOutInitial();
+    void layOutResulting(std::int32_t runLowTemp, std::int32_t runHighTemp);
+    void appendInitialCell(std::string &text, int column, long long index) const;
+    void appendResultingCell(std::string &text, int column, long long index) const;
+    void appendNumber(std::string &text, long double value) const;
+    const SampleStatistics &blockStatistics(long long block, int which) const;
+    SampleStatistics computeStatistics(long long block, int which) const;
+
+    std::string m_caption;
+    ReportKind m_kind = ReportKind::Initial;
+    int m_columnCount = 0;
+    int m_rowCount = 0;
+    std::vector<std::string> m_texts; // the cells of a table of given texts only
+    std::vector<std::string> m_headings;
+
+    const ComponentPopulations *m_populations = nullptr;
+    const ResultSeries *m_series = nullptr;
+    std::string m_separator = ".";
+    bool m_scattered = false;
+    // Initial report: the first grid row index (0-based below the headings) of every
+    // component's block, and one past the last.
+    std::vector<long long> m_blockStarts;
+    // Resulting report: the listed series per step and the listed steps.
+    long long m_rowsPerBlock = 0;
+    long long m_steps = 0;
+
+    // Direct-mapped cache of block statistics: slot block % size holds the block it names.
+    // which: 0 for lengths, 1 for heights (Initial report only).
+    static constexpr std::size_t CacheSlots = 4096;
+    struct CachedStatistics
     {
-        return cells[static_cast<std::size_t>(row) * static_cast<std::size_t>(columnCount)
-            + static_cast<std::size_t>(column)];
-    }
+        long long block = -1;
+        int which = -1;
+        SampleStatistics statistics;
+    };
+    mutable std::vector<CachedStatistics> m_cache;
+    mutable std::vector<double> m_samples;
 };
 
-// Builds the Initial or Resulting report of the last run. Numbers use decimalSeparator.
+// Lays out the Initial or Resulting report of the last run; numbers use decimalSeparator.
+// Forms no cell: the work is proportional to the number of populations and series.
+// Throws std::length_error for a grid whose rows cannot be counted in an int.
 ReportTable buildReportTable(const ComponentPopulations &populations, const ResultSeries &series,
     std::int32_t runLowTemp, std::int32_t runHighTemp, ReportKind kind,
     std::string_view decimalSeparator = ".");
+// The table reads the run it was built from, so it cannot be built from temporaries.
+ReportTable buildReportTable(ComponentPopulations &&, const ResultSeries &, std::int32_t,
+    std::int32_t, ReportKind, std::string_view = ".")
+    = delete;
+ReportTable buildReportTable(const ComponentPopulations &, ResultSeries &&, std::int32_t,
+    std::int32_t, ReportKind, std::string_view = ".")
+    = delete;
+ReportTable buildReportTable(ComponentPopulations &&, ResultSeries &&, std::int32_t, std::int32_t,
+    ReportKind, std::string_view = ".")
+    = delete;
 
 } // namespace Demagora

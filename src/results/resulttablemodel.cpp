@@ -11,16 +11,16 @@ ResultTableModel::ResultTableModel(ReportTable table, QObject *parent)
 
 int ResultTableModel::rowCount(const QModelIndex &parent) const
 {
-    if (parent.isValid() || m_table.rowCount < 1)
+    if (parent.isValid() || m_table.rowCount() < 1)
         return 0;
-    return m_table.rowCount - 1;
+    return m_table.rowCount() - 1;
 }
 
 int ResultTableModel::columnCount(const QModelIndex &parent) const
 {
     if (parent.isValid())
         return 0;
-    return m_table.columnCount;
+    return m_table.columnCount();
 }
 
 QVariant ResultTableModel::data(const QModelIndex &index, int role) const
@@ -37,7 +37,7 @@ QVariant ResultTableModel::headerData(int section, Qt::Orientation orientation, 
     if (role != Qt::DisplayRole || section < 0)
         return {};
     if (orientation == Qt::Horizontal) {
-        if (section >= m_table.columnCount || m_table.rowCount < 1)
+        if (section >= m_table.columnCount() || m_table.rowCount() < 1)
             return {};
         return QString::fromStdString(m_table.cell(section, 0));
     }

@@ -7,7 +7,8 @@
 namespace Demagora {
 
 // Read-only item model over a report table for the result window's view. Row 0 of the
-// table (the headings) is the horizontal header; table row r + 1 is model row r.
+// table (the headings) is the horizontal header; table row r + 1 is model row r. A cell's
+// text is formed when the view asks for it, so the model holds nothing per cell.
 class ResultTableModel : public QAbstractTableModel
 {
     Q_OBJECT

@@ -31,7 +31,7 @@ TvResultForm::TvResultForm(ReportTable table, QWidget *parent)
     , m_chooseExportFile(&ChooseExportFile)
 {
     setObjectName(QStringLiteral("vResultForm"));
-    setWindowTitle(QString::fromStdString(table.caption));
+    setWindowTitle(QString::fromStdString(table.caption()));
     setMinimumWidth(DesignWidth);
 
     m_model = new ResultTableModel(std::move(table), this);
@@ -114,7 +114,7 @@ bool TvResultForm::confirmCutTable()
 {
     if (reportFitsOnSheet(table()))
         return true;
-    const int rowCount = table().rowCount;
+    const int rowCount = table().rowCount();
     const QString message
         = QStringLiteral("The worksheet can hold only the first %1 of the %2 rows "
                          "of this table. Write them and leave out the last %3?")

@@ -134,12 +134,25 @@ std::int32_t parseInteger(std::string_view text)
 
 std::string formatGeneral(long double value, std::string_view decimalSeparator)
 {
-    if (std::isnan(value))
-        return "NAN";
-    if (std::isinf(value))
-        return value < 0 ? "-INF" : "INF";
-    if (value == 0)
-        return "0";
+    std::string text;
+    appendGeneral(text, value, decimalSeparator);
+    return text;
+}
+
+void appendGeneral(std::string &text, long double value, std::string_view decimalSeparator)
+{
+    if (std::isnan(value)) {
+        text += "NAN";
+        return;
+    }
+    if (std::isinf(value)) {
+        text += value < 0 ? "-INF" : "INF";
+        return;
+    }
+    if (value == 0) {
+        text += '0';
+        return;
+    }
 
     // Rounded to 15 significant digits first: the notation follows the rounded exponent, so
     // 9.99999999999999949E-5 becomes 0.0001 and not 1E-4.
@@ -151,13 +164,15 @@ std::string formatGeneral(long double value, std::string_view decimalSeparator)
     const bool negative = scientific.front() == '-';
     const std::size_t mantissaStart = negative ? 1 : 0;
     const std::size_t exponentMark = scientific.find('e');
-    std::string digits;
-    for (std::size_t i = mantissaStart; i < exponentMark; ++i) {
+    std::array<char, 32> digitBuffer {};
+    std::size_t digitCount = 0;
+    for (std::size_t i = mantissaStart; i < exponentMark && digitCount < digitBuffer.size(); ++i) {
         if (isDigit(scientific[i]))
-            digits += scientific[i];
+            digitBuffer[digitCount++] = scientific[i];
     }
-    while (digits.size() > 1 && digits.back() == '0')
-        digits.pop_back();
+    while (digitCount > 1 && digitBuffer[digitCount - 1] == '0')
+        --digitCount;
+    const std::string_view digits(digitBuffer.data(), digitCount);
 
     int exponent = 0;
     std::string_view exponentText = scientific.substr(exponentMark + 1);
@@ -167,7 +182,8 @@ std::string formatGeneral(long double value, std::string_view decimalSeparator)
     // The value as 0.d1d2... x 10^e.
     const int e = exponent + 1;
 
-    std::string text = negative ? "-" : "";
+    if (negative)
+        text += '-';
     if (e >= -3 && e <= 15) {
         if (e > 0) {
             const auto whole = static_cast<std::size_t>(e);
@@ -192,9 +208,11 @@ std::string formatGeneral(long double value, std::string_view decimalSeparator)
             text += digits.substr(1);
         }
         text += 'E';
-        text += std::to_string(exponent);
+        std::array<char, 16> exponentDigits {};
+        const auto written = std::to_chars(
+            exponentDigits.data(), exponentDigits.data() + exponentDigits.size(), exponent);
+        text.append(exponentDigits.data(), written.ptr);
     }
-    return text;
 }
 
 } // namespace Demagora

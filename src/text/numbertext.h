@@ -12,7 +12,9 @@ namespace Demagora {
 class ConversionError : public std::runtime_error
 {
 public:
-    explicit ConversionError(const std::string &message) : std::runtime_error(message) { }
+    explicit ConversionError(const std::string &message)
+        : std::runtime_error(message)
+    { }
 };
 
 // Reads a decimal number: optional blanks, optional sign, digits with at most one
@@ -29,5 +31,7 @@ std::int32_t parseInteger(std::string_view text);
 // from -3 to 15 of the form 0.d1d2... x 10^E, otherwise d1.d2...E<exp>; trailing zeros
 // dropped. Written from the long double itself.
 std::string formatGeneral(long double value, std::string_view decimalSeparator = ".");
+// The same text appended to text, without allocating beyond text's own growth.
+void appendGeneral(std::string &text, long double value, std::string_view decimalSeparator = ".");
 
 } // namespace Demagora

@@ -54,6 +54,9 @@ TEST(BatchOptionsTest, HelpNeedsNoScenario)
 {
     EXPECT_TRUE(parse({ "--help" }).helpRequested);
     EXPECT_TRUE(parse({ "s.json", "-h" }).helpRequested);
+    EXPECT_TRUE(parse({ "--version" }).versionRequested);
+    EXPECT_TRUE(parse({ "s.json", "--version", "--bogus" }).versionRequested);
+    EXPECT_FALSE(parse({ "s.json" }).versionRequested);
     EXPECT_NE(batchUsage().find("demagora-batch SCENARIO.json"), std::string::npos);
 }
 

@@ -241,6 +241,16 @@ TEST(BatchProcessTest, HelpPrintsUsage)
     const ProcessResult result = runBatch({ "--help" });
     EXPECT_EQ(result.status, 0);
     EXPECT_TRUE(result.out.starts_with("usage: demagora-batch SCENARIO.json"));
+    EXPECT_NE(result.out.find("Exit status:"), std::string::npos);
+}
+
+TEST(BatchProcessTest, VersionPrintsTheProjectVersion)
+{
+    const ProcessResult result = runBatch({ "--version" });
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(
+        result.out, std::string("demagora-batch (Demagora) ") + DEMAGORA_PROJECT_VERSION + "\n");
+    EXPECT_EQ(result.err, "");
 }
 
 // A fresh folder holding a two-component scenario, for the cases that must leave it alone.

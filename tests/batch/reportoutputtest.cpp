@@ -22,12 +22,7 @@ namespace fs = std::filesystem;
 
 ReportTable tableOf(std::string caption, int columnCount, std::vector<std::string> cells)
 {
-    ReportTable table;
-    table.caption = std::move(caption);
-    table.columnCount = columnCount;
-    table.rowCount = static_cast<int>(cells.size()) / columnCount;
-    table.cells = std::move(cells);
-    return table;
+    return ReportTable::fromTexts(std::move(caption), columnCount, std::move(cells));
 }
 
 TEST(ReportCsvTest, FieldsAreQuotedOnlyWhenTheyMustBe)
@@ -112,20 +107,18 @@ TEST_F(ReportWorksheetTest, SavesTheExportLayoutUnderTheXlsName)
 
 TEST_F(ReportWorksheetTest, GridTooLongForASheetIsRefusedAndNothingWritten)
 {
-    ReportTable table;
-    table.caption = "resulting vectors";
-    table.columnCount = 1;
-    table.rowCount = MaxSheetGridRows + 1;
-    table.cells.resize(static_cast<std::size_t>(table.rowCount));
-    EXPECT_EQ(refusal(table, path("long.xls")),
+    const auto emptyRows = [](int rowCount) {
+        return tableOf(
+            "resulting vectors", 1, std::vector<std::string>(static_cast<std::size_t>(rowCount)));
+    };
+    EXPECT_EQ(refusal(emptyRows(MaxSheetGridRows + 1), path("long.xls")),
         "--xls: the Resulting report has 65535 rows, more than the 65534 a worksheet can hold "
         "below its title; nothing was written. Use --report resulting without --xls for the "
         "whole table as CSV, or --series FILE for every curve");
     EXPECT_FALSE(fs::exists(path("long.xls")));
 
-    table.rowCount = MaxSheetGridRows;
-    table.cells.resize(static_cast<std::size_t>(table.rowCount));
-    EXPECT_EQ(writeReportWorksheet(table, path("long.xls")), path("long.xls"));
+    EXPECT_EQ(
+        writeReportWorksheet(emptyRows(MaxSheetGridRows), path("long.xls")), path("long.xls"));
 }
 
 TEST_F(ReportWorksheetTest, UnwritableNamesAreRefused)

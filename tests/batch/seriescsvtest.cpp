@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cmath>
 #include <cstdlib>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -73,4 +76,39 @@ TEST(SeriesCsvTest, CsvRealUsesSeventeenDigitsAtMost)
     EXPECT_EQ(csvReal(100), "100");
     EXPECT_EQ(csvReal(1.5e-14), "1.4999999999999999e-14");
     EXPECT_EQ(csvReal(-0.0), "-0");
+}
+
+// The fast conversion against the library's exact one, "%.17g", over every order of magnitude
+// the series holds and the values where rounding is closest to a tie or to the next power
+// of ten.
+TEST(SeriesCsvTest, CsvRealEqualsTheExactSeventeenDigitConversion)
+{
+    const auto exact = [](double value) {
+        char buffer[64];
+        const auto result
+            = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17);
+        return std::string(buffer, result.ptr);
+    };
+    std::vector<double> values
+        = { 0.1, 0.5, 1.5, 123.456, 1e-5, 1e-4, 9.9999999999999995e-5, 99999999999999.99,
+              9999999999999998.0, 1e16, 1e17, 1e22, 1e-300, 5e-324, 1.7976931348623157e308,
+              0.30000000000000004, 2.5e-12, 359.99999999999994, 89.999999999999986, 1.0 / 3 };
+    std::mt19937_64 random(20261207);
+    std::uniform_real_distribution<double> mantissa(1, 10);
+    std::uniform_int_distribution<int> decade(-14, 18);
+    for (int i = 0; i < 200000; ++i)
+        values.push_back(mantissa(random) * std::pow(10.0, decade(random)));
+    // Neighbours of short decimals, where the seventeenth digit is decided by the last bits.
+    for (int i = 1; i < 20000; ++i) {
+        const double base = i * 0.05;
+        values.push_back(std::nextafter(base, 0.0));
+        values.push_back(std::nextafter(base, 1e9));
+    }
+    int differences = 0;
+    for (const double magnitude : values) {
+        for (const double value : { magnitude, -magnitude }) {
+            if (csvReal(value) != exact(value) && ++differences <= 10)
+                ADD_FAILURE() << csvReal(value) << " instead of " << exact(value);
+        }
+    }
 }

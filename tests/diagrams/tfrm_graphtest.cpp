@@ -1,6 +1,7 @@
 #include "diagrams/tfrm_graph.h"
 
 #include "diagrams/diagramwindow.h"
+#include "diagrams/toolbaricons.h"
 #include "diagramfixtures.h"
 #include "support/scriptedprompts.h"
 
@@ -162,6 +163,67 @@ TEST_F(TFrm_graphTest, ShippedBitmapsAreReadFromTheWorkingDirectory)
     QDir::setCurrent(previous);
     EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(window->viewState().mode, DisplayMode::Multiple);
+}
+
+TEST(ModePictureLookupTest, FirstFolderHoldingTheFileWins)
+{
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const QStringList folders { root.filePath(QStringLiteral("working")),
+        root.filePath(QStringLiteral("installed")), root.filePath(QStringLiteral("source")) };
+    for (const QString &folder : folders)
+        ASSERT_TRUE(QDir().mkpath(folder));
+    const auto place = [&](int folder, const QString &name) {
+        QFile file(QDir(folders[folder]).filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    };
+    place(0, QStringLiteral("both.bmp"));
+    place(1, QStringLiteral("both.bmp"));
+    place(1, QStringLiteral("installed.bmp"));
+    place(2, QStringLiteral("installed.bmp"));
+    place(2, QStringLiteral("source.bmp"));
+
+    const struct
+    {
+        const char *name;
+        int folder;
+    } cases[]
+        = { { "both.bmp", 0 }, { "installed.bmp", 1 }, { "source.bmp", 2 }, { "nowhere.bmp", 0 } };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString name = QString::fromLatin1(c.name);
+        EXPECT_EQ(findModePicture(name, folders), QDir(folders[c.folder]).filePath(name));
+    }
+}
+
+// Without a folder set, the window looks under the working directory first and then beside
+// the executable and in the source tree: a test run from the build folder reaches single mode
+// from any working directory, yet a graphic/ folder there still comes first.
+TEST(ModePictureLookupTest, WindowFindsThePicturesFromAnyWorkingDirectory)
+{
+    ScriptedPrompts prompts;
+    ThreeVectors data;
+    QTemporaryDir elsewhere;
+    ASSERT_TRUE(elsewhere.isValid());
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(elsewhere.path()));
+
+    TFrm_graph window(data.series, data.populations, 100, 150);
+    window.menSingleClick();
+    const DisplayMode reached = window.viewState().mode;
+
+    ASSERT_TRUE(QDir(elsewhere.path()).mkpath(QStringLiteral("graphic")));
+    QFile broken(QStringLiteral("graphic/arrowSingle.bmp"));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("not a picture");
+    broken.close();
+    window.menSingleClick();
+    QDir::setCurrent(previous);
+
+    EXPECT_EQ(reached, DisplayMode::Single);
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_EQ(prompts.errors[0], QStringLiteral("Bitmap image is not valid."));
+    EXPECT_EQ(window.viewState().mode, DisplayMode::Single);
 }
 
 TEST_F(TFrm_graphTest, NavigationWrapsAround)

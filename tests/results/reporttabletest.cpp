@@ -22,16 +22,22 @@ TVector rectangularMember(double declination, double inclination, double height)
 }
 
 // The two unscattered components of the first worked example.
-ComponentPopulations workedExamplePopulations()
+const ComponentPopulations &workedExamplePopulations()
 {
-    return { { rectangularMember(30, 45, 10) }, { rectangularMember(200, -30, 5) } };
+    static const ComponentPopulations populations
+        = { { rectangularMember(30, 45, 10) }, { rectangularMember(200, -30, 5) } };
+    return populations;
 }
+
+// A table reads the run it was built from: these stand for a run without populations or series.
+const ComponentPopulations NoPopulations;
+const ResultSeries NoSeries;
 
 // One row of cell texts, for comparing whole rows at once.
 std::vector<std::string> rowOf(const ReportTable &table, int row)
 {
     std::vector<std::string> texts;
-    for (int column = 0; column < table.columnCount; ++column)
+    for (int column = 0; column < table.columnCount(); ++column)
         texts.push_back(table.cell(column, row));
     return texts;
 }
@@ -63,10 +69,10 @@ ResultSeries seriesOfLengths(const std::vector<double> &lengths, int steps, int 
 TEST(InitialReportTest, UnscatteredComponentsGiveTheWorkedExampleCellForCell)
 {
     const ReportTable table
-        = buildReportTable(workedExamplePopulations(), {}, 100, 200, ReportKind::Initial);
-    EXPECT_EQ(table.caption, "initial components");
-    ASSERT_EQ(table.columnCount, 6);
-    ASSERT_EQ(table.rowCount, 3);
+        = buildReportTable(workedExamplePopulations(), NoSeries, 100, 200, ReportKind::Initial);
+    EXPECT_EQ(table.caption(), "initial components");
+    ASSERT_EQ(table.columnCount(), 6);
+    ASSERT_EQ(table.rowCount(), 3);
     EXPECT_EQ(rowOf(table, 0),
         Row({ "component", "vector", "declination", "inclination", "length of vector",
             "heights" }));
@@ -84,9 +90,10 @@ TEST(InitialReportTest, ScatteredPopulationsListAllButTheLastMemberWithBlockStat
             populations[q].push_back(rectangularMember(10 * q + j, 5, 10.0 * (j + 1) * (q + 1)));
         populations[q].push_back(rectangularMember(333, 77, 999));
     }
-    const ReportTable table = buildReportTable(populations, {}, 100, 200, ReportKind::Initial);
-    ASSERT_EQ(table.columnCount, 8);
-    ASSERT_EQ(table.rowCount, 9);
+    const ReportTable table
+        = buildReportTable(populations, NoSeries, 100, 200, ReportKind::Initial);
+    ASSERT_EQ(table.columnCount(), 8);
+    ASSERT_EQ(table.rowCount(), 9);
     EXPECT_EQ(table.cell(6, 0), "StDev(lengths)");
     EXPECT_EQ(table.cell(7, 0), "StDev(heights)");
 
@@ -116,18 +123,19 @@ TEST(InitialReportTest, PopulationsOfTwoHaveNoStandardDeviation)
 {
     const ComponentPopulations populations
         = { { rectangularMember(30, 45, 10), rectangularMember(31, 44, 12) } };
-    const ReportTable table = buildReportTable(populations, {}, 100, 200, ReportKind::Initial);
-    ASSERT_EQ(table.columnCount, 8);
-    ASSERT_EQ(table.rowCount, 3);
+    const ReportTable table
+        = buildReportTable(populations, NoSeries, 100, 200, ReportKind::Initial);
+    ASSERT_EQ(table.columnCount(), 8);
+    ASSERT_EQ(table.rowCount(), 3);
     EXPECT_EQ(rowOf(table, 1), Row({ "0", "0", "30", "45", "1001", "10", "", "" }));
     EXPECT_EQ(rowOf(table, 2), Row(8));
 }
 
 TEST(InitialReportTest, NoPopulationGivesTheHeadingsOnly)
 {
-    const ReportTable table = buildReportTable({}, {}, 0, 0, ReportKind::Initial);
-    EXPECT_EQ(table.columnCount, 6);
-    EXPECT_EQ(table.rowCount, 1);
+    const ReportTable table = buildReportTable(NoPopulations, NoSeries, 0, 0, ReportKind::Initial);
+    EXPECT_EQ(table.columnCount(), 6);
+    EXPECT_EQ(table.rowCount(), 1);
     EXPECT_EQ(table.cell(0, 0), "component");
 }
 
@@ -138,9 +146,9 @@ TEST(ResultingReportTest, UnscatteredRunListsEveryStepButTheLast)
     RunDemagnetization(100, 100, 200, series, populations);
     const ReportTable table
         = buildReportTable(populations, series, 100, 200, ReportKind::Resulting);
-    EXPECT_EQ(table.caption, "resulting vectors");
-    ASSERT_EQ(table.columnCount, 5);
-    ASSERT_EQ(table.rowCount, 101);
+    EXPECT_EQ(table.caption(), "resulting vectors");
+    ASSERT_EQ(table.columnCount(), 5);
+    ASSERT_EQ(table.rowCount(), 101);
     EXPECT_EQ(
         rowOf(table, 0), Row({ "Temperature", "vector", "declination", "inclination", "length" }));
     for (int row : { 1, 2, 50, 100 }) {
@@ -158,9 +166,10 @@ TEST(ResultingReportTest, ScatteredRunListsBlocksWithMeanAndDeviationInTheirFirs
     // Four series over steps 0 to 3 starting at 500 degrees; lengths 3, 4, 5 (+ t) in the
     // listed series, 1000 in the fourth, which must never appear.
     ResultSeries series = seriesOfLengths({ 3, 4, 5, 1000 }, 3, 500);
-    const ReportTable table = buildReportTable({}, series, 500, 503, ReportKind::Resulting);
-    ASSERT_EQ(table.columnCount, 7);
-    ASSERT_EQ(table.rowCount, 16);
+    const ReportTable table
+        = buildReportTable(NoPopulations, series, 500, 503, ReportKind::Resulting);
+    ASSERT_EQ(table.columnCount(), 7);
+    ASSERT_EQ(table.rowCount(), 16);
     EXPECT_EQ(table.cell(5, 0), "Mean(Length)");
     EXPECT_EQ(table.cell(6, 0), "StDev(Length)");
 
@@ -184,8 +193,8 @@ TEST(ResultingReportTest, ScatteredRunListsBlocksWithMeanAndDeviationInTheirFirs
 TEST(ResultingReportTest, TwoSeriesGiveAMeanButNoDeviation)
 {
     const ResultSeries series = seriesOfLengths({ 2.5, 8 }, 2, 0);
-    const ReportTable table = buildReportTable({}, series, 0, 2, ReportKind::Resulting);
-    ASSERT_EQ(table.rowCount, 6);
+    const ReportTable table = buildReportTable(NoPopulations, series, 0, 2, ReportKind::Resulting);
+    ASSERT_EQ(table.rowCount(), 6);
     EXPECT_EQ(rowOf(table, 1), Row({ "0", "0", "0", "0", "2.5", "2.5", "" }));
     EXPECT_EQ(rowOf(table, 2), Row({ "1", "0", "0", "0", "3.5", "3.5", "" }));
     EXPECT_EQ(rowOf(table, 3), Row(7));
@@ -194,15 +203,17 @@ TEST(ResultingReportTest, TwoSeriesGiveAMeanButNoDeviation)
 TEST(ResultingReportTest, AnyKindOtherThanInitialGivesTheResultingReport)
 {
     const ResultSeries series = seriesOfLengths({ 1 }, 1, 0);
-    const ReportTable table = buildReportTable({}, series, 0, 1, static_cast<ReportKind>(7));
-    EXPECT_EQ(table.caption, "resulting vectors");
-    EXPECT_EQ(table.columnCount, 5);
+    const ReportTable table
+        = buildReportTable(NoPopulations, series, 0, 1, static_cast<ReportKind>(7));
+    EXPECT_EQ(table.caption(), "resulting vectors");
+    EXPECT_EQ(table.columnCount(), 5);
 }
 
 TEST(InitialReportTest, NumbersUseTheGivenSeparatorAndScientificNotationForTinyValues)
 {
     const ComponentPopulations populations = { { rectangularMember(0.0001, 1.5e-14, 5) } };
-    const ReportTable table = buildReportTable(populations, {}, 100, 200, ReportKind::Initial, ",");
+    const ReportTable table
+        = buildReportTable(populations, NoSeries, 100, 200, ReportKind::Initial, ",");
     EXPECT_EQ(rowOf(table, 1), Row({ "0", "0", "0,0001", "1,5E-14", "500,5", "5" }));
 }
 
@@ -229,10 +240,10 @@ TEST(ResultingReportTest, MalformedRunsNeverReadPastASeries)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         const ReportTable table
-            = buildReportTable({}, c.series, c.low, c.high, ReportKind::Resulting);
-        EXPECT_EQ(table.rowCount, c.rowCount);
+            = buildReportTable(NoPopulations, c.series, c.low, c.high, ReportKind::Resulting);
+        EXPECT_EQ(table.rowCount(), c.rowCount);
         int filled = 0;
-        for (int row = 0; row < table.rowCount; ++row)
+        for (int row = 0; row < table.rowCount(); ++row)
             filled += table.cell(0, row).empty() ? 0 : 1;
         EXPECT_EQ(filled, c.filledRows);
     }
@@ -278,7 +289,7 @@ std::vector<SheetCell> labelsOf(const Bytes &document)
 TEST(ReportExportTest, InitialReportOfTheWorkedExampleIsTheThreeHundredSixtyByteFile)
 {
     const ReportTable table
-        = buildReportTable(workedExamplePopulations(), {}, 100, 200, ReportKind::Initial);
+        = buildReportTable(workedExamplePopulations(), NoSeries, 100, 200, ReportKind::Initial);
     const Bytes expected = {
         0x09, 0x08, 0x06, 0x00, 0x00, 0x02, 0x10, 0x00, 0x00, 0x00, // BOF
         0x00, 0x02, 0x0A, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x04,
@@ -330,8 +341,7 @@ TEST(ReportExportTest, TitleFollowsTheCaption)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.caption);
-        ReportTable table;
-        table.caption = c.caption;
+        const ReportTable table = ReportTable::fromTexts(c.caption, 0, {});
         const std::vector<SheetCell> cells = labelsOf(exportedDocument(table));
         ASSERT_EQ(cells.size(), 1u);
         EXPECT_EQ(cells[0], (SheetCell { 0, 0, c.title }));
@@ -341,7 +351,7 @@ TEST(ReportExportTest, TitleFollowsTheCaption)
 TEST(ReportExportTest, EmptyCellsAreWrittenAsEmptyLabelsColumnByColumn)
 {
     const ResultSeries series = seriesOfLengths({ 3, 4, 5, 6 }, 2, 0);
-    const ReportTable table = buildReportTable({}, series, 0, 2, ReportKind::Resulting);
+    const ReportTable table = buildReportTable(NoPopulations, series, 0, 2, ReportKind::Resulting);
     const std::vector<SheetCell> cells = labelsOf(exportedDocument(table));
     ASSERT_EQ(cells.size(), 1u + 7u * 12u);
     std::size_t index = 1;
@@ -356,13 +366,13 @@ TEST(ReportExportTest, EmptyCellsAreWrittenAsEmptyLabelsColumnByColumn)
 
 TEST(ReportExportTest, RowsBeyondTheSheetAreNeverWritten)
 {
-    ReportTable table;
-    table.caption = "resulting vectors";
-    table.columnCount = 2;
-    table.rowCount = MaxSheetGridRows + 3;
-    table.cells.resize(static_cast<std::size_t>(table.rowCount) * 2);
-    for (int row = 0; row < table.rowCount; ++row)
-        table.cells[static_cast<std::size_t>(row) * 2] = std::to_string(row);
+    const auto numberedRows = [](int rowCount) {
+        std::vector<std::string> cells(static_cast<std::size_t>(rowCount) * 2);
+        for (int row = 0; row < rowCount; ++row)
+            cells[static_cast<std::size_t>(row) * 2] = std::to_string(row);
+        return ReportTable::fromTexts("resulting vectors", 2, std::move(cells));
+    };
+    const ReportTable table = numberedRows(MaxSheetGridRows + 3);
     EXPECT_FALSE(reportFitsOnSheet(table));
 
     struct Case
@@ -381,8 +391,7 @@ TEST(ReportExportTest, RowsBeyondTheSheetAreNeverWritten)
         }
     }
 
-    table.rowCount = MaxSheetGridRows;
-    EXPECT_TRUE(reportFitsOnSheet(table));
+    EXPECT_TRUE(reportFitsOnSheet(numberedRows(MaxSheetGridRows)));
 }
 
 } // namespace

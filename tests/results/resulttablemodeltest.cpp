@@ -29,15 +29,11 @@ private:
 
 ReportTable smallTable()
 {
-    ReportTable table;
-    table.caption = "resulting vectors";
-    table.columnCount = 3;
-    table.rowCount = 4;
-    table.cells = { "Temperature", "vector", "length", //
-        "0", "0", "1.5", //
-        "1", "0", "", //
-        "2", "0", "1E-5" };
-    return table;
+    return ReportTable::fromTexts("resulting vectors", 3,
+        { "Temperature", "vector", "length", //
+            "0", "0", "1.5", //
+            "1", "0", "", //
+            "2", "0", "1E-5" });
 }
 
 TEST(ResultTableModelTest, PassesTheModelTesterOnRealReports)
@@ -82,10 +78,7 @@ TEST(ResultTableModelTest, CellsAreReadOnly)
 
 TEST(ResultTableModelTest, TableWithOnlyHeadingsHasNoRows)
 {
-    ReportTable table;
-    table.columnCount = 2;
-    table.rowCount = 1;
-    table.cells = { "a", "b" };
+    const ReportTable table = ReportTable::fromTexts("", 2, { "a", "b" });
     ResultTableModel model(table);
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), "b");

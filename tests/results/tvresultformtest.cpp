@@ -132,8 +132,8 @@ TEST_F(TvResultFormTest, ResultingReportListsEveryStepButTheLast)
     // Steps, not degrees: the run starts at 100 degrees.
     EXPECT_EQ(shownCell(form, 0, 1), "0");
     EXPECT_EQ(shownCell(form, 0, 100), "99");
-    for (int row = 0; row < table.rowCount; ++row) {
-        for (int column = 0; column < table.columnCount; ++column) {
+    for (int row = 0; row < table.rowCount(); ++row) {
+        for (int column = 0; column < table.columnCount(); ++column) {
             SCOPED_TRACE(testing::Message() << "row " << row << " column " << column);
             EXPECT_EQ(shownCell(form, column, row).toStdString(), table.cell(column, row));
         }
@@ -308,17 +308,17 @@ TEST_F(TvResultFormExportTest, ScatteredReportReadsBackCellForCell)
         ASSERT_TRUE(m_prompts.errors.isEmpty());
 
         const QJsonObject sheet = readWithXlrd(path(QStringLiteral("scattered.xls")));
-        ASSERT_EQ(sheet.value("nrows").toInt(), table.rowCount + 1);
-        EXPECT_EQ(sheet.value("ncols").toInt(), table.columnCount);
+        ASSERT_EQ(sheet.value("nrows").toInt(), table.rowCount() + 1);
+        EXPECT_EQ(sheet.value("ncols").toInt(), table.columnCount());
         // Every cell is text, the empty ones included.
         EXPECT_EQ(sheet.value("types").toArray(), QJsonArray { 1 });
         const QJsonArray rows = sheet.value("cells").toArray();
         ASSERT_EQ(rows.at(0).toArray().size(), 1);
-        EXPECT_EQ(rows.at(0).toArray().at(0).toString().toStdString(), table.caption);
-        for (int row = 0; row < table.rowCount; ++row) {
+        EXPECT_EQ(rows.at(0).toArray().at(0).toString().toStdString(), table.caption());
+        for (int row = 0; row < table.rowCount(); ++row) {
             const QJsonArray cells = rows.at(row + 1).toArray();
-            ASSERT_EQ(cells.size(), table.columnCount) << "row " << row;
-            for (int column = 0; column < table.columnCount; ++column)
+            ASSERT_EQ(cells.size(), table.columnCount()) << "row " << row;
+            for (int column = 0; column < table.columnCount(); ++column)
                 EXPECT_EQ(cells.at(column).toString().toStdString(), table.cell(column, row))
                     << "row " << row << " column " << column;
         }
@@ -326,18 +326,20 @@ TEST_F(TvResultFormExportTest, ScatteredReportReadsBackCellForCell)
 }
 
 // A table of one more row than the worksheet can hold, each cell naming its row.
+std::vector<std::string> numberedCells(int rowCount)
+{
+    std::vector<std::string> cells;
+    cells.reserve(static_cast<std::size_t>(rowCount) * 2);
+    for (int row = 0; row < rowCount; ++row) {
+        cells.push_back("r" + std::to_string(row));
+        cells.push_back(row % 2 ? "odd" : "");
+    }
+    return cells;
+}
+
 ReportTable oversizedTable()
 {
-    ReportTable table;
-    table.caption = "resulting vectors";
-    table.columnCount = 2;
-    table.rowCount = 65535;
-    table.cells.reserve(static_cast<std::size_t>(table.rowCount) * 2);
-    for (int row = 0; row < table.rowCount; ++row) {
-        table.cells.push_back("r" + std::to_string(row));
-        table.cells.push_back(row % 2 ? "odd" : "");
-    }
-    return table;
+    return ReportTable::fromTexts("resulting vectors", 2, numberedCells(65535));
 }
 
 TEST_F(TvResultFormExportTest, OversizedTableIsCutOnlyWhenTheUserAgrees)
@@ -375,15 +377,14 @@ TEST_F(TvResultFormExportTest, OversizedTableIsCutOnlyWhenTheUserAgrees)
 
 TEST_F(TvResultFormExportTest, TableThatFitsExactlyIsWrittenWithoutAsking)
 {
-    ReportTable table = oversizedTable();
-    table.rowCount = 65534;
-    table.cells.resize(static_cast<std::size_t>(table.rowCount) * 2);
+    const std::vector<std::string> cells = numberedCells(65534);
+    const ReportTable table = ReportTable::fromTexts("resulting vectors", 2, cells);
     auto window = form(table, { QStringLiteral("full.xls") });
     exportButton(*window)->click();
     EXPECT_TRUE(m_prompts.warnings.isEmpty());
     // BOF, DIMENSIONS, the title, every cell and EOF.
     qint64 expectedSize = 10 + 14 + (12 + 17) + 4;
-    for (const std::string &cell : table.cells)
+    for (const std::string &cell : cells)
         expectedSize += 12 + static_cast<qint64>(cell.size());
     EXPECT_EQ(QFileInfo(path(QStringLiteral("full.xls"))).size(), expectedSize);
 }
