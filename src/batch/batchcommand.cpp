@@ -6,7 +6,7 @@
 #include "batch/measurementoutputs.h"
 #include "batch/pngoutput.h"
 #include "batch/reportoutput.h"
-#include "batch/scenario.h"
+#include "document/scenario.h"
 #include "batch/seriescsv.h"
 #include "files/outputfiles.h"
 #include "model/randomsource.h"
@@ -69,7 +69,10 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
             out << batchVersion();
             return BatchSuccess;
         }
-        const Scenario scenario = readScenarioFile(options.scenarioPath);
+        Scenario scenario = readScenarioFile(options.scenarioPath);
+        // A seed given here draws every member anew, the components' own seeds included.
+        if (options.seed)
+            dropComponentSeeds(scenario);
         checkScenarioRun(scenario);
         BatchRun run;
         std::optional<ReportTable> report;
@@ -83,7 +86,7 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
 
         const std::uint64_t seed = chooseSeed(options, scenario);
         // Reported only for a run that goes ahead, so that it can be repeated.
-        if (!options.seed && !scenario.seed && scenario.population) {
+        if (!options.seed && !scenario.seed && needsSharedSeed(scenario)) {
             err << ProgramName << ": random seed " << seed << " taken from the clock; --seed "
                 << seed << " repeats this run\n";
         }
@@ -93,7 +96,7 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
         // output written either.
         if (options.report || options.xlsPath) {
             report = buildReportTable(run.populations, run.series, run.range.low, run.range.high,
-                options.report.value_or(ReportKind::Initial));
+                options.report.value_or(scenario.report.value_or(ReportKind::Initial)));
             if (options.xlsPath)
                 checkReportWorksheet(*report, *options.xlsPath);
         }
@@ -103,6 +106,9 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
         measurements.keep();
         return BatchSuccess;
     } catch (const BatchError &error) {
+        err << ProgramName << ": " << error.what() << '\n';
+        return BatchBadInput;
+    } catch (const ScenarioError &error) {
         err << ProgramName << ": " << error.what() << '\n';
         return BatchBadInput;
     } catch (const OutputError &error) {

@@ -3,7 +3,6 @@
 #include "batch/batcherror.h"
 #include "model/modelerror.h"
 #include "model/run.h"
-#include "model/scatter.h"
 
 #include <algorithm>
 #include <cctype>
@@ -45,23 +44,6 @@ void checkRunSize(const Scenario &scenario, const RunRange &range)
 }
 
 } // namespace
-
-ComponentPopulations buildPopulations(const Scenario &scenario, RandomSource &random)
-{
-    ComponentPopulations populations;
-    populations.reserve(scenario.components.size());
-    for (const TVector &component : scenario.components) {
-        Population population;
-        if (const auto &settings = scenario.population) {
-            ScatterComponent(component, settings->randomPoints, population, component.Shape,
-                settings->differentLengths, settings->fisherK, settings->heightStdDev, random);
-        } else {
-            population.push_back(component);
-        }
-        populations.push_back(std::move(population));
-    }
-    return populations;
-}
 
 void checkScenarioRun(const Scenario &scenario)
 {

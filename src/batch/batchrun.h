@@ -1,6 +1,7 @@
 #pragma once
 
-#include "batch/scenario.h"
+#include "document/scenario.h"
+#include "document/scenariopopulations.h"
 #include "model/inputchecks.h"
 #include "model/populations.h"
 #include "model/randomsource.h"
@@ -20,10 +21,6 @@ struct BatchRun
     RunRange range;
     ResultSeries series;
 };
-
-// Builds one population per component, in file order: the component alone, or scattered as
-// Add direction scatters it (its shape, the scenario's population settings) from random.
-ComponentPopulations buildPopulations(const Scenario &scenario, RandomSource &random);
 
 // Refuses, with a BatchError, a scenario whose run holds no step or would be too large in
 // result points, work or memory; runScenario makes the same checks.

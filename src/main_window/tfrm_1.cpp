@@ -1,6 +1,7 @@
 #include "main_window/tfrm_1.h"
 
 #include "main_window/componentgridtable.h"
+#include "main_window/mainmenu.h"
 #include "main_window/mainwindowrules.h"
 #include "main_window/runcontroller.h"
 #include "main_window/tfrm_par.h"
@@ -16,9 +17,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 #include <chrono>
@@ -31,6 +34,9 @@ namespace {
 
 constexpr int CommandButtonWidth = 95;
 constexpr int CommandButtonHeight = 33;
+// The window's own area below the menu bar.
+constexpr int ClientWidth = 750;
+constexpr int ClientHeight = 287;
 // How long closing the window waits for a stopped run to end before leaving it behind.
 constexpr std::chrono::seconds CloseWait(2);
 
@@ -70,13 +76,17 @@ TFrm_1::TFrm_1(QWidget *parent)
     QFont boxFont = font();
     boxFont.setPixelSize(11);
     setFont(boxFont);
-    setMinimumSize(750, 287);
-    resize(750, 287);
     move(232, 215);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    buildMenu();
+    layout->setMenuBar(m_menu->menuBar());
+    // The menu bar comes on top of the window's fixed layout, which keeps its size below it.
+    const int menuHeight = m_menu->menuBar()->sizeHint().height();
+    setMinimumSize(ClientWidth, ClientHeight + menuHeight);
+    resize(ClientWidth, ClientHeight + menuHeight);
     PMain = new QWidget(this);
     PMain->setObjectName(QStringLiteral("PMain"));
     PMain->setFixedHeight(155);
@@ -265,6 +275,23 @@ void TFrm_1::buildGrid()
     SG_1->setObjectName(QStringLiteral("SG_1"));
     layout->addWidget(SG_1);
     setTabOrder(CBshape, SG_1);
+}
+
+void TFrm_1::buildMenu()
+{
+    m_undoStack = new QUndoStack(this);
+    m_menu = new MainMenu(this, m_undoStack);
+    connect(m_menu->exportMeasurementsAction(), &QAction::triggered, this,
+        &TFrm_1::exportMeasurementsClick);
+    connect(m_menu->quitAction(), &QAction::triggered, this, &QWidget::close);
+    connect(m_menu->aboutAction(), &QAction::triggered, this, [this] {
+        Prompts::current().showInformation(
+            this, QStringLiteral("About Demagora"), MainMenu::aboutText());
+    });
+    connect(m_menu->keyboardAction(), &QAction::triggered, this, [this] {
+        Prompts::current().showInformation(
+            this, QStringLiteral("Keyboard reference"), MainMenu::keyboardText());
+    });
 }
 
 void TFrm_1::connectControls()
@@ -564,6 +591,9 @@ void TFrm_1::applyCommandState()
     btn_showRes->setEnabled(m_commands.isEnabled(Command::ShowResult));
     btn_clear->setEnabled(m_commands.isEnabled(Command::ClearEverything));
     btn_paint->setEnabled(m_commands.isEnabled(Command::Paint));
+    // Measurements are taken of the results, so the export follows Show result.
+    m_menu->exportMeasurementsAction()->setEnabled(
+        m_commands.isEnabled(Command::ShowResult) && !m_session.results().empty());
     CBmult->setEnabled(m_commands.isEnabled(Setting::Multiple));
     CBdifLengths->setEnabled(m_commands.isEnabled(Setting::DifferentLengths));
     CB_randomPoints->setEnabled(m_commands.isEnabled(Setting::RandomPoints));

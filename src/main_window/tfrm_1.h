@@ -20,10 +20,12 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QSettings;
+class QUndoStack;
 
 namespace Demagora {
 
 class ComponentGridTable;
+class MainMenu;
 class RunController;
 class TFRM_par;
 
@@ -46,6 +48,7 @@ public:
     ~TFrm_1() override;
 
     const ComponentSession &session() const { return m_session; }
+    MainMenu &menu() const { return *m_menu; }
     bool isRunning() const;
 
     void setResultOpener(ResultOpener opener) { m_resultOpener = std::move(opener); }
@@ -81,6 +84,7 @@ private:
     void buildLeftPanel();
     void buildRightPanel();
     void buildGrid();
+    void buildMenu();
     void connectControls();
     QLabel *addLabel(
         QGridLayout *layout, const char *name, const QString &text, int row, int column);
@@ -108,6 +112,8 @@ private:
     CommandState m_commands;
     std::unique_ptr<RandomSource> m_random;
     RunController *m_runController = nullptr;
+    QUndoStack *m_undoStack = nullptr;
+    MainMenu *m_menu = nullptr;
     bool m_closed = false;
     ResultOpener m_resultOpener;
     DiagramOpener m_diagramOpener;

@@ -74,13 +74,22 @@ void checkHeightStdDev(double deviation)
 void checkRunCost(
     const std::vector<TVector> &components, std::uint64_t memberCount, std::uint64_t stepCount)
 {
+    // Besides the run itself, the Initial report sums every member's whole magnetization
+    // (its spectrum from BlockHigh down to 0 degrees) slice by slice.
+    double wholeSlices = 0;
+    for (const TVector &component : components)
+        wholeSlices
+            += std::max(0.0, (component.BlockHigh - std::max(0.0, component.BlockLow)) * 10);
     const double evaluations = static_cast<double>(components.size())
-        * static_cast<double>(memberCount) * static_cast<double>(stepCount);
+            * static_cast<double>(memberCount) * static_cast<double>(stepCount)
+        + static_cast<double>(memberCount) * wholeSlices;
     if (evaluations > static_cast<double>(MaxRunEvaluations)) {
         throw ModelError("The run is too large: " + std::to_string(components.size())
             + " components times " + std::to_string(memberCount) + " members times "
-            + std::to_string(stepCount) + " steps exceed " + std::to_string(MaxRunEvaluations)
-            + " evaluations");
+            + std::to_string(stepCount)
+            + " steps, with the whole magnetization of every member, need "
+            + std::to_string(static_cast<std::uint64_t>(evaluations)) + " evaluations, more than "
+            + std::to_string(MaxRunEvaluations));
     }
     // One table per distinct spectrum: a count per step, and for a Gauss spectrum a density
     // per 0.1-degree slice of its range.

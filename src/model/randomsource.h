@@ -23,6 +23,8 @@ public:
     static std::uint64_t clockSeed();
 
     double uniform() override;
+    // Skips count numbers, as count calls of uniform() would.
+    void discard(std::uint64_t count) { m_engine.discard(count); }
 
 private:
     std::mt19937_64 m_engine;

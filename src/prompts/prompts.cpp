@@ -39,6 +39,20 @@ Prompts::Answer QtPrompts::warnOkCancel(QWidget *parent, const QString &message)
     return button == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
 }
 
+Prompts::Answer QtPrompts::askSaveChanges(QWidget *parent, const QString &question)
+{
+    const auto button = QMessageBox::question(parent, QStringLiteral("Demagora"), question,
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+    if (button == QMessageBox::Save)
+        return Answer::Save;
+    return button == QMessageBox::Discard ? Answer::Discard : Answer::Cancel;
+}
+
+void QtPrompts::showInformation(QWidget *parent, const QString &title, const QString &message)
+{
+    QMessageBox::information(parent, title, message, QMessageBox::Ok);
+}
+
 QString QtPrompts::askOpenFileName(QWidget *parent, const QString &defaultSuffix)
 {
     QFileDialog dialog(parent);
@@ -48,6 +62,12 @@ QString QtPrompts::askOpenFileName(QWidget *parent, const QString &defaultSuffix
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
+}
+
+QString QtPrompts::askExistingFileName(
+    QWidget *parent, const QString &caption, const QString &filter)
+{
+    return QFileDialog::getOpenFileName(parent, caption, QString(), filter);
 }
 
 QString QtPrompts::askSaveFileName(

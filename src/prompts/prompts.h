@@ -11,7 +11,7 @@ namespace Demagora {
 class Prompts
 {
 public:
-    enum class Answer { Yes, No, Ok, Cancel };
+    enum class Answer { Yes, No, Ok, Cancel, Save, Discard };
 
     virtual ~Prompts() = default;
 
@@ -21,11 +21,19 @@ public:
     virtual Answer confirm(QWidget *parent, const QString &question) = 0;
     // A warning with OK and Cancel; Ok when the user agrees.
     virtual Answer warnOkCancel(QWidget *parent, const QString &message) = 0;
+    // A question with Save, Discard and Cancel; Cancel when the box is closed.
+    virtual Answer askSaveChanges(QWidget *parent, const QString &question) = 0;
+    // A message with an information symbol and OK.
+    virtual void showInformation(QWidget *parent, const QString &title, const QString &message) = 0;
     // The system's file-open dialog; empty when cancelled. defaultSuffix without the dot.
     virtual QString askOpenFileName(QWidget *parent, const QString &defaultSuffix) = 0;
+    // The system's dialog for opening an existing file; empty when cancelled.
+    virtual QString askExistingFileName(
+        QWidget *parent, const QString &caption, const QString &filter)
+        = 0;
     // The system's save dialog; empty when cancelled.
-    virtual QString askSaveFileName(
-        QWidget *parent, const QString &caption, const QString &suggestedName, const QString &filter)
+    virtual QString askSaveFileName(QWidget *parent, const QString &caption,
+        const QString &suggestedName, const QString &filter)
         = 0;
 
     // The prompts in use. Never null: QtPrompts unless another was installed.
@@ -41,7 +49,11 @@ public:
     void showError(QWidget *parent, const QString &message) override;
     Answer confirm(QWidget *parent, const QString &question) override;
     Answer warnOkCancel(QWidget *parent, const QString &message) override;
+    Answer askSaveChanges(QWidget *parent, const QString &question) override;
+    void showInformation(QWidget *parent, const QString &title, const QString &message) override;
     QString askOpenFileName(QWidget *parent, const QString &defaultSuffix) override;
+    QString askExistingFileName(
+        QWidget *parent, const QString &caption, const QString &filter) override;
     QString askSaveFileName(QWidget *parent, const QString &caption, const QString &suggestedName,
         const QString &filter) override;
 };

@@ -375,8 +375,11 @@ TEST(BatchProcessTest, InputsBeyondTheLimitsAreRefusedUpFrontOnOneLine)
     std::string manyComponents = R"({"components": [)";
     for (int i = 0; i < 499; ++i)
         manyComponents += (i ? "," : "") + component("100", "598");
-    manyComponents += R"(], "population": {"randomPoints": 100000, "fisherK": 10,
-        "differentLengths": false, "heightStdDev": 0}})";
+    const std::string population = R"(, "fisherK": 10, "differentLengths": false,
+        "heightStdDev": 0}})";
+    const std::string manyWholeMagnetizations
+        = manyComponents + R"(], "population": {"randomPoints": 10000)" + population;
+    manyComponents += R"(], "population": {"randomPoints": 100000)" + population;
     const struct
     {
         std::string name;
@@ -396,8 +399,11 @@ TEST(BatchProcessTest, InputsBeyondTheLimitsAreRefusedUpFrontOnOneLine)
         { "1000 distinct wide spectra", manySpectra,
             "the tables of its 1000 distinct blocking spectra need 17560 MB, more than 1000 MB" },
         { "too much work", manyComponents,
-            "499 components times 100001 members times 499 steps exceed 5000000000 "
-            "evaluations" },
+            "499 components times 100001 members times 499 steps, with the whole magnetization of "
+            "every member, need " },
+        { "whole magnetizations of 10001 members", manyWholeMagnetizations,
+            "499 components times 10001 members times 499 steps, with the whole magnetization of "
+            "every member, need " },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);

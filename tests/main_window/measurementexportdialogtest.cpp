@@ -2,6 +2,7 @@
 
 #include "mainwindowfixture.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
@@ -115,11 +116,13 @@ TEST_F(MeasurementExportTest, ExportsTheRunOrReportsWhyNot)
         clickButton(dialog, "btn_export");
         return dialog.result() == QDialog::Accepted;
     });
+    QAction *exportAction = window.menu().exportMeasurementsAction();
     window.exportMeasurementsClick();
     EXPECT_EQ(shown, 0); // no run yet
 
     calculate();
-    window.exportMeasurementsClick();
+    ASSERT_TRUE(exportAction->isEnabled());
+    exportAction->trigger();
     EXPECT_EQ(shown, 1);
     EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join("; ").toStdString();
     QFile written(target);
@@ -131,7 +134,7 @@ TEST_F(MeasurementExportTest, ExportsTheRunOrReportsWhyNot)
     EXPECT_TRUE(lines[5].startsWith("sim0\tDISCRETE\tTHERMAL\t250\t"));
 
     target = folder.path(); // a folder is no PuffinPlot file
-    window.exportMeasurementsClick();
+    exportAction->trigger();
     ASSERT_EQ(prompts.errors.size(), 1);
     EXPECT_TRUE(prompts.errors[0].startsWith("Cannot write the PuffinPlot file"))
         << prompts.errors[0].toStdString();

@@ -16,7 +16,7 @@ const char *const CommandButtons[]
 TEST_F(TFrm_1Test, StartsWithTheGridHeadingsAndOnlyClearEverythingAvailable)
 {
     EXPECT_EQ(window.windowTitle(), "Demagora");
-    EXPECT_EQ(window.minimumSize(), QSize(750, 287));
+    EXPECT_EQ(window.minimumSize().width(), 750);
     EXPECT_EQ(grid()->rowCount(), 1);
     const QStringList headings { "", "Dec", "Inc", "Height", "low", "high", "length" };
     for (int column = 0; column < 7; ++column)

@@ -20,7 +20,9 @@ public:
     QStringList errors;
     QStringList questions;
     QStringList warnings;
-    std::deque<Answer> answers; // for confirm and warnOkCancel; Yes / Ok when empty
+    QStringList informations; // title, a line break, then the message
+    // For confirm, warnOkCancel and askSaveChanges; Yes / Ok / Cancel when empty.
+    std::deque<Answer> answers;
     std::deque<QString> fileNames; // for the file dialogs; empty (cancelled) when empty
 
     void showError(QWidget *, const QString &message) override { errors << message; }
@@ -34,7 +36,20 @@ public:
         warnings << message;
         return next(Answer::Ok);
     }
+    Answer askSaveChanges(QWidget *, const QString &question) override
+    {
+        questions << question;
+        return next(Answer::Cancel);
+    }
+    void showInformation(QWidget *, const QString &title, const QString &message) override
+    {
+        informations << title + '\n' + message;
+    }
     QString askOpenFileName(QWidget *, const QString &) override { return nextFile(); }
+    QString askExistingFileName(QWidget *, const QString &, const QString &) override
+    {
+        return nextFile();
+    }
     QString askSaveFileName(QWidget *, const QString &, const QString &, const QString &) override
     {
         return nextFile();

@@ -1,6 +1,4 @@
-#include "batch/scenario.h"
-
-#include "batch/batcherror.h"
+#include "document/scenario.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +22,7 @@ std::string refusal(const std::string &json)
 {
     try {
         parseScenario(json, "s.json");
-    } catch (const BatchError &error) {
+    } catch (const ScenarioError &error) {
         return error.what();
     }
     return "accepted";
@@ -182,11 +180,11 @@ TEST(ScenarioTest, UnreadableFilesAreNamed)
     try {
         readScenarioFile(missing);
         FAIL() << "a missing file was read";
-    } catch (const BatchError &error) {
+    } catch (const ScenarioError &error) {
         EXPECT_EQ(std::string(error.what()),
             missing + ": cannot open the scenario file: No such file or directory");
     }
-    EXPECT_THROW(readScenarioFile(folder.string()), BatchError);
+    EXPECT_THROW(readScenarioFile(folder.string()), ScenarioError);
 
     const std::string path = (folder / "scenario-test.json").string();
     std::ofstream(path) << withComponent(GoodComponent);

@@ -1,11 +1,11 @@
-#include "batch/scenario.h"
+#include "document/scenario.h"
 
-#include "batch/batcherror.h"
 #include "model/inputchecks.h"
 #include "model/modelerror.h"
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -36,7 +36,7 @@ public:
 
     [[noreturn]] void fail(const std::string &field, const std::string &problem) const
     {
-        throw BatchError(m_sourceName + ": " + fieldPath(field) + ": " + problem);
+        throw ScenarioError(m_sourceName + ": " + fieldPath(field) + ": " + problem);
     }
 
     std::string fieldPath(const std::string &field) const
@@ -163,7 +163,7 @@ private:
 void requireObject(const Json &value, const std::string &sourceName, const std::string &path)
 {
     if (!value.is_object()) {
-        throw BatchError(sourceName + ": " + (path.empty() ? "the scenario" : path)
+        throw ScenarioError(sourceName + ": " + (path.empty() ? "the scenario" : path)
             + ": expected an object, got " + FieldReader::shown(value));
     }
 }
@@ -191,12 +191,41 @@ void checked(const FieldReader &reader, const std::string &field, Check check, V
     }
 }
 
-TVector readComponent(const Json &object, const std::string &sourceName, const std::string &path)
+// The draw settings a component may carry of its own; each needs the scenario's population.
+constexpr const char *DrawFields[] = { "fisherK", "heightStdDev", "seed", "skippedDraws" };
+
+ComponentDraw readDraw(const FieldReader &reader, bool scattered)
+{
+    ComponentDraw draw;
+    for (const char *field : DrawFields) {
+        if (reader.find(field) && !scattered)
+            reader.fail(field, "only a scenario with a population scatters its components");
+    }
+    if (reader.find("fisherK")) {
+        draw.fisherK = reader.number("fisherK");
+        checked(reader, "fisherK", checkFisherK, *draw.fisherK);
+    }
+    if (reader.find("heightStdDev")) {
+        draw.heightStdDev = reader.number("heightStdDev");
+        checked(reader, "heightStdDev", checkHeightStdDev, *draw.heightStdDev);
+    }
+    if (reader.find("seed"))
+        draw.seed = reader.wholeNumber("seed", 0, MaxScenarioSeed);
+    if (reader.find("skippedDraws")) {
+        if (!draw.seed)
+            reader.fail("skippedDraws", "needs the component's own seed");
+        draw.skippedDraws = reader.wholeNumber("skippedDraws", 0, MaxSkippedDraws);
+    }
+    return draw;
+}
+
+TVector readComponent(const Json &object, const std::string &sourceName, const std::string &path,
+    bool scattered, ComponentDraw &draw)
 {
     requireObject(object, sourceName, path);
     const FieldReader reader(object, sourceName, path);
-    reader.refuseUnknownFields(
-        { "declination", "inclination", "height", "blockLow", "blockHigh", "shape" });
+    reader.refuseUnknownFields({ "declination", "inclination", "height", "blockLow", "blockHigh",
+        "shape", "fisherK", "heightStdDev", "seed", "skippedDraws" });
 
     // Filled as Add direction fills a component; its current temperature is its lower
     // blocking temperature.
@@ -212,7 +241,20 @@ TVector readComponent(const Json &object, const std::string &sourceName, const s
     component.BlockHigh = reader.number("blockHigh");
     checked(reader, "blockHigh", checkBlockingTemperature, component.BlockHigh);
     component.SetTemperature(component.BlockLow);
+    draw = readDraw(reader, scattered);
     return component;
+}
+
+ReportKind readReport(const FieldReader &reader)
+{
+    const std::string report = reader.text("report");
+    if (report == "initial")
+        return ReportKind::Initial;
+    if (report == "resulting")
+        return ReportKind::Resulting;
+    reader.fail("report",
+        "unknown report " + FieldReader::shown(Json(report))
+            + " (expected \"initial\" or \"resulting\")");
 }
 
 PopulationSettings readPopulation(const Json &object, const std::string &sourceName)
@@ -247,14 +289,25 @@ Scenario parseScenario(std::string_view json, const std::string &sourceName)
         if (const auto bracket = what.find("] ");
             what.starts_with("[") && bracket != std::string::npos)
             what = what.substr(bracket + 2);
-        throw BatchError(sourceName + ": malformed JSON: " + what);
+        throw ScenarioError(sourceName + ": malformed JSON: " + what);
     }
 
     requireObject(root, sourceName, "");
     const FieldReader reader(root, sourceName, "");
-    reader.refuseUnknownFields({ "components", "population", "seed" });
+    reader.refuseUnknownFields({ "version", "components", "population", "seed", "report" });
+    // A newer program may have added what this one would silently ignore.
+    if (reader.find("version")) {
+        const std::uint64_t version = reader.wholeNumber("version", 1, 1'000'000);
+        if (version > static_cast<std::uint64_t>(ScenarioVersion)) {
+            reader.fail("version",
+                "written by a newer Demagora (format version " + std::to_string(version)
+                    + "); this one reads up to version " + std::to_string(ScenarioVersion));
+        }
+    }
 
     Scenario scenario;
+    if (const Json *population = reader.find("population"))
+        scenario.population = readPopulation(*population, sourceName);
     const Json &components = reader.required("components");
     if (!components.is_array())
         reader.fail(
@@ -262,15 +315,19 @@ Scenario parseScenario(std::string_view json, const std::string &sourceName)
     if (components.empty())
         reader.fail("components", "the list is empty: at least one component is needed");
     scenario.components.reserve(components.size());
+    std::vector<ComponentDraw> draws(components.size());
     for (std::size_t i = 0; i < components.size(); ++i) {
-        scenario.components.push_back(
-            readComponent(components[i], sourceName, "components[" + std::to_string(i) + "]"));
+        scenario.components.push_back(readComponent(components[i], sourceName,
+            "components[" + std::to_string(i) + "]", scenario.population.has_value(), draws[i]));
     }
+    if (std::any_of(draws.begin(), draws.end(),
+            [](const ComponentDraw &draw) { return draw != ComponentDraw {}; }))
+        scenario.draws = std::move(draws);
 
-    if (const Json *population = reader.find("population"))
-        scenario.population = readPopulation(*population, sourceName);
     if (reader.find("seed"))
         scenario.seed = reader.wholeNumber("seed", 0, MaxScenarioSeed);
+    if (reader.find("report"))
+        scenario.report = readReport(reader);
     return scenario;
 }
 
@@ -278,10 +335,10 @@ Scenario readScenarioFile(const std::string &path)
 {
     std::error_code error;
     if (std::filesystem::is_directory(path, error))
-        throw BatchError(path + ": cannot read the scenario file: it is a folder");
+        throw ScenarioError(path + ": cannot read the scenario file: it is a folder");
     std::ifstream file(path, std::ios::binary);
     if (!file)
-        throw BatchError(path + ": cannot open the scenario file: " + std::strerror(errno));
+        throw ScenarioError(path + ": cannot open the scenario file: " + std::strerror(errno));
     // Read in pieces up to one byte past the limit, so that an endless source (a device, a
     // pipe) is refused instead of filling the memory.
     std::string text;
@@ -291,13 +348,76 @@ Scenario readScenarioFile(const std::string &path)
         text.append(buffer, static_cast<std::size_t>(file.gcount()));
     }
     if (file.bad())
-        throw BatchError(path + ": cannot read the scenario file: " + std::strerror(errno));
+        throw ScenarioError(path + ": cannot read the scenario file: " + std::strerror(errno));
     if (text.size() > MaxScenarioFileBytes) {
-        throw BatchError(path + ": the scenario file is larger than "
+        throw ScenarioError(path + ": the scenario file is larger than "
             + std::to_string(MaxScenarioFileBytes / (1024 * 1024))
             + " MiB, the most a scenario may take");
     }
     return parseScenario(text, path);
+}
+
+} // namespace Demagora
+
+namespace Demagora {
+
+namespace {
+
+// Keys keep the order written here, the order of the examples, rather than sorted.
+using OrderedJson = nlohmann::ordered_json;
+
+OrderedJson componentJson(const TVector &component, const ComponentDraw &draw,
+    const std::optional<PopulationSettings> &population)
+{
+    OrderedJson object = OrderedJson::object();
+    object["declination"] = component.Declination;
+    object["inclination"] = component.Inclination;
+    object["height"] = component.Height;
+    object["blockLow"] = component.BlockLow;
+    object["blockHigh"] = component.BlockHigh;
+    object["shape"] = component.Shape == SpectrumShape::Gauss ? "gauss" : "rectangular";
+    if (!population)
+        return object;
+    if (draw.fisherK && *draw.fisherK != population->fisherK)
+        object["fisherK"] = *draw.fisherK;
+    if (draw.heightStdDev && *draw.heightStdDev != population->heightStdDev)
+        object["heightStdDev"] = *draw.heightStdDev;
+    if (draw.seed) {
+        object["seed"] = *draw.seed;
+        if (draw.skippedDraws != 0)
+            object["skippedDraws"] = draw.skippedDraws;
+    }
+    return object;
+}
+
+} // namespace
+
+void writeScenario(std::ostream &out, const Scenario &scenario)
+{
+    if (scenario.components.empty())
+        throw ScenarioError("a scenario without components cannot be saved: add a component first");
+    OrderedJson root;
+    root["version"] = ScenarioVersion;
+    OrderedJson components = OrderedJson::array();
+    for (std::size_t i = 0; i < scenario.components.size(); ++i) {
+        components.push_back(
+            componentJson(scenario.components[i], scenario.draw(i), scenario.population));
+    }
+    root["components"] = std::move(components);
+    if (const auto &population = scenario.population) {
+        OrderedJson settings;
+        settings["randomPoints"] = population->randomPoints;
+        settings["fisherK"] = population->fisherK;
+        settings["differentLengths"] = population->differentLengths;
+        settings["heightStdDev"] = population->heightStdDev;
+        root["population"] = std::move(settings);
+    }
+    if (scenario.seed)
+        root["seed"] = *scenario.seed;
+    if (scenario.report)
+        root["report"] = *scenario.report == ReportKind::Initial ? "initial" : "resulting";
+    // Reals are written in the shortest form that reads back to the same double.
+    out << root.dump(4) << '\n';
 }
 
 } // namespace Demagora

@@ -1,0 +1,104 @@
+#include "main_window/mainmenu.h"
+
+#include <QAction>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+#include <QUndoStack>
+#include <QWidget>
+
+namespace Demagora {
+
+namespace {
+
+QAction *addAction(QMenu *menu, const char *name, const QString &text, const QKeySequence &keys)
+{
+    QAction *action = menu->addAction(text);
+    action->setObjectName(QLatin1String(name));
+    action->setShortcut(keys);
+    return action;
+}
+
+} // namespace
+
+MainMenu::MainMenu(QWidget *window, QUndoStack *undoStack)
+    : QObject(window)
+    , m_menuBar(new QMenuBar(window))
+{
+    m_menuBar->setObjectName(QStringLiteral("MainMenu"));
+
+    QMenu *file = m_menuBar->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("FileMenu"));
+    m_new = addAction(file, "actionNew", QStringLiteral("&New"), QKeySequence::New);
+    m_open = addAction(file, "actionOpen", QStringLiteral("&Open..."), QKeySequence::Open);
+    m_recent = file->addMenu(QStringLiteral("Open &Recent"));
+    m_recent->setObjectName(QStringLiteral("RecentMenu"));
+    file->addSeparator();
+    m_save = addAction(file, "actionSave", QStringLiteral("&Save"), QKeySequence::Save);
+    m_saveAs = addAction(file, "actionSaveAs", QStringLiteral("Save &As..."),
+        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    file->addSeparator();
+    m_exportMeasurements = addAction(
+        file, "actionExportMeasurements", QStringLiteral("&Export measurements..."), {});
+    m_exportMeasurements->setEnabled(false);
+    file->addSeparator();
+    m_quit = addAction(
+        file, "actionQuit", QStringLiteral("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+    QMenu *edit = m_menuBar->addMenu(QStringLiteral("&Edit"));
+    edit->setObjectName(QStringLiteral("EditMenu"));
+    m_undo = undoStack->createUndoAction(this, QStringLiteral("&Undo"));
+    m_undo->setObjectName(QStringLiteral("actionUndo"));
+    m_undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    m_redo = undoStack->createRedoAction(this, QStringLiteral("&Redo"));
+    m_redo->setObjectName(QStringLiteral("actionRedo"));
+    m_redo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    edit->addAction(m_undo);
+    edit->addAction(m_redo);
+
+    m_help = m_menuBar->addMenu(QStringLiteral("&Help"));
+    m_help->setObjectName(QStringLiteral("HelpMenu"));
+    m_keyboard = addAction(m_help, "actionKeyboard", QStringLiteral("&Keyboard reference"), {});
+    m_about = addAction(m_help, "actionAbout", QStringLiteral("&About Demagora"), {});
+
+    // The shortcuts work wherever the focus is in the window, the menu bar included.
+    for (QAction *action : { m_new, m_open, m_save, m_saveAs, m_quit, m_undo, m_redo })
+        action->setShortcutContext(Qt::WindowShortcut);
+}
+
+QMenu *MainMenu::addMenuBeforeHelp(const QString &title)
+{
+    auto *menu = new QMenu(title, m_menuBar);
+    m_menuBar->insertMenu(m_help->menuAction(), menu);
+    return menu;
+}
+
+QString MainMenu::aboutText()
+{
+    return QStringLiteral("Demagora %1\n\n"
+                          "Simulates the stepwise thermal demagnetization of a rock sample whose "
+                          "remanence is the sum of several magnetization components.\n\n"
+                          "Licence: distributed under the terms of the licence that comes with "
+                          "its source code.")
+        .arg(QStringLiteral(DEMAGORA_VERSION));
+}
+
+QString MainMenu::keyboardText()
+{
+    return QStringLiteral("Down, Up\tnext or previous of the five component boxes\n"
+                          "Tab\tnext control\n"
+                          "Alt+A\tAdd direction\n"
+                          "Alt+C\tCalculate; pressed again, Clear everything\n"
+                          "Alt+S\tShow result\n"
+                          "Alt+P\tPaint\n"
+                          "Double-click on a grid row\tedit that component\n\n"
+                          "Ctrl+N\tNew scenario\n"
+                          "Ctrl+O\tOpen a scenario\n"
+                          "Ctrl+S\tSave\n"
+                          "Ctrl+Shift+S\tSave As\n"
+                          "Ctrl+Z\tUndo\n"
+                          "Ctrl+Shift+Z\tRedo\n"
+                          "Ctrl+Q\tQuit");
+}
+
+} // namespace Demagora
