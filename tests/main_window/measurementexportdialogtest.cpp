@@ -1,5 +1,7 @@
 #include "main_window/measurementexportdialog.h"
 
+#include "main_window/mainmenu.h"
+
 #include "mainwindowfixture.h"
 
 #include <QAction>
