@@ -32,14 +32,15 @@ std::uint64_t chooseSeed(const BatchOptions &options, const Scenario &scenario)
 
 // Registers every output asked for, so that each name is checked (against the scenario and
 // against each other) before the run starts; nothing is written until the run is done.
-void addOutputs(OutputFiles &files, const BatchOptions &options, const BatchRun &run,
-    std::optional<ReportTable> &report)
+void addOutputs(OutputFiles &files, const BatchOptions &options, const Scenario &scenario,
+    const BatchRun &run, std::optional<ReportTable> &report)
 {
     if (options.seriesPath) {
         files.add(*options.seriesPath, "the series",
             [&](std::ostream &stream) { writeSeriesCsv(stream, run.series); });
     }
     if (options.pngPath) {
+        checkPictureSize(*options.pngPath, scenarioResultPoints(scenario));
         const PictureRequest request { *options.pngPath, options.pngWidth.value_or(700),
             options.pngLabels };
         files.add(*options.pngPath, "the picture",
@@ -77,7 +78,7 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
         BatchRun run;
         std::optional<ReportTable> report;
         OutputFiles files({ options.scenarioPath }, &out);
-        addOutputs(files, options, run, report);
+        addOutputs(files, options, scenario, run, report);
         MeasurementOutputs measurements(options.measurements);
         measurements.addFiles(files);
         if (files.empty() && !options.measurements.hasOutput())

@@ -45,6 +45,14 @@ void checkRunSize(const Scenario &scenario, const RunRange &range)
 
 } // namespace
 
+std::uint64_t scenarioResultPoints(const Scenario &scenario)
+{
+    const std::uint64_t members = scenario.population
+        ? static_cast<std::uint64_t>(scenario.population->randomPoints) + 1
+        : 1;
+    return members * (static_cast<std::uint64_t>(entryRunRange(scenario).pointCount) + 1);
+}
+
 void checkScenarioRun(const Scenario &scenario)
 {
     if (scenario.components.empty())

@@ -26,6 +26,9 @@ struct BatchRun
 // result points, work or memory; runScenario makes the same checks.
 void checkScenarioRun(const Scenario &scenario);
 
+// Members times steps of the scenario's run.
+std::uint64_t scenarioResultPoints(const Scenario &scenario);
+
 // Builds the populations and runs the demagnetization over the run range of all components.
 // Throws BatchError when the range holds no step or the run would be too large.
 BatchRun runScenario(const Scenario &scenario, RandomSource &random);

@@ -2,7 +2,10 @@
 
 #include "batch/batcherror.h"
 #include "batch/picturemodule.h"
+#include "diagrams/picturelimits.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cstdint>
 #include <dlfcn.h>
@@ -32,8 +35,8 @@ std::vector<std::string> pictureModulePaths()
         // An installed tool finds it in its library folder, wherever the install was moved.
         paths.push_back((program.parent_path() / ".." / DEMAGORA_PICTURE_MODULE_INSTALL_DIR
             / DEMAGORA_PICTURE_MODULE_NAME)
-                .lexically_normal()
-                .string());
+                            .lexically_normal()
+                            .string());
     }
     paths.push_back(DEMAGORA_PICTURE_MODULE_PATH);
     return paths;
@@ -94,6 +97,18 @@ std::int64_t parsePictureLabels(const std::string &text)
         || value < -limit)
         throw BatchError("--labels: '" + text + "' is not a whole number other than 0");
     return value < 0 ? -value : value;
+}
+
+void checkPictureSize(const std::string &path, std::uint64_t resultPoints)
+{
+    const bool svg = path.size() >= 4
+        && std::equal(path.end() - 4, path.end(), ".svg",
+            [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+    if (svg && resultPoints > MaxSvgResultPoints) {
+        throw BatchError("--png: an SVG drawing of " + std::to_string(resultPoints)
+            + " result points would be too large (at most " + std::to_string(MaxSvgResultPoints)
+            + "); write a PNG image instead (a name not ending in .svg)");
+    }
 }
 
 void writePicture(std::ostream &stream, const PictureRequest &request, const BatchRun &run)

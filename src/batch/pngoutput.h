@@ -27,6 +27,10 @@ int parsePictureWidth(const std::string &text);
 // value). Throws BatchError otherwise.
 std::int64_t parsePictureLabels(const std::string &text);
 
+// Refuses, with a BatchError, an SVG drawing (a path ending in .svg) of more result points
+// than such a drawing can hold.
+void checkPictureSize(const std::string &path, std::uint64_t resultPoints);
+
 // Writes the picture of the run onto stream: SVG when the request's path ends in .svg (any
 // letter case), PNG otherwise. Needs no display: without an application object it makes one
 // on the offscreen platform for the time of the drawing. The drawing lives in the picture

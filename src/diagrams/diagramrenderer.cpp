@@ -109,6 +109,15 @@ DiagramRenderer::IndexRange DiagramRenderer::indexRange(const DiagramViewState &
     return { current, current };
 }
 
+std::uint64_t DiagramRenderer::drawnResultPoints(const DiagramViewState &state) const
+{
+    const IndexRange range = indexRange(state);
+    std::uint64_t points = 0;
+    for (int v = range.first; v <= range.last; ++v)
+        points += m_series[static_cast<std::size_t>(v)].size();
+    return points;
+}
+
 void DiagramRenderer::paint(
     QPainter &painter, const QRectF &target, const DiagramViewState &state) const
 {

@@ -40,6 +40,9 @@ public:
     };
     IndexRange indexRange(const DiagramViewState &state) const;
 
+    // Result points of the curves drawn in the given state: what an SVG drawing grows with.
+    std::uint64_t drawnResultPoints(const DiagramViewState &state) const;
+
 private:
     void paintAxes(PanelCanvas &vectors, PanelCanvas &spectrum) const;
     void paintVectorDiagram(PanelCanvas &canvas, const DiagramScales &scales, IndexRange range,

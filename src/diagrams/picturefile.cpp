@@ -41,6 +41,16 @@ private:
 
 } // namespace
 
+std::string svgRefusal(const DiagramRenderer &renderer, const DiagramViewState &state)
+{
+    const std::uint64_t points = renderer.drawnResultPoints(state);
+    if (points <= MaxSvgResultPoints)
+        return {};
+    return "an SVG drawing of " + std::to_string(points)
+        + " result points would be too large (at most " + std::to_string(MaxSvgResultPoints)
+        + "); save the picture as PNG instead";
+}
+
 bool isSvgFileName(const QString &fileName)
 {
     return fileName.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive);
@@ -52,6 +62,8 @@ void writeDiagramPicture(std::ostream &stream, bool svg, const DiagramRenderer &
     StreamDevice device(stream);
     const QRectF target(QPointF(0, 0), QSizeF(size));
     if (svg) {
+        if (const std::string refusal = svgRefusal(renderer, state); !refusal.empty())
+            throw std::runtime_error(refusal);
         QSvgGenerator generator;
         generator.setOutputDevice(&device);
         generator.setSize(size);

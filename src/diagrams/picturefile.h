@@ -1,14 +1,21 @@
 #pragma once
 
+#include "diagrams/picturelimits.h"
+
 #include <QSize>
 #include <QString>
 
+#include <cstdint>
 #include <ostream>
+#include <string>
 
 namespace Demagora {
 
 class DiagramRenderer;
 struct DiagramViewState;
+
+// The message refusing an SVG drawing of the picture in this state, or an empty text.
+std::string svgRefusal(const DiagramRenderer &renderer, const DiagramViewState &state);
 
 // Encodes the diagram picture at the given size onto a stream: an SVG drawing when svg is
 // true, a PNG image otherwise. Throws std::runtime_error when the image cannot be encoded;

@@ -26,6 +26,7 @@
 
 #include <chrono>
 #include <exception>
+#include <new>
 #include <optional>
 
 namespace Demagora {
@@ -471,7 +472,10 @@ void TFrm_1::btn_showResClick()
     if (!m_commands.isEnabled(Command::ShowResult) || m_session.results().empty())
         return;
     if (m_resultOpener) {
-        m_resultOpener(this, m_session.populations(), m_session.results(), m_session.settings());
+        runGuarded([this] {
+            m_resultOpener(
+                this, m_session.populations(), m_session.results(), m_session.settings());
+        });
     }
 }
 
@@ -479,8 +483,23 @@ void TFrm_1::btn_paintClick()
 {
     if (!m_commands.isEnabled(Command::Paint))
         return;
-    if (m_diagramOpener)
-        m_diagramOpener(this, m_session.results(), m_session.populations(), m_session.settings());
+    if (m_diagramOpener) {
+        runGuarded([this] {
+            m_diagramOpener(
+                this, m_session.results(), m_session.populations(), m_session.settings());
+        });
+    }
+}
+
+void TFrm_1::runGuarded(const std::function<void()> &command)
+{
+    // A window too large for the memory ends with a message; the components, the grid and
+    // the results stay as they were.
+    try {
+        command();
+    } catch (const std::bad_alloc &error) {
+        reportError(this, QString::fromStdString(userMessage(error)));
+    }
 }
 
 void TFrm_1::exportMeasurementsClick()

@@ -81,6 +81,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void runGuarded(const std::function<void()> &command);
     void buildLeftPanel();
     void buildRightPanel();
     void buildGrid();

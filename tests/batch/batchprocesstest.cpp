@@ -415,6 +415,17 @@ TEST(BatchProcessTest, InputsBeyondTheLimitsAreRefusedUpFrontOnOneLine)
         EXPECT_EQ(result.out, "");
     }
 
+    const std::string wide = writeScenario("wide.json",
+        R"({"components": [)" + component("100", "598")
+            + R"(], "population": {"randomPoints": 1002)" + population);
+    const std::string svg = std::filesystem::path(testing::TempDir()) / "wide.svg";
+    const ProcessResult drawing = runBatch({ wide, "--png", svg });
+    EXPECT_EQ(drawing.status, 2);
+    EXPECT_EQ(drawing.err,
+        "demagora-batch: --png: an SVG drawing of 500497 result points would be too large (at "
+        "most 500000); write a PNG image instead (a name not ending in .svg)\n");
+    EXPECT_FALSE(std::filesystem::exists(svg));
+
     const ProcessResult endless = runBatch({ "/dev/zero" });
     EXPECT_EQ(endless.status, 2);
     EXPECT_EQ(endless.err,

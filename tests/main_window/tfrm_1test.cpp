@@ -349,5 +349,28 @@ TEST_F(TFrm_1RunTest, ClosingTheWindowDuringARunStopsItAndDestroysTheLists)
     EXPECT_EQ(beeps, 0);
 }
 
+TEST_F(TFrm_1Test, AWindowTooLargeForTheMemoryEndsWithAMessageAndKeepsEverything)
+{
+    const auto tooLarge = [](auto &&...) { throw std::bad_alloc(); };
+    window.setResultOpener(tooLarge);
+    window.setDiagramOpener(tooLarge);
+    enter("0", "0", "10", "100", "200");
+    click("btn_getcoor");
+    enter("90", "0", "5", "150", "250");
+    click("btn_getcoor");
+    click("btn_add");
+    ASSERT_TRUE(waitUntil([&] { return !window.isRunning(); }));
+    for (const char *command : { "btn_showRes", "btn_paint" }) {
+        SCOPED_TRACE(command);
+        prompts.errors.clear();
+        click(command);
+        EXPECT_EQ(prompts.errors, QStringList { "There is not enough memory for this command." });
+        EXPECT_EQ(window.session().populations().size(), 2u);
+        EXPECT_EQ(window.session().results().size(), 1u);
+        EXPECT_EQ(cell(2, 0), "Comp. #2");
+        EXPECT_TRUE(enabled(command));
+    }
+}
+
 } // namespace
 } // namespace Demagora::Testing
