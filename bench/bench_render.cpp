@@ -1,4 +1,5 @@
 #include "diagrams/diagramrenderer.h"
+#include "model/randomsource.h"
 #include "model/run.h"
 #include "model/scatter.h"
 
@@ -82,6 +83,49 @@ void BM_RepaintSingle(benchmark::State &state)
     paintScatteredRun(state, DisplayMode::Single);
 }
 BENCHMARK(BM_RepaintSingle)->Unit(benchmark::kMillisecond);
+
+// Scenario H: 10 Gauss components spread over 0 to 700 degrees, each scattered into 101
+// members, 701 steps; repainted at the window's width of 700.
+struct ScenarioH
+{
+    ComponentPopulations populations;
+    ResultSeries series;
+
+    ScenarioH()
+    {
+        MersenneTwisterSource random(20261207);
+        const double width = 700.0 / 10 * 2;
+        const double stride = (700 - width) / 9;
+        for (int i = 0; i < 10; ++i) {
+            TVector component;
+            component.SigmaCount = 3;
+            component.Declination = 37.0 * i;
+            component.Inclination = 60 - 12.0 * i;
+            component.Height = 5 + i;
+            component.BlockLow = stride * i;
+            component.BlockHigh = stride * i + width;
+            Population population;
+            ScatterComponent(component, 100, population, SpectrumShape::Gauss, true, 30, 2, random);
+            populations.push_back(std::move(population));
+        }
+        RunDemagnetization(700, 0, 700, series, populations);
+    }
+};
+
+void BM_RepaintScenarioH(benchmark::State &state)
+{
+    static const ScenarioH run;
+    const DiagramRenderer renderer(run.series, run.populations, 0, 700);
+    const DiagramViewState view;
+    QImage image(700, 724, QImage::Format_RGB32);
+    for (auto _ : state) {
+        QPainter painter(&image);
+        renderer.paint(painter, QRectF(0, 0, 700, 724), view);
+        painter.end();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_RepaintScenarioH)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -150,8 +150,8 @@ void BM_OpenHugeResultingWindow(benchmark::State &state)
     const double resultBytes = static_cast<double>(run.pointCount() * sizeof(TResultVectors));
     for (auto _ : state) {
         const double before = residentBytes();
-        TvResultForm form(
-            buildReportTable(run.populations, run.series, run.low, run.high, ReportKind::Resulting));
+        TvResultForm form(buildReportTable(
+            run.populations, run.series, run.low, run.high, ReportKind::Resulting));
         form.show();
         QApplication::processEvents();
         benchmark::DoNotOptimize(form.grab());

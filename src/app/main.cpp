@@ -1,11 +1,14 @@
 #include "app/commandline.h"
 #include "diagrams/diagramwindow.h"
+#include "main_window/scenariodocument.h"
 #include "main_window/tfrm_1.h"
 #include "results/resultwindow.h"
 
 #include "version/version.h"
 
 #include <QApplication>
+#include <QSettings>
+#include <QStringList>
 
 #include <iostream>
 #include <optional>
@@ -52,8 +55,8 @@ int main(int argc, char *argv[])
     QApplication::setDesktopFileName(QStringLiteral("demagora"));
     // The application object has taken its own options out of argv.
     const std::vector<std::string> arguments(argv + 1, argv + argc);
-    if (const std::optional<int> status
-        = answerCommandLine(Demagora::readProgramCommandLine(arguments)))
+    const Demagora::ProgramCommandLine commandLine = Demagora::readProgramCommandLine(arguments);
+    if (const std::optional<int> status = answerCommandLine(commandLine))
         return *status;
 
     Demagora::TFrm_1 mainWindow;
@@ -69,7 +72,21 @@ int main(int argc, char *argv[])
             Demagora::showDiagramWindow(
                 parent, series, populations, settings.runLowTemp, settings.stereoPointCount);
         });
+
+    // The recent files are the one thing kept from one session of the program to the next.
+    QApplication::setOrganizationName(QStringLiteral("Demagora"));
+    QSettings settings;
+    Demagora::ScenarioDocument &document = mainWindow.document();
+    document.setRecentFiles(settings.value(QStringLiteral("recentFiles")).toStringList());
+    QObject::connect(&document, &Demagora::ScenarioDocument::recentFilesChanged, &application,
+        [](const QStringList &files) {
+            QSettings().setValue(QStringLiteral("recentFiles"), files);
+        });
+
     mainWindow.show();
+    // A scenario that cannot be read is reported; the window then stays empty.
+    if (commandLine.scenarioPath)
+        mainWindow.openFile(QString::fromStdString(*commandLine.scenarioPath));
 
     return application.exec();
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -15,21 +16,21 @@ namespace Demagora {
 
 namespace {
 
-// Powers of ten up to 10^27 are exact in a long double (5^27 < 2^64).
-constexpr int ExactPowers = 28;
+// Powers of five up to 5^27 < 2^63: with a 53-bit mantissa the product stays below 2^116.
+constexpr int FastScales = 28;
 
-constexpr std::array<long double, ExactPowers> powersOfTen()
+constexpr std::array<std::uint64_t, FastScales> powersOfFive()
 {
-    std::array<long double, ExactPowers> powers {};
-    long double power = 1;
-    for (int k = 0; k < ExactPowers; ++k) {
+    std::array<std::uint64_t, FastScales> powers {};
+    std::uint64_t power = 1;
+    for (int k = 0; k < FastScales; ++k) {
         powers[static_cast<std::size_t>(k)] = power;
-        power *= 10;
+        power *= 5;
     }
     return powers;
 }
 
-constexpr std::array<long double, ExactPowers> PowersOfTen = powersOfTen();
+constexpr std::array<std::uint64_t, FastScales> PowersOfFive = powersOfFive();
 constexpr std::uint64_t Digits16 = 10'000'000'000'000'000ULL; // 10^16
 constexpr std::uint64_t Digits17 = 100'000'000'000'000'000ULL; // 10^17
 
@@ -38,41 +39,51 @@ char *writeSlow(char *out, double value)
     return std::to_chars(out, out + MaxCsvRealLength, value, std::chars_format::general, 17).ptr;
 }
 
-// The 17 significant digits of a positive value as an integer from 10^16 to 10^17 - 1 and the
-// decimal exponent of its first digit, when a long double product decides the rounding
-// beyond doubt: the product of a double and an exact power of ten is rounded once, so the
-// digits are off by less than 1/128 of a unit, and a fraction that close to one half is left
-// to the exact conversion.
+// The 17 significant digits of a positive normal value as an integer from 10^16 to 10^17 - 1
+// and the decimal exponent of its first digit, computed exactly in integers: value * 10^k is
+// mantissa * 5^k * 2^(binaryExponent + k), rounded to nearest. False for values whose scale
+// lies outside the table and for exact ties, which the library's conversion settles.
 bool seventeenDigits(double value, std::uint64_t &digits, int &exponent)
 {
-    int binaryExponent = 0;
-    std::frexp(value, &binaryExponent);
-    // An estimate of the decimal exponent, corrected below.
-    int decimal = static_cast<int>(std::floor((binaryExponent - 1) * 0.30102999566398119521));
-    for (int attempt = 0; attempt < 2; ++attempt) {
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    const int biased = static_cast<int>(bits >> 52);
+    if (biased == 0)
+        return false;
+    const std::uint64_t mantissa
+        = (bits & ((std::uint64_t { 1 } << 52) - 1)) | (std::uint64_t { 1 } << 52);
+    const int binaryExponent = biased - 1075; // value = mantissa * 2^binaryExponent
+    // floor(log10(2^(binaryExponent + 52))), the decimal exponent or one less.
+    int decimal = ((binaryExponent + 52) * 78913) >> 18;
+    for (int attempt = 0; attempt < 2; ++attempt, ++decimal) {
         const int scale = 16 - decimal;
-        if (scale < 0 || scale >= ExactPowers)
+        if (scale < 0 || scale >= FastScales)
             return false;
-        const long double scaled = static_cast<long double>(value) * PowersOfTen[scale];
-        const long double whole = std::floor(scaled);
-        const long double fraction = scaled - whole;
-        if (std::fabs(fraction - 0.5L) < 0.02L)
+        const unsigned __int128 product = static_cast<unsigned __int128>(mantissa)
+            * PowersOfFive[static_cast<std::size_t>(scale)];
+        const int shift = binaryExponent + scale;
+        std::uint64_t rounded = 0;
+        if (shift >= 0) {
+            if (shift >= 64 || (product >> (64 - shift)) != 0)
+                return false;
+            rounded = static_cast<std::uint64_t>(product << shift);
+        } else if (-shift >= 120) {
             return false;
-        std::uint64_t rounded = static_cast<std::uint64_t>(whole) + (fraction > 0.5L ? 1 : 0);
-        if (rounded < Digits16) {
-            --decimal;
-            continue;
+        } else {
+            const int right = -shift;
+            const unsigned __int128 remainder
+                = product & ((static_cast<unsigned __int128>(1) << right) - 1);
+            const unsigned __int128 half = static_cast<unsigned __int128>(1) << (right - 1);
+            if (remainder == half)
+                return false;
+            const unsigned __int128 whole = product >> right;
+            if (whole >= Digits17)
+                continue;
+            rounded = static_cast<std::uint64_t>(whole) + (remainder > half ? 1 : 0);
         }
-        if (rounded >= Digits17) {
-            if (rounded == Digits17 && static_cast<std::uint64_t>(whole) == Digits17 - 1) {
-                // 99...9.5 and above rounds up to the next power of ten.
-                digits = Digits16;
-                exponent = decimal + 1;
-                return true;
-            }
-            ++decimal;
+        if (rounded >= Digits17)
             continue;
-        }
+        if (rounded < Digits16)
+            return false;
         digits = rounded;
         exponent = decimal;
         return true;
@@ -140,33 +151,48 @@ char *writeDigits(char *out, std::uint64_t digits, int exponent)
     return out + (length - whole);
 }
 
-// Rows per piece of a long series; a piece is formatted by one worker into its own buffer.
-constexpr std::size_t RowsPerPiece = 1 << 15;
+// Rows per piece of a long series; a piece is formatted by one worker into its own buffer, and
+// a round formats a few pieces per core before they are written in order.
+constexpr std::size_t RowsPerPiece = 1 << 14;
+constexpr std::size_t PiecesPerCore = 4;
 constexpr std::size_t MaxRowLength = 2 * 24 + 7 * (MaxCsvRealLength + 1) + 1;
 
+// A piece: rowCount rows from step firstStep of member firstMember on, running on into the
+// following members.
 struct Piece
 {
-    std::size_t member = 0;
+    std::size_t firstMember = 0;
     std::size_t firstStep = 0;
-    std::size_t stepCount = 0;
+    std::size_t rowCount = 0;
 };
+
+char *writeRow(char *out, std::size_t member, std::size_t step, const TResultVectors &point)
+{
+    out = std::to_chars(out, out + 24, member).ptr;
+    *out++ = ',';
+    out = std::to_chars(out, out + 24, step).ptr;
+    for (const double value : { point.Temperature, point.X, point.Y, point.Z, point.Length(),
+             point.Declination(), point.Inclination() }) {
+        *out++ = ',';
+        out = writeCsvReal(out, value);
+    }
+    *out++ = '\n';
+    return out;
+}
 
 void formatPiece(const ResultSeries &series, const Piece &piece, std::string &buffer)
 {
-    buffer.resize(piece.stepCount * MaxRowLength);
+    buffer.resize(piece.rowCount * MaxRowLength);
     char *out = buffer.data();
-    const ResultSeriesEntry &entry = series[piece.member];
-    for (std::size_t step = piece.firstStep; step < piece.firstStep + piece.stepCount; ++step) {
-        const TResultVectors &point = entry[step];
-        out = std::to_chars(out, out + 24, piece.member).ptr;
-        *out++ = ',';
-        out = std::to_chars(out, out + 24, step).ptr;
-        for (const double value : { point.Temperature, point.X, point.Y, point.Z, point.Length(),
-                 point.Declination(), point.Inclination() }) {
-            *out++ = ',';
-            out = writeCsvReal(out, value);
+    std::size_t member = piece.firstMember;
+    std::size_t step = piece.firstStep;
+    for (std::size_t row = 0; row < piece.rowCount; ++row) {
+        while (step >= series[member].size()) {
+            ++member;
+            step = 0;
         }
-        *out++ = '\n';
+        out = writeRow(out, member, step, series[member][step]);
+        ++step;
     }
     buffer.resize(static_cast<std::size_t>(out - buffer.data()));
 }
@@ -174,11 +200,25 @@ void formatPiece(const ResultSeries &series, const Piece &piece, std::string &bu
 std::vector<Piece> piecesOf(const ResultSeries &series)
 {
     std::vector<Piece> pieces;
+    Piece piece;
     for (std::size_t member = 0; member < series.size(); ++member) {
-        const std::size_t steps = series[member].size();
-        for (std::size_t first = 0; first < steps; first += RowsPerPiece)
-            pieces.push_back({ member, first, std::min(RowsPerPiece, steps - first) });
+        for (std::size_t step = 0; step < series[member].size();) {
+            if (piece.rowCount == 0) {
+                piece.firstMember = member;
+                piece.firstStep = step;
+            }
+            const std::size_t taken
+                = std::min(RowsPerPiece - piece.rowCount, series[member].size() - step);
+            piece.rowCount += taken;
+            step += taken;
+            if (piece.rowCount == RowsPerPiece) {
+                pieces.push_back(piece);
+                piece.rowCount = 0;
+            }
+        }
     }
+    if (piece.rowCount > 0)
+        pieces.push_back(piece);
     return pieces;
 }
 
@@ -189,8 +229,11 @@ char *writeCsvReal(char *out, double value)
     if (!std::isfinite(value) || value == 0)
         return writeSlow(out, value);
     // Whole numbers below 2^53 print as integers, the temperatures among them.
-    if (std::fabs(value) < 9007199254740992.0 && value == std::trunc(value))
-        return std::to_chars(out, out + MaxCsvRealLength, static_cast<std::int64_t>(value)).ptr;
+    if (std::fabs(value) < 9007199254740992.0) {
+        const auto whole = static_cast<std::int64_t>(value);
+        if (static_cast<double>(whole) == value)
+            return std::to_chars(out, out + MaxCsvRealLength, whole).ptr;
+    }
     std::uint64_t digits = 0;
     int exponent = 0;
     if (!seventeenDigits(std::fabs(value), digits, exponent))
@@ -213,7 +256,7 @@ void writeSeriesCsv(std::ostream &out, const ResultSeries &series)
     const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
     // A round formats one piece per worker; the pieces are then written in order, so the
     // buffers in memory stay a few per core whatever the length of the series.
-    const std::size_t perRound = pieces.size() > 1 ? std::size_t { threads } : 1;
+    const std::size_t perRound = pieces.size() > 1 ? threads * PiecesPerCore : 1;
     std::vector<std::string> buffers(perRound);
     for (std::size_t first = 0; first < pieces.size(); first += perRound) {
         const std::size_t count = std::min(perRound, pieces.size() - first);

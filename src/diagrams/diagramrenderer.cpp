@@ -90,8 +90,15 @@ DiagramRenderer::DiagramRenderer(const ResultSeries &series,
     , m_populations(populations)
     , m_stereoPointCount(stereoPointCount)
     , m_maxLength(maxResultLength(series))
-    , m_initialDirections(initialDirections(populations, runLowTemp))
+    , m_runLowTemp(runLowTemp)
 { }
+
+const InitialDirections &DiagramRenderer::initialDirections() const
+{
+    std::call_once(m_initialDirectionsOnce,
+        [this] { m_initialDirections = Demagora::initialDirections(m_populations, m_runLowTemp); });
+    return m_initialDirections;
+}
 
 DiagramScales DiagramRenderer::scalesFor(int outerWidth) const
 {
@@ -109,18 +116,25 @@ DiagramRenderer::IndexRange DiagramRenderer::indexRange(const DiagramViewState &
     return { current, current };
 }
 
-std::uint64_t DiagramRenderer::drawnResultPoints(const DiagramViewState &state) const
+std::size_t DiagramRenderer::pointCount(const DiagramViewState &state) const
 {
     const IndexRange range = indexRange(state);
-    std::uint64_t points = 0;
-    for (int v = range.first; v <= range.last; ++v)
-        points += m_series[static_cast<std::size_t>(v)].size();
-    return points;
+    std::size_t count = 0;
+    for (int p = range.first; p <= range.last; ++p)
+        count += m_series[static_cast<std::size_t>(p)].size();
+    return count;
 }
 
 void DiagramRenderer::paint(
     QPainter &painter, const QRectF &target, const DiagramViewState &state) const
 {
+    paint(painter, target, state, nullptr);
+}
+
+void DiagramRenderer::paint(QPainter &painter, const QRectF &target, const DiagramViewState &state,
+    const std::atomic<bool> *cancelled) const
+{
+    const auto stopped = [cancelled] { return cancelled && cancelled->load(); };
     painter.save();
     painter.fillRect(target, state.faceColour);
     painter.setRenderHint(QPainter::Antialiasing, false);
@@ -141,14 +155,18 @@ void DiagramRenderer::paint(
         const IndexRange range = indexRange(state);
 
         paintAxes(vectors, spectrum);
-        paintVectorDiagram(vectors, scales, range, state);
+        paintVectorDiagram(vectors, scales, range, state, cancelled);
         for (const Population &population : m_populations) {
             if (!population.empty())
                 paintSpectrumCurve(spectrum, population.front(), scales, state);
         }
         paintTicks(spectrum);
+        if (stopped()) {
+            painter.restore();
+            return;
+        }
         paintResultStereogram(stereo, m_series, range.first, range.last, m_stereoPointCount, state);
-        paintInitialStereogram(start, m_initialDirections, range.first, range.last);
+        paintInitialStereogram(start, initialDirections(), range.first, range.last);
         if (state.showLegend)
             paintLegend(vectors, spectrum, stereo, start);
     }
@@ -168,7 +186,7 @@ void DiagramRenderer::paintAxes(PanelCanvas &vectors, PanelCanvas &spectrum) con
 }
 
 void DiagramRenderer::paintVectorDiagram(PanelCanvas &canvas, const DiagramScales &scales,
-    IndexRange range, const DiagramViewState &state) const
+    IndexRange range, const DiagramViewState &state, const std::atomic<bool> *cancelled) const
 {
     const int lastIndex = static_cast<int>(m_series.size()) - 1;
     auto pixel = [&](double v) -> std::optional<double> {
@@ -176,10 +194,14 @@ void DiagramRenderer::paintVectorDiagram(PanelCanvas &canvas, const DiagramScale
         return p ? std::optional<double>(*p) : std::nullopt;
     };
     for (int p = range.first; p <= range.last; ++p) {
+        if (cancelled && cancelled->load(std::memory_order_relaxed))
+            return;
         const ResultSeriesEntry &steps = m_series[p];
         // Step by step: the blue segment, the red one, then the labels of the step.
         OrderedLines lines(canvas, 2);
         for (std::size_t i = 0; i + 1 < steps.size(); ++i) {
+            if (i % 65536 == 65535 && cancelled && cancelled->load(std::memory_order_relaxed))
+                return;
             // A step that has lost all its magnetization ends the path: what follows it
             // carries no direction to follow.
             if (steps[i].Length() == 0)

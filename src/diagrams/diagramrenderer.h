@@ -7,7 +7,10 @@
 
 #include <QRectF>
 
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
+#include <mutex>
 
 class QPainter;
 
@@ -18,7 +21,7 @@ class PanelCanvas;
 // The diagram window's picture: vector diagram, blocking spectra and the two stereograms,
 // painted onto any QPainter (the window, an image, an SVG file). Reads the model and a view
 // state; painting changes nothing. The model must stay as it was at construction: the
-// initial directions are evaluated once, when the renderer is made.
+// initial directions are evaluated once, by the first paint (on whichever thread paints).
 class DiagramRenderer
 {
 public:
@@ -28,6 +31,13 @@ public:
     // Paints the whole picture into target, whose width plays the window's width: the panels
     // stand where the window places them, below a strip left for the tool bar.
     void paint(QPainter &painter, const QRectF &target, const DiagramViewState &state) const;
+    // The same, giving up between members and within long paths once cancelled is set; the
+    // picture is then incomplete and meant to be thrown away.
+    void paint(QPainter &painter, const QRectF &target, const DiagramViewState &state,
+        const std::atomic<bool> *cancelled) const;
+
+    // The result points the picture holds in the given state: the work of a paint.
+    std::size_t pointCount(const DiagramViewState &state) const;
 
     double maxLength() const { return m_maxLength; }
     DiagramScales scalesFor(int outerWidth) const;
@@ -40,16 +50,15 @@ public:
     };
     IndexRange indexRange(const DiagramViewState &state) const;
 
-    // Result points of the curves drawn in the given state: what an SVG drawing grows with.
-    std::uint64_t drawnResultPoints(const DiagramViewState &state) const;
 
 private:
     void paintAxes(PanelCanvas &vectors, PanelCanvas &spectrum) const;
     void paintVectorDiagram(PanelCanvas &canvas, const DiagramScales &scales, IndexRange range,
-        const DiagramViewState &state) const;
+        const DiagramViewState &state, const std::atomic<bool> *cancelled) const;
     void paintSpectrumCurve(PanelCanvas &canvas, const TVector &component,
         const DiagramScales &scales, const DiagramViewState &state) const;
     void paintTicks(PanelCanvas &canvas) const;
+    const InitialDirections &initialDirections() const;
     void paintLegend(
         PanelCanvas &vectors, PanelCanvas &spectrum, PanelCanvas &stereo, PanelCanvas &start) const;
 
@@ -57,7 +66,11 @@ private:
     const ComponentPopulations &m_populations;
     std::int32_t m_stereoPointCount;
     double m_maxLength;
-    InitialDirections m_initialDirections;
+    std::int32_t m_runLowTemp;
+    // Evaluating every member's remaining magnetization takes long for a large population:
+    // it is left to the first paint, which may run on a worker thread.
+    mutable std::once_flag m_initialDirectionsOnce;
+    mutable InitialDirections m_initialDirections;
 };
 
 } // namespace Demagora

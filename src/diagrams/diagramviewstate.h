@@ -22,6 +22,8 @@ struct DiagramViewState
     // drawn only while showTemperatures is set and the interval is present.
     std::optional<std::int64_t> labelInterval = 50;
     QColor faceColour = QColor(240, 240, 240);
+
+    bool operator==(const DiagramViewState &) const = default;
 };
 
 // The label interval typed by the user: a whole number other than 0, a negative one counting

@@ -43,7 +43,7 @@ private:
 
 std::string svgRefusal(const DiagramRenderer &renderer, const DiagramViewState &state)
 {
-    const std::uint64_t points = renderer.drawnResultPoints(state);
+    const std::uint64_t points = renderer.pointCount(state);
     if (points <= MaxSvgResultPoints)
         return {};
     return "an SVG drawing of " + std::to_string(points)

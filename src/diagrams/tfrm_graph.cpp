@@ -1,5 +1,6 @@
 #include "diagrams/tfrm_graph.h"
 
+#include "diagrams/backgroundpicture.h"
 #include "diagrams/diagramscales.h"
 #include "diagrams/picturefile.h"
 #include "diagrams/stereogram.h"
@@ -44,7 +45,12 @@ TFrm_graph::TFrm_graph(const ResultSeries &series, ComponentPopulations &populat
     , m_populations(populations)
     , m_runLowTemp(runLowTemp)
     , m_renderer(series, populations, runLowTemp, stereoPointCount)
+    , m_background(new BackgroundPicture(m_renderer, this))
 {
+    connect(m_background, &BackgroundPicture::pictureReady, this, [this] {
+        unsetCursor();
+        update();
+    });
     setObjectName(QStringLiteral("Frm_graph"));
     setWindowTitle(QStringLiteral("Graph"));
     QFont font(QStringLiteral("Sans Serif"), 8);
@@ -256,11 +262,28 @@ void TFrm_graph::resizeEvent(QResizeEvent *event)
         resize(width(), windowHeightForWidth(width()));
 }
 
+bool TFrm_graph::isDrawing() const
+{
+    return m_background->isBusy();
+}
+
 void TFrm_graph::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     const DiagramViewState state = viewState();
-    m_renderer.paint(painter, QRectF(rect()), state);
+    if (m_renderer.pointCount(state) < m_backgroundDrawingPoints) {
+        m_renderer.paint(painter, QRectF(rect()), state);
+    } else if (const QImage *picture = m_background->picture(size(), devicePixelRatioF(), state)) {
+        painter.drawImage(QPointF(0, 0), *picture);
+    } else {
+        // Busy: the last picture stays until the new one is there. The members are left
+        // alone while a worker may still be reading them; the finished picture puts them
+        // back at the run's start.
+        setCursor(Qt::BusyCursor);
+        painter.fillRect(rect(), state.faceColour);
+        painter.drawImage(QPointF(0, 0), m_background->lastPicture());
+        return;
+    }
     const DiagramRenderer::IndexRange range = m_renderer.indexRange(state);
     setDrawnMembersTemperature(m_populations, range.first, range.last, m_runLowTemp);
 }

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 
@@ -18,6 +19,8 @@ class QPushButton;
 class QWidget;
 
 namespace Demagora {
+
+class BackgroundPicture;
 
 // The diagram window "Graph": a tool bar over the four diagrams of a run (vector diagram,
 // blocking spectra, the two stereograms). Opened modally by the main window's Paint command;
@@ -37,6 +40,11 @@ public:
 
     DiagramViewState viewState() const;
     const DiagramRenderer &renderer() const { return m_renderer; }
+
+    // Pictures of at least this many result points are drawn on a worker thread while the
+    // window shows a busy cursor over the last picture; smaller ones are painted at once.
+    void setBackgroundDrawingPoints(std::size_t points) { m_backgroundDrawingPoints = points; }
+    bool isDrawing() const;
 
     void redraw();
     void MShowwordsAndTemps(QObject *sender);
@@ -62,6 +70,8 @@ private:
     ComponentPopulations &m_populations;
     std::int32_t m_runLowTemp;
     DiagramRenderer m_renderer;
+    BackgroundPicture *m_background = nullptr;
+    std::size_t m_backgroundDrawingPoints = 1'000'000;
     QStringList m_bitmapFolders;
 
     std::int32_t ModeClicks = 0; // even: multiple mode, odd: single mode

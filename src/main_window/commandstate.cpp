@@ -104,4 +104,15 @@ void CommandState::editorClosed()
     m_showResult = false;
 }
 
+void CommandState::componentsReplaced(
+    std::size_t populationCount, bool multipleChecked, bool differentLengthsChecked)
+{
+    multipleClicked(multipleChecked, differentLengthsChecked);
+    if (populationCount == 0)
+        cleared(multipleChecked);
+    else
+        componentAdded(populationCount);
+    editorClosed();
+}
+
 } // namespace Demagora

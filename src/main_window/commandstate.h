@@ -28,6 +28,11 @@ public:
     void runEnded(bool completed);
     void cleared(bool multipleChecked);
     void editorClosed();
+    // The components were replaced (opened, undone or redone): the settings follow the two
+    // check marks and the count as after Add direction, or after Clear everything when none
+    // is left; the old results are no longer shown.
+    void componentsReplaced(
+        std::size_t populationCount, bool multipleChecked, bool differentLengthsChecked);
 
 private:
     bool m_addDirection = false;

@@ -1,7 +1,8 @@
 #include "main_window/componentsession.h"
 
+#include "document/scenariopopulations.h"
 #include "model/inputchecks.h"
-#include "model/scatter.h"
+#include "model/modelerror.h"
 #include "text/numbertext.h"
 
 #include <stdexcept>
@@ -10,10 +11,27 @@ namespace Demagora {
 
 namespace {
 
-ComponentGrid::Values gridValues(const TVector &component, double length)
+ComponentGrid::Values gridValues(const TVector &component)
 {
     return { component.Declination, component.Inclination, component.Height, component.BlockLow,
-        component.BlockHigh, length };
+        component.BlockHigh, component.Remaining(0) };
+}
+
+// Every component of the session has a seed of its own, so the shared generator that
+// buildPopulation asks for is never drawn from.
+Population populationOf(const Scenario &scenario, std::size_t index)
+{
+    MersenneTwisterSource unused(0);
+    return buildPopulation(scenario, index, unused);
+}
+
+void computeRange(const ComponentPopulations &populations, RunSettings &settings)
+{
+    const RunRange range = computeRunRange(populations);
+    settings.runLowTemp = range.low;
+    settings.runHighTemp = range.high;
+    settings.pointCount = range.pointCount;
+    settings.stereoPointCount = range.pointCount;
 }
 
 } // namespace
@@ -22,8 +40,9 @@ ComponentSession::ComponentSession(std::string decimalSeparator)
     : m_decimalSeparator(std::move(decimalSeparator))
 { }
 
-double ComponentSession::readDecimal(const std::string &text) const
+double ComponentSession::readDecimal(const std::string &text, EntryField field) const
 {
+    m_refusedField = field;
     return parseDecimal(text, m_decimalSeparator);
 }
 
@@ -31,15 +50,51 @@ double ComponentSession::readDecimal(const std::string &text) const
 TVector ComponentSession::readComponent(const ComponentTexts &texts) const
 {
     TVector component;
-    component.Declination = readDecimal(texts.declination);
-    component.Inclination = readDecimal(texts.inclination);
-    component.Height = readDecimal(texts.height);
-    component.BlockLow = readDecimal(texts.blockLow);
-    component.BlockHigh = readDecimal(texts.blockHigh);
+    component.Declination = readDecimal(texts.declination, EntryField::Declination);
+    component.Inclination = readDecimal(texts.inclination, EntryField::Inclination);
+    component.Height = readDecimal(texts.height, EntryField::Height);
+    component.BlockLow = readDecimal(texts.blockLow, EntryField::BlockLow);
+    component.BlockHigh = readDecimal(texts.blockHigh, EntryField::BlockHigh);
+    m_refusedField = EntryField::BlockLow;
     checkBlockingTemperature(component.BlockLow);
+    m_refusedField = EntryField::BlockHigh;
     checkBlockingTemperature(component.BlockHigh);
+    m_refusedField = EntryField::Height;
     checkHeight(component.Height);
     return component;
+}
+
+void ComponentSession::readScattering(const PopulationChoices &choices, bool wholeK,
+    bool differentLengths, RandomSource &random, PopulationSettings &settings,
+    ComponentDraw &draw) const
+{
+    m_refusedField = EntryField::FisherK;
+    const double k = wholeK ? parseInteger(choices.fisherK)
+                            : readDecimal(choices.fisherK, EntryField::FisherK);
+    checkFisherK(k);
+    m_refusedField = EntryField::RandomPoints;
+    const int n = parseInteger(choices.randomPoints);
+    checkRandomPoints(n);
+    const double heightStdDev = readDecimal(choices.heightStdDev, EntryField::HeightStdDev);
+    checkHeightStdDev(heightStdDev);
+    settings = { n, k, differentLengths, heightStdDev };
+    draw = { k, heightStdDev, drawComponentSeed(random), 0 };
+}
+
+// The population settings locked in the main window while components exist: every
+// component is scattered alike or none is, as the scenario file holds them.
+void ComponentSession::checkScatteredAlike(const std::optional<PopulationSettings> &settings) const
+{
+    m_refusedField = EntryField::None;
+    if (m_scenario.components.empty())
+        return;
+    const auto &shared = m_scenario.population;
+    if (shared.has_value() != settings.has_value()
+        || (shared
+            && (shared->randomPoints != settings->randomPoints
+                || shared->differentLengths != settings->differentLengths)))
+        throw ModelError("Every component must be scattered alike: \"multiple ?\", Random "
+                         "points and \"different lengths\" stay as they were for the first one");
 }
 
 void ComponentSession::addDirection(
@@ -48,37 +103,35 @@ void ComponentSession::addDirection(
     const bool differentLengths = choices.differentLengths && choices.multiple;
 
     TVector component = readComponent(texts);
+    m_refusedField = EntryField::None;
     component.SigmaCount = parseInteger(choices.sigmaCount);
     component.Shape = choices.shape;
     component.SetTemperature(component.BlockLow);
 
-    const double length = component.Remaining(0);
-    m_grid.addToGrid(
-        m_settings.componentCounter, m_settings.componentCounter, gridValues(component, length));
-
-    Population population;
+    std::optional<PopulationSettings> settings;
+    ComponentDraw draw;
     if (choices.multiple) {
-        const double k = readDecimal(choices.fisherK);
-        checkFisherK(k);
-        const int n = parseInteger(choices.randomPoints);
-        checkRandomPoints(n);
-        const double heightStdDev = readDecimal(choices.heightStdDev);
-        checkHeightStdDev(heightStdDev);
-        ScatterComponent(
-            component, n, population, choices.shape, differentLengths, k, heightStdDev, random);
-    } else {
-        population.push_back(component);
+        settings.emplace();
+        readScattering(choices, false, differentLengths, random, *settings, draw);
     }
+    checkScatteredAlike(settings);
+
+    // Everything is read and checked: from here on the command only adds.
+    Scenario next = m_scenario;
+    if (next.components.empty())
+        next.population = settings;
+    next.components.push_back(component);
+    next.draws.resize(next.components.size() - 1);
+    next.draws.push_back(draw);
+    Population population = populationOf(next, next.components.size() - 1);
+
+    m_scenario = std::move(next);
+    m_grid.addToGrid(
+        m_settings.componentCounter, m_settings.componentCounter, gridValues(component));
     m_populations.push_back(std::move(population));
     ++m_settings.componentCounter;
-
-    if (m_populations.size() >= 2) {
-        const RunRange range = computeRunRange(m_populations);
-        m_settings.runLowTemp = range.low;
-        m_settings.runHighTemp = range.high;
-        m_settings.pointCount = range.pointCount;
-        m_settings.stereoPointCount = range.pointCount;
-    }
+    if (m_populations.size() >= 2)
+        computeRange(m_populations, m_settings);
 }
 
 void ComponentSession::changeComponent(
@@ -86,34 +139,39 @@ void ComponentSession::changeComponent(
 {
     if (index < 0 || static_cast<std::size_t>(index) >= m_populations.size())
         throw std::out_of_range("There is no component #" + std::to_string(index + 1));
+    const auto i = static_cast<std::size_t>(index);
 
     TVector component = readComponent(texts);
-    component.SigmaCount = m_populations[static_cast<std::size_t>(index)].front().SigmaCount;
+    component.SigmaCount = m_scenario.components[i].SigmaCount;
     component.Shape = choices.shape;
+    component.SetTemperature(component.BlockLow);
 
-    // Read before the old population goes, so that a refused value loses nothing.
-    Population population;
+    std::optional<PopulationSettings> settings;
+    ComponentDraw draw;
     if (choices.multiple) {
-        const std::int32_t k = parseInteger(choices.fisherK);
-        checkFisherK(k);
-        const std::int32_t n = parseInteger(choices.randomPoints);
-        checkRandomPoints(n);
-        const double heightStdDev = readDecimal(choices.heightStdDev);
-        checkHeightStdDev(heightStdDev);
-        ScatterComponent(component, n, population, choices.shape, choices.differentLengths, k,
-            heightStdDev, random);
-    } else {
-        population.push_back(component);
+        settings.emplace();
+        readScattering(choices, true, choices.differentLengths, random, *settings, draw);
     }
+    checkScatteredAlike(settings);
 
-    m_populations[static_cast<std::size_t>(index)] = std::move(population);
-    m_grid.writeValues(index + 1, gridValues(component, component.Remaining(0)));
+    Scenario next = m_scenario;
+    next.components[i] = component;
+    next.draws.resize(next.components.size());
+    next.draws[i] = draw;
+    Population population = populationOf(next, i);
+
+    m_scenario = std::move(next);
+    m_populations[i] = std::move(population);
+    m_grid.writeValues(index + 1, gridValues(component));
 }
 
 void ComponentSession::deleteComponent(int index)
 {
     if (index < 0 || static_cast<std::size_t>(index) >= m_populations.size())
         return;
+    m_scenario.components.erase(m_scenario.components.begin() + index);
+    if (static_cast<std::size_t>(index) < m_scenario.draws.size())
+        m_scenario.draws.erase(m_scenario.draws.begin() + index);
     m_populations.erase(m_populations.begin() + index);
     m_grid.removeValues(index + 1);
     --m_settings.componentCounter;
@@ -123,6 +181,7 @@ void ComponentSession::deleteComponent(int index)
 void ComponentSession::clearEverything()
 {
     EraseLists();
+    m_scenario = Scenario {};
     m_grid.reset();
     m_settings.componentCounter = 1;
 }
@@ -138,6 +197,62 @@ void ComponentSession::takeRunOutcome(ComponentPopulations populations, ResultSe
 {
     m_populations = std::move(populations);
     m_results = std::move(results);
+}
+
+Scenario ComponentSession::scenario() const
+{
+    Scenario scenario = m_scenario;
+    scenario.report = m_settings.reportKind;
+    return scenario;
+}
+
+void ComponentSession::restore(const State &state)
+{
+    const ReportKind reportKind = m_settings.reportKind;
+    m_scenario = state.scenario;
+    m_settings = state.settings;
+    m_settings.reportKind = reportKind;
+    rebuild();
+}
+
+void ComponentSession::load(Scenario scenario, RandomSource &random)
+{
+    const std::uint64_t members = scenario.population
+        ? static_cast<std::uint64_t>(scenario.population->randomPoints) + 1
+        : 1;
+    // The populations are built at once: a scenario whose members alone would fill the
+    // memory is refused before.
+    const std::uint64_t components = scenario.components.size();
+    if (members > MaxRunResultPoints / components) {
+        throw ModelError("The scenario is too large to hold: " + std::to_string(components)
+            + " components of " + std::to_string(members) + " members each exceed "
+            + std::to_string(MaxRunResultPoints) + " members");
+    }
+    if (needsSharedSeed(scenario))
+        pinComponentSeeds(scenario, scenario.seed.value_or(drawComponentSeed(random)));
+
+    State state;
+    state.settings = m_settings;
+    state.settings.componentCounter = static_cast<std::int32_t>(scenario.components.size()) + 1;
+    state.settings.reportKind = scenario.report.value_or(ReportKind::Initial);
+    m_settings.reportKind = state.settings.reportKind;
+    state.scenario = std::move(scenario);
+    state.scenario.report.reset();
+    restore(state);
+    if (m_populations.size() >= 2)
+        computeRange(m_populations, m_settings);
+}
+
+void ComponentSession::rebuild()
+{
+    EraseLists();
+    m_grid.reset();
+    m_populations.reserve(m_scenario.components.size());
+    for (std::size_t i = 0; i < m_scenario.components.size(); ++i) {
+        m_populations.push_back(populationOf(m_scenario, i));
+        m_grid.addToGrid(
+            static_cast<int>(i) + 1, static_cast<int>(i) + 1, gridValues(m_scenario.components[i]));
+    }
 }
 
 } // namespace Demagora

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/scenario.h"
 #include "main_window/componentgrid.h"
 #include "main_window/runsettings.h"
 #include "model/populations.h"
@@ -32,13 +33,35 @@ struct PopulationChoices
     std::string heightStdDev;
 };
 
-// Everything the user has entered and computed: the component populations, the results of
-// the last run, the grid texts and the run settings. The main window and the component
-// editor act on it; every command is GUI-free. Commands throw ConversionError or ModelError
-// with the user's message at the step that fails; the steps before it stay done.
+// The box or setting a refused value was read from, in reading order.
+enum class EntryField {
+    None,
+    Declination,
+    Inclination,
+    Height,
+    BlockLow,
+    BlockHigh,
+    FisherK,
+    RandomPoints,
+    HeightStdDev
+};
+
+// Everything the user has entered and computed: the scenario (the components as entered and
+// how each is scattered), its populations, the results of the last run, the grid texts and the
+// run settings. The main window and the component editor act on it; every command is GUI-free.
+// Commands read and check every value before they change anything: a refused value throws
+// ConversionError or ModelError with the user's message and leaves everything as it was.
 class ComponentSession
 {
 public:
+    // What the commands change, kept to undo them: small, as the populations are rebuilt
+    // from the components' seeds.
+    struct State
+    {
+        Scenario scenario;
+        RunSettings settings;
+    };
+
     explicit ComponentSession(std::string decimalSeparator = ".");
 
     const ComponentPopulations &populations() const { return m_populations; }
@@ -49,18 +72,19 @@ public:
     void setReportKind(ReportKind kind) { m_settings.reportKind = kind; }
     const std::string &decimalSeparator() const { return m_decimalSeparator; }
     void setDecimalSeparator(std::string separator) { m_decimalSeparator = std::move(separator); }
+    // Where the last refused command found its bad value.
+    EntryField refusedField() const { return m_refusedField; }
 
-    // Reads the component, writes its grid row, builds its population and appends it; from
-    // the second component on recomputes the run range. Blocking temperatures beyond
-    // MaxBlockingTemperature are refused before anything changes. Fisher's k, the number of
-    // random points and the spread of heights are read after the grid row is written: when
-    // one of them is refused the row stays and is overwritten by the next component.
+    // Reads and checks the component and, with "multiple ?", Fisher's k, the random points and
+    // the spread of heights; then writes its grid row, builds its population from a seed of
+    // its own drawn from random and appends it; from the second component on recomputes the
+    // run range.
     void addDirection(
         const ComponentTexts &texts, const PopulationChoices &choices, RandomSource &random);
 
-    // Replaces population index with one built from texts (k and the random points read as
-    // whole numbers) and rewrites its grid row. Everything is read and checked first, so a
-    // refused value leaves the component, its population and its row as they were.
+    // Replaces population index with one built from texts, with choices.shape (the shape the
+    // editor shows), k and the random points read as whole numbers and a new seed, and
+    // rewrites its grid row.
     void changeComponent(int index, const ComponentTexts &texts, const PopulationChoices &choices,
         RandomSource &random);
 
@@ -76,15 +100,34 @@ public:
     // the run left them) and the new results.
     void takeRunOutcome(ComponentPopulations populations, ResultSeries results);
 
+    // The document as it stands, with the report kind.
+    Scenario scenario() const;
+    State state() const { return { m_scenario, m_settings }; }
+    // Puts back a state: the grid and the populations are rebuilt, the results dropped; the
+    // report kind stays.
+    void restore(const State &state);
+    // Replaces everything with the scenario read from a file, as if its components had been
+    // added one by one: the populations equal those the batch builds from the file. Scattered
+    // components without a seed of their own get one, from the file's seed or else from
+    // random. Throws ModelError for a scenario too large to hold.
+    void load(Scenario scenario, RandomSource &random);
+
 private:
-    double readDecimal(const std::string &text) const;
+    double readDecimal(const std::string &text, EntryField field) const;
     TVector readComponent(const ComponentTexts &texts) const;
+    // The population settings and the draw of one component, read from the choices.
+    void readScattering(const PopulationChoices &choices, bool wholeK, bool differentLengths,
+        RandomSource &random, PopulationSettings &settings, ComponentDraw &draw) const;
+    void checkScatteredAlike(const std::optional<PopulationSettings> &settings) const;
+    void rebuild();
 
     std::string m_decimalSeparator;
+    Scenario m_scenario;
     ComponentPopulations m_populations;
     ResultSeries m_results;
     ComponentGrid m_grid;
     RunSettings m_settings;
+    mutable EntryField m_refusedField = EntryField::None;
 };
 
 } // namespace Demagora

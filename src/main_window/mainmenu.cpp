@@ -4,7 +4,7 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
-#include <QUndoStack>
+#include <QFileInfo>
 #include <QWidget>
 
 namespace Demagora {
@@ -21,7 +21,7 @@ QAction *addAction(QMenu *menu, const char *name, const QString &text, const QKe
 
 } // namespace
 
-MainMenu::MainMenu(QWidget *window, QUndoStack *undoStack)
+MainMenu::MainMenu(QWidget *window)
     : QObject(window)
     , m_menuBar(new QMenuBar(window))
 {
@@ -33,6 +33,7 @@ MainMenu::MainMenu(QWidget *window, QUndoStack *undoStack)
     m_open = addAction(file, "actionOpen", QStringLiteral("&Open..."), QKeySequence::Open);
     m_recent = file->addMenu(QStringLiteral("Open &Recent"));
     m_recent->setObjectName(QStringLiteral("RecentMenu"));
+    m_recent->setEnabled(false);
     file->addSeparator();
     m_save = addAction(file, "actionSave", QStringLiteral("&Save"), QKeySequence::Save);
     m_saveAs = addAction(file, "actionSaveAs", QStringLiteral("Save &As..."),
@@ -47,14 +48,13 @@ MainMenu::MainMenu(QWidget *window, QUndoStack *undoStack)
 
     QMenu *edit = m_menuBar->addMenu(QStringLiteral("&Edit"));
     edit->setObjectName(QStringLiteral("EditMenu"));
-    m_undo = undoStack->createUndoAction(this, QStringLiteral("&Undo"));
-    m_undo->setObjectName(QStringLiteral("actionUndo"));
-    m_undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    m_redo = undoStack->createRedoAction(this, QStringLiteral("&Redo"));
-    m_redo->setObjectName(QStringLiteral("actionRedo"));
-    m_redo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
-    edit->addAction(m_undo);
-    edit->addAction(m_redo);
+    // Enabled and named by the window, which knows when the components may change.
+    m_undo = addAction(
+        edit, "actionUndo", QStringLiteral("&Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    m_redo = addAction(edit, "actionRedo", QStringLiteral("&Redo"),
+        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    m_undo->setEnabled(false);
+    m_redo->setEnabled(false);
 
     m_help = m_menuBar->addMenu(QStringLiteral("&Help"));
     m_help->setObjectName(QStringLiteral("HelpMenu"));
@@ -71,6 +71,18 @@ QMenu *MainMenu::addMenuBeforeHelp(const QString &title)
     auto *menu = new QMenu(title, m_menuBar);
     m_menuBar->insertMenu(m_help->menuAction(), menu);
     return menu;
+}
+
+void MainMenu::setRecentFiles(const QStringList &files)
+{
+    m_recent->clear();
+    for (const QString &path : files) {
+        QAction *action = m_recent->addAction(QFileInfo(path).fileName());
+        action->setToolTip(path);
+        action->setStatusTip(path);
+        connect(action, &QAction::triggered, this, [this, path] { emit recentFileChosen(path); });
+    }
+    m_recent->setEnabled(!files.isEmpty());
 }
 
 QString MainMenu::aboutText()

@@ -5,7 +5,6 @@
 class QAction;
 class QMenu;
 class QMenuBar;
-class QUndoStack;
 class QWidget;
 
 namespace Demagora {
@@ -17,8 +16,7 @@ class MainMenu : public QObject
     Q_OBJECT
 
 public:
-    // undoStack: the stack whose Undo and Redo the Edit menu offers.
-    MainMenu(QWidget *window, QUndoStack *undoStack);
+    explicit MainMenu(QWidget *window);
 
     QMenuBar *menuBar() const { return m_menuBar; }
     // A new menu placed before Help, for commands other parts of the program add.
@@ -37,9 +35,15 @@ public:
     QAction *aboutAction() const { return m_about; }
     QAction *keyboardAction() const { return m_keyboard; }
 
+    // Lists files under Open Recent, newest first; choosing one emits recentFileChosen.
+    void setRecentFiles(const QStringList &files);
+
     // The text of Help > About and of the keyboard reference.
     static QString aboutText();
     static QString keyboardText();
+
+signals:
+    void recentFileChosen(const QString &path);
 
 private:
     QMenuBar *m_menuBar;

@@ -4,6 +4,7 @@
 #include "main_window/mainmenu.h"
 #include "main_window/mainwindowrules.h"
 #include "main_window/runcontroller.h"
+#include "main_window/scenariodocument.h"
 #include "main_window/tfrm_par.h"
 #include "prompts/prompts.h"
 
@@ -73,7 +74,6 @@ TFrm_1::TFrm_1(QWidget *parent)
     , m_beep([] { QApplication::beep(); })
 {
     setObjectName(QStringLiteral("Frm_1"));
-    setWindowTitle(QStringLiteral("Demagora"));
     QFont boxFont = font();
     boxFont.setPixelSize(11);
     setFont(boxFont);
@@ -111,6 +111,7 @@ TFrm_1::TFrm_1(QWidget *parent)
     buildRightPanel();
     buildGrid();
     connectControls();
+    connectMenu();
 
     m_runController = new RunController(this);
     connect(m_runController, &RunController::maximumChanged, PrBar, &QProgressBar::setMaximum);
@@ -281,7 +282,10 @@ void TFrm_1::buildGrid()
 void TFrm_1::buildMenu()
 {
     m_undoStack = new QUndoStack(this);
-    m_menu = new MainMenu(this, m_undoStack);
+    m_menu = new MainMenu(this);
+    m_document = new ScenarioDocument(
+        this, m_undoStack, [this](Scenario scenario) { loadScenario(std::move(scenario)); },
+        [this] { return m_session.scenario(); });
     connect(m_menu->exportMeasurementsAction(), &QAction::triggered, this,
         &TFrm_1::exportMeasurementsClick);
     connect(m_menu->quitAction(), &QAction::triggered, this, &QWidget::close);
@@ -357,14 +361,16 @@ void TFrm_1::btn_getcoorClick()
 {
     if (!m_commands.isEnabled(Command::AddDirection))
         return;
+    const ComponentSession::State before = m_session.state();
     try {
         m_session.addDirection(enteredTexts(), populationChoices(), *m_random);
     } catch (const std::exception &error) {
-        // A row written before the error stays, as does everything done before it.
-        showGrid();
+        // Nothing has changed; the box that holds the refused value gets the focus.
+        focusEntryField(m_session.refusedField());
         reportError(this, QString::fromStdString(userMessage(error)));
         return;
     }
+    recordChange(QStringLiteral("Add direction"), before);
     showGrid();
     const std::size_t count = m_session.populations().size();
     if (count < 2)
@@ -397,6 +403,7 @@ void TFrm_1::CBdifLengthsClick()
 void TFrm_1::CB_reportTypeChange()
 {
     m_session.setReportKind(reportKindForIndex(CB_reportType->currentIndex()));
+    m_document->markChanged();
 }
 
 void TFrm_1::btn_addClick()
@@ -412,6 +419,8 @@ void TFrm_1::btn_addClick()
     }
     m_commands.runStarted();
     applyCommandState();
+    // Where the next component is typed: never a choice that an arrow key would change.
+    EB_dec->setFocus();
     changeCursor(QCursor(Qt::WaitCursor));
     m_session.discardResults();
     const RunSettings &settings = m_session.settings();
@@ -451,12 +460,12 @@ void TFrm_1::btn_clearClick()
         return;
     if (Prompts::current().confirm(this, QStringLiteral("Clear all data ?")) == Prompts::Answer::No)
         return;
-    EB_dec->clear();
-    EB_height->clear();
-    EB_inc->clear();
-    EB_blockLow->clear();
-    EB_blockHigh->clear();
+    if (!m_document->maybeSave())
+        return;
+    const ComponentSession::State before = m_session.state();
+    clearBoxes();
     m_session.clearEverything();
+    recordChange(QStringLiteral("Clear everything"), before);
     showGrid();
     m_commands.cleared(CBmult->isChecked());
     applyCommandState();
@@ -522,12 +531,23 @@ void TFrm_1::SG_1DblClick(int r)
     const int i = r - 1;
     TFRM_par editor(i, m_session.populations()[static_cast<std::size_t>(i)].front(),
         m_session.decimalSeparator(), this);
-    editor.setChangeHandler([this, i](const ComponentTexts &texts) {
-        m_session.changeComponent(i, texts, populationChoices(), *m_random);
+    editor.setChangeHandler([this, i, &editor](const ComponentTexts &texts, SpectrumShape shape) {
+        const ComponentSession::State before = m_session.state();
+        PopulationChoices choices = populationChoices();
+        choices.shape = shape;
+        try {
+            m_session.changeComponent(i, texts, choices, *m_random);
+        } catch (const std::exception &) {
+            editor.focusField(m_session.refusedField());
+            throw;
+        }
+        recordChange(QStringLiteral("Change"), before);
         showGrid();
     });
     editor.setDeleteHandler([this, i] {
+        const ComponentSession::State before = m_session.state();
         m_session.deleteComponent(i);
+        recordChange(QStringLiteral("Delete component"), before);
         showGrid();
     });
     m_editorRunner(editor);
@@ -588,6 +608,10 @@ void TFrm_1::FormResize()
 
 void TFrm_1::closeEvent(QCloseEvent *event)
 {
+    if (!m_closed && !m_document->maybeSave()) {
+        event->ignore();
+        return;
+    }
     FormClose();
     QWidget::closeEvent(event);
 }
@@ -618,6 +642,8 @@ void TFrm_1::applyCommandState()
     CB_randomPoints->setEnabled(m_commands.isEnabled(Setting::RandomPoints));
     CB_k->setEnabled(m_commands.isEnabled(Setting::FisherK));
     CBdisper->setEnabled(m_commands.isEnabled(Setting::HeightStdDev));
+
+    applyMenuState();
 }
 
 void TFrm_1::showGrid()

@@ -26,6 +26,7 @@ namespace Demagora {
 
 class ComponentGridTable;
 class MainMenu;
+class ScenarioDocument;
 class RunController;
 class TFRM_par;
 
@@ -49,6 +50,9 @@ public:
 
     const ComponentSession &session() const { return m_session; }
     MainMenu &menu() const { return *m_menu; }
+    ScenarioDocument &document() const { return *m_document; }
+    // Opens a scenario file (the command line's); a file that cannot be read is reported.
+    bool openFile(const QString &path);
     bool isRunning() const;
 
     void setResultOpener(ResultOpener opener) { m_resultOpener = std::move(opener); }
@@ -86,6 +90,7 @@ private:
     void buildRightPanel();
     void buildGrid();
     void buildMenu();
+    void connectMenu();
     void connectControls();
     QLabel *addLabel(
         QGridLayout *layout, const char *name, const QString &text, int row, int column);
@@ -103,6 +108,17 @@ private:
     void changeCursor(const QCursor &cursor);
     void EraseLists();
 
+    void newDocument();
+    void undoOrRedo(bool undo);
+    void recordChange(const QString &text, const ComponentSession::State &before);
+    void applyState(const ComponentSession::State &state);
+    void loadScenario(Scenario scenario);
+    void showPopulationSettings(bool withTexts);
+    void focusEntryField(EntryField field);
+    void clearBoxes();
+    void updateTitle();
+    void applyMenuState();
+
     void runEnded();
     void applyCommandState();
     void showGrid();
@@ -115,6 +131,7 @@ private:
     RunController *m_runController = nullptr;
     QUndoStack *m_undoStack = nullptr;
     MainMenu *m_menu = nullptr;
+    ScenarioDocument *m_document = nullptr;
     bool m_closed = false;
     ResultOpener m_resultOpener;
     DiagramOpener m_diagramOpener;

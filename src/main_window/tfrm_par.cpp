@@ -4,6 +4,7 @@
 #include "prompts/prompts.h"
 #include "text/numbertext.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -51,6 +52,16 @@ TFRM_par::TFRM_par(
     EB_blockHigh
         = addBox("EB_blockHigh", "Label5", QStringLiteral("blocking temperature high"), 216);
 
+    // The shape the component has; Change keeps it unless another is chosen here.
+    auto *shapeLabel = new QLabel(QStringLiteral("Shape of the spectrum"), Panel1);
+    shapeLabel->setObjectName(QStringLiteral("Label6"));
+    CBshape = new QComboBox(Panel1);
+    CBshape->setObjectName(QStringLiteral("CBshape"));
+    CBshape->addItems({ QStringLiteral("Gauss"), QStringLiteral("Rectangular") });
+    CBshape->setGeometry(BoxLeft, 288, BoxWidth, CBshape->sizeHint().height());
+    shapeLabel->setGeometry(LabelLeft, 288, BoxLeft - LabelLeft - 4, CBshape->height());
+    shapeLabel->setBuddy(CBshape);
+
     btn_change = new QPushButton(QStringLiteral("Change"), Panel1);
     btn_change->setObjectName(QStringLiteral("btn_change"));
     btn_change->setGeometry(160, 248, 129, 25);
@@ -64,7 +75,8 @@ TFRM_par::TFRM_par(
     setTabOrder(EB_inc, EB_height);
     setTabOrder(EB_height, EB_blockLow);
     setTabOrder(EB_blockLow, EB_blockHigh);
-    setTabOrder(EB_blockHigh, btn_change);
+    setTabOrder(EB_blockHigh, CBshape);
+    setTabOrder(CBshape, btn_change);
     setTabOrder(btn_change, btn_delete);
 
     connect(btn_change, &QPushButton::clicked, this, &TFRM_par::btn_changeClick);
@@ -97,6 +109,7 @@ void TFRM_par::FormShow()
     EB_height->setText(text(m_component.Height));
     EB_blockLow->setText(text(m_component.BlockLow));
     EB_blockHigh->setText(text(m_component.BlockHigh));
+    CBshape->setCurrentIndex(m_component.Shape == SpectrumShape::Gauss ? 0 : 1);
     lbl_vector->setText(QStringLiteral("component #") + QString::number(m_index + 1));
     lbl_vector->adjustSize();
 }
@@ -108,12 +121,38 @@ void TFRM_par::btn_changeClick()
         EB_blockHigh->text().toStdString() };
     try {
         if (m_changeHandler)
-            m_changeHandler(texts);
+            m_changeHandler(texts, shapeForIndex(CBshape->currentIndex()));
     } catch (const std::exception &error) {
         reportError(this, QString::fromStdString(userMessage(error)));
         return;
     }
     accept();
+}
+
+void TFRM_par::focusField(EntryField field)
+{
+    QLineEdit *box = nullptr;
+    switch (field) {
+    case EntryField::Declination:
+        box = EB_dec;
+        break;
+    case EntryField::Inclination:
+        box = EB_inc;
+        break;
+    case EntryField::Height:
+        box = EB_height;
+        break;
+    case EntryField::BlockLow:
+        box = EB_blockLow;
+        break;
+    case EntryField::BlockHigh:
+        box = EB_blockHigh;
+        break;
+    default:
+        return;
+    }
+    box->setFocus();
+    box->selectAll();
 }
 
 void TFRM_par::btn_deleteClick()

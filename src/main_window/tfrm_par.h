@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -15,16 +16,17 @@ class QWidget;
 
 namespace Demagora {
 
-// The component editor "parameters": shows one component's direction, height and blocking
-// temperatures and offers Change and Delete component. The main window supplies what the
-// two commands do; the dialog reports a refused Change and stays open.
+// The component editor "parameters": shows one component's direction, height, blocking
+// temperatures and spectrum shape and offers Change and Delete component. The main window
+// supplies what the two commands do; the dialog reports a refused Change and stays open.
 class TFRM_par : public QDialog
 {
     Q_OBJECT
 
 public:
-    // Replaces the component with the typed values; throws with the user's message.
-    using ChangeHandler = std::function<void(const ComponentTexts &texts)>;
+    // Replaces the component with the typed values and the chosen shape; throws with the
+    // user's message.
+    using ChangeHandler = std::function<void(const ComponentTexts &texts, SpectrumShape shape)>;
     using DeleteHandler = std::function<void()>;
 
     // index: the population shown, counted from 0; component: its member 0.
@@ -37,6 +39,8 @@ public:
 
     void btn_changeClick();
     void btn_deleteClick();
+    // Moves the focus to the box of field with its text selected; other fields are not here.
+    void focusField(EntryField field);
 
 private:
     void FormShow();
@@ -55,6 +59,7 @@ private:
     QLineEdit *EB_height;
     QLineEdit *EB_blockLow;
     QLineEdit *EB_blockHigh;
+    QComboBox *CBshape;
     QPushButton *btn_change;
     QPushButton *btn_delete;
 };

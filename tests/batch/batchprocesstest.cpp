@@ -236,6 +236,36 @@ TEST(BatchProcessTest, ClockSeedIsReportedForScatteredRuns)
     EXPECT_EQ(repeated.err, "");
 }
 
+TEST(BatchProcessTest, ComponentSeedsNeedNoClockAndGiveWayToTheCommandLineSeed)
+{
+    const std::string scenario = writeScenario("own-seeds.json",
+        R"({"version": 2, "components": [{"declination": 0, "inclination": 0, "height": 10,
+        "blockLow": 100, "blockHigh": 110, "shape": "gauss", "seed": 7}], "population":
+        {"randomPoints": 2, "fisherK": 30, "differentLengths": false, "heightStdDev": 3},
+        "report": "resulting"})");
+    const ProcessResult first = runBatch({ scenario });
+    const ProcessResult second = runBatch({ scenario });
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(first.err, "");
+    EXPECT_EQ(first.out, second.out);
+    const ProcessResult seeded = runBatch({ scenario, "--seed", "7" });
+    const ProcessResult other = runBatch({ scenario, "--seed", "8" });
+    // --seed 7 draws from the same generator state as the component's own seed 7.
+    EXPECT_EQ(seeded.out, first.out);
+    EXPECT_NE(other.out, first.out);
+
+    // The scenario's report kind is the worksheet's unless --report says otherwise.
+    const std::filesystem::path folder = testing::TempDir();
+    const std::string own = (folder / "own-report.xls").string();
+    const std::string resulting = (folder / "resulting-report.xls").string();
+    const std::string initial = (folder / "initial-report.xls").string();
+    ASSERT_EQ(runBatch({ scenario, "--xls", own }).status, 0);
+    ASSERT_EQ(runBatch({ scenario, "--xls", resulting, "--report", "resulting" }).status, 0);
+    ASSERT_EQ(runBatch({ scenario, "--xls", initial, "--report", "initial" }).status, 0);
+    EXPECT_EQ(readAll(own), readAll(resulting));
+    EXPECT_NE(readAll(own), readAll(initial));
+}
+
 TEST(BatchProcessTest, HelpPrintsUsage)
 {
     const ProcessResult result = runBatch({ "--help" });

@@ -92,7 +92,9 @@ TEST(SeriesCsvTest, CsvRealEqualsTheExactSeventeenDigitConversion)
     std::vector<double> values
         = { 0.1, 0.5, 1.5, 123.456, 1e-5, 1e-4, 9.9999999999999995e-5, 99999999999999.99,
               9999999999999998.0, 1e16, 1e17, 1e22, 1e-300, 5e-324, 1.7976931348623157e308,
-              0.30000000000000004, 2.5e-12, 359.99999999999994, 89.999999999999986, 1.0 / 3 };
+              0.30000000000000004, 2.5e-12, 359.99999999999994, 89.999999999999986, 1.0 / 3,
+              // Exact ties at the seventeenth digit.
+              1 + std::ldexp(1.0, -17), 7 + std::ldexp(3.0, -17), 0.5 + std::ldexp(1.0, -20) };
     std::mt19937_64 random(20261207);
     std::uniform_real_distribution<double> mantissa(1, 10);
     std::uniform_int_distribution<int> decade(-14, 18);
@@ -111,4 +113,32 @@ TEST(SeriesCsvTest, CsvRealEqualsTheExactSeventeenDigitConversion)
                 ADD_FAILURE() << csvReal(value) << " instead of " << exact(value);
         }
     }
+}
+
+// A series long enough to be formatted in several pieces on several threads, the pieces
+// running across members: the text is the rows in order, as written one by one.
+TEST(SeriesCsvTest, LongSeriesIsWrittenInOrder)
+{
+    ResultSeries series(7);
+    for (std::size_t member = 0; member < series.size(); ++member) {
+        for (int step = 0; step < 5001; ++step) {
+            series[member].push_back(
+                point(20 + step, std::sin(step * 0.01 + member), -0.25 * member, 1.0 / (1 + step)));
+        }
+    }
+    std::string expected = std::string(SeriesCsvHeader) + "\n";
+    for (std::size_t member = 0; member < series.size(); ++member) {
+        for (std::size_t step = 0; step < series[member].size(); ++step) {
+            const TResultVectors &p = series[member][step];
+            expected += std::to_string(member) + "," + std::to_string(step);
+            for (const double value :
+                { p.Temperature, p.X, p.Y, p.Z, p.Length(), p.Declination(), p.Inclination() })
+                expected += "," + csvReal(value);
+            expected += "\n";
+        }
+    }
+    std::ostringstream out;
+    writeSeriesCsv(out, series);
+    EXPECT_TRUE(out.str() == expected) << "the texts differ";
+    EXPECT_EQ(out.str().size(), expected.size());
 }

@@ -348,6 +348,67 @@ TEST_F(TFrm_graphTest, SavesThePictureAsPngOrSvg)
     EXPECT_TRUE(prompts.errors[0].startsWith(QStringLiteral("Cannot create file \"")));
 }
 
+// The part of a picture below the tool bar, which covers the top strip of the window.
+QImage belowToolBar(const QImage &image)
+{
+    return image.convertToFormat(QImage::Format_RGB32)
+        .copy(0, 24, image.width(), image.height() - 24);
+}
+
+// The window as the user sees it, below the tool bar.
+QImage shownPicture(TFrm_graph &window)
+{
+    return belowToolBar(window.grab().toImage());
+}
+
+// The picture the renderer defines for the window's size and state, as the files have it.
+QImage rendererPicture(const TFrm_graph &window)
+{
+    QImage expected(window.size(), QImage::Format_RGB32);
+    QPainter painter(&expected);
+    window.renderer().paint(
+        painter, QRectF(QPointF(0, 0), QSizeF(window.size())), window.viewState());
+    painter.end();
+    return belowToolBar(expected);
+}
+
+TEST_F(TFrm_graphTest, PictureDrawnOnAWorkerIsTheRenderersPixelForPixel)
+{
+    window->setBackgroundDrawingPoints(0);
+    window->show();
+    window->grab(); // the first paint starts the drawing
+    EXPECT_TRUE(window->isDrawing());
+    QTRY_VERIFY(!window->isDrawing());
+    EXPECT_EQ(shownPicture(*window), rendererPicture(*window));
+
+    // A change of state starts a new drawing; once it is done the window shows its picture.
+    click("btn_temps");
+    click("btn_legend");
+    window->grab();
+    QTRY_VERIFY(!window->isDrawing());
+    EXPECT_TRUE(window->viewState().showTemperatures);
+    EXPECT_EQ(shownPicture(*window), rendererPicture(*window));
+}
+
+TEST_F(TFrm_graphTest, NewerDrawingReplacesTheOlderAndClosingNeverWaitsForIt)
+{
+    window->setBackgroundDrawingPoints(0);
+    window->show();
+    window->grab();
+    // Resized before the first drawing ended: only the picture of the new size is shown.
+    window->resize(800, 824);
+    window->grab();
+    EXPECT_TRUE(window->isDrawing());
+    QTRY_VERIFY(!window->isDrawing());
+    const QImage shown = shownPicture(*window);
+    EXPECT_EQ(shown.size(), QSize(800, 800));
+    EXPECT_EQ(shown, rendererPicture(*window));
+
+    window->resize(760, 784);
+    window->grab();
+    window.reset(); // while the drawing may still run
+}
+
 TEST(DiagramWindowTest, NothingToDrawIsReported)
 {
     ScriptedPrompts prompts;

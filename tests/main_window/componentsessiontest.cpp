@@ -130,25 +130,32 @@ TEST_F(ComponentSessionTest, BlockingTemperatureBeyondTheLimitIsRefusedBeforeAny
     EXPECT_EQ(session.populations().size(), 1u);
 }
 
-TEST_F(ComponentSessionTest, RefusedPopulationSettingLeavesTheRowForTheNextComponent)
+TEST_F(ComponentSessionTest, RefusedPopulationSettingWritesNoRowAndNamesItsSetting)
 {
-    const PopulationChoices refused[] = { multiple("abc"), multiple("0"), multiple("-2"),
-        multiple("30", "2.5"), multiple("30", "0"), multiple("30", "5", "x") };
-    for (const PopulationChoices &choices : refused) {
+    const std::pair<PopulationChoices, EntryField> refused[]
+        = { { multiple("abc"), EntryField::FisherK }, { multiple("0"), EntryField::FisherK },
+              { multiple("-2"), EntryField::FisherK },
+              { multiple("30", "2.5"), EntryField::RandomPoints },
+              { multiple("30", "0"), EntryField::RandomPoints },
+              { multiple("30", "100001"), EntryField::RandomPoints },
+              { multiple("30", "5", "x"), EntryField::HeightStdDev } };
+    for (const auto &[choices, field] : refused) {
         SCOPED_TRACE(choices.fisherK + " " + choices.randomPoints + " " + choices.heightStdDev);
         ComponentSession fresh;
         EXPECT_ANY_THROW(fresh.addDirection(texts("5", "6", "1", "0", "10"), choices, random));
-        EXPECT_EQ(fresh.grid().rowCount(), 3);
-        EXPECT_EQ(fresh.grid().cell(1, 0), "Comp. #1");
+        EXPECT_EQ(fresh.refusedField(), field);
+        EXPECT_EQ(fresh.grid().rowCount(), 2);
+        EXPECT_EQ(fresh.grid().cell(1, 0), "");
         EXPECT_TRUE(fresh.populations().empty());
+        EXPECT_TRUE(fresh.state().scenario.components.empty());
         EXPECT_EQ(fresh.settings().componentCounter, 1);
     }
     EXPECT_ANY_THROW(add(texts("5", "6", "1", "0", "10"), multiple("abc")));
     add(texts("7", "8", "1", "0", "10"), multiple());
-    EXPECT_EQ(session.grid().rowCount(), 4);
+    EXPECT_EQ(session.grid().rowCount(), 3);
+    EXPECT_EQ(row(session.grid(), 1)[0], "Comp. #1");
     EXPECT_EQ(row(session.grid(), 1)[1], "7");
     EXPECT_EQ(row(session.grid(), 2), Row(7));
-    EXPECT_EQ(row(session.grid(), 3), Row(7));
 }
 
 TEST_F(ComponentSessionTest, MultipleBuildsThePopulationWithDifferentLengthsOnlyWhenTicked)
@@ -163,10 +170,14 @@ TEST_F(ComponentSessionTest, MultipleBuildsThePopulationWithDifferentLengthsOnly
     EXPECT_TRUE(population[5].DifferentLengths);
     EXPECT_NE(population[5].Height, 10);
 
+    // Every component of a session is scattered alike, as the locked settings of the
+    // window keep it.
     choices.multiple = false;
-    add(texts("30", "45", "10", "0", "100"), choices);
-    EXPECT_EQ(session.populations().at(1).size(), 1u);
-    EXPECT_FALSE(session.populations().at(1)[0].DifferentLengths);
+    EXPECT_THROW(add(texts("30", "45", "10", "0", "100"), choices), ModelError);
+    ComponentSession single;
+    single.addDirection(texts("30", "45", "10", "0", "100"), choices, random);
+    EXPECT_EQ(single.populations().at(0).size(), 1u);
+    EXPECT_FALSE(single.populations().at(0)[0].DifferentLengths);
 }
 
 TEST_F(ComponentSessionTest, ChangeRewritesTheRowAndThePopulation)

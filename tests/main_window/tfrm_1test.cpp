@@ -15,7 +15,8 @@ const char *const CommandButtons[]
 
 TEST_F(TFrm_1Test, StartsWithTheGridHeadingsAndOnlyClearEverythingAvailable)
 {
-    EXPECT_EQ(window.windowTitle(), "Demagora");
+    EXPECT_EQ(window.windowTitle(), "Untitled[*] - Demagora");
+    EXPECT_FALSE(window.isWindowModified());
     EXPECT_EQ(window.minimumSize().width(), 750);
     EXPECT_EQ(grid()->rowCount(), 1);
     const QStringList headings { "", "Dec", "Inc", "Height", "low", "high", "length" };
@@ -108,7 +109,7 @@ TEST_F(TFrm_1Test, TypicalUseFromEntryToClearEverything)
     EXPECT_EQ(beeps, 2);
 
     click("btn_clear");
-    EXPECT_EQ(prompts.questions, QStringList { "Clear all data ?" });
+    EXPECT_EQ(prompts.questions, (QStringList { "Clear all data ?", "Save changes?" }));
     EXPECT_EQ(grid()->rowCount(), 1);
     EXPECT_EQ(cell(1, 0), "");
     EXPECT_TRUE(window.session().populations().empty());
@@ -142,7 +143,7 @@ TEST_F(TFrm_1Test, AddDirectionNeedsAChangeOfTheUpperTemperatureAndReportsAnEmpt
     EXPECT_EQ(window.session().settings().componentCounter, 1);
 }
 
-TEST_F(TFrm_1Test, RefusedFisherKKeepsTheWrittenRowAndLeavesTheListsAlone)
+TEST_F(TFrm_1Test, RefusedFisherKWritesNoRowAndFocusesItsBox)
 {
     check("CBmult")->click();
     EXPECT_TRUE(enabled("CB_k"));
@@ -157,7 +158,10 @@ TEST_F(TFrm_1Test, RefusedFisherKKeepsTheWrittenRowAndLeavesTheListsAlone)
     click("btn_getcoor");
     EXPECT_EQ(prompts.errors.size(), 1);
     EXPECT_TRUE(prompts.errors.value(0).startsWith("Fisher's k must be greater than 0"));
-    EXPECT_EQ(cell(1, 0), "Comp. #1");
+    EXPECT_EQ(grid()->rowCount(), 1);
+    EXPECT_EQ(cell(1, 0), "");
+    EXPECT_EQ(QApplication::focusWidget(), combo("CB_k"));
+    EXPECT_EQ(combo("CB_k")->lineEdit()->selectedText(), "0");
     EXPECT_TRUE(window.session().populations().empty());
     EXPECT_TRUE(enabled("CBmult"));
 
@@ -167,7 +171,8 @@ TEST_F(TFrm_1Test, RefusedFisherKKeepsTheWrittenRowAndLeavesTheListsAlone)
     ASSERT_EQ(window.session().populations().size(), 1u);
     EXPECT_EQ(window.session().populations()[0].size(), 5u);
     EXPECT_TRUE(window.session().populations()[0][0].DifferentLengths);
-    EXPECT_EQ(grid()->rowCount(), 3);
+    EXPECT_EQ(grid()->rowCount(), 2);
+    EXPECT_EQ(cell(1, 0), "Comp. #1");
     EXPECT_FALSE(enabled("CB_randomPoints"));
     EXPECT_TRUE(enabled("CB_k"));
 }

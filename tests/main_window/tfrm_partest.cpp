@@ -90,20 +90,43 @@ TEST_F(TFRM_parTest, HeaderAndEmptyLastRowOpenNothing)
     EXPECT_TRUE(enabled("btn_paint"));
 }
 
-TEST_F(TFRM_parTest, ChangeWithoutEditingKeepsTheComponentAndTakesTheCurrentShape)
+TEST_F(TFRM_parTest, ChangeWithoutEditingKeepsTheComponentAndItsShape)
 {
     addThreeAndCalculate();
+    // The main window's shape choice no longer reaches a component in the editor.
     combo("CBshape")->setCurrentIndex(1);
-    action = [](TFRM_par &editor) { editor.btn_changeClick(); };
+    const TVector before = window.session().populations()[2][0];
+    QString shownShape;
+    action = [&](TFRM_par &editor) {
+        shownShape = editor.findChild<QComboBox *>("CBshape")->currentText();
+        editor.btn_changeClick();
+    };
     doubleClickRow(3);
     EXPECT_EQ(editorResult, QDialog::Accepted);
+    EXPECT_EQ(shownShape, "Gauss");
     const TVector &changed = window.session().populations()[2][0];
     EXPECT_EQ(changed.Declination, 30.123456789012);
     EXPECT_EQ(changed.BlockLow, 120);
-    EXPECT_EQ(changed.Shape, SpectrumShape::Rectangular);
+    EXPECT_EQ(changed.Shape, SpectrumShape::Gauss);
+    EXPECT_EQ(changed.Remaining(0), before.Remaining(0));
     EXPECT_EQ(cell(3, 0), "Comp. #3");
     EXPECT_EQ(cell(3, 1), "30");
     EXPECT_FALSE(enabled("btn_showRes"));
+
+    action = [](TFRM_par &editor) {
+        editor.findChild<QComboBox *>("CBshape")->setCurrentIndex(1);
+        editor.btn_changeClick();
+    };
+    doubleClickRow(3);
+    EXPECT_EQ(window.session().populations()[2][0].Shape, SpectrumShape::Rectangular);
+    combo("CBshape")->setCurrentIndex(0);
+    action = [&](TFRM_par &editor) {
+        shownShape = editor.findChild<QComboBox *>("CBshape")->currentText();
+        editor.btn_changeClick();
+    };
+    doubleClickRow(3);
+    EXPECT_EQ(shownShape, "Rectangular");
+    EXPECT_EQ(window.session().populations()[2][0].Shape, SpectrumShape::Rectangular);
 }
 
 TEST_F(TFRM_parTest, ChangingTheHeightRewritesTheLength)

@@ -21,7 +21,7 @@ public:
     QStringList questions;
     QStringList warnings;
     QStringList informations; // title, a line break, then the message
-    // For confirm, warnOkCancel and askSaveChanges; Yes / Ok / Cancel when empty.
+    // For confirm, warnOkCancel and askSaveChanges; Yes / Ok / Discard when empty.
     std::deque<Answer> answers;
     std::deque<QString> fileNames; // for the file dialogs; empty (cancelled) when empty
 
@@ -39,7 +39,7 @@ public:
     Answer askSaveChanges(QWidget *, const QString &question) override
     {
         questions << question;
-        return next(Answer::Cancel);
+        return next(Answer::Discard);
     }
     void showInformation(QWidget *, const QString &title, const QString &message) override
     {

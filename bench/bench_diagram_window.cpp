@@ -1,0 +1,119 @@
+// The diagram window on a run of about 30 million result points (10 components, 50,000
+// random points, 0 to 600 degrees): how soon the window stands, how soon the first complete
+// picture and the picture after a tool bar change are there, and the longest time the
+// user-interface thread is held meanwhile, measured by a timer that should tick every 5 ms.
+
+#include "diagrams/tfrm_graph.h"
+#include "model/randomsource.h"
+#include "model/run.h"
+#include "model/scatter.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+
+namespace {
+
+using namespace Demagora;
+
+struct HugeRun
+{
+    ComponentPopulations populations;
+    ResultSeries series;
+
+    HugeRun()
+    {
+        MersenneTwisterSource random(20261207);
+        for (int i = 0; i < 10; ++i) {
+            TVector component;
+            component.SigmaCount = 3;
+            component.Declination = 37.0 * i;
+            component.Inclination = 60 - 12.0 * i;
+            component.Height = 5 + i;
+            component.BlockLow = 50.0 * i;
+            component.BlockHigh = 50.0 * i + 150;
+            Population population;
+            ScatterComponent(
+                component, 50000, population, SpectrumShape::Gauss, true, 30, 2, random);
+            populations.push_back(std::move(population));
+        }
+        RunDemagnetization(600, 0, 600, series, populations);
+    }
+};
+
+// Records the longest gap between the ticks of a 5 ms timer on the user-interface thread.
+class BlockingProbe
+{
+public:
+    BlockingProbe()
+    {
+        m_timer.setInterval(5);
+        QObject::connect(&m_timer, &QTimer::timeout,
+            [this] { m_longestMs = std::max(m_longestMs, m_sinceTick.restart()); });
+        m_sinceTick.start();
+        m_timer.start();
+    }
+    qint64 longestMs() const { return m_longestMs; }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_sinceTick;
+    qint64 m_longestMs = 0;
+};
+
+// Processes events until the window has its picture; returns the milliseconds it took.
+double waitForPicture(TFrm_graph &window)
+{
+    QElapsedTimer clock;
+    clock.start();
+    do {
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    } while (window.isDrawing());
+    return static_cast<double>(clock.nsecsElapsed()) / 1e6;
+}
+
+void BM_PaintHugeRun(benchmark::State &state)
+{
+    static HugeRun run;
+    for (auto _ : state) {
+        QElapsedTimer clock;
+        clock.start();
+        BlockingProbe probe;
+        TFrm_graph window(run.series, run.populations, 0, 600);
+        window.show();
+        QApplication::processEvents();
+        const double standsMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+        const double firstPictureMs = standsMs + waitForPicture(window);
+        window.findChild<QPushButton *>(QStringLiteral("btn_temps"))->click();
+        window.update();
+        QApplication::processEvents();
+        const double afterChangeMs = waitForPicture(window);
+        state.SetIterationTime(firstPictureMs / 1e3);
+        state.counters["points"] = static_cast<double>(run.series.size() * run.series[0].size());
+        state.counters["windowStandsMs"] = standsMs;
+        state.counters["firstPictureMs"] = firstPictureMs;
+        state.counters["afterToolbarMs"] = afterChangeMs;
+        state.counters["longestBlockMs"] = static_cast<double>(probe.longestMs());
+    }
+}
+BENCHMARK(BM_PaintHugeRun)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
