@@ -23,12 +23,14 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QUndoStack>
 #include <QVBoxLayout>
 
 #include <chrono>
 #include <exception>
 #include <new>
+#include <optional>
 
 namespace Demagora {
 
@@ -292,6 +294,8 @@ void TFrm_1::buildMenu()
     m_document = new ScenarioDocument(
         this, m_undoStack, [this](Scenario scenario) { loadScenario(std::move(scenario)); },
         [this] { return m_session.scenario(); });
+    connect(m_menu->exportMeasurementsAction(), &QAction::triggered, this,
+        &TFrm_1::exportMeasurementsClick);
     connect(m_menu->quitAction(), &QAction::triggered, this, &QWidget::close);
     connect(m_menu->aboutAction(), &QAction::triggered, this, [this] {
         Prompts::current().showInformation(
@@ -539,6 +543,17 @@ void TFrm_1::btn_analyseClick()
     }
 }
 
+void TFrm_1::exportMeasurementsClick()
+{
+    if (!m_commands.isEnabled(Command::ShowResult) || m_session.results().empty())
+        return;
+    std::optional<QSettings> programSettings;
+    if (!m_preferences)
+        programSettings.emplace(QStringLiteral("Demagora"), QStringLiteral("Demagora"));
+    exportMeasurements(this, m_session.results(), m_preferences ? *m_preferences : *programSettings,
+        m_session.decimalSeparator(), m_measurementExportRunner);
+}
+
 void TFrm_1::SG_1DblClick(int r)
 {
     if (!m_commands.isEnabled(Command::EditComponent))
@@ -654,6 +669,9 @@ void TFrm_1::applyCommandState()
     btn_analyse->setEnabled(m_commands.isEnabled(Command::Paint));
     if (m_analyseAction)
         m_analyseAction->setEnabled(m_commands.isEnabled(Command::Paint));
+    // Measurements are taken of the results, so the export follows Show result.
+    m_menu->exportMeasurementsAction()->setEnabled(
+        m_commands.isEnabled(Command::ShowResult) && !m_session.results().empty());
     CBmult->setEnabled(m_commands.isEnabled(Setting::Multiple));
     CBdifLengths->setEnabled(m_commands.isEnabled(Setting::DifferentLengths));
     CB_randomPoints->setEnabled(m_commands.isEnabled(Setting::RandomPoints));

@@ -2,6 +2,7 @@
 
 #include "main_window/commandstate.h"
 #include "main_window/componentsession.h"
+#include "main_window/measurementexportcommand.h"
 #include "main_window/runsettings.h"
 #include "model/randomsource.h"
 
@@ -20,6 +21,7 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+class QSettings;
 class QUndoStack;
 
 namespace Demagora {
@@ -65,6 +67,13 @@ public:
     void setEditorRunner(EditorRunner runner) { m_editorRunner = std::move(runner); }
     void setBeep(std::function<void()> beep) { m_beep = std::move(beep); }
     void setDecimalSeparator(const QString &separator);
+    void setMeasurementExportRunner(MeasurementExportRunner runner)
+    {
+        m_measurementExportRunner = std::move(runner);
+    }
+    // Where the export dialog keeps its last choices (not owned); nullptr: the program's
+    // settings of the user.
+    void setPreferences(QSettings *store) { m_preferences = store; }
 
     void btn_getcoorClick();
     void btn_addClick();
@@ -74,6 +83,8 @@ public:
     void btn_analyseClick();
     // r: the grid row, counting the heading row as 0.
     void SG_1DblClick(int r);
+    // File > Export measurements...: available once a run has results.
+    void exportMeasurementsClick();
     SpectrumShape FshapeOfspectrum() const;
 
 protected:
@@ -135,6 +146,8 @@ private:
     AnalysisOpener m_analysisOpener;
     EditorRunner m_editorRunner;
     std::function<void()> m_beep;
+    MeasurementExportRunner m_measurementExportRunner = showMeasurementExportDialog;
+    QSettings *m_preferences = nullptr;
 
     QWidget *PMain = nullptr;
     QWidget *Pleft = nullptr;

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "model/populations.h"
+
+#include <functional>
+#include <string>
+
+class QSettings;
+class QWidget;
+
+namespace Demagora {
+
+class MeasurementExportDialog;
+
+// Shows the export dialog and returns whether the user chose Export.
+using MeasurementExportRunner = std::function<bool(MeasurementExportDialog &dialog)>;
+
+// File > Export measurements: asks for the export in the dialog (its last choices kept in
+// store) and writes the measurements of series, all files or none. A refused or failed
+// export is reported through the general error handler; nothing is written then.
+void exportMeasurements(QWidget *parent, const ResultSeries &series, QSettings &store,
+    const std::string &decimalSeparator, const MeasurementExportRunner &runner);
+
+// The runner of the program: the dialog shown modally.
+bool showMeasurementExportDialog(MeasurementExportDialog &dialog);
+
+} // namespace Demagora

@@ -1,0 +1,146 @@
+#include "main_window/measurementexportdialog.h"
+
+#include "main_window/mainmenu.h"
+
+#include "mainwindowfixture.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace Demagora {
+namespace {
+
+using Testing::MainWindowTest;
+using Testing::ScriptedPrompts;
+
+QLineEdit *field(MeasurementExportDialog &dialog, const char *name)
+{
+    QLineEdit *box = dialog.findChild<QLineEdit *>(QLatin1String(name));
+    EXPECT_NE(box, nullptr) << name;
+    return box;
+}
+
+void clickButton(MeasurementExportDialog &dialog, const char *name)
+{
+    QTest::mouseClick(dialog.findChild<QPushButton *>(QLatin1String(name)), Qt::LeftButton);
+}
+
+TEST(MeasurementExportDialogTest, ReadsTheFieldsAndRemembersTheLastExport)
+{
+    ScriptedPrompts prompts;
+    QTemporaryDir folder;
+    // A store of the test's own: the user's settings are never touched.
+    QSettings store(folder.filePath("choices.ini"), QSettings::IniFormat);
+    {
+        MeasurementExportDialog dialog(store, ",");
+        EXPECT_EQ(dialog.choices().scale, "0,001");
+        EXPECT_EQ(dialog.choices().steps, "every:50");
+        field(dialog, "EB_steps")->setText("0,100,200");
+        dialog.findChild<QComboBox *>("CB_format")->setCurrentIndex(2);
+        field(dialog, "EB_scale")->setText("2,5e-3");
+        field(dialog, "EB_volume")->setText("8");
+        field(dialog, "EB_noise")->setText("1e-6");
+        field(dialog, "EB_noiseSeed")->setText("77");
+        field(dialog, "EB_prefix")->setText("dm");
+        field(dialog, "EB_latitude")->setText("-45,25");
+        field(dialog, "EB_longitude")->setText("170");
+        prompts.fileNames.push_back(folder.filePath("run"));
+        clickButton(dialog, "btn_browse");
+        clickButton(dialog, "btn_export");
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+        ASSERT_TRUE(dialog.settings().has_value());
+        const MeasurementSettings &settings = *dialog.settings();
+        EXPECT_EQ(settings.schedule.listedDegrees, (std::vector<std::int32_t> { 0, 100, 200 }));
+        EXPECT_EQ(settings.scaleAPerM, 2.5e-3);
+        EXPECT_EQ(settings.volumeCm3, 8);
+        EXPECT_EQ(settings.noiseAPerM, 1e-6);
+        EXPECT_EQ(settings.noiseSeed, 77u);
+        EXPECT_EQ(settings.prefix, "dm");
+        EXPECT_EQ(settings.latitude, -45.25);
+        EXPECT_EQ(settings.longitude, 170);
+        EXPECT_EQ(dialog.targets().utrechtPath, folder.filePath("run").toStdString());
+        EXPECT_FALSE(dialog.targets().magicFolder || dialog.targets().puffinPlotPath);
+    }
+    MeasurementExportDialog reopened(store, ",");
+    EXPECT_EQ(reopened.choices().steps, "0,100,200");
+    EXPECT_EQ(reopened.choices().format, MeasurementFormat::Utrecht);
+    EXPECT_EQ(reopened.choices().scale, "2,5e-3");
+    EXPECT_EQ(reopened.choices().noiseSeed, "77");
+    EXPECT_EQ(reopened.choices().latitude, "-45,25");
+    EXPECT_EQ(reopened.choices().target, folder.filePath("run").toStdString());
+
+    // A refused field is reported; the dialog stays open and the store keeps the last export.
+    field(reopened, "EB_volume")->setText("-1");
+    clickButton(reopened, "btn_export");
+    EXPECT_EQ(
+        prompts.errors, QStringList { "The specimen volume must be a positive number of cm3." });
+    EXPECT_FALSE(reopened.settings().has_value());
+    EXPECT_EQ(store.value("measurementExport/volume").toString(), "8");
+}
+
+class MeasurementExportTest : public MainWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        window.setPreferences(&store);
+    }
+
+    void calculate()
+    {
+        enter("0", "0", "10", "100", "200");
+        click("btn_getcoor");
+        enter("90", "0", "5", "150", "250");
+        click("btn_getcoor");
+        click("btn_add");
+        ASSERT_TRUE(waitUntil([&] { return !window.isRunning(); }));
+    }
+
+    QTemporaryDir folder;
+    QSettings store { folder.filePath("choices.ini"), QSettings::IniFormat };
+};
+
+TEST_F(MeasurementExportTest, ExportsTheRunOrReportsWhyNot)
+{
+    int shown = 0;
+    QString target = folder.filePath("run.ppl");
+    window.setMeasurementExportRunner([&](MeasurementExportDialog &dialog) {
+        ++shown;
+        dialog.findChild<QComboBox *>("CB_format")->setCurrentIndex(1);
+        field(dialog, "EB_target")->setText(target);
+        clickButton(dialog, "btn_export");
+        return dialog.result() == QDialog::Accepted;
+    });
+    QAction *exportAction = window.menu().exportMeasurementsAction();
+    window.exportMeasurementsClick();
+    EXPECT_EQ(shown, 0); // no run yet
+
+    calculate();
+    ASSERT_TRUE(exportAction->isEnabled());
+    exportAction->trigger();
+    EXPECT_EQ(shown, 1);
+    EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join("; ").toStdString();
+    QFile written(target);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    // Run 100 to 250 every 50 degrees: the NRM, 150, 200 and 250, then the closing blank line.
+    const QList<QByteArray> lines = written.readAll().split('\n');
+    ASSERT_EQ(lines.size(), 2 + 4 + 2);
+    EXPECT_TRUE(lines[2].startsWith("sim0\tDISCRETE\tNONE\t0\t"));
+    EXPECT_TRUE(lines[5].startsWith("sim0\tDISCRETE\tTHERMAL\t250\t"));
+
+    target = folder.path(); // a folder is no PuffinPlot file
+    exportAction->trigger();
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_TRUE(prompts.errors[0].startsWith("Cannot write the PuffinPlot file"))
+        << prompts.errors[0].toStdString();
+}
+
+} // namespace
+} // namespace Demagora
