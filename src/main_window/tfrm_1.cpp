@@ -126,7 +126,13 @@ TFrm_1::TFrm_1(QWidget *parent)
     FormCreate();
 }
 
-TFrm_1::~TFrm_1() = default;
+TFrm_1::~TFrm_1()
+{
+    // Emptied as it is destroyed, the undo stack still signals its index, which this window
+    // hears: it goes first and unheard, while the window is still whole.
+    m_undoStack->blockSignals(true);
+    delete m_undoStack;
+}
 
 QLabel *TFrm_1::addLabel(
     QGridLayout *layout, const char *name, const QString &text, int row, int column)
