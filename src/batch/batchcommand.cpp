@@ -61,6 +61,7 @@ void addOutputs(OutputFiles &files, const BatchOptions &options, const Scenario 
         files.addDescriptorWriter(worksheetFileName(*options.xlsPath), "the worksheet",
             [&](int fd) { return writeReportWorksheet(fd, *report); });
     } else if (options.report) {
+        checkReportSize(*options.report, scenarioResultPoints(scenario));
         files.add(
             "-", "the report", [&](std::ostream &stream) { writeReportCsv(stream, *report); });
     }

@@ -31,6 +31,15 @@ void appendCsvField(std::string &line, std::string_view text)
     line += '"';
 }
 
+void checkReportSize(ReportKind kind, std::uint64_t resultPoints)
+{
+    if (kind == ReportKind::Resulting && resultPoints > MaxResultingReportPoints) {
+        throw BatchError("--report resulting: a report of " + std::to_string(resultPoints)
+            + " result points would take minutes to write (at most "
+            + std::to_string(MaxResultingReportPoints) + "); use --series FILE for every curve");
+    }
+}
+
 std::string csvField(std::string_view text)
 {
     std::string field;

@@ -2,6 +2,7 @@
 
 #include "results/reporttable.h"
 
+#include <cstdint>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -11,6 +12,13 @@ namespace Demagora {
 
 // The report kind named on the command line: "initial" or "resulting"; anything else is absent.
 std::optional<ReportKind> reportKindNamed(std::string_view name);
+
+// The Resulting report has a row per result point, each formed as 15-digit texts: beyond
+// this many points its CSV takes minutes, and --series is the output for every curve.
+inline constexpr std::uint64_t MaxResultingReportPoints = 15'000'000;
+
+// Refuses, with a BatchError, a Resulting report CSV of more result points than that.
+void checkReportSize(ReportKind kind, std::uint64_t resultPoints);
 
 // One CSV field: quoted, with inner quotes doubled, when it holds a comma, a quote or a
 // line break; as it stands otherwise.

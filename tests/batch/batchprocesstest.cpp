@@ -456,6 +456,15 @@ TEST(BatchProcessTest, InputsBeyondTheLimitsAreRefusedUpFrontOnOneLine)
         "most 500000); write a PNG image instead (a name not ending in .svg)\n");
     EXPECT_FALSE(std::filesystem::exists(svg));
 
+    const std::string wideReport = writeScenario("wide-report.json",
+        R"({"components": [)" + component("100", "598")
+            + R"(], "population": {"randomPoints": 30060)" + population);
+    const ProcessResult report = runBatch({ wideReport, "--report", "resulting" });
+    EXPECT_EQ(report.status, 2);
+    EXPECT_EQ(report.err,
+        "demagora-batch: --report resulting: a report of 15000439 result points would take "
+        "minutes to write (at most 15000000); use --series FILE for every curve\n");
+
     const ProcessResult endless = runBatch({ "/dev/zero" });
     EXPECT_EQ(endless.status, 2);
     EXPECT_EQ(endless.err,
