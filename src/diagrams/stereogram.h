@@ -3,6 +3,7 @@
 #include "diagrams/diagramviewstate.h"
 #include "model/populations.h"
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -20,8 +21,10 @@ void paintNetWords(PanelCanvas &canvas);
 
 // Directions of the resulting vectors first..last at about stereoPointCount sampled steps,
 // labelled with the step index along the last resulting vector when labels are on.
+// Gives up between points once cancelled is set, leaving an incomplete picture.
 void paintResultStereogram(PanelCanvas &canvas, const ResultSeries &series, int first, int last,
-    std::int32_t stereoPointCount, const DiagramViewState &state);
+    std::int32_t stereoPointCount, const DiagramViewState &state,
+    const std::atomic<bool> *cancelled = nullptr);
 
 // One member's direction as the stereogram of initial directions projects it: its north and
 // east parts and its magnetization at the start of the run, with its stored inclination.
