@@ -9,6 +9,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <optional>
 #include <utility>
@@ -48,6 +49,40 @@ struct SegmentHash
     }
 };
 
+using SegmentRecord = LastOccurrence<SegmentKey, SegmentHash>;
+
+// A pixel as one word; NoEnd is none, as no pixel has the coordinates INT32_MIN.
+std::uint64_t packedPixel(int x, int y)
+{
+    return (std::uint64_t(std::uint32_t(x)) << 32) | std::uint32_t(y);
+}
+constexpr std::uint64_t NoEnd = ~std::uint64_t { 0 };
+
+// Whether a segment adds to its path: most steps of a long run move a point by less than a
+// pixel, and a segment that stays on the pixel where the path's last segment of its colour
+// ended (end) adds nothing. Moves end to the segment's end when it does.
+bool extendsPath(std::uint64_t &end, int x1, int y1, int x2, int y2)
+{
+    if (x1 == x2 && y1 == y2 && end == packedPixel(x1, y1))
+        return false;
+    end = packedPixel(x2, y2);
+    return true;
+}
+
+// The segments of one path of the vector diagram, recorded away from the painter: colour 0
+// and 1 as OrderedLines numbers them.
+struct PathRecorder
+{
+    SegmentRecord &segments;
+    std::array<std::uint64_t, 2> ends { NoEnd, NoEnd };
+
+    void add(std::uint32_t colour, int x1, int y1, int x2, int y2)
+    {
+        if (extendsPath(ends[colour], x1, y1, x2, y2))
+            segments.add({ x1, y1, x2, y2, colour });
+    }
+};
+
 // Draws the lines of a diagram as if each were drawn in the order given, over the ones before
 // it, so that a later segment covers an earlier one where they cross. Of equal segments only
 // the last is drawn (see LastOccurrence); lines of one colour that follow each other go to
@@ -63,19 +98,31 @@ public:
     { }
     ~OrderedLines() { flush(); }
 
-    // The next segments belong to a new path.
-    void startPath() { std::fill(m_ends.begin(), m_ends.end(), std::nullopt); }
+    // The index under which segments of the given colour are added.
+    std::uint32_t colour(const QColor &colour)
+    {
+        for (std::size_t i = 0; i < m_colours.size(); ++i) {
+            if (m_colours[i] == colour)
+                return static_cast<std::uint32_t>(i);
+        }
+        m_colours.push_back(colour);
+        m_ends.push_back(NoEnd);
+        return static_cast<std::uint32_t>(m_colours.size() - 1);
+    }
+
+    void add(std::uint32_t colour, int x1, int y1, int x2, int y2)
+    {
+        if (extendsPath(m_ends[colour], x1, y1, x2, y2))
+            m_segments.add({ x1, y1, x2, y2, colour });
+    }
+
+    // Where segments recorded elsewhere are added, as if added here.
+    SegmentRecord &record() { return m_segments; }
 
     void add(const QColor &colour, const QLineF &segment)
     {
-        const std::uint32_t index = colourIndex(colour);
-        std::optional<QPointF> &end = m_ends[index];
-        if (segment.p1() == segment.p2() && end == segment.p1())
-            return;
-        end = segment.p2();
-        m_segments.add({ static_cast<std::int32_t>(segment.x1()),
-            static_cast<std::int32_t>(segment.y1()), static_cast<std::int32_t>(segment.x2()),
-            static_cast<std::int32_t>(segment.y2()), index });
+        add(this->colour(colour), static_cast<int>(segment.x1()), static_cast<int>(segment.y1()),
+            static_cast<int>(segment.x2()), static_cast<int>(segment.y2()));
     }
 
     // Forgets what was added, for a picture that is given up.
@@ -103,23 +150,12 @@ public:
     }
 
 private:
-    std::uint32_t colourIndex(const QColor &colour)
-    {
-        for (std::size_t i = 0; i < m_colours.size(); ++i) {
-            if (m_colours[i] == colour)
-                return static_cast<std::uint32_t>(i);
-        }
-        m_colours.push_back(colour);
-        m_ends.resize(m_colours.size());
-        return static_cast<std::uint32_t>(m_colours.size() - 1);
-    }
-
     PanelCanvas &m_canvas;
     int m_penWidth;
     std::vector<QColor> m_colours;
     // Per colour, where the path's last segment of that colour ended.
-    std::vector<std::optional<QPointF>> m_ends;
-    LastOccurrence<SegmentKey, SegmentHash> m_segments;
+    std::vector<std::uint64_t> m_ends;
+    SegmentRecord m_segments;
 };
 
 } // namespace
@@ -243,35 +279,31 @@ void DiagramRenderer::paintVectorDiagram(PanelCanvas &canvas, const DiagramScale
     IndexRange range, const DiagramViewState &state, const std::atomic<bool> *cancelled) const
 {
     const int lastIndex = static_cast<int>(m_series.size()) - 1;
-    auto pixel = [&](double v) -> std::optional<double> {
-        const std::optional<int> p = vectorDiagramPixel(v, scales.vectorScale, scales.boxSize);
-        return p ? std::optional<double>(*p) : std::nullopt;
-    };
+    auto pixel
+        = [&](double v) { return vectorDiagramPixel(v, scales.vectorScale, scales.boxSize); };
+    const auto stopped
+        = [cancelled] { return cancelled && cancelled->load(std::memory_order_relaxed); };
     // Step by step: the blue segment, the red one, then the labels of the step.
     OrderedLines lines(canvas, 2);
-    for (int p = range.first; p <= range.last; ++p) {
-        if (cancelled && cancelled->load(std::memory_order_relaxed)) {
-            lines.abandon();
-            return;
-        }
+    const std::uint32_t blue = lines.colour(Blue);
+    const std::uint32_t red = lines.colour(Red);
+    // Traces the path of member p into sink; false when cancelled on the way.
+    const auto trace = [&](int p, auto &sink) {
         const ResultSeriesEntry &steps = m_series[p];
-        lines.startPath();
         for (std::size_t i = 0; i + 1 < steps.size(); ++i) {
-            if (i % 65536 == 65535 && cancelled && cancelled->load(std::memory_order_relaxed)) {
-                lines.abandon();
-                return;
-            }
+            if (i % 65536 == 65535 && stopped())
+                return false;
             // A step that has lost all its magnetization ends the path: what follows it
             // carries no direction to follow.
             if (steps[i].Length() == 0)
                 break;
-            const std::optional<double> x0 = pixel(steps[i].X), y0 = pixel(steps[i].Y),
-                                        z0 = pixel(steps[i].Z), x1 = pixel(steps[i + 1].X),
-                                        y1 = pixel(steps[i + 1].Y), z1 = pixel(steps[i + 1].Z);
+            const std::optional<int> x0 = pixel(steps[i].X), y0 = pixel(steps[i].Y),
+                                     z0 = pixel(steps[i].Z), x1 = pixel(steps[i + 1].X),
+                                     y1 = pixel(steps[i + 1].Y), z1 = pixel(steps[i + 1].Z);
             if (x0 && x1 && y0 && y1)
-                lines.add(Blue, QLineF(*x0, *y0, *x1, *y1));
+                sink.add(blue, *x0, *y0, *x1, *y1);
             if (x0 && x1 && z0 && z1)
-                lines.add(Red, QLineF(*x0, *z0, *x1, *z1));
+                sink.add(red, *x0, *z0, *x1, *z1);
             if (p == lastIndex && x0 && y0 && z0
                 && isLabelled(static_cast<std::int64_t>(i), state)) {
                 lines.flush();
@@ -280,7 +312,20 @@ void DiagramRenderer::paintVectorDiagram(PanelCanvas &canvas, const DiagramScale
                 canvas.text(int(*x0), int(*z0), text, Red);
             }
         }
-    }
+        return true;
+    };
+    // No label comes between the paths before the last vector's: they are traced on every
+    // core, the last one here, label by label.
+    const int unlabelled = range.last == lastIndex ? range.last : range.last + 1;
+    const bool traced = recordInOrder(
+        lines.record(), static_cast<std::size_t>(std::max(unlabelled - range.first, 0)),
+        [&](std::size_t item, SegmentRecord &record) {
+            PathRecorder path { record };
+            trace(range.first + static_cast<int>(item), path);
+        },
+        cancelled);
+    if (!traced || (unlabelled <= range.last && !trace(lastIndex, lines)))
+        lines.abandon();
 }
 
 void DiagramRenderer::paintSpectrumCurve(PanelCanvas &canvas, const TVector &component,

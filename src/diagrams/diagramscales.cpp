@@ -99,26 +99,6 @@ DiagramScales scalesFor(int outerWidth, double maxLength, const ComponentPopulat
     return scales;
 }
 
-std::optional<int> floorPixel(double value)
-{
-    if (!std::isfinite(value))
-        return std::nullopt;
-    const double floored = std::floor(value);
-    // Far beyond any screen, but still safe to add a panel offset to.
-    constexpr double Limit = 1 << 28;
-    if (floored < -Limit || floored > Limit)
-        return std::nullopt;
-    return static_cast<int>(floored);
-}
-
-std::optional<int> vectorDiagramPixel(double value, double vectorScale, int boxSize)
-{
-    const std::optional<int> offset = floorPixel(value * vectorScale);
-    if (!offset)
-        return std::nullopt;
-    return boxSize / 2 + *offset;
-}
-
 std::optional<int> spectrumY(
     const TVector &component, std::int64_t t, int boxSize, double heightScale)
 {

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "model/paralleltasks.h"
+
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <thread>
 #include <vector>
 
 namespace Demagora {
@@ -47,6 +51,13 @@ public:
         m_next = 0;
     }
 
+    // Takes over other's requests as if they had been made here after the ones before;
+    // empties other.
+    void append(LastOccurrence &other)
+    {
+        other.drain([this](const Key &key) { add(key); });
+    }
+
     // Hands the kept keys to draw in the order of their last request and starts afresh.
     template <class Draw> void drain(Draw &&draw)
     {
@@ -84,6 +95,40 @@ private:
     std::vector<std::uint32_t> m_slots;
     std::uint64_t m_next = 0;
 };
+
+// Makes the requests of items 0 to count - 1 on target as if record(item, target) were called
+// for each item in turn. The items are shared out among the cores in consecutive chunks, each
+// recorded on its own and then appended in order: the kept requests and their order are the
+// same. False once cancelled is set; target is then incomplete.
+template <class Key, class Hash, class Record>
+bool recordInOrder(LastOccurrence<Key, Hash> &target, std::size_t count, Record &&record,
+    const std::atomic<bool> *cancelled)
+{
+    const auto stopped
+        = [cancelled] { return cancelled && cancelled->load(std::memory_order_relaxed); };
+    const unsigned threads = std::max(1U, std::thread::hardware_concurrency());
+    const std::size_t chunkCount = std::min<std::size_t>(count, 4 * std::size_t { threads });
+    if (chunkCount <= 1 || threads == 1) {
+        for (std::size_t item = 0; item < count; ++item) {
+            if (stopped())
+                return false;
+            record(item, target);
+        }
+        return true;
+    }
+    std::vector<LastOccurrence<Key, Hash>> chunks(chunkCount);
+    const auto recordChunk = [&](std::size_t chunk) {
+        const std::size_t first = count * chunk / chunkCount;
+        const std::size_t last = count * (chunk + 1) / chunkCount;
+        for (std::size_t item = first; item < last && !stopped(); ++item)
+            record(item, chunks[chunk]);
+    };
+    if (!runParallelTasks(chunkCount, threads, recordChunk, [] {}, stopped) || stopped())
+        return false;
+    for (auto &chunk : chunks)
+        target.append(chunk);
+    return true;
+}
 
 // A 64-bit mix of up to four 32-bit values, good enough for open addressing.
 inline std::uint64_t mixHash(std::uint64_t a, std::uint64_t b)

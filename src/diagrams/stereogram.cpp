@@ -41,6 +41,19 @@ struct SymbolHash
     }
 };
 
+using SymbolRecord = LastOccurrence<SymbolKey, SymbolHash>;
+
+// The symbols of one vector, recorded away from the painter.
+struct SymbolRecorder
+{
+    SymbolRecord &symbols;
+
+    void add(PixelPoint centre, double inclination)
+    {
+        symbols.add({ centre.x, centre.y, inclination >= 0 });
+    }
+};
+
 // Draws the symbols of one stereogram. A run of hundreds of steps puts many symbols on the
 // same pixel. Between two labels only symbols of one size are drawn, so each pixel shows the
 // last symbol that covers it; drawing only the last of every equal symbol (same place, same
@@ -59,6 +72,9 @@ public:
     {
         m_symbols.add({ centre.x, centre.y, inclination >= 0 });
     }
+
+    // Where symbols recorded elsewhere are added, as if added here.
+    SymbolRecord &record() { return m_symbols; }
 
     // Forgets what was added, for a picture that is given up.
     void abandon() { m_symbols.clear(); }
@@ -86,7 +102,7 @@ private:
     PanelCanvas &m_canvas;
     QPainter &m_painter;
     QPointF m_origin;
-    LastOccurrence<SymbolKey, SymbolHash> m_symbols;
+    SymbolRecord m_symbols;
 };
 
 } // namespace
@@ -136,11 +152,8 @@ void paintResultStereogram(PanelCanvas &canvas, const ResultSeries &series, int 
     const std::int64_t q = stereoSamplingStep(stepCount, stereoPointCount);
     const int lastIndex = static_cast<int>(series.size()) - 1;
     SymbolPainter symbols(canvas);
-    for (int p = first; p <= last; ++p) {
-        if (cancelled && cancelled->load(std::memory_order_relaxed)) {
-            symbols.abandon();
-            return;
-        }
+    // Adds the symbols of member p to sink, each through sink.add(centre, inclination).
+    const auto trace = [&](int p, auto &sink) {
         const ResultSeriesEntry &steps = series[p];
         for (std::int64_t i = 0; i < stepCount - 1 && i < std::int64_t(steps.size()); i += q) {
             const TResultVectors &step = steps[i];
@@ -153,13 +166,29 @@ void paintResultStereogram(PanelCanvas &canvas, const ResultSeries &series, int 
             // The projection divides by the length: a blown-up quotient ends this vector.
             if (!centre)
                 break;
-            symbols.add(*centre, inclination);
+            sink.add(*centre, inclination);
             if (p == lastIndex && isLabelled(i, state)) {
                 symbols.flush();
                 canvas.text(centre->x, centre->y, QString::number(i), Black);
             }
         }
+    };
+    // No label comes between the symbols before the last vector's: they are found on every
+    // core, the last vector's here, label by label.
+    const int unlabelled = last == lastIndex ? last : last + 1;
+    const bool traced = recordInOrder(
+        symbols.record(), static_cast<std::size_t>(std::max(unlabelled - first, 0)),
+        [&](std::size_t item, SymbolRecord &record) {
+            SymbolRecorder sink { record };
+            trace(first + static_cast<int>(item), sink);
+        },
+        cancelled);
+    if (!traced) {
+        symbols.abandon();
+        return;
     }
+    if (unlabelled <= last)
+        trace(lastIndex, symbols);
 }
 
 InitialDirections initialDirections(

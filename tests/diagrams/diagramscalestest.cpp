@@ -91,6 +91,13 @@ TEST(DiagramScalesTest, FloorPixelRejectsWhatNoPixelCanHold)
     EXPECT_FALSE(floorPixel(-std::numeric_limits<double>::infinity()));
     EXPECT_FALSE(floorPixel(std::nan("")));
     EXPECT_FALSE(floorPixel(1e300));
+    // The bounds: floors from -2^28 to 2^28 are pixels.
+    constexpr double Limit = 1 << 28;
+    EXPECT_EQ(floorPixel(-Limit), -(1 << 28));
+    EXPECT_FALSE(floorPixel(-Limit - 0.5));
+    EXPECT_EQ(floorPixel(Limit + 0.75), 1 << 28);
+    EXPECT_FALSE(floorPixel(Limit + 1));
+    EXPECT_EQ(floorPixel(-1e-300), -1);
 }
 
 TEST(VectorDiagramTest, WorkedExamplePoints)

@@ -94,6 +94,50 @@ TEST(LastOccurrenceTest, DrawingTheLastOfEqualOperationsGivesTheSamePixels)
     }
 }
 
+// Items recorded in chunks on every core keep the same requests in the same order as when
+// recorded one after the other: many items repeating each other's keys across the chunks.
+TEST(LastOccurrenceTest, RecordingInChunksKeepsTheOrder)
+{
+    struct IntHash
+    {
+        std::uint64_t operator()(int k) const { return mixHash(std::uint64_t(k), 0); }
+    };
+    const auto keysOf = [](std::size_t item) {
+        std::vector<int> keys;
+        for (std::size_t j = 0; j < 1 + item % 7; ++j)
+            keys.push_back(static_cast<int>((item * 31 + j * 17) % 97));
+        return keys;
+    };
+    const auto drained = [](LastOccurrence<int, IntHash> &record) {
+        std::vector<int> keys;
+        record.drain([&](int k) { keys.push_back(k); });
+        return keys;
+    };
+    for (const std::size_t count : { std::size_t { 1 }, std::size_t { 5 }, std::size_t { 1000 } }) {
+        SCOPED_TRACE(count);
+        LastOccurrence<int, IntHash> oneByOne;
+        LastOccurrence<int, IntHash> inChunks;
+        oneByOne.add(-1);
+        inChunks.add(-1);
+        for (std::size_t item = 0; item < count; ++item) {
+            for (const int k : keysOf(item))
+                oneByOne.add(k);
+        }
+        ASSERT_TRUE(recordInOrder(
+            inChunks, count,
+            [&](std::size_t item, LastOccurrence<int, IntHash> &record) {
+                for (const int k : keysOf(item))
+                    record.add(k);
+            },
+            nullptr));
+        EXPECT_EQ(drained(inChunks), drained(oneByOne));
+    }
+    const std::atomic<bool> cancelled { true };
+    LastOccurrence<int, IntHash> record;
+    EXPECT_FALSE(recordInOrder(
+        record, 1000, [](std::size_t, LastOccurrence<int, IntHash> &r) { r.add(1); }, &cancelled));
+}
+
 // The start directions of every member are the members' own GetX, GetY and Remaining at the
 // start of the run, bit for bit, whichever way they are summed: Gauss and rectangular
 // spectra, different lengths, more members than one worker takes at a time.
