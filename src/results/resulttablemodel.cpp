@@ -1,5 +1,6 @@
 #include "results/resulttablemodel.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace Demagora {
@@ -9,11 +10,38 @@ ResultTableModel::ResultTableModel(ReportTable table, QObject *parent)
     , m_table(std::move(table))
 { }
 
+int ResultTableModel::dataRowCount() const
+{
+    return std::max(m_table.rowCount() - 1, 0);
+}
+
+void ResultTableModel::showRows(int first, int count)
+{
+    const int total = dataRowCount();
+    first = std::clamp(first, 0, std::max(total - 1, 0));
+    count = std::clamp(count, 0, total - first);
+    if (count != rowCount()) {
+        beginResetModel();
+        m_first = first;
+        m_count = count;
+        endResetModel();
+        return;
+    }
+    if (first == m_first)
+        return;
+    m_first = first;
+    m_count = count;
+    if (count > 0) {
+        emit dataChanged(index(0, 0), index(count - 1, columnCount() - 1));
+        emit headerDataChanged(Qt::Vertical, 0, count - 1);
+    }
+}
+
 int ResultTableModel::rowCount(const QModelIndex &parent) const
 {
-    if (parent.isValid() || m_table.rowCount() < 1)
+    if (parent.isValid())
         return 0;
-    return m_table.rowCount() - 1;
+    return m_count < 0 ? dataRowCount() : m_count;
 }
 
 int ResultTableModel::columnCount(const QModelIndex &parent) const
@@ -29,7 +57,7 @@ QVariant ResultTableModel::data(const QModelIndex &index, int role) const
     if ((role != Qt::DisplayRole && role != Qt::ToolTipRole)
         || !checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
-    return QString::fromStdString(m_table.cell(index.column(), index.row() + 1));
+    return QString::fromStdString(m_table.cell(index.column(), m_first + index.row() + 1));
 }
 
 QVariant ResultTableModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -44,7 +72,7 @@ QVariant ResultTableModel::headerData(int section, Qt::Orientation orientation, 
     if (section >= rowCount())
         return {};
     // The grid row as the export numbers it: the headings are row 0.
-    return section + 1;
+    return m_first + section + 1;
 }
 
 Qt::ItemFlags ResultTableModel::flags(const QModelIndex &index) const

@@ -8,8 +8,13 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QResizeEvent>
+#include <QScrollBar>
 #include <QTableView>
+
+#include <algorithm>
 
 #include <exception>
 #include <utility>
@@ -47,7 +52,30 @@ TvResultForm::TvResultForm(ReportTable table, QWidget *parent)
     // Headings start where their column's texts start, so a narrow column cuts their end.
     SG_result->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     SG_result->horizontalHeader()->setHighlightSections(false);
+    const bool paged = m_model->dataRowCount() > PagedRowThreshold;
+    // Paged before the grid first sees the model, which would otherwise size every row.
+    if (paged)
+        m_model->showRows(0, 1);
     SG_result->setModel(m_model);
+
+    if (paged) {
+        // The grid shows the rows it has room for; this scroll bar moves them over the table.
+        SB_rows = new QScrollBar(Qt::Vertical, this);
+        SB_rows->setObjectName(QStringLiteral("SB_rows"));
+        SG_result->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        SG_result->installEventFilter(this);
+        SG_result->viewport()->installEventFilter(this);
+        connect(SB_rows, &QScrollBar::valueChanged, this,
+            [this](int first) { m_model->showRows(first, SB_rows->pageStep() + 1); });
+        // A key that moves past the page's last row scrolls the grid itself: the scroll bar
+        // takes the step over and the grid goes back to its top.
+        connect(SG_result->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int v) {
+            if (v == 0)
+                return;
+            SG_result->verticalScrollBar()->setValue(0);
+            SB_rows->setValue(SB_rows->value() + v);
+        });
+    }
 
     btn_export = new QPushButton(QStringLiteral("Export"), this);
     btn_export->setObjectName(QStringLiteral("btn_export"));
@@ -80,11 +108,64 @@ void TvResultForm::resizeEvent(QResizeEvent *event)
 
 void TvResultForm::FormResize()
 {
-    SG_result->setGeometry(rect());
+    if (SB_rows) {
+        const int barWidth = SB_rows->sizeHint().width();
+        SG_result->setGeometry(0, 0, width() - barWidth, height());
+        SB_rows->setGeometry(width() - barWidth, 0, barWidth, height());
+        fitPage();
+    } else {
+        SG_result->setGeometry(rect());
+    }
     btn_export->move(width() - ExportButtonRightGap, 8);
     // Setting the default size also resets every column the user widened by hand, so all
     // columns stay equally wide.
     SG_result->horizontalHeader()->setDefaultSectionSize(width() / 8 - 10);
+}
+
+void TvResultForm::fitPage()
+{
+    const int rowHeight = std::max(SG_result->verticalHeader()->defaultSectionSize(), 1);
+    const int whole = std::max(SG_result->viewport()->height() / rowHeight, 1);
+    const int total = m_model->dataRowCount();
+    SB_rows->setRange(0, std::max(total - whole, 0));
+    SB_rows->setPageStep(whole);
+    SB_rows->setSingleStep(1);
+    // One more row than fits whole: the partly visible one at the bottom.
+    m_model->showRows(SB_rows->value(), whole + 1);
+}
+
+bool TvResultForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (SB_rows && watched == SG_result->viewport()) {
+        if (event->type() == QEvent::Resize)
+            fitPage();
+        if (event->type() == QEvent::Wheel) {
+            QCoreApplication::sendEvent(SB_rows, event);
+            return true;
+        }
+    }
+    if (SB_rows && watched == SG_result && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool control = key->modifiers() & Qt::ControlModifier;
+        switch (key->key()) {
+        case Qt::Key_PageDown:
+            SB_rows->triggerAction(QAbstractSlider::SliderPageStepAdd);
+            return true;
+        case Qt::Key_PageUp:
+            SB_rows->triggerAction(QAbstractSlider::SliderPageStepSub);
+            return true;
+        case Qt::Key_End:
+        case Qt::Key_Home:
+            if (!control)
+                break;
+            SB_rows->triggerAction(key->key() == Qt::Key_End ? QAbstractSlider::SliderToMaximum
+                                                             : QAbstractSlider::SliderToMinimum);
+            return true;
+        default:
+            break;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TvResultForm::btn_exportClick()

@@ -8,6 +8,7 @@
 #include <functional>
 
 class QPushButton;
+class QScrollBar;
 class QTableView;
 
 namespace Demagora {
@@ -32,17 +33,25 @@ public:
 
     const ReportTable &table() const;
 
+    // Tables of more data rows than this are shown a page at a time.
+    static constexpr int PagedRowThreshold = 100000;
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void FormResize();
+    // Fits the page to the rows the grid has room for and the scroll bar to the table.
+    void fitPage();
     void btn_exportClick();
     // Asks, for a table the worksheet cannot hold whole, whether to write its first rows.
     bool confirmCutTable();
 
     ResultTableModel *m_model = nullptr;
     QTableView *SG_result = nullptr;
+    // The scroll bar over every data row of a paged table; null for a table shown whole.
+    QScrollBar *SB_rows = nullptr;
     QPushButton *btn_export = nullptr;
     TSheetWriter SheetWriter1;
     FileNameChooser m_chooseExportFile;

@@ -13,9 +13,11 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -183,6 +185,61 @@ TEST_F(TvResultFormTest, LayoutFollowsTheWindowWidth)
 
     form.resize(500, 600);
     EXPECT_EQ(form.width(), 739);
+}
+
+// A table of more rows than the grid is given at once: the grid holds a page of rows and the
+// window's scroll bar, its wheel, Page Down and Ctrl+End move the page over every row, each
+// shown row the table's own text.
+TEST(TvResultFormPagedTest, LargeTableIsShownAPageAtATime)
+{
+    const int steps = TvResultForm::PagedRowThreshold + 2001;
+    ResultSeries series(1);
+    for (int t = 0; t < steps; ++t) {
+        TResultVectors point;
+        point.Temperature = t;
+        point.X = 1.0 / (1 + t);
+        point.Y = -0.5 * t;
+        series[0].push_back(point);
+    }
+    const ComponentPopulations populations;
+    TvResultForm form(buildReportTable(populations, series, 0, steps - 1, ReportKind::Resulting));
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    const ReportTable &table = form.table();
+    auto *rows = form.findChild<QScrollBar *>(QStringLiteral("SB_rows"));
+    ASSERT_NE(rows, nullptr);
+    const int page = grid(form)->model()->rowCount();
+    EXPECT_GT(page, 5);
+    EXPECT_LT(page, 100);
+    EXPECT_EQ(grid(form)->verticalHeader()->count(), page);
+    const auto expectPageFrom = [&](int first) {
+        SCOPED_TRACE(first);
+        ASSERT_GE(grid(form)->model()->rowCount(), rows->pageStep());
+        for (int row = 0; row < grid(form)->model()->rowCount(); ++row) {
+            for (const int column : { 0, 2, 4 }) {
+                EXPECT_EQ(grid(form)->model()->index(row, column).data().toString().toStdString(),
+                    table.cell(column, first + row + 1));
+            }
+        }
+    };
+    expectPageFrom(0);
+
+    QTest::keyClick(grid(form), Qt::Key_PageDown);
+    EXPECT_EQ(rows->value(), rows->pageStep());
+    expectPageFrom(rows->pageStep());
+
+    QWheelEvent wheel(QPointF(50, 50), grid(form)->viewport()->mapToGlobal(QPointF(50, 50)),
+        QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(grid(form)->viewport(), &wheel);
+    EXPECT_GT(rows->value(), rows->pageStep());
+    expectPageFrom(rows->value());
+
+    QTest::keyClick(grid(form), Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(rows->value(), rows->maximum());
+    // At the end the table's last row is the last whole row of the grid.
+    EXPECT_EQ(rows->maximum() + rows->pageStep(), table.rowCount() - 1);
+    expectPageFrom(rows->maximum());
+    EXPECT_EQ(grid(form)->model()->rowCount(), rows->pageStep());
 }
 
 class TvResultFormExportTest : public TvResultFormTest
