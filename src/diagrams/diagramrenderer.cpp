@@ -248,8 +248,8 @@ void DiagramRenderer::paint(QPainter &painter, const QRectF &target, const Diagr
             painter.restore();
             return;
         }
-        paintResultStereogram(
-            stereo, m_series, range.first, range.last, m_stereoPointCount, state, cancelled);
+        paintResultStereogram(stereo, m_series, range.first, range.last, m_stereoPointCount, state,
+            cancelled, &m_stereoTraces);
         if (stopped()) {
             painter.restore();
             return;
@@ -317,13 +317,24 @@ void DiagramRenderer::paintVectorDiagram(PanelCanvas &canvas, const DiagramScale
     // No label comes between the paths before the last vector's: they are traced on every
     // core, the last one here, label by label.
     const int unlabelled = range.last == lastIndex ? range.last : range.last + 1;
-    const bool traced = recordInOrder(
-        lines.record(), static_cast<std::size_t>(std::max(unlabelled - range.first, 0)),
-        [&](std::size_t item, SegmentRecord &record) {
-            PathRecorder path { record };
-            trace(range.first + static_cast<int>(item), path);
-        },
-        cancelled);
+    const TraceCache::Key key { scales.boxSize, scales.vectorScale, range.first, unlabelled };
+    std::shared_ptr<const SegmentRecord> traced = m_vectorTraces.find<SegmentRecord>(key);
+    if (!traced) {
+        auto record = std::make_shared<SegmentRecord>();
+        const bool complete = recordInOrder(
+            *record, static_cast<std::size_t>(std::max(unlabelled - range.first, 0)),
+            [&](std::size_t item, SegmentRecord &into) {
+                PathRecorder path { into };
+                trace(range.first + static_cast<int>(item), path);
+            },
+            cancelled);
+        if (complete) {
+            traced = std::move(record);
+            m_vectorTraces.store(key, traced);
+        }
+    }
+    if (traced)
+        lines.record() = *traced;
     if (!traced || (unlabelled <= range.last && !trace(lastIndex, lines)))
         lines.abandon();
 }

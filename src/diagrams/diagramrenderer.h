@@ -3,6 +3,7 @@
 #include "diagrams/diagramoverlay.h"
 #include "diagrams/diagramscales.h"
 #include "diagrams/diagramviewstate.h"
+#include "diagrams/lastoccurrence.h"
 #include "diagrams/stereogram.h"
 #include "model/populations.h"
 
@@ -78,6 +79,9 @@ private:
     // it is left to the first paint, which may run on a worker thread.
     mutable std::once_flag m_initialDirectionsOnce;
     mutable InitialDirections m_initialDirections;
+    // What the last paint traced, for a repaint of the same panels.
+    mutable TraceCache m_vectorTraces;
+    mutable TraceCache m_stereoTraces;
     std::optional<DiagramOverlay> m_overlay;
 };
 

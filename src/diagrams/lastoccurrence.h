@@ -6,6 +6,8 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -123,12 +125,50 @@ bool recordInOrder(LastOccurrence<Key, Hash> &target, std::size_t count, Record 
         for (std::size_t item = first; item < last && !stopped(); ++item)
             record(item, chunks[chunk]);
     };
-    if (!runParallelTasks(chunkCount, threads, recordChunk, [] {}, stopped) || stopped())
+    if (!runParallelTasks(
+            chunkCount, threads, recordChunk, [] {}, stopped)
+        || stopped())
         return false;
     for (auto &chunk : chunks)
         target.append(chunk);
     return true;
 }
+
+// The record of one paint's unlabelled paths or symbols, kept for the next paint that traces
+// the same: a change of labels or legend then repaints without going over every point again.
+// Safe to use from several painting threads.
+class TraceCache
+{
+public:
+    // What a record depends on besides the run: the panel, its scale, the vectors traced.
+    struct Key
+    {
+        int size = -1;
+        double scale = 0;
+        int first = 0;
+        int end = 0;
+        bool operator==(const Key &) const = default;
+    };
+
+    template <class Record> std::shared_ptr<const Record> find(const Key &key) const
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_record && key == m_key ? std::static_pointer_cast<const Record>(m_record)
+                                        : nullptr;
+    }
+
+    template <class Record> void store(const Key &key, std::shared_ptr<const Record> record)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_key = key;
+        m_record = std::move(record);
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    Key m_key;
+    std::shared_ptr<const void> m_record;
+};
 
 // A 64-bit mix of up to four 32-bit values, good enough for open addressing.
 inline std::uint64_t mixHash(std::uint64_t a, std::uint64_t b)

@@ -142,7 +142,7 @@ void paintNetWords(PanelCanvas &canvas)
 
 void paintResultStereogram(PanelCanvas &canvas, const ResultSeries &series, int first, int last,
     std::int32_t stereoPointCount, const DiagramViewState &state,
-    const std::atomic<bool> *cancelled)
+    const std::atomic<bool> *cancelled, TraceCache *cache)
 {
     paintNet(canvas);
     if (series.empty())
@@ -176,17 +176,25 @@ void paintResultStereogram(PanelCanvas &canvas, const ResultSeries &series, int 
     // No label comes between the symbols before the last vector's: they are found on every
     // core, the last vector's here, label by label.
     const int unlabelled = last == lastIndex ? last : last + 1;
-    const bool traced = recordInOrder(
-        symbols.record(), static_cast<std::size_t>(std::max(unlabelled - first, 0)),
-        [&](std::size_t item, SymbolRecord &record) {
-            SymbolRecorder sink { record };
-            trace(first + static_cast<int>(item), sink);
-        },
-        cancelled);
+    const TraceCache::Key key { canvas.size(), static_cast<double>(q), first, unlabelled };
+    std::shared_ptr<const SymbolRecord> traced = cache ? cache->find<SymbolRecord>(key) : nullptr;
     if (!traced) {
-        symbols.abandon();
-        return;
+        auto record = std::make_shared<SymbolRecord>();
+        if (!recordInOrder(
+                *record, static_cast<std::size_t>(std::max(unlabelled - first, 0)),
+                [&](std::size_t item, SymbolRecord &into) {
+                    SymbolRecorder sink { into };
+                    trace(first + static_cast<int>(item), sink);
+                },
+                cancelled)) {
+            symbols.abandon();
+            return;
+        }
+        traced = std::move(record);
+        if (cache)
+            cache->store(key, traced);
     }
+    symbols.record() = *traced;
     if (unlabelled <= last)
         trace(lastIndex, symbols);
 }

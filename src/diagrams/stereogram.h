@@ -10,6 +10,7 @@
 namespace Demagora {
 
 class PanelCanvas;
+class TraceCache;
 
 // The two stereograms of the diagram picture: a net of inclination circles (a polar projection
 // linear in inclination, north up, east right) with one symbol per direction, red pointing
@@ -21,10 +22,12 @@ void paintNetWords(PanelCanvas &canvas);
 
 // Directions of the resulting vectors first..last at about stereoPointCount sampled steps,
 // labelled with the step index along the last resulting vector when labels are on.
-// Gives up between points once cancelled is set, leaving an incomplete picture.
+// Gives up between points once cancelled is set, leaving an incomplete picture. With a cache,
+// what the symbols before the last vector's were found to be is kept there and taken from
+// there by the next call for the same panel.
 void paintResultStereogram(PanelCanvas &canvas, const ResultSeries &series, int first, int last,
     std::int32_t stereoPointCount, const DiagramViewState &state,
-    const std::atomic<bool> *cancelled = nullptr);
+    const std::atomic<bool> *cancelled = nullptr, TraceCache *cache = nullptr);
 
 // One member's direction as the stereogram of initial directions projects it: its north and
 // east parts and its magnetization at the start of the run, with its stored inclination.

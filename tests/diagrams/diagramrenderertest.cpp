@@ -1,6 +1,9 @@
 #include "diagrams/diagramrenderer.h"
 
 #include "diagramfixtures.h"
+#include "model/randomsource.h"
+#include "model/run.h"
+#include "model/scatter.h"
 
 #include <QImage>
 #include <QPainter>
@@ -373,6 +376,40 @@ TEST_F(WorkedExampleRenderTest, AnalysisOverlayDrawsTheFittedLineAndTheMeanCircl
     overlay.memberLines = { std::nullopt };
     withOverlay.setOverlay(overlay);
     EXPECT_EQ(countColour(render(withOverlay, {}), vectorPanel, Band), 0);
+}
+
+} // namespace
+} // namespace Demagora
+
+namespace Demagora {
+namespace {
+
+// A renderer keeps what it traced for the next paint of the same panels. Every paint in a
+// sequence of changes (labels, width, one vector, back) equals the paint of a fresh renderer.
+TEST(DiagramRendererTest, RepaintsEqualFreshPaints)
+{
+    MersenneTwisterSource random(20261208);
+    ComponentPopulations populations;
+    for (const SpectrumShape shape : { SpectrumShape::Gauss, SpectrumShape::Rectangular }) {
+        Population population;
+        ScatterComponent(
+            component(30, 40, 5, 100, 300, shape), 40, population, shape, true, 10, 1, random);
+        populations.push_back(std::move(population));
+    }
+    ResultSeries series;
+    RunDemagnetization(200, 100, 300, series, populations);
+    const DiagramRenderer kept(series, populations, 100, 200);
+    DiagramViewState single;
+    single.mode = DisplayMode::Single;
+    single.currentVector = 7;
+    const std::pair<DiagramViewState, int> sequence[]
+        = { { DiagramViewState {}, 700 }, { withLabels(20), 700 }, { DiagramViewState {}, 500 },
+              { single, 700 }, { withLabels(20), 700 }, { DiagramViewState {}, 700 } };
+    for (const auto &[state, width] : sequence) {
+        SCOPED_TRACE(width);
+        const DiagramRenderer fresh(series, populations, 100, 200);
+        EXPECT_EQ(render(kept, state, width), render(fresh, state, width));
+    }
 }
 
 } // namespace
