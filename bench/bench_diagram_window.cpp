@@ -71,9 +71,10 @@ double waitForPicture(TFrm_graph &window)
 {
     QElapsedTimer clock;
     clock.start();
-    do {
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-    } while (window.isDrawing());
+    // Waits for events rather than polling: a busy loop here would take a core from the
+    // drawing it waits for. The probe's timer wakes the loop every 5 ms.
+    while (window.isDrawing())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     return static_cast<double>(clock.nsecsElapsed()) / 1e6;
 }
 
