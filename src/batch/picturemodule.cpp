@@ -59,8 +59,8 @@ bool demagoraWritePicture(
         // The main window keeps the stereogram's point count equal to the run's.
         const DiagramRenderer renderer(
             run->series, run->populations, run->range.low, run->range.pointCount);
-        writeDiagramPicture(*stream, isSvgFileName(QString::fromStdString(request->path)), renderer,
-            state, QSize(request->width, request->width + 24));
+        writeDiagramPicture(*stream, pictureFormatFor(QString::fromStdString(request->path)),
+            renderer, state, QSize(request->width, request->width + 24));
         return true;
     } catch (const std::bad_alloc &) {
         *error = "not enough memory for the picture of this run; nothing was written";
