@@ -1,10 +1,14 @@
 #include "diagrams/diagramrenderer.h"
 
+#include "diagrams/decaycurve.h"
+#include "diagrams/labelplacement.h"
+#include "diagrams/netprojection.h"
 #include "diagrams/overlaypainter.h"
 #include "diagrams/panelcanvas.h"
 #include "diagrams/stereogram.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QPainter>
 
 #include <algorithm>
@@ -20,6 +24,8 @@ namespace {
 const QColor Black(0, 0, 0);
 const QColor Blue(0, 0, 255);
 const QColor Red(255, 0, 0);
+// The east-down projection beside the north-down one: apart from red in lightness too.
+const QColor Orange(230, 140, 0);
 
 // Whole-degree bound of a blocking temperature; empty where the loop over the curve's
 // degrees could not run (not finite, or beyond any temperature a run can cover).
@@ -85,6 +91,20 @@ private:
 
 } // namespace
 
+struct DiagramRenderer::PictureLabels
+{
+    PictureLabels(PanelCanvas &v, PanelCanvas &sp, PanelCanvas &st, PanelCanvas &sa)
+        : vectors(v)
+        , spectrum(sp)
+        , stereo(st)
+        , start(sa)
+    { }
+    PanelLabels vectors;
+    PanelLabels spectrum;
+    PanelLabels stereo;
+    PanelLabels start;
+};
+
 DiagramRenderer::DiagramRenderer(const ResultSeries &series,
     const ComponentPopulations &populations, std::int32_t runLowTemp, std::int32_t stereoPointCount)
     : m_series(series)
@@ -146,7 +166,12 @@ void DiagramRenderer::paint(QPainter &painter, const QRectF &target, const Diagr
     const int width = static_cast<int>(std::floor(target.width()));
     const DiagramLayout layout = layoutForWidth(width);
     if (layout.boxSize > 0) {
-        const DiagramScales scales = scalesFor(width);
+        DiagramScales scales = scalesFor(width);
+        // With edge room the longest vector ends a margin inside the panel's edge.
+        if (state.options.edgeRoom) {
+            scales.vectorScale
+                = vectorScale(layout.boxSize - 2 * edgeMargin(layout.boxSize), maxLength());
+        }
         const int s = layout.boxSize;
         const QPointF origin = target.topLeft();
         PanelCanvas vectors(painter, origin + QPointF(0, layout.upperTop), s, state.faceColour);
@@ -154,46 +179,77 @@ void DiagramRenderer::paint(QPainter &painter, const QRectF &target, const Diagr
         PanelCanvas stereo(painter, origin + QPointF(0, layout.lowerTop), s, state.faceColour);
         PanelCanvas start(painter, origin + QPointF(s, layout.lowerTop), s, state.faceColour);
         const IndexRange range = indexRange(state);
-
-        paintAxes(vectors, spectrum);
-        if (m_overlay)
-            paintOverlayLines(vectors, *m_overlay, scales, range.first, range.last);
-        paintVectorDiagram(vectors, scales, range, state, cancelled);
-        for (const Population &population : m_populations) {
-            if (!population.empty())
-                paintSpectrumCurve(spectrum, population.front(), scales, state);
+        // Labels without boxes are collected per panel and drawn over everything at the
+        // end; the legend words go first, so that no label pushes them out.
+        std::optional<PictureLabels> labels;
+        if (state.options.clearLabels) {
+            labels.emplace(vectors, spectrum, stereo, start);
+            if (state.showLegend)
+                paintLegend(vectors, spectrum, stereo, start, state.options, &*labels);
         }
-        paintTicks(spectrum);
+
+        const bool spectra = state.options.panel == IntensityPanel::Spectra;
+        paintAxes(vectors, spectrum, spectra);
+        if (m_overlay) {
+            paintOverlayLines(
+                vectors, *m_overlay, scales, range.first, range.last, state.options.projection);
+        }
+        paintVectorDiagram(
+            vectors, scales, range, state, cancelled, labels ? &labels->vectors : nullptr);
+        if (spectra) {
+            for (const Population &population : m_populations) {
+                if (!population.empty()) {
+                    paintSpectrumCurve(spectrum, population.front(), scales, state,
+                        labels ? &labels->spectrum : nullptr);
+                }
+            }
+            paintTicks(spectrum);
+        } else {
+            paintDecayPanel(spectrum, range, state, cancelled);
+        }
         if (stopped()) {
             painter.restore();
             return;
         }
-        paintResultStereogram(stereo, m_series, range.first, range.last, m_stereoPointCount, state);
+        paintResultStereogram(stereo, m_series, range.first, range.last, m_stereoPointCount, state,
+            labels ? &labels->stereo : nullptr);
         if (m_overlay)
-            paintOverlayMean(stereo, *m_overlay);
-        paintInitialStereogram(start, initialDirections(), range.first, range.last);
-        if (state.showLegend)
-            paintLegend(vectors, spectrum, stereo, start);
+            paintOverlayMean(stereo, *m_overlay, netGeometry(s, state.options));
+        paintInitialStereogram(start, initialDirections(), range.first, range.last, state.options);
+        if (labels) {
+            for (PanelLabels *panel :
+                { &labels->vectors, &labels->spectrum, &labels->stereo, &labels->start })
+                panel->draw();
+        } else if (state.showLegend) {
+            paintLegend(vectors, spectrum, stereo, start, state.options, nullptr);
+        }
     }
     painter.restore();
 }
 
-void DiagramRenderer::paintAxes(PanelCanvas &vectors, PanelCanvas &spectrum) const
+void DiagramRenderer::paintAxes(PanelCanvas &vectors, PanelCanvas &spectrum, bool spectra) const
 {
     const int s = vectors.size();
     const int half = s / 2;
     vectors.setPen(Black, 1);
     vectors.line(half, 0, half, s);
     vectors.line(0, half, s, half);
+    if (!spectra)
+        return;
     spectrum.setPen(Black, 1);
     spectrum.line(0, 0, 0, s);
     spectrum.line(0, s - 1, s, s - 1);
 }
 
 void DiagramRenderer::paintVectorDiagram(PanelCanvas &canvas, const DiagramScales &scales,
-    IndexRange range, const DiagramViewState &state, const std::atomic<bool> *cancelled) const
+    IndexRange range, const DiagramViewState &state, const std::atomic<bool> *cancelled,
+    PanelLabels *clearLabels) const
 {
     const int lastIndex = static_cast<int>(m_series.size()) - 1;
+    const VerticalProjection projection = state.options.projection;
+    const bool northDown = projection != VerticalProjection::East;
+    const bool eastDown = projection != VerticalProjection::North;
+    const QColor eastColour = projection == VerticalProjection::Both ? Orange : Red;
     auto pixel = [&](double v) -> std::optional<double> {
         const std::optional<int> p = vectorDiagramPixel(v, scales.vectorScale, scales.boxSize);
         return p ? std::optional<double>(*p) : std::nullopt;
@@ -216,21 +272,36 @@ void DiagramRenderer::paintVectorDiagram(PanelCanvas &canvas, const DiagramScale
                                         y1 = pixel(steps[i + 1].Y), z1 = pixel(steps[i + 1].Z);
             if (x0 && x1 && y0 && y1)
                 lines.add(Blue, QLineF(*x0, *y0, *x1, *y1));
-            if (x0 && x1 && z0 && z1)
+            if (northDown && x0 && x1 && z0 && z1)
                 lines.add(Red, QLineF(*x0, *z0, *x1, *z1));
-            if (p == lastIndex && x0 && y0 && z0
-                && isLabelled(static_cast<std::int64_t>(i), state)) {
-                lines.flush();
-                const QString text = QString::number(i);
-                canvas.text(int(*x0), int(*y0), text, Blue);
-                canvas.text(int(*x0), int(*z0), text, Red);
+            if (eastDown && y0 && y1 && z0 && z1)
+                lines.add(eastColour, QLineF(*y0, *z0, *y1, *z1));
+            if (p != lastIndex || !x0 || !y0 || !z0)
+                continue;
+            const std::optional<std::int64_t> label
+                = labelValue(static_cast<std::int64_t>(i), steps[i].Temperature, state);
+            if (label && isLabelled(*label, state)) {
+                const QString text = QString::number(*label);
+                std::vector<std::pair<QPointF, QColor>> places { { { *x0, *y0 }, Blue } };
+                if (northDown)
+                    places.push_back({ { *x0, *z0 }, Red });
+                if (eastDown)
+                    places.push_back({ { *y0, *z0 }, eastColour });
+                if (!clearLabels)
+                    lines.flush();
+                for (const auto &[at, colour] : places) {
+                    if (clearLabels)
+                        clearLabels->add(int(at.x()), int(at.y()), text, colour);
+                    else
+                        canvas.text(int(at.x()), int(at.y()), text, colour);
+                }
             }
         }
     }
 }
 
 void DiagramRenderer::paintSpectrumCurve(PanelCanvas &canvas, const TVector &component,
-    const DiagramScales &scales, const DiagramViewState &state) const
+    const DiagramScales &scales, const DiagramViewState &state, PanelLabels *clearLabels) const
 {
     const std::optional<std::int64_t> t0 = wholeDegrees(component.BlockLow);
     const std::optional<std::int64_t> t1 = wholeDegrees(component.BlockHigh);
@@ -263,9 +334,13 @@ void DiagramRenderer::paintSpectrumCurve(PanelCanvas &canvas, const TVector &com
             pen.reset();
         }
         if (x && isLabelled(t, state)) {
-            curve.flush();
             const int left = *x + 20 > s ? s - 20 : (*x - 10 < 0 ? 0 : *x - 10);
-            canvas.text(left, s - 20, QString::number(t), Black);
+            if (clearLabels) {
+                clearLabels->add(left, s - 20, QString::number(t), Black);
+            } else {
+                curve.flush();
+                canvas.text(left, s - 20, QString::number(t), Black);
+            }
         }
         xPrev = x;
         yPrev = y;
@@ -288,20 +363,109 @@ void DiagramRenderer::paintTicks(PanelCanvas &canvas) const
     }
 }
 
-void DiagramRenderer::paintLegend(
-    PanelCanvas &vectors, PanelCanvas &spectrum, PanelCanvas &stereo, PanelCanvas &start) const
+void DiagramRenderer::paintLegend(PanelCanvas &vectors, PanelCanvas &spectrum, PanelCanvas &stereo,
+    PanelCanvas &start, const DiagramOptions &options, PictureLabels *labels) const
 {
+    const auto word = [labels](PanelCanvas &canvas, PanelLabels *clear, int x, int y,
+                          const QString &text, const QColor &colour) {
+        if (labels)
+            clear->add(x, y, text, colour);
+        else
+            canvas.text(x, y, text, colour);
+    };
     const int s = vectors.size();
     const int half = s / 2;
-    vectors.text(half, 0, QStringLiteral("West"), Blue);
-    vectors.text(half, 20, QStringLiteral("Up"), Red);
-    vectors.text(s - 30, half, QStringLiteral("North"), Blue);
-    vectors.text(half, s - 35, QStringLiteral("East"), Blue);
-    vectors.text(half, s - 15, QStringLiteral("Down"), Red);
-    vectors.text(0, half, QStringLiteral("South"), Blue);
-    spectrum.text(5, 0, QStringLiteral("dJ/dT"), Black);
-    paintNetWords(stereo);
-    paintNetWords(start);
+    PanelLabels *vectorLabels = labels ? &labels->vectors : nullptr;
+    word(vectors, vectorLabels, half, 0, QStringLiteral("West"), Blue);
+    word(vectors, vectorLabels, half, 20, QStringLiteral("Up"), Red);
+    word(vectors, vectorLabels, s - 30, half, QStringLiteral("North"), Blue);
+    word(vectors, vectorLabels, half, s - 35, QStringLiteral("East"), Blue);
+    word(vectors, vectorLabels, half, s - 15, QStringLiteral("Down"), Red);
+    word(vectors, vectorLabels, 0, half, QStringLiteral("South"), Blue);
+    if (options.projection != VerticalProjection::North) {
+        // The east-down projection's own horizontal axis, under the words of the north one.
+        const QColor colour = options.projection == VerticalProjection::Both ? Orange : Red;
+        const int below = half + QFontMetrics(vectors.painter().font()).height();
+        word(vectors, vectorLabels, s - 30, below, QStringLiteral("East"), colour);
+        word(vectors, vectorLabels, 0, below, QStringLiteral("West"), colour);
+    }
+    PanelLabels *spectrumLabels = labels ? &labels->spectrum : nullptr;
+    if (options.panel == IntensityPanel::Spectra) {
+        word(spectrum, spectrumLabels, 5, 0, QStringLiteral("dJ/dT"), Black);
+    } else {
+        const QString title = QStringLiteral("J/J0");
+        const int width = QFontMetrics(spectrum.painter().font()).horizontalAdvance(title);
+        word(spectrum, spectrumLabels, s - width - std::max(edgeMargin(s, options), 4), 0, title,
+            Black);
+    }
+    const NetGeometry geometry = netGeometry(s, options);
+    paintNetWords(stereo, geometry, labels ? &labels->stereo : nullptr);
+    paintNetWords(start, geometry, labels ? &labels->start : nullptr);
+}
+
+void DiagramRenderer::paintDecayPanel(PanelCanvas &canvas, IndexRange range,
+    const DiagramViewState &state, const std::atomic<bool> *cancelled) const
+{
+    if (m_series.empty() || m_series.front().empty())
+        return;
+    const int s = canvas.size();
+    const int margin = edgeMargin(s, state.options);
+    const QFontMetrics metrics(canvas.painter().font());
+    // The run's temperatures, shared by every resulting vector.
+    const ResultSeriesEntry &run = m_series.front();
+    const int leftRoom = metrics.horizontalAdvance(QStringLiteral("0.5")) + 6;
+    const int numberRoom = metrics.horizontalAdvance(QStringLiteral("0000")) + 8;
+    const int maxTicks = std::max(2, (s - 2 * margin - leftRoom) / std::max(1, numberRoom));
+    const TemperatureAxis axis
+        = temperatureAxis(run.front().Temperature, run.back().Temperature, maxTicks);
+    const std::vector<double> ticks = axis.ticks();
+    const int rightRoom
+        = ticks.empty() ? 0 : metrics.horizontalAdvance(QString::number(ticks.back())) / 2 + 1;
+    const DecayFrame frame = decayFrame(s, margin, leftRoom, metrics.height() + 5, rightRoom, axis);
+
+    canvas.setPen(Black, 1);
+    canvas.line(frame.left, frame.top, frame.left, frame.bottom);
+    canvas.line(frame.left, frame.bottom, frame.right, frame.bottom);
+    // The numbers stand outside the plot area: no box, never over each other.
+    PanelLabels numbers(canvas);
+    for (const double t : ticks) {
+        if (const std::optional<int> x = decayX(frame, t)) {
+            canvas.line(*x, frame.bottom, *x, frame.bottom + 4);
+            const QString text = QString::number(t);
+            numbers.add(*x - metrics.horizontalAdvance(text) / 2, frame.bottom + 5, text, Black);
+        }
+    }
+    for (const double ratio : { 0.0, 0.5, 1.0 }) {
+        if (const std::optional<int> y = decayY(frame, ratio)) {
+            canvas.line(frame.left - 4, *y, frame.left, *y);
+            const QString text = QString::number(ratio);
+            numbers.add(frame.left - 6 - metrics.horizontalAdvance(text), *y - metrics.height() / 2,
+                text, Black);
+        }
+    }
+
+    const int penWidth = range.first == range.last ? 2 : 1;
+    for (int p = range.first; p <= range.last; ++p) {
+        if (cancelled && cancelled->load(std::memory_order_relaxed))
+            return;
+        const ResultSeriesEntry &steps = m_series[std::size_t(p)];
+        // Each curve relative to its own largest magnetization.
+        const double largest = largestLength(steps);
+        if (!(largest > 0) || !std::isfinite(largest))
+            continue;
+        OrderedLines curve(canvas, penWidth);
+        std::optional<QPointF> previous;
+        for (const TResultVectors &step : steps) {
+            const std::optional<int> x = decayX(frame, step.Temperature);
+            const std::optional<int> y = decayY(frame, step.Length() / largest);
+            const std::optional<QPointF> point
+                = x && y ? std::optional<QPointF>(QPointF(*x, *y)) : std::nullopt;
+            if (point && previous)
+                curve.add(Black, QLineF(*previous, *point));
+            previous = point;
+        }
+    }
+    numbers.draw();
 }
 
 } // namespace Demagora

@@ -37,4 +37,10 @@ std::optional<std::int64_t> labelIntervalFromText(const QString &text);
 // True when a step index or a temperature carries a label in the given state.
 bool isLabelled(std::int64_t value, const DiagramViewState &state);
 
+// What the label of step i of a resulting vector, at the given temperature, reads in the
+// state: the step index, or the temperature in whole degrees; empty for a temperature that
+// is no whole number of degrees within reach.
+std::optional<std::int64_t> labelValue(
+    std::int64_t i, double temperature, const DiagramViewState &state);
+
 } // namespace Demagora

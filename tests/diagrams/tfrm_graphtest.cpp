@@ -451,6 +451,7 @@ TEST_F(TFrm_graphTest, ViewMenuOptionsReachThePictureAndAreRemembered)
         EXPECT_EQ(window->options(), expected);
         const QImage shown = shownPicture(*window);
         EXPECT_EQ(shown, rendererPicture(*window));
+        EXPECT_TRUE(shown != before) << "the option changes the picture";
         before = shown;
     }
     EXPECT_FALSE(window->findChild<QAction *>(QStringLiteral("act_hemisphereByFill"))->isChecked());
