@@ -56,6 +56,19 @@ bool demagoraWritePicture(
         DiagramViewState state;
         state.showTemperatures = request->labelInterval.has_value();
         state.labelInterval = request->labelInterval;
+        state.options = request->options;
+        state.showLegend = request->legend;
+        if (request->singleVector) {
+            const std::size_t count = run->series.size();
+            if (std::uint64_t(*request->singleVector) >= count) {
+                *error = "--single: " + std::to_string(*request->singleVector)
+                    + " is beyond the run's resulting vectors (0 to "
+                    + std::to_string(count == 0 ? 0 : count - 1) + ")";
+                return false;
+            }
+            state.mode = DisplayMode::Single;
+            state.currentVector = static_cast<int>(*request->singleVector);
+        }
         // The main window keeps the stereogram's point count equal to the run's.
         const DiagramRenderer renderer(
             run->series, run->populations, run->range.low, run->range.pointCount);
