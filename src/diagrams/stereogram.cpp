@@ -215,7 +215,9 @@ void paintResultStereogram(PanelCanvas &canvas, const ResultSeries &series, int 
             const std::optional<std::int64_t> label = labelValue(i, step.Temperature, state);
             if (p == lastIndex && label && isLabelled(*label, state)) {
                 if (clearLabels) {
-                    clearLabels->add(centre->x, centre->y, QString::number(*label), Black);
+                    // Black labels would vanish among black symbols.
+                    clearLabels->add(centre->x, centre->y, QString::number(*label),
+                        state.options.hemisphereByFill ? Blue : Black);
                 } else {
                     symbols.flush();
                     canvas.text(centre->x, centre->y, QString::number(*label), Black);

@@ -353,10 +353,11 @@ void TFrm_graph::showVectorNumber()
     lbl_vector->adjustSize();
     lbl_vector->setGeometry(253, ButtonTop, lbl_vector->width(), ButtonHeight);
     btn_next->move(lbl_vector->x() + lbl_vector->width(), ButtonTop);
-    // The View menu and the save button follow the navigation.
-    const int viewLeft = btn_next->x() + btn_next->width() + 4;
-    btn_view->setGeometry(viewLeft, ButtonTop, 40, ButtonHeight);
-    btn_save->setGeometry(viewLeft + 40, ButtonTop, 23, ButtonHeight);
+    // The View menu and the save button follow the navigation; with up to 99 resulting
+    // vectors they fit into the narrowest window.
+    const int viewLeft = btn_next->x() + btn_next->width();
+    btn_view->setGeometry(viewLeft, ButtonTop, 38, ButtonHeight);
+    btn_save->setGeometry(viewLeft + 38, ButtonTop, 23, ButtonHeight);
 }
 
 void TFrm_graph::markInterval()
