@@ -127,6 +127,48 @@ void BM_RepaintScenarioH(benchmark::State &state)
 }
 BENCHMARK(BM_RepaintScenarioH)->Unit(benchmark::kMillisecond);
 
+// The diagram window's large run at a tenth of its size: 10 components of 5,001 members each
+// (the huge run has 50,001), 0 to 600 degrees, 3 million result points at width 700.
+struct LargeScatter
+{
+    ComponentPopulations populations;
+    ResultSeries series;
+
+    LargeScatter()
+    {
+        MersenneTwisterSource random(20261207);
+        for (int i = 0; i < 10; ++i) {
+            TVector component;
+            component.SigmaCount = 3;
+            component.Declination = 37.0 * i;
+            component.Inclination = 60 - 12.0 * i;
+            component.Height = 5 + i;
+            component.BlockLow = 50.0 * i;
+            component.BlockHigh = 50.0 * i + 150;
+            Population population;
+            ScatterComponent(
+                component, 5000, population, SpectrumShape::Gauss, true, 30, 2, random);
+            populations.push_back(std::move(population));
+        }
+        RunDemagnetization(600, 0, 600, series, populations);
+    }
+};
+
+void BM_RepaintLargeScatter(benchmark::State &state)
+{
+    static const LargeScatter run;
+    const DiagramRenderer renderer(run.series, run.populations, 0, 600);
+    const DiagramViewState view;
+    QImage image(700, 724, QImage::Format_RGB32);
+    for (auto _ : state) {
+        QPainter painter(&image);
+        renderer.paint(painter, QRectF(0, 0, 700, 724), view);
+        painter.end();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_RepaintLargeScatter)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char **argv)

@@ -20,8 +20,8 @@ void writeSeriesCsv(std::ostream &out, const ResultSeries &series);
 std::string csvReal(double value);
 
 // The same text written at out, which has room for at least MaxCsvRealLength characters;
-// returns the end of the text.
-inline constexpr int MaxCsvRealLength = 32;
+// returns the end of the text. The characters after the end may be overwritten.
+inline constexpr int MaxCsvRealLength = 40;
 char *writeCsvReal(char *out, double value);
 
 } // namespace Demagora

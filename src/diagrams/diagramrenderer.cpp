@@ -2,6 +2,7 @@
 
 #include "diagrams/decaycurve.h"
 #include "diagrams/labelplacement.h"
+#include "diagrams/lastoccurrence.h"
 #include "diagrams/netprojection.h"
 #include "diagrams/overlaypainter.h"
 #include "diagrams/panelcanvas.h"
@@ -36,11 +37,29 @@ std::optional<std::int64_t> wholeDegrees(double t)
     return static_cast<std::int64_t>(std::floor(t));
 }
 
-// Draws the lines of a diagram in the order they are given, each over the ones before it,
-// so that a later segment covers an earlier one where they cross. Lines of one colour that
-// follow each other go to the painter together. Most steps of a long run move a point by less
-// than a pixel: a segment that stays on the pixel where the last line of its colour ended adds
-// nothing and is left out.
+// A segment between two pixels in one of the colours an OrderedLines has seen.
+struct SegmentKey
+{
+    std::int32_t x1, y1, x2, y2;
+    std::uint32_t colour;
+    bool operator==(const SegmentKey &) const = default;
+};
+
+struct SegmentHash
+{
+    std::uint64_t operator()(const SegmentKey &k) const
+    {
+        return mixHash((std::uint64_t(std::uint32_t(k.x1)) << 32) | std::uint32_t(k.y1),
+            (std::uint64_t(std::uint32_t(k.x2)) << 32 | std::uint32_t(k.y2)) + k.colour);
+    }
+};
+
+// Draws the lines of a diagram as if each were drawn in the order given, over the ones before
+// it, so that a later segment covers an earlier one where they cross. Of equal segments only
+// the last is drawn (see LastOccurrence); lines of one colour that follow each other go to
+// the painter together. Most steps of a long run move a point by less than a pixel: a segment
+// that stays on the pixel where the path's last line of its colour ended adds nothing and is
+// left out. Every end lies on a whole pixel.
 class OrderedLines
 {
 public:
@@ -50,43 +69,63 @@ public:
     { }
     ~OrderedLines() { flush(); }
 
+    // The next segments belong to a new path.
+    void startPath() { std::fill(m_ends.begin(), m_ends.end(), std::nullopt); }
+
     void add(const QColor &colour, const QLineF &segment)
     {
-        std::optional<QPointF> &end = lastEnd(colour);
+        const std::uint32_t index = colourIndex(colour);
+        std::optional<QPointF> &end = m_ends[index];
         if (segment.p1() == segment.p2() && end == segment.p1())
             return;
         end = segment.p2();
-        if (colour != m_colour)
-            flush();
-        m_colour = colour;
-        m_pending.push_back(segment);
+        m_segments.add({ static_cast<std::int32_t>(segment.x1()),
+            static_cast<std::int32_t>(segment.y1()), static_cast<std::int32_t>(segment.x2()),
+            static_cast<std::int32_t>(segment.y2()), index });
     }
+
+    // Forgets what was added, for a picture that is given up.
+    void abandon() { m_segments.clear(); }
 
     // Draws what was added; call before anything else is drawn over the lines.
     void flush()
     {
-        if (m_pending.empty())
-            return;
-        m_canvas.setPen(m_colour, m_penWidth);
-        m_canvas.lines(m_pending);
-        m_pending.clear();
+        std::uint32_t colour = 0;
+        std::vector<QLineF> batch;
+        const auto drawBatch = [&] {
+            if (batch.empty())
+                return;
+            m_canvas.setPen(m_colours[colour], m_penWidth);
+            m_canvas.lines(batch);
+            batch.clear();
+        };
+        m_segments.drain([&](const SegmentKey &k) {
+            if (k.colour != colour)
+                drawBatch();
+            colour = k.colour;
+            batch.emplace_back(k.x1, k.y1, k.x2, k.y2);
+        });
+        drawBatch();
     }
 
 private:
-    std::optional<QPointF> &lastEnd(const QColor &colour)
+    std::uint32_t colourIndex(const QColor &colour)
     {
-        for (auto &[c, end] : m_ends) {
-            if (c == colour)
-                return end;
+        for (std::size_t i = 0; i < m_colours.size(); ++i) {
+            if (m_colours[i] == colour)
+                return static_cast<std::uint32_t>(i);
         }
-        return m_ends.emplace_back(colour, std::nullopt).second;
+        m_colours.push_back(colour);
+        m_ends.resize(m_colours.size());
+        return static_cast<std::uint32_t>(m_colours.size() - 1);
     }
 
     PanelCanvas &m_canvas;
     int m_penWidth;
-    QColor m_colour;
-    std::vector<QLineF> m_pending;
-    std::vector<std::pair<QColor, std::optional<QPointF>>> m_ends;
+    std::vector<QColor> m_colours;
+    // Per colour, where the path's last segment of that colour ended.
+    std::vector<std::optional<QPointF>> m_ends;
+    LastOccurrence<SegmentKey, SegmentHash> m_segments;
 };
 
 } // namespace
@@ -110,7 +149,6 @@ DiagramRenderer::DiagramRenderer(const ResultSeries &series,
     : m_series(series)
     , m_populations(populations)
     , m_stereoPointCount(stereoPointCount)
-    , m_maxLength(maxResultLength(series))
     , m_runLowTemp(runLowTemp)
 { }
 
@@ -121,9 +159,15 @@ const InitialDirections &DiagramRenderer::initialDirections() const
     return m_initialDirections;
 }
 
+double DiagramRenderer::maxLength() const
+{
+    std::call_once(m_maxLengthOnce, [this] { m_maxLength = maxResultLength(m_series); });
+    return m_maxLength;
+}
+
 DiagramScales DiagramRenderer::scalesFor(int outerWidth) const
 {
-    return Demagora::scalesFor(outerWidth, m_maxLength, m_populations);
+    return Demagora::scalesFor(outerWidth, maxLength(), m_populations);
 }
 
 DiagramRenderer::IndexRange DiagramRenderer::indexRange(const DiagramViewState &state) const
@@ -212,7 +256,11 @@ void DiagramRenderer::paint(QPainter &painter, const QRectF &target, const Diagr
             return;
         }
         paintResultStereogram(stereo, m_series, range.first, range.last, m_stereoPointCount, state,
-            labels ? &labels->stereo : nullptr);
+            labels ? &labels->stereo : nullptr, cancelled);
+        if (stopped()) {
+            painter.restore();
+            return;
+        }
         if (m_overlay)
             paintOverlayMean(stereo, *m_overlay, netGeometry(s, state.options));
         paintInitialStereogram(start, initialDirections(), range.first, range.last, state.options);
@@ -254,15 +302,20 @@ void DiagramRenderer::paintVectorDiagram(PanelCanvas &canvas, const DiagramScale
         const std::optional<int> p = vectorDiagramPixel(v, scales.vectorScale, scales.boxSize);
         return p ? std::optional<double>(*p) : std::nullopt;
     };
+    // Step by step: the blue segment, the red one, then the labels of the step.
+    OrderedLines lines(canvas, 2);
     for (int p = range.first; p <= range.last; ++p) {
-        if (cancelled && cancelled->load(std::memory_order_relaxed))
+        if (cancelled && cancelled->load(std::memory_order_relaxed)) {
+            lines.abandon();
             return;
+        }
         const ResultSeriesEntry &steps = m_series[p];
-        // Step by step: the blue segment, the red one, then the labels of the step.
-        OrderedLines lines(canvas, 2);
+        lines.startPath();
         for (std::size_t i = 0; i + 1 < steps.size(); ++i) {
-            if (i % 65536 == 65535 && cancelled && cancelled->load(std::memory_order_relaxed))
+            if (i % 65536 == 65535 && cancelled && cancelled->load(std::memory_order_relaxed)) {
+                lines.abandon();
                 return;
+            }
             // A step that has lost all its magnetization ends the path: what follows it
             // carries no direction to follow.
             if (steps[i].Length() == 0)
@@ -444,16 +497,18 @@ void DiagramRenderer::paintDecayPanel(PanelCanvas &canvas, IndexRange range,
         }
     }
 
-    const int penWidth = range.first == range.last ? 2 : 1;
+    OrderedLines curve(canvas, range.first == range.last ? 2 : 1);
     for (int p = range.first; p <= range.last; ++p) {
-        if (cancelled && cancelled->load(std::memory_order_relaxed))
+        if (cancelled && cancelled->load(std::memory_order_relaxed)) {
+            curve.abandon();
             return;
+        }
         const ResultSeriesEntry &steps = m_series[std::size_t(p)];
         // Each curve relative to its own largest magnetization.
         const double largest = largestLength(steps);
         if (!(largest > 0) || !std::isfinite(largest))
             continue;
-        OrderedLines curve(canvas, penWidth);
+        curve.startPath();
         std::optional<QPointF> previous;
         for (const TResultVectors &step : steps) {
             const std::optional<int> x = decayX(frame, step.Temperature);
@@ -465,6 +520,7 @@ void DiagramRenderer::paintDecayPanel(PanelCanvas &canvas, IndexRange range,
             previous = point;
         }
     }
+    curve.flush();
     numbers.draw();
 }
 

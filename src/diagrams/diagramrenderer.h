@@ -45,7 +45,9 @@ public:
     // What an open analysis draws over the picture; without one the picture is the plain one.
     void setOverlay(std::optional<DiagramOverlay> overlay) { m_overlay = std::move(overlay); }
 
-    double maxLength() const { return m_maxLength; }
+    // The longest resulting vector, found by the first call (or paint): on a large run that
+    // takes a while, so the window leaves it to the thread that paints.
+    double maxLength() const;
     DiagramScales scalesFor(int outerWidth) const;
 
     // The resulting vectors drawn in the given state: all of them, or the chosen one alone.
@@ -77,7 +79,8 @@ private:
     const ResultSeries &m_series;
     const ComponentPopulations &m_populations;
     std::int32_t m_stereoPointCount;
-    double m_maxLength;
+    mutable std::once_flag m_maxLengthOnce;
+    mutable double m_maxLength = 0;
     std::int32_t m_runLowTemp;
     // Evaluating every member's remaining magnetization takes long for a large population:
     // it is left to the first paint, which may run on a worker thread.

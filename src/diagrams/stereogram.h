@@ -4,6 +4,7 @@
 #include "diagrams/netprojection.h"
 #include "model/populations.h"
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -25,9 +26,10 @@ void paintNetWords(PanelCanvas &canvas, const NetGeometry &net, PanelLabels *lab
 // Directions of the resulting vectors first..last at about stereoPointCount sampled steps,
 // labelled with the step index (or its temperature) along the last resulting vector when
 // labels are on. With clearLabels given, the labels go there instead of onto the canvas.
+// Gives up between points once cancelled is set, leaving an incomplete picture.
 void paintResultStereogram(PanelCanvas &canvas, const ResultSeries &series, int first, int last,
     std::int32_t stereoPointCount, const DiagramViewState &state,
-    PanelLabels *clearLabels = nullptr);
+    PanelLabels *clearLabels = nullptr, const std::atomic<bool> *cancelled = nullptr);
 
 // One member's direction as the stereogram of initial directions projects it: its north and
 // east parts and its magnetization at the start of the run, with its stored inclination.
