@@ -9,7 +9,7 @@
 // module, which links the renderer.
 namespace Demagora {
 
-enum class NetKind { Specified, EqualArea };
+enum class NetKind { InclinationLinear, EqualArea };
 enum class LabelUnit { Steps, Degrees };
 enum class VerticalProjection { North, East, Both };
 enum class IntensityPanel { Spectra, Decay };
@@ -20,7 +20,7 @@ struct DiagramOptions
 {
     // The stereograms: the net linear in inclination, or the equal-area (Schmidt) net of the
     // lower hemisphere with declination ticks.
-    NetKind net = NetKind::Specified;
+    NetKind net = NetKind::InclinationLinear;
     // Upward directions as open symbols and downward ones filled, in one colour, instead of
     // green and red.
     bool hemisphereByFill = false;
@@ -47,7 +47,7 @@ template <typename Enum> struct OptionNames;
 template <> struct OptionNames<NetKind>
 {
     static constexpr std::array<std::pair<NetKind, std::string_view>, 2> names { {
-        { NetKind::Specified, "specified" },
+        { NetKind::InclinationLinear, "specified" },
         { NetKind::EqualArea, "equal-area" },
     } };
 };

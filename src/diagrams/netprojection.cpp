@@ -39,7 +39,7 @@ NetPoint equalAreaPoint(double north, double east, double inclination)
 std::optional<PixelPoint> netPosition(
     const NetGeometry &net, double north, double east, double inclination, double norm)
 {
-    if (net.kind == NetKind::Specified) {
+    if (net.kind == NetKind::InclinationLinear) {
         if (net.margin == 0)
             return stereoPosition(north, east, inclination, norm, net.boxSize);
         const double k = net.radius() / (norm * std::cos(inclination * Radians))

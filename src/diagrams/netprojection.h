@@ -19,7 +19,7 @@ int edgeMargin(int boxSize, const DiagramOptions &options);
 
 struct NetGeometry
 {
-    NetKind kind = NetKind::Specified;
+    NetKind kind = NetKind::InclinationLinear;
     int boxSize = 0;
     int margin = 0; // pixels between the panel edge and the outer circle
 

@@ -156,7 +156,7 @@ void TFrm_graph::buildViewMenu()
     btn_view->setMenu(menu_view);
 
     // Each entry sets one option from its check mark; the entries of one choice form an
-    // exclusive group, so that only the checked one is triggered.
+    // exclusive group, in which the entry chosen sets its value.
     const auto add = [this](QMenu *menu, const char *name, const QString &text, QActionGroup *group,
                          std::function<bool(const DiagramOptions &)> isOn,
                          std::function<void(DiagramOptions &, bool)> apply) {
@@ -187,8 +187,8 @@ void TFrm_graph::buildViewMenu()
 
     QMenu *net = menu_view->addMenu(QStringLiteral("Net"));
     auto *netGroup = new QActionGroup(net);
-    choice(net, netGroup, "act_netSpecified", QStringLiteral("Inclination linear"),
-        &DiagramOptions::net, NetKind::Specified);
+    choice(net, netGroup, "act_netInclinationLinear", QStringLiteral("Inclination linear"),
+        &DiagramOptions::net, NetKind::InclinationLinear);
     choice(net, netGroup, "act_netEqualArea",
         QStringLiteral("Equal-area (Schmidt), lower hemisphere"), &DiagramOptions::net,
         NetKind::EqualArea);

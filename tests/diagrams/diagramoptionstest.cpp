@@ -91,9 +91,9 @@ TEST(EqualAreaNetTest, PixelsOfTheNetsWithAndWithoutEdgeRoom)
     EXPECT_EQ(at(NetKind::EqualArea, false, 60, 80), (PixelPoint { 177, 151 }));
     EXPECT_EQ(at(NetKind::EqualArea, false, 20, -10), (PixelPoint { 209, 24 }));
     EXPECT_EQ(at(NetKind::EqualArea, true, 90, 0), (PixelPoint { 310, 160 }));
-    EXPECT_EQ(at(NetKind::Specified, false, 35, 70), (PixelPoint { 180, 131 }));
-    EXPECT_EQ(at(NetKind::Specified, true, 0, 0), (PixelPoint { 160, 10 }));
-    EXPECT_EQ(at(NetKind::Specified, true, 180, 0), (PixelPoint { 160, 310 }));
+    EXPECT_EQ(at(NetKind::InclinationLinear, false, 35, 70), (PixelPoint { 180, 131 }));
+    EXPECT_EQ(at(NetKind::InclinationLinear, true, 0, 0), (PixelPoint { 160, 10 }));
+    EXPECT_EQ(at(NetKind::InclinationLinear, true, 180, 0), (PixelPoint { 160, 310 }));
     DiagramOptions equalArea;
     equalArea.net = NetKind::EqualArea;
     EXPECT_FALSE(netPosition(netGeometry(320, equalArea), 1, 1, 0, 0)) << "no magnitude";
