@@ -191,6 +191,25 @@ TEST_F(WorkedExampleOptionsTest, LabelsInDegreesAndWithoutBoxes)
     EXPECT_EQ(countColour(render(renderer, state), axis, Black), 5);
 }
 
+TEST_F(WorkedExampleOptionsTest, AnalysisMeanFollowsTheNet)
+{
+    // A mean at 45 / 60: 160 * 30 / 90 = 53.3 pixels from the centre on the classical net,
+    // 160 * sqrt(1 - sin 60) = 58.6 on the equal-area net, to the north-east.
+    const QColor Magenta(190, 0, 190);
+    DiagramOverlay overlay;
+    overlay.mean = DiagramOverlay::Mean { 45, 60, std::nullopt };
+    DiagramRenderer withOverlay(
+        example.series, example.populations, example.runLowTemp, example.stereoPointCount);
+    withOverlay.setOverlay(overlay);
+    const QImage classical = render(withOverlay, {});
+    EXPECT_TRUE(colourNear(classical, Stereo + QPoint(197, 123), Magenta, 0));
+    DiagramOptions options;
+    options.net = NetKind::EqualArea;
+    const QImage equalArea = render(withOverlay, withOptions(options));
+    EXPECT_TRUE(colourNear(equalArea, Stereo + QPoint(201, 119), Magenta, 0));
+    EXPECT_FALSE(colourNear(equalArea, Stereo + QPoint(197, 123), Magenta, 0));
+}
+
 TEST(LabelPlacementTest, LabelsOverlappingOnesAlreadyDrawnAreLeftOut)
 {
     const std::vector<LabelBox> boxes {
