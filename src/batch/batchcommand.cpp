@@ -47,6 +47,7 @@ void addOutputs(OutputFiles &files, const BatchOptions &options, const Scenario 
         request.path = *options.pngPath;
         request.width = options.pngWidth.value_or(700);
         request.labelInterval = options.pngLabels;
+        checkPictureVector(request.singleVector, scenarioMembers(scenario));
         files.add(*options.pngPath, "the picture",
             [&run, request](std::ostream &stream) { writePicture(stream, request, run); });
     }

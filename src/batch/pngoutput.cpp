@@ -160,6 +160,15 @@ bool readPictureOption(const std::string &name, const std::function<std::string(
     return true;
 }
 
+void checkPictureVector(std::optional<std::int64_t> singleVector, std::uint64_t resultingVectors)
+{
+    if (singleVector && std::uint64_t(*singleVector) >= resultingVectors) {
+        throw BatchError("--single: " + std::to_string(*singleVector)
+            + " is beyond the run's resulting vectors (0 to "
+            + std::to_string(resultingVectors == 0 ? 0 : resultingVectors - 1) + ")");
+    }
+}
+
 void checkPictureSize(const std::string &path, std::uint64_t resultPoints)
 {
     const auto endsWith = [&](std::string_view suffix) {

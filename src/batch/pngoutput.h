@@ -52,6 +52,9 @@ std::int64_t parsePictureSingle(const std::string &text);
 bool readPictureOption(const std::string &name, const std::function<std::string()> &value,
     bool hasValue, PictureRequest &request);
 
+// Refuses, with a BatchError, a --single beyond the run's resulting vectors.
+void checkPictureVector(std::optional<std::int64_t> singleVector, std::uint64_t resultingVectors);
+
 // Refuses, with a BatchError, a drawing (a path ending in .svg or .pdf) of more result points
 // than such a drawing can hold.
 void checkPictureSize(const std::string &path, std::uint64_t resultPoints);
