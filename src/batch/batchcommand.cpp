@@ -43,8 +43,11 @@ void addOutputs(OutputFiles &files, const BatchOptions &options, const Scenario 
     }
     if (options.pngPath) {
         checkPictureSize(*options.pngPath, scenarioResultPoints(scenario));
-        const PictureRequest request { *options.pngPath, options.pngWidth.value_or(700),
-            options.pngLabels };
+        PictureRequest request = options.pngDrawing;
+        request.path = *options.pngPath;
+        request.width = options.pngWidth.value_or(700);
+        request.labelInterval = options.pngLabels;
+        checkPictureVector(request.singleVector, scenarioMembers(scenario));
         files.add(*options.pngPath, "the picture",
             [&run, request](std::ostream &stream) { writePicture(stream, request, run); });
     }

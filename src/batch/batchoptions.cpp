@@ -5,6 +5,7 @@
 #include "batch/reportoutput.h"
 #include "version/version.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -163,6 +164,11 @@ BatchOptions parseBatchOptions(std::span<const std::string> arguments)
             setOnce(options.fitsPath, name, value());
         } else if (name == "--fisher") {
             setOnce(options.fisherPath, name, value());
+        } else if (readPictureOption(name, value, inlineValue.has_value(), options.pngDrawing)) {
+            if (std::find(options.pngOptionsGiven.begin(), options.pngOptionsGiven.end(), name)
+                != options.pngOptionsGiven.end())
+                throw BatchError(name + " is given more than once");
+            options.pngOptionsGiven.push_back(name);
         } else if (!readMeasurementOption(name, value, options.measurements)) {
             throw BatchError("unknown option '" + name + "' (see --help)");
         }
@@ -184,6 +190,10 @@ BatchOptions parseBatchOptions(std::span<const std::string> arguments)
         throw BatchError("--fit needs an output: --fits FILE or --fisher FILE");
     if ((options.pngWidth || options.pngLabels) && !options.pngPath)
         throw BatchError("--width and --labels shape the picture of --png, which is not given");
+    if (!options.pngOptionsGiven.empty() && !options.pngPath) {
+        throw BatchError(
+            options.pngOptionsGiven.front() + " shapes the picture of --png, which is not given");
+    }
     if (options.pngPath == "-")
         throw BatchError("--png: the picture cannot go to standard output; give a file name");
     if (options.reportOnStandardOutput() && options.seriesPath == "-")
@@ -202,7 +212,11 @@ std::string batchUsage()
 {
     return "usage: demagora-batch SCENARIO.json [--seed N] [--series FILE]\n"
            "                      [--report initial|resulting] [--xls FILE]\n"
-           "                      [--png FILE [--width W] [--labels N]]\n"
+           "                      [--png FILE [--width W] [--labels N]\n"
+           "                        [--net specified|equal-area] [--labels-in steps|degrees]\n"
+           "                        [--projection north|east|both] [--panel spectra|decay]\n"
+           "                        [--single N] [--legend] [--fill-hemispheres]\n"
+           "                        [--clear-labels] [--edge-room]]\n"
            "                      [--magic DIR] [--ppl FILE] [--utrecht FILE.TH]\n"
            "                      [--steps LIST|every:N] [--scale A_PER_M] [--volume CM3]\n"
            "                      [--noise A_PER_M] [--prefix NAME]\n"
@@ -219,11 +233,27 @@ std::string batchUsage()
            "  --xls FILE       writes the report table (initial unless --report says\n"
            "                   otherwise) as a worksheet; a name not ending in .xls gets .XLS\n"
            "  --png FILE       draws the diagrams as the diagram window shows them with all\n"
-           "                   curves, as PNG (SVG when FILE ends in .svg)\n"
+           "                   curves, as PNG (SVG or PDF when FILE ends in .svg or .pdf)\n"
            "  --width W        width of the picture in pixels (370 to 8000, default 700);\n"
            "                   its height is W + 24\n"
            "  --labels N       temperature labels every N degrees (steps on the vector\n"
            "                   diagram and the stereogram)\n"
+           "  --net NET        the stereograms' net: specified (linear in inclination, the\n"
+           "                   default) or equal-area (Schmidt, lower hemisphere)\n"
+           "  --labels-in UNIT labels of the vector diagram and the stereogram in steps\n"
+           "                   (the default) or degrees\n"
+           "  --projection P   vertical projection of the vector diagram: north (north-down,\n"
+           "                   the default), east (east-down) or both\n"
+           "  --panel PANEL    upper right panel: spectra (blocking spectra, the default) or\n"
+           "                   decay (J/J0 of the resulting vectors)\n"
+           "  --single N       draws resulting vector N alone (0 is the first)\n"
+           "  --legend         draws the legend words\n"
+           "  --fill-hemispheres  upward directions open, downward ones filled, in one\n"
+           "                   colour instead of green and red\n"
+           "  --clear-labels   labels without a background box, drawn over the lines and\n"
+           "                   symbols; a label that would overlap another is left out\n"
+           "  --edge-room      a margin inside the nets and the vector diagram, so that\n"
+           "                   symbols and texts on the edge are whole\n"
            "  --fit LO:HI      fits every member's steps from LO to HI degrees (inclusive):\n"
            "                   every whole degree, or the measurements of --steps and\n"
            "                   --noise when either is given\n"

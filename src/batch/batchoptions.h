@@ -2,12 +2,14 @@
 
 #include "analysis/fits.h"
 #include "batch/measurementoptions.h"
+#include "batch/pngoutput.h"
 #include "results/reporttable.h"
 
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace Demagora {
 
@@ -35,6 +37,10 @@ struct BatchOptions
     std::optional<std::string> pngPath;
     std::optional<int> pngWidth;
     std::optional<std::int64_t> pngLabels;
+    // The drawing options of the picture (--net, --projection, ...), as a request without
+    // its path and size; pngOptionsGiven names the ones given.
+    PictureRequest pngDrawing;
+    std::vector<std::string> pngOptionsGiven;
     // The line or plane fits of every member over an interval (--fit LO:HI, inclusive), as
     // CSV of the fits and of their Fisher statistics.
     std::optional<FitInterval> fit;

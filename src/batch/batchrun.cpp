@@ -45,6 +45,12 @@ void checkRunSize(const Scenario &scenario, const RunRange &range)
 
 } // namespace
 
+std::uint64_t scenarioMembers(const Scenario &scenario)
+{
+    return scenario.population ? static_cast<std::uint64_t>(scenario.population->randomPoints) + 1
+                               : 1;
+}
+
 std::uint64_t scenarioResultPoints(const Scenario &scenario)
 {
     const std::uint64_t members = scenario.population

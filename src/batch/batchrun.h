@@ -26,6 +26,9 @@ struct BatchRun
 // result points, work or memory; runScenario makes the same checks.
 void checkScenarioRun(const Scenario &scenario);
 
+// Members of each population of the scenario's run: its resulting vectors.
+std::uint64_t scenarioMembers(const Scenario &scenario);
+
 // Members times steps of the scenario's run.
 std::uint64_t scenarioResultPoints(const Scenario &scenario);
 

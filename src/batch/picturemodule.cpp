@@ -56,11 +56,24 @@ bool demagoraWritePicture(
         DiagramViewState state;
         state.showTemperatures = request->labelInterval.has_value();
         state.labelInterval = request->labelInterval;
+        state.options = request->options;
+        state.showLegend = request->legend;
+        if (request->singleVector) {
+            const std::size_t count = run->series.size();
+            if (std::uint64_t(*request->singleVector) >= count) {
+                *error = "--single: " + std::to_string(*request->singleVector)
+                    + " is beyond the run's resulting vectors (0 to "
+                    + std::to_string(count == 0 ? 0 : count - 1) + ")";
+                return false;
+            }
+            state.mode = DisplayMode::Single;
+            state.currentVector = static_cast<int>(*request->singleVector);
+        }
         // The main window keeps the stereogram's point count equal to the run's.
         const DiagramRenderer renderer(
             run->series, run->populations, run->range.low, run->range.pointCount);
-        writeDiagramPicture(*stream, isSvgFileName(QString::fromStdString(request->path)), renderer,
-            state, QSize(request->width, request->width + 24));
+        writeDiagramPicture(*stream, pictureFormatFor(QString::fromStdString(request->path)),
+            renderer, state, QSize(request->width, request->width + 24));
         return true;
     } catch (const std::bad_alloc &) {
         *error = "not enough memory for the picture of this run; nothing was written";

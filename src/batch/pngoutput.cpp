@@ -99,15 +99,90 @@ std::int64_t parsePictureLabels(const std::string &text)
     return value < 0 ? -value : value;
 }
 
+std::int64_t parsePictureSingle(const std::string &text)
+{
+    std::int64_t value = 0;
+    const char *last = text.data() + text.size();
+    const auto [end, error] = std::from_chars(text.data(), last, value);
+    if (text.empty() || error != std::errc() || end != last || value < 0
+        || value > std::numeric_limits<std::int32_t>::max())
+        throw BatchError(
+            "--single: '" + text + "' is not the index of a resulting vector (0, 1, ...)");
+    return value;
+}
+
+namespace {
+
+template <typename Enum>
+void readChoice(const std::string &name, const std::string &text, Enum &target)
+{
+    if (const std::optional<Enum> value = optionNamed<Enum>(text)) {
+        target = *value;
+        return;
+    }
+    std::string names;
+    for (const auto &[v, n] : OptionNames<Enum>::names)
+        names += (names.empty() ? "" : " or ") + std::string(n);
+    throw BatchError(name + ": '" + text + "' is not one of " + names);
+}
+
+} // namespace
+
+bool readPictureOption(const std::string &name, const std::function<std::string()> &value,
+    bool hasValue, PictureRequest &request)
+{
+    DiagramOptions &options = request.options;
+    const auto setSwitch = [&](bool &target) {
+        if (hasValue)
+            throw BatchError(name + " takes no value");
+        target = true;
+    };
+    if (name == "--net")
+        readChoice(name, value(), options.net);
+    else if (name == "--labels-in")
+        readChoice(name, value(), options.labelsIn);
+    else if (name == "--projection")
+        readChoice(name, value(), options.projection);
+    else if (name == "--panel")
+        readChoice(name, value(), options.panel);
+    else if (name == "--single")
+        request.singleVector = parsePictureSingle(value());
+    else if (name == "--legend")
+        setSwitch(request.legend);
+    else if (name == "--fill-hemispheres")
+        setSwitch(options.hemisphereByFill);
+    else if (name == "--clear-labels")
+        setSwitch(options.clearLabels);
+    else if (name == "--edge-room")
+        setSwitch(options.edgeRoom);
+    else
+        return false;
+    return true;
+}
+
+void checkPictureVector(std::optional<std::int64_t> singleVector, std::uint64_t resultingVectors)
+{
+    if (singleVector && std::uint64_t(*singleVector) >= resultingVectors) {
+        throw BatchError("--single: " + std::to_string(*singleVector)
+            + " is beyond the run's resulting vectors (0 to "
+            + std::to_string(resultingVectors == 0 ? 0 : resultingVectors - 1) + ")");
+    }
+}
+
 void checkPictureSize(const std::string &path, std::uint64_t resultPoints)
 {
-    const bool svg = path.size() >= 4
-        && std::equal(path.end() - 4, path.end(), ".svg",
-            [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
-    if (svg && resultPoints > MaxSvgResultPoints) {
-        throw BatchError("--png: an SVG drawing of " + std::to_string(resultPoints)
-            + " result points would be too large (at most " + std::to_string(MaxSvgResultPoints)
-            + "); write a PNG image instead (a name not ending in .svg)");
+    const auto endsWith = [&](std::string_view suffix) {
+        return path.size() >= suffix.size()
+            && std::equal(path.end() - std::ptrdiff_t(suffix.size()), path.end(), suffix.begin(),
+                [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+    };
+    const bool svg = endsWith(".svg");
+    if ((svg || endsWith(".pdf")) && resultPoints > MaxSvgResultPoints) {
+        throw BatchError(std::string("--png: ") + (svg ? "an SVG drawing" : "a PDF document")
+            + " of " + std::to_string(resultPoints) + " result points would be too large (at most "
+            + std::to_string(MaxSvgResultPoints)
+            + "); write a PNG image instead (a name not ending in " + (svg ? ".svg" : ".pdf")
+            + ")");
     }
 }
 

@@ -1,11 +1,15 @@
 #include "diagrams/diagramrenderer.h"
 
+#include "diagrams/decaycurve.h"
+#include "diagrams/labelplacement.h"
 #include "diagrams/lastoccurrence.h"
+#include "diagrams/netprojection.h"
 #include "diagrams/overlaypainter.h"
 #include "diagrams/panelcanvas.h"
 #include "diagrams/stereogram.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QPainter>
 
 #include <algorithm>
@@ -22,6 +26,8 @@ namespace {
 const QColor Black(0, 0, 0);
 const QColor Blue(0, 0, 255);
 const QColor Red(255, 0, 0);
+// The east-down projection beside the north-down one: apart from red in lightness too.
+const QColor Orange(230, 140, 0);
 
 // Whole-degree bound of a blocking temperature; empty where the loop over the curve's
 // degrees could not run (not finite, or beyond any temperature a run can cover).
@@ -69,12 +75,12 @@ bool extendsPath(std::uint64_t &end, int x1, int y1, int x2, int y2)
     return true;
 }
 
-// The segments of one path of the vector diagram, recorded away from the painter: colour 0
-// and 1 as OrderedLines numbers them.
+// The segments of one path of the vector diagram, recorded away from the painter: colours 0
+// to 2 as OrderedLines numbers them.
 struct PathRecorder
 {
     SegmentRecord &segments;
-    std::array<std::uint64_t, 2> ends { NoEnd, NoEnd };
+    std::array<std::uint64_t, 3> ends { NoEnd, NoEnd, NoEnd };
 
     void add(std::uint32_t colour, int x1, int y1, int x2, int y2)
     {
@@ -115,6 +121,9 @@ public:
         if (extendsPath(m_ends[colour], x1, y1, x2, y2))
             m_segments.add({ x1, y1, x2, y2, colour });
     }
+
+    // The next segments belong to a new path.
+    void startPath() { std::fill(m_ends.begin(), m_ends.end(), NoEnd); }
 
     // Where segments recorded elsewhere are added, as if added here.
     SegmentRecord &record() { return m_segments; }
@@ -159,6 +168,20 @@ private:
 };
 
 } // namespace
+
+struct DiagramRenderer::PictureLabels
+{
+    PictureLabels(PanelCanvas &v, PanelCanvas &sp, PanelCanvas &st, PanelCanvas &sa)
+        : vectors(v)
+        , spectrum(sp)
+        , stereo(st)
+        , start(sa)
+    { }
+    PanelLabels vectors;
+    PanelLabels spectrum;
+    PanelLabels stereo;
+    PanelLabels start;
+};
 
 DiagramRenderer::DiagramRenderer(const ResultSeries &series,
     const ComponentPopulations &populations, std::int32_t runLowTemp, std::int32_t stereoPointCount)
@@ -226,7 +249,12 @@ void DiagramRenderer::paint(QPainter &painter, const QRectF &target, const Diagr
     const int width = static_cast<int>(std::floor(target.width()));
     const DiagramLayout layout = layoutForWidth(width);
     if (layout.boxSize > 0) {
-        const DiagramScales scales = scalesFor(width);
+        DiagramScales scales = scalesFor(width);
+        // With edge room the longest vector ends a margin inside the panel's edge.
+        if (state.options.edgeRoom) {
+            scales.vectorScale
+                = vectorScale(layout.boxSize - 2 * edgeMargin(layout.boxSize), maxLength());
+        }
         const int s = layout.boxSize;
         const QPointF origin = target.topLeft();
         PanelCanvas vectors(painter, origin + QPointF(0, layout.upperTop), s, state.faceColour);
@@ -234,51 +262,81 @@ void DiagramRenderer::paint(QPainter &painter, const QRectF &target, const Diagr
         PanelCanvas stereo(painter, origin + QPointF(0, layout.lowerTop), s, state.faceColour);
         PanelCanvas start(painter, origin + QPointF(s, layout.lowerTop), s, state.faceColour);
         const IndexRange range = indexRange(state);
-
-        paintAxes(vectors, spectrum);
-        if (m_overlay)
-            paintOverlayLines(vectors, *m_overlay, scales, range.first, range.last);
-        paintVectorDiagram(vectors, scales, range, state, cancelled);
-        for (const Population &population : m_populations) {
-            if (!population.empty())
-                paintSpectrumCurve(spectrum, population.front(), scales, state);
+        // Labels without boxes are collected per panel and drawn over everything at the
+        // end; the legend words go first, so that no label pushes them out.
+        std::optional<PictureLabels> labels;
+        if (state.options.clearLabels) {
+            labels.emplace(vectors, spectrum, stereo, start);
+            if (state.showLegend)
+                paintLegend(vectors, spectrum, stereo, start, state.options, &*labels);
         }
-        paintTicks(spectrum);
+
+        const bool spectra = state.options.panel == IntensityPanel::Spectra;
+        paintAxes(vectors, spectrum, spectra);
+        if (m_overlay) {
+            paintOverlayLines(
+                vectors, *m_overlay, scales, range.first, range.last, state.options.projection);
+        }
+        paintVectorDiagram(
+            vectors, scales, range, state, cancelled, labels ? &labels->vectors : nullptr);
+        if (spectra) {
+            for (const Population &population : m_populations) {
+                if (!population.empty()) {
+                    paintSpectrumCurve(spectrum, population.front(), scales, state,
+                        labels ? &labels->spectrum : nullptr);
+                }
+            }
+            paintTicks(spectrum);
+        } else {
+            paintDecayPanel(spectrum, range, state, cancelled);
+        }
         if (stopped()) {
             painter.restore();
             return;
         }
         paintResultStereogram(stereo, m_series, range.first, range.last, m_stereoPointCount, state,
-            cancelled, &m_stereoTraces);
+            labels ? &labels->stereo : nullptr, cancelled, &m_stereoTraces);
         if (stopped()) {
             painter.restore();
             return;
         }
         if (m_overlay)
-            paintOverlayMean(stereo, *m_overlay);
-        paintInitialStereogram(start, initialDirections(), range.first, range.last);
-        if (state.showLegend)
-            paintLegend(vectors, spectrum, stereo, start);
+            paintOverlayMean(stereo, *m_overlay, netGeometry(s, state.options));
+        paintInitialStereogram(start, initialDirections(), range.first, range.last, state.options);
+        if (labels) {
+            for (PanelLabels *panel :
+                { &labels->vectors, &labels->spectrum, &labels->stereo, &labels->start })
+                panel->draw();
+        } else if (state.showLegend) {
+            paintLegend(vectors, spectrum, stereo, start, state.options, nullptr);
+        }
     }
     painter.restore();
 }
 
-void DiagramRenderer::paintAxes(PanelCanvas &vectors, PanelCanvas &spectrum) const
+void DiagramRenderer::paintAxes(PanelCanvas &vectors, PanelCanvas &spectrum, bool spectra) const
 {
     const int s = vectors.size();
     const int half = s / 2;
     vectors.setPen(Black, 1);
     vectors.line(half, 0, half, s);
     vectors.line(0, half, s, half);
+    if (!spectra)
+        return;
     spectrum.setPen(Black, 1);
     spectrum.line(0, 0, 0, s);
     spectrum.line(0, s - 1, s, s - 1);
 }
 
 void DiagramRenderer::paintVectorDiagram(PanelCanvas &canvas, const DiagramScales &scales,
-    IndexRange range, const DiagramViewState &state, const std::atomic<bool> *cancelled) const
+    IndexRange range, const DiagramViewState &state, const std::atomic<bool> *cancelled,
+    PanelLabels *clearLabels) const
 {
     const int lastIndex = static_cast<int>(m_series.size()) - 1;
+    const VerticalProjection projection = state.options.projection;
+    const bool northDown = projection != VerticalProjection::East;
+    const bool eastDown = projection != VerticalProjection::North;
+    const QColor eastColour = projection == VerticalProjection::Both ? Orange : Red;
     auto pixel
         = [&](double v) { return vectorDiagramPixel(v, scales.vectorScale, scales.boxSize); };
     const auto stopped
@@ -287,6 +345,7 @@ void DiagramRenderer::paintVectorDiagram(PanelCanvas &canvas, const DiagramScale
     OrderedLines lines(canvas, 2);
     const std::uint32_t blue = lines.colour(Blue);
     const std::uint32_t red = lines.colour(Red);
+    const std::uint32_t east = lines.colour(eastColour);
     // Traces the path of member p into sink; false when cancelled on the way.
     const auto trace = [&](int p, auto &sink) {
         const ResultSeriesEntry &steps = m_series[p];
@@ -302,14 +361,29 @@ void DiagramRenderer::paintVectorDiagram(PanelCanvas &canvas, const DiagramScale
                                      y1 = pixel(steps[i + 1].Y), z1 = pixel(steps[i + 1].Z);
             if (x0 && x1 && y0 && y1)
                 sink.add(blue, *x0, *y0, *x1, *y1);
-            if (x0 && x1 && z0 && z1)
+            if (northDown && x0 && x1 && z0 && z1)
                 sink.add(red, *x0, *z0, *x1, *z1);
-            if (p == lastIndex && x0 && y0 && z0
-                && isLabelled(static_cast<std::int64_t>(i), state)) {
-                lines.flush();
-                const QString text = QString::number(i);
-                canvas.text(int(*x0), int(*y0), text, Blue);
-                canvas.text(int(*x0), int(*z0), text, Red);
+            if (eastDown && y0 && y1 && z0 && z1)
+                sink.add(east, *y0, *z0, *y1, *z1);
+            if (p != lastIndex || !x0 || !y0 || !z0)
+                continue;
+            const std::optional<std::int64_t> label
+                = labelValue(static_cast<std::int64_t>(i), steps[i].Temperature, state);
+            if (label && isLabelled(*label, state)) {
+                const QString text = QString::number(*label);
+                std::vector<std::pair<QPoint, QColor>> places { { { *x0, *y0 }, Blue } };
+                if (northDown)
+                    places.push_back({ { *x0, *z0 }, Red });
+                if (eastDown)
+                    places.push_back({ { *y0, *z0 }, eastColour });
+                if (!clearLabels)
+                    lines.flush();
+                for (const auto &[at, colour] : places) {
+                    if (clearLabels)
+                        clearLabels->add(at.x(), at.y(), text, colour);
+                    else
+                        canvas.text(at.x(), at.y(), text, colour);
+                }
             }
         }
         return true;
@@ -317,7 +391,8 @@ void DiagramRenderer::paintVectorDiagram(PanelCanvas &canvas, const DiagramScale
     // No label comes between the paths before the last vector's: they are traced on every
     // core, the last one here, label by label.
     const int unlabelled = range.last == lastIndex ? range.last : range.last + 1;
-    const TraceCache::Key key { scales.boxSize, scales.vectorScale, range.first, unlabelled };
+    const TraceCache::Key key { scales.boxSize, scales.vectorScale, range.first, unlabelled,
+        state.options };
     std::shared_ptr<const SegmentRecord> traced = m_vectorTraces.find<SegmentRecord>(key);
     if (!traced) {
         auto record = std::make_shared<SegmentRecord>();
@@ -340,7 +415,7 @@ void DiagramRenderer::paintVectorDiagram(PanelCanvas &canvas, const DiagramScale
 }
 
 void DiagramRenderer::paintSpectrumCurve(PanelCanvas &canvas, const TVector &component,
-    const DiagramScales &scales, const DiagramViewState &state) const
+    const DiagramScales &scales, const DiagramViewState &state, PanelLabels *clearLabels) const
 {
     const std::optional<std::int64_t> t0 = wholeDegrees(component.BlockLow);
     const std::optional<std::int64_t> t1 = wholeDegrees(component.BlockHigh);
@@ -373,9 +448,13 @@ void DiagramRenderer::paintSpectrumCurve(PanelCanvas &canvas, const TVector &com
             pen.reset();
         }
         if (x && isLabelled(t, state)) {
-            curve.flush();
             const int left = *x + 20 > s ? s - 20 : (*x - 10 < 0 ? 0 : *x - 10);
-            canvas.text(left, s - 20, QString::number(t), Black);
+            if (clearLabels) {
+                clearLabels->add(left, s - 20, QString::number(t), Black);
+            } else {
+                curve.flush();
+                canvas.text(left, s - 20, QString::number(t), Black);
+            }
         }
         xPrev = x;
         yPrev = y;
@@ -398,20 +477,112 @@ void DiagramRenderer::paintTicks(PanelCanvas &canvas) const
     }
 }
 
-void DiagramRenderer::paintLegend(
-    PanelCanvas &vectors, PanelCanvas &spectrum, PanelCanvas &stereo, PanelCanvas &start) const
+void DiagramRenderer::paintLegend(PanelCanvas &vectors, PanelCanvas &spectrum, PanelCanvas &stereo,
+    PanelCanvas &start, const DiagramOptions &options, PictureLabels *labels) const
 {
+    const auto word = [labels](PanelCanvas &canvas, PanelLabels *clear, int x, int y,
+                          const QString &text, const QColor &colour) {
+        if (labels)
+            clear->add(x, y, text, colour);
+        else
+            canvas.text(x, y, text, colour);
+    };
     const int s = vectors.size();
     const int half = s / 2;
-    vectors.text(half, 0, QStringLiteral("West"), Blue);
-    vectors.text(half, 20, QStringLiteral("Up"), Red);
-    vectors.text(s - 30, half, QStringLiteral("North"), Blue);
-    vectors.text(half, s - 35, QStringLiteral("East"), Blue);
-    vectors.text(half, s - 15, QStringLiteral("Down"), Red);
-    vectors.text(0, half, QStringLiteral("South"), Blue);
-    spectrum.text(5, 0, QStringLiteral("dJ/dT"), Black);
-    paintNetWords(stereo);
-    paintNetWords(start);
+    PanelLabels *vectorLabels = labels ? &labels->vectors : nullptr;
+    word(vectors, vectorLabels, half, 0, QStringLiteral("West"), Blue);
+    word(vectors, vectorLabels, half, 20, QStringLiteral("Up"), Red);
+    word(vectors, vectorLabels, s - 30, half, QStringLiteral("North"), Blue);
+    word(vectors, vectorLabels, half, s - 35, QStringLiteral("East"), Blue);
+    word(vectors, vectorLabels, half, s - 15, QStringLiteral("Down"), Red);
+    word(vectors, vectorLabels, 0, half, QStringLiteral("South"), Blue);
+    if (options.projection != VerticalProjection::North) {
+        // The east-down projection's own horizontal axis, under the words of the north one.
+        const QColor colour = options.projection == VerticalProjection::Both ? Orange : Red;
+        const int below = half + QFontMetrics(vectors.painter().font()).height();
+        word(vectors, vectorLabels, s - 30, below, QStringLiteral("East"), colour);
+        word(vectors, vectorLabels, 0, below, QStringLiteral("West"), colour);
+    }
+    PanelLabels *spectrumLabels = labels ? &labels->spectrum : nullptr;
+    if (options.panel == IntensityPanel::Spectra) {
+        word(spectrum, spectrumLabels, 5, 0, QStringLiteral("dJ/dT"), Black);
+    } else {
+        const QString title = QStringLiteral("J/J0");
+        const int width = QFontMetrics(spectrum.painter().font()).horizontalAdvance(title);
+        word(spectrum, spectrumLabels, s - width - std::max(edgeMargin(s, options), 4), 0, title,
+            Black);
+    }
+    const NetGeometry geometry = netGeometry(s, options);
+    paintNetWords(stereo, geometry, labels ? &labels->stereo : nullptr);
+    paintNetWords(start, geometry, labels ? &labels->start : nullptr);
+}
+
+void DiagramRenderer::paintDecayPanel(PanelCanvas &canvas, IndexRange range,
+    const DiagramViewState &state, const std::atomic<bool> *cancelled) const
+{
+    if (m_series.empty() || m_series.front().empty())
+        return;
+    const int s = canvas.size();
+    const int margin = edgeMargin(s, state.options);
+    const QFontMetrics metrics(canvas.painter().font());
+    // The run's temperatures, shared by every resulting vector.
+    const ResultSeriesEntry &run = m_series.front();
+    const int leftRoom = metrics.horizontalAdvance(QStringLiteral("0.5")) + 6;
+    const int numberRoom = metrics.horizontalAdvance(QStringLiteral("0000")) + 8;
+    const int maxTicks = std::max(2, (s - 2 * margin - leftRoom) / std::max(1, numberRoom));
+    const TemperatureAxis axis
+        = temperatureAxis(run.front().Temperature, run.back().Temperature, maxTicks);
+    const std::vector<double> ticks = axis.ticks();
+    const int rightRoom
+        = ticks.empty() ? 0 : metrics.horizontalAdvance(QString::number(ticks.back())) / 2 + 1;
+    const DecayFrame frame = decayFrame(s, margin, leftRoom, metrics.height() + 5, rightRoom, axis);
+
+    canvas.setPen(Black, 1);
+    canvas.line(frame.left, frame.top, frame.left, frame.bottom);
+    canvas.line(frame.left, frame.bottom, frame.right, frame.bottom);
+    // The numbers stand outside the plot area: no box, never over each other.
+    PanelLabels numbers(canvas);
+    for (const double t : ticks) {
+        if (const std::optional<int> x = decayX(frame, t)) {
+            canvas.line(*x, frame.bottom, *x, frame.bottom + 4);
+            const QString text = QString::number(t);
+            numbers.add(*x - metrics.horizontalAdvance(text) / 2, frame.bottom + 5, text, Black);
+        }
+    }
+    for (const double ratio : { 0.0, 0.5, 1.0 }) {
+        if (const std::optional<int> y = decayY(frame, ratio)) {
+            canvas.line(frame.left - 4, *y, frame.left, *y);
+            const QString text = QString::number(ratio);
+            numbers.add(frame.left - 6 - metrics.horizontalAdvance(text), *y - metrics.height() / 2,
+                text, Black);
+        }
+    }
+
+    OrderedLines curve(canvas, range.first == range.last ? 2 : 1);
+    for (int p = range.first; p <= range.last; ++p) {
+        if (cancelled && cancelled->load(std::memory_order_relaxed)) {
+            curve.abandon();
+            return;
+        }
+        const ResultSeriesEntry &steps = m_series[std::size_t(p)];
+        // Each curve relative to its own largest magnetization.
+        const double largest = largestLength(steps);
+        if (!(largest > 0) || !std::isfinite(largest))
+            continue;
+        curve.startPath();
+        std::optional<QPointF> previous;
+        for (const TResultVectors &step : steps) {
+            const std::optional<int> x = decayX(frame, step.Temperature);
+            const std::optional<int> y = decayY(frame, step.Length() / largest);
+            const std::optional<QPointF> point
+                = x && y ? std::optional<QPointF>(QPointF(*x, *y)) : std::nullopt;
+            if (point && previous)
+                curve.add(Black, QLineF(*previous, *point));
+            previous = point;
+        }
+    }
+    curve.flush();
+    numbers.draw();
 }
 
 } // namespace Demagora

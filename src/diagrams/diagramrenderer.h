@@ -20,6 +20,7 @@ class QPainter;
 namespace Demagora {
 
 class PanelCanvas;
+class PanelLabels;
 
 // The diagram window's picture: vector diagram, blocking spectra and the two stereograms,
 // painted onto any QPainter (the window, an image, an SVG file). Reads the model and a view
@@ -59,15 +60,22 @@ public:
     IndexRange indexRange(const DiagramViewState &state) const;
 
 private:
-    void paintAxes(PanelCanvas &vectors, PanelCanvas &spectrum) const;
+    void paintAxes(PanelCanvas &vectors, PanelCanvas &spectrum, bool spectra) const;
+    // Labels without boxes of the four panels, drawn over everything else at the end.
+    struct PictureLabels;
+    // With clearLabels given, the labels go there instead of onto the canvas.
     void paintVectorDiagram(PanelCanvas &canvas, const DiagramScales &scales, IndexRange range,
-        const DiagramViewState &state, const std::atomic<bool> *cancelled) const;
+        const DiagramViewState &state, const std::atomic<bool> *cancelled,
+        PanelLabels *clearLabels) const;
     void paintSpectrumCurve(PanelCanvas &canvas, const TVector &component,
-        const DiagramScales &scales, const DiagramViewState &state) const;
+        const DiagramScales &scales, const DiagramViewState &state, PanelLabels *clearLabels) const;
+    // The decay curves J/J0 of the resulting vectors in the place of the spectra.
+    void paintDecayPanel(PanelCanvas &canvas, IndexRange range, const DiagramViewState &state,
+        const std::atomic<bool> *cancelled) const;
     void paintTicks(PanelCanvas &canvas) const;
     const InitialDirections &initialDirections() const;
-    void paintLegend(
-        PanelCanvas &vectors, PanelCanvas &spectrum, PanelCanvas &stereo, PanelCanvas &start) const;
+    void paintLegend(PanelCanvas &vectors, PanelCanvas &spectrum, PanelCanvas &stereo,
+        PanelCanvas &start, const DiagramOptions &options, PictureLabels *labels) const;
 
     const ResultSeries &m_series;
     const ComponentPopulations &m_populations;

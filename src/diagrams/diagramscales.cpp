@@ -14,26 +14,25 @@ constexpr double DegreesToRadians = 3.14159265358979323846 / 180.0;
 constexpr double CurveBase = 2.71828;
 constexpr double CurveNormalisation = 2.506628274631;
 
-// The scale of one entered component's value, with the rule that a later component whose
-// value is 0 does not take part (its division has no meaning).
+// The scale of one entered component's value: the smallest quotient boxSize / value over the
+// components. A value that is 0, negative or not finite has no scale to give: wherever it
+// stands it is left out, so that one nonsense value cannot empty or overturn the panel for
+// every other curve. Without any usable value the scale is 0.
 template <typename Value>
 double smallestQuotient(int boxSize, const ComponentPopulations &populations, Value value)
 {
-    if (populations.empty() || populations.front().empty())
-        return 0;
-    const double first = value(populations.front().front());
-    double scale = first == 0 ? 0 : boxSize / first;
-    for (std::size_t i = 1; i < populations.size(); ++i) {
-        if (populations[i].empty())
+    std::optional<double> scale;
+    for (const Population &population : populations) {
+        if (population.empty())
             continue;
-        const double v = value(populations[i].front());
-        if (v == 0)
+        const double v = value(population.front());
+        if (!std::isfinite(v) || !(v > 0))
             continue;
         const double candidate = boxSize / v;
-        if (candidate < scale)
+        if (!scale || candidate < *scale)
             scale = candidate;
     }
-    return scale;
+    return scale.value_or(0);
 }
 
 } // namespace

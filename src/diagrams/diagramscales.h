@@ -51,8 +51,8 @@ double maxResultLength(const ResultSeries &series);
 // (boxSize div 2) / maxLength, 0 when maxLength is 0.
 double vectorScale(int boxSize, double maxLength);
 // boxSize over the largest Height (or BlockHigh) of the entered components (member 0 of each
-// population). The first component fixes the start value (0 when its value is 0); a later
-// component whose value is 0 is left out instead of dividing by zero.
+// population). A value that is 0, negative or not finite is left out wherever it stands;
+// 0 when no component has a usable value.
 double heightScale(int boxSize, const ComponentPopulations &populations);
 double tempScale(int boxSize, const ComponentPopulations &populations);
 DiagramScales scalesFor(int outerWidth, double maxLength, const ComponentPopulations &populations);

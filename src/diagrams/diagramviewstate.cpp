@@ -1,5 +1,7 @@
 #include "diagrams/diagramviewstate.h"
 
+#include <cmath>
+
 namespace Demagora {
 
 std::optional<std::int64_t> labelIntervalFromText(const QString &text)
@@ -15,6 +17,17 @@ std::optional<std::int64_t> labelIntervalFromText(const QString &text)
 bool isLabelled(std::int64_t value, const DiagramViewState &state)
 {
     return state.showTemperatures && state.labelInterval && value % *state.labelInterval == 0;
+}
+
+std::optional<std::int64_t> labelValue(
+    std::int64_t i, double temperature, const DiagramViewState &state)
+{
+    if (state.options.labelsIn == LabelUnit::Steps)
+        return i;
+    if (!std::isfinite(temperature) || std::fabs(temperature) > 1e15
+        || std::floor(temperature) != temperature)
+        return std::nullopt;
+    return static_cast<std::int64_t>(temperature);
 }
 
 } // namespace Demagora

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "diagrams/diagramoptions.h"
+
 #include <QColor>
 #include <QString>
 
@@ -11,7 +13,8 @@ namespace Demagora {
 enum class DisplayMode { Multiple, Single };
 
 // What the diagram window shows besides the model: the display mode with the vector chosen
-// for single mode, the two toggles and the label interval. Read by DiagramRenderer.
+// for single mode, the two toggles, the label interval and the drawing options. Read by
+// DiagramRenderer.
 struct DiagramViewState
 {
     DisplayMode mode = DisplayMode::Multiple;
@@ -22,6 +25,7 @@ struct DiagramViewState
     // drawn only while showTemperatures is set and the interval is present.
     std::optional<std::int64_t> labelInterval = 50;
     QColor faceColour = QColor(240, 240, 240);
+    DiagramOptions options;
 
     bool operator==(const DiagramViewState &) const = default;
 };
@@ -32,5 +36,11 @@ std::optional<std::int64_t> labelIntervalFromText(const QString &text);
 
 // True when a step index or a temperature carries a label in the given state.
 bool isLabelled(std::int64_t value, const DiagramViewState &state);
+
+// What the label of step i of a resulting vector, at the given temperature, reads in the
+// state: the step index, or the temperature in whole degrees; empty for a temperature that
+// is no whole number of degrees within reach.
+std::optional<std::int64_t> labelValue(
+    std::int64_t i, double temperature, const DiagramViewState &state);
 
 } // namespace Demagora

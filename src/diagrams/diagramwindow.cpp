@@ -3,6 +3,8 @@
 #include "diagrams/tfrm_graph.h"
 #include "prompts/prompts.h"
 
+#include <QSettings>
+
 namespace Demagora {
 
 bool canShowDiagrams(const ResultSeries &series, const ComponentPopulations &populations)
@@ -20,6 +22,9 @@ void showDiagramWindow(QWidget *parent, const ResultSeries &series,
         return;
     }
     TFrm_graph window(series, populations, runLowTemp, stereoPointCount, parent);
+    // The drawing options are kept from one session to the next.
+    QSettings preferences(QStringLiteral("Demagora"), QStringLiteral("Demagora"));
+    window.setPreferences(&preferences);
     if (overlay)
         window.setOverlay(*overlay);
     window.exec();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "diagrams/diagramoptions.h"
 #include "model/paralleltasks.h"
 
 #include <algorithm>
@@ -140,13 +141,15 @@ bool recordInOrder(LastOccurrence<Key, Hash> &target, std::size_t count, Record 
 class TraceCache
 {
 public:
-    // What a record depends on besides the run: the panel, its scale, the vectors traced.
+    // What a record depends on besides the run: the panel, its scale, the vectors traced
+    // and the drawing options.
     struct Key
     {
         int size = -1;
         double scale = 0;
         int first = 0;
         int end = 0;
+        DiagramOptions options;
         bool operator==(const Key &) const = default;
     };
 

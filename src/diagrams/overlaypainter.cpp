@@ -34,10 +34,10 @@ Unit unitOf(double declination, double inclination)
     return { std::cos(i) * std::cos(d), std::cos(i) * std::sin(d), std::sin(i) };
 }
 
-std::optional<QPointF> stereoPoint(const Unit &u, int boxSize)
+std::optional<QPointF> stereoPoint(const Unit &u, const NetGeometry &net)
 {
     const double inclination = std::asin(std::clamp(u.z, -1.0, 1.0)) / Radians;
-    const std::optional<PixelPoint> p = stereoPosition(u.x, u.y, inclination, 1.0, boxSize);
+    const std::optional<PixelPoint> p = netPosition(net, u.x, u.y, inclination, 1.0);
     if (!p)
         return std::nullopt;
     return QPointF(p->x, p->y);
@@ -46,7 +46,7 @@ std::optional<QPointF> stereoPoint(const Unit &u, int boxSize)
 } // namespace
 
 void paintOverlayLines(PanelCanvas &canvas, const DiagramOverlay &overlay,
-    const DiagramScales &scales, int first, int last)
+    const DiagramScales &scales, int first, int last, VerticalProjection projection)
 {
     canvas.setPen(LineBandColour, LineBandWidth);
     auto pixel
@@ -59,19 +59,20 @@ void paintOverlayLines(PanelCanvas &canvas, const DiagramOverlay &overlay,
         const auto x1 = pixel(line->endX), y1 = pixel(line->endY), z1 = pixel(line->endZ);
         if (x0 && y0 && x1 && y1)
             canvas.line(*x0, *y0, *x1, *y1);
-        if (x0 && z0 && x1 && z1)
+        if (projection != VerticalProjection::East && x0 && z0 && x1 && z1)
             canvas.line(*x0, *z0, *x1, *z1);
+        if (projection != VerticalProjection::North && y0 && z0 && y1 && z1)
+            canvas.line(*y0, *z0, *y1, *z1);
     }
 }
 
-void paintOverlayMean(PanelCanvas &canvas, const DiagramOverlay &overlay)
+void paintOverlayMean(PanelCanvas &canvas, const DiagramOverlay &overlay, const NetGeometry &net)
 {
     if (!overlay.mean)
         return;
-    const int s = canvas.size();
     const Unit m = unitOf(overlay.mean->declination, overlay.mean->inclination);
     canvas.setPen(OverlayColour, 2);
-    if (const std::optional<QPointF> c = stereoPoint(m, s)) {
+    if (const std::optional<QPointF> c = stereoPoint(m, net)) {
         canvas.line(c->x() - 5, c->y(), c->x() + 5, c->y());
         canvas.line(c->x(), c->y() - 5, c->x(), c->y() + 5);
     }
@@ -92,7 +93,7 @@ void paintOverlayMean(PanelCanvas &canvas, const DiagramOverlay &overlay)
         const Unit p { c * m.x + r * (std::cos(a) * u.x + std::sin(a) * w.x),
             c * m.y + r * (std::cos(a) * u.y + std::sin(a) * w.y),
             c * m.z + r * (std::cos(a) * u.z + std::sin(a) * w.z) };
-        const std::optional<QPointF> point = stereoPoint(p, s);
+        const std::optional<QPointF> point = stereoPoint(p, net);
         if (point && previous)
             canvas.line(previous->x(), previous->y(), point->x(), point->y());
         previous = point;

@@ -49,6 +49,24 @@ void PanelCanvas::text(int x, int y, const QString &text, QColor colour, bool op
     m_painter.drawText(box.topLeft() + QPointF(0, metrics.ascent()), text);
 }
 
+void PanelCanvas::haloText(int x, int y, const QString &text, QColor colour)
+{
+    const Clip clip(*this);
+    const QFontMetrics metrics(m_painter.font());
+    const QPointF baseline = m_origin + QPointF(x, y + metrics.ascent());
+    // The rim is the text itself drawn one pixel aside in every direction: texts stay texts
+    // in vector output.
+    m_painter.setPen(m_faceColour);
+    for (int dx = -1; dx <= 1; ++dx) {
+        for (int dy = -1; dy <= 1; ++dy) {
+            if (dx != 0 || dy != 0)
+                m_painter.drawText(baseline + QPointF(dx, dy), text);
+        }
+    }
+    m_painter.setPen(colour);
+    m_painter.drawText(baseline, text);
+}
+
 PanelCanvas::Clip::Clip(PanelCanvas &canvas)
     : m_painter(canvas.m_painter)
 {

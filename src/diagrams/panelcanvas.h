@@ -33,6 +33,9 @@ public:
     // Text with its top-left corner at (x, y) in the given colour, on an opaque face-colour
     // background when opaque is set.
     void text(int x, int y, const QString &text, QColor colour, bool opaque = true);
+    // Text without a background box but with a thin face-coloured rim, so that it stays
+    // readable over lines and symbols while hiding almost nothing of them.
+    void haloText(int x, int y, const QString &text, QColor colour);
 
     // The part of a line inside the panel [0, size] x [0, size], or empty when none.
     static std::optional<QLineF> clipped(const QLineF &line, double size);

@@ -6,7 +6,9 @@
 #include <QFileInfo>
 #include <QIODevice>
 #include <QImage>
+#include <QPageSize>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QSvgGenerator>
 
 #include <new>
@@ -41,29 +43,34 @@ private:
 
 } // namespace
 
-std::string svgRefusal(const DiagramRenderer &renderer, const DiagramViewState &state)
+PictureFormat pictureFormatFor(const QString &fileName)
+{
+    if (fileName.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive))
+        return PictureFormat::Svg;
+    if (fileName.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+        return PictureFormat::Pdf;
+    return PictureFormat::Png;
+}
+
+std::string drawingRefusal(
+    const DiagramRenderer &renderer, const DiagramViewState &state, PictureFormat format)
 {
     const std::uint64_t points = renderer.pointCount(state);
-    if (points <= MaxSvgResultPoints)
+    if (format == PictureFormat::Png || points <= MaxSvgResultPoints)
         return {};
-    return "an SVG drawing of " + std::to_string(points)
-        + " result points would be too large (at most " + std::to_string(MaxSvgResultPoints)
-        + "); save the picture as PNG instead";
+    const std::string drawing = format == PictureFormat::Svg ? "an SVG drawing" : "a PDF document";
+    return drawing + " of " + std::to_string(points) + " result points would be too large (at most "
+        + std::to_string(MaxSvgResultPoints) + "); save the picture as PNG instead";
 }
 
-bool isSvgFileName(const QString &fileName)
-{
-    return fileName.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive);
-}
-
-void writeDiagramPicture(std::ostream &stream, bool svg, const DiagramRenderer &renderer,
-    const DiagramViewState &state, QSize size)
+void writeDiagramPicture(std::ostream &stream, PictureFormat format,
+    const DiagramRenderer &renderer, const DiagramViewState &state, QSize size)
 {
     StreamDevice device(stream);
     const QRectF target(QPointF(0, 0), QSizeF(size));
-    if (svg) {
-        if (const std::string refusal = svgRefusal(renderer, state); !refusal.empty())
-            throw std::runtime_error(refusal);
+    if (const std::string refusal = drawingRefusal(renderer, state, format); !refusal.empty())
+        throw std::runtime_error(refusal);
+    if (format == PictureFormat::Svg) {
         QSvgGenerator generator;
         generator.setOutputDevice(&device);
         generator.setSize(size);
@@ -72,6 +79,23 @@ void writeDiagramPicture(std::ostream &stream, bool svg, const DiagramRenderer &
         QPainter painter(&generator);
         renderer.paint(painter, target, state);
         painter.end();
+        return;
+    }
+    if (format == PictureFormat::Pdf) {
+        QPdfWriter writer(&device);
+        writer.setTitle(QStringLiteral("Demagnetization diagrams"));
+        writer.setCreator(QStringLiteral("Demagora"));
+        // One point per pixel: the page is the picture, without margins.
+        writer.setResolution(72);
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        writer.setPageSize(
+            QPageSize(QSizeF(size), QPageSize::Point, QString(), QPageSize::ExactMatch));
+        QPainter painter;
+        if (!painter.begin(&writer))
+            throw std::runtime_error("the PDF document could not be started");
+        renderer.paint(painter, target, state);
+        if (!painter.end() && stream)
+            throw std::runtime_error("the PDF document could not be written");
         return;
     }
     QImage image(size, QImage::Format_RGB32);
@@ -93,7 +117,7 @@ QString saveDiagramPicture(const QString &fileName, const DiagramRenderer &rende
     };
     try {
         writeOutputFile(fileName.toStdString(), "the picture", [&](std::ostream &stream) {
-            writeDiagramPicture(stream, isSvgFileName(fileName), renderer, state, size);
+            writeDiagramPicture(stream, pictureFormatFor(fileName), renderer, state, size);
         });
     } catch (const OutputError &error) {
         return cannotCreate(QString::fromStdString(error.reason()));

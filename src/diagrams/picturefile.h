@@ -14,20 +14,25 @@ namespace Demagora {
 class DiagramRenderer;
 struct DiagramViewState;
 
-// The message refusing an SVG drawing of the picture in this state, or an empty text.
-std::string svgRefusal(const DiagramRenderer &renderer, const DiagramViewState &state);
+// A PNG image, or one of the two drawings that keep lines and texts: SVG and PDF.
+enum class PictureFormat { Png, Svg, Pdf };
 
-// Encodes the diagram picture at the given size onto a stream: an SVG drawing when svg is
-// true, a PNG image otherwise. Throws std::runtime_error when the image cannot be encoded;
-// a failed stream shows in the stream's state.
-void writeDiagramPicture(std::ostream &stream, bool svg, const DiagramRenderer &renderer,
-    const DiagramViewState &state, QSize size);
+// SVG for a name ending in .svg, PDF for .pdf (any letter case), PNG for any other.
+PictureFormat pictureFormatFor(const QString &fileName);
 
-// Saves the picture to a file through the program's output layer, SVG for a name ending in
-// .svg (any letter case). Returns an empty text on success, else the message for the user.
+// The message refusing a drawing (SVG or PDF) of the picture in this state, or an empty text.
+std::string drawingRefusal(
+    const DiagramRenderer &renderer, const DiagramViewState &state, PictureFormat format);
+
+// Encodes the diagram picture at the given size onto a stream in the format; a PDF page has
+// the picture's size, one point per pixel. Throws std::runtime_error when the picture cannot
+// be encoded; a failed stream shows in the stream's state.
+void writeDiagramPicture(std::ostream &stream, PictureFormat format,
+    const DiagramRenderer &renderer, const DiagramViewState &state, QSize size);
+
+// Saves the picture to a file through the program's output layer, in the format its name
+// asks for. Returns an empty text on success, else the message for the user.
 QString saveDiagramPicture(const QString &fileName, const DiagramRenderer &renderer,
     const DiagramViewState &state, QSize size);
-
-bool isSvgFileName(const QString &fileName);
 
 } // namespace Demagora

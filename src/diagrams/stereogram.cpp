@@ -1,6 +1,7 @@
 #include "diagrams/stereogram.h"
 
 #include "diagrams/diagramscales.h"
+#include "diagrams/labelplacement.h"
 #include "diagrams/lastoccurrence.h"
 #include "diagrams/panelcanvas.h"
 
@@ -14,6 +15,7 @@
 #include <thread>
 
 #include <cmath>
+#include <numbers>
 #include <optional>
 #include <vector>
 
@@ -61,10 +63,11 @@ struct SymbolRecorder
 class SymbolPainter
 {
 public:
-    explicit SymbolPainter(PanelCanvas &canvas)
+    SymbolPainter(PanelCanvas &canvas, bool byFill)
         : m_canvas(canvas)
         , m_painter(canvas.painter())
         , m_origin(canvas.origin())
+        , m_byFill(byFill)
     { }
     ~SymbolPainter() { flush(); }
 
@@ -86,15 +89,22 @@ public:
             return;
         const PanelCanvas::Clip clip(m_canvas);
         std::optional<bool> down;
+        // Open and filled symbols are a little larger, so that an open one reads as a ring.
+        const int r = m_byFill ? 3 : 2;
         m_symbols.drain([&](const SymbolKey &symbol) {
             if (down != symbol.down) {
-                const QColor colour = symbol.down ? Red : Green;
-                m_painter.setPen(colour);
-                m_painter.setBrush(colour);
+                if (m_byFill) {
+                    m_painter.setPen(Black);
+                    m_painter.setBrush(symbol.down ? Black : m_canvas.faceColour());
+                } else {
+                    const QColor colour = symbol.down ? Red : Green;
+                    m_painter.setPen(colour);
+                    m_painter.setBrush(colour);
+                }
                 down = symbol.down;
             }
             m_painter.drawEllipse(
-                QRectF(m_origin.x() + symbol.x - 2, m_origin.y() + symbol.y - 2, 4, 4));
+                QRectF(m_origin.x() + symbol.x - r, m_origin.y() + symbol.y - r, 2 * r, 2 * r));
         });
     }
 
@@ -102,13 +112,63 @@ private:
     PanelCanvas &m_canvas;
     QPainter &m_painter;
     QPointF m_origin;
+    bool m_byFill;
     SymbolRecord m_symbols;
 };
 
 } // namespace
 
-void paintNet(PanelCanvas &canvas)
+namespace {
+
+void paintEqualAreaNet(PanelCanvas &canvas, const NetGeometry &net)
 {
+    const QPointF origin = canvas.origin();
+    QPainter &painter = canvas.painter();
+    const PanelCanvas::Clip clip(canvas);
+    const QPointF centre = origin + QPointF(net.centre(), net.centre());
+    const double radius = net.radius();
+    painter.setBrush(canvas.faceColour());
+    painter.setPen(QPen(Black, 1));
+    painter.drawEllipse(centre, radius, radius);
+    // Dotted circles of inclination 30 and 60 degrees.
+    painter.setPen(QPen(Black, 1, Qt::DotLine));
+    painter.setBrush(Qt::NoBrush);
+    for (const double inclination : { 30.0, 60.0 }) {
+        const double r = radius * std::sqrt(1 - std::sin(inclination * std::numbers::pi / 180));
+        painter.drawEllipse(centre, r, r);
+    }
+    // Declination ticks every 10 degrees, longer at the four directions.
+    painter.setPen(QPen(Black, 1));
+    for (int declination = 0; declination < 360; declination += 10) {
+        const double a = declination * std::numbers::pi / 180;
+        const QPointF out(std::sin(a), -std::cos(a));
+        const double length = declination % 90 == 0 ? 7 : 4;
+        painter.drawLine(centre + out * radius, centre + out * (radius - length));
+    }
+    painter.drawLine(centre + QPointF(-4, 0), centre + QPointF(4, 0));
+    painter.drawLine(centre + QPointF(0, -4), centre + QPointF(0, 4));
+    // The four directions inside the circle, past the end of their ticks.
+    const QFontMetrics metrics(painter.font());
+    const int c = net.centre();
+    const int inner = static_cast<int>(radius) - 9;
+    const int middle = metrics.ascent() / 2;
+    canvas.text(c - metrics.horizontalAdvance(QStringLiteral("N")) / 2, c - inner,
+        QStringLiteral("N"), Black, false);
+    canvas.text(c + inner - metrics.horizontalAdvance(QStringLiteral("E")), c - middle - 2,
+        QStringLiteral("E"), Black, false);
+    canvas.text(c - metrics.horizontalAdvance(QStringLiteral("S")) / 2,
+        c + inner - metrics.ascent() - 2, QStringLiteral("S"), Black, false);
+    canvas.text(c - inner, c - middle - 2, QStringLiteral("W"), Black, false);
+}
+
+} // namespace
+
+void paintNet(PanelCanvas &canvas, const NetGeometry &net)
+{
+    if (net.kind == NetKind::EqualArea) {
+        paintEqualAreaNet(canvas, net);
+        return;
+    }
     const int s = canvas.size();
     const QPointF origin = canvas.origin();
     QPainter &painter = canvas.painter();
@@ -118,7 +178,7 @@ void paintNet(PanelCanvas &canvas)
     // Largest first: each smaller disc covers the inside of the one before, leaving its
     // outline.
     for (int i = 0; i <= 8; ++i) {
-        const int r = netCircleInset(i, s);
+        const int r = netCircleInset(net, i);
         painter.drawEllipse(QRectF(origin.x() + r, origin.y() + r, s - 2 * r, s - 2 * r));
     }
     const int half = s / 2;
@@ -127,31 +187,45 @@ void paintNet(PanelCanvas &canvas)
     painter.setBrush(Qt::NoBrush);
 }
 
-void paintNetWords(PanelCanvas &canvas)
+void paintNetWords(PanelCanvas &canvas, const NetGeometry &net, PanelLabels *labels)
 {
+    // The equal-area net carries its own direction letters and no inclination numbers.
+    if (net.kind == NetKind::EqualArea)
+        return;
     const int s = canvas.size();
     const int half = s / 2;
+    const int m = net.margin;
+    const auto text = [&](int x, int y, const QString &word) {
+        if (labels)
+            labels->add(x, y, word, Blue);
+        else
+            canvas.text(x, y, word, Blue);
+    };
+    // With edge room the words step aside from the symbols on the outer circle.
+    const QFontMetrics metrics(canvas.painter().font());
+    text(0, m == 0 ? half : half - metrics.height(), QStringLiteral("West"));
+    text(m == 0 ? half : half + 5, 0, QStringLiteral("North"));
+    text(m == 0 ? half : half + 5, s - 15, QStringLiteral("South"));
     for (int i = 0; i <= 8; ++i) {
-        const int x = s - static_cast<int>(std::floor(i * s / 18.0)) - 10;
-        canvas.text(x, half, QString::number(10 * i), Blue);
+        const int x = m == 0 ? s - static_cast<int>(std::floor(i * s / 18.0)) - 10
+                             : s - m - static_cast<int>(std::floor(i * (s - 2 * m) / 18.0)) - 10;
+        text(x, half, QString::number(10 * i));
     }
-    canvas.text(0, half, QStringLiteral("West"), Blue);
-    canvas.text(half, 0, QStringLiteral("North"), Blue);
-    canvas.text(half, s - 15, QStringLiteral("South"), Blue);
 }
 
 void paintResultStereogram(PanelCanvas &canvas, const ResultSeries &series, int first, int last,
-    std::int32_t stereoPointCount, const DiagramViewState &state,
+    std::int32_t stereoPointCount, const DiagramViewState &state, PanelLabels *clearLabels,
     const std::atomic<bool> *cancelled, TraceCache *cache)
 {
-    paintNet(canvas);
+    const NetGeometry net = netGeometry(canvas.size(), state.options);
+    paintNet(canvas, net);
     if (series.empty())
         return;
     // Every resulting vector is sampled at the steps of the first one: they share one run.
     const std::int64_t stepCount = static_cast<std::int64_t>(series.front().size());
     const std::int64_t q = stereoSamplingStep(stepCount, stereoPointCount);
     const int lastIndex = static_cast<int>(series.size()) - 1;
-    SymbolPainter symbols(canvas);
+    SymbolPainter symbols(canvas, state.options.hemisphereByFill);
     // Adds the symbols of member p to sink, each through sink.add(centre, inclination).
     const auto trace = [&](int p, auto &sink) {
         const ResultSeriesEntry &steps = series[p];
@@ -162,21 +236,31 @@ void paintResultStereogram(PanelCanvas &canvas, const ResultSeries &series, int 
                 break;
             const double inclination = step.Inclination();
             const std::optional<PixelPoint> centre
-                = stereoPosition(step.X, step.Y, inclination, length, canvas.size());
+                = netPosition(net, step.X, step.Y, inclination, length);
             // The projection divides by the length: a blown-up quotient ends this vector.
             if (!centre)
                 break;
             sink.add(*centre, inclination);
-            if (p == lastIndex && isLabelled(i, state)) {
-                symbols.flush();
-                canvas.text(centre->x, centre->y, QString::number(i), Black);
+            if (p != lastIndex)
+                continue;
+            const std::optional<std::int64_t> label = labelValue(i, step.Temperature, state);
+            if (label && isLabelled(*label, state)) {
+                if (clearLabels) {
+                    // Black labels would vanish among black symbols.
+                    clearLabels->add(centre->x, centre->y, QString::number(*label),
+                        state.options.hemisphereByFill ? Blue : Black);
+                } else {
+                    symbols.flush();
+                    canvas.text(centre->x, centre->y, QString::number(*label), Black);
+                }
             }
         }
     };
     // No label comes between the symbols before the last vector's: they are found on every
     // core, the last vector's here, label by label.
     const int unlabelled = last == lastIndex ? last : last + 1;
-    const TraceCache::Key key { canvas.size(), static_cast<double>(q), first, unlabelled };
+    const TraceCache::Key key { canvas.size(), static_cast<double>(q), first, unlabelled,
+        state.options };
     std::shared_ptr<const SymbolRecord> traced = cache ? cache->find<SymbolRecord>(key) : nullptr;
     if (!traced) {
         auto record = std::make_shared<SymbolRecord>();
@@ -251,16 +335,17 @@ InitialDirections initialDirections(
     return directions;
 }
 
-void paintInitialStereogram(
-    PanelCanvas &canvas, const InitialDirections &directions, int first, int last)
+void paintInitialStereogram(PanelCanvas &canvas, const InitialDirections &directions, int first,
+    int last, const DiagramOptions &options)
 {
-    paintNet(canvas);
-    SymbolPainter symbols(canvas);
+    const NetGeometry net = netGeometry(canvas.size(), options);
+    paintNet(canvas, net);
+    SymbolPainter symbols(canvas, options.hemisphereByFill);
     for (const std::vector<MemberDirection> &members : directions) {
         for (int m = first; m <= last && m < static_cast<int>(members.size()); ++m) {
             const MemberDirection &d = members[m];
             const std::optional<PixelPoint> centre
-                = stereoPosition(d.north, d.east, d.inclination, d.remaining, canvas.size());
+                = netPosition(net, d.north, d.east, d.inclination, d.remaining);
             // A member with nothing left at the start (height 0) has no direction to show;
             // like a division by zero it ends this population.
             if (!centre)

@@ -2,22 +2,28 @@
 
 #include "diagrams/backgroundpicture.h"
 #include "diagrams/diagramscales.h"
+#include "diagrams/diagramsettings.h"
 #include "diagrams/picturefile.h"
 #include "diagrams/stereogram.h"
 #include "diagrams/toolbaricons.h"
 #include "prompts/prompts.h"
 
+#include <QActionGroup>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QSettings>
 #include <QShortcut>
+#include <QStyle>
+#include <QToolButton>
 
 #include <algorithm>
 
@@ -129,9 +135,124 @@ void TFrm_graph::buildToolBar()
     btn_next->setEnabled(false);
     connect(btn_next, &QPushButton::clicked, this, &TFrm_graph::btn_nextClick);
 
+    buildViewMenu();
+
     for (QPushButton *button : toolBar->findChildren<QPushButton *>()) {
         if (button != btn_redraw)
             button->setAutoDefault(false);
+    }
+}
+
+void TFrm_graph::buildViewMenu()
+{
+    btn_view = new QToolButton(toolBar);
+    btn_view->setObjectName(QStringLiteral("btn_view"));
+    btn_view->setText(QStringLiteral("View"));
+    btn_view->setToolTip(QStringLiteral("how the diagrams are drawn"));
+    btn_view->setPopupMode(QToolButton::InstantPopup);
+    btn_view->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    menu_view = new QMenu(btn_view);
+    menu_view->setObjectName(QStringLiteral("menu_view"));
+    btn_view->setMenu(menu_view);
+
+    // Each entry sets one option from its check mark; the entries of one choice form an
+    // exclusive group, in which the entry chosen sets its value.
+    const auto add = [this](QMenu *menu, const char *name, const QString &text, QActionGroup *group,
+                         std::function<bool(const DiagramOptions &)> isOn,
+                         std::function<void(DiagramOptions &, bool)> apply) {
+        QAction *action = menu->addAction(text);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setCheckable(true);
+        if (group)
+            group->addAction(action);
+        m_optionEntries.push_back({ action, std::move(isOn) });
+        connect(action, &QAction::triggered, this, [this, apply](bool checked) {
+            DiagramOptions options = m_options;
+            apply(options, checked);
+            setOptions(options);
+        });
+    };
+    const auto toggle = [&](const char *name, const QString &text, bool DiagramOptions::*field) {
+        add(
+            menu_view, name, text, nullptr, [field](const DiagramOptions &o) { return o.*field; },
+            [field](DiagramOptions &o, bool checked) { o.*field = checked; });
+    };
+    const auto choice = [&](QMenu *menu, QActionGroup *group, const char *name, const QString &text,
+                            auto DiagramOptions::*field, auto value) {
+        add(
+            menu, name, text, group,
+            [field, value](const DiagramOptions &o) { return o.*field == value; },
+            [field, value](DiagramOptions &o, bool) { o.*field = value; });
+    };
+
+    QMenu *net = menu_view->addMenu(QStringLiteral("Net"));
+    auto *netGroup = new QActionGroup(net);
+    choice(net, netGroup, "act_netInclinationLinear", QStringLiteral("Inclination linear"),
+        &DiagramOptions::net, NetKind::InclinationLinear);
+    choice(net, netGroup, "act_netEqualArea",
+        QStringLiteral("Equal-area (Schmidt), lower hemisphere"), &DiagramOptions::net,
+        NetKind::EqualArea);
+    toggle("act_hemisphereByFill", QStringLiteral("Hemisphere by fill (open: up, filled: down)"),
+        &DiagramOptions::hemisphereByFill);
+    menu_view->addSeparator();
+    add(
+        menu_view, "act_labelsInDegrees", QStringLiteral("Labels in degrees"), nullptr,
+        [](const DiagramOptions &o) { return o.labelsIn == LabelUnit::Degrees; },
+        [](DiagramOptions &o, bool checked) {
+            o.labelsIn = checked ? LabelUnit::Degrees : LabelUnit::Steps;
+        });
+    toggle("act_clearLabels", QStringLiteral("Labels without boxes"), &DiagramOptions::clearLabels);
+    menu_view->addSeparator();
+    QMenu *projection = menu_view->addMenu(QStringLiteral("Vertical projection"));
+    auto *projectionGroup = new QActionGroup(projection);
+    choice(projection, projectionGroup, "act_projectionNorth", QStringLiteral("North - down"),
+        &DiagramOptions::projection, VerticalProjection::North);
+    choice(projection, projectionGroup, "act_projectionEast", QStringLiteral("East - down"),
+        &DiagramOptions::projection, VerticalProjection::East);
+    choice(projection, projectionGroup, "act_projectionBoth", QStringLiteral("Both"),
+        &DiagramOptions::projection, VerticalProjection::Both);
+    QMenu *panel = menu_view->addMenu(QStringLiteral("Intensity panel"));
+    auto *panelGroup = new QActionGroup(panel);
+    choice(panel, panelGroup, "act_panelSpectra", QStringLiteral("Blocking spectra dJ/dT"),
+        &DiagramOptions::panel, IntensityPanel::Spectra);
+    choice(panel, panelGroup, "act_panelDecay", QStringLiteral("Decay curve J/J0"),
+        &DiagramOptions::panel, IntensityPanel::Decay);
+    toggle("act_edgeRoom", QStringLiteral("Edge room"), &DiagramOptions::edgeRoom);
+    menu_view->addSeparator();
+    QAction *save = menu_view->addAction(QStringLiteral("Save picture..."));
+    save->setObjectName(QStringLiteral("act_savePicture"));
+    connect(save, &QAction::triggered, this, &TFrm_graph::savePicture);
+
+    btn_save = new QPushButton(toolBar);
+    btn_save->setObjectName(QStringLiteral("btn_save"));
+    btn_save->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    btn_save->setToolTip(QStringLiteral("Save picture..."));
+    connect(btn_save, &QPushButton::clicked, this, &TFrm_graph::savePicture);
+    showOptions();
+}
+
+void TFrm_graph::showOptions()
+{
+    for (const OptionEntry &entry : m_optionEntries)
+        entry.action->setChecked(entry.isOn(m_options));
+}
+
+void TFrm_graph::setOptions(const DiagramOptions &options)
+{
+    m_options = options;
+    showOptions();
+    if (m_preferences)
+        saveDiagramOptions(*m_preferences, m_options);
+    redraw();
+}
+
+void TFrm_graph::setPreferences(QSettings *store)
+{
+    m_preferences = store;
+    if (m_preferences) {
+        m_options = loadDiagramOptions(*m_preferences);
+        showOptions();
+        redraw();
     }
 }
 
@@ -144,6 +265,7 @@ DiagramViewState TFrm_graph::viewState() const
     state.showTemperatures = btn_temps->isChecked();
     state.labelInterval = labelIntervalFromText(EB_degrees->text());
     state.faceColour = palette().color(QPalette::Window);
+    state.options = m_options;
     return state;
 }
 
@@ -231,6 +353,11 @@ void TFrm_graph::showVectorNumber()
     lbl_vector->adjustSize();
     lbl_vector->setGeometry(253, ButtonTop, lbl_vector->width(), ButtonHeight);
     btn_next->move(lbl_vector->x() + lbl_vector->width(), ButtonTop);
+    // The View menu and the save button follow the navigation; with up to 99 resulting
+    // vectors they fit into the narrowest window.
+    const int viewLeft = btn_next->x() + btn_next->width();
+    btn_view->setGeometry(viewLeft, ButtonTop, 38, ButtonHeight);
+    btn_save->setGeometry(viewLeft + 38, ButtonTop, 23, ButtonHeight);
 }
 
 void TFrm_graph::markInterval()
@@ -245,7 +372,7 @@ void TFrm_graph::savePicture()
 {
     const QString fileName = Prompts::current().askSaveFileName(this,
         QStringLiteral("Save diagrams"), QStringLiteral("diagrams.png"),
-        QStringLiteral("PNG image (*.png);;SVG drawing (*.svg)"));
+        QStringLiteral("PNG image (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)"));
     if (fileName.isEmpty())
         return;
     const QString error = saveDiagramPicture(fileName, m_renderer, viewState(), size());

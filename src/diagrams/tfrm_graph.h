@@ -10,12 +10,18 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <vector>
 
+class QAction;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPixmap;
 class QPushButton;
+class QSettings;
+class QToolButton;
 class QWidget;
 
 namespace Demagora {
@@ -41,6 +47,12 @@ public:
     // Draws an analysis's fitted lines and mean over the picture.
     void setOverlay(DiagramOverlay overlay) { m_renderer.setOverlay(std::move(overlay)); }
 
+    // Where the drawing options are kept between sessions (not owned; it must outlive the
+    // window). Reads them at once; every change of an option is written back. Without it the
+    // options start at their defaults and are forgotten on closing.
+    void setPreferences(QSettings *store);
+    const DiagramOptions &options() const { return m_options; }
+
     DiagramViewState viewState() const;
     const DiagramRenderer &renderer() const { return m_renderer; }
 
@@ -55,7 +67,8 @@ public:
     void btn_prevClick();
     void btn_nextClick();
     void menSingleClick();
-    // Asks for a file name and writes the picture as PNG, or SVG for a name ending in .svg.
+    // Asks for a file name and writes the picture as PNG, or SVG or PDF for a name ending in
+    // .svg or .pdf.
     void savePicture();
 
 protected:
@@ -64,6 +77,10 @@ protected:
 
 private:
     void buildToolBar();
+    void buildViewMenu();
+    // Shows the options in the menu's check marks.
+    void showOptions();
+    void setOptions(const DiagramOptions &options);
     void showVectorNumber();
     void markInterval();
     // The picture of a mode file, or empty after the error has been reported.
@@ -76,6 +93,15 @@ private:
     BackgroundPicture *m_background = nullptr;
     std::size_t m_backgroundDrawingPoints = 1'000'000;
     QStringList m_bitmapFolders;
+    DiagramOptions m_options;
+    QSettings *m_preferences = nullptr;
+    // An entry of the View menu and whether the options show it checked.
+    struct OptionEntry
+    {
+        QAction *action = nullptr;
+        std::function<bool(const DiagramOptions &)> isOn;
+    };
+    std::vector<OptionEntry> m_optionEntries;
 
     std::int32_t ModeClicks = 0; // even: multiple mode, odd: single mode
     std::int32_t CurrentVector = 0;
@@ -91,6 +117,9 @@ private:
     QPushButton *btn_prev = nullptr;
     QLabel *lbl_vector = nullptr;
     QPushButton *btn_next = nullptr;
+    QToolButton *btn_view = nullptr;
+    QMenu *menu_view = nullptr;
+    QPushButton *btn_save = nullptr;
 };
 
 } // namespace Demagora

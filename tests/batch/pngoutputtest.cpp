@@ -135,5 +135,90 @@ TEST(PictureOutputTest, OptionValues)
     EXPECT_THROW(parseBatchOptions(toStandardOutput), BatchError);
 }
 
+TEST(PictureOutputTest, DrawingOptionsAreReadIntoTheRequest)
+{
+    const auto parsed = [](std::vector<std::string> extra) {
+        std::vector<std::string> arguments { "s.json", "--png", "p.png" };
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        return parseBatchOptions(arguments).pngDrawing;
+    };
+    const PictureRequest all = parsed(
+        { "--net", "equal-area", "--labels-in=degrees", "--projection", "both", "--panel", "decay",
+            "--single", "3", "--legend", "--fill-hemispheres", "--clear-labels", "--edge-room" });
+    DiagramOptions expected;
+    expected.net = NetKind::EqualArea;
+    expected.labelsIn = LabelUnit::Degrees;
+    expected.projection = VerticalProjection::Both;
+    expected.panel = IntensityPanel::Decay;
+    expected.hemisphereByFill = true;
+    expected.clearLabels = true;
+    expected.edgeRoom = true;
+    EXPECT_EQ(all.options, expected);
+    EXPECT_EQ(all.singleVector, 3);
+    EXPECT_TRUE(all.legend);
+    EXPECT_EQ(parsed({ "--projection", "east" }).options.projection, VerticalProjection::East);
+    EXPECT_EQ(parsed({}).options, DiagramOptions {});
+    EXPECT_FALSE(parsed({}).legend);
+
+    struct Case
+    {
+        std::vector<std::string> arguments;
+        std::string message;
+    };
+    const Case cases[] = {
+        { { "s.json", "--net", "equal-area" },
+            "--net shapes the picture of --png, which is not given" },
+        { { "s.json", "--png", "p.png", "--net", "schmidt" },
+            "--net: 'schmidt' is not one of specified or equal-area" },
+        { { "s.json", "--png", "p.png", "--projection", "up" },
+            "--projection: 'up' is not one of north or east or both" },
+        { { "s.json", "--png", "p.png", "--single", "-1" },
+            "--single: '-1' is not the index of a resulting vector (0, 1, ...)" },
+        { { "s.json", "--png", "p.png", "--legend=yes" }, "--legend takes no value" },
+        { { "s.json", "--png", "p.png", "--panel", "decay", "--panel", "spectra" },
+            "--panel is given more than once" },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.message);
+        try {
+            parseBatchOptions(c.arguments);
+            ADD_FAILURE() << "accepted";
+        } catch (const BatchError &error) {
+            EXPECT_EQ(error.what(), c.message);
+        }
+    }
+}
+
+TEST(PictureOutputTest, DrawingOptionsReachThePictureOfTheCommand)
+{
+    // Through the whole command, so that no option is lost between the command line and the
+    // drawing. With edge room step 0 moves from (262, 282) to (255, 275); east-down puts the
+    // red path's start at x 282, the single vector 0 is the run's only one.
+    QTemporaryDir folder;
+    const std::string png = folder.filePath(QStringLiteral("options.png")).toStdString();
+    const std::string scenario = std::string(DEMAGORA_EXAMPLES_DIR) + "/two-components.json";
+    std::ostringstream out, err;
+    const std::vector<std::string> arguments { scenario, "--png", png, "--edge-room",
+        "--projection", "east", "--single", "0" };
+    ASSERT_EQ(runBatchCommand(arguments, out, err), BatchSuccess) << err.str();
+    const QImage image(QString::fromStdString(png), "PNG");
+    EXPECT_TRUE(near(image, 255, 24 + 275, QColor(0, 0, 255)));
+    EXPECT_FALSE(near(image, 262, 24 + 282, QColor(0, 0, 255)));
+    EXPECT_TRUE(near(image, 268, 24 + 160, QColor(255, 0, 0)));
+
+    const std::vector<std::string> beyond { scenario, "--png", png, "--single", "1" };
+    EXPECT_EQ(runBatchCommand(beyond, out, err), BatchBadInput);
+    EXPECT_NE(err.str().find("--single: 1 is beyond the run's resulting vectors (0 to 0)"),
+        std::string::npos)
+        << err.str();
+
+    const std::string pdf = folder.filePath(QStringLiteral("options.pdf")).toStdString();
+    const std::vector<std::string> document { scenario, "--png", pdf, "--net", "equal-area" };
+    ASSERT_EQ(runBatchCommand(document, out, err), BatchSuccess) << err.str();
+    QFile file(QString::fromStdString(pdf));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().startsWith("%PDF-"));
+}
+
 } // namespace
 } // namespace Demagora

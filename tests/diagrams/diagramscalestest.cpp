@@ -59,24 +59,32 @@ TEST(DiagramScalesTest, LargestEnteredValueSetsTheScaleAndScatteredMembersDoNot)
     EXPECT_DOUBLE_EQ(tempScale(320, populations), 320.0 / 600);
 }
 
-TEST(DiagramScalesTest, ZeroValues)
+TEST(DiagramScalesTest, ValuesWithoutAScaleAreLeftOutWhereverTheyStand)
 {
-    // A first component of 0 gives the scale 0; a later one of 0 is left out instead of
-    // dividing by zero.
-    ComponentPopulations firstZero {
-        { component(0, 0, 0, 100, 0, SpectrumShape::Gauss) },
-        { component(0, 0, 4, 100, 600, SpectrumShape::Gauss) },
+    // The valid components: heights 2 and 4, upper temperatures 500 and 400, so the scales
+    // are 320 / 4 and 320 / 500. A 0, a negative or a NaN value may stand first, between or
+    // last, in the height or in the upper temperature.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    for (const double bad : { 0.0, -2.0, nan, inf, -inf }) {
+        for (int place = 0; place < 3; ++place) {
+            SCOPED_TRACE(testing::Message() << "value " << bad << " at " << place);
+            ComponentPopulations populations {
+                { component(0, 0, 2, 100, 500, SpectrumShape::Gauss) },
+                { component(0, 0, 4, 100, 400, SpectrumShape::Gauss) },
+            };
+            populations.insert(populations.begin() + place,
+                Population { component(0, 0, bad, 100, bad, SpectrumShape::Gauss) });
+            EXPECT_DOUBLE_EQ(heightScale(320, populations), 80);
+            EXPECT_DOUBLE_EQ(tempScale(320, populations), 0.64);
+        }
+    }
+    ComponentPopulations nothingUsable {
+        { component(0, 0, 0, 100, -1, SpectrumShape::Gauss) },
+        { component(0, 0, nan, 100, 0, SpectrumShape::Gauss) },
     };
-    EXPECT_EQ(heightScale(320, firstZero), 0);
-    EXPECT_EQ(tempScale(320, firstZero), 0);
-
-    ComponentPopulations laterZero {
-        { component(0, 0, 2, 100, 500, SpectrumShape::Gauss) },
-        { component(0, 0, 0, 100, 0, SpectrumShape::Gauss) },
-        { component(0, 0, 4, 100, 400, SpectrumShape::Gauss) },
-    };
-    EXPECT_DOUBLE_EQ(heightScale(320, laterZero), 80);
-    EXPECT_DOUBLE_EQ(tempScale(320, laterZero), 0.64);
+    EXPECT_EQ(heightScale(320, nothingUsable), 0);
+    EXPECT_EQ(tempScale(320, nothingUsable), 0);
 
     EXPECT_EQ(vectorScale(320, 0), 0);
     EXPECT_EQ(maxResultLength({}), 0);

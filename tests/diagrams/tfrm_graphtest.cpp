@@ -5,6 +5,7 @@
 #include "diagramfixtures.h"
 #include "support/scriptedprompts.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -12,12 +13,14 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace Demagora {
@@ -407,6 +410,80 @@ TEST_F(TFrm_graphTest, NewerDrawingReplacesTheOlderAndClosingNeverWaitsForIt)
     window->resize(760, 784);
     window->grab();
     window.reset(); // while the drawing may still run
+}
+
+TEST_F(TFrm_graphTest, ViewMenuOptionsReachThePictureAndAreRemembered)
+{
+    QSettings store(folder.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
+    window->setPreferences(&store);
+    EXPECT_EQ(window->viewState().options, DiagramOptions {});
+    click("btn_temps");
+    window->show();
+
+    // Each entry of the View menu in turn, the options it leaves behind, the picture it
+    // gives: another than before, and the renderer's picture of the window's state.
+    DiagramOptions expected;
+    const struct
+    {
+        const char *action;
+        std::function<void(DiagramOptions &)> change;
+    } cases[] = {
+        { "act_netEqualArea", [](DiagramOptions &o) { o.net = NetKind::EqualArea; } },
+        { "act_hemisphereByFill", [](DiagramOptions &o) { o.hemisphereByFill = true; } },
+        { "act_labelsInDegrees", [](DiagramOptions &o) { o.labelsIn = LabelUnit::Degrees; } },
+        { "act_clearLabels", [](DiagramOptions &o) { o.clearLabels = true; } },
+        { "act_projectionEast",
+            [](DiagramOptions &o) { o.projection = VerticalProjection::East; } },
+        { "act_projectionBoth",
+            [](DiagramOptions &o) { o.projection = VerticalProjection::Both; } },
+        { "act_panelDecay", [](DiagramOptions &o) { o.panel = IntensityPanel::Decay; } },
+        { "act_edgeRoom", [](DiagramOptions &o) { o.edgeRoom = true; } },
+        { "act_hemisphereByFill", [](DiagramOptions &o) { o.hemisphereByFill = false; } },
+    };
+    QImage before = shownPicture(*window);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.action);
+        QAction *action = window->findChild<QAction *>(QString::fromLatin1(c.action));
+        ASSERT_NE(action, nullptr);
+        action->trigger();
+        c.change(expected);
+        EXPECT_EQ(window->viewState().options, expected);
+        EXPECT_EQ(window->options(), expected);
+        const QImage shown = shownPicture(*window);
+        EXPECT_EQ(shown, rendererPicture(*window));
+        EXPECT_TRUE(shown != before) << "the option changes the picture";
+        before = shown;
+    }
+    EXPECT_FALSE(window->findChild<QAction *>(QStringLiteral("act_hemisphereByFill"))->isChecked());
+    EXPECT_TRUE(window->findChild<QAction *>(QStringLiteral("act_projectionBoth"))->isChecked());
+    EXPECT_FALSE(window->findChild<QAction *>(QStringLiteral("act_projectionNorth"))->isChecked());
+
+    // The next window starts with the options of the last one, with the menu showing them.
+    store.sync();
+    QSettings reopened(folder.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
+    TFrm_graph next(data.series, data.populations, 100, 150);
+    EXPECT_EQ(next.viewState().options, DiagramOptions {}) << "without a store: the defaults";
+    next.setPreferences(&reopened);
+    EXPECT_EQ(next.viewState().options, expected);
+    EXPECT_TRUE(next.findChild<QAction *>(QStringLiteral("act_edgeRoom"))->isChecked());
+    EXPECT_TRUE(next.findChild<QAction *>(QStringLiteral("act_panelDecay"))->isChecked());
+}
+
+TEST_F(TFrm_graphTest, SavePictureButtonAndMenuEntryWritePngSvgAndPdf)
+{
+    const QString pdf = folder.filePath(QStringLiteral("diagrams.PDF"));
+    const QString png = folder.filePath(QStringLiteral("diagrams.png"));
+    prompts.fileNames = { pdf, png };
+    window->resize(370, 394);
+    EXPECT_LE(child<QPushButton>("btn_save")->geometry().right(), 369)
+        << "the tool bar holds the save button in the narrowest window";
+    click("btn_save");
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().startsWith("%PDF-"));
+    window->findChild<QAction *>(QStringLiteral("act_savePicture"))->trigger();
+    EXPECT_EQ(QImage(png, "PNG").size(), QSize(370, 394));
+    EXPECT_TRUE(prompts.errors.isEmpty());
 }
 
 TEST(DiagramWindowTest, NothingToDrawIsReported)
