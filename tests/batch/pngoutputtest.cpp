@@ -220,5 +220,40 @@ TEST(PictureOutputTest, DrawingOptionsReachThePictureOfTheCommand)
     EXPECT_TRUE(file.readAll().startsWith("%PDF-"));
 }
 
+// Pictures drawn by the renderer before it left out repeated lines and symbols and traced on
+// every core, kept in tests/batch/pictures: the picture of today is the same, pixel for pixel.
+// No labels and no legend, so that no font takes part.
+TEST(PictureOutputTest, PicturesEqualThoseDrawnBeforeRepeatsWereLeftOut)
+{
+    const std::string pictures = std::string(DEMAGORA_BATCH_TESTS_DIR) + "/pictures/";
+    const std::string examples = std::string(DEMAGORA_EXAMPLES_DIR) + "/";
+    const struct
+    {
+        std::string scenario;
+        const char *width;
+        std::string expected;
+    } cases[] = {
+        { examples + "two-components.json", "700", "two-components-700.png" },
+        { examples + "scattered.json", "700", "scattered-seed7-700.png" },
+        // 3,001 members of three components on the narrowest picture: most symbols and
+        // segments fall on pixels drawn before.
+        { pictures + "crowded.json", "370", "crowded-seed7-370.png" },
+    };
+    QTemporaryDir folder;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.expected);
+        const std::string png = folder.filePath(QStringLiteral("today.png")).toStdString();
+        std::ostringstream out, err;
+        const std::vector<std::string> arguments { c.scenario, "--seed", "7", "--png", png,
+            "--width", c.width };
+        ASSERT_EQ(runBatchCommand(arguments, out, err), BatchSuccess) << err.str();
+        const QImage expected(QString::fromStdString(pictures + c.expected), "PNG");
+        ASSERT_FALSE(expected.isNull());
+        const QImage today(QString::fromStdString(png), "PNG");
+        EXPECT_EQ(today.convertToFormat(QImage::Format_RGB32),
+            expected.convertToFormat(QImage::Format_RGB32));
+    }
+}
+
 } // namespace
 } // namespace Demagora
