@@ -55,7 +55,50 @@ struct SegmentHash
     }
 };
 
-using SegmentRecord = LastOccurrence<SegmentKey, SegmentHash>;
+// Most segments of a long path join neighbouring pixels of the panel: each of those has a
+// place of its own, by its start, its step (-1, 0 or 1 either way) and its colour (0 to 2).
+struct SegmentPlaces
+{
+    static constexpr std::size_t None = SIZE_MAX;
+    // Starts at 0 to side - 1 either way have places; 0 for none.
+    int side = 0;
+
+    // Panels too large for places of at most 32 MB go without.
+    static SegmentPlaces forPanel(int boxSize)
+    {
+        const std::size_t side = static_cast<std::size_t>(std::max(boxSize, 0)) + 1;
+        return { side * side * 27 * 4 <= (std::size_t { 32 } << 20) ? static_cast<int>(side) : 0 };
+    }
+
+    std::size_t size() const { return std::size_t(side) * std::size_t(side) * 27; }
+
+    std::size_t index(const SegmentKey &k) const
+    {
+        const std::int64_t dx = std::int64_t { k.x2 } - k.x1;
+        const std::int64_t dy = std::int64_t { k.y2 } - k.y1;
+        if (std::uint32_t(k.x1) >= std::uint32_t(side) || std::uint32_t(k.y1) >= std::uint32_t(side)
+            || dx < -1 || dx > 1 || dy < -1 || dy > 1 || k.colour > 2)
+            return None;
+        const std::size_t start = std::size_t(k.y1) * std::size_t(side) + std::size_t(k.x1);
+        return (start * 9 + std::size_t((dy + 1) * 3 + (dx + 1))) * 3 + k.colour;
+    }
+
+    SegmentKey key(std::size_t place) const
+    {
+        const auto colour = static_cast<std::uint32_t>(place % 3);
+        place /= 3;
+        const int step = static_cast<int>(place % 9);
+        place /= 9;
+        const int x1 = static_cast<int>(place % std::size_t(side));
+        const int y1 = static_cast<int>(place / std::size_t(side));
+        return { x1, y1, x1 + step % 3 - 1, y1 + step / 3 - 1, colour };
+    }
+};
+
+using SegmentRecord = LastOccurrence<SegmentKey, SegmentHash, SegmentPlaces>;
+
+// From this many points on, the segments and symbols of a picture get places of their own.
+constexpr std::size_t PlacesFromPoints = 1'000'000;
 
 // A pixel as one word; NoEnd is none, as no pixel has the coordinates INT32_MIN.
 std::uint64_t packedPixel(int x, int y)
@@ -98,9 +141,12 @@ struct PathRecorder
 class OrderedLines
 {
 public:
-    OrderedLines(PanelCanvas &canvas, int penWidth)
+    // With places, the segments to neighbouring pixels of the panel each have one (see
+    // SegmentPlaces): worth their memory on a long run.
+    OrderedLines(PanelCanvas &canvas, int penWidth, SegmentPlaces places = {})
         : m_canvas(canvas)
         , m_penWidth(penWidth)
+        , m_segments(places)
     { }
     ~OrderedLines() { flush(); }
 
@@ -342,7 +388,9 @@ void DiagramRenderer::paintVectorDiagram(PanelCanvas &canvas, const DiagramScale
     const auto stopped
         = [cancelled] { return cancelled && cancelled->load(std::memory_order_relaxed); };
     // Step by step: the blue segment, the red one, then the labels of the step.
-    OrderedLines lines(canvas, 2);
+    OrderedLines lines(canvas, 2,
+        pointCount(state) >= PlacesFromPoints ? SegmentPlaces::forPanel(canvas.size())
+                                              : SegmentPlaces {});
     const std::uint32_t blue = lines.colour(Blue);
     const std::uint32_t red = lines.colour(Red);
     const std::uint32_t east = lines.colour(eastColour);
@@ -395,7 +443,7 @@ void DiagramRenderer::paintVectorDiagram(PanelCanvas &canvas, const DiagramScale
         state.options };
     std::shared_ptr<const SegmentRecord> traced = m_vectorTraces.find<SegmentRecord>(key);
     if (!traced) {
-        auto record = std::make_shared<SegmentRecord>();
+        auto record = std::make_shared<SegmentRecord>(lines.record().denseIndex());
         const bool complete = recordInOrder(
             *record, static_cast<std::size_t>(std::max(unlabelled - range.first, 0)),
             [&](std::size_t item, SegmentRecord &into) {

@@ -14,6 +14,15 @@
 
 namespace Demagora {
 
+// No key has a place of its own: every request goes through the hash table.
+template <class Key> struct NoDenseIndex
+{
+    static constexpr std::size_t None = SIZE_MAX;
+    std::size_t size() const { return 0; }
+    std::size_t index(const Key &) const { return None; }
+    Key key(std::size_t) const { return {}; }
+};
+
 // Records drawing operations in the order they are asked for and keeps, of every set of equal
 // ones, only the last. Drawing the kept ones in the order of their last request gives the
 // same pixels as drawing every request: an opaque operation repeated later covers its earlier
@@ -21,12 +30,31 @@ namespace Demagora {
 // or symbol on the same pixels again and again; the work of drawing then grows with the
 // distinct operations, which the pixels bound, and no longer with the points of the run.
 //
-// Key needs ==; Hash gives a 64-bit hash of a key.
-template <class Key, class Hash> class LastOccurrence
+// Key needs ==; Hash gives a 64-bit hash of a key. Dense gives the common keys (a symbol on
+// the panel, a segment to a neighbouring pixel) a place of their own among size() places, so
+// that their requests cost one write; the rest go through the hash table.
+template <class Key, class Hash, class Dense = NoDenseIndex<Key>> class LastOccurrence
 {
 public:
+    explicit LastOccurrence(Dense dense = {})
+        : m_dense(dense)
+    { }
+
     void add(const Key &key)
     {
+        // Orders of places are kept in 32 bits; a count of requests beyond that (more than
+        // any run the program accepts asks for) goes on through the hash table.
+        if (m_next < DenseOrderLimit) {
+            const std::size_t place = m_dense.index(key);
+            if (place != Dense::None) {
+                if (m_places.empty())
+                    m_places.assign(m_dense.size(), 0);
+                if (m_places[place] == 0)
+                    m_placesUsed.push_back(place);
+                m_places[place] = static_cast<std::uint32_t>(++m_next);
+                return;
+            }
+        }
         if (2 * (m_entries.size() + 1) > m_slots.size())
             grow();
         const std::size_t mask = m_slots.size() - 1;
@@ -34,23 +62,28 @@ public:
             const std::uint32_t entry = m_slots[slot];
             if (entry == Empty) {
                 m_slots[slot] = static_cast<std::uint32_t>(m_entries.size());
-                m_entries.push_back({ key, m_next++ });
+                m_entries.push_back({ key, ++m_next });
                 return;
             }
             if (m_entries[entry].key == key) {
-                m_entries[entry].order = m_next++;
+                m_entries[entry].order = ++m_next;
                 return;
             }
         }
     }
 
-    bool empty() const { return m_entries.empty(); }
+    bool empty() const { return m_entries.empty() && m_placesUsed.empty(); }
+
+    const Dense &denseIndex() const { return m_dense; }
 
     // Forgets every request without drawing.
     void clear()
     {
         m_entries.clear();
         m_slots.assign(InitialSlots, Empty);
+        for (const std::size_t place : m_placesUsed)
+            m_places[place] = 0;
+        m_placesUsed.clear();
         m_next = 0;
     }
 
@@ -64,6 +97,9 @@ public:
     // Hands the kept keys to draw in the order of their last request and starts afresh.
     template <class Draw> void drain(Draw &&draw)
     {
+        m_entries.reserve(m_entries.size() + m_placesUsed.size());
+        for (const std::size_t place : m_placesUsed)
+            m_entries.push_back({ m_dense.key(place), m_places[place] });
         std::sort(m_entries.begin(), m_entries.end(),
             [](const Entry &a, const Entry &b) { return a.order < b.order; });
         for (const Entry &entry : m_entries)
@@ -74,6 +110,7 @@ public:
 private:
     static constexpr std::uint32_t Empty = UINT32_MAX;
     static constexpr std::size_t InitialSlots = 64;
+    static constexpr std::uint64_t DenseOrderLimit = UINT32_MAX;
 
     struct Entry
     {
@@ -94,8 +131,13 @@ private:
         }
     }
 
+    Dense m_dense;
     std::vector<Entry> m_entries;
     std::vector<std::uint32_t> m_slots;
+    // Per place the order of its last request, 0 for none; allocated with the first.
+    std::vector<std::uint32_t> m_places;
+    // The places with a request.
+    std::vector<std::size_t> m_placesUsed;
     std::uint64_t m_next = 0;
 };
 
@@ -103,8 +145,8 @@ private:
 // for each item in turn. The items are shared out among the cores in consecutive chunks, each
 // recorded on its own and then appended in order: the kept requests and their order are the
 // same. False once cancelled is set; target is then incomplete.
-template <class Key, class Hash, class Record>
-bool recordInOrder(LastOccurrence<Key, Hash> &target, std::size_t count, Record &&record,
+template <class Key, class Hash, class Dense, class Record>
+bool recordInOrder(LastOccurrence<Key, Hash, Dense> &target, std::size_t count, Record &&record,
     const std::atomic<bool> *cancelled)
 {
     const auto stopped
@@ -119,7 +161,8 @@ bool recordInOrder(LastOccurrence<Key, Hash> &target, std::size_t count, Record 
         }
         return true;
     }
-    std::vector<LastOccurrence<Key, Hash>> chunks(chunkCount);
+    std::vector<LastOccurrence<Key, Hash, Dense>> chunks(
+        chunkCount, LastOccurrence<Key, Hash, Dense>(target.denseIndex()));
     const auto recordChunk = [&](std::size_t chunk) {
         const std::size_t first = count * chunk / chunkCount;
         const std::size_t last = count * (chunk + 1) / chunkCount;

@@ -43,7 +43,31 @@ struct SymbolHash
     }
 };
 
-using SymbolRecord = LastOccurrence<SymbolKey, SymbolHash>;
+// Every pixel of the panel has a place of its own for a symbol of either colour.
+struct SymbolPlaces
+{
+    static constexpr std::size_t None = SIZE_MAX;
+    // Centres at 0 to side - 1 either way have places.
+    int side = 0;
+
+    std::size_t size() const { return std::size_t(side) * std::size_t(side) * 2; }
+
+    std::size_t index(const SymbolKey &k) const
+    {
+        if (std::uint32_t(k.x) >= std::uint32_t(side) || std::uint32_t(k.y) >= std::uint32_t(side))
+            return None;
+        return (std::size_t(k.y) * std::size_t(side) + std::size_t(k.x)) * 2 + (k.down ? 1 : 0);
+    }
+
+    SymbolKey key(std::size_t place) const
+    {
+        const std::size_t pixel = place / 2;
+        return { static_cast<std::int32_t>(pixel % std::size_t(side)),
+            static_cast<std::int32_t>(pixel / std::size_t(side)), place % 2 == 1 };
+    }
+};
+
+using SymbolRecord = LastOccurrence<SymbolKey, SymbolHash, SymbolPlaces>;
 
 // The symbols of one vector, recorded away from the painter.
 struct SymbolRecorder
@@ -63,11 +87,14 @@ struct SymbolRecorder
 class SymbolPainter
 {
 public:
-    SymbolPainter(PanelCanvas &canvas, bool byFill)
+    // With places, every pixel of the panel has one (see SymbolPlaces): worth their memory
+    // for many symbols.
+    SymbolPainter(PanelCanvas &canvas, bool byFill, bool places = false)
         : m_canvas(canvas)
         , m_painter(canvas.painter())
         , m_origin(canvas.origin())
         , m_byFill(byFill)
+        , m_symbols(SymbolPlaces { places ? std::min(canvas.size(), 2000) + 1 : 0 })
     { }
     ~SymbolPainter() { flush(); }
 
@@ -225,7 +252,10 @@ void paintResultStereogram(PanelCanvas &canvas, const ResultSeries &series, int 
     const std::int64_t stepCount = static_cast<std::int64_t>(series.front().size());
     const std::int64_t q = stereoSamplingStep(stepCount, stereoPointCount);
     const int lastIndex = static_cast<int>(series.size()) - 1;
-    SymbolPainter symbols(canvas, state.options.hemisphereByFill);
+    std::size_t symbolCount = 0;
+    for (int p = first; p <= last; ++p)
+        symbolCount += series[std::size_t(p)].size() / std::size_t(q);
+    SymbolPainter symbols(canvas, state.options.hemisphereByFill, symbolCount >= 1'000'000);
     // Adds the symbols of member p to sink, each through sink.add(centre, inclination).
     const auto trace = [&](int p, auto &sink) {
         const ResultSeriesEntry &steps = series[p];
@@ -263,7 +293,7 @@ void paintResultStereogram(PanelCanvas &canvas, const ResultSeries &series, int 
         state.options };
     std::shared_ptr<const SymbolRecord> traced = cache ? cache->find<SymbolRecord>(key) : nullptr;
     if (!traced) {
-        auto record = std::make_shared<SymbolRecord>();
+        auto record = std::make_shared<SymbolRecord>(symbols.record().denseIndex());
         if (!recordInOrder(
                 *record, static_cast<std::size_t>(std::max(unlabelled - first, 0)),
                 [&](std::size_t item, SymbolRecord &into) {

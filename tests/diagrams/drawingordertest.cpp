@@ -138,6 +138,35 @@ TEST(LastOccurrenceTest, RecordingInChunksKeepsTheOrder)
         record, 1000, [](std::size_t, LastOccurrence<int, IntHash> &r) { r.add(1); }, &cancelled));
 }
 
+// Keys with places of their own and keys in the hash table keep one order between them.
+TEST(LastOccurrenceTest, KeysWithPlacesKeepTheOrderOfTheOthers)
+{
+    struct IntHash
+    {
+        std::uint64_t operator()(int k) const { return mixHash(std::uint64_t(k), 0); }
+    };
+    struct EvenPlaces
+    {
+        enum : std::size_t { None = SIZE_MAX };
+        std::size_t size() const { return 50; }
+        std::size_t index(int k) const { return k % 2 == 0 && k < 100 ? std::size_t(k / 2) : None; }
+        int key(std::size_t place) const { return static_cast<int>(2 * place); }
+    };
+    LastOccurrence<int, IntHash> hashed;
+    LastOccurrence<int, IntHash, EvenPlaces> placed;
+    std::mt19937 random(7);
+    for (int i = 0; i < 3000; ++i) {
+        const int k = static_cast<int>(random() % 130);
+        hashed.add(k);
+        placed.add(k);
+    }
+    std::vector<int> fromHashed, fromPlaced;
+    hashed.drain([&](int k) { fromHashed.push_back(k); });
+    placed.drain([&](int k) { fromPlaced.push_back(k); });
+    EXPECT_EQ(fromPlaced, fromHashed);
+    EXPECT_TRUE(placed.empty());
+}
+
 // The start directions of every member are the members' own GetX, GetY and Remaining at the
 // start of the run, bit for bit, whichever way they are summed: Gauss and rectangular
 // spectra, different lengths, more members than one worker takes at a time.
