@@ -1,7 +1,12 @@
 #include "diagrams/panelcanvas.h"
 
+#include "diagrams/rasterstamps.h"
+
 #include <QFontMetrics>
 #include <QPainter>
+
+#include <cmath>
+#include <memory>
 
 namespace Demagora {
 
@@ -27,14 +32,36 @@ void PanelCanvas::line(double x1, double y1, double x2, double y2)
 
 void PanelCanvas::lines(const std::vector<QLineF> &panelLines)
 {
+    // Many short segments are set as stamps where the painter allows it: those to a
+    // neighbouring pixel that the panel's edge does not cut.
+    const bool wholeOrigin
+        = m_origin.x() == std::floor(m_origin.x()) && m_origin.y() == std::floor(m_origin.y());
+    const std::unique_ptr<RasterStamps> stamps = panelLines.size() >= StampsFrom && wholeOrigin
+        ? RasterStamps::forPainter(m_painter)
+        : nullptr;
     std::vector<QLineF> inside;
     inside.reserve(panelLines.size());
     for (const QLineF &l : panelLines) {
-        if (const std::optional<QLineF> part = clipped(l, m_boxSize))
-            inside.push_back(part->translated(m_origin));
+        const std::optional<QLineF> part = clipped(l, m_boxSize);
+        if (!part)
+            continue;
+        const QLineF onPainter = part->translated(m_origin);
+        if (stamps && stampable(l, *part)
+            && stamps->line(static_cast<int>(onPainter.x1()), static_cast<int>(onPainter.y1()),
+                static_cast<int>(l.dx()), static_cast<int>(l.dy())))
+            continue;
+        inside.push_back(onPainter);
     }
     if (!inside.empty())
         m_painter.drawLines(inside.data(), static_cast<int>(inside.size()));
+}
+
+bool PanelCanvas::stampable(const QLineF &line, const QLineF &inside)
+{
+    const auto whole = [](double v) { return v == std::floor(v); };
+    return line.x1() == inside.x1() && line.y1() == inside.y1() && line.x2() == inside.x2()
+        && line.y2() == inside.y2() && whole(line.x1()) && whole(line.y1()) && whole(line.x2())
+        && whole(line.y2()) && std::fabs(line.dx()) <= 1 && std::fabs(line.dy()) <= 1;
 }
 
 void PanelCanvas::text(int x, int y, const QString &text, QColor colour, bool opaque)

@@ -5,6 +5,7 @@
 #include <QPointF>
 #include <QString>
 
+#include <cstddef>
 #include <optional>
 #include <vector>
 
@@ -40,6 +41,9 @@ public:
     // The part of a line inside the panel [0, size] x [0, size], or empty when none.
     static std::optional<QLineF> clipped(const QLineF &line, double size);
 
+    // From this many lines or symbols on, the short ones are set as stamps (RasterStamps).
+    static constexpr std::size_t StampsFrom = 64;
+
     // While it lives, the painter draws only on the panel's pixels: texts and symbols near an
     // edge would otherwise reach into the next panel. A device that cannot clip (SVG output)
     // draws them whole.
@@ -56,6 +60,10 @@ public:
     };
 
 private:
+    // A segment between whole pixels, at most one pixel apart either way, that the panel's
+    // edge leaves whole (inside is its clipped part).
+    static bool stampable(const QLineF &line, const QLineF &inside);
+
     QPainter &m_painter;
     QPointF m_origin;
     int m_boxSize;

@@ -4,6 +4,7 @@
 #include "diagrams/labelplacement.h"
 #include "diagrams/lastoccurrence.h"
 #include "diagrams/panelcanvas.h"
+#include "diagrams/rasterstamps.h"
 
 #include "model/inputchecks.h"
 #include "model/paralleltasks.h"
@@ -115,6 +116,10 @@ public:
         if (m_symbols.empty())
             return;
         const PanelCanvas::Clip clip(m_canvas);
+        const bool wholeOrigin
+            = m_origin.x() == std::floor(m_origin.x()) && m_origin.y() == std::floor(m_origin.y());
+        const std::unique_ptr<RasterStamps> stamps
+            = wholeOrigin ? RasterStamps::forPainter(m_painter) : nullptr;
         std::optional<bool> down;
         // Open and filled symbols are a little larger, so that an open one reads as a ring.
         const int r = m_byFill ? 3 : 2;
@@ -130,8 +135,11 @@ public:
                 }
                 down = symbol.down;
             }
-            m_painter.drawEllipse(
-                QRectF(m_origin.x() + symbol.x - r, m_origin.y() + symbol.y - r, 2 * r, 2 * r));
+            const QRectF box(
+                m_origin.x() + symbol.x - r, m_origin.y() + symbol.y - r, 2 * r, 2 * r);
+            if (!stamps
+                || !stamps->ellipse(static_cast<int>(box.x()), static_cast<int>(box.y()), 2 * r))
+                m_painter.drawEllipse(box);
         });
     }
 

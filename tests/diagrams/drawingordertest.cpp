@@ -1,4 +1,5 @@
 #include "diagrams/lastoccurrence.h"
+#include "diagrams/rasterstamps.h"
 #include "diagrams/stereogram.h"
 #include "model/randomsource.h"
 #include "model/scatter.h"
@@ -165,6 +166,71 @@ TEST(LastOccurrenceTest, KeysWithPlacesKeepTheOrderOfTheOthers)
     placed.drain([&](int k) { fromPlaced.push_back(k); });
     EXPECT_EQ(fromPlaced, fromHashed);
     EXPECT_TRUE(placed.empty());
+}
+
+// Stamps give the painter's own pixels: every step of a 2-pixel segment and both symbol
+// sizes, at places inside the image, across its edge and across a clip rectangle, where a stamp
+// that does not fit is refused and left to the painter.
+TEST(RasterStampsTest, StampsEqualThePaintersPixels)
+{
+    const auto fresh = [] {
+        QImage image(40, 40, QImage::Format_RGB32);
+        image.fill(QColor(240, 240, 240));
+        return image;
+    };
+    const QPen linePen = [] {
+        QPen pen(QColor(0, 0, 255), 2);
+        pen.setCapStyle(Qt::SquareCap);
+        return pen;
+    }();
+    for (const QRect &clip : { QRect(), QRect(5, 5, 20, 20) }) {
+        SCOPED_TRACE(clip.isNull() ? "no clip" : "clipped");
+        QImage painted = fresh();
+        QImage stamped = fresh();
+        int refused = 0;
+        {
+            QPainter byPainter(&painted);
+            QPainter byStamps(&stamped);
+            for (QPainter *p : { &byPainter, &byStamps }) {
+                if (!clip.isNull())
+                    p->setClipRect(clip);
+            }
+            const std::unique_ptr<RasterStamps> stamps = RasterStamps::forPainter(byStamps);
+            ASSERT_NE(stamps, nullptr);
+            for (const QPoint at :
+                { QPoint(10, 10), QPoint(0, 0), QPoint(39, 20), QPoint(5, 24) }) {
+                for (int dy = -1; dy <= 1; ++dy) {
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        byPainter.setPen(linePen);
+                        byStamps.setPen(linePen);
+                        byPainter.drawLine(at, at + QPoint(dx, dy));
+                        if (!stamps->line(at.x(), at.y(), dx, dy)) {
+                            ++refused;
+                            byStamps.drawLine(at, at + QPoint(dx, dy));
+                        }
+                    }
+                }
+                for (const int d : { 4, 6 }) {
+                    for (QPainter *p : { &byPainter, &byStamps }) {
+                        p->setPen(QColor(0, 0, 0));
+                        p->setBrush(QColor(240, 240, 240));
+                    }
+                    const QPoint corner = at + QPoint(d, -d);
+                    byPainter.drawEllipse(QRectF(corner, QSizeF(d, d)));
+                    if (!stamps->ellipse(corner.x(), corner.y(), d)) {
+                        ++refused;
+                        byStamps.drawEllipse(QRectF(corner, QSizeF(d, d)));
+                    }
+                }
+            }
+        }
+        EXPECT_GT(refused, 0);
+        EXPECT_EQ(painted, stamped);
+    }
+    QImage image = fresh();
+    QPainter antialiased(&image);
+    antialiased.setRenderHint(QPainter::Antialiasing);
+    EXPECT_EQ(RasterStamps::forPainter(antialiased), nullptr);
 }
 
 // The start directions of every member are the members' own GetX, GetY and Remaining at the
