@@ -6,6 +6,7 @@
 #include "diagrams/netprojection.h"
 #include "diagrams/overlaypainter.h"
 #include "diagrams/panelcanvas.h"
+#include "diagrams/rasterstamps.h"
 #include "diagrams/stereogram.h"
 
 #include <QFont>
@@ -186,25 +187,71 @@ public:
     // Draws what was added; call before anything else is drawn over the lines.
     void flush()
     {
-        std::uint32_t colour = 0;
-        std::vector<QLineF> batch;
-        const auto drawBatch = [&] {
-            if (batch.empty())
-                return;
-            m_canvas.setPen(m_colours[colour], m_penWidth);
-            m_canvas.lines(batch);
-            batch.clear();
-        };
-        m_segments.drain([&](const SegmentKey &k) {
-            if (k.colour != colour)
-                drawBatch();
-            colour = k.colour;
-            batch.emplace_back(k.x1, k.y1, k.x2, k.y2);
-        });
-        drawBatch();
+        Batches batches(*this);
+        m_segments.drain([&](const SegmentKey &k) { batches.add(k); });
+    }
+
+    // Draws segments in the order given, after what was added before.
+    void draw(const std::vector<SegmentKey> &segments)
+    {
+        flush();
+        Batches batches(*this);
+        for (const SegmentKey &k : segments)
+            batches.add(k);
     }
 
 private:
+    // Segments of one colour that follow each other go to the painter together; where the
+    // painter allows, the short ones are set as stamps right away (the order among segments
+    // of one colour does not matter).
+    class Batches
+    {
+    public:
+        explicit Batches(OrderedLines &lines)
+            : m_lines(lines)
+            , m_stamps(lines.m_canvas.stamps())
+        { }
+        ~Batches() { draw(); }
+
+        void add(const SegmentKey &k)
+        {
+            if (k.colour != m_colour) {
+                draw();
+                m_colour = k.colour;
+            }
+            const QLineF segment(k.x1, k.y1, k.x2, k.y2);
+            if (m_stamps && m_lines.m_canvas.stampLine(*m_stamps, segment, pen()))
+                return;
+            m_batch.push_back(segment);
+        }
+
+    private:
+        const QPen &pen()
+        {
+            if (!m_pen || m_pen->first != m_colour) {
+                QPen pen(m_lines.m_colours[m_colour], m_lines.m_penWidth);
+                pen.setCapStyle(Qt::SquareCap);
+                m_pen.emplace(m_colour, pen);
+            }
+            return m_pen->second;
+        }
+
+        void draw()
+        {
+            if (m_batch.empty())
+                return;
+            m_lines.m_canvas.setPen(m_lines.m_colours[m_colour], m_lines.m_penWidth);
+            m_lines.m_canvas.lines(m_batch);
+            m_batch.clear();
+        }
+
+        OrderedLines &m_lines;
+        const std::unique_ptr<RasterStamps> m_stamps;
+        std::uint32_t m_colour = 0;
+        std::optional<std::pair<std::uint32_t, QPen>> m_pen;
+        std::vector<QLineF> m_batch;
+    };
+
     PanelCanvas &m_canvas;
     int m_penWidth;
     std::vector<QColor> m_colours;
@@ -441,24 +488,30 @@ void DiagramRenderer::paintVectorDiagram(PanelCanvas &canvas, const DiagramScale
     const int unlabelled = range.last == lastIndex ? range.last : range.last + 1;
     const TraceCache::Key key { scales.boxSize, scales.vectorScale, range.first, unlabelled,
         state.options };
-    std::shared_ptr<const SegmentRecord> traced = m_vectorTraces.find<SegmentRecord>(key);
+    // The paths before the last vector's, the last of equal segments in order: drawn first,
+    // they leave the pixels drawing them all would, whatever the last vector then draws.
+    using Segments = std::vector<SegmentKey>;
+    std::shared_ptr<const Segments> traced = m_vectorTraces.find<Segments>(key);
     if (!traced) {
-        auto record = std::make_shared<SegmentRecord>(lines.record().denseIndex());
+        SegmentRecord record(lines.record().denseIndex());
         const bool complete = recordInOrder(
-            *record, static_cast<std::size_t>(std::max(unlabelled - range.first, 0)),
+            record, static_cast<std::size_t>(std::max(unlabelled - range.first, 0)),
             [&](std::size_t item, SegmentRecord &into) {
                 PathRecorder path { into };
                 trace(range.first + static_cast<int>(item), path);
             },
             cancelled);
-        if (complete) {
-            traced = std::move(record);
-            m_vectorTraces.store(key, traced);
+        if (!complete) {
+            lines.abandon();
+            return;
         }
+        auto ordered = std::make_shared<Segments>();
+        record.drain([&](const SegmentKey &k) { ordered->push_back(k); });
+        traced = std::move(ordered);
+        m_vectorTraces.store(key, traced);
     }
-    if (traced)
-        lines.record() = *traced;
-    if (!traced || (unlabelled <= range.last && !trace(lastIndex, lines)))
+    lines.draw(*traced);
+    if (unlabelled <= range.last && !trace(lastIndex, lines))
         lines.abandon();
 }
 

@@ -32,28 +32,38 @@ void PanelCanvas::line(double x1, double y1, double x2, double y2)
 
 void PanelCanvas::lines(const std::vector<QLineF> &panelLines)
 {
-    // Many short segments are set as stamps where the painter allows it: those to a
-    // neighbouring pixel that the panel's edge does not cut.
-    const bool wholeOrigin
-        = m_origin.x() == std::floor(m_origin.x()) && m_origin.y() == std::floor(m_origin.y());
-    const std::unique_ptr<RasterStamps> stamps = panelLines.size() >= StampsFrom && wholeOrigin
-        ? RasterStamps::forPainter(m_painter)
-        : nullptr;
+    // Many short segments are set as stamps where the painter allows it.
+    const std::unique_ptr<RasterStamps> stamps
+        = panelLines.size() >= StampsFrom ? this->stamps() : nullptr;
     std::vector<QLineF> inside;
     inside.reserve(panelLines.size());
     for (const QLineF &l : panelLines) {
         const std::optional<QLineF> part = clipped(l, m_boxSize);
         if (!part)
             continue;
-        const QLineF onPainter = part->translated(m_origin);
-        if (stamps && stampable(l, *part)
-            && stamps->line(static_cast<int>(onPainter.x1()), static_cast<int>(onPainter.y1()),
-                static_cast<int>(l.dx()), static_cast<int>(l.dy())))
+        if (stamps && stampable(l, *part) && stampLine(*stamps, l, m_painter.pen()))
             continue;
-        inside.push_back(onPainter);
+        inside.push_back(part->translated(m_origin));
     }
     if (!inside.empty())
         m_painter.drawLines(inside.data(), static_cast<int>(inside.size()));
+}
+
+std::unique_ptr<RasterStamps> PanelCanvas::stamps()
+{
+    const bool wholeOrigin
+        = m_origin.x() == std::floor(m_origin.x()) && m_origin.y() == std::floor(m_origin.y());
+    return wholeOrigin ? RasterStamps::forPainter(m_painter) : nullptr;
+}
+
+bool PanelCanvas::stampLine(RasterStamps &stamps, const QLineF &line, const QPen &pen)
+{
+    const std::optional<QLineF> part = clipped(line, m_boxSize);
+    if (!part || !stampable(line, *part))
+        return false;
+    return stamps.line(static_cast<int>(line.x1() + m_origin.x()),
+        static_cast<int>(line.y1() + m_origin.y()), static_cast<int>(line.dx()),
+        static_cast<int>(line.dy()), pen);
 }
 
 bool PanelCanvas::stampable(const QLineF &line, const QLineF &inside)

@@ -6,12 +6,16 @@
 #include <QString>
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <vector>
 
 class QPainter;
+class QPen;
 
 namespace Demagora {
+
+class RasterStamps;
 
 // One square panel of the diagram picture: its own pixel coordinates over a shared painter.
 // Lines are clipped to the panel geometrically, never by the painter's clip region, so that
@@ -41,8 +45,15 @@ public:
     // The part of a line inside the panel [0, size] x [0, size], or empty when none.
     static std::optional<QLineF> clipped(const QLineF &line, double size);
 
-    // From this many lines or symbols on, the short ones are set as stamps (RasterStamps).
+    // From this many lines on, lines() sets the short ones as stamps (RasterStamps).
     static constexpr std::size_t StampsFrom = 64;
+
+    // Stamps for this panel's painter; null where they would not give its pixels.
+    std::unique_ptr<RasterStamps> stamps();
+    // Sets a segment (in panel pixels) with the given pen as a stamp: one between whole
+    // pixels, at most one pixel apart either way, that the panel's edge leaves whole. False,
+    // drawing nothing, for any other.
+    bool stampLine(RasterStamps &stamps, const QLineF &line, const QPen &pen);
 
     // While it lives, the painter draws only on the panel's pixels: texts and symbols near an
     // edge would otherwise reach into the next panel. A device that cannot clip (SVG output)

@@ -55,9 +55,8 @@ RasterStamps::RasterStamps(QPainter &painter, QImage &image, QRect clip)
 { }
 
 const RasterStamps::Stamp &RasterStamps::found(
-    int shape, const std::function<void(QPainter &)> &draw)
+    int shape, QPen pen, const std::function<void(QPainter &)> &draw)
 {
-    QPen pen = m_painter.pen();
     pen.setColor(QColor::fromRgb(PenMark));
     // Stamps depend on the pen's shape only, and painting threads keep theirs for every
     // picture they paint: a few pens and shapes in all. The list never shrinks, so the
@@ -100,10 +99,8 @@ bool RasterStamps::fits(const Stamp &stamp, QPoint at) const
     return m_clip.contains(stamp.bounds.translated(at));
 }
 
-void RasterStamps::set(const Stamp &stamp, QPoint at)
+void RasterStamps::set(const Stamp &stamp, QPoint at, QRgb pen, QRgb brush)
 {
-    const QRgb pen = m_painter.pen().color().rgba();
-    const QRgb brush = m_painter.brush().color().rgba();
     const auto pixel = [&](QPoint p) {
         return reinterpret_cast<QRgb *>(m_bits + std::ptrdiff_t(at.y() + p.y()) * m_bytesPerLine)
             + (at.x() + p.x());
@@ -116,15 +113,20 @@ void RasterStamps::set(const Stamp &stamp, QPoint at)
 
 bool RasterStamps::line(int x, int y, int dx, int dy)
 {
-    const QPen &pen = m_painter.pen();
+    return line(x, y, dx, dy, m_painter.pen());
+}
+
+bool RasterStamps::line(int x, int y, int dx, int dy, const QPen &pen)
+{
     if (pen.style() != Qt::SolidLine || pen.color().alpha() != 255)
         return false;
-    const Stamp &stamp = found((dy + 1) * 3 + (dx + 1),
+    const Stamp &stamp = found((dy + 1) * 3 + (dx + 1), pen,
         [&](QPainter &p) { p.drawLine(Centre, Centre, Centre + dx, Centre + dy); });
     const QPoint at(x, y);
     if (!fits(stamp, at))
         return false;
-    set(stamp, at);
+    const QRgb colour = pen.color().rgba();
+    set(stamp, at, colour, colour);
     return true;
 }
 
@@ -136,11 +138,11 @@ bool RasterStamps::ellipse(int x, int y, int d)
         || brush.style() != Qt::SolidPattern || brush.color().alpha() != 255)
         return false;
     const Stamp &stamp
-        = found(16 + d, [&](QPainter &p) { p.drawEllipse(QRectF(Centre, Centre, d, d)); });
+        = found(16 + d, pen, [&](QPainter &p) { p.drawEllipse(QRectF(Centre, Centre, d, d)); });
     const QPoint at(x, y);
     if (!fits(stamp, at))
         return false;
-    set(stamp, at);
+    set(stamp, at, pen.color().rgba(), brush.color().rgba());
     return true;
 }
 

@@ -31,6 +31,8 @@ public:
     // 1, drawn with the painter's solid pen. False, drawing nothing, when a pixel would fall
     // outside the image: the painter draws that one.
     bool line(int x, int y, int dx, int dy);
+    // The same with the given solid pen instead of the painter's, which stays as it is.
+    bool line(int x, int y, int dx, int dy, const QPen &pen);
 
     // The ellipse in the square of side d at (x, y) in device pixels, drawn with the
     // painter's pen and solid brush. False, drawing nothing, when a pixel would fall outside
@@ -51,7 +53,7 @@ private:
     const Stamp &lineStamp(int dx, int dy);
     const Stamp &ellipseStamp(int d);
     bool fits(const Stamp &stamp, QPoint at) const;
-    void set(const Stamp &stamp, QPoint at);
+    void set(const Stamp &stamp, QPoint at, QRgb pen, QRgb brush);
 
     // A stamp as found for one shape and pen (its colour aside).
     struct Found
@@ -60,7 +62,7 @@ private:
         int shape;
         Stamp stamp;
     };
-    const Stamp &found(int shape, const std::function<void(QPainter &)> &draw);
+    const Stamp &found(int shape, QPen pen, const std::function<void(QPainter &)> &draw);
 
     QPainter &m_painter;
     QImage &m_image;

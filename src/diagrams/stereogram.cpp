@@ -115,35 +115,71 @@ public:
     {
         if (m_symbols.empty())
             return;
-        const PanelCanvas::Clip clip(m_canvas);
-        const bool wholeOrigin
-            = m_origin.x() == std::floor(m_origin.x()) && m_origin.y() == std::floor(m_origin.y());
-        const std::unique_ptr<RasterStamps> stamps
-            = wholeOrigin ? RasterStamps::forPainter(m_painter) : nullptr;
-        std::optional<bool> down;
-        // Open and filled symbols are a little larger, so that an open one reads as a ring.
-        const int r = m_byFill ? 3 : 2;
-        m_symbols.drain([&](const SymbolKey &symbol) {
-            if (down != symbol.down) {
-                if (m_byFill) {
-                    m_painter.setPen(Black);
-                    m_painter.setBrush(symbol.down ? Black : m_canvas.faceColour());
-                } else {
-                    const QColor colour = symbol.down ? Red : Green;
-                    m_painter.setPen(colour);
-                    m_painter.setBrush(colour);
-                }
-                down = symbol.down;
-            }
-            const QRectF box(
-                m_origin.x() + symbol.x - r, m_origin.y() + symbol.y - r, 2 * r, 2 * r);
-            if (!stamps
-                || !stamps->ellipse(static_cast<int>(box.x()), static_cast<int>(box.y()), 2 * r))
-                m_painter.drawEllipse(box);
-        });
+        Drawing drawing(*this);
+        m_symbols.drain([&](const SymbolKey &symbol) { drawing.draw(symbol); });
+    }
+
+    // Draws symbols in the order given, after what was added before.
+    void draw(const std::vector<SymbolKey> &symbols)
+    {
+        flush();
+        if (symbols.empty())
+            return;
+        Drawing drawing(*this);
+        for (const SymbolKey &symbol : symbols)
+            drawing.draw(symbol);
     }
 
 private:
+    // Symbols going to the painter, within the panel, set as stamps where the painter allows.
+    class Drawing
+    {
+    public:
+        explicit Drawing(SymbolPainter &symbols)
+            : m_symbols(symbols)
+            , m_clip(symbols.m_canvas)
+            , m_stamps(wholeOrigin(symbols.m_origin) ? RasterStamps::forPainter(symbols.m_painter)
+                                                     : nullptr)
+            // Open and filled symbols are a little larger, so that an open one reads as a
+            // ring.
+            , m_radius(symbols.m_byFill ? 3 : 2)
+        { }
+
+        void draw(const SymbolKey &symbol)
+        {
+            QPainter &painter = m_symbols.m_painter;
+            if (m_down != symbol.down) {
+                if (m_symbols.m_byFill) {
+                    painter.setPen(Black);
+                    painter.setBrush(symbol.down ? Black : m_symbols.m_canvas.faceColour());
+                } else {
+                    const QColor colour = symbol.down ? Red : Green;
+                    painter.setPen(colour);
+                    painter.setBrush(colour);
+                }
+                m_down = symbol.down;
+            }
+            const int r = m_radius;
+            const QRectF box(m_symbols.m_origin.x() + symbol.x - r,
+                m_symbols.m_origin.y() + symbol.y - r, 2 * r, 2 * r);
+            if (!m_stamps
+                || !m_stamps->ellipse(static_cast<int>(box.x()), static_cast<int>(box.y()), 2 * r))
+                painter.drawEllipse(box);
+        }
+
+    private:
+        static bool wholeOrigin(QPointF origin)
+        {
+            return origin.x() == std::floor(origin.x()) && origin.y() == std::floor(origin.y());
+        }
+
+        SymbolPainter &m_symbols;
+        const PanelCanvas::Clip m_clip;
+        const std::unique_ptr<RasterStamps> m_stamps;
+        const int m_radius;
+        std::optional<bool> m_down;
+    };
+
     PanelCanvas &m_canvas;
     QPainter &m_painter;
     QPointF m_origin;
@@ -299,11 +335,14 @@ void paintResultStereogram(PanelCanvas &canvas, const ResultSeries &series, int 
     const int unlabelled = last == lastIndex ? last : last + 1;
     const TraceCache::Key key { canvas.size(), static_cast<double>(q), first, unlabelled,
         state.options };
-    std::shared_ptr<const SymbolRecord> traced = cache ? cache->find<SymbolRecord>(key) : nullptr;
+    // The symbols before the last vector's, the last of equal ones in order: drawn first,
+    // they leave the pixels drawing them all would, whatever the last vector then draws.
+    using Symbols = std::vector<SymbolKey>;
+    std::shared_ptr<const Symbols> traced = cache ? cache->find<Symbols>(key) : nullptr;
     if (!traced) {
-        auto record = std::make_shared<SymbolRecord>(symbols.record().denseIndex());
+        SymbolRecord record(symbols.record().denseIndex());
         if (!recordInOrder(
-                *record, static_cast<std::size_t>(std::max(unlabelled - first, 0)),
+                record, static_cast<std::size_t>(std::max(unlabelled - first, 0)),
                 [&](std::size_t item, SymbolRecord &into) {
                     SymbolRecorder sink { into };
                     trace(first + static_cast<int>(item), sink);
@@ -312,11 +351,13 @@ void paintResultStereogram(PanelCanvas &canvas, const ResultSeries &series, int 
             symbols.abandon();
             return;
         }
-        traced = std::move(record);
+        auto ordered = std::make_shared<Symbols>();
+        record.drain([&](const SymbolKey &k) { ordered->push_back(k); });
+        traced = std::move(ordered);
         if (cache)
             cache->store(key, traced);
     }
-    symbols.record() = *traced;
+    symbols.draw(*traced);
     if (unlabelled <= last)
         trace(lastIndex, symbols);
 }
