@@ -444,16 +444,26 @@ void DiagramRenderer::paintVectorDiagram(PanelCanvas &canvas, const DiagramScale
     // Traces the path of member p into sink; false when cancelled on the way.
     const auto trace = [&](int p, auto &sink) {
         const ResultSeriesEntry &steps = m_series[p];
+        // Each step's pixels serve as the end of one segment and the start of the next.
+        std::optional<int> x1, y1, z1;
+        if (!steps.empty()) {
+            x1 = pixel(steps[0].X);
+            y1 = pixel(steps[0].Y);
+            z1 = pixel(steps[0].Z);
+        }
         for (std::size_t i = 0; i + 1 < steps.size(); ++i) {
             if (i % 65536 == 65535 && stopped())
                 return false;
             // A step that has lost all its magnetization ends the path: what follows it
-            // carries no direction to follow.
-            if (steps[i].Length() == 0)
+            // carries no direction to follow. Its length is 0 exactly when the sum of the
+            // squares under its root is.
+            const TResultVectors &step = steps[i];
+            if ((step.X * step.X + step.Y * step.Y) + step.Z * step.Z == 0)
                 break;
-            const std::optional<int> x0 = pixel(steps[i].X), y0 = pixel(steps[i].Y),
-                                     z0 = pixel(steps[i].Z), x1 = pixel(steps[i + 1].X),
-                                     y1 = pixel(steps[i + 1].Y), z1 = pixel(steps[i + 1].Z);
+            const std::optional<int> x0 = x1, y0 = y1, z0 = z1;
+            x1 = pixel(steps[i + 1].X);
+            y1 = pixel(steps[i + 1].Y);
+            z1 = pixel(steps[i + 1].Z);
             if (x0 && x1 && y0 && y1)
                 sink.add(blue, *x0, *y0, *x1, *y1);
             if (northDown && x0 && x1 && z0 && z1)
