@@ -114,8 +114,13 @@ std::optional<int> spectrumY(
 std::optional<PixelPoint> stereoPosition(
     double north, double east, double inclination, double norm, int boxSize)
 {
-    const double halfBox = boxSize / 2.0;
-    const double k = halfBox / (norm * std::cos(inclination * DegreesToRadians))
+    return inclinationLinearPosition(north, east, inclination, norm, boxSize / 2.0, boxSize / 2);
+}
+
+std::optional<PixelPoint> inclinationLinearPosition(
+    double north, double east, double inclination, double norm, double radius, int centre)
+{
+    const double k = radius / (norm * std::cos(inclination * DegreesToRadians))
         * (90 - std::fabs(inclination)) / 90;
     if (!std::isfinite(k))
         return std::nullopt;
@@ -123,7 +128,7 @@ std::optional<PixelPoint> stereoPosition(
     const std::optional<int> dy = floorPixel(north * k);
     if (!dx || !dy)
         return std::nullopt;
-    return PixelPoint { boxSize / 2 + *dx, boxSize / 2 - *dy };
+    return PixelPoint { centre + *dx, centre - *dy };
 }
 
 int netCircleInset(int i, int boxSize)

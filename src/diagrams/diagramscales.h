@@ -92,6 +92,10 @@ std::optional<int> spectrumY(
 std::optional<PixelPoint> stereoPosition(
     double north, double east, double inclination, double norm, int boxSize);
 
+// The same on a net of the given radius about the pixel (centre, centre).
+std::optional<PixelPoint> inclinationLinearPosition(
+    double north, double east, double inclination, double norm, double radius, int centre);
+
 // Radius of the net's circle for inclination 10 * i degrees, as an inset from the panel edge.
 int netCircleInset(int i, int boxSize);
 

@@ -42,15 +42,8 @@ std::optional<PixelPoint> netPosition(
     if (net.kind == NetKind::InclinationLinear) {
         if (net.margin == 0)
             return stereoPosition(north, east, inclination, norm, net.boxSize);
-        const double k = net.radius() / (norm * std::cos(inclination * Radians))
-            * (90 - std::fabs(inclination)) / 90;
-        if (!std::isfinite(k))
-            return std::nullopt;
-        const std::optional<int> dx = floorPixel(east * k);
-        const std::optional<int> dy = floorPixel(north * k);
-        if (!dx || !dy)
-            return std::nullopt;
-        return PixelPoint { net.centre() + *dx, net.centre() - *dy };
+        return inclinationLinearPosition(
+            north, east, inclination, norm, net.radius(), net.centre());
     }
     if (norm == 0 || !std::isfinite(norm) || !std::isfinite(north) || !std::isfinite(east)
         || !std::isfinite(inclination))
