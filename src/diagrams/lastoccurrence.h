@@ -32,59 +32,40 @@ template <class Key> struct NoDenseIndex
 //
 // Key needs ==; Hash gives a 64-bit hash of a key. Dense gives the common keys (a symbol on
 // the panel, a segment to a neighbouring pixel) a place of their own among size() places, so
-// that their requests cost one write; the rest go through the hash table.
+// that they need no hash table; the rest are numbered through it.
+//
+// Requests are appended as numbers, one after the other. Now and then the list is walked back
+// from its newest request and only the first meeting of each number, its last request, is
+// kept: memory stays bounded by the distinct operations, and a request costs an append rather
+// than a jump into a table as large as the places, which a long run would keep missing in the
+// processor's caches.
 template <class Key, class Hash, class Dense = NoDenseIndex<Key>> class LastOccurrence
 {
 public:
     explicit LastOccurrence(Dense dense = {})
         : m_dense(dense)
+        , m_denseSize(dense.size())
     { }
 
     void add(const Key &key)
     {
-        // Orders of places are kept in 32 bits; a count of requests beyond that (more than
-        // any run the program accepts asks for) goes on through the hash table.
-        if (m_next < DenseOrderLimit) {
-            const std::size_t place = m_dense.index(key);
-            if (place != Dense::None) {
-                if (m_places.empty())
-                    m_places.assign(m_dense.size(), 0);
-                if (m_places[place] == 0)
-                    m_placesUsed.push_back(place);
-                m_places[place] = static_cast<std::uint32_t>(++m_next);
-                return;
-            }
-        }
-        if (2 * (m_entries.size() + 1) > m_slots.size())
-            grow();
-        const std::size_t mask = m_slots.size() - 1;
-        for (std::size_t slot = Hash {}(key)&mask;; slot = (slot + 1) & mask) {
-            const std::uint32_t entry = m_slots[slot];
-            if (entry == Empty) {
-                m_slots[slot] = static_cast<std::uint32_t>(m_entries.size());
-                m_entries.push_back({ key, ++m_next });
-                return;
-            }
-            if (m_entries[entry].key == key) {
-                m_entries[entry].order = ++m_next;
-                return;
-            }
-        }
+        const std::size_t place = m_dense.index(key);
+        m_requests.push_back(place != Dense::None ? place : m_denseSize + numberOf(key));
+        if (m_requests.size() >= m_compactAt)
+            compact();
     }
 
-    bool empty() const { return m_entries.empty() && m_placesUsed.empty(); }
+    bool empty() const { return m_requests.empty(); }
 
     const Dense &denseIndex() const { return m_dense; }
 
     // Forgets every request without drawing.
     void clear()
     {
-        m_entries.clear();
+        m_requests.clear();
+        m_keys.clear();
         m_slots.assign(InitialSlots, Empty);
-        for (const std::size_t place : m_placesUsed)
-            m_places[place] = 0;
-        m_placesUsed.clear();
-        m_next = 0;
+        m_compactAt = CompactFrom;
     }
 
     // Takes over other's requests as if they had been made here after the ones before;
@@ -97,48 +78,81 @@ public:
     // Hands the kept keys to draw in the order of their last request and starts afresh.
     template <class Draw> void drain(Draw &&draw)
     {
-        m_entries.reserve(m_entries.size() + m_placesUsed.size());
-        for (const std::size_t place : m_placesUsed)
-            m_entries.push_back({ m_dense.key(place), m_places[place] });
-        std::sort(m_entries.begin(), m_entries.end(),
-            [](const Entry &a, const Entry &b) { return a.order < b.order; });
-        for (const Entry &entry : m_entries)
-            draw(entry.key);
+        compact();
+        for (const std::size_t number : m_requests)
+            draw(number < m_denseSize ? m_dense.key(number) : m_keys[number - m_denseSize]);
         clear();
     }
 
 private:
     static constexpr std::uint32_t Empty = UINT32_MAX;
     static constexpr std::size_t InitialSlots = 64;
-    static constexpr std::uint64_t DenseOrderLimit = UINT32_MAX;
+    // Requests gathered before the first walk back: a few megabytes.
+    static constexpr std::size_t CompactFrom = std::size_t { 1 } << 19;
 
-    struct Entry
+    // The number of a key without a place: its index among the distinct ones seen.
+    std::size_t numberOf(const Key &key)
     {
-        Key key;
-        std::uint64_t order;
-    };
+        if (2 * (m_keys.size() + 1) > m_slots.size())
+            grow();
+        const std::size_t mask = m_slots.size() - 1;
+        for (std::size_t slot = Hash {}(key)&mask;; slot = (slot + 1) & mask) {
+            const std::uint32_t entry = m_slots[slot];
+            if (entry == Empty) {
+                m_slots[slot] = static_cast<std::uint32_t>(m_keys.size());
+                m_keys.push_back(key);
+                return m_keys.size() - 1;
+            }
+            if (m_keys[entry] == key)
+                return entry;
+        }
+    }
 
     void grow()
     {
         const std::size_t size = std::max(InitialSlots, 2 * m_slots.size());
         m_slots.assign(size, Empty);
         const std::size_t mask = size - 1;
-        for (std::size_t i = 0; i < m_entries.size(); ++i) {
-            std::size_t slot = Hash {}(m_entries[i].key) & mask;
+        for (std::size_t i = 0; i < m_keys.size(); ++i) {
+            std::size_t slot = Hash {}(m_keys[i]) & mask;
             while (m_slots[slot] != Empty)
                 slot = (slot + 1) & mask;
             m_slots[slot] = static_cast<std::uint32_t>(i);
         }
     }
 
+    // Keeps only the last request of every number, in order.
+    void compact()
+    {
+        m_seen.resize((m_denseSize + m_keys.size()) / 64 + 1, 0);
+        // Walking back, the first meeting of a number is its last request. Kept numbers are
+        // written from the end down, never over one not yet read.
+        std::size_t kept = m_requests.size();
+        for (std::size_t read = m_requests.size(); read-- > 0;) {
+            const std::size_t number = m_requests[read];
+            std::uint64_t &word = m_seen[number / 64];
+            const std::uint64_t bit = std::uint64_t { 1 } << (number % 64);
+            if ((word & bit) == 0) {
+                word |= bit;
+                m_requests[--kept] = number;
+            }
+        }
+        m_requests.erase(
+            m_requests.begin(), m_requests.begin() + static_cast<std::ptrdiff_t>(kept));
+        for (const std::size_t number : m_requests)
+            m_seen[number / 64] = 0;
+        m_compactAt = std::max(CompactFrom, 2 * m_requests.size());
+    }
+
     Dense m_dense;
-    std::vector<Entry> m_entries;
+    std::size_t m_denseSize = 0;
+    // Places first, then the keys without one, by their index in m_keys.
+    std::vector<std::size_t> m_requests;
+    std::vector<Key> m_keys;
     std::vector<std::uint32_t> m_slots;
-    // Per place the order of its last request, 0 for none; allocated with the first.
-    std::vector<std::uint32_t> m_places;
-    // The places with a request.
-    std::vector<std::size_t> m_placesUsed;
-    std::uint64_t m_next = 0;
+    // One bit per number, all clear between walks.
+    std::vector<std::uint64_t> m_seen;
+    std::size_t m_compactAt = CompactFrom;
 };
 
 // Makes the requests of items 0 to count - 1 on target as if record(item, target) were called

@@ -13,6 +13,8 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <array>
+#include <span>
 #include <thread>
 
 #include <cmath>
@@ -387,24 +389,41 @@ InitialDirections initialDirections(
         std::vector<MemberDirection> &members = directions[tasks[t].population];
         std::optional<SpectrumTable> table;
         const TVector *tableSpectrum = nullptr;
-        std::vector<double> remaining;
-        for (std::size_t m = tasks[t].first; m < tasks[t].last; ++m) {
-            const TVector &member = population[m];
-            double r = 0;
-            if (std::isfinite(member.BlockHigh)
+        const auto tableServes = [&](const TVector &member) {
+            return std::isfinite(member.BlockHigh)
                 && std::fabs(member.BlockHigh) <= MaxBlockingTemperature
-                && std::abs(runLowTemp) <= MaxBlockingTemperature) {
-                if (!table || !SpectrumTable::sameSpectrum(*tableSpectrum, member)) {
-                    table.emplace(member, start);
-                    tableSpectrum = &member;
-                }
-                table->remaining(member, remaining);
-                r = remaining.front();
-            } else {
-                r = member.Remaining(runLowTemp);
-            }
+                && std::abs(runLowTemp) <= MaxBlockingTemperature;
+        };
+        const auto store = [&](std::size_t m, double r) {
+            const TVector &member = population[m];
             members[m]
                 = { member.northCosine() * r, member.eastCosine() * r, member.Inclination, r };
+        };
+        for (std::size_t m = tasks[t].first; m < tasks[t].last;) {
+            const TVector &member = population[m];
+            if (!tableServes(member)) {
+                store(m, member.Remaining(runLowTemp));
+                ++m;
+                continue;
+            }
+            if (!table || !SpectrumTable::sameSpectrum(*tableSpectrum, member)) {
+                table.emplace(member, start);
+                tableSpectrum = &member;
+            }
+            // The following members of the same spectrum are summed together.
+            std::array<const TVector *, 8> group {};
+            std::size_t size = 0;
+            while (size < group.size() && m + size < tasks[t].last
+                && tableServes(population[m + size])
+                && SpectrumTable::sameSpectrum(*tableSpectrum, population[m + size])) {
+                group[size] = &population[m + size];
+                ++size;
+            }
+            std::array<double, group.size()> sums {};
+            table->lowestRemaining(std::span(group.data(), size), std::span(sums.data(), size));
+            for (std::size_t k = 0; k < size; ++k)
+                store(m + k, sums[k]);
+            m += size;
         }
     };
     const unsigned threads

@@ -2,6 +2,8 @@
 
 #include "model/spectrum.h"
 
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdint>
 
@@ -68,6 +70,39 @@ void SpectrumTable::remaining(const TVector &member, std::vector<double> &remain
                 sum = term + sum;
             remaining[i] = sum;
         }
+    }
+}
+
+void SpectrumTable::lowestRemaining(
+    std::span<const TVector *const> members, std::span<double> sums) const
+{
+    const std::size_t count = m_sliceCounts.empty() ? 0 : m_sliceCounts.front();
+    // Each lane adds its own terms in the order of remaining(); lanes never mix.
+    constexpr std::size_t Lanes = 4;
+    std::size_t first = 0;
+    for (; first < members.size(); first += Lanes) {
+        const std::size_t lanes = std::min(Lanes, members.size() - first);
+        std::array<double, Lanes> weights {};
+        for (std::size_t k = 0; k < lanes; ++k) {
+            const TVector &member = *members[first + k];
+            weights[k]
+                = m_gauss ? gaussSliceWeight(member.Amplitude()) : rectangularSlice(member.Height);
+        }
+        std::array<double, Lanes> sum {};
+        if (m_gauss) {
+            for (std::size_t j = 0; j < count; ++j) {
+                const double density = m_densities[j];
+                for (std::size_t k = 0; k < Lanes; ++k)
+                    sum[k] = density * weights[k] + sum[k];
+            }
+        } else {
+            for (std::size_t j = 0; j < count; ++j) {
+                for (std::size_t k = 0; k < Lanes; ++k)
+                    sum[k] = weights[k] + sum[k];
+            }
+        }
+        for (std::size_t k = 0; k < lanes; ++k)
+            sums[first + k] = sum[k];
     }
 }
 

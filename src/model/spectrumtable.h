@@ -3,6 +3,7 @@
 #include "model/tvector.h"
 
 #include <cstddef>
+#include <span>
 #include <vector>
 
 namespace Demagora {
@@ -25,6 +26,11 @@ public:
     // remaining[i] := member.Remaining(stepTemperatures[i]), bit for bit, for a member
     // whose spectrum is the one this table was built from.
     void remaining(const TVector &member, std::vector<double> &remaining) const;
+
+    // sums[k] := remaining at the lowest step temperature for members[k], bit for bit as
+    // remaining() gives it; the members' sums are formed side by side, which keeps the
+    // processor busy while each addition waits for the one before it.
+    void lowestRemaining(std::span<const TVector *const> members, std::span<double> sums) const;
 
     std::size_t sliceCount() const { return m_sliceCounts.empty() ? 0 : m_sliceCounts.front(); }
 

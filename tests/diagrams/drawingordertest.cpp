@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
 #include <vector>
 
@@ -139,7 +140,9 @@ TEST(LastOccurrenceTest, RecordingInChunksKeepsTheOrder)
         record, 1000, [](std::size_t, LastOccurrence<int, IntHash> &r) { r.add(1); }, &cancelled));
 }
 
-// Keys with places of their own and keys in the hash table keep one order between them.
+// Keys with places of their own and keys in the hash table keep one order between them, the
+// order of their last requests, also over more requests than are gathered between two walks
+// back over them.
 TEST(LastOccurrenceTest, KeysWithPlacesKeepTheOrderOfTheOthers)
 {
     struct IntHash
@@ -153,19 +156,32 @@ TEST(LastOccurrenceTest, KeysWithPlacesKeepTheOrderOfTheOthers)
         std::size_t index(int k) const { return k % 2 == 0 && k < 100 ? std::size_t(k / 2) : None; }
         int key(std::size_t place) const { return static_cast<int>(2 * place); }
     };
-    LastOccurrence<int, IntHash> hashed;
-    LastOccurrence<int, IntHash, EvenPlaces> placed;
-    std::mt19937 random(7);
-    for (int i = 0; i < 3000; ++i) {
-        const int k = static_cast<int>(random() % 130);
-        hashed.add(k);
-        placed.add(k);
+    for (const int requests : { 3000, 1'500'000 }) {
+        SCOPED_TRACE(requests);
+        LastOccurrence<int, IntHash> hashed;
+        LastOccurrence<int, IntHash, EvenPlaces> placed;
+        std::map<int, int> lastRequest;
+        std::mt19937 random(7);
+        for (int i = 0; i < requests; ++i) {
+            // Fewer keys late on, so that some keys are last asked for early.
+            const int k = static_cast<int>(random() % (i < requests / 2 ? 130 : 60));
+            hashed.add(k);
+            placed.add(k);
+            lastRequest[k] = i;
+        }
+        std::vector<std::pair<int, int>> byLast;
+        for (const auto &[key, last] : lastRequest)
+            byLast.push_back({ last, key });
+        std::sort(byLast.begin(), byLast.end());
+        std::vector<int> expected, fromHashed, fromPlaced;
+        for (const auto &entry : byLast)
+            expected.push_back(entry.second);
+        hashed.drain([&](int k) { fromHashed.push_back(k); });
+        placed.drain([&](int k) { fromPlaced.push_back(k); });
+        EXPECT_EQ(fromHashed, expected);
+        EXPECT_EQ(fromPlaced, expected);
+        EXPECT_TRUE(placed.empty());
     }
-    std::vector<int> fromHashed, fromPlaced;
-    hashed.drain([&](int k) { fromHashed.push_back(k); });
-    placed.drain([&](int k) { fromPlaced.push_back(k); });
-    EXPECT_EQ(fromPlaced, fromHashed);
-    EXPECT_TRUE(placed.empty());
 }
 
 // Stamps give the painter's own pixels: every step of a 2-pixel segment and both symbol
@@ -235,7 +251,8 @@ TEST(RasterStampsTest, StampsEqualThePaintersPixels)
 
 // The start directions of every member are the members' own GetX, GetY and Remaining at the
 // start of the run, bit for bit, whichever way they are summed: Gauss and rectangular
-// spectra, different lengths, more members than one worker takes at a time.
+// spectra, different lengths, more members than one worker takes at a time, and spectra that
+// change from member to member among those summed together.
 TEST(InitialDirectionsTest, EqualTheMembersOwnValues)
 {
     MersenneTwisterSource random(20261208);
@@ -253,6 +270,18 @@ TEST(InitialDirectionsTest, EqualTheMembersOwnValues)
         ScatterComponent(v, 5000, population, shape, true, 20, 1.5, random);
         populations.push_back(std::move(population));
     }
+    Population mixed;
+    for (int m = 0; m < 23; ++m) {
+        TVector v;
+        v.SigmaCount = 2;
+        v.Declination = 10.0 * m;
+        v.Inclination = 45;
+        v.Height = 1 + m;
+        v.BlockLow = 90;
+        v.BlockHigh = m % 5 == 3 ? 400 : 350;
+        mixed.push_back(v);
+    }
+    populations.push_back(std::move(mixed));
     for (const std::int32_t start : { 100, 150, 500 }) {
         SCOPED_TRACE(start);
         const InitialDirections directions = initialDirections(populations, start);
@@ -260,7 +289,8 @@ TEST(InitialDirectionsTest, EqualTheMembersOwnValues)
         int differences = 0;
         for (std::size_t i = 0; i < populations.size(); ++i) {
             ASSERT_EQ(directions[i].size(), populations[i].size());
-            for (std::size_t m = 0; m < populations[i].size(); m += 7) {
+            const std::size_t every = populations[i].size() > 100 ? 7 : 1;
+            for (std::size_t m = 0; m < populations[i].size(); m += every) {
                 TVector member = populations[i][m];
                 member.SetTemperature(start);
                 const MemberDirection &d = directions[i][m];

@@ -1,6 +1,7 @@
 #include "model/run.h"
 
 #include "model/scatter.h"
+#include "model/spectrumtable.h"
 #include "literalrun.h"
 #include "modelfixtures.h"
 #include "support/componentfixtures.h"
@@ -159,4 +160,34 @@ TEST(FastRunTest, EqualsLiteralRunOnScatteredPopulations)
         false, 70, 3, random);
     const RunRange range = computeRunRange(populations);
     expectFastEqualsLiteral(populations, range.pointCount, range.low, range.high, 2);
+}
+
+// Members summed side by side give each the sum Remaining gives it alone, for any number of
+// members (whole groups of lanes and a rest), both shapes, and step temperatures below and
+// inside the spectrum.
+TEST(SpectrumTableTest, MembersSummedTogetherEqualEachMembersOwnSum)
+{
+    for (const SpectrumShape shape : { SpectrumShape::Gauss, SpectrumShape::Rectangular }) {
+        TVector spectrum;
+        spectrum.SigmaCount = 3;
+        spectrum.BlockLow = 120.3;
+        spectrum.BlockHigh = 480.7;
+        spectrum.Shape = shape;
+        for (const double lowest : { 50.0, 301.0 }) {
+            SCOPED_TRACE(lowest);
+            const SpectrumTable table(spectrum, { lowest, 400 });
+            std::vector<TVector> members(9, spectrum);
+            std::vector<const TVector *> pointers;
+            for (std::size_t m = 0; m < members.size(); ++m) {
+                members[m].Height = 0.7 + 1.3 * static_cast<double>(m);
+                pointers.push_back(&members[m]);
+            }
+            for (std::size_t count = 1; count <= members.size(); ++count) {
+                std::vector<double> sums(count);
+                table.lowestRemaining(std::span(pointers.data(), count), sums);
+                for (std::size_t m = 0; m < count; ++m)
+                    EXPECT_EQ(sums[m], members[m].Remaining(lowest)) << count << " " << m;
+            }
+        }
+    }
 }
