@@ -8,7 +8,6 @@ namespace Demagora {
 
 namespace {
 
-constexpr double DegreesToRadians = 3.14159265358979323846 / 180.0;
 // The decimal constants of the spectrum curve, kept as written so that the curve lands on
 // the same pixels as the blocking spectrum it shows.
 constexpr double CurveBase = 2.71828;
@@ -115,20 +114,6 @@ std::optional<PixelPoint> stereoPosition(
     double north, double east, double inclination, double norm, int boxSize)
 {
     return inclinationLinearPosition(north, east, inclination, norm, boxSize / 2.0, boxSize / 2);
-}
-
-std::optional<PixelPoint> inclinationLinearPosition(
-    double north, double east, double inclination, double norm, double radius, int centre)
-{
-    const double k = radius / (norm * std::cos(inclination * DegreesToRadians))
-        * (90 - std::fabs(inclination)) / 90;
-    if (!std::isfinite(k))
-        return std::nullopt;
-    const std::optional<int> dx = floorPixel(east * k);
-    const std::optional<int> dy = floorPixel(north * k);
-    if (!dx || !dy)
-        return std::nullopt;
-    return PixelPoint { centre + *dx, centre - *dy };
 }
 
 int netCircleInset(int i, int boxSize)

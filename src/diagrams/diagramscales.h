@@ -4,6 +4,7 @@
 #include "model/tvector.h"
 
 #include <cstdint>
+#include <cmath>
 #include <optional>
 
 namespace Demagora {
@@ -92,9 +93,22 @@ std::optional<int> spectrumY(
 std::optional<PixelPoint> stereoPosition(
     double north, double east, double inclination, double norm, int boxSize);
 
-// The same on a net of the given radius about the pixel (centre, centre).
-std::optional<PixelPoint> inclinationLinearPosition(
-    double north, double east, double inclination, double norm, double radius, int centre);
+// The same on a net of the given radius about the pixel (centre, centre). Inline: the
+// stereogram of a large run places every one of its points.
+inline std::optional<PixelPoint> inclinationLinearPosition(
+    double north, double east, double inclination, double norm, double radius, int centre)
+{
+    constexpr double DegreesToRadians = 3.14159265358979323846 / 180.0;
+    const double k = radius / (norm * std::cos(inclination * DegreesToRadians))
+        * (90 - std::fabs(inclination)) / 90;
+    if (!std::isfinite(k))
+        return std::nullopt;
+    const std::optional<int> dx = floorPixel(east * k);
+    const std::optional<int> dy = floorPixel(north * k);
+    if (!dx || !dy)
+        return std::nullopt;
+    return PixelPoint { centre + *dx, centre - *dy };
+}
 
 // Radius of the net's circle for inclination 10 * i degrees, as an inset from the panel edge.
 int netCircleInset(int i, int boxSize);

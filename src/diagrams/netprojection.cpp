@@ -36,15 +36,9 @@ NetPoint equalAreaPoint(double north, double east, double inclination)
     return { east * r, north * r };
 }
 
-std::optional<PixelPoint> netPosition(
+std::optional<PixelPoint> equalAreaPosition(
     const NetGeometry &net, double north, double east, double inclination, double norm)
 {
-    if (net.kind == NetKind::InclinationLinear) {
-        if (net.margin == 0)
-            return stereoPosition(north, east, inclination, norm, net.boxSize);
-        return inclinationLinearPosition(
-            north, east, inclination, norm, net.radius(), net.centre());
-    }
     if (norm == 0 || !std::isfinite(norm) || !std::isfinite(north) || !std::isfinite(east)
         || !std::isfinite(inclination))
         return std::nullopt;

@@ -77,10 +77,7 @@ struct SymbolRecorder
 {
     SymbolRecord &symbols;
 
-    void add(PixelPoint centre, double inclination)
-    {
-        symbols.add({ centre.x, centre.y, inclination >= 0 });
-    }
+    void add(PixelPoint centre, bool down) { symbols.add({ centre.x, centre.y, down }); }
 };
 
 // Draws the symbols of one stereogram. A run of hundreds of steps puts many symbols on the
@@ -101,10 +98,7 @@ public:
     { }
     ~SymbolPainter() { flush(); }
 
-    void add(PixelPoint centre, double inclination)
-    {
-        m_symbols.add({ centre.x, centre.y, inclination >= 0 });
-    }
+    void add(PixelPoint centre, bool down) { m_symbols.add({ centre.x, centre.y, down }); }
 
     // Where symbols recorded elsewhere are added, as if added here.
     SymbolRecord &record() { return m_symbols; }
@@ -302,7 +296,7 @@ void paintResultStereogram(PanelCanvas &canvas, const ResultSeries &series, int 
     for (int p = first; p <= last; ++p)
         symbolCount += series[std::size_t(p)].size() / std::size_t(q);
     SymbolPainter symbols(canvas, state.options.hemisphereByFill, symbolCount >= 1'000'000);
-    // Adds the symbols of member p to sink, each through sink.add(centre, inclination).
+    // Adds the symbols of member p to sink, each through sink.add(centre, down).
     const auto trace = [&](int p, auto &sink) {
         const ResultSeriesEntry &steps = series[p];
         for (std::int64_t i = 0; i < stepCount - 1 && i < std::int64_t(steps.size()); i += q) {
@@ -310,13 +304,18 @@ void paintResultStereogram(PanelCanvas &canvas, const ResultSeries &series, int 
             const double length = step.Length();
             if (length == 0)
                 break;
-            const double inclination = step.Inclination();
-            const std::optional<PixelPoint> centre
-                = netPosition(net, step.X, step.Y, inclination, length);
+            // The hemisphere is the sign of the inclination, which its sine has.
+            const bool down = !(length > 0) || step.Z / length >= 0;
+            std::optional<PixelPoint> centre
+                = quickNetPosition(net, step.X, step.Y, step.Z, length);
+            if (!centre) {
+                centre = netPosition(
+                    net, step.X, step.Y, TResultVectors::InclinationOf(step.Z, length), length);
+            }
             // The projection divides by the length: a blown-up quotient ends this vector.
             if (!centre)
                 break;
-            sink.add(*centre, inclination);
+            sink.add(*centre, down);
             if (p != lastIndex)
                 continue;
             const std::optional<std::int64_t> label = labelValue(i, step.Temperature, state);
@@ -448,7 +447,7 @@ void paintInitialStereogram(PanelCanvas &canvas, const InitialDirections &direct
             // like a division by zero it ends this population.
             if (!centre)
                 break;
-            symbols.add(*centre, d.inclination);
+            symbols.add(*centre, d.inclination >= 0);
         }
     }
 }

@@ -6,11 +6,6 @@
 
 namespace Demagora {
 
-double TResultVectors::Length() const
-{
-    return std::sqrt((X * X + Y * Y) + Z * Z);
-}
-
 double TResultVectors::Declination() const
 {
     if (X > 0)
@@ -21,14 +16,6 @@ double TResultVectors::Declination() const
         return 90;
     if (Y < 0)
         return 270;
-    return 0;
-}
-
-double TResultVectors::Inclination() const
-{
-    const double length = Length();
-    if (length > 0)
-        return std::asin(Z / length) * RadToDeg;
     return 0;
 }
 

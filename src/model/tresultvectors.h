@@ -1,5 +1,9 @@
 #pragma once
 
+#include "model/angles.h"
+
+#include <cmath>
+
 namespace Demagora {
 
 // One point of a demagnetization curve: a whole-degree temperature and the magnetization
@@ -12,9 +16,18 @@ public:
     double Y = 0;
     double Z = 0;
 
-    double Length() const;
+    // Inline, as the diagrams ask for them at every point of the largest runs.
+    double Length() const { return std::sqrt((X * X + Y * Y) + Z * Z); }
     double Declination() const; // degrees, in (-90, 270]
-    double Inclination() const; // degrees, in [-90, 90]; 0 for a zero vector
+    // Degrees, in [-90, 90]; 0 for a zero vector.
+    double Inclination() const { return InclinationOf(Z, Length()); }
+
+    // The inclination of a vector with down part z and length length, as Inclination()
+    // gives it; for callers that have the length already.
+    static double InclinationOf(double z, double length)
+    {
+        return length > 0 ? std::asin(z / length) * RadToDeg : 0;
+    }
 };
 
 } // namespace Demagora

@@ -14,6 +14,8 @@
 
 #include <cmath>
 #include <numbers>
+#include <random>
+#include <utility>
 
 namespace Demagora {
 namespace {
@@ -99,6 +101,48 @@ TEST(EqualAreaNetTest, PixelsOfTheNetsWithAndWithoutEdgeRoom)
     EXPECT_FALSE(netPosition(netGeometry(320, equalArea), 1, 1, 0, 0)) << "no magnitude";
     EXPECT_EQ(edgeMargin(155), 6);
     EXPECT_EQ(edgeMargin(470), 14);
+}
+
+// The quick placement of the large stereograms answers for nearly every vector, and always
+// with the pixel of the exact one: random directions of every size, nearly vertical and
+// horizontal ones, and whole-numbered parts that put points on pixel edges, on several nets.
+TEST(QuickNetPositionTest, EqualsTheExactPlacementWhereItAnswers)
+{
+    std::mt19937_64 random(20261208);
+    std::normal_distribution<double> normal;
+    std::uniform_int_distribution<int> whole(-40, 40);
+    for (const auto &[boxSize, edgeRoom] :
+        { std::pair { 320, false }, { 371, false }, { 155, true }, { 8000, false } }) {
+        DiagramOptions options;
+        options.edgeRoom = edgeRoom;
+        const NetGeometry net = netGeometry(boxSize, options);
+        int answered = 0;
+        int differing = 0;
+        constexpr int Count = 200000;
+        for (int n = 0; n < Count; ++n) {
+            TResultVectors v;
+            const double scale = std::pow(10.0, normal(random) * 3);
+            if (n % 4 == 0) {
+                v = { 0, double(whole(random)), double(whole(random)), double(whole(random)) };
+            } else {
+                v = { 0, normal(random) * scale, normal(random) * scale, normal(random) * scale };
+                if (n % 4 == 1)
+                    v.Z *= 1e3 * (1 + normal(random));
+            }
+            const double length = v.Length();
+            const std::optional<PixelPoint> quick = quickNetPosition(net, v.X, v.Y, v.Z, length);
+            if (!quick)
+                continue;
+            ++answered;
+            if (quick != netPosition(net, v.X, v.Y, v.Inclination(), length))
+                ++differing;
+        }
+        EXPECT_EQ(differing, 0) << boxSize;
+        EXPECT_GT(answered, Count * 7 / 10) << boxSize;
+    }
+    DiagramOptions equalArea;
+    equalArea.net = NetKind::EqualArea;
+    EXPECT_FALSE(quickNetPosition(netGeometry(320, equalArea), 1, 2, 3, std::sqrt(14.0)));
 }
 
 class WorkedExampleOptionsTest : public testing::Test
