@@ -110,13 +110,14 @@ constexpr std::uint64_t NoEnd = ~std::uint64_t { 0 };
 
 // Whether a segment adds to its path: most steps of a long run move a point by less than a
 // pixel, and a segment that stays on the pixel where the path's last segment of its colour
-// ended (end) adds nothing. Moves end to the segment's end when it does.
+// ended (end) adds nothing. Moves end to the segment's end. Computed without a branch: whether
+// a path moved is a guess the processor would keep getting wrong.
 bool extendsPath(std::uint64_t &end, int x1, int y1, int x2, int y2)
 {
-    if (x1 == x2 && y1 == y2 && end == packedPixel(x1, y1))
-        return false;
-    end = packedPixel(x2, y2);
-    return true;
+    const std::uint64_t to = packedPixel(x2, y2);
+    const bool stays = (packedPixel(x1, y1) == to) & (end == to);
+    end = to;
+    return !stays;
 }
 
 // The segments of one path of the vector diagram, recorded away from the painter: colours 0
@@ -128,8 +129,8 @@ struct PathRecorder
 
     void add(std::uint32_t colour, int x1, int y1, int x2, int y2)
     {
-        if (extendsPath(ends[colour], x1, y1, x2, y2))
-            segments.add({ x1, y1, x2, y2, colour });
+        const bool extends = extendsPath(ends[colour], x1, y1, x2, y2);
+        segments.add({ x1, y1, x2, y2, colour }, extends);
     }
 };
 

@@ -68,8 +68,10 @@ inline std::optional<int> floorPixel(double value)
     // False for NaN as well.
     if (!(value >= -Limit && value < Limit + 1))
         return std::nullopt;
+    // One less below a negative value that is not whole, without a branch: the signs of a
+    // large run's coordinates come in no order the processor could guess.
     const int truncated = static_cast<int>(value);
-    return static_cast<double>(truncated) > value ? truncated - 1 : truncated;
+    return truncated - static_cast<int>(static_cast<double>(truncated) > value);
 }
 
 // Pixel of one coordinate (X, Y or Z) of a resulting vector on the vector diagram: the

@@ -47,22 +47,29 @@ public:
         , m_denseSize(dense.size())
     { }
 
-    void add(const Key &key)
+    // Records key if wanted. A request that is not wanted costs no branch when the key has
+    // a place: callers can leave out requests by a condition the processor could not guess.
+    [[gnu::always_inline]] void add(const Key &key, bool wanted = true)
     {
         const std::size_t place = m_dense.index(key);
-        m_requests.push_back(place != Dense::None ? place : m_denseSize + numberOf(key));
-        if (m_requests.size() >= m_compactAt)
+        if (place == Dense::None && !wanted)
+            return;
+        if (m_count == m_requests.size())
+            m_requests.resize(std::max<std::size_t>(64, 2 * m_count));
+        m_requests[m_count] = place != Dense::None ? place : m_denseSize + numberOf(key);
+        m_count += wanted ? 1 : 0;
+        if (m_count >= m_compactAt)
             compact();
     }
 
-    bool empty() const { return m_requests.empty(); }
+    bool empty() const { return m_count == 0; }
 
     const Dense &denseIndex() const { return m_dense; }
 
     // Forgets every request without drawing.
     void clear()
     {
-        m_requests.clear();
+        m_count = 0;
         m_keys.clear();
         m_slots.assign(InitialSlots, Empty);
         m_compactAt = CompactFrom;
@@ -79,8 +86,10 @@ public:
     template <class Draw> void drain(Draw &&draw)
     {
         compact();
-        for (const std::size_t number : m_requests)
+        for (std::size_t i = 0; i < m_count; ++i) {
+            const std::size_t number = m_requests[i];
             draw(number < m_denseSize ? m_dense.key(number) : m_keys[number - m_denseSize]);
+        }
         clear();
     }
 
@@ -122,13 +131,13 @@ private:
     }
 
     // Keeps only the last request of every number, in order.
-    void compact()
+    [[gnu::noinline]] void compact()
     {
         m_seen.resize((m_denseSize + m_keys.size()) / 64 + 1, 0);
         // Walking back, the first meeting of a number is its last request. Kept numbers are
         // written from the end down, never over one not yet read.
-        std::size_t kept = m_requests.size();
-        for (std::size_t read = m_requests.size(); read-- > 0;) {
+        std::size_t kept = m_count;
+        for (std::size_t read = m_count; read-- > 0;) {
             const std::size_t number = m_requests[read];
             std::uint64_t &word = m_seen[number / 64];
             const std::uint64_t bit = std::uint64_t { 1 } << (number % 64);
@@ -137,17 +146,20 @@ private:
                 m_requests[--kept] = number;
             }
         }
-        m_requests.erase(
-            m_requests.begin(), m_requests.begin() + static_cast<std::ptrdiff_t>(kept));
-        for (const std::size_t number : m_requests)
-            m_seen[number / 64] = 0;
-        m_compactAt = std::max(CompactFrom, 2 * m_requests.size());
+        std::copy(m_requests.begin() + static_cast<std::ptrdiff_t>(kept),
+            m_requests.begin() + static_cast<std::ptrdiff_t>(m_count), m_requests.begin());
+        m_count -= kept;
+        for (std::size_t i = 0; i < m_count; ++i)
+            m_seen[m_requests[i] / 64] = 0;
+        m_compactAt = std::max(CompactFrom, 2 * m_count);
     }
 
     Dense m_dense;
     std::size_t m_denseSize = 0;
-    // Places first, then the keys without one, by their index in m_keys.
+    // Places first, then the keys without one, by their index in m_keys; the first m_count
+    // are requests, the rest room for more.
     std::vector<std::size_t> m_requests;
+    std::size_t m_count = 0;
     std::vector<Key> m_keys;
     std::vector<std::uint32_t> m_slots;
     // One bit per number, all clear between walks.
