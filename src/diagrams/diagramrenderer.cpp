@@ -127,7 +127,7 @@ struct PathRecorder
     SegmentRecord &segments;
     std::array<std::uint64_t, 3> ends { NoEnd, NoEnd, NoEnd };
 
-    void add(std::uint32_t colour, int x1, int y1, int x2, int y2)
+    [[gnu::always_inline]] void add(std::uint32_t colour, int x1, int y1, int x2, int y2)
     {
         const bool extends = extendsPath(ends[colour], x1, y1, x2, y2);
         segments.add({ x1, y1, x2, y2, colour }, extends);

@@ -91,26 +91,36 @@ inline double angleFromVertical(double horizontal, double down)
 // angle. The two ways of computing differ by far less than a billionth of a pixel. Empty
 // wherever that could change the pixel, where a coordinate lies that close to a pixel's edge,
 // and for nearly vertical vectors, other nets and lengths out of the ordinary range, where
-// netPosition must decide.
+// netPosition must decide. Written without branches, so that the placements of consecutive
+// vectors overlap in the processor.
 [[gnu::always_inline]] inline std::optional<PixelPoint> quickNetPosition(
     const NetGeometry &net, double north, double east, double down, double length)
 {
-    if (net.kind != NetKind::InclinationLinear || !(length >= 1e-150 && length <= 1e150))
-        return std::nullopt;
     const double horizontal = std::sqrt(north * north + east * east);
-    if (!(horizontal * 1024 >= length))
-        return std::nullopt;
+    // Ordinary lengths and directions more than a thousandth of a radian from the vertical;
+    // the rest, NaN among them, are replaced by harmless values and sent to netPosition.
+    const bool ordinary = (length >= 1e-150) & (length <= 1e150) & (horizontal * 1024 >= length);
+    const double h = ordinary ? horizontal : 1;
+    const double n = ordinary ? north : 0;
+    const double e = ordinary ? east : 0;
     const double radius = net.radius();
-    const double k = radius * NetDetail::angleFromVertical(horizontal, std::fabs(down))
-        / (NetDetail::HalfPi * horizontal);
-    const double x = east * k;
-    const double y = north * k;
+    const double scale = radius / (NetDetail::HalfPi * h);
+    const double angle = NetDetail::angleFromVertical(h, ordinary ? std::fabs(down) : 1);
+    // At most the radius from the centre either way.
+    const double x = e * angle * scale;
+    const double y = n * angle * scale;
+    int dx = static_cast<int>(x);
+    dx -= static_cast<int>(static_cast<double>(dx) > x);
+    int dy = static_cast<int>(y);
+    dy -= static_cast<int>(static_cast<double>(dy) > y);
     const double tolerance = 1e-9 * (std::fabs(radius) + 1);
-    const std::optional<int> dx = floorPixel(x - tolerance);
-    const std::optional<int> dy = floorPixel(y - tolerance);
-    if (!dx || !dy || floorPixel(x + tolerance) != dx || floorPixel(y + tolerance) != dy)
+    const double inX = x - dx;
+    const double inY = y - dy;
+    const bool clear
+        = (inX >= tolerance) & (inX <= 1 - tolerance) & (inY >= tolerance) & (inY <= 1 - tolerance);
+    if (!(ordinary & clear) || net.kind != NetKind::InclinationLinear)
         return std::nullopt;
-    return PixelPoint { net.centre() + *dx, net.centre() - *dy };
+    return PixelPoint { net.centre() + dx, net.centre() - dy };
 }
 
 // The inset from the panel edge of the circle for inclination 10 * i degrees of the net

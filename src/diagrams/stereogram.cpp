@@ -299,34 +299,48 @@ void paintResultStereogram(PanelCanvas &canvas, const ResultSeries &series, int 
     // Adds the symbols of member p to sink, each through sink.add(centre, down).
     const auto trace = [&](int p, auto &sink) {
         const ResultSeriesEntry &steps = series[p];
-        for (std::int64_t i = 0; i < stepCount - 1 && i < std::int64_t(steps.size()); i += q) {
-            const TResultVectors &step = steps[i];
-            const double length = step.Length();
-            if (length == 0)
-                break;
-            // The hemisphere is the sign of the inclination, which its sine has.
-            const bool down = !(length > 0) || step.Z / length >= 0;
-            std::optional<PixelPoint> centre
-                = quickNetPosition(net, step.X, step.Y, step.Z, length);
-            if (!centre) {
-                centre = netPosition(
-                    net, step.X, step.Y, TResultVectors::InclinationOf(step.Z, length), length);
+        const std::int64_t end = std::min(stepCount - 1, std::int64_t(steps.size()));
+        // A block of steps is placed first, then drawn: the placements do not wait for each
+        // other, so the processor works on several at once.
+        constexpr std::int64_t Block = 16;
+        std::array<std::optional<PixelPoint>, Block> quick;
+        std::array<double, Block> lengths {};
+        for (std::int64_t first = 0; first < end; first += Block * q) {
+            const std::int64_t count = std::min(Block, (end - first + q - 1) / q);
+            for (std::int64_t j = 0; j < count; ++j) {
+                const TResultVectors &step = steps[first + j * q];
+                lengths[j] = step.Length();
+                quick[j] = quickNetPosition(net, step.X, step.Y, step.Z, lengths[j]);
             }
-            // The projection divides by the length: a blown-up quotient ends this vector.
-            if (!centre)
-                break;
-            sink.add(*centre, down);
-            if (p != lastIndex)
-                continue;
-            const std::optional<std::int64_t> label = labelValue(i, step.Temperature, state);
-            if (label && isLabelled(*label, state)) {
-                if (clearLabels) {
-                    // Black labels would vanish among black symbols.
-                    clearLabels->add(centre->x, centre->y, QString::number(*label),
-                        state.options.hemisphereByFill ? Blue : Black);
-                } else {
-                    symbols.flush();
-                    canvas.text(centre->x, centre->y, QString::number(*label), Black);
+            for (std::int64_t j = 0; j < count; ++j) {
+                const std::int64_t i = first + j * q;
+                const TResultVectors &step = steps[i];
+                const double length = lengths[j];
+                if (length == 0)
+                    return;
+                // The hemisphere is the sign of the inclination, which its sine has.
+                const bool down = !(length > 0) || step.Z / length >= 0;
+                std::optional<PixelPoint> centre = quick[j];
+                if (!centre) {
+                    centre = netPosition(
+                        net, step.X, step.Y, TResultVectors::InclinationOf(step.Z, length), length);
+                }
+                // The projection divides by the length: a blown-up quotient ends this vector.
+                if (!centre)
+                    return;
+                sink.add(*centre, down);
+                if (p != lastIndex)
+                    continue;
+                const std::optional<std::int64_t> label = labelValue(i, step.Temperature, state);
+                if (label && isLabelled(*label, state)) {
+                    if (clearLabels) {
+                        // Black labels would vanish among black symbols.
+                        clearLabels->add(centre->x, centre->y, QString::number(*label),
+                            state.options.hemisphereByFill ? Blue : Black);
+                    } else {
+                        symbols.flush();
+                        canvas.text(centre->x, centre->y, QString::number(*label), Black);
+                    }
                 }
             }
         }
