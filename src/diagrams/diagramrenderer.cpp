@@ -445,26 +445,38 @@ void DiagramRenderer::paintVectorDiagram(PanelCanvas &canvas, const DiagramScale
     // Traces the path of member p into sink; false when cancelled on the way.
     const auto trace = [&](int p, auto &sink) {
         const ResultSeriesEntry &steps = m_series[p];
-        // Each step's pixels serve as the end of one segment and the start of the next.
-        std::optional<int> x1, y1, z1;
-        if (!steps.empty()) {
-            x1 = pixel(steps[0].X);
-            y1 = pixel(steps[0].Y);
-            z1 = pixel(steps[0].Z);
-        }
+        // Each step's pixels serve as the end of one segment and the start of the next. They
+        // are found a block of steps at a time: the steps do not wait for each other there.
+        constexpr std::size_t Block = 32;
+        struct StepPixels
+        {
+            std::optional<int> x, y, z;
+            bool zero = false;
+        };
+        std::array<StepPixels, Block + 1> block;
+        const auto place = [&](const TResultVectors &step) {
+            // A step's length is 0 exactly when the sum of the squares under its root is.
+            return StepPixels { pixel(step.X), pixel(step.Y), pixel(step.Z),
+                (step.X * step.X + step.Y * step.Y) + step.Z * step.Z == 0 };
+        };
+        if (!steps.empty())
+            block[Block] = place(steps[0]);
         for (std::size_t i = 0; i + 1 < steps.size(); ++i) {
-            if (i % 65536 == 65535 && stopped())
-                return false;
+            const std::size_t j = i % Block;
+            if (j == 0) {
+                if (i % 65536 == 0 && i > 0 && stopped())
+                    return false;
+                block[0] = block[Block];
+                const std::size_t count = std::min(Block, steps.size() - 1 - i);
+                for (std::size_t k = 1; k <= count; ++k)
+                    block[k] = place(steps[i + k]);
+            }
             // A step that has lost all its magnetization ends the path: what follows it
-            // carries no direction to follow. Its length is 0 exactly when the sum of the
-            // squares under its root is.
-            const TResultVectors &step = steps[i];
-            if ((step.X * step.X + step.Y * step.Y) + step.Z * step.Z == 0)
+            // carries no direction to follow.
+            if (block[j].zero)
                 break;
-            const std::optional<int> x0 = x1, y0 = y1, z0 = z1;
-            x1 = pixel(steps[i + 1].X);
-            y1 = pixel(steps[i + 1].Y);
-            z1 = pixel(steps[i + 1].Z);
+            const std::optional<int> x0 = block[j].x, y0 = block[j].y, z0 = block[j].z;
+            const std::optional<int> x1 = block[j + 1].x, y1 = block[j + 1].y, z1 = block[j + 1].z;
             if (x0 && x1 && y0 && y1)
                 sink.add(blue, *x0, *y0, *x1, *y1);
             if (northDown && x0 && x1 && z0 && z1)
