@@ -1,8 +1,12 @@
 #include "diagrams/diagramscales.h"
 
+#include "model/paralleltasks.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <thread>
+#include <vector>
 
 namespace Demagora {
 
@@ -57,15 +61,51 @@ DiagramLayout layoutForWidth(int outerWidth)
 
 double maxResultLength(const ResultSeries &series)
 {
-    double longest = 0;
-    bool first = true;
-    for (const ResultSeriesEntry &entry : series) {
-        for (const TResultVectors &step : entry) {
-            const double length = step.Length();
-            if (first || length > longest)
-                longest = length;
-            first = false;
+    // The first length found stands until a longer one comes, whatever it is: a NaN first
+    // stands for good, a NaN later is passed over. Chunks of vectors are searched on every
+    // core, each for its first length and its longest by the same comparison, and joined in
+    // order as their vectors one by one would have been.
+    struct Chunk
+    {
+        bool any = false;
+        double first = 0;
+        double longest = -std::numeric_limits<double>::infinity();
+    };
+    std::size_t points = 0;
+    for (const ResultSeriesEntry &entry : series)
+        points += entry.size();
+    constexpr std::size_t ChunksFrom = 1'000'000;
+    const unsigned threads = std::max(1U, std::thread::hardware_concurrency());
+    const std::size_t chunkCount = points >= ChunksFrom
+        ? std::min<std::size_t>(series.size(), 4 * std::size_t { threads })
+        : std::min<std::size_t>(series.size(), 1);
+    std::vector<Chunk> chunks(chunkCount);
+    const auto search = [&](std::size_t c) {
+        Chunk &chunk = chunks[c];
+        for (std::size_t member = series.size() * c / chunkCount;
+             member < series.size() * (c + 1) / chunkCount; ++member) {
+            for (const TResultVectors &step : series[member]) {
+                const double length = step.Length();
+                if (!chunk.any)
+                    chunk.first = length;
+                chunk.any = true;
+                if (length > chunk.longest)
+                    chunk.longest = length;
+            }
         }
+    };
+    runParallelTasks(
+        chunkCount, chunkCount > 1 ? threads : 1, search, [] {}, [] { return false; });
+    bool found = false;
+    double longest = 0;
+    for (const Chunk &chunk : chunks) {
+        if (!chunk.any)
+            continue;
+        if (!found)
+            longest = std::isnan(chunk.first) ? chunk.first : chunk.longest;
+        else if (chunk.longest > longest)
+            longest = chunk.longest;
+        found = true;
     }
     return longest;
 }

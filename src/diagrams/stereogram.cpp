@@ -451,7 +451,11 @@ void paintInitialStereogram(PanelCanvas &canvas, const InitialDirections &direct
 {
     const NetGeometry net = netGeometry(canvas.size(), options);
     paintNet(canvas, net);
-    SymbolPainter symbols(canvas, options.hemisphereByFill);
+    std::size_t memberCount = 0;
+    for (const std::vector<MemberDirection> &members : directions)
+        memberCount += members.size();
+    // Places cost a bit per pixel of the panel: worth it for large populations.
+    SymbolPainter symbols(canvas, options.hemisphereByFill, memberCount >= 100'000);
     for (const std::vector<MemberDirection> &members : directions) {
         for (int m = first; m <= last && m < static_cast<int>(members.size()); ++m) {
             const MemberDirection &d = members[m];

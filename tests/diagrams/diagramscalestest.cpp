@@ -90,6 +90,55 @@ TEST(DiagramScalesTest, ValuesWithoutAScaleAreLeftOutWhereverTheyStand)
     EXPECT_EQ(maxResultLength({}), 0);
 }
 
+// The longest vector of a large run, searched in chunks on every core, is the one a plain
+// walk over every step finds: the first length stands until a longer one comes, so a NaN
+// first stands for good and a NaN later is passed over, also where a chunk begins with one,
+// and empty vectors are skipped.
+TEST(DiagramScalesTest, LongestVectorOfALargeRunEqualsThePlainWalk)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const auto plainWalk = [](const ResultSeries &series) {
+        double longest = 0;
+        bool first = true;
+        for (const ResultSeriesEntry &entry : series) {
+            for (const TResultVectors &step : entry) {
+                if (first || step.Length() > longest)
+                    longest = step.Length();
+                first = false;
+            }
+        }
+        return longest;
+    };
+    struct Case
+    {
+        const char *what;
+        std::size_t nanMember; // its first step becomes NaN; beyond the run for none
+        std::size_t emptyMembers; // the first ones are empty
+    };
+    for (const Case &c : { Case { "no NaN", 99, 0 }, Case { "NaN first in a later member", 20, 0 },
+             Case { "NaN first of all", 0, 0 }, Case { "NaN after empty members", 4, 4 } }) {
+        SCOPED_TRACE(c.what);
+        ResultSeries series(32);
+        for (std::size_t m = c.emptyMembers; m < series.size(); ++m) {
+            for (int i = 0; i < 40000; ++i) {
+                const double x = std::sin(0.001 * i + static_cast<double>(m)) * (1 + m % 7);
+                series[m].push_back({ double(i), x, 0.5 * x, 2.0 - 0.25 * x });
+            }
+        }
+        if (c.nanMember < series.size())
+            series[c.nanMember][0].X = nan;
+        // A longer vector just after the NaN.
+        if (c.nanMember < series.size())
+            series[c.nanMember][1].X = 50;
+        const double expected = plainWalk(series);
+        const double found = maxResultLength(series);
+        if (std::isnan(expected))
+            EXPECT_TRUE(std::isnan(found));
+        else
+            EXPECT_EQ(found, expected);
+    }
+}
+
 TEST(DiagramScalesTest, FloorPixelRejectsWhatNoPixelCanHold)
 {
     EXPECT_EQ(floorPixel(-0.5), -1);
