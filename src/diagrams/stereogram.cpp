@@ -307,9 +307,19 @@ void paintResultStereogram(PanelCanvas &canvas, const ResultSeries &series, int 
         std::array<double, Block> lengths {};
         for (std::int64_t first = 0; first < end; first += Block * q) {
             const std::int64_t count = std::min(Block, (end - first + q - 1) / q);
-            for (std::int64_t j = 0; j < count; ++j) {
+            for (std::int64_t j = 0; j < count; ++j)
+                lengths[j] = steps[first + j * q].Length();
+            std::int64_t j = 0;
+            for (; j + 1 < count; j += 2) {
+                const TResultVectors &a = steps[first + j * q];
+                const TResultVectors &b = steps[first + (j + 1) * q];
+                const auto places = quickNetPositions(
+                    net, { a.X, a.Y, a.Z, lengths[j] }, { b.X, b.Y, b.Z, lengths[j + 1] });
+                quick[j] = places[0];
+                quick[j + 1] = places[1];
+            }
+            if (j < count) {
                 const TResultVectors &step = steps[first + j * q];
-                lengths[j] = step.Length();
                 quick[j] = quickNetPosition(net, step.X, step.Y, step.Z, lengths[j]);
             }
             for (std::int64_t j = 0; j < count; ++j) {

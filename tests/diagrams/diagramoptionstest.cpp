@@ -131,6 +131,12 @@ TEST(QuickNetPositionTest, EqualsTheExactPlacementWhereItAnswers)
             }
             const double length = v.Length();
             const std::optional<PixelPoint> quick = quickNetPosition(net, v.X, v.Y, v.Z, length);
+            // Two at once, in either lane, answer as one at a time.
+            const std::array<double, 4> parts { v.X, v.Y, v.Z, length };
+            const std::array<double, 4> other { 3, -4, 12, 13 };
+            if (quickNetPositions(net, parts, other)[0] != quick
+                || quickNetPositions(net, other, parts)[1] != quick)
+                ++differing;
             if (!quick)
                 continue;
             ++answered;
@@ -143,6 +149,8 @@ TEST(QuickNetPositionTest, EqualsTheExactPlacementWhereItAnswers)
     DiagramOptions equalArea;
     equalArea.net = NetKind::EqualArea;
     EXPECT_FALSE(quickNetPosition(netGeometry(320, equalArea), 1, 2, 3, std::sqrt(14.0)));
+    const std::array<double, 4> parts { 1, 2, 3, std::sqrt(14.0) };
+    EXPECT_FALSE(quickNetPositions(netGeometry(320, equalArea), parts, parts)[1]);
 }
 
 class WorkedExampleOptionsTest : public testing::Test
