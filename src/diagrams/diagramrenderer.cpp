@@ -431,8 +431,6 @@ void DiagramRenderer::paintVectorDiagram(PanelCanvas &canvas, const DiagramScale
     const bool northDown = projection != VerticalProjection::East;
     const bool eastDown = projection != VerticalProjection::North;
     const QColor eastColour = projection == VerticalProjection::Both ? Orange : Red;
-    auto pixel
-        = [&](double v) { return vectorDiagramPixel(v, scales.vectorScale, scales.boxSize); };
     const auto stopped
         = [cancelled] { return cancelled && cancelled->load(std::memory_order_relaxed); };
     // Step by step: the blue segment, the red one, then the labels of the step.
@@ -448,19 +446,11 @@ void DiagramRenderer::paintVectorDiagram(PanelCanvas &canvas, const DiagramScale
         // Each step's pixels serve as the end of one segment and the start of the next. They
         // are found a block of steps at a time: the steps do not wait for each other there.
         constexpr std::size_t Block = 32;
-        struct StepPixels
-        {
-            std::optional<int> x, y, z;
-            bool zero = false;
-        };
         std::array<StepPixels, Block + 1> block;
-        const auto place = [&](const TResultVectors &step) {
-            // A step's length is 0 exactly when the sum of the squares under its root is.
-            return StepPixels { pixel(step.X), pixel(step.Y), pixel(step.Z),
-                (step.X * step.X + step.Y * step.Y) + step.Z * step.Z == 0 };
-        };
+        const double scale = scales.vectorScale;
+        const int boxSize = scales.boxSize;
         if (!steps.empty())
-            block[Block] = place(steps[0]);
+            block[Block] = stepPixels(steps[0], scale, boxSize);
         for (std::size_t i = 0; i + 1 < steps.size(); ++i) {
             const std::size_t j = i % Block;
             if (j == 0) {
@@ -468,8 +458,14 @@ void DiagramRenderer::paintVectorDiagram(PanelCanvas &canvas, const DiagramScale
                     return false;
                 block[0] = block[Block];
                 const std::size_t count = std::min(Block, steps.size() - 1 - i);
-                for (std::size_t k = 1; k <= count; ++k)
-                    block[k] = place(steps[i + k]);
+                std::size_t k = 1;
+                for (; k + 1 <= count; k += 2) {
+                    const auto two = stepPixels(steps[i + k], steps[i + k + 1], scale, boxSize);
+                    block[k] = two[0];
+                    block[k + 1] = two[1];
+                }
+                if (k <= count)
+                    block[k] = stepPixels(steps[i + k], scale, boxSize);
             }
             // A step that has lost all its magnetization ends the path: what follows it
             // carries no direction to follow.
