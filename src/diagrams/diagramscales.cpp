@@ -62,14 +62,16 @@ DiagramLayout layoutForWidth(int outerWidth)
 double maxResultLength(const ResultSeries &series)
 {
     // The first length found stands until a longer one comes, whatever it is: a NaN first
-    // stands for good, a NaN later is passed over. Chunks of vectors are searched on every
-    // core, each for its first length and its longest by the same comparison, and joined in
-    // order as their vectors one by one would have been.
+    // stands for good, a NaN later is passed over. The square root rounds correctly and never
+    // falls as its argument grows, so the squares under it are compared, and the root of the
+    // one found is the length found. Chunks of vectors are searched on every core, each for
+    // its first square and its largest by the same comparison, and joined in order as their
+    // vectors one by one would have been.
     struct Chunk
     {
         bool any = false;
         double first = 0;
-        double longest = -std::numeric_limits<double>::infinity();
+        double largest = -std::numeric_limits<double>::infinity();
     };
     std::size_t points = 0;
     for (const ResultSeriesEntry &entry : series)
@@ -81,33 +83,38 @@ double maxResultLength(const ResultSeries &series)
         : std::min<std::size_t>(series.size(), 1);
     std::vector<Chunk> chunks(chunkCount);
     const auto search = [&](std::size_t c) {
-        Chunk &chunk = chunks[c];
+        bool any = false;
+        double first = 0;
+        double largest = -std::numeric_limits<double>::infinity();
         for (std::size_t member = series.size() * c / chunkCount;
              member < series.size() * (c + 1) / chunkCount; ++member) {
-            for (const TResultVectors &step : series[member]) {
-                const double length = step.Length();
-                if (!chunk.any)
-                    chunk.first = length;
-                chunk.any = true;
-                if (length > chunk.longest)
-                    chunk.longest = length;
+            const ResultSeriesEntry &steps = series[member];
+            if (!any && !steps.empty()) {
+                first
+                    = (steps[0].X * steps[0].X + steps[0].Y * steps[0].Y) + steps[0].Z * steps[0].Z;
+                any = true;
+            }
+            for (const TResultVectors &step : steps) {
+                const double square = (step.X * step.X + step.Y * step.Y) + step.Z * step.Z;
+                largest = square > largest ? square : largest;
             }
         }
+        chunks[c] = { any, first, largest };
     };
     runParallelTasks(
         chunkCount, chunkCount > 1 ? threads : 1, search, [] {}, [] { return false; });
     bool found = false;
-    double longest = 0;
+    double largest = 0;
     for (const Chunk &chunk : chunks) {
         if (!chunk.any)
             continue;
         if (!found)
-            longest = std::isnan(chunk.first) ? chunk.first : chunk.longest;
-        else if (chunk.longest > longest)
-            longest = chunk.longest;
+            largest = std::isnan(chunk.first) ? chunk.first : chunk.largest;
+        else if (chunk.largest > largest)
+            largest = chunk.largest;
         found = true;
     }
-    return longest;
+    return std::sqrt(largest);
 }
 
 double vectorScale(int boxSize, double maxLength)
