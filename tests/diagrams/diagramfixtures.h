@@ -1,11 +1,13 @@
 #pragma once
 
+#include "diagrams/diagramrenderer.h"
 #include "model/populations.h"
 #include "model/run.h"
 #include "support/componentfixtures.h"
 
 #include <QColor>
 #include <QImage>
+#include <QPainter>
 #include <QPoint>
 #include <QRect>
 
@@ -78,6 +80,29 @@ inline bool colourNear(const QImage &image, QPoint at, QColor colour, int radius
     return countColour(
                image, QRect(at - QPoint(radius, radius), at + QPoint(radius, radius)), colour)
         > 0;
+}
+
+// The window's face colour and the colours of the picture.
+inline const QColor Face(240, 240, 240);
+inline const QColor Black(0, 0, 0);
+inline const QColor Blue(0, 0, 255);
+inline const QColor Red(255, 0, 0);
+
+// Panel origins in a 700-pixel-wide picture (panels of 320 pixels).
+inline const QPoint Vectors(0, 24);
+inline const QPoint Spectrum(320, 24);
+inline const QPoint Stereo(0, 354);
+inline const QPoint Start(320, 354);
+
+// The picture the renderer paints in state at the given width, on the window's face colour.
+inline QImage render(const DiagramRenderer &renderer, DiagramViewState state, int width = 700)
+{
+    state.faceColour = Face;
+    QImage image(width, width + 24, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    renderer.paint(painter, QRectF(0, 0, width, width + 24), state);
+    return image;
 }
 
 } // namespace Demagora::Testing

@@ -20,33 +20,22 @@
 namespace Demagora {
 namespace {
 
+using Testing::Black;
+using Testing::Blue;
 using Testing::colourNear;
 using Testing::component;
 using Testing::countColour;
 using Testing::countText;
+using Testing::Face;
+using Testing::Red;
+using Testing::render;
+using Testing::Spectrum;
+using Testing::Start;
+using Testing::Stereo;
+using Testing::Vectors;
 using Testing::WorkedExample;
 
-const QColor Face(240, 240, 240);
-const QColor Black(0, 0, 0);
-const QColor Blue(0, 0, 255);
-const QColor Red(255, 0, 0);
 const QColor Orange(230, 140, 0);
-
-// Panel origins in a 700-pixel-wide picture (panels of 320 pixels).
-const QPoint Vectors(0, 24);
-const QPoint Spectrum(320, 24);
-const QPoint Stereo(0, 354);
-const QPoint Start(320, 354);
-
-QImage render(const DiagramRenderer &renderer, DiagramViewState state)
-{
-    state.faceColour = Face;
-    QImage image(700, 724, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    renderer.paint(painter, QRectF(0, 0, 700, 724), state);
-    return image;
-}
 
 DiagramViewState withOptions(const DiagramOptions &options)
 {
