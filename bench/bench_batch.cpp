@@ -3,6 +3,7 @@
 // standard output into /dev/null.
 
 #include "batch/batchrun.h"
+#include "batch/seriescsv.h"
 #include "document/scenario.h"
 #include "model/inputchecks.h"
 #include "model/literalrun.h"
@@ -12,6 +13,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
+#include <ostream>
+#include <streambuf>
 #include <fcntl.h>
 #include <spawn.h>
 #include <string>
@@ -115,6 +119,58 @@ void BM_Series50MProcess(benchmark::State &state)
     }
 }
 BENCHMARK(BM_Series50MProcess)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+
+// The run of scenario-50m.json cut to 2,000 members: a million rows of the same values.
+BatchRun millionRowRun()
+{
+    Scenario scenario = readScenarioFile(Scenario50M);
+    scenario.population->randomPoints = 1999;
+    MersenneTwisterSource random(7);
+    return runScenario(scenario, random);
+}
+
+// The reals of those rows one after another, formatted alone: nanoseconds per real.
+void BM_SeriesRealFormat(benchmark::State &state)
+{
+    const BatchRun run = millionRowRun();
+    std::vector<double> reals;
+    for (const ResultSeriesEntry &curve : run.series) {
+        for (const TResultVectors &point : curve) {
+            for (const double value : { point.X, point.Y, point.Z, point.Length(),
+                     point.Declination(), point.Inclination() })
+                reals.push_back(value);
+        }
+    }
+    const auto buffer = std::make_unique<char[]>(MaxCsvRealLength * reals.size());
+    for (auto _ : state) {
+        char *out = buffer.get();
+        for (const double value : reals)
+            out = writeCsvReal(out, value);
+        benchmark::DoNotOptimize(out);
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(reals.size()));
+}
+BENCHMARK(BM_SeriesRealFormat)->Unit(benchmark::kMillisecond);
+
+// A stream that drops what it is given, as /dev/null would.
+class NullBuffer : public std::streambuf
+{
+protected:
+    std::streamsize xsputn(const char *, std::streamsize count) override { return count; }
+    int overflow(int c) override { return c; }
+};
+
+// The whole series text of those rows, on every core: nanoseconds per row.
+void BM_SeriesRowFormat(benchmark::State &state)
+{
+    const BatchRun run = millionRowRun();
+    NullBuffer sink;
+    std::ostream out(&sink);
+    for (auto _ : state)
+        writeSeriesCsv(out, run.series);
+    state.SetItemsProcessed(state.iterations() * 2000 * 500);
+}
+BENCHMARK(BM_SeriesRowFormat)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

@@ -9,7 +9,6 @@
 #include "batch/pngoutput.h"
 #include "batch/reportoutput.h"
 #include "document/scenario.h"
-#include "batch/seriescsv.h"
 #include "files/outputfiles.h"
 #include "model/randomsource.h"
 
@@ -39,7 +38,7 @@ void addOutputs(OutputFiles &files, const BatchOptions &options, const Scenario 
 {
     if (options.seriesPath) {
         files.add(*options.seriesPath, "the series",
-            [&](std::ostream &stream) { writeSeriesCsv(stream, run.series); });
+            [&](std::ostream &stream) { writeBatchSeries(stream, run); });
     }
     if (options.pngPath) {
         checkPictureSize(*options.pngPath, scenarioResultPoints(scenario));
@@ -97,8 +96,8 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
         MeasurementOutputs measurements(options.measurements);
         measurements.addFiles(files);
         if (files.empty() && !options.measurements.hasOutput())
-            files.add("-", "the series",
-                [&](std::ostream &stream) { writeSeriesCsv(stream, run.series); });
+            files.add(
+                "-", "the series", [&](std::ostream &stream) { writeBatchSeries(stream, run); });
 
         const std::uint64_t seed = chooseSeed(options, scenario);
         // Reported only for a run that goes ahead, so that it can be repeated.
@@ -107,7 +106,9 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
                 << seed << " repeats this run\n";
         }
         MersenneTwisterSource random(seed);
-        run = runScenario(scenario, random);
+        // The series alone computes each curve as it writes its rows and keeps none of them.
+        run = runScenario(
+            scenario, random, options.seriesAlone() ? CurvesKept::No : CurvesKept::Yes);
         // The report is built and checked first, so that a refused worksheet leaves no other
         // output written either.
         if (options.report || options.xlsPath) {

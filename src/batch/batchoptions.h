@@ -65,6 +65,13 @@ struct BatchOptions
             && (measurements.given.contains("--steps") || measurements.given.contains("--noise"));
     }
     bool reportOnStandardOutput() const { return report && !xlsPath; }
+    // Whether the series is the only output, so that every curve is needed once, when its
+    // rows are written (with no output at all, the series goes to standard output).
+    bool seriesAlone() const
+    {
+        return !(report || xlsPath || pngPath || fitsPath || fisherPath || fit
+            || measurements.hasOutput());
+    }
 };
 
 // Reads the arguments after the program name. Throws BatchError naming the offending

@@ -1,6 +1,7 @@
 #include "batch/batchrun.h"
 
 #include "batch/batcherror.h"
+#include "batch/seriescsv.h"
 #include "model/modelerror.h"
 #include "model/run.h"
 
@@ -73,12 +74,15 @@ void checkScenarioRun(const Scenario &scenario)
     checkRunSize(scenario, range);
 }
 
-BatchRun runScenario(const Scenario &scenario, RandomSource &random)
+BatchRun runScenario(const Scenario &scenario, RandomSource &random, CurvesKept curvesKept)
 {
     checkScenarioRun(scenario);
     BatchRun run;
     run.range = entryRunRange(scenario);
     run.populations = buildPopulations(scenario, random);
+    run.curvesKept = curvesKept;
+    if (curvesKept == CurvesKept::No)
+        return run;
     try {
         RunDemagnetization(
             run.range.pointCount, run.range.low, run.range.high, run.series, run.populations);
@@ -86,6 +90,21 @@ BatchRun runScenario(const Scenario &scenario, RandomSource &random)
         throw BatchError(error.what());
     }
     return run;
+}
+
+void writeBatchSeries(std::ostream &out, const BatchRun &run)
+{
+    if (run.curvesKept == CurvesKept::Yes) {
+        writeSeriesCsv(out, run.series);
+        return;
+    }
+    try {
+        const PreparedRun prepared(
+            run.range.pointCount, run.range.low, run.range.high, run.populations);
+        writeSeriesCsv(out, prepared);
+    } catch (const ModelError &error) {
+        throw BatchError(error.what());
+    }
 }
 
 } // namespace Demagora

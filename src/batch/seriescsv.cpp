@@ -10,8 +10,14 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <span>
+#include <stdexcept>
 #include <thread>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace Demagora {
 
@@ -106,20 +112,7 @@ bool seventeenDigits(double value, std::uint64_t &digits, int &exponent)
     return true;
 }
 
-// Eight decimal digits of value < 10^8 as the bytes 0 to 9, most significant digit in the
-// lowest byte, so that storing the word writes them in reading order: the value is split into
-// two, four and eight lanes of one word, each lane divided by the same constant at once.
-inline __attribute__((always_inline)) std::uint64_t eightDigits(std::uint32_t value)
-{
-    const std::uint64_t merged = (value / 10000) | (std::uint64_t { value % 10000 } << 32);
-    const std::uint64_t top = ((merged * 10486) >> 20) & ((std::uint64_t { 0x7F } << 32) | 0x7F);
-    const std::uint64_t hundreds = ((merged - 100 * top) << 16) + top;
-    std::uint64_t tens = (hundreds * 103) >> 10;
-    tens &= (std::uint64_t { 0xF } << 48) | (std::uint64_t { 0xF } << 32)
-        | (std::uint64_t { 0xF } << 16) | 0xF;
-    return tens + ((hundreds - 10 * tens) << 8);
-}
-
+constexpr std::uint64_t Digits8 = 100'000'000;
 constexpr std::uint64_t AsciiZeros = 0x3030303030303030ULL;
 
 // The 17 digits of a value: the first, then two words of eight characters each in reading
@@ -132,18 +125,82 @@ struct SeventeenDigits
     int length;
 };
 
+#if defined(__SSE2__)
+
+// Digits 2 to 17 in one vector register, a digit per byte: the two groups of eight are split
+// into four groups of four, each repeated into four 16-bit lanes, and every lane divided by its
+// own power of ten (1000, 100, 10, 1) as a multiplication by a reciprocal; subtracting ten
+// times the lane before leaves one digit per lane. The reciprocals are exact for groups below
+// 10^4.
+SeventeenDigits splitDigits(std::uint64_t value)
+{
+    // Both quotients come from value itself, which keeps the chain of multiplications short.
+    const std::uint64_t upper = value / Digits8;
+    const auto high = static_cast<std::uint32_t>(value / Digits16);
+    const auto lower = static_cast<std::uint32_t>(value - upper * Digits8);
+    const auto middle = static_cast<std::uint32_t>(upper - std::uint64_t { high } * Digits8);
+    const __m128i eights = _mm_set_epi64x(lower, middle);
+    // x / 10^4 for x < 10^8 is (x * 0xd1b71759) >> 45.
+    const __m128i fours
+        = _mm_srli_epi64(_mm_mul_epu32(eights, _mm_set1_epi32(static_cast<int>(0xd1b71759))), 45);
+    const __m128i rests = _mm_sub_epi32(eights, _mm_mul_epu32(fours, _mm_set1_epi32(10000)));
+    // 16-bit lanes: four times the groups abcd, efgh, 0, 0, ijkl, mnop, 0, 0.
+    const __m128i groups = _mm_slli_epi16(_mm_or_si128(fours, _mm_slli_epi64(rests, 16)), 2);
+    const __m128i low = _mm_unpacklo_epi16(groups, groups);
+    const __m128i high4 = _mm_unpackhi_epi16(groups, groups);
+    const __m128i first8 = _mm_unpacklo_epi32(low, low);
+    const __m128i last8 = _mm_unpacklo_epi32(high4, high4);
+    // Lane by lane: ((4x * c) >> 16) * 2^s >> 16 is x * c / 2^(30 - s) rounded down, with
+    // c / 2^(30 - s) just above 1/1000, 1/100 and 1/10, and 1 for the last lane.
+    const __m128i reciprocals = _mm_setr_epi16(8389, 5243, 13108, static_cast<short>(0x8000), 8389,
+        5243, 13108, static_cast<short>(0x8000));
+    const __m128i shifts = _mm_setr_epi16(1 << 7, 1 << 11, 1 << 13, static_cast<short>(0x8000),
+        1 << 7, 1 << 11, 1 << 13, static_cast<short>(0x8000));
+    const __m128i ten = _mm_set1_epi16(10);
+    const auto digitsOf = [&](__m128i lanes) {
+        const __m128i prefixes = _mm_mulhi_epu16(_mm_mulhi_epu16(lanes, reciprocals), shifts);
+        return _mm_sub_epi16(prefixes, _mm_slli_epi64(_mm_mullo_epi16(prefixes, ten), 16));
+    };
+    const __m128i digits = _mm_packus_epi16(digitsOf(first8), digitsOf(last8));
+    // A bit per zero digit; the trailing zeros are the run of set bits from the top.
+    const auto zeros = static_cast<std::uint16_t>(
+        _mm_movemask_epi8(_mm_cmpeq_epi8(digits, _mm_setzero_si128())));
+    const __m128i text = _mm_or_si128(digits, _mm_set1_epi8('0'));
+    return { static_cast<char>('0' + high), static_cast<std::uint64_t>(_mm_cvtsi128_si64(text)),
+        static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(text, text))),
+        17 - std::countl_one(zeros) };
+}
+
+#else
+
+// Eight decimal digits of value < 10^8 as the bytes 0 to 9, most significant digit in the
+// lowest byte, so that storing the word writes them in reading order: the value is split into
+// two, four and eight lanes of one word, each lane divided by the same constant at once.
+std::uint64_t eightDigits(std::uint32_t value)
+{
+    const std::uint64_t merged = (value / 10000) | (std::uint64_t { value % 10000 } << 32);
+    const std::uint64_t top = ((merged * 10486) >> 20) & ((std::uint64_t { 0x7F } << 32) | 0x7F);
+    const std::uint64_t hundreds = ((merged - 100 * top) << 16) + top;
+    std::uint64_t tens = (hundreds * 103) >> 10;
+    tens &= (std::uint64_t { 0xF } << 48) | (std::uint64_t { 0xF } << 32)
+        | (std::uint64_t { 0xF } << 16) | 0xF;
+    return tens + ((hundreds - 10 * tens) << 8);
+}
+
 SeventeenDigits splitDigits(std::uint64_t value)
 {
     const auto high = static_cast<std::uint32_t>(value / Digits16);
     const std::uint64_t rest = value % Digits16;
-    const std::uint64_t middle = eightDigits(static_cast<std::uint32_t>(rest / 100'000'000));
-    const std::uint64_t last = eightDigits(static_cast<std::uint32_t>(rest % 100'000'000));
+    const std::uint64_t middle = eightDigits(static_cast<std::uint32_t>(rest / Digits8));
+    const std::uint64_t last = eightDigits(static_cast<std::uint32_t>(rest % Digits8));
     // The last digits are the highest bytes: the zero bytes on top are the trailing zeros.
     const int length = last != 0 ? 17 - std::countl_zero(last) / 8
         : middle != 0            ? 9 - std::countl_zero(middle) / 8
                                  : 1;
     return { static_cast<char>('0' + high), middle | AsciiZeros, last | AsciiZeros, length };
 }
+
+#endif
 
 // The digits are stored straight from registers, never copied through a buffer in memory:
 // reading back a text just written in pieces stalls the processor on every value.
@@ -221,58 +278,115 @@ constexpr std::size_t RowsPerPiece = 1 << 14;
 constexpr std::size_t PiecesPerCore = 4;
 constexpr std::size_t MaxRowLength = 2 * 24 + 7 * (MaxCsvRealLength + 1) + 1;
 
-// A piece: rowCount rows from step firstStep of member firstMember on, running on into the
-// following members.
+// A piece: rowCount rows from step firstStep of curve firstCurve on, running on into the
+// following curves.
 struct Piece
 {
-    std::size_t firstMember = 0;
+    std::size_t firstCurve = 0;
     std::size_t firstStep = 0;
     std::size_t rowCount = 0;
 };
 
-char *writeRow(char *out, std::size_t member, std::size_t step, const TResultVectors &point)
+// The text "step,temperature," of a step, kept for the rows of the following members, which
+// nearly always share the step's temperature.
+struct StepText
 {
-    out = std::to_chars(out, out + 24, member).ptr;
-    *out++ = ',';
-    out = std::to_chars(out, out + 24, step).ptr;
-    for (const double value : { point.Temperature, point.X, point.Y, point.Z, point.Length(),
-             point.Declination(), point.Inclination() }) {
-        *out++ = ',';
-        out = writeCsvReal(out, value);
-    }
-    *out++ = '\n';
-    return out;
-}
+    static constexpr std::size_t Room = 64;
+    std::uint64_t temperatureBits = 0;
+    bool known = false;
+    std::uint8_t length = 0;
+    std::array<char, Room> text;
+};
 
-// Formats the piece into buffer, which has room for its rows; returns the text's end.
-char *formatPiece(const ResultSeries &series, const Piece &piece, char *buffer)
+// The "member," text of the member whose rows are being written.
+struct MemberText
 {
-    char *out = buffer;
-    std::size_t member = piece.firstMember;
-    std::size_t step = piece.firstStep;
-    for (std::size_t row = 0; row < piece.rowCount; ++row) {
-        while (step >= series[member].size()) {
-            ++member;
-            step = 0;
+    std::array<char, 32> text;
+    std::size_t length = 0;
+};
+
+// Formats the rows of a piece; memberOffset is the member number of the first curve.
+class PieceFormatter
+{
+public:
+    char *format(std::span<const ResultSeriesEntry> curves, std::size_t memberOffset,
+        const Piece &piece, char *out)
+    {
+        std::size_t curve = piece.firstCurve;
+        std::size_t step = piece.firstStep;
+        setMember(memberOffset + curve);
+        for (std::size_t row = 0; row < piece.rowCount; ++row) {
+            while (step >= curves[curve].size()) {
+                ++curve;
+                step = 0;
+                setMember(memberOffset + curve);
+            }
+            out = writeRow(out, step, curves[curve][step]);
+            ++step;
         }
-        out = writeRow(out, member, step, series[member][step]);
-        ++step;
+        return out;
     }
-    return out;
-}
 
-std::vector<Piece> piecesOf(const ResultSeries &series)
+private:
+    void setMember(std::size_t member)
+    {
+        char *end = std::to_chars(m_member.text.data(), m_member.text.data() + 24, member).ptr;
+        *end++ = ',';
+        m_member.length = static_cast<std::size_t>(end - m_member.text.data());
+    }
+
+    const StepText &stepText(std::size_t step, double temperature)
+    {
+        if (step >= m_steps.size())
+            m_steps.resize(step + 1);
+        StepText &known = m_steps[step];
+        const auto bits = std::bit_cast<std::uint64_t>(temperature);
+        if (!known.known || known.temperatureBits != bits) {
+            char *out = std::to_chars(known.text.data(), known.text.data() + 24, step).ptr;
+            *out++ = ',';
+            out = writeCsvReal(out, temperature);
+            *out++ = ',';
+            known.length = static_cast<std::uint8_t>(out - known.text.data());
+            known.temperatureBits = bits;
+            known.known = true;
+        }
+        return known;
+    }
+
+    char *writeRow(char *out, std::size_t step, const TResultVectors &point)
+    {
+        // Both texts are copied whole, in fixed sizes, and the end set after them.
+        std::memcpy(out, m_member.text.data(), m_member.text.size());
+        out += m_member.length;
+        const StepText &known = stepText(step, point.Temperature);
+        std::memcpy(out, known.text.data(), known.text.size());
+        out += known.length;
+        const double length = point.Length();
+        for (const double value : { point.X, point.Y, point.Z, length, point.Declination() }) {
+            out = writeCsvReal(out, value);
+            *out++ = ',';
+        }
+        out = writeCsvReal(out, TResultVectors::InclinationOf(point.Z, length));
+        *out++ = '\n';
+        return out;
+    }
+
+    MemberText m_member;
+    std::vector<StepText> m_steps;
+};
+
+std::vector<Piece> piecesOf(std::span<const ResultSeriesEntry> curves)
 {
     std::vector<Piece> pieces;
     Piece piece;
-    for (std::size_t member = 0; member < series.size(); ++member) {
-        for (std::size_t step = 0; step < series[member].size();) {
+    for (std::size_t curve = 0; curve < curves.size(); ++curve) {
+        for (std::size_t step = 0; step < curves[curve].size();) {
             if (piece.rowCount == 0) {
-                piece.firstMember = member;
+                piece.firstCurve = curve;
                 piece.firstStep = step;
             }
             const std::size_t taken
-                = std::min(RowsPerPiece - piece.rowCount, series[member].size() - step);
+                = std::min(RowsPerPiece - piece.rowCount, curves[curve].size() - step);
             piece.rowCount += taken;
             step += taken;
             if (piece.rowCount == RowsPerPiece) {
@@ -284,6 +398,65 @@ std::vector<Piece> piecesOf(const ResultSeries &series)
     if (piece.rowCount > 0)
         pieces.push_back(piece);
     return pieces;
+}
+
+// Writes rows of curves in order: they are formatted a round of pieces at a time, a piece per
+// task on every core, each into a buffer of its own that is allocated once and never cleared
+// (only the formatted part of it is ever read), so the memory stays a few pieces per core
+// whatever the length of the series.
+class SeriesWriter
+{
+public:
+    explicit SeriesWriter(std::ostream &out, unsigned threads)
+        : m_out(out)
+        , m_threads(std::max(threads, 1U))
+        , m_slots(m_threads * PiecesPerCore)
+    {
+        m_out << SeriesCsvHeader << '\n';
+    }
+
+    // The most rows one call of write formats in a single round.
+    std::size_t rowsPerRound() const { return m_slots.size() * RowsPerPiece; }
+
+    void write(std::span<const ResultSeriesEntry> curves, std::size_t memberOffset)
+    {
+        const std::vector<Piece> pieces = piecesOf(curves);
+        for (std::size_t first = 0; first < pieces.size(); first += m_slots.size()) {
+            const std::size_t count = std::min(m_slots.size(), pieces.size() - first);
+            runParallelTasks(
+                count, count > 1 ? m_threads : 1,
+                [&](std::size_t index) {
+                    Slot &slot = m_slots[index];
+                    if (!slot.buffer)
+                        slot.buffer
+                            = std::make_unique_for_overwrite<char[]>(RowsPerPiece * MaxRowLength);
+                    slot.end = slot.formatter.format(
+                        curves, memberOffset, pieces[first + index], slot.buffer.get());
+                },
+                [] {}, [] { return false; });
+            for (std::size_t index = 0; index < count; ++index) {
+                const Slot &slot = m_slots[index];
+                m_out.write(slot.buffer.get(), slot.end - slot.buffer.get());
+            }
+        }
+    }
+
+private:
+    struct Slot
+    {
+        std::unique_ptr<char[]> buffer;
+        char *end = nullptr;
+        PieceFormatter formatter;
+    };
+
+    std::ostream &m_out;
+    unsigned m_threads;
+    std::vector<Slot> m_slots;
+};
+
+unsigned coreCount()
+{
+    return std::max(1U, std::thread::hardware_concurrency());
 }
 
 } // namespace
@@ -315,31 +488,28 @@ std::string csvReal(double value)
 
 void writeSeriesCsv(std::ostream &out, const ResultSeries &series)
 {
-    out << SeriesCsvHeader << '\n';
-    const std::vector<Piece> pieces = piecesOf(series);
-    const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
-    // A round formats one piece per worker; the pieces are then written in order, so the
-    // buffers in memory stay a few per core whatever the length of the series.
-    const std::size_t perRound = pieces.size() > 1 ? threads * PiecesPerCore : 1;
-    // Each worker writes into its own buffer, allocated once and never cleared: only the
-    // formatted part of it is ever read.
-    std::vector<std::unique_ptr<char[]>> buffers(perRound);
-    std::vector<char *> ends(perRound);
-    std::size_t rows = 0;
-    for (const Piece &piece : pieces)
-        rows = std::max(rows, piece.rowCount);
-    for (auto &buffer : buffers)
-        buffer = std::make_unique_for_overwrite<char[]>(rows * MaxRowLength);
-    for (std::size_t first = 0; first < pieces.size(); first += perRound) {
-        const std::size_t count = std::min(perRound, pieces.size() - first);
+    SeriesWriter writer(out, coreCount());
+    writer.write(series, 0);
+}
+
+void writeSeriesCsv(std::ostream &out, const PreparedRun &run)
+{
+    if (!run.complete())
+        throw std::logic_error("the series of a run whose tables were not built");
+    SeriesWriter writer(out, coreCount());
+    // A round of members: about as many rows as the writer formats at once, one member at
+    // least; their curves are computed on every core, then written, and their room reused.
+    const std::size_t steps = std::max<std::size_t>(run.stepCount(), 1);
+    const std::size_t perRound = std::max<std::size_t>(writer.rowsPerRound() / steps, 1);
+    ResultSeries curves;
+    for (std::size_t first = 0; first < run.memberCount(); first += perRound) {
+        const std::size_t count = std::min(perRound, run.memberCount() - first);
+        curves.resize(count);
         runParallelTasks(
-            count, count > 1 ? threads : 1,
-            [&](std::size_t index) {
-                ends[index] = formatPiece(series, pieces[first + index], buffers[index].get());
-            },
-            [] {}, [] { return false; });
-        for (std::size_t index = 0; index < count; ++index)
-            out.write(buffers[index].get(), ends[index] - buffers[index].get());
+            count, count > 1 ? coreCount() : 1,
+            [&](std::size_t index) { run.memberCurve(first + index, curves[index]); }, [] {},
+            [] { return false; });
+        writer.write(curves, first);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/populations.h"
+#include "model/run.h"
 
 #include <ostream>
 #include <string>
@@ -15,6 +16,9 @@ inline constexpr const char *SeriesCsvHeader
 // digits, so they read back bit for bit; the text does not depend on the C locale. A long
 // series is formatted in pieces on every core and written in order.
 void writeSeriesCsv(std::ostream &out, const ResultSeries &series);
+// The same text for a run made ready but not computed: each member's curve is computed when
+// its rows are written, so the whole series is never held in memory.
+void writeSeriesCsv(std::ostream &out, const PreparedRun &run);
 
 // A double in the shortest form of 17 significant digits ("%.17g" in the "C" locale).
 std::string csvReal(double value);

@@ -100,33 +100,6 @@ SpectrumIndex indexSpectra(const ComponentPopulations &populations)
 
 using SpectrumTables = std::vector<std::optional<SpectrumTable>>;
 
-// The curve of member index m: at every step the parts of member m of every population,
-// added in population order as member.GetX() + r.X etc.
-ResultSeriesEntry memberCurve(const ComponentPopulations &populations, std::size_t m,
-    const SpectrumTables &tables, const SpectrumIndex &index,
-    const std::vector<double> &temperatures)
-{
-    const std::size_t n = populations.front().size();
-    ResultSeriesEntry entry(temperatures.size());
-    for (std::size_t s = 0; s < temperatures.size(); ++s)
-        entry[s].Temperature = temperatures[s];
-    std::vector<double> remaining;
-    for (std::size_t i = 0; i < populations.size(); ++i) {
-        const TVector &member = populations[i][m];
-        tables[index.tableOf[i * n + m]]->remaining(member, remaining);
-        const double north = member.northCosine();
-        const double east = member.eastCosine();
-        const double down = member.downCosine();
-        for (std::size_t s = 0; s < entry.size(); ++s) {
-            TResultVectors &r = entry[s];
-            r.X = north * remaining[s] + r.X;
-            r.Y = east * remaining[s] + r.Y;
-            r.Z = down * remaining[s] + r.Z;
-        }
-    }
-    return entry;
-}
-
 // Below this many slice and step operations (about a millisecond on one core) starting
 // worker threads costs more than it saves.
 constexpr double SmallRunWork = 2e6;
@@ -157,32 +130,106 @@ void RunDemagnetization(std::int32_t pointCount, std::int32_t runLowTemp, std::i
         threadCountFor(pointCount, runLowTemp, runHighTemp, populations));
 }
 
+struct PreparedRun::Tables
+{
+    std::vector<double> temperatures;
+    SpectrumIndex index;
+    SpectrumTables tables;
+    bool complete = false;
+};
+
+PreparedRun::PreparedRun(std::int32_t pointCount, std::int32_t runLowTemp, std::int32_t runHighTemp,
+    const ComponentPopulations &populations, unsigned threadCount,
+    const std::function<bool()> &stopRequested)
+    : m_populations(populations)
+    , m_threadCount(threadCount)
+    , m_tables(std::make_unique<Tables>())
+{
+    checkRunInputs(pointCount, runLowTemp, runHighTemp, populations);
+    if (m_threadCount == 0)
+        m_threadCount = threadCountFor(pointCount, runLowTemp, runHighTemp, populations);
+    Tables &t = *m_tables;
+    t.temperatures = stepTemperatures(pointCount, runLowTemp, runHighTemp);
+    t.index = indexSpectra(populations);
+    t.tables.resize(t.index.spectra.size());
+    const auto buildTable
+        = [&t](std::size_t k) { t.tables[k].emplace(*t.index.spectra[k], t.temperatures); };
+    const auto stop = [&stopRequested] { return stopRequested && stopRequested(); };
+    t.complete = runParallelTasks(
+        t.tables.size(), m_threadCount, buildTable, [] {}, stop);
+}
+
+PreparedRun::~PreparedRun() = default;
+
+bool PreparedRun::complete() const
+{
+    return m_tables->complete;
+}
+
+std::size_t PreparedRun::memberCount() const
+{
+    return m_populations.front().size();
+}
+
+std::size_t PreparedRun::stepCount() const
+{
+    return m_tables->temperatures.size();
+}
+
+unsigned PreparedRun::threadCount() const
+{
+    return m_threadCount;
+}
+
+double PreparedRun::lastTemperature() const
+{
+    return m_tables->temperatures.back();
+}
+
+// The parts of member m of every population, added in population order as
+// member.GetX() + r.X etc.
+void PreparedRun::memberCurve(std::size_t m, ResultSeriesEntry &curve) const
+{
+    const Tables &t = *m_tables;
+    const std::size_t n = memberCount();
+    curve.resize(t.temperatures.size());
+    for (std::size_t s = 0; s < curve.size(); ++s)
+        curve[s] = TResultVectors { t.temperatures[s], 0, 0, 0 };
+    std::vector<double> remaining;
+    for (std::size_t i = 0; i < m_populations.size(); ++i) {
+        const TVector &member = m_populations[i][m];
+        t.tables[t.index.tableOf[i * n + m]]->remaining(member, remaining);
+        const double north = member.northCosine();
+        const double east = member.eastCosine();
+        const double down = member.downCosine();
+        for (std::size_t s = 0; s < curve.size(); ++s) {
+            TResultVectors &r = curve[s];
+            r.X = north * remaining[s] + r.X;
+            r.Y = east * remaining[s] + r.Y;
+            r.Z = down * remaining[s] + r.Z;
+        }
+    }
+}
+
 void RunDemagnetization(std::int32_t pointCount, std::int32_t runLowTemp, std::int32_t runHighTemp,
     ResultSeries &series, ComponentPopulations &populations, RunObserver *observer,
     unsigned threadCount)
 {
     checkRunInputs(pointCount, runLowTemp, runHighTemp, populations);
     threadCount = std::max(threadCount, 1U);
-
     const std::size_t n = populations.front().size();
-    const std::vector<double> temperatures = stepTemperatures(pointCount, runLowTemp, runHighTemp);
-    const SpectrumIndex index = indexSpectra(populations);
-
     const auto stopRequested = [observer] { return observer && observer->stopRequested(); };
 
     series.clear();
     bool completed = false;
+    double lastTemperature = 0;
     try {
-        SpectrumTables tables(index.spectra.size());
-        const auto buildTable
-            = [&](std::size_t t) { tables[t].emplace(*index.spectra[t], temperatures); };
-        completed = runParallelTasks(
-            tables.size(), threadCount, buildTable, [] {}, stopRequested);
-
+        const PreparedRun run(
+            pointCount, runLowTemp, runHighTemp, populations, threadCount, stopRequested);
+        lastTemperature = run.lastTemperature();
+        completed = run.complete();
         series.resize(n);
-        const auto computeMember = [&](std::size_t m) {
-            series[m] = memberCurve(populations, m, tables, index, temperatures);
-        };
+        const auto computeMember = [&](std::size_t m) { run.memberCurve(m, series[m]); };
         const auto memberFinished = [observer, n] {
             if (observer) {
                 observer->setMaximum(static_cast<int>(n));
@@ -206,7 +253,7 @@ void RunDemagnetization(std::int32_t pointCount, std::int32_t runLowTemp, std::i
     if (completed) {
         for (Population &p : populations) {
             for (TVector &member : p)
-                member.SetTemperature(temperatures.back());
+                member.SetTemperature(lastTemperature);
         }
     } else {
         series.clear();

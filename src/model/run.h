@@ -3,6 +3,9 @@
 #include "model/populations.h"
 
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
 
 namespace Demagora {
 
@@ -37,5 +40,41 @@ void RunDemagnetization(std::int32_t pointCount, std::int32_t runLowTemp, std::i
 void RunDemagnetization(std::int32_t pointCount, std::int32_t runLowTemp, std::int32_t runHighTemp,
     ResultSeries &series, ComponentPopulations &populations, RunObserver *observer,
     unsigned threadCount);
+
+// A run made ready: its step temperatures and the spectrum tables of its populations. It
+// gives the curve of any member index, bit for bit the one RunDemagnetization stores in
+// ResultSeries, without keeping every curve: for callers that use each curve once, in turn.
+// The populations must outlive it unchanged. memberCurve may be called from several threads
+// at once.
+class PreparedRun
+{
+public:
+    // Checks the inputs as RunDemagnetization does (throws ModelError) and builds the tables
+    // on threadCount threads (0: as many as the size of the run calls for), asking
+    // stopRequested, when given, between tables.
+    PreparedRun(std::int32_t pointCount, std::int32_t runLowTemp, std::int32_t runHighTemp,
+        const ComponentPopulations &populations, unsigned threadCount = 0,
+        const std::function<bool()> &stopRequested = {});
+    ~PreparedRun();
+    PreparedRun(const PreparedRun &) = delete;
+    PreparedRun &operator=(const PreparedRun &) = delete;
+
+    // False when stopRequested stopped the building of the tables; no curve can be had then.
+    bool complete() const;
+    std::size_t memberCount() const;
+    std::size_t stepCount() const;
+    // The threads the run was made ready on, which suit its curves as well.
+    unsigned threadCount() const;
+    // Member m's curve, in curve (resized to stepCount()).
+    void memberCurve(std::size_t m, ResultSeriesEntry &curve) const;
+    // The temperature of the last step, at which a finished run leaves every member.
+    double lastTemperature() const;
+
+private:
+    struct Tables;
+    const ComponentPopulations &m_populations;
+    unsigned m_threadCount;
+    std::unique_ptr<Tables> m_tables;
+};
 
 } // namespace Demagora
