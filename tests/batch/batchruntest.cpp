@@ -7,8 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -96,6 +99,30 @@ TEST(BatchRunTest, TwoComponentsGiveTheWorkedExample)
             EXPECT_EQ(point.X, 0);
         }
     }
+}
+
+// The series alone is computed round by round as it is written, without keeping the curves:
+// the same text as from the kept curves, over enough members for several rounds.
+TEST(BatchRunTest, SeriesWithoutKeptCurvesEqualsTheKeptSeries)
+{
+    Scenario scenario = scenarioOf({ component(350, 60, 8, 150, 190, SpectrumShape::Gauss),
+        component(170, -40, 5, 160, 210, SpectrumShape::Rectangular) });
+    // Twice the rows a round formats (16,384 per piece, four pieces per core) and some.
+    const std::uint64_t rowsPerRound
+        = 4 * 16384 * std::max(1U, std::thread::hardware_concurrency());
+    scenario.population = PopulationSettings { static_cast<std::int32_t>(2 * rowsPerRound / 61 + 7),
+        30, true, 1.5 };
+    std::string texts[2];
+    for (const CurvesKept kept : { CurvesKept::Yes, CurvesKept::No }) {
+        MersenneTwisterSource random(11);
+        const BatchRun run = runScenario(scenario, random, kept);
+        EXPECT_EQ(run.series.empty(), kept == CurvesKept::No);
+        std::ostringstream out;
+        writeBatchSeries(out, run);
+        texts[kept == CurvesKept::Yes ? 0 : 1] = out.str();
+    }
+    EXPECT_GT(texts[0].size(), 2 * rowsPerRound * 100);
+    EXPECT_TRUE(texts[0] == texts[1]) << "the texts differ";
 }
 
 TEST(BatchRunTest, RunRangeCoversAllComponentsEvenASingleOne)

@@ -106,6 +106,14 @@ TEST(SeriesCsvTest, CsvRealEqualsTheExactSeventeenDigitConversion)
         values.push_back(std::nextafter(base, 0.0));
         values.push_back(std::nextafter(base, 1e9));
     }
+    // Each decade's start, where the exponent is settled by a comparison with the double
+    // nearest to the power of ten, and its neighbours; whole numbers up to 2^53.
+    for (int exponent = -9; exponent <= 19; ++exponent) {
+        const double power = std::pow(10.0, exponent);
+        values.insert(values.end(),
+            { power, std::nextafter(power, 0.0), std::nextafter(power, 1e300), 7 * power });
+    }
+    values.insert(values.end(), { 1, 12345, 4503599627370495.5, 9007199254740991.0 });
     int differences = 0;
     for (const double magnitude : values) {
         for (const double value : { magnitude, -magnitude }) {
