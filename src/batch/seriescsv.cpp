@@ -112,88 +112,45 @@ bool seventeenDigits(double value, std::uint64_t &digits, int &exponent)
     return true;
 }
 
-// 10^k for k from 0 to 22, each exact in a double, with its halves of 26 bits (Veltkamp's
-// split), so that a product with it can be formed exactly as a sum of two doubles.
-struct TenPower
-{
-    double value;
-    double high;
-    double low;
-};
-
-constexpr double VeltkampFactor = 134217729.0; // 2^27 + 1
-
-constexpr TenPower splitPower(double power)
-{
-    const double scaled = VeltkampFactor * power;
-    const double high = scaled - (scaled - power);
-    return { power, high, power - high };
-}
-
-constexpr int ExactTens = 23;
-
-constexpr std::array<TenPower, ExactTens> exactTenPowers()
-{
-    std::array<TenPower, ExactTens> powers {};
-    double power = 1;
-    for (std::size_t k = 0; k < powers.size(); ++k) {
-        powers[k] = splitPower(power);
-        power *= 10;
-    }
-    return powers;
-}
-
-constexpr std::array<TenPower, ExactTens> TenPowers = exactTenPowers();
-
 // The doubles nearest to 10^-6 ... 10^17, against which a value's decimal exponent is settled.
 constexpr std::array<double, 24> DecadeStarts = { 1e-6, 1e-5, 1e-4, 1e-3, 1e-2, 1e-1, 1e0, 1e1, 1e2,
     1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17 };
 
-// x rounded to the nearest whole number (ties as the rounding mode has them), for |x| < 2^62.
-inline std::int64_t nearestWhole(double x)
-{
-#if defined(__SSE2__)
-    return _mm_cvtsd_si64(_mm_set_sd(x));
-#else
-    return std::llrint(x);
-#endif
-}
-
-// The 17 significant digits of a positive value from 10^-6 to 10^17, as seventeenDigits
-// gives them, from a product formed in doubles: value * 10^k with k = 16 - exponent is
-// exactly high + low (Dekker's product of split halves), and as high lies above 2^53 it is a
-// whole number, so the digits are high plus low rounded to nearest. False for values outside
-// that range, for exact ties and for the one value of a decade that its double start would
-// misplace; seventeenDigits settles those.
-inline bool quickSeventeenDigits(double value, std::uint64_t &digits, int &exponent)
+// The digits of seventeenDigits for the values most series hold, from 10^-6 to about 10^15,
+// in fewer steps: the decimal exponent is settled by one comparison with the start of its
+// decade, so the product has exactly 17 digits before the point, and the part shifted off
+// lies within one 64-bit word. False for other values, for exact ties and for the one value
+// of a decade that its start, rounded down, would misplace; seventeenDigits settles those.
+inline bool commonSeventeenDigits(double value, std::uint64_t &digits, int &exponent)
 {
     const auto bits = std::bit_cast<std::uint64_t>(value);
-    const int binary = static_cast<int>(bits >> 52) - 1023;
-    // floor(log10(2^binary)): the decimal exponent or one less.
-    const int estimate = (binary * 78913) >> 18;
+    const int biased = static_cast<int>(bits >> 52);
+    // floor(log10(2^(biased - 1023))): the decimal exponent or one less.
+    const int estimate = ((biased - 1023) * 78913) >> 18;
     const auto decade = static_cast<unsigned>(estimate + 7);
     if (decade >= DecadeStarts.size())
         return false;
     const int decimal = estimate + (value >= DecadeStarts[decade] ? 1 : 0);
     const auto scale = static_cast<unsigned>(16 - decimal);
-    if (scale >= TenPowers.size())
+    if (scale >= FastScales)
         return false;
-    const TenPower &power = TenPowers[scale];
-    const double high = value * power.value;
-    const double scaled = VeltkampFactor * value;
-    const double valueHigh = scaled - (scaled - value);
-    const double valueLow = value - valueHigh;
-    const double low
-        = ((valueHigh * power.high - high) + valueHigh * power.low + valueLow * power.high)
-        + valueLow * power.low;
-    // A value just below a power of ten that its start rounds down to lands below 10^16.
-    if (high < 1e16 || (high == 1e16 && low < 0))
+    const std::uint64_t mantissa
+        = (bits & ((std::uint64_t { 1 } << 52) - 1)) | (std::uint64_t { 1 } << 52);
+    // value * 10^scale = mantissa * 5^scale / 2^right.
+    const unsigned __int128 product
+        = static_cast<unsigned __int128>(mantissa) * PowersOfFive[scale];
+    const auto right = static_cast<unsigned>(1075 - biased - static_cast<int>(scale));
+    if (right - 1 > 62)
         return false;
-    const std::int64_t roundedLow = nearestWhole(low);
-    if (std::fabs(low - static_cast<double>(roundedLow)) == 0.5)
+    const auto whole = static_cast<std::uint64_t>(product >> right);
+    // Below 10^16 only when the decade's start misplaced the value.
+    if (whole < Digits16)
         return false;
-    std::uint64_t rounded
-        = static_cast<std::uint64_t>(high) + static_cast<std::uint64_t>(roundedLow);
+    const std::uint64_t half = std::uint64_t { 1 } << (right - 1);
+    const std::uint64_t fraction = static_cast<std::uint64_t>(product) & ((half << 1) - 1);
+    if (fraction == half)
+        return false;
+    std::uint64_t rounded = whole + (fraction > half ? 1 : 0);
     int first = decimal;
     if (rounded >= Digits17) {
         // Rounded up to the next power of ten.
@@ -288,8 +245,8 @@ SeventeenDigits splitDigits(std::uint64_t value)
     const std::uint64_t last = eightDigits(static_cast<std::uint32_t>(rest % Digits8));
     // The last digits are the highest bytes: the zero bytes on top are the trailing zeros.
     const int length = last != 0 ? 17 - std::countl_zero(last) / 8
-        : middle != 0 ? 9 - std::countl_zero(middle) / 8
-                      : 1;
+        : middle != 0            ? 9 - std::countl_zero(middle) / 8
+                                 : 1;
     return { static_cast<char>('0' + high), middle | AsciiZeros, last | AsciiZeros, length };
 }
 
@@ -560,7 +517,7 @@ char *writeCsvReal(char *out, double value)
     int exponent = 0;
     // Most values: no branch on the sign, whole numbers among them (their digits end before
     // the point).
-    if (quickSeventeenDigits(std::fabs(value), digits, exponent)) {
+    if (commonSeventeenDigits(std::fabs(value), digits, exponent)) {
         *out = '-';
         return writeDigits(out + (value < 0 ? 1 : 0), digits, exponent);
     }
