@@ -15,10 +15,6 @@
 #include <thread>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace Demagora {
 
 namespace {
@@ -175,82 +171,43 @@ struct SeventeenDigits
     int length;
 };
 
-#if defined(__SSE2__)
+// The four characters of every number below 10^4, first digit in the lowest byte.
+constexpr std::array<std::uint32_t, 10000> fourDigitTexts()
+{
+    std::array<std::uint32_t, 10000> texts {};
+    for (std::uint32_t i = 0; i < texts.size(); ++i) {
+        texts[i] = ('0' + i / 1000) | (('0' + i / 100 % 10) << 8) | (('0' + i / 10 % 10) << 16)
+            | (('0' + i % 10) << 24);
+    }
+    return texts;
+}
 
-// Digits 2 to 17 in one vector register, a digit per byte: the two groups of eight are split
-// into four groups of four, each repeated into four 16-bit lanes, and every lane divided by its
-// own power of ten (1000, 100, 10, 1) as a multiplication by a reciprocal; subtracting ten
-// times the lane before leaves one digit per lane. The reciprocals are exact for groups below
-// 10^4.
+alignas(64) constexpr std::array<std::uint32_t, 10000> FourDigitTexts = fourDigitTexts();
+
+// The digits of value, from 10^16 to 10^17 - 1: the first, and the others as four groups of
+// four read from a table (40 KB, mostly in the processor's near caches while a series is
+// written). Both quotients by 10^8 and 10^16 come from value itself, which keeps the chain of
+// multiplications short.
 SeventeenDigits splitDigits(std::uint64_t value)
 {
-    // Both quotients come from value itself, which keeps the chain of multiplications short.
     const std::uint64_t upper = value / Digits8;
     const auto high = static_cast<std::uint32_t>(value / Digits16);
     const auto lower = static_cast<std::uint32_t>(value - upper * Digits8);
     const auto middle = static_cast<std::uint32_t>(upper - std::uint64_t { high } * Digits8);
-    const __m128i eights = _mm_set_epi64x(lower, middle);
-    // x / 10^4 for x < 10^8 is (x * 0xd1b71759) >> 45.
-    const __m128i fours
-        = _mm_srli_epi64(_mm_mul_epu32(eights, _mm_set1_epi32(static_cast<int>(0xd1b71759))), 45);
-    const __m128i rests = _mm_sub_epi32(eights, _mm_mul_epu32(fours, _mm_set1_epi32(10000)));
-    // 16-bit lanes: four times the groups abcd, efgh, 0, 0, ijkl, mnop, 0, 0.
-    const __m128i groups = _mm_slli_epi16(_mm_or_si128(fours, _mm_slli_epi64(rests, 16)), 2);
-    const __m128i low = _mm_unpacklo_epi16(groups, groups);
-    const __m128i high4 = _mm_unpackhi_epi16(groups, groups);
-    const __m128i first8 = _mm_unpacklo_epi32(low, low);
-    const __m128i last8 = _mm_unpacklo_epi32(high4, high4);
-    // Lane by lane: ((4x * c) >> 16) * 2^s >> 16 is x * c / 2^(30 - s) rounded down, with
-    // c / 2^(30 - s) just above 1/1000, 1/100 and 1/10, and 1 for the last lane.
-    const __m128i reciprocals = _mm_setr_epi16(8389, 5243, 13108, static_cast<short>(0x8000), 8389,
-        5243, 13108, static_cast<short>(0x8000));
-    const __m128i shifts = _mm_setr_epi16(1 << 7, 1 << 11, 1 << 13, static_cast<short>(0x8000),
-        1 << 7, 1 << 11, 1 << 13, static_cast<short>(0x8000));
-    const __m128i ten = _mm_set1_epi16(10);
-    const auto digitsOf = [&](__m128i lanes) {
-        const __m128i prefixes = _mm_mulhi_epu16(_mm_mulhi_epu16(lanes, reciprocals), shifts);
-        return _mm_sub_epi16(prefixes, _mm_slli_epi64(_mm_mullo_epi16(prefixes, ten), 16));
-    };
-    const __m128i digits = _mm_packus_epi16(digitsOf(first8), digitsOf(last8));
-    // A bit per zero digit; the trailing zeros are the run of set bits from the top.
-    const auto zeros = static_cast<std::uint16_t>(
-        _mm_movemask_epi8(_mm_cmpeq_epi8(digits, _mm_setzero_si128())));
-    const __m128i text = _mm_or_si128(digits, _mm_set1_epi8('0'));
-    return { static_cast<char>('0' + high), static_cast<std::uint64_t>(_mm_cvtsi128_si64(text)),
-        static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(text, text))),
-        17 - std::countl_one(zeros) };
-}
-
-#else
-
-// Eight decimal digits of value < 10^8 as the bytes 0 to 9, most significant digit in the
-// lowest byte, so that storing the word writes them in reading order: the value is split into
-// two, four and eight lanes of one word, each lane divided by the same constant at once.
-std::uint64_t eightDigits(std::uint32_t value)
-{
-    const std::uint64_t merged = (value / 10000) | (std::uint64_t { value % 10000 } << 32);
-    const std::uint64_t top = ((merged * 10486) >> 20) & ((std::uint64_t { 0x7F } << 32) | 0x7F);
-    const std::uint64_t hundreds = ((merged - 100 * top) << 16) + top;
-    std::uint64_t tens = (hundreds * 103) >> 10;
-    tens &= (std::uint64_t { 0xF } << 48) | (std::uint64_t { 0xF } << 32)
-        | (std::uint64_t { 0xF } << 16) | 0xF;
-    return tens + ((hundreds - 10 * tens) << 8);
-}
-
-SeventeenDigits splitDigits(std::uint64_t value)
-{
-    const auto high = static_cast<std::uint32_t>(value / Digits16);
-    const std::uint64_t rest = value % Digits16;
-    const std::uint64_t middle = eightDigits(static_cast<std::uint32_t>(rest / Digits8));
-    const std::uint64_t last = eightDigits(static_cast<std::uint32_t>(rest % Digits8));
-    // The last digits are the highest bytes: the zero bytes on top are the trailing zeros.
+    const std::uint32_t middleHigh = middle / 10000;
+    const std::uint32_t lowerHigh = lower / 10000;
+    const std::uint64_t middleText = FourDigitTexts[middleHigh]
+        | (std::uint64_t { FourDigitTexts[middle - middleHigh * 10000] } << 32);
+    const std::uint64_t lastText = FourDigitTexts[lowerHigh]
+        | (std::uint64_t { FourDigitTexts[lower - lowerHigh * 10000] } << 32);
+    // The digits are the highest bytes: the bytes of '0' on top are the trailing zeros.
+    const std::uint64_t last = lastText ^ AsciiZeros;
+    const std::uint64_t middleDigits = middleText ^ AsciiZeros;
     const int length = last != 0 ? 17 - std::countl_zero(last) / 8
-        : middle != 0            ? 9 - std::countl_zero(middle) / 8
+        : middleDigits != 0      ? 9 - std::countl_zero(middleDigits) / 8
                                  : 1;
-    return { static_cast<char>('0' + high), middle | AsciiZeros, last | AsciiZeros, length };
+    return { static_cast<char>('0' + high), middleText, lastText, length };
 }
-
-#endif
 
 // The digits are stored straight from registers, never copied through a buffer in memory:
 // reading back a text just written in pieces stalls the processor on every value.
