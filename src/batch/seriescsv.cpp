@@ -1,8 +1,11 @@
 #include "batch/seriescsv.h"
 
-#include "model/paralleltasks.h"
-
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <exception>
+#include <functional>
+#include <mutex>
 #include <array>
 #include <bit>
 #include <charconv>
@@ -188,7 +191,7 @@ alignas(64) constexpr std::array<std::uint32_t, 10000> FourDigitTexts = fourDigi
 // four read from a table (40 KB, mostly in the processor's near caches while a series is
 // written). Both quotients by 10^8 and 10^16 come from value itself, which keeps the chain of
 // multiplications short.
-SeventeenDigits splitDigits(std::uint64_t value)
+inline SeventeenDigits splitDigits(std::uint64_t value)
 {
     const std::uint64_t upper = value / Digits8;
     const auto high = static_cast<std::uint32_t>(value / Digits16);
@@ -228,11 +231,10 @@ char *storeDigits(char *out, const SeventeenDigits &d, bool point)
     return out + 17 + shift;
 }
 
-// Writes the digits as "%.17g" does. out has room for MaxCsvRealLength characters; characters
-// beyond the returned end may be overwritten.
-char *writeDigits(char *out, std::uint64_t digits, int exponent)
+// The digits in the notations that are rare in a series: d.ddde-XX, and whole numbers or
+// more than eight digits before the point.
+[[gnu::noinline]] char *writeRareDigits(char *out, const SeventeenDigits &d, int exponent)
 {
-    const SeventeenDigits d = splitDigits(digits);
     if (exponent < -4 || exponent >= 17) {
         // d.ddde-XX as "%.17g" writes it.
         storeDigits(out, d, true);
@@ -244,7 +246,26 @@ char *writeDigits(char *out, std::uint64_t digits, int exponent)
             *out++ = '0';
         return std::to_chars(out, out + 4, magnitude).ptr;
     }
-    if (exponent < 0) {
+    const int whole = exponent + 1;
+    char text[24];
+    storeDigits(text, d, false);
+    if (d.length <= whole) {
+        std::memcpy(out, text, static_cast<std::size_t>(d.length));
+        std::memset(out + d.length, '0', static_cast<std::size_t>(whole - d.length));
+        return out + whole;
+    }
+    std::memcpy(out, text, static_cast<std::size_t>(whole));
+    out[whole] = '.';
+    std::memcpy(out + whole + 1, text + whole, static_cast<std::size_t>(d.length - whole));
+    return out + d.length + 1;
+}
+
+// Writes the digits as "%.17g" does. out has room for MaxCsvRealLength characters; characters
+// beyond the returned end may be overwritten. Inline, with the rare notations out of line.
+[[gnu::always_inline]] inline char *writeDigits(char *out, std::uint64_t digits, int exponent)
+{
+    const SeventeenDigits d = splitDigits(digits);
+    if (exponent >= -4 && exponent < 0) {
         // Up to three zeros after the point, then the digits.
         std::memcpy(out, "0.000", 5);
         out += 1 - exponent;
@@ -252,7 +273,7 @@ char *writeDigits(char *out, std::uint64_t digits, int exponent)
         return out + d.length;
     }
     const int whole = exponent + 1;
-    if (d.length > whole && whole <= 8) {
+    if (exponent >= 0 && d.length > whole && whole <= 8) {
         // The point goes among the middle word's characters: the k before it stay, the rest
         // move up one place, and the one pushed out of the word comes next.
         const int k = whole - 1;
@@ -265,18 +286,41 @@ char *writeDigits(char *out, std::uint64_t digits, int exponent)
         storeWord(out + 10, d.last);
         return out + d.length + 1;
     }
-    // Whole numbers beyond 2^53 and more than eight digits before the point: rare.
-    char text[24];
-    storeDigits(text, d, false);
-    if (d.length <= whole) {
-        std::memcpy(out, text, static_cast<std::size_t>(d.length));
-        std::memset(out + d.length, '0', static_cast<std::size_t>(whole - d.length));
-        return out + whole;
+    return writeRareDigits(out, d, exponent);
+}
+
+// writeCsvReal for every value but the common ones.
+[[gnu::noinline]] char *writeOtherReal(char *out, double value)
+{
+    if (!std::isfinite(value) || value == 0)
+        return writeSlow(out, value);
+    // Whole numbers below 2^53 print as integers.
+    if (std::fabs(value) < 9007199254740992.0) {
+        const auto whole = static_cast<std::int64_t>(value);
+        if (static_cast<double>(whole) == value)
+            return std::to_chars(out, out + MaxCsvRealLength, whole).ptr;
     }
-    std::memcpy(out, text, static_cast<std::size_t>(whole));
-    out[whole] = '.';
-    std::memcpy(out + whole + 1, text + whole, static_cast<std::size_t>(d.length - whole));
-    return out + d.length + 1;
+    std::uint64_t digits = 0;
+    int exponent = 0;
+    if (!seventeenDigits(std::fabs(value), digits, exponent))
+        return writeSlow(out, value);
+    if (value < 0)
+        *out++ = '-';
+    return writeDigits(out, digits, exponent);
+}
+
+// writeCsvReal, inline in the rows of a series.
+[[gnu::always_inline]] inline char *formatReal(char *out, double value)
+{
+    std::uint64_t digits = 0;
+    int exponent = 0;
+    // Most values: no branch on the sign, whole numbers among them (their digits end before
+    // the point).
+    if (commonSeventeenDigits(std::fabs(value), digits, exponent)) [[likely]] {
+        *out = '-';
+        return writeDigits(out + (value < 0 ? 1 : 0), digits, exponent);
+    }
+    return writeOtherReal(out, value);
 }
 
 // Rows per piece of a long series; a piece is formatted by one worker into its own buffer, and
@@ -370,10 +414,10 @@ private:
         out += known.length;
         const double length = point.Length();
         for (const double value : { point.X, point.Y, point.Z, length, point.Declination() }) {
-            out = writeCsvReal(out, value);
+            out = formatReal(out, value);
             *out++ = ',';
         }
-        out = writeCsvReal(out, TResultVectors::InclinationOf(point.Z, length));
+        out = formatReal(out, TResultVectors::InclinationOf(point.Z, length));
         *out++ = '\n';
         return out;
     }
@@ -407,59 +451,98 @@ std::vector<Piece> piecesOf(std::span<const ResultSeriesEntry> curves)
     return pieces;
 }
 
-// Writes rows of curves in order: they are formatted a round of pieces at a time, a piece per
-// task on every core, each into a buffer of its own that is allocated once and never cleared
-// (only the formatted part of it is ever read), so the memory stays a few pieces per core
-// whatever the length of the series.
-class SeriesWriter
+// Formats count pieces of text on worker threads while the calling thread writes them in
+// order. Each piece is formatted into one of a ring of buffers, two per worker and two more; a
+// worker waits until the piece that last used its buffer has been written, so memory stays a
+// few pieces per worker whatever the length of the series, and nobody waits at the end of a
+// round. format(piece, worker, buffer) returns the end of the piece's text; the first
+// exception of a worker or of the stream is rethrown after every worker has ended, and a
+// stream that fails ends the writing (its state tells the caller).
+using PieceFormat = std::function<char *(std::size_t piece, unsigned worker, char *buffer)>;
+
+void writePiecesInOrder(std::ostream &out, std::size_t count, unsigned workers,
+    std::size_t bufferSize, const PieceFormat &format)
 {
-public:
-    explicit SeriesWriter(std::ostream &out, unsigned threads)
-        : m_out(out)
-        , m_threads(std::max(threads, 1U))
-        , m_slots(m_threads * PiecesPerCore)
-    {
-        m_out << SeriesCsvHeader << '\n';
+    if (count == 0)
+        return;
+    if (workers <= 1 || count == 1) {
+        const auto buffer = std::make_unique_for_overwrite<char[]>(bufferSize);
+        for (std::size_t piece = 0; piece < count && out; ++piece)
+            out.write(buffer.get(), format(piece, 0, buffer.get()) - buffer.get());
+        return;
     }
-
-    // The most rows one call of write formats in a single round.
-    std::size_t rowsPerRound() const { return m_slots.size() * RowsPerPiece; }
-
-    void write(std::span<const ResultSeriesEntry> curves, std::size_t memberOffset)
-    {
-        const std::vector<Piece> pieces = piecesOf(curves);
-        for (std::size_t first = 0; first < pieces.size(); first += m_slots.size()) {
-            const std::size_t count = std::min(m_slots.size(), pieces.size() - first);
-            runParallelTasks(
-                count, count > 1 ? m_threads : 1,
-                [&](std::size_t index) {
-                    Slot &slot = m_slots[index];
-                    if (!slot.buffer)
-                        slot.buffer
-                            = std::make_unique_for_overwrite<char[]>(RowsPerPiece * MaxRowLength);
-                    slot.end = slot.formatter.format(
-                        curves, memberOffset, pieces[first + index], slot.buffer.get());
-                },
-                [] {}, [] { return false; });
-            for (std::size_t index = 0; index < count; ++index) {
-                const Slot &slot = m_slots[index];
-                m_out.write(slot.buffer.get(), slot.end - slot.buffer.get());
-            }
-        }
-    }
-
-private:
     struct Slot
     {
         std::unique_ptr<char[]> buffer;
         char *end = nullptr;
-        PieceFormatter formatter;
+        std::size_t readyPiece = 0; // the piece formatted in it, plus one
+    };
+    const std::size_t slotCount = 2 * std::size_t { workers } + 2;
+    std::vector<Slot> slots(slotCount);
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::size_t written = 0;
+    bool stop = false;
+    std::exception_ptr error;
+    std::atomic<std::size_t> next { 0 };
+
+    const auto fail = [&](std::exception_ptr failure) {
+        std::lock_guard lock(mutex);
+        if (!error)
+            error = std::move(failure);
+        stop = true;
+        changed.notify_all();
+    };
+    const auto work = [&](unsigned worker) {
+        try {
+            for (std::size_t piece = next++; piece < count; piece = next++) {
+                Slot &slot = slots[piece % slotCount];
+                {
+                    std::unique_lock lock(mutex);
+                    changed.wait(lock, [&] { return stop || piece < written + slotCount; });
+                    if (stop)
+                        return;
+                }
+                if (!slot.buffer)
+                    slot.buffer = std::make_unique_for_overwrite<char[]>(bufferSize);
+                char *end = format(piece, worker, slot.buffer.get());
+                std::lock_guard lock(mutex);
+                slot.end = end;
+                slot.readyPiece = piece + 1;
+                changed.notify_all();
+            }
+        } catch (...) {
+            fail(std::current_exception());
+        }
     };
 
-    std::ostream &m_out;
-    unsigned m_threads;
-    std::vector<Slot> m_slots;
-};
+    std::vector<std::thread> threads;
+    try {
+        for (unsigned worker = 0; worker < workers; ++worker)
+            threads.emplace_back(work, worker);
+        for (std::size_t piece = 0; piece < count; ++piece) {
+            Slot &slot = slots[piece % slotCount];
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return stop || slot.readyPiece == piece + 1; });
+                if (stop)
+                    break;
+            }
+            out.write(slot.buffer.get(), slot.end - slot.buffer.get());
+            std::lock_guard lock(mutex);
+            ++written;
+            // A stream that failed (a full disk) takes no more: the rest is not formatted.
+            stop = stop || !out;
+            changed.notify_all();
+        }
+    } catch (...) {
+        fail(std::current_exception());
+    }
+    for (std::thread &thread : threads)
+        thread.join();
+    if (error)
+        std::rethrow_exception(error);
+}
 
 unsigned coreCount()
 {
@@ -470,27 +553,7 @@ unsigned coreCount()
 
 char *writeCsvReal(char *out, double value)
 {
-    std::uint64_t digits = 0;
-    int exponent = 0;
-    // Most values: no branch on the sign, whole numbers among them (their digits end before
-    // the point).
-    if (commonSeventeenDigits(std::fabs(value), digits, exponent)) {
-        *out = '-';
-        return writeDigits(out + (value < 0 ? 1 : 0), digits, exponent);
-    }
-    if (!std::isfinite(value) || value == 0)
-        return writeSlow(out, value);
-    // Whole numbers below 2^53 print as integers, the temperatures among them.
-    if (std::fabs(value) < 9007199254740992.0) {
-        const auto whole = static_cast<std::int64_t>(value);
-        if (static_cast<double>(whole) == value)
-            return std::to_chars(out, out + MaxCsvRealLength, whole).ptr;
-    }
-    if (!seventeenDigits(std::fabs(value), digits, exponent))
-        return writeSlow(out, value);
-    if (value < 0)
-        *out++ = '-';
-    return writeDigits(out, digits, exponent);
+    return formatReal(out, value);
 }
 
 std::string csvReal(double value)
@@ -501,29 +564,58 @@ std::string csvReal(double value)
 
 void writeSeriesCsv(std::ostream &out, const ResultSeries &series)
 {
-    SeriesWriter writer(out, coreCount());
-    writer.write(series, 0);
+    out << SeriesCsvHeader << '\n';
+    const std::vector<Piece> pieces = piecesOf(series);
+    const unsigned workers = coreCount();
+    std::vector<PieceFormatter> formatters(workers);
+    writePiecesInOrder(out, pieces.size(), workers, RowsPerPiece * MaxRowLength,
+        [&](std::size_t piece, unsigned worker, char *buffer) {
+            return formatters[worker].format(series, 0, pieces[piece], buffer);
+        });
 }
 
 void writeSeriesCsv(std::ostream &out, const PreparedRun &run)
 {
     if (!run.complete())
         throw std::logic_error("the series of a run whose tables were not built");
-    SeriesWriter writer(out, coreCount());
-    // A round of members: about as many rows as the writer formats at once, one member at
-    // least; their curves are computed on every core, then written, and their room reused.
-    const std::size_t steps = std::max<std::size_t>(run.stepCount(), 1);
-    const std::size_t perRound = std::max<std::size_t>(writer.rowsPerRound() / steps, 1);
-    ResultSeries curves;
-    for (std::size_t first = 0; first < run.memberCount(); first += perRound) {
-        const std::size_t count = std::min(perRound, run.memberCount() - first);
-        curves.resize(count);
-        runParallelTasks(
-            count, count > 1 ? coreCount() : 1,
-            [&](std::size_t index) { run.memberCurve(first + index, curves[index]); }, [] {},
-            [] { return false; });
-        writer.write(curves, first);
+    out << SeriesCsvHeader << '\n';
+    const std::size_t members = run.memberCount();
+    const std::size_t steps = run.stepCount();
+    const unsigned workers = coreCount();
+    std::vector<PieceFormatter> formatters(workers);
+    std::vector<ResultSeries> curves(workers);
+    if (steps <= RowsPerPiece) {
+        // A piece is a group of whole members, whose curves its worker computes first.
+        const std::size_t perPiece = RowsPerPiece / steps;
+        writePiecesInOrder(out, (members + perPiece - 1) / perPiece, workers,
+            RowsPerPiece * MaxRowLength, [&](std::size_t piece, unsigned worker, char *buffer) {
+                const std::size_t first = piece * perPiece;
+                ResultSeries &own = curves[worker];
+                own.resize(std::min(perPiece, members - first));
+                for (std::size_t m = 0; m < own.size(); ++m)
+                    run.memberCurve(first + m, own[m]);
+                return formatters[worker].format(
+                    own, first, Piece { 0, 0, own.size() * steps }, buffer);
+            });
+        return;
     }
+    // Longer curves are written in parts, each worker computing the curve of the parts it
+    // formats (once for several parts in a row).
+    const std::size_t parts = (steps + RowsPerPiece - 1) / RowsPerPiece;
+    std::vector<std::size_t> memberOf(workers, members);
+    writePiecesInOrder(out, members * parts, workers, RowsPerPiece * MaxRowLength,
+        [&](std::size_t piece, unsigned worker, char *buffer) {
+            const std::size_t member = piece / parts;
+            const std::size_t firstStep = piece % parts * RowsPerPiece;
+            ResultSeries &own = curves[worker];
+            own.resize(1);
+            if (memberOf[worker] != member) {
+                run.memberCurve(member, own[0]);
+                memberOf[worker] = member;
+            }
+            return formatters[worker].format(own, member,
+                Piece { 0, firstStep, std::min(RowsPerPiece, steps - firstStep) }, buffer);
+        });
 }
 
 } // namespace Demagora

@@ -101,28 +101,37 @@ TEST(BatchRunTest, TwoComponentsGiveTheWorkedExample)
     }
 }
 
-// The series alone is computed round by round as it is written, without keeping the curves:
-// the same text as from the kept curves, over enough members for several rounds.
+// The series alone is computed piece by piece as it is written, without keeping the curves:
+// the same text as from the kept curves, for many members in groups (pieces of 16,384 rows on
+// every core, the ring of buffers used several times over) and for curves longer than a piece,
+// written in parts.
 TEST(BatchRunTest, SeriesWithoutKeptCurvesEqualsTheKeptSeries)
 {
-    Scenario scenario = scenarioOf({ component(350, 60, 8, 150, 190, SpectrumShape::Gauss),
-        component(170, -40, 5, 160, 210, SpectrumShape::Rectangular) });
-    // Twice the rows a round formats (16,384 per piece, four pieces per core) and some.
-    const std::uint64_t rowsPerRound
-        = 4 * 16384 * std::max(1U, std::thread::hardware_concurrency());
-    scenario.population = PopulationSettings { static_cast<std::int32_t>(2 * rowsPerRound / 61 + 7),
-        30, true, 1.5 };
-    std::string texts[2];
-    for (const CurvesKept kept : { CurvesKept::Yes, CurvesKept::No }) {
-        MersenneTwisterSource random(11);
-        const BatchRun run = runScenario(scenario, random, kept);
-        EXPECT_EQ(run.series.empty(), kept == CurvesKept::No);
-        std::ostringstream out;
-        writeBatchSeries(out, run);
-        texts[kept == CurvesKept::Yes ? 0 : 1] = out.str();
+    const std::uint64_t rows = 4 * 16384 * std::max(1U, std::thread::hardware_concurrency());
+    struct Case
+    {
+        const char *name;
+        double blockHigh;
+        std::int32_t randomPoints;
+    };
+    for (const Case &c : { Case { "short curves", 210, static_cast<std::int32_t>(rows / 61) },
+             Case { "long curves", 20150, 2 } }) {
+        SCOPED_TRACE(c.name);
+        Scenario scenario = scenarioOf({ component(350, 60, 8, 150, 190, SpectrumShape::Gauss),
+            component(170, -40, 5, 160, c.blockHigh, SpectrumShape::Rectangular) });
+        scenario.population = PopulationSettings { c.randomPoints, 30, true, 1.5 };
+        std::string texts[2];
+        for (const CurvesKept kept : { CurvesKept::Yes, CurvesKept::No }) {
+            MersenneTwisterSource random(11);
+            const BatchRun run = runScenario(scenario, random, kept);
+            EXPECT_EQ(run.series.empty(), kept == CurvesKept::No);
+            std::ostringstream out;
+            writeBatchSeries(out, run);
+            texts[kept == CurvesKept::Yes ? 0 : 1] = out.str();
+        }
+        EXPECT_GT(texts[0].size(), 60000 * 100);
+        EXPECT_TRUE(texts[0] == texts[1]) << "the texts differ";
     }
-    EXPECT_GT(texts[0].size(), 2 * rowsPerRound * 100);
-    EXPECT_TRUE(texts[0] == texts[1]) << "the texts differ";
 }
 
 TEST(BatchRunTest, RunRangeCoversAllComponentsEvenASingleOne)
