@@ -592,8 +592,7 @@ void writeSeriesCsv(std::ostream &out, const PreparedRun &run)
                 const std::size_t first = piece * perPiece;
                 ResultSeries &own = curves[worker];
                 own.resize(std::min(perPiece, members - first));
-                for (std::size_t m = 0; m < own.size(); ++m)
-                    run.memberCurve(first + m, own[m]);
+                run.memberCurves(first, own);
                 return formatters[worker].format(
                     own, first, Piece { 0, 0, own.size() * steps }, buffer);
             });

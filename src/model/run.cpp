@@ -6,6 +6,7 @@
 #include "model/spectrumtable.h"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <string>
 #include <thread>
@@ -207,6 +208,49 @@ void PreparedRun::memberCurve(std::size_t m, ResultSeriesEntry &curve) const
             r.X = north * remaining[s] + r.X;
             r.Y = east * remaining[s] + r.Y;
             r.Z = down * remaining[s] + r.Z;
+        }
+    }
+}
+
+void PreparedRun::memberCurves(std::size_t first, std::span<ResultSeriesEntry> curves) const
+{
+    const Tables &t = *m_tables;
+    const std::size_t n = memberCount();
+    for (ResultSeriesEntry &curve : curves) {
+        curve.resize(t.temperatures.size());
+        for (std::size_t s = 0; s < curve.size(); ++s)
+            curve[s] = TResultVectors { t.temperatures[s], 0, 0, 0 };
+    }
+    constexpr std::size_t Lanes = SpectrumTable::Lanes;
+    std::array<std::vector<double>, Lanes> remaining;
+    std::array<const TVector *, Lanes> members {};
+    for (std::size_t i = 0; i < m_populations.size(); ++i) {
+        // Up to Lanes members in a row that share a table, summed together.
+        for (std::size_t k = 0; k < curves.size();) {
+            const std::size_t table = t.index.tableOf[i * n + first + k];
+            std::size_t lanes = 0;
+            while (lanes < Lanes && k + lanes < curves.size()
+                && t.index.tableOf[i * n + first + k + lanes] == table) {
+                members[lanes] = &m_populations[i][first + k + lanes];
+                ++lanes;
+            }
+            t.tables[table]->remainingSideBySide(
+                std::span(members).first(lanes), std::span(remaining).first(lanes));
+            for (std::size_t lane = 0; lane < lanes; ++lane) {
+                const TVector &member = *members[lane];
+                const double north = member.northCosine();
+                const double east = member.eastCosine();
+                const double down = member.downCosine();
+                const std::vector<double> &own = remaining[lane];
+                ResultSeriesEntry &curve = curves[k + lane];
+                for (std::size_t s = 0; s < curve.size(); ++s) {
+                    TResultVectors &r = curve[s];
+                    r.X = north * own[s] + r.X;
+                    r.Y = east * own[s] + r.Y;
+                    r.Z = down * own[s] + r.Z;
+                }
+            }
+            k += lanes;
         }
     }
 }

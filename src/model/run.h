@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <vector>
 
 namespace Demagora {
@@ -67,6 +68,9 @@ public:
     unsigned threadCount() const;
     // Member m's curve, in curve (resized to stepCount()).
     void memberCurve(std::size_t m, ResultSeriesEntry &curve) const;
+    // The curves of members first, first + 1, ..., one per entry of curves: the same, with
+    // the spectrum sums of several members formed side by side.
+    void memberCurves(std::size_t first, std::span<ResultSeriesEntry> curves) const;
     // The temperature of the last step, at which a finished run leaves every member.
     double lastTemperature() const;
 

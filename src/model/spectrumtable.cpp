@@ -73,12 +73,45 @@ void SpectrumTable::remaining(const TVector &member, std::vector<double> &remain
     }
 }
 
+void SpectrumTable::remainingSideBySide(
+    std::span<const TVector *const> members, std::span<std::vector<double>> remaining) const
+{
+    const std::size_t lanes = std::min(Lanes, members.size());
+    std::array<double, Lanes> weights {};
+    for (std::size_t k = 0; k < lanes; ++k) {
+        const TVector &member = *members[k];
+        weights[k]
+            = m_gauss ? gaussSliceWeight(member.Amplitude()) : rectangularSlice(member.Height);
+        remaining[k].resize(m_sliceCounts.size());
+    }
+    // Each lane adds its own terms in the order of remaining(); lanes never mix, and unused
+    // lanes add zeros that are never read.
+    std::array<double, Lanes> sum {};
+    std::size_t j = 0;
+    for (std::size_t i = m_sliceCounts.size(); i-- > 0;) {
+        const std::size_t count = m_sliceCounts[i];
+        if (m_gauss) {
+            for (; j < count; ++j) {
+                const double density = m_densities[j];
+                for (std::size_t k = 0; k < Lanes; ++k)
+                    sum[k] = density * weights[k] + sum[k];
+            }
+        } else {
+            for (; j < count; ++j) {
+                for (std::size_t k = 0; k < Lanes; ++k)
+                    sum[k] = weights[k] + sum[k];
+            }
+        }
+        for (std::size_t k = 0; k < lanes; ++k)
+            remaining[k][i] = sum[k];
+    }
+}
+
 void SpectrumTable::lowestRemaining(
     std::span<const TVector *const> members, std::span<double> sums) const
 {
     const std::size_t count = m_sliceCounts.empty() ? 0 : m_sliceCounts.front();
     // Each lane adds its own terms in the order of remaining(); lanes never mix.
-    constexpr std::size_t Lanes = 4;
     std::size_t first = 0;
     for (; first < members.size(); first += Lanes) {
         const std::size_t lanes = std::min(Lanes, members.size() - first);

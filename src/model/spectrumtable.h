@@ -27,6 +27,12 @@ public:
     // whose spectrum is the one this table was built from.
     void remaining(const TVector &member, std::vector<double> &remaining) const;
 
+    // remaining[k][i] := members[k]->Remaining(stepTemperatures[i]) for up to Lanes members,
+    // bit for bit as remaining() gives each; their sums are formed side by side.
+    static constexpr std::size_t Lanes = 4;
+    void remainingSideBySide(
+        std::span<const TVector *const> members, std::span<std::vector<double>> remaining) const;
+
     // sums[k] := remaining at the lowest step temperature for members[k], bit for bit as
     // remaining() gives it; the members' sums are formed side by side, which keeps the
     // processor busy while each addition waits for the one before it.

@@ -188,6 +188,17 @@ TEST(SpectrumTableTest, MembersSummedTogetherEqualEachMembersOwnSum)
                 for (std::size_t m = 0; m < count; ++m)
                     EXPECT_EQ(sums[m], members[m].Remaining(lowest)) << count << " " << m;
             }
+            // Whole curves, up to four members at once, from the third member on.
+            for (std::size_t count = 1; count <= SpectrumTable::Lanes; ++count) {
+                std::vector<std::vector<double>> curves(count);
+                table.remainingSideBySide(std::span(pointers.data() + 2, count), curves);
+                for (std::size_t m = 0; m < count; ++m) {
+                    EXPECT_EQ(curves[m],
+                        (std::vector {
+                            members[m + 2].Remaining(lowest), members[m + 2].Remaining(400) }))
+                        << count << " " << m;
+                }
+            }
         }
     }
 }
