@@ -412,12 +412,21 @@ private:
         const StepText &known = stepText(step, point.Temperature);
         std::memcpy(out, known.text.data(), known.text.size());
         out += known.length;
+        // Written out one by one, so that the values stay in registers.
         const double length = point.Length();
-        for (const double value : { point.X, point.Y, point.Z, length, point.Declination() }) {
-            out = formatReal(out, value);
-            *out++ = ',';
-        }
-        out = formatReal(out, TResultVectors::InclinationOf(point.Z, length));
+        const double declination = point.Declination();
+        const double inclination = TResultVectors::InclinationOf(point.Z, length);
+        out = formatReal(out, point.X);
+        *out++ = ',';
+        out = formatReal(out, point.Y);
+        *out++ = ',';
+        out = formatReal(out, point.Z);
+        *out++ = ',';
+        out = formatReal(out, length);
+        *out++ = ',';
+        out = formatReal(out, declination);
+        *out++ = ',';
+        out = formatReal(out, inclination);
         *out++ = '\n';
         return out;
     }
