@@ -360,8 +360,13 @@ struct MemberText
 class PieceFormatter
 {
 public:
-    char *format(std::span<const ResultSeriesEntry> curves, std::size_t memberOffset,
-        const Piece &piece, char *out)
+    // Compiled twice, the second time for processors with AVX2, BMI2 and LZCNT (about every
+    // x86-64 processor since 2013), chosen when the program starts: the same operations in
+    // the same order (contraction stays off), only shorter instructions for the shifts and
+    // the counts of zeros.
+    __attribute__((target_clones("arch=x86-64-v3", "default"))) char *format(
+        std::span<const ResultSeriesEntry> curves, std::size_t memberOffset, const Piece &piece,
+        char *out)
     {
         std::size_t curve = piece.firstCurve;
         std::size_t step = piece.firstStep;
