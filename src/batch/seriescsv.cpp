@@ -323,6 +323,12 @@ char *storeDigits(char *out, const SeventeenDigits &d, bool point)
     return writeOtherReal(out, value);
 }
 
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define AlsoForX86_64v3 __attribute__((target_clones("arch=x86-64-v3", "default")))
+#else
+#define AlsoForX86_64v3
+#endif
+
 // Rows per piece of a long series; a piece is formatted by one worker into its own buffer, and
 // a round formats a few pieces per core before they are written in order.
 constexpr std::size_t RowsPerPiece = 1 << 14;
@@ -360,13 +366,11 @@ struct MemberText
 class PieceFormatter
 {
 public:
-    // Compiled twice, the second time for processors with AVX2, BMI2 and LZCNT (about every
-    // x86-64 processor since 2013), chosen when the program starts: the same operations in
-    // the same order (contraction stays off), only shorter instructions for the shifts and
-    // the counts of zeros.
-    __attribute__((target_clones("arch=x86-64-v3", "default"))) char *format(
-        std::span<const ResultSeriesEntry> curves, std::size_t memberOffset, const Piece &piece,
-        char *out)
+    // Compiled twice where the compiler can, the second time for x86-64 processors with AVX2,
+    // BMI2 and LZCNT, chosen when the program starts: the same operations in the same order
+    // (contraction stays off), only shorter instructions for the shifts and zero counts.
+    AlsoForX86_64v3 char *format(std::span<const ResultSeriesEntry> curves,
+        std::size_t memberOffset, const Piece &piece, char *out)
     {
         std::size_t curve = piece.firstCurve;
         std::size_t step = piece.firstStep;
