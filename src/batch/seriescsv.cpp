@@ -413,7 +413,7 @@ private:
         return known;
     }
 
-    char *writeRow(char *out, std::size_t step, const TResultVectors &point)
+    [[gnu::always_inline]] char *writeRow(char *out, std::size_t step, const TResultVectors &point)
     {
         // Both texts are copied whole, in fixed sizes, and the end set after them.
         std::memcpy(out, m_member.text.data(), m_member.text.size());
