@@ -395,21 +395,27 @@ private:
         m_member.length = static_cast<std::size_t>(end - m_member.text.data());
     }
 
-    const StepText &stepText(std::size_t step, double temperature)
+    [[gnu::always_inline]] const StepText &stepText(std::size_t step, double temperature)
+    {
+        const auto bits = std::bit_cast<std::uint64_t>(temperature);
+        if (step < m_steps.size() && m_steps[step].known && m_steps[step].temperatureBits == bits)
+            [[likely]]
+            return m_steps[step];
+        return newStepText(step, temperature);
+    }
+
+    [[gnu::noinline]] const StepText &newStepText(std::size_t step, double temperature)
     {
         if (step >= m_steps.size())
             m_steps.resize(step + 1);
         StepText &known = m_steps[step];
-        const auto bits = std::bit_cast<std::uint64_t>(temperature);
-        if (!known.known || known.temperatureBits != bits) {
-            char *out = std::to_chars(known.text.data(), known.text.data() + 24, step).ptr;
-            *out++ = ',';
-            out = writeCsvReal(out, temperature);
-            *out++ = ',';
-            known.length = static_cast<std::uint8_t>(out - known.text.data());
-            known.temperatureBits = bits;
-            known.known = true;
-        }
+        char *out = std::to_chars(known.text.data(), known.text.data() + 24, step).ptr;
+        *out++ = ',';
+        out = writeCsvReal(out, temperature);
+        *out++ = ',';
+        known.length = static_cast<std::uint8_t>(out - known.text.data());
+        known.temperatureBits = std::bit_cast<std::uint64_t>(temperature);
+        known.known = true;
         return known;
     }
 
