@@ -16,9 +16,21 @@ public:
     double Y = 0;
     double Z = 0;
 
-    // Inline, as the diagrams ask for them at every point of the largest runs.
+    // Inline, as the diagrams and the series ask for them at every point of the largest runs.
     double Length() const { return std::sqrt((X * X + Y * Y) + Z * Z); }
-    double Declination() const; // degrees, in (-90, 270]
+    // Degrees, in (-90, 270].
+    double Declination() const
+    {
+        if (X > 0)
+            return std::atan(Y / X) * RadToDeg;
+        if (X < 0)
+            return std::atan(Y / X) * RadToDeg + 180;
+        if (Y > 0)
+            return 90;
+        if (Y < 0)
+            return 270;
+        return 0;
+    }
     // Degrees, in [-90, 90]; 0 for a zero vector.
     double Inclination() const { return InclinationOf(Z, Length()); }
 
