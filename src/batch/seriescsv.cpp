@@ -325,10 +325,9 @@ char *storeDigits(char *out, const SeventeenDigits &d, bool point)
 #define AlsoForX86_64v3
 #endif
 
-// Rows per piece of a long series; a piece is formatted by one worker into its own buffer, and
-// a round formats a few pieces per core before they are written in order.
+// Rows per piece of a long series; a piece is formatted by one worker into a buffer of its
+// own and written in order (writePiecesInOrder).
 constexpr std::size_t RowsPerPiece = 1 << 14;
-constexpr std::size_t PiecesPerCore = 4;
 constexpr std::size_t MaxRowLength = 2 * 24 + 7 * (MaxCsvRealLength + 1) + 1;
 
 // A piece: rowCount rows from step firstStep of curve firstCurve on, running on into the

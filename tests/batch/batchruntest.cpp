@@ -102,8 +102,8 @@ TEST(BatchRunTest, TwoComponentsGiveTheWorkedExample)
 }
 
 // The series alone is computed piece by piece as it is written, without keeping the curves:
-// the same text as from the kept curves, for many members in groups (pieces of 16,384 rows on
-// every core, the ring of buffers used several times over) and for curves longer than a piece,
+// the same text as from the kept curves, for many members in groups (pieces of up to 16,384
+// rows, more of them than the ring of buffers holds) and for curves longer than a piece,
 // written in parts.
 TEST(BatchRunTest, SeriesWithoutKeptCurvesEqualsTheKeptSeries)
 {
