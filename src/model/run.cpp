@@ -143,12 +143,11 @@ PreparedRun::PreparedRun(std::int32_t pointCount, std::int32_t runLowTemp, std::
     const ComponentPopulations &populations, unsigned threadCount,
     const std::function<bool()> &stopRequested)
     : m_populations(populations)
-    , m_threadCount(threadCount)
     , m_tables(std::make_unique<Tables>())
 {
     checkRunInputs(pointCount, runLowTemp, runHighTemp, populations);
-    if (m_threadCount == 0)
-        m_threadCount = threadCountFor(pointCount, runLowTemp, runHighTemp, populations);
+    if (threadCount == 0)
+        threadCount = threadCountFor(pointCount, runLowTemp, runHighTemp, populations);
     Tables &t = *m_tables;
     t.temperatures = stepTemperatures(pointCount, runLowTemp, runHighTemp);
     t.index = indexSpectra(populations);
@@ -157,7 +156,7 @@ PreparedRun::PreparedRun(std::int32_t pointCount, std::int32_t runLowTemp, std::
         = [&t](std::size_t k) { t.tables[k].emplace(*t.index.spectra[k], t.temperatures); };
     const auto stop = [&stopRequested] { return stopRequested && stopRequested(); };
     t.complete = runParallelTasks(
-        t.tables.size(), m_threadCount, buildTable, [] {}, stop);
+        t.tables.size(), threadCount, buildTable, [] {}, stop);
 }
 
 PreparedRun::~PreparedRun() = default;
@@ -177,41 +176,18 @@ std::size_t PreparedRun::stepCount() const
     return m_tables->temperatures.size();
 }
 
-unsigned PreparedRun::threadCount() const
-{
-    return m_threadCount;
-}
-
 double PreparedRun::lastTemperature() const
 {
     return m_tables->temperatures.back();
 }
 
-// The parts of member m of every population, added in population order as
-// member.GetX() + r.X etc.
 void PreparedRun::memberCurve(std::size_t m, ResultSeriesEntry &curve) const
 {
-    const Tables &t = *m_tables;
-    const std::size_t n = memberCount();
-    curve.resize(t.temperatures.size());
-    for (std::size_t s = 0; s < curve.size(); ++s)
-        curve[s] = TResultVectors { t.temperatures[s], 0, 0, 0 };
-    std::vector<double> remaining;
-    for (std::size_t i = 0; i < m_populations.size(); ++i) {
-        const TVector &member = m_populations[i][m];
-        t.tables[t.index.tableOf[i * n + m]]->remaining(member, remaining);
-        const double north = member.northCosine();
-        const double east = member.eastCosine();
-        const double down = member.downCosine();
-        for (std::size_t s = 0; s < curve.size(); ++s) {
-            TResultVectors &r = curve[s];
-            r.X = north * remaining[s] + r.X;
-            r.Y = east * remaining[s] + r.Y;
-            r.Z = down * remaining[s] + r.Z;
-        }
-    }
+    memberCurves(m, std::span(&curve, 1));
 }
 
+// The parts of each member of every population, added in population order as
+// member.GetX() + r.X etc.
 void PreparedRun::memberCurves(std::size_t first, std::span<ResultSeriesEntry> curves) const
 {
     const Tables &t = *m_tables;
@@ -273,16 +249,26 @@ void RunDemagnetization(std::int32_t pointCount, std::int32_t runLowTemp, std::i
         lastTemperature = run.lastTemperature();
         completed = run.complete();
         series.resize(n);
-        const auto computeMember = [&](std::size_t m) { run.memberCurve(m, series[m]); };
-        const auto memberFinished = [observer, n] {
-            if (observer) {
-                observer->setMaximum(static_cast<int>(n));
-                observer->advance();
+        // Members in groups, whose spectra are summed side by side; each finished group
+        // reports its members (the last group may be smaller: the reports stop at n).
+        constexpr std::size_t Group = SpectrumTable::Lanes;
+        const auto computeGroup = [&](std::size_t g) {
+            const std::size_t first = g * Group;
+            run.memberCurves(first, std::span(series).subspan(first, std::min(Group, n - first)));
+        };
+        std::size_t reported = 0;
+        const auto groupFinished = [observer, n, &reported] {
+            for (const std::size_t end = std::min(reported + Group, n); reported < end;
+                 ++reported) {
+                if (observer) {
+                    observer->setMaximum(static_cast<int>(n));
+                    observer->advance();
+                }
             }
         };
         if (completed) {
-            completed
-                = runParallelTasks(n, threadCount, computeMember, memberFinished, stopRequested);
+            completed = runParallelTasks(
+                (n + Group - 1) / Group, threadCount, computeGroup, groupFinished, stopRequested);
         }
     } catch (...) {
         series.clear();

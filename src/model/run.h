@@ -64,8 +64,6 @@ public:
     bool complete() const;
     std::size_t memberCount() const;
     std::size_t stepCount() const;
-    // The threads the run was made ready on, which suit its curves as well.
-    unsigned threadCount() const;
     // Member m's curve, in curve (resized to stepCount()).
     void memberCurve(std::size_t m, ResultSeriesEntry &curve) const;
     // The curves of members first, first + 1, ..., one per entry of curves: the same, with
@@ -77,7 +75,6 @@ public:
 private:
     struct Tables;
     const ComponentPopulations &m_populations;
-    unsigned m_threadCount;
     std::unique_ptr<Tables> m_tables;
 };
 
