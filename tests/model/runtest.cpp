@@ -148,16 +148,21 @@ TEST(RunDemagnetizationTest, OneCurvePerMemberAndEveryMemberLeftAtLastStep)
 
 TEST(RunDemagnetizationTest, ReportsEveryMemberThenResetsOnce)
 {
-    for (const unsigned threads : ThreadCounts) {
-        SCOPED_TRACE(threads);
-        ComponentPopulations populations = populationsOf(4);
-        ResultSeries series;
-        RecordingObserver observer;
-        RunDemagnetization(80, 100, 180, series, populations, &observer, threads);
-        const std::vector<std::string> expected = { "max 4", "advance", "max 4", "advance", "max 4",
-            "advance", "max 4", "advance", "reset" };
-        EXPECT_EQ(observer.calls, expected);
-        EXPECT_EQ(series.size(), 4u);
+    // Members are computed in groups of four: whole groups, and a last group that is smaller.
+    for (const std::size_t members : { 4, 5, 9 }) {
+        for (const unsigned threads : ThreadCounts) {
+            SCOPED_TRACE(std::to_string(members) + " members, threads " + std::to_string(threads));
+            ComponentPopulations populations = populationsOf(members);
+            ResultSeries series;
+            RecordingObserver observer;
+            RunDemagnetization(80, 100, 180, series, populations, &observer, threads);
+            std::vector<std::string> expected;
+            for (std::size_t m = 0; m < members; ++m)
+                expected.insert(expected.end(), { "max " + std::to_string(members), "advance" });
+            expected.push_back("reset");
+            EXPECT_EQ(observer.calls, expected);
+            EXPECT_EQ(series.size(), members);
+        }
     }
 }
 
