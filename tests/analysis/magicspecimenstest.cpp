@@ -157,3 +157,38 @@ TEST(MagicSpecimensTest, RefusesWhatItCannotReadByFileLineAndColumn)
         EXPECT_EQ(refusal(row.text), row.message);
     }
 }
+
+// Saved, reopened and fitted again over the steps the saved bounds take in: the same fits.
+TEST(MagicSpecimensTest, ReopenedIntervalsGiveTheSameFits)
+{
+    std::vector<FitStep> steps;
+    for (int i = 0; i < 12; ++i) {
+        const double t = 50.0 * i;
+        steps.push_back(
+            { t, { 5 - 0.4 * i + 0.03 * (i % 3), 1 - 0.05 * i, 0.5 + 0.02 * (i % 2) } });
+    }
+    const std::vector<InterpretedComponent> components
+        = { { "LT", FitType::Free, stepsBetween(steps, 0, 150), Coordinates::Specimen },
+              { "HT", FitType::Anchored, stepsBetween(steps, 200, 550), Coordinates::Specimen },
+              { "GC", FitType::Plane, stepsBetween(steps, 100, 400), Coordinates::Specimen } };
+    std::vector<SavedInterpretation> saved;
+    std::vector<ComponentFit> fits;
+    for (const InterpretedComponent &component : components) {
+        fits.push_back(fitComponent(steps, component));
+        saved.push_back(savedInterpretation("s", "", component, fits.back()));
+    }
+    std::ostringstream out;
+    writeMagicSpecimens(out, saved);
+    const std::vector<SavedInterpretation> read = readText(out.str());
+    ASSERT_EQ(read.size(), components.size());
+    for (std::size_t i = 0; i < read.size(); ++i) {
+        SCOPED_TRACE(i);
+        const InterpretedComponent reopened { read[i].component, read[i].type,
+            stepsBetween(steps, read[i].fromCelsius, read[i].toCelsius), read[i].coordinates };
+        EXPECT_EQ(reopened.steps, components[i].steps);
+        const ComponentFit again = fitComponent(steps, reopened);
+        ASSERT_TRUE(again.fit);
+        EXPECT_EQ(again.fit->direction, fits[i].fit->direction);
+        EXPECT_EQ(again.fit->mad, fits[i].fit->mad);
+    }
+}
