@@ -37,7 +37,8 @@ struct SiteResult
     std::optional<SiteMean> mean; // absent when no interpretation of the site has a fit
 };
 
-// Fits every request in the list's order over the steps of its specimen. A fit without an
+// Fits every request in the list's order over the steps of its specimen (the first of
+// specimens that share a name). A fit without an
 // answer keeps its row with the refusal. Throws AnalysisError naming the list file and line for
 // a specimen that is not among the specimens.
 std::vector<InterpretationResult> fitInterpretations(
