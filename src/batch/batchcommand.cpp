@@ -5,6 +5,7 @@
 #include "batch/batcherror.h"
 #include "batch/batchoptions.h"
 #include "batch/batchrun.h"
+#include "batch/interpretationoutput.h"
 #include "batch/measurementoutputs.h"
 #include "batch/pngoutput.h"
 #include "batch/reportoutput.h"
@@ -34,7 +35,8 @@ std::uint64_t chooseSeed(const BatchOptions &options, const Scenario &scenario)
 // Registers every output asked for, so that each name is checked (against the scenario and
 // against each other) before the run starts; nothing is written until the run is done.
 void addOutputs(OutputFiles &files, const BatchOptions &options, const Scenario &scenario,
-    const BatchRun &run, std::optional<ReportTable> &report, std::optional<RunAnalysis> &analysis)
+    const BatchRun &run, std::optional<ReportTable> &report, std::optional<RunAnalysis> &analysis,
+    std::optional<BatchInterpretations> &interpretations)
 {
     if (options.seriesPath) {
         files.add(*options.seriesPath, "the series",
@@ -50,9 +52,17 @@ void addOutputs(OutputFiles &files, const BatchOptions &options, const Scenario 
         files.add(*options.pngPath, "the picture",
             [&run, request](std::ostream &stream) { writePicture(stream, request, run); });
     }
-    if (options.fitsPath) {
+    if (options.fitsPath && options.interpretationsPath) {
+        files.add(*options.fitsPath, "the fits", [&](std::ostream &stream) {
+            writeInterpretationFitsCsv(stream, interpretations->fits);
+        });
+    } else if (options.fitsPath) {
         files.add(*options.fitsPath, "the fits",
             [&](std::ostream &stream) { writeFitsCsv(stream, *analysis); });
+    }
+    if (options.siteMeansPath) {
+        files.add(*options.siteMeansPath, "the site means",
+            [&](std::ostream &stream) { writeSiteMeansCsv(stream, interpretations->sites); });
     }
     if (options.fisherPath) {
         files.add(*options.fisherPath, "the Fisher statistics",
@@ -91,8 +101,15 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
         BatchRun run;
         std::optional<ReportTable> report;
         std::optional<RunAnalysis> analysis;
-        OutputFiles files({ options.scenarioPath }, &out);
-        addOutputs(files, options, scenario, run, report, analysis);
+        std::optional<BatchInterpretations> interpretations;
+        std::vector<InterpretationRequest> interpretationList;
+        std::vector<std::string> inputs = { options.scenarioPath };
+        if (options.interpretationsPath) {
+            interpretationList = readBatchInterpretations(*options.interpretationsPath);
+            inputs.push_back(*options.interpretationsPath);
+        }
+        OutputFiles files(inputs, &out);
+        addOutputs(files, options, scenario, run, report, analysis, interpretations);
         MeasurementOutputs measurements(options.measurements);
         measurements.addFiles(files);
         if (files.empty() && !options.measurements.hasOutput())
@@ -121,6 +138,10 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
         measurements.addNewFolder(files);
         if (options.fit)
             analysis = analyseBatchRun(options, run, seed);
+        if (options.interpretationsPath) {
+            interpretations = interpretSpecimens(interpretationList,
+                simulatedSpecimens(options, run, seed), *options.interpretationsPath);
+        }
         files.commit();
         measurements.keep();
         return BatchSuccess;
