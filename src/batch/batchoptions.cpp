@@ -68,7 +68,7 @@ FitInterval parseFitInterval(const std::string &text)
 void checkFitMeasurementOptions(const BatchOptions &options)
 {
     MeasurementOptions measurements = options.measurements;
-    if (options.fit && !measurements.hasOutput()) {
+    if ((options.fit || options.unmix.requested()) && !measurements.hasOutput()) {
         for (const char *name : { "--steps", "--scale", "--noise" })
             measurements.given.erase(name);
     }
@@ -169,6 +169,7 @@ BatchOptions parseBatchOptions(std::span<const std::string> arguments)
                 != options.pngOptionsGiven.end())
                 throw BatchError(name + " is given more than once");
             options.pngOptionsGiven.push_back(name);
+        } else if (readUnmixOption(name, value, options.unmix)) {
         } else if (!readMeasurementOption(name, value, options.measurements)) {
             throw BatchError("unknown option '" + name + "' (see --help)");
         }
@@ -183,7 +184,10 @@ BatchOptions parseBatchOptions(std::span<const std::string> arguments)
     refuseScenarioAsOutput(options.scenarioPath, "--png", options.pngPath);
     refuseScenarioAsOutput(options.scenarioPath, "--fits", options.fitsPath);
     refuseScenarioAsOutput(options.scenarioPath, "--fisher", options.fisherPath);
+    refuseScenarioAsOutput(options.scenarioPath, "--unmix-out", options.unmix.outPath);
+    refuseScenarioAsOutput(options.scenarioPath, "--twin", options.unmix.twinPath);
     checkFitMeasurementOptions(options);
+    checkUnmixOptions(options.unmix);
     if ((options.fitType || options.fitsPath || options.fisherPath) && !options.fit)
         throw BatchError("--fit-type, --fits and --fisher need the interval of --fit LO:HI");
     if (options.fit && !options.fitsPath && !options.fisherPath)
@@ -200,7 +204,7 @@ BatchOptions parseBatchOptions(std::span<const std::string> arguments)
         throw BatchError("--series - and --report would both write to standard output");
     const int onStandardOutput = (options.reportOnStandardOutput() ? 1 : 0)
         + (options.seriesPath == "-" ? 1 : 0) + (options.fitsPath == "-" ? 1 : 0)
-        + (options.fisherPath == "-" ? 1 : 0);
+        + (options.fisherPath == "-" ? 1 : 0) + (options.unmix.outPath == "-" ? 1 : 0);
     if (onStandardOutput > 1)
         throw BatchError("only one output can go to standard output ('-')");
     if (!options.hasOutput())
@@ -221,6 +225,8 @@ std::string batchUsage()
            "                      [--steps LIST|every:N] [--scale A_PER_M] [--volume CM3]\n"
            "                      [--noise A_PER_M] [--prefix NAME]\n"
            "                      [--fit LO:HI [--fit-type TYPE] [--fits FILE] [--fisher FILE]]\n"
+           "                      [--unmix auto|K [--unmix-shapes S] [--bootstrap N]\n"
+           "                        --unmix-out FILE [--twin FILE.json]]\n"
            "   or: demagora-batch --help | --version\n"
            "Runs the thermal demagnetization of the scenario SCENARIO.json without a window\n"
            "and writes the outputs asked for.\n"
@@ -261,7 +267,7 @@ std::string batchUsage()
            "  --fits FILE      writes the fit of every member as CSV\n"
            "  --fisher FILE    writes the Fisher statistics of the fitted directions and of\n"
            "                   each component's drawn initial directions as CSV\n"
-        + measurementUsage()
+        + measurementUsage() + unmixUsage()
         + "  -h, --help       prints this help and exits\n"
           "      --version    prints the version and exits\n"
           "\n"

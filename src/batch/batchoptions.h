@@ -3,6 +3,7 @@
 #include "analysis/fits.h"
 #include "batch/measurementoptions.h"
 #include "batch/pngoutput.h"
+#include "batch/unmixoptions.h"
 #include "results/reporttable.h"
 
 #include <cstdint>
@@ -49,6 +50,8 @@ struct BatchOptions
     std::optional<std::string> fisherPath;
     // Simulated measurements in the formats of analysis programs.
     MeasurementOptions measurements;
+    // Components fitted to the measured steps (--unmix and its options).
+    UnmixBatchOptions unmix;
     bool helpRequested = false;
     bool versionRequested = false;
 
@@ -56,7 +59,7 @@ struct BatchOptions
     bool hasOutput() const
     {
         return seriesPath || report || xlsPath || pngPath || fitsPath || fisherPath
-            || measurements.hasOutput();
+            || measurements.hasOutput() || unmix.outPath;
     }
     // Whether --fit fits the measured steps (--steps, --noise) instead of every whole degree.
     bool fitsMeasurements() const
@@ -70,7 +73,7 @@ struct BatchOptions
     bool seriesAlone() const
     {
         return !(report || xlsPath || pngPath || fitsPath || fisherPath || fit
-            || measurements.hasOutput());
+            || measurements.hasOutput() || unmix.requested());
     }
 };
 

@@ -73,12 +73,12 @@ UnmixComponent component(const ComponentParameters &p, double scale)
     return c;
 }
 
-std::vector<int> componentCounts(int fixed, std::size_t steps)
+std::vector<int> componentCounts(int fixed, int most, std::size_t steps)
 {
     if (fixed > 0)
         return { fixed };
     std::vector<int> counts;
-    for (int k = 1; k <= MaxUnmixComponents; ++k)
+    for (int k = 1; k <= std::min(most, MaxUnmixComponents); ++k)
         if (int(steps) >= minimumUnmixSteps(k))
             counts.push_back(k);
     return counts;
@@ -164,7 +164,7 @@ UnmixResult unmixSpecimen(
     const double n = 3.0 * double(steps.size());
     UnmixResult result;
     std::vector<FitOutcome> outcomes;
-    for (const int k : componentCounts(options.components, steps.size())) {
+    for (const int k : componentCounts(options.components, options.maxComponents, steps.size())) {
         // The best refit of each choice of shapes for this count.
         std::map<int, FitOutcome> byShapes;
         for (const auto &start : search.starts(k, RefinedStarts)) {

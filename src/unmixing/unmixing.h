@@ -45,6 +45,7 @@ enum class UnmixShapes { Gauss, Rectangular, Any };
 struct UnmixOptions
 {
     int components = 0; // 1 to MaxUnmixComponents; 0: chosen by BIC
+    int maxComponents = 4; // the most that BIC chooses from
     UnmixShapes shapes = UnmixShapes::Any;
     int bootstrap = 200; // refits of the fitted model with resampled noise; 0: none
     std::uint64_t seed = 1; // of the bootstrap's noise
