@@ -116,7 +116,7 @@ void BM_NestedGaussAccuracy(benchmark::State &state)
 {
     const int specimens = 40;
     for (auto _ : state) {
-        std::vector<double> errors, lineErrors;
+        std::vector<double> errors, lineErrors, errorsWhereLineMisses;
         int covered = 0, cones = 0, choseTwo = 0, notConverged = 0, refits = 0;
         MersenneTwisterSource directions(2024);
         for (int s = 0; s < specimens; ++s) {
@@ -162,9 +162,14 @@ void BM_NestedGaussAccuracy(benchmark::State &state)
                     inner.push_back({ step.temperature, { step.x, step.y, step.z } });
             const Fit line = fitSteps(inner, FitType::Free);
             lineErrors.push_back(angleBetween(line.direction, b));
+            if (lineErrors.back() > 40)
+                errorsWhereLineMisses.insert(
+                    errorsWhereLineMisses.end(), errors.end() - 2, errors.end());
         }
         state.counters["median_error_deg"] = median(errors);
         state.counters["line_fit_median_error_deg"] = median(lineErrors);
+        state.counters["median_error_where_line_misses_40_deg"] = median(errorsWhereLineMisses);
+        state.counters["specimens_where_line_misses_40"] = double(errorsWhereLineMisses.size() / 2);
         state.counters["alpha95_coverage_pct"] = 100.0 * covered / cones;
         state.counters["bic_two_pct"] = 100.0 * choseTwo / specimens;
         state.counters["bootstrap_not_converged_pct"] = 100.0 * notConverged / std::max(refits, 1);
