@@ -68,7 +68,8 @@ FitInterval parseFitInterval(const std::string &text)
 void checkFitMeasurementOptions(const BatchOptions &options)
 {
     MeasurementOptions measurements = options.measurements;
-    if ((options.fit || options.interpretationsPath) && !measurements.hasOutput()) {
+    if ((options.fit || options.interpretationsPath || options.unmix.requested())
+        && !measurements.hasOutput()) {
         for (const char *name : { "--steps", "--scale", "--noise" })
             measurements.given.erase(name);
         // The prefix names the specimens of the interpretation list.
@@ -191,6 +192,7 @@ BatchOptions parseBatchOptions(std::span<const std::string> arguments)
                 != options.pngOptionsGiven.end())
                 throw BatchError(name + " is given more than once");
             options.pngOptionsGiven.push_back(name);
+        } else if (readUnmixOption(name, value, options.unmix)) {
         } else if (!readMeasurementOption(name, value, options.measurements)) {
             throw BatchError("unknown option '" + name + "' (see --help)");
         }
@@ -206,8 +208,11 @@ BatchOptions parseBatchOptions(std::span<const std::string> arguments)
     refuseScenarioAsOutput(options.scenarioPath, "--fits", options.fitsPath);
     refuseScenarioAsOutput(options.scenarioPath, "--fisher", options.fisherPath);
     refuseScenarioAsOutput(options.scenarioPath, "--site-means", options.siteMeansPath);
+    refuseScenarioAsOutput(options.scenarioPath, "--unmix-out", options.unmix.outPath);
+    refuseScenarioAsOutput(options.scenarioPath, "--twin", options.unmix.twinPath);
     checkFitMeasurementOptions(options);
     checkInterpretationOptions(options);
+    checkUnmixOptions(options.unmix);
     if ((options.fitType || options.fitsPath || options.fisherPath) && !options.fit
         && !options.interpretationsPath)
         throw BatchError("--fit-type, --fits and --fisher need the interval of --fit LO:HI");
@@ -225,7 +230,8 @@ BatchOptions parseBatchOptions(std::span<const std::string> arguments)
         throw BatchError("--series - and --report would both write to standard output");
     const int onStandardOutput = (options.reportOnStandardOutput() ? 1 : 0)
         + (options.seriesPath == "-" ? 1 : 0) + (options.fitsPath == "-" ? 1 : 0)
-        + (options.fisherPath == "-" ? 1 : 0) + (options.siteMeansPath == "-" ? 1 : 0);
+        + (options.fisherPath == "-" ? 1 : 0) + (options.siteMeansPath == "-" ? 1 : 0)
+        + (options.unmix.outPath == "-" ? 1 : 0);
     if (onStandardOutput > 1)
         throw BatchError("only one output can go to standard output ('-')");
     if (!options.hasOutput())
@@ -247,6 +253,8 @@ std::string batchUsage()
            "                      [--noise A_PER_M] [--prefix NAME]\n"
            "                      [--fit LO:HI [--fit-type TYPE] [--fits FILE] [--fisher FILE]]\n"
            "                      [--interpretations FILE [--fits FILE] [--site-means FILE]]\n"
+           "                      [--unmix auto|K [--unmix-shapes S] [--bootstrap N]\n"
+           "                        --unmix-out FILE [--twin FILE.json]]\n"
            "   or: demagora-batch --help | --version\n"
            "Runs the thermal demagnetization of the scenario SCENARIO.json without a window\n"
            "and writes the outputs asked for.\n"
@@ -294,7 +302,7 @@ std::string batchUsage()
            "                   per interpretation, in the list's order\n"
            "  --site-means FILE  writes the mean of the lines and great circles of each site\n"
            "                   (McFadden & McElhinny) as CSV\n"
-        + measurementUsage()
+        + measurementUsage() + unmixUsage()
         + "  -h, --help       prints this help and exits\n"
           "      --version    prints the version and exits\n"
           "\n"

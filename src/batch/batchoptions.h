@@ -3,6 +3,7 @@
 #include "analysis/fits.h"
 #include "batch/measurementoptions.h"
 #include "batch/pngoutput.h"
+#include "batch/unmixoptions.h"
 #include "results/reporttable.h"
 
 #include <cstdint>
@@ -53,6 +54,8 @@ struct BatchOptions
     std::optional<std::string> siteMeansPath;
     // Simulated measurements in the formats of analysis programs.
     MeasurementOptions measurements;
+    // Components fitted to the measured steps (--unmix and its options).
+    UnmixBatchOptions unmix;
     bool helpRequested = false;
     bool versionRequested = false;
 
@@ -60,7 +63,7 @@ struct BatchOptions
     bool hasOutput() const
     {
         return seriesPath || report || xlsPath || pngPath || fitsPath || fisherPath || siteMeansPath
-            || measurements.hasOutput();
+            || measurements.hasOutput() || unmix.outPath;
     }
     // Whether --fit or --interpretations fits the measured steps (--steps, --noise) instead of
     // every whole degree.
@@ -75,7 +78,7 @@ struct BatchOptions
     bool seriesAlone() const
     {
         return !(report || xlsPath || pngPath || fitsPath || fisherPath || fit
-            || interpretationsPath || measurements.hasOutput());
+            || interpretationsPath || measurements.hasOutput() || unmix.requested());
     }
 };
 
