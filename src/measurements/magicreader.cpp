@@ -88,14 +88,15 @@ std::optional<double> number(const std::vector<std::string_view> &fields, int co
     return parseOptionalNumber(fields[column], lines, row, what);
 }
 
-// Kelvin as the tables write them, 273 or 273.15 above Celsius.
+// Kelvin as the tables write them, 273 or 273.15 above Celsius; the level is kept to a
+// millionth of a degree so that 373.15 and 373 both give exactly 100.
 double celsiusFromKelvin(double kelvin)
 {
     double celsius = kelvin - 273;
     const double fraction = celsius - std::floor(celsius);
     if (std::abs(fraction - 0.15) < 1e-6)
-        celsius -= 0.15;
-    return celsius;
+        celsius = kelvin - 273.15;
+    return std::round(celsius * 1e6) / 1e6;
 }
 
 bool hasCode(std::string_view codes, std::string_view code)
