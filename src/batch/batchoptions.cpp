@@ -1,6 +1,7 @@
 #include "batch/batchoptions.h"
 
 #include "batch/batcherror.h"
+#include "batch/measuredcommand.h"
 #include "batch/pngoutput.h"
 #include "batch/reportoutput.h"
 #include "version/version.h"
@@ -221,6 +222,9 @@ std::string batchUsage()
            "                      [--steps LIST|every:N] [--scale A_PER_M] [--volume CM3]\n"
            "                      [--noise A_PER_M] [--prefix NAME]\n"
            "                      [--fit LO:HI [--fit-type TYPE] [--fits FILE] [--fisher FILE]]\n"
+           "   or: demagora-batch --measured PATH [--format F] [--specimen NAME]...\n"
+           "                      [--coordinates C] [--demag D] [--repeats R]\n"
+           "                      --steps-csv FILE\n"
            "   or: demagora-batch --help | --version\n"
            "Runs the thermal demagnetization of the scenario SCENARIO.json without a window\n"
            "and writes the outputs asked for.\n"
@@ -261,7 +265,7 @@ std::string batchUsage()
            "  --fits FILE      writes the fit of every member as CSV\n"
            "  --fisher FILE    writes the Fisher statistics of the fitted directions and of\n"
            "                   each component's drawn initial directions as CSV\n"
-        + measurementUsage()
+        + measurementUsage() + measuredUsage()
         + "  -h, --help       prints this help and exits\n"
           "      --version    prints the version and exits\n"
           "\n"
