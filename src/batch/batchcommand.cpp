@@ -6,6 +6,7 @@
 #include "batch/batchoptions.h"
 #include "batch/batchrun.h"
 #include "batch/interpretationoutput.h"
+#include "batch/measuredcommand.h"
 #include "batch/measurementoutputs.h"
 #include "batch/pngoutput.h"
 #include "batch/reportoutput.h"
@@ -109,6 +110,8 @@ void addOutputs(OutputFiles &files, const BatchOptions &options, const Scenario 
 
 int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, std::ostream &err)
 {
+    if (isMeasuredCommand(arguments))
+        return runMeasuredCommand(arguments, out, err);
     try {
         const BatchOptions options = parseBatchOptions(arguments);
         if (options.helpRequested) {

@@ -1,6 +1,7 @@
 #include "batch/batchoptions.h"
 
 #include "batch/batcherror.h"
+#include "batch/measuredcommand.h"
 #include "batch/pngoutput.h"
 #include "batch/reportoutput.h"
 #include "version/version.h"
@@ -255,6 +256,9 @@ std::string batchUsage()
            "                      [--interpretations FILE [--fits FILE] [--site-means FILE]]\n"
            "                      [--unmix auto|K [--unmix-shapes S] [--bootstrap N]\n"
            "                        --unmix-out FILE [--twin FILE.json]]\n"
+           "   or: demagora-batch --measured PATH [--format F] [--specimen NAME]...\n"
+           "                      [--coordinates C] [--demag D] [--repeats R]\n"
+           "                      --steps-csv FILE\n"
            "   or: demagora-batch --help | --version\n"
            "Runs the thermal demagnetization of the scenario SCENARIO.json without a window\n"
            "and writes the outputs asked for.\n"
@@ -302,7 +306,7 @@ std::string batchUsage()
            "                   per interpretation, in the list's order\n"
            "  --site-means FILE  writes the mean of the lines and great circles of each site\n"
            "                   (McFadden & McElhinny) as CSV\n"
-        + measurementUsage() + unmixUsage()
+        + measurementUsage() + unmixUsage() + measuredUsage()
         + "  -h, --help       prints this help and exits\n"
           "      --version    prints the version and exits\n"
           "\n"

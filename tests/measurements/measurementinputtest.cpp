@@ -1,3 +1,4 @@
+#include "measurements/jr6reader.h"
 #include "measurements/measurementerror.h"
 #include "measurements/measurementreader.h"
 #include "measurements/readertext.h"
@@ -240,6 +241,77 @@ TEST(MeasurementInputTest, CombinedFileLinksSpecimensToSamplesAndSites)
     EXPECT_EQ(specimen.bedding->dipDirection, 120);
     EXPECT_EQ(specimen.bedding->dip, 15);
     EXPECT_EQ(*specimen.volumeCubicMetres, 1e-5);
+}
+
+TEST(MeasurementInputTest, Jr6StepSpellings)
+{
+    struct Spelling
+    {
+        const char *text;
+        Treatment treatment;
+        double level;
+    };
+    const Spelling cases[] = {
+        { "NRM     ", Treatment::Nrm, 0 },
+        { "T250    ", Treatment::Thermal, 250 },
+        { "TD250   ", Treatment::Thermal, 250 },
+        { "250     ", Treatment::Thermal, 250 },
+        { "250 C   ", Treatment::Thermal, 250 },
+        { "A30     ", Treatment::AlternatingField, 30 },
+        { "AF30    ", Treatment::AlternatingField, 30 },
+        { "IRM1000 ", Treatment::Other, 0 },
+        { "ARM     ", Treatment::Other, 0 },
+    };
+    for (const Spelling &c : cases) {
+        SCOPED_TRACE(c.text);
+        const RawStep step = jr6Step(c.text);
+        EXPECT_EQ(step.treatment, c.treatment);
+        EXPECT_EQ(step.level, c.level);
+    }
+}
+
+// Files as other programs write them: Utrecht AF blocks each closed by 9999, and a PuffinPlot
+// version 2 file with AF fields in tesla, a hidden row and an IRM step.
+TEST(MeasurementInputTest, OtherProgramsUtrechtAndPuffinPlotFiles)
+{
+    TemporaryFolder folder;
+    const std::string utrecht = folder.file("lab.AF",
+        "\"lab\"\r\n\"u1\",\"x\",30,60,10,90,20\r\n0,-3e6,-1e6,2e6,0,d,t\r\n"
+        "20,-1.5e6,-0.5e6,1e6,0,d,t\r\n9999\r\n\"u2\",\"x\",0,90,10,0,0\r\n0,1,2,3\r\n"
+        "9999\r\nEND\r\n");
+    ReadOptions afOptions;
+    afOptions.demag = DemagKind::AlternatingField;
+    const MeasurementSet u = readMeasurements(utrecht, afOptions);
+    ASSERT_EQ(u.specimens.size(), 2u);
+    const Specimen &u1 = u.specimens[0];
+    ASSERT_EQ(u1.steps.size(), 2u);
+    EXPECT_EQ(u1.steps[1].treatment, Treatment::AlternatingField);
+    EXPECT_EQ(u1.steps[1].level, 20);
+    // x = -b, y = c, z = -a, pico A m2.
+    EXPECT_DOUBLE_EQ(u1.steps[0].x, 1e-6);
+    EXPECT_DOUBLE_EQ(u1.steps[0].y, 2e-6);
+    EXPECT_DOUBLE_EQ(u1.steps[0].z, 3e-6);
+    ASSERT_TRUE(u1.orientation && u1.bedding && u1.volumeCubicMetres);
+    EXPECT_EQ(u1.orientation->azimuth, 30);
+    EXPECT_EQ(u1.orientation->dip, -30);
+    EXPECT_EQ(u1.bedding->dipDirection, 180);
+    EXPECT_DOUBLE_EQ(*u1.volumeCubicMetres, 1e-5);
+
+    const std::string ppl = folder.file("old.ppl",
+        "PuffinPlot file. Version 2\nDISCRETE_ID\tTREATMENT\tAF_X\tAF_Y\tAF_Z\tX_MOMENT\t"
+        "Y_MOMENT\tZ_MOMENT\tHIDDEN\n"
+        "p1\tNONE\t0\t0\t0\t1\t2\t3\tfalse\n"
+        "p1\tDEGAUSS_XYZ\t0.02\t0.02\t0.02\t0.5\t1\t1.5\tfalse\n"
+        "p1\tDEGAUSS_XYZ\t0.04\t0.04\t0.04\t0.2\t0.4\t0.6\ttrue\n"
+        "p1\tIRM\t0\t0\t0\t9\t9\t9\tfalse\n\nSAMPLE\tp1\n");
+    const MeasurementSet p = readMeasurements(ppl, afOptions);
+    ASSERT_EQ(p.specimens.size(), 1u);
+    ASSERT_EQ(p.specimens[0].steps.size(), 2u);
+    EXPECT_EQ(p.specimens[0].unit, MomentUnit::AmperePerMetre);
+    EXPECT_EQ(p.specimens[0].steps[1].level, 20);
+    EXPECT_EQ(p.specimens[0].steps[1].z, 1.5);
+    EXPECT_EQ(p.summary.flaggedBad, 1u);
+    EXPECT_EQ(p.summary.otherExperiments, 1u);
 }
 
 } // namespace

@@ -1,0 +1,106 @@
+#include "batch/batchcommand.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace Demagora {
+namespace {
+
+std::string shared(const std::string &relative)
+{
+    return std::string(DEMAGORA_MEASUREMENTS_DIR) + "/" + relative;
+}
+
+struct Outcome
+{
+    int status;
+    std::string out;
+    std::string err;
+};
+
+Outcome run(const std::vector<std::string> &arguments)
+{
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = runBatchCommand(arguments, out, err);
+    return { status, out.str(), err.str() };
+}
+
+// The CSV rows of a CIT specimen in geographic coordinates: the directions the file itself
+// prints in its geographic columns (NRM 085.0 56.1, 9.06E-05 emu; 50 degrees 082.2 56.5), to
+// the 0.1 degree the file gives its directions and orientation in.
+TEST(MeasuredCommandTest, StepsCsvHoldsTheKeptStepsInTheChosenFrame)
+{
+    const Outcome outcome = run({ "--measured", shared("cit-PI47/PI47-.sam"), "--specimen",
+        "PI47-1a", "--coordinates", "geographic", "--steps-csv", "-" });
+    ASSERT_EQ(outcome.status, BatchSuccess) << outcome.err;
+    std::istringstream csv(outcome.out);
+    std::string line;
+    std::getline(csv, line);
+    EXPECT_EQ(line, "specimen,treatment,level,x,y,z,unit,declination,inclination,intensity");
+    const double expected[][4] = { { 0, 85.0, 56.1, 9.06e-8 }, { 50, 82.2, 56.5, 9.00e-8 } };
+    const char *const treatments[] = { "nrm", "thermal" };
+    for (int row = 0; row < 2; ++row) {
+        SCOPED_TRACE(row);
+        ASSERT_TRUE(std::getline(csv, line));
+        std::vector<std::string> fields;
+        std::istringstream cells(line);
+        for (std::string cell; std::getline(cells, cell, ',');)
+            fields.push_back(cell);
+        ASSERT_EQ(fields.size(), 10u);
+        EXPECT_EQ(fields[0], "PI47-1a");
+        EXPECT_EQ(fields[1], treatments[row]);
+        EXPECT_EQ(std::stod(fields[2]), expected[row][0]);
+        EXPECT_EQ(fields[6], "Am2");
+        EXPECT_NEAR(std::stod(fields[7]), expected[row][1], 0.1);
+        EXPECT_NEAR(std::stod(fields[8]), expected[row][2], 0.1);
+        EXPECT_NEAR(std::stod(fields[9]) / expected[row][3], 1, 1e-3);
+    }
+    std::size_t rows = 2;
+    while (std::getline(csv, line))
+        ++rows;
+    EXPECT_EQ(rows, 27u);
+    EXPECT_NE(outcome.err.find("23 merged"), std::string::npos) << outcome.err;
+}
+
+struct BadCase
+{
+    std::vector<std::string> arguments;
+    const char *message;
+};
+
+TEST(MeasuredCommandTest, BadInputExitsWithStatusTwoAndSaysWhy)
+{
+    const std::string zeq = shared("magic-zeq/measurements.txt");
+    const BadCase cases[] = {
+        { { "--measured", zeq }, "--measured needs an output: --steps-csv FILE" },
+        { { "--measured", zeq, "--steps-csv", "-", "--format", "csv" },
+            "--format: 'csv' is not a measurement format" },
+        { { "--measured", zeq, "--steps-csv", "-", "--coordinates", "north" },
+            "--coordinates: 'north' is not a coordinate system" },
+        { { "--measured", zeq, "--steps-csv", "-", "--repeats", "first" },
+            "--repeats: 'first' is not average, last or all" },
+        { { "--measured", zeq, "--steps-csv", "-", "--specimen", "nope" },
+            "--specimen: no specimen 'nope'" },
+        { { "--measured", zeq, "--steps-csv", "-", "--coordinates", "geographic" },
+            "Specimen sr01a1 has no sample orientation" },
+        { { "--measured", zeq, "--steps-csv", "-", "--format", "jr6" },
+            "measurements.txt, line 1: " },
+        { { "--measured", zeq, "--steps-csv", "-", "--seed", "3" },
+            "'--seed' cannot be given with --measured" },
+        { { "--measured", shared("none.txt"), "--steps-csv", "-" }, "no such file or folder" },
+    };
+    for (const BadCase &c : cases) {
+        SCOPED_TRACE(c.message);
+        const Outcome outcome = run(c.arguments);
+        EXPECT_EQ(outcome.status, BatchBadInput);
+        EXPECT_TRUE(outcome.out.empty());
+        EXPECT_NE(outcome.err.find(c.message), std::string::npos) << outcome.err;
+    }
+}
+
+} // namespace
+} // namespace Demagora
