@@ -1,0 +1,121 @@
+#include "measurements/citreader.h"
+
+#include "measurements/measurementerror.h"
+#include "measurements/readertext.h"
+#include "measurements/specimencoordinates.h"
+
+#include <filesystem>
+
+namespace Demagora {
+
+namespace {
+
+constexpr double AmpereSquareMetresPerEmu = 1e-3;
+
+// The step's kind from the code in its first two columns, the level from the next four.
+void readStepKind(std::string_view line, const TextLines &lines, std::size_t index, RawStep &step)
+{
+    if (line.starts_with("NRM")) {
+        step.treatment = Treatment::Nrm;
+        return;
+    }
+    const std::string code = lowerCase(trimmed(line.substr(0, 2)));
+    if (code == "tt" || code == "t" || code == "th")
+        step.treatment = Treatment::Thermal;
+    else if (code == "af")
+        step.treatment = Treatment::AlternatingField;
+    else
+        step.treatment = Treatment::Other;
+    const std::string_view level = trimmed(line.substr(2, 4));
+    if (step.treatment != Treatment::Other)
+        step.level = parseNumber(level, lines, index, "a step level after the step code");
+}
+
+void readSpecimenFile(const std::string &path, const std::string &name, double declination,
+    SpecimenCollector &collector)
+{
+    const TextLines lines(path, readMeasurementFile(path));
+    if (lines.size() < 2)
+        lines.fail(lines.size() == 0 ? 0 : 1,
+            "expected a header line and an orientation line (level, core strike, core dip, "
+            "bedding strike, bedding dip, volume).");
+    const std::vector<std::string_view> orientation = splitWhitespace(lines.line(1));
+    if (orientation.size() < 5)
+        lines.fail(1,
+            "expected the orientation line: level, core strike, core dip, bedding "
+            "strike, bedding dip.");
+    const double strike = parseNumber(orientation[1], lines, 1, "the core strike in degrees");
+    const double dip = parseNumber(orientation[2], lines, 1, "the core dip in degrees");
+    const double bedStrike = parseNumber(orientation[3], lines, 1, "the bedding strike");
+    const double bedDip = parseNumber(orientation[4], lines, 1, "the bedding dip");
+    Specimen &specimen = collector.specimen(name);
+    specimen.unit = MomentUnit::AmpereSquareMetre;
+    specimen.orientation = SpecimenOrientation { strike + declination - 90, -dip };
+    specimen.bedding = Bedding { bedStrike + declination + 90, bedDip };
+    for (std::size_t i = 2; i < lines.size(); ++i) {
+        const std::string_view line = lines.line(i);
+        if (trimmed(line).empty())
+            continue;
+        if (line.size() < 7)
+            lines.fail(i, "expected a step: a code and level, then directions and a moment.");
+        RawStep step;
+        readStepKind(line, lines, i, step);
+        const std::vector<std::string_view> fields = splitWhitespace(line.substr(6));
+        if (fields.size() < 8)
+            lines.fail(i,
+                "the line ends after " + std::to_string(fields.size())
+                    + " values; expected 8 (geographic and tilt-corrected directions, moment, "
+                      "error angle, specimen direction).");
+        const std::optional<double> moment
+            = parseOptionalNumber(fields[4], lines, i, "a moment in emu");
+        step.errorDegrees = parseOptionalNumber(fields[5], lines, i, "an error angle in degrees");
+        const std::optional<double> dec
+            = parseOptionalNumber(fields[6], lines, i, "the specimen declination");
+        const std::optional<double> inc
+            = parseOptionalNumber(fields[7], lines, i, "the specimen inclination");
+        if (moment && dec && inc) {
+            const Moment3 v = momentFromDirection(*dec, *inc, *moment * AmpereSquareMetresPerEmu);
+            step.x = v[0];
+            step.y = v[1];
+            step.z = v[2];
+        } else {
+            step.missingMoment = true;
+        }
+        collector.add(name, step);
+    }
+}
+
+} // namespace
+
+MeasurementSet readCit(const std::string &samPath, const ReadOptions &options)
+{
+    namespace fs = std::filesystem;
+    const TextLines sam(samPath, readMeasurementFile(samPath));
+    if (sam.size() < 3)
+        sam.fail(sam.size(),
+            "expected the site, a line of latitude, longitude and declination, "
+            "and at least one specimen name.");
+    const std::string site(trimmed(sam.line(0)));
+    const std::vector<std::string_view> place = splitWhitespace(sam.line(1));
+    double declination = 0;
+    if (place.size() >= 3)
+        declination = parseNumber(place[2], sam, 1, "the magnetic declination in degrees");
+    MeasurementSet set;
+    set.summary.format = MeasurementFormat::Cit;
+    SpecimenCollector collector(options, set.summary);
+    const fs::path folder = fs::path(samPath).parent_path();
+    for (std::size_t i = 2; i < sam.size(); ++i) {
+        const std::string name(trimmed(sam.line(i)));
+        if (name.empty())
+            continue;
+        const fs::path file = folder / name;
+        if (!fs::is_regular_file(file))
+            sam.fail(i, "expected a specimen file " + file.string() + " beside the .sam file.");
+        readSpecimenFile(file.string(), name, declination, collector);
+        collector.specimen(name).site = site;
+    }
+    set.specimens = collector.finish();
+    return set;
+}
+
+} // namespace Demagora

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "measurements/measurementset.h"
+
+#include <string>
+
+namespace Demagora {
+
+// AGICO JR6 text files: fixed columns of name (10), step (8), X, Y, Z (6 each) and exponent (4),
+// then azimuth, dip, two bedding pairs, the orientation parameters P1-P4 and the precision.
+// Moments are magnetizations in A/m times ten to the exponent. Steps read NRM, T250, TD250, 250,
+// "250 C" (thermal) and A30, AF30, AD30 (AF, mT). Throws MeasurementError naming the file and
+// line on bad input.
+MeasurementSet readJr6(const std::string &path, const ReadOptions &options);
+
+// The step of a JR6 file as it is spelled: its kind and level; Other for a spelling not known.
+RawStep jr6Step(std::string_view spelling);
+
+} // namespace Demagora

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "measurements/specimen.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace Demagora {
+
+// The file formats the readers know.
+enum class MeasurementFormat { Magic, Cit, Jr6, TwoG, PuffinPlot, Utrecht };
+
+// Which demagnetization a reader keeps beside the NRM.
+enum class DemagKind { Thermal, AlternatingField };
+
+// What a reader does with several measurements at one step of one specimen.
+enum class RepeatRule { Average, Last, All };
+
+struct ReadOptions
+{
+    // Detected from the content and the name when empty.
+    std::optional<MeasurementFormat> format;
+    DemagKind demag = DemagKind::Thermal;
+    RepeatRule repeats = RepeatRule::Average;
+};
+
+// What a reader left out of a file and why, in measurement rows, and how repeats were met.
+struct ReadSummary
+{
+    MeasurementFormat format = MeasurementFormat::Magic;
+    std::size_t rowsRead = 0;
+    // In-field steps, pTRM checks, IRM, anisotropy and other kinds of step.
+    std::size_t otherExperiments = 0;
+    // AF steps when thermal ones were asked for, and the reverse (with their experiment's NRM).
+    std::size_t otherDemagnetization = 0;
+    std::size_t flaggedBad = 0;
+    // Rows whose moment is empty or NaN.
+    std::size_t missingMoment = 0;
+    // Rows folded into an earlier row at the same step (averaged, or replaced by the last).
+    std::size_t repeatsMerged = 0;
+    // Rows kept beside an earlier row at the same step when every repeat is kept.
+    std::size_t repeatsKept = 0;
+    // Specimens left with no step at all.
+    std::size_t specimensWithoutSteps = 0;
+    // Anything else the user should know (an orientation a reader could not use, ...).
+    std::vector<std::string> notes;
+};
+
+struct MeasurementSet
+{
+    std::vector<Specimen> specimens;
+    ReadSummary summary;
+};
+
+std::string measurementFormatName(MeasurementFormat format);
+// "magic", "cit", "jr6", "2g", "ppl", "utrecht"; nothing for another word.
+std::optional<MeasurementFormat> measurementFormatFromName(const std::string &name);
+
+// One measurement row as a reader found it, before the rules are applied.
+struct RawStep
+{
+    Treatment treatment = Treatment::Nrm;
+    double level = 0;
+    double x = 0;
+    double y = 0;
+    double z = 0;
+    std::optional<double> errorDegrees;
+    // The demagnetization of the experiment an NRM row belongs to, where the file says.
+    std::optional<DemagKind> experiment;
+    bool flaggedBad = false;
+    bool missingMoment = false;
+};
+
+// Gathers the rows of a file into specimens in the order first met, applying the rules:
+// flagged rows, other experiments, the other demagnetization and rows without a moment are
+// counted and left out; repeats at one step follow the options.
+class SpecimenCollector
+{
+public:
+    SpecimenCollector(const ReadOptions &options, ReadSummary &summary);
+
+    // The specimen of that name, made empty the first time it is asked for.
+    Specimen &specimen(const std::string &name);
+    void add(const std::string &specimenName, const RawStep &step);
+    // The specimens with at least one step, repeats handled.
+    std::vector<Specimen> finish();
+
+private:
+    ReadOptions m_options;
+    ReadSummary &m_summary;
+    std::vector<Specimen> m_specimens;
+    std::unordered_map<std::string, std::size_t> m_index;
+};
+
+} // namespace Demagora

@@ -1,0 +1,188 @@
+#include "measurements/twogreader.h"
+
+#include "measurements/measurementerror.h"
+#include "measurements/readertext.h"
+
+#include <cctype>
+#include <optional>
+#include <regex>
+
+namespace Demagora {
+
+namespace {
+
+constexpr double AmpereSquareMetresPerEmu = 1e-3;
+// Label, three declination and inclination pairs, intensity and its error, three axes of four
+// values (value, spread, count, signal to noise), three more values, the axis sign and the date.
+constexpr std::size_t RecordFields = 26;
+// The header is the fourth chunk of the file.
+constexpr std::size_t HeaderChunk = 3;
+constexpr std::size_t HeaderFieldsAfterDate = 7;
+
+struct Token
+{
+    std::size_t offset;
+    std::string text;
+};
+
+std::vector<Token> textRuns(const std::string &bytes, std::size_t from, std::size_t to)
+{
+    std::vector<Token> runs;
+    std::size_t i = from;
+    while (i < to) {
+        while (i < to && (bytes[i] < 0x20 || bytes[i] > 0x7e))
+            ++i;
+        const std::size_t start = i;
+        while (i < to && bytes[i] >= 0x20 && bytes[i] <= 0x7e)
+            ++i;
+        if (i > start)
+            runs.push_back({ start, bytes.substr(start, i - start) });
+    }
+    return runs;
+}
+
+// The file is a chain of chunks, each a 16-bit little-endian length and that many bytes: three
+// short chunks, the header, then per step its number and its record. Nothing when the chain
+// does not end exactly at the end of the file.
+struct Chunk
+{
+    std::size_t offset;
+    std::size_t size;
+};
+
+std::optional<std::vector<Chunk>> chunksOf(const std::string &bytes)
+{
+    std::vector<Chunk> chunks;
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        if (at + 2 > bytes.size())
+            return std::nullopt;
+        const std::size_t size = std::size_t(static_cast<unsigned char>(bytes[at]))
+            | std::size_t(static_cast<unsigned char>(bytes[at + 1])) << 8;
+        at += 2;
+        if (at + size > bytes.size())
+            return std::nullopt;
+        chunks.push_back({ at, size });
+        at += size;
+    }
+    return chunks;
+}
+
+bool isDate(const std::string &text)
+{
+    static const std::regex date(R"([A-Z][a-z]{2} +\d{1,2} +\d{4}.*)");
+    return std::regex_match(text, date);
+}
+
+[[noreturn]] void fail(const std::string &path, const std::string &where, const std::string &what)
+{
+    throw MeasurementError(path + ", " + where + ": " + what);
+}
+
+double number(
+    const std::string &path, const std::string &where, const Token &token, const std::string &what)
+{
+    if (const std::optional<double> value = numberOrNothing(token.text))
+        return *value;
+    fail(path, where, "expected " + what + ", found \"" + token.text + "\".");
+}
+
+RawStep stepFromLabel(const std::string &label)
+{
+    RawStep step;
+    std::string text = lowerCase(trimmed(label));
+    if (text == "nrm")
+        return step;
+    step.treatment = Treatment::Other;
+    std::string unit;
+    while (!text.empty() && std::isalpha(static_cast<unsigned char>(text.back()))) {
+        unit.insert(unit.begin(), text.back());
+        text.pop_back();
+    }
+    std::string prefix;
+    while (!text.empty() && std::isalpha(static_cast<unsigned char>(text.front()))) {
+        prefix += text.front();
+        text.erase(text.begin());
+    }
+    const std::optional<double> level = numberOrNothing(text);
+    if (!level)
+        return step;
+    if (unit == "c" && prefix.empty()) {
+        step.treatment = Treatment::Thermal;
+        step.level = *level;
+    } else if (unit == "mt" || prefix == "af") {
+        step.treatment = Treatment::AlternatingField;
+        step.level = *level;
+    }
+    return step;
+}
+
+void readFile(const std::string &path, SpecimenCollector &collector)
+{
+    const std::string bytes = readMeasurementFile(path);
+    const std::optional<std::vector<Chunk>> chunks = chunksOf(bytes);
+    if (!chunks || chunks->size() < HeaderChunk + 1 || (chunks->size() - HeaderChunk - 1) % 2)
+        fail(path, "byte 0",
+            "expected a 2G binary file: a header and step records, each with its length; the "
+            "file is truncated or of another kind.");
+    const Chunk &head = (*chunks)[HeaderChunk];
+    const std::vector<Token> header = textRuns(bytes, head.offset, head.offset + head.size);
+    std::size_t date = 0;
+    while (date < header.size() && !isDate(header[date].text))
+        ++date;
+    if (date < 2 || date + HeaderFieldsAfterDate >= header.size())
+        fail(path, "header",
+            "expected the specimen name, volume and date, then core azimuth, "
+            "core dip, bedding dip direction, bedding dip and declination "
+            "correction.");
+    const std::string name(trimmed(header[date - 2].text));
+    Specimen &specimen = collector.specimen(name);
+    const std::string where = "header";
+    const double volume = number(path, where, header[date - 1], "a volume in cm3");
+    const double azimuth = number(path, where, header[date + 1], "the core azimuth");
+    const double dip = number(path, where, header[date + 2], "the core dip");
+    const double bedDirection = number(path, where, header[date + 3], "the bedding dip direction");
+    const double bedDip = number(path, where, header[date + 4], "the bedding dip");
+    const double declination = number(path, where, header[date + 7], "the declination correction");
+    specimen.volumeCubicMetres = volume * 1e-6;
+    specimen.orientation = SpecimenOrientation { azimuth + declination, dip - 90 };
+    specimen.bedding = Bedding { bedDirection + declination, bedDip };
+    for (std::size_t c = HeaderChunk + 1, r = 1; c + 1 < chunks->size(); c += 2, ++r) {
+        const Chunk &record = (*chunks)[c + 1];
+        const std::string where
+            = "record " + std::to_string(r) + " (byte " + std::to_string(record.offset) + ")";
+        const std::vector<Token> fields
+            = textRuns(bytes, record.offset, record.offset + record.size);
+        if (fields.size() < RecordFields)
+            fail(path, where,
+                "the record ends after " + std::to_string(fields.size()) + " values; expected "
+                    + std::to_string(RecordFields) + ".");
+        RawStep step = stepFromLabel(fields[0].text);
+        step.x = number(path, where, fields[9], "the X moment in emu") * AmpereSquareMetresPerEmu;
+        step.y = number(path, where, fields[13], "the Y moment in emu") * AmpereSquareMetresPerEmu;
+        step.z = number(path, where, fields[17], "the Z moment in emu") * AmpereSquareMetresPerEmu;
+        collector.add(name, step);
+    }
+}
+
+} // namespace
+
+bool looksLikeTwoG(const std::string &bytes)
+{
+    // The first chunk is short text ("-1"), the header's length follows two more.
+    return bytes.size() > 8 && bytes[1] == '\0' && static_cast<unsigned char>(bytes[0]) < 16
+        && bytes.find('\0', 2) != std::string::npos && bytes.find("\xcd") != std::string::npos;
+}
+
+MeasurementSet readTwoG(const std::vector<std::string> &paths, const ReadOptions &options)
+{
+    MeasurementSet set;
+    set.summary.format = MeasurementFormat::TwoG;
+    SpecimenCollector collector(options, set.summary);
+    for (const std::string &path : paths)
+        readFile(path, collector);
+    set.specimens = collector.finish();
+    return set;
+}
+
+} // namespace Demagora

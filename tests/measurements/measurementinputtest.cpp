@@ -1,0 +1,246 @@
+#include "measurements/measurementerror.h"
+#include "measurements/measurementreader.h"
+#include "measurements/readertext.h"
+
+#include "readerfixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace Demagora {
+namespace {
+
+using Fixtures::fileText;
+using Fixtures::sharedMeasurements;
+using Fixtures::stepCount;
+using Fixtures::TemporaryFolder;
+
+const char *const MagicHeader
+    = "tab\tmeasurements\n"
+      "specimen\tmethod_codes\ttreat_temp\ttreat_ac_field\tdir_dec\tdir_inc\tmagn_moment\t"
+      "quality\n";
+
+struct BadInput
+{
+    const char *name;
+    std::string text;
+    const char *line;
+    const char *expected;
+};
+
+// Every refusal names the file, the line (or 2G record) and what was expected there.
+TEST(MeasurementInputTest, BadInputIsRefusedWithFileLineAndExpectation)
+{
+    const std::string twoG = fileText(sharedMeasurements("2g-mn1/mn001-1a.dat"));
+    const BadInput cases[] = {
+        { "bad-number.txt",
+            std::string(MagicHeader)
+                + "a1\tLT-NO\t273\t0\t10\t20\t1e-5\tg\n"
+                  "a1\tLT-T-Z\t373\t0\t10\t20\t2.9x-05\tg\n",
+            "line 4", "expected a moment in A m2, found \"2.9x-05\"" },
+        { "truncated.txt", std::string(MagicHeader) + "a1\tLT-NO\t273\t0\t10\n", "line 3",
+            "the row ends after 5 fields" },
+        { "no-specimen.txt", std::string(MagicHeader) + "\tLT-NO\t273\t0\t10\t20\t1e-5\tg\n",
+            "line 3", "expected a specimen name" },
+        { "short.jr6",
+            "ST1       NRM      -3.10  4.29 -6.47   0  27  27   0   0   0   0 12 90 12  0   0\n"
+            "ST1       T100     -3.10  4.29 -6.47   0  27  27\n",
+            "line 2", "expected azimuth, dip" },
+        { "letters.jr6",
+            "ST1       NRM      -3.10  4.2x -6.47   0  27  27   0   0   0   0 12 90 12  0   0\n",
+            "line 1", "expected the Y component in columns 25-30" },
+        { "bad.TH",
+            "\"comment\"\n\"s1\",2,0,90,10,0,0\n0,1,2,3,0,01-01-2000,00:00\n100,1,zz,"
+            "3\n9999\nEND\n",
+            "line 4", "expected moment b, found \"zz\"" },
+        { "no-columns.ppl", "PuffinPlot file. Version 3\nDISCRETE_ID\tTREATMENT\n", "line 2",
+            "expected the columns DISCRETE_ID" },
+        { "cut.dat", twoG.substr(0, 1000), "byte 0", "truncated" },
+        { "unknown.xyz", "nothing a reader knows\n", "", "the format is not known" },
+    };
+    TemporaryFolder folder;
+    for (const BadInput &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = folder.file(c.name, c.text);
+        try {
+            readMeasurements(path);
+            ADD_FAILURE() << "read without complaint";
+        } catch (const MeasurementError &error) {
+            const std::string message = error.what();
+            EXPECT_NE(message.find(path), std::string::npos) << message;
+            EXPECT_NE(message.find(c.line), std::string::npos) << message;
+            EXPECT_NE(message.find(c.expected), std::string::npos) << message;
+        }
+    }
+}
+
+TEST(MeasurementInputTest, FilesOver256MiBAreRefusedUnread)
+{
+    TemporaryFolder folder;
+    const std::string path = folder.file("huge.txt", MagicHeader);
+    // A sparse file: the size is checked before anything is read.
+    std::filesystem::resize_file(path, MaxMeasurementFileBytes + 1);
+    try {
+        readMeasurements(path);
+        ADD_FAILURE() << "read without complaint";
+    } catch (const MeasurementError &error) {
+        EXPECT_EQ(std::string(error.what()),
+            path + ": the file is larger than 256 MiB, too large for a measurement file.");
+    }
+}
+
+std::string withLineEnds(const std::string &text, const std::string &end, bool bom)
+{
+    std::string result = bom ? "\xEF\xBB\xBF" : "";
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        if (text[i] == '\r' || text[i] == '\n')
+            result += end;
+        else
+            result += text[i];
+    }
+    return result;
+}
+
+// The real files rewritten with each kind of line end, with and without a byte-order mark,
+// read to the same specimens and steps as the originals.
+TEST(MeasurementInputTest, LineEndsAndByteOrderMarksDoNotChangeWhatIsRead)
+{
+    struct Variant
+    {
+        const char *end;
+        bool bom;
+    };
+    const Variant variants[]
+        = { { "\n", false }, { "\r\n", true }, { "\r", false }, { "\r", true } };
+    const char *const citFiles[] = { "PI47-.sam", "PI47-1a", "PI47-2a", "PI47-3a", "PI47-4a",
+        "PI47-5a", "PI47-6a", "PI47-7a", "PI47-8a", "PI47-9a" };
+    for (const Variant &v : variants) {
+        SCOPED_TRACE(testing::Message() << "end " << int(v.end[0]) << " bom " << v.bom);
+        TemporaryFolder folder;
+        const auto copy = [&](const std::string &from, const std::string &name) {
+            return folder.file(
+                name, withLineEnds(fileText(sharedMeasurements(from)), v.end, v.bom));
+        };
+        for (const char *name : citFiles)
+            copy(std::string("cit-PI47/") + name, name);
+        const std::pair<std::string, std::string> files[] = {
+            { "magic-zeq/measurements.txt",
+                copy("magic-zeq/measurements.txt", "measurements.txt") },
+            { "jr6-TRM/TRM.jr6", copy("jr6-TRM/TRM.jr6", "TRM.jr6") },
+            { "cit-PI47/PI47-.sam", (folder.path() / "PI47-.sam").string() },
+        };
+        for (const auto &[original, rewritten] : files) {
+            SCOPED_TRACE(original);
+            const MeasurementSet expected = readMeasurements(sharedMeasurements(original));
+            const MeasurementSet read = readMeasurements(rewritten);
+            ASSERT_EQ(read.specimens.size(), expected.specimens.size());
+            for (std::size_t s = 0; s < read.specimens.size(); ++s) {
+                const Specimen &a = read.specimens[s];
+                const Specimen &b = expected.specimens[s];
+                EXPECT_EQ(a.name, b.name);
+                ASSERT_EQ(a.steps.size(), b.steps.size()) << a.name;
+                for (std::size_t i = 0; i < a.steps.size(); ++i) {
+                    EXPECT_EQ(a.steps[i].x, b.steps[i].x);
+                    EXPECT_EQ(a.steps[i].level, b.steps[i].level);
+                }
+            }
+        }
+    }
+}
+
+struct RuleCase
+{
+    const char *name;
+    std::string text;
+    ReadOptions options;
+    std::size_t steps;
+    // The second step's level and x.
+    double level;
+    double x;
+    std::size_t flagged;
+    std::size_t missing;
+    std::size_t merged;
+    std::size_t kept;
+};
+
+ReadOptions repeats(RepeatRule rule)
+{
+    ReadOptions options;
+    options.repeats = rule;
+    return options;
+}
+
+// Small MagIC tables (3.0 and 2.5, one a combined file) pin the rules: repeats averaged, the
+// last kept, or all kept; flagged and empty rows left out and counted; kelvin written with
+// 273.15.
+TEST(MeasurementInputTest, RowsFollowTheRepeatFlagAndMissingValueRules)
+{
+    const std::string repeated = std::string(MagicHeader)
+        + "a1\tLT-NO\t273\t0\t0\t0\t4\tg\n"
+          "a1\tLT-T-Z\t373\t0\t0\t0\t1\tg\n"
+          "a1\tLT-T-Z\t373\t0\t0\t0\t2\tg\n"
+          "a1\tLT-T-Z\t373.15\t0\t0\t0\t6\tg\n";
+    const std::string flagged = std::string(MagicHeader)
+        + "a1\tLT-NO\t273\t0\t0\t0\t4\tg\n"
+          "a1\tLT-T-Z\t373\t0\t0\t0\t1\tb\n"
+          "a1\tLT-T-Z\t423\t0\t0\t0\tNaN\tg\n"
+          "a1\tLT-T-Z\t473\t0\t\t0\t3\tg\n"
+          "a1\tLT-T-Z\t523\t0\t0\t0\t2\tg\n";
+    const std::string magic25
+        = "tab\tmagic_measurements\n"
+          "er_specimen_name\tmagic_method_codes\ttreatment_temp\tmeasurement_dec\t"
+          "measurement_inc\tmeasurement_magn_moment\tmeasurement_flag\n"
+          "b1\tLT-NO\t273\t0\t0\t5\tg\n"
+          "b1\tLT-T-Z\t373\t0\t0\t3\tg\n"
+          "b1\tLT-T-Z\t473\t0\t0\t1\tb\n";
+    const RuleCase cases[] = {
+        { "average.txt", repeated, {}, 2, 100, 3, 0, 0, 2, 0 },
+        { "last.txt", repeated, repeats(RepeatRule::Last), 2, 100, 6, 0, 0, 2, 0 },
+        { "all.txt", repeated, repeats(RepeatRule::All), 4, 100, 1, 0, 0, 0, 2 },
+        { "flagged.txt", flagged, {}, 2, 250, 2, 1, 2, 0, 0 },
+        { "magic_measurements.txt", magic25, {}, 2, 100, 3, 1, 0, 0, 0 },
+    };
+    TemporaryFolder folder;
+    for (const RuleCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        const MeasurementSet set = readMeasurements(folder.file(c.name, c.text), c.options);
+        ASSERT_EQ(set.specimens.size(), 1u);
+        const std::vector<SpecimenStep> &steps = set.specimens[0].steps;
+        ASSERT_EQ(steps.size(), c.steps);
+        EXPECT_EQ(steps[1].level, c.level);
+        EXPECT_DOUBLE_EQ(steps[1].x, c.x);
+        EXPECT_EQ(set.summary.flaggedBad, c.flagged);
+        EXPECT_EQ(set.summary.missingMoment, c.missing);
+        EXPECT_EQ(set.summary.repeatsMerged, c.merged);
+        EXPECT_EQ(set.summary.repeatsKept, c.kept);
+    }
+}
+
+// A combined contribution file: the samples table after the measurements gives the specimen
+// its orientation and bedding; the contribution table is passed over.
+TEST(MeasurementInputTest, CombinedFileLinksSpecimensToSamplesAndSites)
+{
+    const std::string text = std::string("tab\tcontribution\ndata_model_version\n3.0\n>>>>>>>>>>\n")
+        + MagicHeader + "a1\tLT-NO\t273\t0\t0\t0\t4\tg\n>>>>>>>>>>\n"
+        + "tab\tspecimens\nspecimen\tsample\tvolume\na1\ts1\t1e-05\n>>>>>>>>>>\n"
+          "tab\tsamples\nsample\tsite\tazimuth\tdip\ns1\tsite1\t45\t-30\n>>>>>>>>>>\n"
+          "tab\tsites\nsite\tbed_dip_direction\tbed_dip\nsite1\t120\t15\n";
+    TemporaryFolder folder;
+    const MeasurementSet set = readMeasurements(folder.file("demo_upload.txt", text));
+    ASSERT_EQ(set.specimens.size(), 1u);
+    const Specimen &specimen = set.specimens[0];
+    EXPECT_EQ(specimen.sample, "s1");
+    EXPECT_EQ(specimen.site, "site1");
+    ASSERT_TRUE(specimen.orientation && specimen.bedding && specimen.volumeCubicMetres);
+    EXPECT_EQ(specimen.orientation->azimuth, 45);
+    EXPECT_EQ(specimen.orientation->dip, -30);
+    EXPECT_EQ(specimen.bedding->dipDirection, 120);
+    EXPECT_EQ(specimen.bedding->dip, 15);
+    EXPECT_EQ(*specimen.volumeCubicMetres, 1e-5);
+}
+
+} // namespace
+} // namespace Demagora

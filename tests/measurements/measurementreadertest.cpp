@@ -1,0 +1,209 @@
+#include "measurements/measurementreader.h"
+#include "measurements/specimencoordinates.h"
+
+#include "readerfixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace Demagora {
+namespace {
+
+using Fixtures::findSpecimen;
+using Fixtures::sharedMeasurements;
+using Fixtures::stepCount;
+
+struct SharedFileCase
+{
+    const char *path;
+    ReadOptions options;
+    MeasurementFormat format;
+    std::size_t specimens;
+    std::size_t steps;
+    std::size_t otherExperiments;
+    std::size_t otherDemagnetization;
+    std::size_t repeatsMerged;
+    std::size_t repeatsKept;
+    std::size_t specimensWithoutSteps;
+};
+
+ReadOptions af()
+{
+    ReadOptions options;
+    options.demag = DemagKind::AlternatingField;
+    return options;
+}
+
+ReadOptions allRepeats()
+{
+    ReadOptions options;
+    options.repeats = RepeatRule::All;
+    return options;
+}
+
+// Counts taken from the files by hand: the MagIC table's palaeointensity specimens keep their
+// NRM and zero-field heatings, its AF specimens are the other demagnetization; the CIT files
+// hold 266 steps of which 23 repeat a temperature; the two 2G files repeat 9 steps.
+TEST(MeasurementReaderTest, ReadsEverySharedFileWithWhatItLeavesOut)
+{
+    const SharedFileCase cases[] = {
+        { "magic-zeq/measurements.txt", {}, MeasurementFormat::Magic, 4, 51, 73, 23, 0, 0, 2 },
+        { "magic-zeq/measurements.txt", af(), MeasurementFormat::Magic, 2, 23, 73, 51, 0, 0, 4 },
+        { "magic-zeq", {}, MeasurementFormat::Magic, 4, 51, 73, 23, 0, 0, 2 },
+        { "cit-PI47/PI47-.sam", {}, MeasurementFormat::Cit, 9, 243, 0, 0, 23, 0, 0 },
+        { "cit-PI47/PI47-.sam", allRepeats(), MeasurementFormat::Cit, 9, 266, 0, 0, 0, 23, 0 },
+        { "cit-PI47", {}, MeasurementFormat::Magic, 9, 243, 0, 0, 23, 0, 0 },
+        { "cit-PI47/PI47-.sam", af(), MeasurementFormat::Cit, 9, 9, 0, 257, 0, 0, 0 },
+        { "jr6-TRM/TRM.jr6", {}, MeasurementFormat::Jr6, 42, 499, 0, 0, 2, 0, 0 },
+        { "2g-mn1", {}, MeasurementFormat::TwoG, 2, 38, 0, 0, 9, 0, 0 },
+        { "2g-mn1/mn001-1a.dat", {}, MeasurementFormat::TwoG, 1, 19, 0, 0, 5, 0, 0 },
+    };
+    for (const SharedFileCase &c : cases) {
+        SCOPED_TRACE(c.path);
+        const MeasurementSet set = readMeasurements(sharedMeasurements(c.path), c.options);
+        EXPECT_EQ(set.summary.format, c.format);
+        EXPECT_EQ(set.specimens.size(), c.specimens);
+        EXPECT_EQ(stepCount(set), c.steps);
+        EXPECT_EQ(set.summary.otherExperiments, c.otherExperiments);
+        EXPECT_EQ(set.summary.otherDemagnetization, c.otherDemagnetization);
+        EXPECT_EQ(set.summary.flaggedBad, 0u);
+        EXPECT_EQ(set.summary.missingMoment, 0u);
+        EXPECT_EQ(set.summary.repeatsMerged, c.repeatsMerged);
+        EXPECT_EQ(set.summary.repeatsKept, c.repeatsKept);
+        EXPECT_EQ(set.summary.specimensWithoutSteps, c.specimensWithoutSteps);
+        for (const Specimen &specimen : set.specimens) {
+            ASSERT_FALSE(specimen.steps.empty());
+            // Half the JR6 specimens start at T25, a heating to room temperature.
+            const SpecimenStep &first = specimen.steps.front();
+            EXPECT_TRUE(first.treatment == Treatment::Nrm || first.level == 25) << specimen.name;
+        }
+    }
+}
+
+struct StepCase
+{
+    const char *path;
+    ReadOptions options;
+    const char *specimen;
+    std::size_t step;
+    Treatment treatment;
+    double level;
+    MomentUnit unit;
+    // The file's own numbers for that step: specimen declination, inclination, intensity.
+    double declination;
+    double inclination;
+    double intensity;
+};
+
+// Steps checked against the numbers printed in the files: kelvin to Celsius, tesla to mT, emu
+// to A m2, JR6 exponents, the step spellings T25 and the 2G labels.
+TEST(MeasurementReaderTest, StepsCarryTheFilesLevelsUnitsAndMoments)
+{
+    const StepCase cases[] = {
+        { "magic-zeq/measurements.txt", {}, "sr01a1", 1, Treatment::Thermal, 100,
+            MomentUnit::AmpereSquareMetre, 170.6, 26.7, 3.94E-05 },
+        { "magic-zeq/measurements.txt", af(), "sr01e2", 1, Treatment::AlternatingField, 10,
+            MomentUnit::AmpereSquareMetre, 201, 27.7, 2.83E-05 },
+        { "cit-PI47/PI47-.sam", {}, "PI47-1a", 1, Treatment::Thermal, 50,
+            MomentUnit::AmpereSquareMetre, 201.2, 41.9, 9.00E-08 },
+        { "jr6-TRM/TRM.jr6", {}, "ST210", 0, Treatment::Thermal, 25, MomentUnit::AmperePerMetre,
+            std::atan2(0.11, -15.92) * 180 / M_PI, 0, 0 },
+        { "2g-mn1/mn001-1a.dat", allRepeats(), "MN001-1A", 1, Treatment::Thermal, 100,
+            MomentUnit::AmpereSquareMetre, 119.8, -55.4, 8.044e-09 },
+    };
+    for (const StepCase &c : cases) {
+        SCOPED_TRACE(std::string(c.path) + " " + c.specimen);
+        const MeasurementSet set = readMeasurements(sharedMeasurements(c.path), c.options);
+        const Specimen *specimen = findSpecimen(set, c.specimen);
+        ASSERT_NE(specimen, nullptr);
+        EXPECT_EQ(specimen->unit, c.unit);
+        ASSERT_GT(specimen->steps.size(), c.step);
+        const SpecimenStep &step = specimen->steps[c.step];
+        EXPECT_EQ(step.treatment, c.treatment);
+        EXPECT_DOUBLE_EQ(step.level, c.level);
+        const Moment3 moment { step.x, step.y, step.z };
+        EXPECT_NEAR(declinationOf(moment), std::fmod(c.declination + 360, 360), 0.06);
+        if (c.intensity > 0) {
+            EXPECT_NEAR(inclinationOf(moment), c.inclination, 0.06);
+            EXPECT_NEAR(intensityOf(moment) / c.intensity, 1, 1e-3);
+        }
+    }
+    // The JR6 step above in full: X, Y, Z times ten to the exponent -1.
+    const MeasurementSet jr6 = readMeasurements(sharedMeasurements("jr6-TRM/TRM.jr6"));
+    const SpecimenStep &st210 = findSpecimen(jr6, "ST210")->steps.front();
+    EXPECT_DOUBLE_EQ(st210.x, -1.592);
+    EXPECT_DOUBLE_EQ(st210.y, 0.011);
+    EXPECT_DOUBLE_EQ(st210.z, -0.422);
+}
+
+// The 2G files store each step's direction in all three frames: our geographic and
+// tilt-corrected directions must match them from the header's orientation and bedding.
+TEST(MeasurementReaderTest, TwoGOrientationAndBeddingGiveTheFilesOwnFrames)
+{
+    struct Frames
+    {
+        const char *file;
+        double geographic[2];
+        double tilt[2];
+    };
+    const Frames cases[] = {
+        { "2g-mn1/mn001-1a.dat", { 165.2, -19.0 }, { 165.0, -12.1 } },
+        { "2g-mn1/mn004-2b.dat", { 32.4, 44.2 }, { 27.6, 39.7 } },
+    };
+    for (const Frames &c : cases) {
+        SCOPED_TRACE(c.file);
+        const MeasurementSet set = readMeasurements(sharedMeasurements(c.file), allRepeats());
+        const Specimen &specimen = set.specimens.at(0);
+        const SpecimenStep &nrm = specimen.steps.at(0);
+        const Moment3 geographic = stepMoment(specimen, nrm, CoordinateSystem::Geographic);
+        const Moment3 tilt = stepMoment(specimen, nrm, CoordinateSystem::TiltCorrected);
+        EXPECT_NEAR(declinationOf(geographic), c.geographic[0], 0.1);
+        EXPECT_NEAR(inclinationOf(geographic), c.geographic[1], 0.1);
+        EXPECT_NEAR(declinationOf(tilt), c.tilt[0], 0.1);
+        EXPECT_NEAR(inclinationOf(tilt), c.tilt[1], 0.1);
+        ASSERT_TRUE(specimen.volumeCubicMetres);
+        EXPECT_DOUBLE_EQ(*specimen.volumeCubicMetres, 10e-6);
+    }
+}
+
+double angleBetween(const Moment3 &a, const Moment3 &b)
+{
+    const double dot = a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+    const double cosine = dot / (intensityOf(a) * intensityOf(b));
+    return std::acos(std::clamp(cosine, -1.0, 1.0)) * 180 / M_PI;
+}
+
+// The CIT files read directly and their MagIC conversion read as a MagIC folder: the same
+// specimens, steps, moments and orientations, in every frame.
+TEST(MeasurementReaderTest, CitAgreesWithItsMagicTwin)
+{
+    const MeasurementSet cit = readMeasurements(sharedMeasurements("cit-PI47/PI47-.sam"));
+    const MeasurementSet magic = readMeasurements(sharedMeasurements("cit-PI47"));
+    ASSERT_EQ(cit.specimens.size(), magic.specimens.size());
+    for (std::size_t s = 0; s < cit.specimens.size(); ++s) {
+        const Specimen &a = cit.specimens[s];
+        const Specimen &b = magic.specimens[s];
+        SCOPED_TRACE(a.name);
+        EXPECT_EQ(a.name, b.name);
+        EXPECT_EQ(b.sample, a.name.substr(0, a.name.size() - 1));
+        ASSERT_EQ(a.steps.size(), b.steps.size());
+        for (std::size_t i = 0; i < a.steps.size(); ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(a.steps[i].treatment, b.steps[i].treatment);
+            EXPECT_DOUBLE_EQ(a.steps[i].level, b.steps[i].level);
+            ASSERT_TRUE(a.steps[i].errorDegrees && b.steps[i].errorDegrees);
+            EXPECT_NEAR(*a.steps[i].errorDegrees, *b.steps[i].errorDegrees, 1e-9);
+            for (const CoordinateSystem system : { CoordinateSystem::Specimen,
+                     CoordinateSystem::Geographic, CoordinateSystem::TiltCorrected }) {
+                const Moment3 va = stepMoment(a, a.steps[i], system);
+                const Moment3 vb = stepMoment(b, b.steps[i], system);
+                EXPECT_LT(angleBetween(va, vb), 0.1);
+                EXPECT_NEAR(intensityOf(va) / intensityOf(vb), 1, 1e-3);
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace Demagora
