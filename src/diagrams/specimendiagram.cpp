@@ -103,9 +103,13 @@ void paintVectors(PanelCanvas &canvas, const SpecimenDiagramData &data)
     const QFontMetrics metrics(canvas.painter().font());
     canvas.text(s - metrics.horizontalAdvance(QStringLiteral("N")) - 2,
         int(frame.originY) + 2, QStringLiteral("N"), Blue, false);
-    canvas.text(int(frame.originX) + 3, s - metrics.height(), QStringLiteral("E, Down"), Blue,
-        false);
-    canvas.text(int(frame.originX) + 3, 0, QStringLiteral("W, Up"), Blue, false);
+    // The words of the vertical axis stand beside it, on the side where they fit.
+    const QString down = QStringLiteral("E, Down");
+    const int wordWidth = metrics.horizontalAdvance(down);
+    const int wordX = frame.originX + 3 + wordWidth > s ? int(frame.originX) - 3 - wordWidth
+                                                        : int(frame.originX) + 3;
+    canvas.text(wordX, s - metrics.height(), down, Blue, false);
+    canvas.text(wordX, 0, QStringLiteral("W, Up"), Blue, false);
 
     const auto drawPath = [&](const std::vector<SpecimenDiagramStep> &points, QColor colour,
                               bool symbols) {

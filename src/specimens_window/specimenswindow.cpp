@@ -3,6 +3,8 @@
 #include "specimens_window/specimenpicture.h"
 #include "specimens_window/specimentables.h"
 
+#include "measurements/specimencoordinates.h"
+
 #include <QComboBox>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -34,8 +36,17 @@ QTableView *tableView(QWidget *parent, const char *name)
 // need, and then the specimen's own coordinates.
 bool stepsInCoordinates(const Specimen &specimen, int choice, std::vector<SpecimenStep> &steps)
 {
+    const auto system = static_cast<CoordinateSystem>(choice);
     steps = specimen.steps;
-    return choice == 0;
+    if (!hasCoordinates(specimen, system))
+        return false;
+    for (SpecimenStep &step : steps) {
+        const Moment3 moment = stepMoment(specimen, step, system);
+        step.x = moment[0];
+        step.y = moment[1];
+        step.z = moment[2];
+    }
+    return true;
 }
 
 } // namespace
@@ -51,7 +62,7 @@ SpecimensWindow::SpecimensWindow(MeasurementSet set, const QString &path, QWidge
     buildLayout();
     if (!m_set.specimens.empty())
         setCurrentSpecimen(0);
-    resize(1100, 720);
+    resize(1240, 780);
 }
 
 SpecimensWindow::~SpecimensWindow() = default;
@@ -93,27 +104,28 @@ void SpecimensWindow::buildLayout()
     connect(SG_steps->selectionModel(), &QItemSelectionModel::selectionChanged, this,
         [this] { repaintPicture(); });
 
-    auto *left = new QWidget(this);
-    auto *leftLayout = new QVBoxLayout(left);
-    leftLayout->setContentsMargins(0, 0, 0, 0);
-    leftLayout->addWidget(SG_specimens, 1);
+    // The specimens and the chosen one's steps on the left, its picture on the right.
+    auto *left = new QSplitter(Qt::Vertical, this);
+    auto *top = new QWidget(left);
+    auto *topLayout = new QVBoxLayout(top);
+    topLayout->setContentsMargins(0, 0, 0, 0);
+    topLayout->addWidget(SG_specimens, 1);
     auto *coordinates = new QHBoxLayout;
     coordinates->addWidget(coordinatesLabel);
     coordinates->addWidget(CB_coordinates, 1);
-    leftLayout->addLayout(coordinates);
-    leftLayout->addWidget(lbl_summary);
-
-    auto *right = new QSplitter(Qt::Vertical, this);
-    right->addWidget(m_picture);
-    right->addWidget(SG_steps);
-    right->setStretchFactor(0, 3);
-    right->setStretchFactor(1, 1);
+    topLayout->addLayout(coordinates);
+    topLayout->addWidget(lbl_summary);
+    left->addWidget(top);
+    left->addWidget(SG_steps);
+    left->setStretchFactor(0, 2);
+    left->setStretchFactor(1, 3);
 
     auto *split = new QSplitter(Qt::Horizontal, this);
     split->addWidget(left);
-    split->addWidget(right);
-    split->setStretchFactor(0, 1);
+    split->addWidget(m_picture);
+    split->setStretchFactor(0, 2);
     split->setStretchFactor(1, 3);
+    split->setSizes({ 480, 720 });
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(split);
     SG_specimens->setFocus();
@@ -144,6 +156,7 @@ void SpecimensWindow::showSpecimen()
     const int choice = CB_coordinates->currentIndex();
     const bool shown = stepsInCoordinates(specimen, choice, steps);
     m_stepsModel->setSteps(std::move(steps), specimen.unit);
+    SG_steps->resizeColumnsToContents();
     QString note = summaryText(m_set.summary);
     if (!shown)
         note += QStringLiteral("\n%1 has no orientation for these coordinates: shown in specimen "
