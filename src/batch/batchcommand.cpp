@@ -5,12 +5,16 @@
 #include "batch/batcherror.h"
 #include "batch/batchoptions.h"
 #include "batch/batchrun.h"
+#include "batch/interpretationoutput.h"
 #include "batch/measurementoutputs.h"
 #include "batch/pngoutput.h"
 #include "batch/reportoutput.h"
+#include "batch/unmixoutput.h"
 #include "document/scenario.h"
 #include "files/outputfiles.h"
 #include "model/randomsource.h"
+#include "unmixing/twinscenario.h"
+#include "unmixing/unmixingerror.h"
 
 #include <new>
 #include <optional>
@@ -31,11 +35,35 @@ std::uint64_t chooseSeed(const BatchOptions &options, const Scenario &scenario)
     return MersenneTwisterSource::clockSeed();
 }
 
+// The fitted components as CSV, beside the entered ones, and the first specimen's twin.
+void addUnmixOutputs(OutputFiles &files, const BatchOptions &options, const BatchRun &run,
+    const std::vector<UnmixedSpecimen> &unmixed)
+{
+    if (options.unmix.outPath) {
+        files.add(*options.unmix.outPath, "the fitted components", [&](std::ostream &stream) {
+            std::vector<TVector> entered;
+            for (const Population &population : run.populations)
+                entered.push_back(population.front());
+            writeUnmixCsv(stream, unmixed, entered);
+        });
+    }
+    if (options.unmix.twinPath) {
+        files.add(*options.unmix.twinPath, "the twin scenario", [&](std::ostream &stream) {
+            writeScenario(stream,
+                twinScenario(unmixed.front().result.best.components,
+                    options.measurements.settings.scaleAPerM));
+        });
+    }
+}
+
 // Registers every output asked for, so that each name is checked (against the scenario and
 // against each other) before the run starts; nothing is written until the run is done.
 void addOutputs(OutputFiles &files, const BatchOptions &options, const Scenario &scenario,
-    const BatchRun &run, std::optional<ReportTable> &report, std::optional<RunAnalysis> &analysis)
+    const BatchRun &run, std::optional<ReportTable> &report, std::optional<RunAnalysis> &analysis,
+    std::optional<BatchInterpretations> &interpretations,
+    const std::vector<UnmixedSpecimen> &unmixed)
 {
+    addUnmixOutputs(files, options, run, unmixed);
     if (options.seriesPath) {
         files.add(*options.seriesPath, "the series",
             [&](std::ostream &stream) { writeBatchSeries(stream, run); });
@@ -50,9 +78,17 @@ void addOutputs(OutputFiles &files, const BatchOptions &options, const Scenario 
         files.add(*options.pngPath, "the picture",
             [&run, request](std::ostream &stream) { writePicture(stream, request, run); });
     }
-    if (options.fitsPath) {
+    if (options.fitsPath && options.interpretationsPath) {
+        files.add(*options.fitsPath, "the fits", [&](std::ostream &stream) {
+            writeInterpretationFitsCsv(stream, interpretations->fits);
+        });
+    } else if (options.fitsPath) {
         files.add(*options.fitsPath, "the fits",
             [&](std::ostream &stream) { writeFitsCsv(stream, *analysis); });
+    }
+    if (options.siteMeansPath) {
+        files.add(*options.siteMeansPath, "the site means",
+            [&](std::ostream &stream) { writeSiteMeansCsv(stream, interpretations->sites); });
     }
     if (options.fisherPath) {
         files.add(*options.fisherPath, "the Fisher statistics",
@@ -91,8 +127,16 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
         BatchRun run;
         std::optional<ReportTable> report;
         std::optional<RunAnalysis> analysis;
-        OutputFiles files({ options.scenarioPath }, &out);
-        addOutputs(files, options, scenario, run, report, analysis);
+        std::optional<BatchInterpretations> interpretations;
+        std::vector<InterpretationRequest> interpretationList;
+        std::vector<UnmixedSpecimen> unmixed;
+        std::vector<std::string> inputs = { options.scenarioPath };
+        if (options.interpretationsPath) {
+            interpretationList = readBatchInterpretations(*options.interpretationsPath);
+            inputs.push_back(*options.interpretationsPath);
+        }
+        OutputFiles files(inputs, &out);
+        addOutputs(files, options, scenario, run, report, analysis, interpretations, unmixed);
         MeasurementOutputs measurements(options.measurements);
         measurements.addFiles(files);
         if (files.empty() && !options.measurements.hasOutput())
@@ -121,10 +165,26 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
         measurements.addNewFolder(files);
         if (options.fit)
             analysis = analyseBatchRun(options, run, seed);
+        if (options.interpretationsPath) {
+            interpretations = interpretSpecimens(interpretationList,
+                simulatedSpecimens(options, run, seed), *options.interpretationsPath);
+        }
+        if (options.unmix.requested()) {
+            unmixed
+                = unmixSpecimens(measuredRunSteps(run.series, options.measurements.settings, seed),
+                    options.unmix, seed);
+            // The twin is built before anything is written, so that a refused one writes nothing.
+            if (options.unmix.twinPath && !unmixed.empty())
+                twinScenario(unmixed.front().result.best.components,
+                    options.measurements.settings.scaleAPerM);
+        }
         files.commit();
         measurements.keep();
         return BatchSuccess;
     } catch (const BatchError &error) {
+        err << ProgramName << ": " << error.what() << '\n';
+        return BatchBadInput;
+    } catch (const UnmixingError &error) {
         err << ProgramName << ": " << error.what() << '\n';
         return BatchBadInput;
     } catch (const ScenarioError &error) {

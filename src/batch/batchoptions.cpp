@@ -63,16 +63,35 @@ FitInterval parseFitInterval(const std::string &text)
     return interval;
 }
 
-// --steps, --scale and --noise shape the steps that --fit fits as well: without a measurement
-// file they are there for the fits alone.
+// --steps, --scale and --noise shape the steps that --fit and --interpretations fit as well:
+// without a measurement file they are there for the fits alone.
 void checkFitMeasurementOptions(const BatchOptions &options)
 {
     MeasurementOptions measurements = options.measurements;
-    if (options.fit && !measurements.hasOutput()) {
+    if ((options.fit || options.interpretationsPath || options.unmix.requested())
+        && !measurements.hasOutput()) {
         for (const char *name : { "--steps", "--scale", "--noise" })
             measurements.given.erase(name);
+        // The prefix names the specimens of the interpretation list.
+        if (options.interpretationsPath)
+            measurements.given.erase("--prefix");
     }
     checkMeasurementOptions(measurements, options.scenarioPath);
+}
+
+// --interpretations fits its own list: the interval options have nothing to do with it.
+void checkInterpretationOptions(const BatchOptions &options)
+{
+    if (options.siteMeansPath && !options.interpretationsPath)
+        throw BatchError("--site-means needs the list of --interpretations FILE");
+    if (!options.interpretationsPath)
+        return;
+    if (options.fit || options.fitType || options.fisherPath) {
+        throw BatchError("--interpretations fits the intervals of its list; --fit, --fit-type and "
+                         "--fisher cannot go with it");
+    }
+    if (!options.fitsPath && !options.siteMeansPath)
+        throw BatchError("--interpretations needs an output: --fits FILE or --site-means FILE");
 }
 
 void setOnce(std::optional<std::string> &target, const std::string &option, std::string value)
@@ -164,11 +183,16 @@ BatchOptions parseBatchOptions(std::span<const std::string> arguments)
             setOnce(options.fitsPath, name, value());
         } else if (name == "--fisher") {
             setOnce(options.fisherPath, name, value());
+        } else if (name == "--interpretations") {
+            setOnce(options.interpretationsPath, name, value());
+        } else if (name == "--site-means") {
+            setOnce(options.siteMeansPath, name, value());
         } else if (readPictureOption(name, value, inlineValue.has_value(), options.pngDrawing)) {
             if (std::find(options.pngOptionsGiven.begin(), options.pngOptionsGiven.end(), name)
                 != options.pngOptionsGiven.end())
                 throw BatchError(name + " is given more than once");
             options.pngOptionsGiven.push_back(name);
+        } else if (readUnmixOption(name, value, options.unmix)) {
         } else if (!readMeasurementOption(name, value, options.measurements)) {
             throw BatchError("unknown option '" + name + "' (see --help)");
         }
@@ -183,8 +207,14 @@ BatchOptions parseBatchOptions(std::span<const std::string> arguments)
     refuseScenarioAsOutput(options.scenarioPath, "--png", options.pngPath);
     refuseScenarioAsOutput(options.scenarioPath, "--fits", options.fitsPath);
     refuseScenarioAsOutput(options.scenarioPath, "--fisher", options.fisherPath);
+    refuseScenarioAsOutput(options.scenarioPath, "--site-means", options.siteMeansPath);
+    refuseScenarioAsOutput(options.scenarioPath, "--unmix-out", options.unmix.outPath);
+    refuseScenarioAsOutput(options.scenarioPath, "--twin", options.unmix.twinPath);
     checkFitMeasurementOptions(options);
-    if ((options.fitType || options.fitsPath || options.fisherPath) && !options.fit)
+    checkInterpretationOptions(options);
+    checkUnmixOptions(options.unmix);
+    if ((options.fitType || options.fitsPath || options.fisherPath) && !options.fit
+        && !options.interpretationsPath)
         throw BatchError("--fit-type, --fits and --fisher need the interval of --fit LO:HI");
     if (options.fit && !options.fitsPath && !options.fisherPath)
         throw BatchError("--fit needs an output: --fits FILE or --fisher FILE");
@@ -200,7 +230,8 @@ BatchOptions parseBatchOptions(std::span<const std::string> arguments)
         throw BatchError("--series - and --report would both write to standard output");
     const int onStandardOutput = (options.reportOnStandardOutput() ? 1 : 0)
         + (options.seriesPath == "-" ? 1 : 0) + (options.fitsPath == "-" ? 1 : 0)
-        + (options.fisherPath == "-" ? 1 : 0);
+        + (options.fisherPath == "-" ? 1 : 0) + (options.siteMeansPath == "-" ? 1 : 0)
+        + (options.unmix.outPath == "-" ? 1 : 0);
     if (onStandardOutput > 1)
         throw BatchError("only one output can go to standard output ('-')");
     if (!options.hasOutput())
@@ -221,6 +252,9 @@ std::string batchUsage()
            "                      [--steps LIST|every:N] [--scale A_PER_M] [--volume CM3]\n"
            "                      [--noise A_PER_M] [--prefix NAME]\n"
            "                      [--fit LO:HI [--fit-type TYPE] [--fits FILE] [--fisher FILE]]\n"
+           "                      [--interpretations FILE [--fits FILE] [--site-means FILE]]\n"
+           "                      [--unmix auto|K [--unmix-shapes S] [--bootstrap N]\n"
+           "                        --unmix-out FILE [--twin FILE.json]]\n"
            "   or: demagora-batch --help | --version\n"
            "Runs the thermal demagnetization of the scenario SCENARIO.json without a window\n"
            "and writes the outputs asked for.\n"
@@ -261,7 +295,14 @@ std::string batchUsage()
            "  --fits FILE      writes the fit of every member as CSV\n"
            "  --fisher FILE    writes the Fisher statistics of the fitted directions and of\n"
            "                   each component's drawn initial directions as CSV\n"
-        + measurementUsage()
+           "  --interpretations FILE  fits the interpretations of FILE, a CSV list\n"
+           "                   specimen,type,from,to (degrees, both included) or a MagIC\n"
+           "                   specimens table, over every member as a specimen named as\n"
+           "                   the measurement files name it; --fits then writes one row\n"
+           "                   per interpretation, in the list's order\n"
+           "  --site-means FILE  writes the mean of the lines and great circles of each site\n"
+           "                   (McFadden & McElhinny) as CSV\n"
+        + measurementUsage() + unmixUsage()
         + "  -h, --help       prints this help and exits\n"
           "      --version    prints the version and exits\n"
           "\n"

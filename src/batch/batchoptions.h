@@ -3,6 +3,7 @@
 #include "analysis/fits.h"
 #include "batch/measurementoptions.h"
 #include "batch/pngoutput.h"
+#include "batch/unmixoptions.h"
 #include "results/reporttable.h"
 
 #include <cstdint>
@@ -47,21 +48,28 @@ struct BatchOptions
     std::optional<FitType> fitType;
     std::optional<std::string> fitsPath;
     std::optional<std::string> fisherPath;
+    // The interpretations of a list (--interpretations FILE) fitted over every member as a
+    // specimen: their fits go to fitsPath, the site means to siteMeansPath.
+    std::optional<std::string> interpretationsPath;
+    std::optional<std::string> siteMeansPath;
     // Simulated measurements in the formats of analysis programs.
     MeasurementOptions measurements;
+    // Components fitted to the measured steps (--unmix and its options).
+    UnmixBatchOptions unmix;
     bool helpRequested = false;
     bool versionRequested = false;
 
     // Whether any output was asked for; without one the series goes to standard output.
     bool hasOutput() const
     {
-        return seriesPath || report || xlsPath || pngPath || fitsPath || fisherPath
-            || measurements.hasOutput();
+        return seriesPath || report || xlsPath || pngPath || fitsPath || fisherPath || siteMeansPath
+            || measurements.hasOutput() || unmix.outPath;
     }
-    // Whether --fit fits the measured steps (--steps, --noise) instead of every whole degree.
+    // Whether --fit or --interpretations fits the measured steps (--steps, --noise) instead of
+    // every whole degree.
     bool fitsMeasurements() const
     {
-        return fit
+        return (fit || interpretationsPath)
             && (measurements.given.contains("--steps") || measurements.given.contains("--noise"));
     }
     bool reportOnStandardOutput() const { return report && !xlsPath; }
@@ -70,7 +78,7 @@ struct BatchOptions
     bool seriesAlone() const
     {
         return !(report || xlsPath || pngPath || fitsPath || fisherPath || fit
-            || measurements.hasOutput());
+            || interpretationsPath || measurements.hasOutput() || unmix.requested());
     }
 };
 

@@ -267,11 +267,12 @@ void readMeasurementRows(const TextLines &lines, const Table &table, SpecimenCol
     const int intensity = c.moment >= 0 ? c.moment : c.volume;
     std::vector<std::string_view> fields;
     std::string name;
+    std::string previous;
     for (std::size_t row = table.firstRow; row < table.endRow; ++row) {
         const std::string_view line = lines.line(row);
         if (trimmed(line).empty())
             continue;
-        fields = splitTabs(line);
+        splitTabs(line, fields);
         if (fields.size() < c.needed && fields.size() < table.columns.size())
             lines.fail(row,
                 "the row ends after " + std::to_string(fields.size()) + " fields; expected "
@@ -301,6 +302,10 @@ void readMeasurementRows(const TextLines &lines, const Table &table, SpecimenCol
             step.missingMoment = true;
         }
         collector.add(name, step);
+        // Rows come grouped by specimen: look the parents up only when the specimen changes.
+        if (name == previous)
+            continue;
+        previous = name;
         auto &known = parents[name];
         if (known.first.empty())
             known.first = field(fields, c.sample);

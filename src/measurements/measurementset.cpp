@@ -41,11 +41,15 @@ SpecimenCollector::SpecimenCollector(const ReadOptions &options, ReadSummary &su
 
 Specimen &SpecimenCollector::specimen(const std::string &name)
 {
+    if (!m_specimens.empty() && name == m_lastName)
+        return m_specimens[m_last];
     const auto [it, inserted] = m_index.try_emplace(name, m_specimens.size());
     if (inserted) {
         m_specimens.emplace_back();
         m_specimens.back().name = name;
     }
+    m_lastName = name;
+    m_last = it->second;
     return m_specimens[it->second];
 }
 
@@ -151,6 +155,7 @@ std::vector<Specimen> SpecimenCollector::finish()
     }
     m_specimens.clear();
     m_index.clear();
+    m_lastName.clear();
     return kept;
 }
 

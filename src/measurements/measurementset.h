@@ -93,6 +93,9 @@ private:
     ReadSummary &m_summary;
     std::vector<Specimen> m_specimens;
     std::unordered_map<std::string, std::size_t> m_index;
+    // The specimen last asked for: rows of one specimen mostly follow each other.
+    std::string m_lastName;
+    std::size_t m_last = 0;
 };
 
 } // namespace Demagora

@@ -68,11 +68,18 @@ std::string_view trimmed(std::string_view text)
 std::vector<std::string_view> splitTabs(std::string_view line)
 {
     std::vector<std::string_view> fields;
+    splitTabs(line, fields);
+    return fields;
+}
+
+void splitTabs(std::string_view line, std::vector<std::string_view> &fields)
+{
+    fields.clear();
     while (true) {
         const std::size_t tab = line.find('\t');
         fields.push_back(trimmed(line.substr(0, tab)));
         if (tab == std::string_view::npos)
-            return fields;
+            return;
         line.remove_prefix(tab + 1);
     }
 }

@@ -37,6 +37,8 @@ private:
 
 std::string_view trimmed(std::string_view text);
 std::vector<std::string_view> splitTabs(std::string_view line);
+// The same into fields, reusing its storage.
+void splitTabs(std::string_view line, std::vector<std::string_view> &fields);
 std::vector<std::string_view> splitWhitespace(std::string_view line);
 std::string lowerCase(std::string_view text);
 std::string fileNameOf(const std::string &path);

@@ -1,0 +1,182 @@
+// The component fit: one specimen without bootstrap, the bootstrap on two threads, and the
+// accuracy over simulated specimens with nested Gauss spectra beside a line fit.
+#include "analysis/fits.h"
+#include "analysis/vector3.h"
+#include "measurements/measuredseries.h"
+#include "model/randomsource.h"
+#include "model/run.h"
+#include "unmixing/unmixing.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+using namespace Demagora;
+
+TVector gauss(double declination, double inclination, double height, double low, double high,
+    SpectrumShape shape = SpectrumShape::Gauss)
+{
+    TVector v;
+    v.SigmaCount = 3;
+    v.Shape = shape;
+    v.Declination = declination;
+    v.Inclination = inclination;
+    v.Height = height;
+    v.BlockLow = low;
+    v.BlockHigh = high;
+    return v;
+}
+
+std::vector<UnmixStep> simulate(const std::vector<TVector> &components,
+    const std::vector<std::int32_t> &temperatures, double noiseFraction, std::uint64_t seed)
+{
+    ComponentPopulations populations;
+    for (const TVector &c : components)
+        populations.push_back({ c });
+    const RunRange range = computeRunRange(populations);
+    ResultSeries series;
+    RunDemagnetization(range.pointCount, range.low, range.high, series, populations, nullptr, 1);
+    const auto &nrm = series.front().front();
+    const double noise
+        = noiseFraction * std::sqrt(nrm.X * nrm.X + nrm.Y * nrm.Y + nrm.Z * nrm.Z) * 1e-3;
+    MersenneTwisterSource random(seed);
+    std::vector<UnmixStep> steps;
+    for (const MeasuredStep &m : measureMember(series.front(), temperatures, 1e-3, noise, &random))
+        steps.push_back({ double(m.temperature), m.x, m.y, m.z, {} });
+    return steps;
+}
+
+std::vector<std::int32_t> schedule(std::int32_t from, std::int32_t to, std::int32_t every)
+{
+    std::vector<std::int32_t> t;
+    for (std::int32_t v = from; v <= to; v += every)
+        t.push_back(v);
+    return t;
+}
+
+// 30 steps every 20 degrees, two overlapping components.
+std::vector<UnmixStep> thirtySteps()
+{
+    return simulate({ gauss(10, 50, 10, 100, 450), gauss(200, -30, 8, 350, 580) },
+        schedule(0, 580, 20), 0.02, 5);
+}
+
+void BM_UnmixOneSpecimen(benchmark::State &state)
+{
+    const auto steps = thirtySteps();
+    UnmixOptions options;
+    options.maxComponents = 3;
+    options.shapes = UnmixShapes::Any;
+    options.bootstrap = 0;
+    options.threads = 1;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(unmixSpecimen("S1", steps, options));
+}
+BENCHMARK(BM_UnmixOneSpecimen)->Unit(benchmark::kMillisecond);
+
+void BM_UnmixWithBootstrap(benchmark::State &state)
+{
+    const auto steps = thirtySteps();
+    UnmixOptions options;
+    options.maxComponents = 3;
+    options.bootstrap = 200;
+    options.threads = 2;
+    int notConverged = 0;
+    for (auto _ : state) {
+        const UnmixResult result = unmixSpecimen("S1", steps, options);
+        notConverged = result.bootstrapNotConverged;
+    }
+    state.counters["not_converged"] = notConverged;
+}
+BENCHMARK(BM_UnmixWithBootstrap)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2] / 2 + v[(v.size() - 1) / 2] / 2;
+}
+
+// A direction drawn uniformly over the sphere.
+Vector3 randomDirection(RandomSource &random)
+{
+    const double z = 2 * random.uniform() - 1;
+    const double phi = 2 * std::acos(-1.0) * random.uniform();
+    const double r = std::sqrt(1 - z * z);
+    return { r * std::cos(phi), r * std::sin(phi), z };
+}
+
+// Forty specimens: an outer Gauss spectrum over 100-600 and an inner one over 300-450 wholly
+// inside it, directions drawn at random at least 60 degrees apart, steps every 25 degrees,
+// noise 2 % of the NRM per axis.
+void BM_NestedGaussAccuracy(benchmark::State &state)
+{
+    const int specimens = 40;
+    for (auto _ : state) {
+        std::vector<double> errors, lineErrors, errorsWhereLineMisses;
+        int covered = 0, cones = 0, choseTwo = 0, notConverged = 0, refits = 0;
+        MersenneTwisterSource directions(2024);
+        for (int s = 0; s < specimens; ++s) {
+            Vector3 a = randomDirection(directions);
+            Vector3 b = randomDirection(directions);
+            while (angleBetween(a, b) < 60)
+                b = randomDirection(directions);
+            const AngularDirection da = directionOf(a);
+            const AngularDirection db = directionOf(b);
+            const std::vector<TVector> truth = { gauss(da.declination, da.inclination, 1, 100, 600),
+                gauss(db.declination, db.inclination, 3, 300, 450) };
+            const auto steps = simulate(truth, schedule(0, 650, 25), 0.02, 1000 + s);
+            UnmixOptions options;
+            options.bootstrap = 200;
+            options.threads = 2;
+            options.seed = 77 + s;
+            const UnmixResult result = unmixSpecimen("S", steps, options);
+            choseTwo += result.best.components.size() == 2 ? 1 : 0;
+            notConverged += result.bootstrapNotConverged;
+            refits += result.bootstrapRefits;
+            for (const TVector &t : truth) {
+                const Vector3 truthDirection = unitVector(t.Declination, t.Inclination);
+                double best = 180;
+                std::size_t at = 0;
+                for (std::size_t j = 0; j < result.best.components.size(); ++j) {
+                    const auto &c = result.best.components[j];
+                    const double angle
+                        = angleBetween(unitVector(c.declination, c.inclination), truthDirection);
+                    if (angle < best) {
+                        best = angle;
+                        at = j;
+                    }
+                }
+                errors.push_back(best);
+                ++cones;
+                if (at < result.intervals.size() && best <= result.intervals[at].alpha95)
+                    ++covered;
+            }
+            // The line fit over the inner range, against the inner component's direction.
+            std::vector<FitStep> inner;
+            for (const UnmixStep &step : steps)
+                if (step.temperature >= 300 && step.temperature <= 450)
+                    inner.push_back({ step.temperature, { step.x, step.y, step.z } });
+            const Fit line = fitSteps(inner, FitType::Free);
+            lineErrors.push_back(angleBetween(line.direction, b));
+            if (lineErrors.back() > 40)
+                errorsWhereLineMisses.insert(
+                    errorsWhereLineMisses.end(), errors.end() - 2, errors.end());
+        }
+        state.counters["median_error_deg"] = median(errors);
+        state.counters["line_fit_median_error_deg"] = median(lineErrors);
+        state.counters["median_error_where_line_misses_40_deg"] = median(errorsWhereLineMisses);
+        state.counters["specimens_where_line_misses_40"] = double(errorsWhereLineMisses.size() / 2);
+        state.counters["alpha95_coverage_pct"] = 100.0 * covered / cones;
+        state.counters["bic_two_pct"] = 100.0 * choseTwo / specimens;
+        state.counters["bootstrap_not_converged_pct"] = 100.0 * notConverged / std::max(refits, 1);
+    }
+}
+BENCHMARK(BM_NestedGaussAccuracy)->Unit(benchmark::kSecond)->Iterations(1);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "analysis/fits.h"
+#include "measurements/specimen.h"
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Demagora {
+
+// The frame a specimen's steps were fitted in: as measured, rotated to the geographic frame,
+// or with the bedding restored to horizontal.
+enum class Coordinates { Specimen, Geographic, Tilt };
+
+// "specimen", "geographic", "tilt".
+std::string_view coordinatesName(Coordinates coordinates);
+std::optional<Coordinates> coordinatesNamed(std::string_view name);
+
+// One component of a specimen as the user picked it: any set of its steps, not only an
+// interval, the kind of fit and a name ("LT", "HT" ...).
+struct InterpretedComponent
+{
+    std::string name;
+    FitType type = FitType::Free;
+    // Indices into the specimen's steps, in increasing order, each once.
+    std::vector<int> steps;
+    Coordinates coordinates = Coordinates::Specimen;
+};
+
+// A component fitted: its fit, or why it has none.
+struct ComponentFit
+{
+    int n = 0; // steps chosen
+    double from = 0; // the lowest and the highest treatment among them, degrees
+    double to = 0;
+    std::optional<Fit> fit;
+    // Lines only: the 95% cone of the direction estimated from the MAD (alpha95FromMad).
+    std::optional<double> alpha95FromMad;
+    std::string refusal;
+};
+
+// The interpretation of one specimen: its components, in the order they were made.
+struct SpecimenInterpretation
+{
+    std::string specimen;
+    std::string site;
+    std::vector<InterpretedComponent> components;
+};
+
+// Every step with a temperature from 'from' to 'to', both included, as indices.
+std::vector<int> stepsBetween(std::span<const FitStep> steps, double from, double to);
+
+// Puts the indices in increasing order without repeats. Throws AnalysisError naming the first
+// index outside the specimen's steps.
+std::vector<int> normalizedSelection(std::vector<int> indices, std::size_t stepCount);
+
+// Fits the chosen steps of a specimen. A component whose steps have no fit keeps the refusal;
+// an index outside the steps throws AnalysisError.
+ComponentFit fitComponent(std::span<const FitStep> steps, const InterpretedComponent &component);
+
+// Fits every component again, in order.
+std::vector<ComponentFit> refit(
+    std::span<const FitStep> steps, const SpecimenInterpretation &interpretation);
+
+// The thermal steps of a specimen, the NRM at 0 degrees, in the order they were measured and
+// in the specimen's own coordinates. Steps of other treatments are left out.
+std::vector<FitStep> thermalSteps(const Specimen &specimen);
+
+} // namespace Demagora

@@ -1,0 +1,100 @@
+#include "analysis/interpretationbatch.h"
+
+#include "analysis/analysiscsv.h"
+#include "analysis/analysiserror.h"
+
+#include <unordered_map>
+
+namespace Demagora {
+
+std::vector<InterpretationResult> fitInterpretations(
+    std::span<const InterpretationRequest> requests, std::span<const NamedSteps> specimens,
+    const std::string &listFileName)
+{
+    std::unordered_map<std::string, const NamedSteps *> byName;
+    for (const NamedSteps &specimen : specimens)
+        byName.emplace(specimen.name, &specimen);
+    std::vector<InterpretationResult> results;
+    results.reserve(requests.size());
+    for (const InterpretationRequest &request : requests) {
+        const auto found = byName.find(request.specimen);
+        if (found == byName.end()) {
+            throw AnalysisError(listFileName + " line " + std::to_string(request.line)
+                + ": there is no specimen named '" + request.specimen + "'");
+        }
+        const NamedSteps &specimen = *found->second;
+        InterpretedComponent component;
+        component.name = request.component;
+        component.type = request.type;
+        component.steps = stepsBetween(specimen.steps, request.from - request.toleranceDegrees,
+            request.to + request.toleranceDegrees);
+        results.push_back({ request, specimen.site, fitComponent(specimen.steps, component) });
+    }
+    return results;
+}
+
+std::vector<SiteResult> siteMeans(std::span<const InterpretationResult> results)
+{
+    std::vector<std::string> order;
+    std::unordered_map<std::string, std::pair<std::vector<Vector3>, std::vector<Vector3>>> members;
+    for (const InterpretationResult &result : results) {
+        auto [entry, isNew] = members.try_emplace(result.site);
+        if (isNew)
+            order.push_back(result.site);
+        if (!result.fit.fit)
+            continue;
+        auto &[lines, planes] = entry->second;
+        (result.fit.fit->type == FitType::Plane ? planes : lines)
+            .push_back(result.fit.fit->direction);
+    }
+    std::vector<SiteResult> sites;
+    sites.reserve(order.size());
+    for (const std::string &site : order) {
+        const auto &[lines, planes] = members.at(site);
+        SiteResult result { site, std::nullopt };
+        if (!lines.empty() || !planes.empty())
+            result.mean = siteMean(lines, planes);
+        sites.push_back(std::move(result));
+    }
+    return sites;
+}
+
+void writeInterpretationFitsCsv(std::ostream &out, std::span<const InterpretationResult> results)
+{
+    out << "specimen,type,from,to,n,declination,inclination,mad,dang,alpha95_from_mad\n";
+    std::string row;
+    for (const InterpretationResult &result : results) {
+        const ComponentFit &c = result.fit;
+        const bool hasSteps = c.n > 0;
+        const std::optional<Fit> &fit = c.fit;
+        row = result.request.specimen + ',' + std::string(fitTypeName(result.request.type));
+        row += ',' + (hasSteps ? csvNumber(c.from) : std::string());
+        row += ',' + (hasSteps ? csvNumber(c.to) : std::string());
+        row += ',' + std::to_string(c.n);
+        row += ',' + (fit ? csvNumber(fit->angles.declination) : std::string());
+        row += ',' + (fit ? csvNumber(fit->angles.inclination) : std::string());
+        row += ',' + (fit ? csvNumber(fit->mad) : std::string());
+        row += ',' + (fit ? csvNumber(fit->dang) : std::string());
+        row += ',' + csvNumber(c.alpha95FromMad);
+        out << row << '\n';
+    }
+}
+
+void writeSiteMeansCsv(std::ostream &out, std::span<const SiteResult> sites)
+{
+    out << "site,n_lines,n_planes,declination,inclination,k,alpha95\n";
+    for (const SiteResult &site : sites) {
+        out << site.site << ',';
+        if (!site.mean) {
+            out << "0,0,,,,\n";
+            continue;
+        }
+        const SiteMean &m = *site.mean;
+        out << m.lines << ',' << m.planes << ','
+            << csvNumber(m.mean ? std::optional(m.mean->declination) : std::nullopt) << ','
+            << csvNumber(m.mean ? std::optional(m.mean->inclination) : std::nullopt) << ','
+            << csvNumber(m.k) << ',' << csvNumber(m.alpha95) << '\n';
+    }
+}
+
+} // namespace Demagora

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "analysis/fits.h"
+#include "analysis/interpretation.h"
+#include "analysis/interpretationlist.h"
+#include "analysis/sitemean.h"
+
+#include <optional>
+#include <ostream>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace Demagora {
+
+// A specimen's steps under its name, as a measurement reader or a simulated run gives them,
+// in the coordinates the fits are to be made in.
+struct NamedSteps
+{
+    std::string name;
+    std::string site;
+    std::vector<FitStep> steps;
+};
+
+// One listed interpretation fitted.
+struct InterpretationResult
+{
+    InterpretationRequest request;
+    std::string site;
+    ComponentFit fit;
+};
+
+// A site's mean of the listed interpretations of its specimens.
+struct SiteResult
+{
+    std::string site;
+    std::optional<SiteMean> mean; // absent when no interpretation of the site has a fit
+};
+
+// Fits every request in the list's order over the steps of its specimen (the first of
+// specimens that share a name). A fit without an
+// answer keeps its row with the refusal. Throws AnalysisError naming the list file and line for
+// a specimen that is not among the specimens.
+std::vector<InterpretationResult> fitInterpretations(
+    std::span<const InterpretationRequest> requests, std::span<const NamedSteps> specimens,
+    const std::string &listFileName);
+
+// Per site, in the order the sites first appear: the lines and planes fitted, combined.
+std::vector<SiteResult> siteMeans(std::span<const InterpretationResult> results);
+
+// specimen,type,from,to,n,declination,inclination,mad,dang,alpha95_from_mad: one row per
+// interpretation; from and to are the first and last step fitted, empty when none was.
+void writeInterpretationFitsCsv(std::ostream &out, std::span<const InterpretationResult> results);
+
+// site,n_lines,n_planes,declination,inclination,k,alpha95.
+void writeSiteMeansCsv(std::ostream &out, std::span<const SiteResult> sites);
+
+} // namespace Demagora

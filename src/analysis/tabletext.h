@@ -1,0 +1,64 @@
+#pragma once
+
+#include <istream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Demagora {
+
+class AnalysisError;
+
+// The lines of a text file whatever its line endings (LF, CRLF or CR alone), without a
+// byte-order mark. Throws AnalysisError naming the file when it cannot be read or is larger
+// than a table file can reasonably be (256 MiB).
+std::vector<std::string> textLines(std::istream &in, const std::string &fileName);
+
+// A real written as text, surrounding blanks allowed; absent when it is not one or not finite.
+std::optional<double> parseReal(std::string_view text);
+
+// One row of a MagIC table, its fields found by column name.
+class TableRow
+{
+public:
+    TableRow(const std::vector<std::string> *columns, std::vector<std::string> fields,
+        const std::string *fileName, int line);
+
+    int line() const { return m_line; }
+    // The field without surrounding blanks; empty when the table has no such column.
+    std::string field(std::string_view column) const;
+    // Throws the error naming the column when the field is empty or not a real.
+    double number(std::string_view column) const;
+    std::optional<double> optionalNumber(std::string_view column) const;
+    // A colon-separated list of method codes, each without blanks.
+    std::vector<std::string> codes(std::string_view column) const;
+    // "FILE line N, column C: message".
+    AnalysisError error(std::string_view column, const std::string &message) const;
+
+private:
+    const std::vector<std::string> *m_columns;
+    std::vector<std::string> m_fields;
+    const std::string *m_fileName;
+    int m_line;
+};
+
+// A MagIC 3.0 table: the line "tab<TAB>name" ("tab delimited" is read too), a line of column
+// names, then the rows. Throws AnalysisError naming the file when the first two lines are not
+// those of the table asked for.
+class TabTable
+{
+public:
+    TabTable(std::istream &in, std::string fileName, std::string_view tableName);
+
+    // The next row that is not blank; absent at the end.
+    std::optional<TableRow> next();
+
+private:
+    std::string m_fileName;
+    std::vector<std::string> m_lines;
+    std::vector<std::string> m_columns;
+    std::size_t m_next = 2;
+};
+
+} // namespace Demagora

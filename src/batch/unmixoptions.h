@@ -1,0 +1,42 @@
+#pragma once
+
+#include "unmixing/unmixing.h"
+
+#include <functional>
+#include <optional>
+#include <set>
+#include <string>
+
+namespace Demagora {
+
+// The component fit of demagora-batch: --unmix auto|K, --unmix-shapes, --bootstrap,
+// --unmix-out and --twin.
+struct UnmixBatchOptions
+{
+    int components = 0; // 0: auto
+    UnmixShapes shapes = UnmixShapes::Any;
+    int bootstrap = 200;
+    std::optional<std::string> outPath;
+    std::optional<std::string> twinPath;
+    std::set<std::string> given;
+
+    bool requested() const { return given.contains("--unmix"); }
+};
+
+// The most refits --bootstrap accepts: each is a least-squares fit of its own.
+inline constexpr int MaxBootstrap = 100000;
+
+// Reads one of these options when name is one, taking its value from value(); returns false
+// for any other name. Throws BatchError for a value that cannot be used or an option given
+// twice.
+bool readUnmixOption(
+    const std::string &name, const std::function<std::string()> &value, UnmixBatchOptions &options);
+
+// Checks what only the whole command line shows: --unmix without --unmix-out, the other
+// options without --unmix, and a twin going to standard output. Throws BatchError.
+void checkUnmixOptions(const UnmixBatchOptions &options);
+
+// The lines of the usage text for these options.
+std::string unmixUsage();
+
+} // namespace Demagora

@@ -1,0 +1,149 @@
+#include "unmixing/componentfit.h"
+
+#include "unmixing/continuousspectrum.h"
+
+#include <ceres/ceres.h>
+
+#include <memory>
+
+namespace Demagora {
+
+namespace {
+
+// The residual of one step: weight times (sum of the components' remaining moments - measured).
+template <int K> struct StepResidual
+{
+    double temperature;
+    std::array<double, 3> moment;
+    double weight;
+    std::array<SpectrumShape, K> shapes;
+
+    template <typename T> bool operator()(const T *const p, T *residual) const
+    {
+        T sum[3] = { T(0), T(0), T(0) };
+        for (int j = 0; j < K; ++j) {
+            const T *c = p + 5 * j;
+            const T unit = continuousRemaining(shapes[j], T(1), c[3], c[3] + c[4], temperature);
+            for (int a = 0; a < 3; ++a)
+                sum[a] += c[a] * unit;
+        }
+        for (int a = 0; a < 3; ++a)
+            residual[a] = weight * (sum[a] - moment[a]);
+        return true;
+    }
+};
+
+template <int K>
+FitOutcome refineFixed(const FitData &data, const std::vector<ComponentParameters> &start)
+{
+    std::array<double, 5 * K> p {};
+    std::array<SpectrumShape, K> shapes {};
+    for (int j = 0; j < K; ++j) {
+        shapes[j] = start[j].shape;
+        for (int a = 0; a < 5; ++a)
+            p[5 * j + a] = start[j].values[a];
+    }
+    ceres::Problem::Options problemOptions;
+    ceres::Problem problem(problemOptions);
+    for (std::size_t i = 0; i < data.temperatures.size(); ++i) {
+        auto *cost = new ceres::AutoDiffCostFunction<StepResidual<K>, 3, 5 * K>(
+            new StepResidual<K> { data.temperatures[i], data.moments[i], data.weights[i], shapes });
+        problem.AddResidualBlock(cost, nullptr, p.data());
+    }
+    const double span = data.highBound - data.lowBound;
+    for (int j = 0; j < K; ++j) {
+        // Keep the start inside the bounds: Ceres refuses a start outside them.
+        p[5 * j + 3] = std::clamp(p[5 * j + 3], data.lowBound, data.highBound - data.minWidth);
+        p[5 * j + 4] = std::clamp(p[5 * j + 4], data.minWidth, span);
+        problem.SetParameterLowerBound(p.data(), 5 * j + 3, data.lowBound);
+        problem.SetParameterUpperBound(p.data(), 5 * j + 3, data.highBound - data.minWidth);
+        problem.SetParameterLowerBound(p.data(), 5 * j + 4, data.minWidth);
+        problem.SetParameterUpperBound(p.data(), 5 * j + 4, span);
+    }
+    ceres::Solver::Options options;
+    options.linear_solver_type = ceres::DENSE_QR;
+    options.max_num_iterations = 200;
+    options.function_tolerance = 1e-15;
+    options.gradient_tolerance = 1e-16;
+    options.parameter_tolerance = 1e-14;
+    options.num_threads = 1;
+    options.logging_type = ceres::SILENT;
+    ceres::Solver::Summary summary;
+    ceres::Solve(options, &problem, &summary);
+
+    FitOutcome outcome;
+    outcome.converged = summary.termination_type == ceres::CONVERGENCE;
+    outcome.components.resize(K);
+    for (int j = 0; j < K; ++j) {
+        outcome.components[j].shape = shapes[j];
+        for (int a = 0; a < 5; ++a)
+            outcome.components[j].values[a] = p[5 * j + a];
+    }
+    outcome.cost = weightedCost(data, outcome.components);
+    return outcome;
+}
+
+} // namespace
+
+FitOutcome refineComponents(const FitData &data, const std::vector<ComponentParameters> &start)
+{
+    switch (start.size()) {
+    case 1:
+        return refineFixed<1>(data, start);
+    case 2:
+        return refineFixed<2>(data, start);
+    case 3:
+        return refineFixed<3>(data, start);
+    case 4:
+        return refineFixed<4>(data, start);
+    default:
+        return FitOutcome { start, weightedCost(data, start), false };
+    }
+}
+
+std::vector<std::array<double, 3>> predictScaled(
+    const FitData &data, const std::vector<ComponentParameters> &components)
+{
+    std::vector<std::array<double, 3>> predicted(data.temperatures.size(), { 0, 0, 0 });
+    for (std::size_t i = 0; i < data.temperatures.size(); ++i) {
+        for (const ComponentParameters &c : components) {
+            const auto &v = c.values;
+            const double unit
+                = continuousRemaining(c.shape, 1.0, v[3], v[3] + v[4], data.temperatures[i]);
+            for (int a = 0; a < 3; ++a)
+                predicted[i][a] += v[a] * unit;
+        }
+    }
+    return predicted;
+}
+
+namespace {
+
+double sumOfSquares(
+    const FitData &data, const std::vector<ComponentParameters> &components, bool weighted)
+{
+    const auto predicted = predictScaled(data, components);
+    double sum = 0;
+    for (std::size_t i = 0; i < predicted.size(); ++i) {
+        const double w = weighted ? data.weights[i] : 1.0;
+        for (int a = 0; a < 3; ++a) {
+            const double r = w * (predicted[i][a] - data.moments[i][a]);
+            sum += r * r;
+        }
+    }
+    return sum;
+}
+
+} // namespace
+
+double weightedCost(const FitData &data, const std::vector<ComponentParameters> &components)
+{
+    return sumOfSquares(data, components, true);
+}
+
+double plainCost(const FitData &data, const std::vector<ComponentParameters> &components)
+{
+    return sumOfSquares(data, components, false);
+}
+
+} // namespace Demagora

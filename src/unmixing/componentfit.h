@@ -1,0 +1,70 @@
+#pragma once
+
+#include "model/tvector.h"
+#include "unmixing/unmixing.h"
+
+#include <array>
+#include <memory>
+#include <vector>
+
+namespace Demagora {
+
+// The steps of one specimen as the solver sees them: moments divided by the largest step's
+// length, each step weighted by the inverse of its noise (1 where the noise is unknown), and
+// the bounds of the blocking ranges. Used by the fit, the starting values and the bootstrap.
+struct FitData
+{
+    std::vector<double> temperatures;
+    std::vector<std::array<double, 3>> moments; // scaled
+    std::vector<double> weights;
+    double lowBound = 0; // lowest temperature a range may start at
+    double highBound = 0; // highest temperature a range may start below
+    double minWidth = 1; // degrees
+};
+
+// One component as the solver varies it: the moment per degree as a free vector (its length
+// is the height, so the height never goes negative and no direction is singular), the lower
+// end of the range and the width of the range (at least minWidth, so low < high).
+struct ComponentParameters
+{
+    SpectrumShape shape = SpectrumShape::Gauss;
+    std::array<double, 5> values {}; // vx, vy, vz, low, width
+};
+
+struct FitOutcome
+{
+    std::vector<ComponentParameters> components;
+    double cost = 0; // weighted sum of squared residuals, scaled units
+    bool converged = false;
+};
+
+// Least squares from the given start, on the calling thread.
+FitOutcome refineComponents(const FitData &data, const std::vector<ComponentParameters> &start);
+
+// The weighted sum of squared residuals of the components, and the unweighted one.
+double weightedCost(const FitData &data, const std::vector<ComponentParameters> &components);
+double plainCost(const FitData &data, const std::vector<ComponentParameters> &components);
+
+// Predicted scaled moments at the data's temperatures.
+std::vector<std::array<double, 3>> predictScaled(
+    const FitData &data, const std::vector<ComponentParameters> &components);
+
+// Starting values from the data: every blocking range whose ends lie at the steps'
+// temperatures or at the bounds, in each allowed shape, scored by linear least squares over
+// the moments (the best moment vectors for given ranges are a linear fit). Sets of ranges are
+// searched whole for two components and grown and swapped one range at a time for more.
+class StartSearch
+{
+public:
+    StartSearch(const FitData &data, UnmixShapes shapes);
+    ~StartSearch();
+
+    // At most count different sets of k components, best first.
+    std::vector<std::vector<ComponentParameters>> starts(int k, int count) const;
+
+private:
+    struct Grid;
+    std::unique_ptr<Grid> m_grid;
+};
+
+} // namespace Demagora

@@ -1,0 +1,127 @@
+#include "unmixing/unmixbootstrap.h"
+
+#include "analysis/vector3.h"
+#include "measurements/measurementnoise.h"
+#include "model/paralleltasks.h"
+#include "model/randomsource.h"
+#include "unmixing/unmixingerror.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numeric>
+#include <thread>
+
+namespace Demagora {
+
+namespace {
+
+Vector3 moment(const ComponentParameters &p)
+{
+    return { p.values[0], p.values[1], p.values[2] };
+}
+
+double angleOrFlat(const Vector3 &a, const Vector3 &b)
+{
+    return norm(a) > 0 && norm(b) > 0 ? angleBetween(a, b) : 180.0;
+}
+
+// The refitted components in the order of the fitted ones: of every assignment, the one with
+// the least total of angles and range differences, so that two components of alike shape that
+// swapped places are counted as what they are.
+std::vector<ComponentParameters> matched(const std::vector<ComponentParameters> &fitted,
+    const std::vector<ComponentParameters> &refit, double span)
+{
+    std::vector<int> order(refit.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::vector<int> bestOrder = order;
+    double bestCost = std::numeric_limits<double>::infinity();
+    do {
+        double cost = 0;
+        for (std::size_t j = 0; j < fitted.size(); ++j) {
+            const ComponentParameters &f = fitted[j];
+            const ComponentParameters &r = refit[order[j]];
+            cost += angleOrFlat(moment(f), moment(r))
+                + 180 * (std::abs(f.values[3] - r.values[3]) + std::abs(f.values[4] - r.values[4]))
+                    / span
+                + (f.shape == r.shape ? 0 : 1000);
+        }
+        if (cost < bestCost) {
+            bestCost = cost;
+            bestOrder = order;
+        }
+    } while (std::next_permutation(order.begin(), order.end()));
+    std::vector<ComponentParameters> result;
+    for (const int i : bestOrder)
+        result.push_back(refit[i]);
+    return result;
+}
+
+double percentile(std::vector<double> values, double fraction)
+{
+    std::sort(values.begin(), values.end());
+    const double at = fraction * double(values.size() - 1);
+    const std::size_t below = std::size_t(std::floor(at));
+    const std::size_t above = std::min(below + 1, values.size() - 1);
+    return values[below] + (at - double(below)) * (values[above] - values[below]);
+}
+
+} // namespace
+
+BootstrapSummary bootstrapComponents(const FitData &data,
+    const std::vector<ComponentParameters> &fitted, const std::vector<double> &noise, double scale,
+    const UnmixOptions &options)
+{
+    const int count = options.bootstrap;
+    const auto predicted = predictScaled(data, fitted);
+    std::vector<std::vector<ComponentParameters>> refits { std::size_t(count) };
+    std::vector<char> converged(std::size_t(count), 0);
+    const auto task = [&](std::size_t b) {
+        MersenneTwisterSource random(specimenNoiseSeed(options.seed, b));
+        GaussianNoise gaussian(random);
+        FitData resampled = data;
+        for (std::size_t i = 0; i < predicted.size(); ++i)
+            for (int a = 0; a < 3; ++a)
+                resampled.moments[i][a] = predicted[i][a] + gaussian.next(noise[i]);
+        FitOutcome outcome = refineComponents(resampled, fitted);
+        converged[b] = outcome.converged ? 1 : 0;
+        refits[b] = matched(fitted, outcome.components, data.highBound - data.lowBound);
+    };
+    int done = 0;
+    const auto finished = [&] {
+        ++done;
+        if (options.progress)
+            options.progress(done, count);
+    };
+    const auto stop = [&] { return options.stopRequested && options.stopRequested(); };
+    const unsigned threads
+        = options.threads > 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
+    if (!runParallelTasks(std::size_t(count), threads, task, finished, stop))
+        throw UnmixingError("The unmixing was stopped");
+
+    BootstrapSummary summary;
+    summary.refits = count;
+    summary.notConverged = int(std::count(converged.begin(), converged.end(), 0));
+    for (std::size_t j = 0; j < fitted.size(); ++j) {
+        std::vector<double> angles, heights, lows, highs;
+        for (const auto &refit : refits) {
+            const ComponentParameters &r = refit[j];
+            angles.push_back(angleOrFlat(moment(fitted[j]), moment(r)));
+            heights.push_back(norm(moment(r)) * scale);
+            lows.push_back(r.values[3]);
+            highs.push_back(r.values[3] + r.values[4]);
+        }
+        ComponentInterval interval;
+        interval.alpha95 = percentile(angles, 0.95);
+        interval.heightLow = percentile(heights, 0.025);
+        interval.heightHigh = percentile(heights, 0.975);
+        interval.lowLow = percentile(lows, 0.025);
+        interval.lowHigh = percentile(lows, 0.975);
+        interval.highLow = percentile(highs, 0.025);
+        interval.highHigh = percentile(highs, 0.975);
+        summary.intervals.push_back(interval);
+    }
+    return summary;
+}
+
+} // namespace Demagora

@@ -1,0 +1,230 @@
+#include "unmixing/unmixing.h"
+
+#include "analysis/vector3.h"
+#include "unmixing/componentfit.h"
+#include "unmixing/continuousspectrum.h"
+#include "unmixing/unmixbootstrap.h"
+#include "unmixing/unmixingerror.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+namespace Demagora {
+
+namespace {
+
+// Starts refined for every number of components and choice of shapes.
+constexpr int RefinedStarts = 4;
+
+// A residual this small against the largest moment is taken as an exact fit, so that BIC
+// stays finite on data without noise.
+constexpr double ExactFitRms = 1e-9;
+
+// The error angle is read as the radius holding 95 % of the readings scattered by a Gauss
+// noise of the same deviation on each axis across the direction: sqrt(-2 ln 0.05).
+const double ErrorRadiusSigmas = std::sqrt(-2 * std::log(0.05));
+
+void check(const std::string &specimen, const std::vector<UnmixStep> &steps, int components)
+{
+    const int needed = minimumUnmixSteps(std::max(components, 1));
+    if (int(steps.size()) < needed)
+        throw UnmixingError(specimen + ": " + std::to_string(steps.size())
+            + " steps are too few to unmix; " + std::to_string(components > 0 ? components : 1)
+            + " component(s) need at least " + std::to_string(needed));
+    bool moment = false;
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        const UnmixStep &s = steps[i];
+        const std::string where = specimen + ", step " + std::to_string(i + 1) + " ("
+            + std::to_string(s.temperature) + ")";
+        if (!std::isfinite(s.temperature) || !std::isfinite(s.x) || !std::isfinite(s.y)
+            || !std::isfinite(s.z))
+            throw UnmixingError(where + ": the temperature and the moment must be finite numbers");
+        if (i > 0 && !(s.temperature > steps[i - 1].temperature))
+            throw UnmixingError(where + ": temperatures must increase from step to step");
+        if (s.errorDegrees && !(std::isfinite(*s.errorDegrees) && *s.errorDegrees >= 0))
+            throw UnmixingError(where + ": the error angle must be a finite number >= 0");
+        moment = moment || s.x != 0 || s.y != 0 || s.z != 0;
+    }
+    if (!moment)
+        throw UnmixingError(specimen + ": no step has a moment; there is nothing to unmix");
+}
+
+double lengthOf(const UnmixStep &s)
+{
+    return std::sqrt(s.x * s.x + s.y * s.y + s.z * s.z);
+}
+
+UnmixComponent component(const ComponentParameters &p, double scale)
+{
+    const auto &v = p.values;
+    const Vector3 vector { v[0], v[1], v[2] };
+    const double length = norm(vector);
+    UnmixComponent c;
+    c.shape = p.shape;
+    if (length > 0) {
+        const AngularDirection d = directionOf(vector);
+        c.declination = d.declination;
+        c.inclination = d.inclination;
+    }
+    c.height = length * scale;
+    c.low = v[3];
+    c.high = v[3] + v[4];
+    return c;
+}
+
+std::vector<int> componentCounts(int fixed, int most, std::size_t steps)
+{
+    if (fixed > 0)
+        return { fixed };
+    std::vector<int> counts;
+    for (int k = 1; k <= std::min(most, MaxUnmixComponents); ++k)
+        if (int(steps) >= minimumUnmixSteps(k))
+            counts.push_back(k);
+    return counts;
+}
+
+// A key telling the choice of shapes apart: how many Gauss components there are.
+int gaussCount(const std::vector<ComponentParameters> &components)
+{
+    return int(std::count_if(components.begin(), components.end(),
+        [](const ComponentParameters &c) { return c.shape == SpectrumShape::Gauss; }));
+}
+
+} // namespace
+
+int minimumUnmixSteps(int components)
+{
+    // Five parameters a component, and at least two more numbers than parameters.
+    return (5 * components + 2) / 3 + 1;
+}
+
+std::vector<UnmixStep> unmixSteps(const Specimen &specimen)
+{
+    std::vector<UnmixStep> steps;
+    for (std::size_t i = 0; i < specimen.steps.size(); ++i) {
+        const SpecimenStep &s = specimen.steps[i];
+        if (s.treatment != Treatment::Nrm && s.treatment != Treatment::Thermal)
+            throw UnmixingError(specimen.name + ", step " + std::to_string(i + 1)
+                + ": only thermal steps and the NRM can be unmixed");
+        steps.push_back({ s.level, s.x, s.y, s.z, s.errorDegrees });
+    }
+    return steps;
+}
+
+std::vector<UnmixVector> predictedMoments(
+    const std::vector<UnmixComponent> &components, const std::vector<double> &temperatures)
+{
+    std::vector<UnmixVector> moments(temperatures.size());
+    for (std::size_t i = 0; i < temperatures.size(); ++i)
+        for (const UnmixComponent &c : components) {
+            const double r = continuousRemaining(c.shape, c.height, c.low, c.high, temperatures[i]);
+            const Vector3 u = unitVector(c.declination, c.inclination);
+            moments[i].x += u.x * r;
+            moments[i].y += u.y * r;
+            moments[i].z += u.z * r;
+        }
+    return moments;
+}
+
+UnmixResult unmixSpecimen(
+    const std::string &specimen, const std::vector<UnmixStep> &steps, const UnmixOptions &options)
+{
+    if (options.components < 0 || options.components > MaxUnmixComponents)
+        throw UnmixingError(specimen + ": the number of components must be 1 to "
+            + std::to_string(MaxUnmixComponents));
+    check(specimen, steps, options.components);
+
+    double scale = 0;
+    for (const UnmixStep &s : steps)
+        scale = std::max(scale, lengthOf(s));
+    const bool withErrors = std::all_of(steps.begin(), steps.end(), [](const UnmixStep &s) {
+        return s.errorDegrees && *s.errorDegrees > 0 && lengthOf(s) > 0;
+    });
+
+    FitData data;
+    for (const UnmixStep &s : steps) {
+        data.temperatures.push_back(s.temperature);
+        data.moments.push_back({ s.x / scale, s.y / scale, s.z / scale });
+        double sigma = 1;
+        if (withErrors)
+            sigma = lengthOf(s) / scale * std::tan(*s.errorDegrees * std::acos(-1.0) / 180)
+                / ErrorRadiusSigmas;
+        data.weights.push_back(1 / sigma);
+    }
+    const double first = steps.front().temperature;
+    const double last = steps.back().temperature;
+    // A range may begin before the first step and end after the last one (a component that
+    // the heating has not yet removed), by a tenth of the heating range.
+    const double margin = std::max(0.1 * (last - first), 10.0);
+    data.lowBound = first - margin;
+    data.highBound = last + margin;
+
+    const StartSearch search(data, options.shapes);
+    const double n = 3.0 * double(steps.size());
+    UnmixResult result;
+    std::vector<FitOutcome> outcomes;
+    for (const int k : componentCounts(options.components, options.maxComponents, steps.size())) {
+        // The best refit of each choice of shapes for this count.
+        std::map<int, FitOutcome> byShapes;
+        for (const auto &start : search.starts(k, RefinedStarts)) {
+            FitOutcome outcome = refineComponents(data, start);
+            const int key = gaussCount(outcome.components);
+            const auto found = byShapes.find(key);
+            if (found == byShapes.end() || outcome.cost < found->second.cost)
+                byShapes[key] = std::move(outcome);
+        }
+        for (auto &[key, outcome] : byShapes) {
+            UnmixCandidate candidate;
+            for (const ComponentParameters &p : outcome.components)
+                candidate.components.push_back(component(p, scale));
+            const double plain = plainCost(data, outcome.components);
+            candidate.rms = std::sqrt(plain / n) * scale;
+            const double parameters = 5.0 * k;
+            if (withErrors)
+                candidate.bic = outcome.cost + parameters * std::log(n);
+            else
+                candidate.bic = n * std::log(std::max(plain / n, ExactFitRms * ExactFitRms))
+                    + parameters * std::log(n);
+            candidate.converged = outcome.converged;
+            result.candidates.push_back(std::move(candidate));
+            outcomes.push_back(std::move(outcome));
+        }
+    }
+    if (outcomes.empty())
+        throw UnmixingError(specimen + ": no blocking range fits the steps");
+    std::size_t best = 0;
+    for (std::size_t i = 1; i < result.candidates.size(); ++i)
+        if (result.candidates[i].bic < result.candidates[best].bic)
+            best = i;
+    result.best = result.candidates[best];
+    const FitOutcome &chosen = outcomes[best];
+
+    // The noise the bootstrap draws, per step and axis, in scaled units.
+    std::vector<double> noise(steps.size());
+    const int k = int(chosen.components.size());
+    if (withErrors) {
+        double sum = 0;
+        for (std::size_t i = 0; i < steps.size(); ++i) {
+            noise[i] = 1 / data.weights[i];
+            sum += noise[i] * noise[i];
+        }
+        result.noise = std::sqrt(sum / double(steps.size())) * scale;
+    } else {
+        const double sigma
+            = std::sqrt(plainCost(data, chosen.components) / std::max(n - 5.0 * k, 1.0));
+        std::fill(noise.begin(), noise.end(), sigma);
+        result.noise = sigma * scale;
+    }
+    result.noiseFromErrors = withErrors;
+    if (options.bootstrap > 0) {
+        BootstrapSummary summary
+            = bootstrapComponents(data, chosen.components, noise, scale, options);
+        result.intervals = std::move(summary.intervals);
+        result.bootstrapRefits = summary.refits;
+        result.bootstrapNotConverged = summary.notConverged;
+    }
+    return result;
+}
+
+} // namespace Demagora

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "measurements/specimen.h"
+#include "model/tvector.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace Demagora {
+
+// One thermal step of the specimen to unmix: the temperature it was heated to (degrees, the NRM
+// at its own temperature) and the moment left, x north, y east, z down, in any unit.
+struct UnmixStep
+{
+    double temperature = 0;
+    double x = 0;
+    double y = 0;
+    double z = 0;
+    // The measurement's error angle, degrees, where the file gives one.
+    std::optional<double> errorDegrees;
+};
+
+// The steps of a specimen as a measurement file gives them: the NRM and the thermal steps.
+// Throws UnmixingError, naming the specimen and the step, for any other treatment.
+std::vector<UnmixStep> unmixSteps(const Specimen &specimen);
+
+// One fitted component: a direction, a blocking spectrum of the specimen's moment unit per
+// degree (the peak for a Gauss spectrum) over [low, high] degrees.
+struct UnmixComponent
+{
+    SpectrumShape shape = SpectrumShape::Gauss;
+    double declination = 0; // degrees, [0, 360)
+    double inclination = 0; // degrees
+    double height = 0;
+    double low = 0;
+    double high = 0;
+};
+
+// Which spectrum shapes the fit may give its components.
+enum class UnmixShapes { Gauss, Rectangular, Any };
+
+struct UnmixOptions
+{
+    int components = 0; // 1 to MaxUnmixComponents; 0: chosen by BIC
+    int maxComponents = 4; // the most that BIC chooses from
+    UnmixShapes shapes = UnmixShapes::Any;
+    int bootstrap = 200; // refits of the fitted model with resampled noise; 0: none
+    std::uint64_t seed = 1; // of the bootstrap's noise
+    unsigned threads = 0; // 0: every core
+    std::function<void(int done, int total)> progress; // called from the calling thread
+    std::function<bool()> stopRequested; // asked between refits; a stop throws
+};
+
+inline constexpr int MaxUnmixComponents = 4;
+
+// The best fit found for one number of components and one choice of shapes.
+struct UnmixCandidate
+{
+    std::vector<UnmixComponent> components;
+    double rms = 0; // root mean square of the vector residuals per axis, moment unit
+    double bic = 0;
+    bool converged = false;
+};
+
+// The uncertainty of one component from the bootstrap: alpha95 is the angle around the fitted
+// direction holding 95 % of the refitted directions; the rest are 95 % percentile intervals.
+struct ComponentInterval
+{
+    double alpha95 = 0;
+    double heightLow = 0, heightHigh = 0;
+    double lowLow = 0, lowHigh = 0;
+    double highLow = 0, highHigh = 0;
+};
+
+struct UnmixResult
+{
+    UnmixCandidate best;
+    std::vector<UnmixCandidate> candidates; // every number of components and shapes tried
+    // The noise per axis (moment unit) the bootstrap resamples: from the steps' error angles
+    // where every step has one, else from the residuals of the best fit.
+    double noise = 0;
+    bool noiseFromErrors = false;
+    std::vector<ComponentInterval> intervals; // one per component; empty without bootstrap
+    int bootstrapRefits = 0;
+    int bootstrapNotConverged = 0; // counted in the intervals all the same, and reported
+};
+
+// The fewest steps the fit takes for k components.
+int minimumUnmixSteps(int components);
+
+// Fits the component model to the steps (in increasing temperature). Throws UnmixingError
+// naming the specimen for too few steps, steps without moment, values that are not finite,
+// temperatures that go down, and a stop.
+UnmixResult unmixSpecimen(
+    const std::string &specimen, const std::vector<UnmixStep> &steps, const UnmixOptions &options);
+
+// The moment the components keep at each of the temperatures, from the continuous spectra.
+struct UnmixVector
+{
+    double x = 0, y = 0, z = 0;
+};
+std::vector<UnmixVector> predictedMoments(
+    const std::vector<UnmixComponent> &components, const std::vector<double> &temperatures);
+
+} // namespace Demagora

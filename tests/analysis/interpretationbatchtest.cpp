@@ -1,0 +1,71 @@
+#include "analysis/interpretationbatch.h"
+
+#include "analysis/analysiserror.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace Demagora;
+
+namespace {
+
+// Steps along a direction towards the origin, every 100 degrees from 0.
+std::vector<FitStep> decay(const Vector3 &direction, int count)
+{
+    std::vector<FitStep> steps;
+    for (int i = 0; i < count; ++i)
+        steps.push_back({ 100.0 * i, static_cast<double>(count - i) * direction });
+    return steps;
+}
+
+} // namespace
+
+TEST(InterpretationBatchTest, FitsAndSiteMeansFollowTheList)
+{
+    // Site A: two exact lines, north and east, and a circle through both; site B: a specimen
+    // whose interval holds too few steps.
+    std::vector<FitStep> circle
+        = { { 0, { 1, 0, 0 } }, { 100, { 0.7, 0.7, 0 } }, { 200, { 0, 1, 0 } } };
+    const std::vector<NamedSteps> specimens = { { "n", "A", decay({ 1, 0, 0 }, 4) },
+        { "e", "A", decay({ 0, 1, 0 }, 4) }, { "c", "A", circle }, { "short", "B", circle } };
+    std::vector<InterpretationRequest> list = { { "e", FitType::Anchored, 0, 300, "", 0, 2 },
+        { "n", FitType::Free, 100, 300, "", 0, 3 }, { "c", FitType::Plane, 0, 200, "", 0, 4 },
+        { "short", FitType::Plane, 150, 250, "", 0, 5 } };
+    const std::vector<InterpretationResult> results
+        = fitInterpretations(list, specimens, "list.csv");
+    ASSERT_EQ(results.size(), 4u);
+    std::ostringstream fits;
+    writeInterpretationFitsCsv(fits, results);
+    EXPECT_EQ(fits.str(),
+        "specimen,type,from,to,n,declination,inclination,mad,dang,alpha95_from_mad\n"
+        "e,anchored,0,300,4,90,0,0,0,0\n"
+        "n,free,100,300,3,0,0,0,0,0\n"
+        "c,plane,0,200,3,0,90,0,,\n"
+        "short,plane,200,200,1,,,,,\n");
+
+    std::ostringstream sites;
+    writeSiteMeansCsv(sites, siteMeans(results));
+    // North, east and the horizontal circle's point between them at 45: R = 1 + sqrt(2),
+    // k = 3 / (2 (3 - R)), cos(alpha95) = 1 - 1.5 / (k R) (20^(2/3) - 1), worked by hand.
+    const std::string text = sites.str();
+    EXPECT_TRUE(
+        text.starts_with("site,n_lines,n_planes,declination,inclination,k,alpha95\nA,2,1,45,0,"))
+        << text;
+    EXPECT_TRUE(text.ends_with("\nB,0,0,,,,\n")) << text;
+    const SiteMean mean = *siteMeans(results)[0].mean;
+    EXPECT_NEAR(*mean.k, 2.5606601717798205, 1e-12);
+    EXPECT_NEAR(*mean.alpha95, 123.03499543577817, 1e-9);
+}
+
+TEST(InterpretationBatchTest, UnknownSpecimenIsNamedWithItsListLine)
+{
+    const std::vector<NamedSteps> specimens = { { "a", "S", decay({ 1, 0, 0 }, 3) } };
+    const std::vector<InterpretationRequest> list = { { "b", FitType::Free, 0, 300, "", 0, 7 } };
+    try {
+        fitInterpretations(list, specimens, "list.csv");
+        FAIL() << "no error";
+    } catch (const AnalysisError &error) {
+        EXPECT_EQ(std::string(error.what()), "list.csv line 7: there is no specimen named 'b'");
+    }
+}

@@ -1,0 +1,125 @@
+#include "analysis/sitemean.h"
+
+#include "analysis/analysiserror.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace Demagora;
+
+// No worked example of the line and circle combination with its numbers was at hand; the
+// expected values below are worked out by hand from McFadden & McElhinny (1988): with M
+// lines and N circles, k = (2M + N - 2) / (2 (M + N - R)) and
+// cos(alpha95) = 1 - (N' - 1) / (k R) (20^(1/(N' - 1)) - 1), N' = M + N/2.
+TEST(SiteMeanTest, LinesAndCirclesGiveTheHandWorkedStatistics)
+{
+    struct Row
+    {
+        const char *name;
+        std::vector<Vector3> lines;
+        std::vector<Vector3> poles;
+        AngularDirection mean;
+        double r;
+        double k;
+        double alpha95;
+    };
+    // Lines 10 degrees up and down from north, and the vertical north-south circle, whose
+    // closest point is north itself: R = 2 cos 10 + 1.
+    // Three horizontal lines at 0, 10 and 20 degrees: the Fisher mean, R as above.
+    const std::vector<Row> rows = {
+        { "two lines and a circle", { unitVector(0, 10), unitVector(0, -10) },
+            { unitVector(90, 0) }, { 0, 0 }, 2.9696155060244163, 49.36728586644769,
+            20.79715764776334 },
+        { "lines alone", { unitVector(0, 0), unitVector(10, 0), unitVector(20, 0) }, {}, { 10, 0 },
+            2.9696155060244163, 65.82304782193025, 15.318141487002453 },
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        const SiteMean mean = siteMean(row.lines, row.poles);
+        EXPECT_EQ(mean.lines, static_cast<int>(row.lines.size()));
+        EXPECT_EQ(mean.planes, static_cast<int>(row.poles.size()));
+        ASSERT_TRUE(mean.mean && mean.k && mean.alpha95);
+        EXPECT_NEAR(mean.mean->declination, row.mean.declination, 1e-9);
+        EXPECT_NEAR(mean.mean->inclination, row.mean.inclination, 1e-9);
+        EXPECT_NEAR(mean.r, row.r, 1e-12);
+        EXPECT_NEAR(*mean.k, row.k, 1e-9);
+        EXPECT_NEAR(*mean.alpha95, row.alpha95, 1e-9);
+    }
+}
+
+// Wherever it starts, the combination ends where every circle's point is the point of its
+// circle closest to the mean of all the other members, and the mean is that of all members.
+TEST(SiteMeanTest, EachCirclePointSettlesClosestToTheOthersMean)
+{
+    const std::vector<Vector3> lines = { unitVector(350, 30), unitVector(20, 45) };
+    const std::vector<Vector3> poles
+        = { unitVector(120, 10), unitVector(200, -20), unitVector(45, 60), unitVector(280, 5) };
+    const SiteMean mean = siteMean(lines, poles);
+    ASSERT_EQ(mean.circlePoints.size(), poles.size());
+    Vector3 sum = lines[0] + lines[1];
+    for (const Vector3 &point : mean.circlePoints)
+        sum = sum + point;
+    for (std::size_t i = 0; i < poles.size(); ++i) {
+        SCOPED_TRACE(i);
+        const Vector3 &point = mean.circlePoints[i];
+        EXPECT_NEAR(dot(point, poles[i]), 0, 1e-12);
+        const Vector3 others = sum - point;
+        const Vector3 closest = others - dot(others, poles[i]) * poles[i];
+        EXPECT_NEAR(angleBetween(point, closest), 0, 1e-6);
+    }
+    ASSERT_TRUE(mean.mean);
+    EXPECT_NEAR(
+        angleBetween(unitVector(mean.mean->declination, mean.mean->inclination), sum), 0, 1e-9);
+    EXPECT_NEAR(mean.r, norm(sum), 1e-12);
+}
+
+TEST(SiteMeanTest, CirclesAloneMeetAtTheirCommonDirection)
+{
+    // Three circles through the direction 30/40: their common line, found without any line.
+    const Vector3 common = unitVector(30, 40);
+    std::vector<Vector3> poles;
+    for (const Vector3 &other : { unitVector(100, 0), unitVector(250, 10), unitVector(0, -60) }) {
+        const Vector3 c = { common.y * other.z - common.z * other.y,
+            common.z * other.x - common.x * other.z, common.x * other.y - common.y * other.x };
+        poles.push_back(c);
+    }
+    const SiteMean mean = siteMean({}, poles);
+    ASSERT_TRUE(mean.mean);
+    EXPECT_NEAR(mean.mean->declination, 30, 1e-9);
+    EXPECT_NEAR(mean.mean->inclination, 40, 1e-9);
+    EXPECT_EQ(mean.k, std::numeric_limits<double>::infinity());
+    EXPECT_EQ(mean.alpha95, 0);
+
+    // Two circles alone fix a direction but no spread.
+    const SiteMean two = siteMean({}, std::vector<Vector3>(poles.begin(), poles.begin() + 2));
+    EXPECT_TRUE(two.mean);
+    EXPECT_FALSE(two.k);
+    EXPECT_FALSE(two.alpha95);
+    EXPECT_THROW(siteMean({}, {}), AnalysisError);
+    EXPECT_THROW(siteMean(std::vector<Vector3> { Vector3 {} }, {}), AnalysisError);
+}
+
+// The conversion tan(alpha95) = tan(MAD) sqrt(20^(2/v) - 1) worked by hand for MAD = 2
+// degrees: v = 2 (free, 3 steps), 4 (anchored or with the origin, 3 steps), 8 (free, 6 steps).
+TEST(SiteMeanTest, Alpha95FromMadByDegreesOfFreedom)
+{
+    struct Row
+    {
+        FitType type;
+        int n;
+        std::optional<double> alpha95;
+    };
+    for (const Row &row : { Row { FitType::Free, 3, 8.654904498062788 },
+             Row { FitType::Anchored, 3, 3.722999405352097 },
+             Row { FitType::Origin, 3, 3.722999405352097 },
+             Row { FitType::Free, 6, 2.1115289831563335 }, Row { FitType::Free, 2, std::nullopt },
+             Row { FitType::Plane, 6, std::nullopt } }) {
+        SCOPED_TRACE(std::string(fitTypeName(row.type)) + " " + std::to_string(row.n));
+        const std::optional<double> alpha95 = alpha95FromMad(2, row.n, row.type);
+        ASSERT_EQ(alpha95.has_value(), row.alpha95.has_value());
+        if (alpha95) {
+            EXPECT_NEAR(*alpha95, *row.alpha95, 1e-12);
+        }
+    }
+}

@@ -1,0 +1,218 @@
+#include "unmixing/unmixing.h"
+
+#include "analysis/vector3.h"
+#include "model/randomsource.h"
+#include "unmixing/twinscenario.h"
+#include "unmixing/unmixingerror.h"
+#include "unmixingfixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+namespace Demagora {
+namespace {
+
+using Fixtures::component;
+using Fixtures::everyDegrees;
+using Fixtures::simulatedSteps;
+
+// Steps computed from the continuous spectra themselves: data the model can fit exactly.
+std::vector<UnmixStep> exactSteps(
+    const std::vector<UnmixComponent> &components, const std::vector<std::int32_t> &temperatures)
+{
+    std::vector<double> t(temperatures.begin(), temperatures.end());
+    const auto moments = predictedMoments(components, t);
+    std::vector<UnmixStep> steps;
+    for (std::size_t i = 0; i < t.size(); ++i)
+        steps.push_back({ t[i], moments[i].x, moments[i].y, moments[i].z, {} });
+    return steps;
+}
+
+double angle(const UnmixComponent &a, double declination, double inclination)
+{
+    return angleBetween(
+        unitVector(a.declination, a.inclination), unitVector(declination, inclination));
+}
+
+// The fitted component closest in direction to the given one.
+const UnmixComponent &closest(
+    const std::vector<UnmixComponent> &fitted, double declination, double inclination)
+{
+    return *std::min_element(fitted.begin(), fitted.end(), [&](const auto &a, const auto &b) {
+        return angle(a, declination, inclination) < angle(b, declination, inclination);
+    });
+}
+
+UnmixOptions fixed(int components, UnmixShapes shapes, int bootstrap = 0)
+{
+    UnmixOptions options;
+    options.components = components;
+    options.shapes = shapes;
+    options.bootstrap = bootstrap;
+    options.threads = 2;
+    return options;
+}
+
+TEST(UnmixingTest, RecoversKnownComponentsWithoutNoise)
+{
+    const struct
+    {
+        const char *name;
+        UnmixShapes shapes;
+        std::vector<UnmixComponent> truth;
+    } cases[] = {
+        { "overlapping Gauss", UnmixShapes::Gauss,
+            { { SpectrumShape::Gauss, 10, 60, 2e-3, 80, 420 },
+                { SpectrumShape::Gauss, 200, -30, 3e-3, 300, 590 } } },
+        { "nested Gauss", UnmixShapes::Gauss,
+            { { SpectrumShape::Gauss, 350, 50, 1e-3, 100, 600 },
+                { SpectrumShape::Gauss, 160, -40, 4e-3, 290, 430 } } },
+        { "Gauss beside a rectangle", UnmixShapes::Any,
+            { { SpectrumShape::Rectangular, 45, 20, 1e-3, 110, 340 },
+                { SpectrumShape::Gauss, 250, 70, 2e-3, 260, 560 } } },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto steps = exactSteps(c.truth, everyDegrees(0, 650, 25));
+        const UnmixResult result = unmixSpecimen("S1", steps, fixed(2, c.shapes));
+        ASSERT_EQ(result.best.components.size(), 2u);
+        for (const UnmixComponent &truth : c.truth) {
+            const UnmixComponent &fit
+                = closest(result.best.components, truth.declination, truth.inclination);
+            EXPECT_EQ(fit.shape, truth.shape);
+            EXPECT_LT(angle(fit, truth.declination, truth.inclination), 1e-6);
+            EXPECT_NEAR(fit.low, truth.low, 0.01);
+            EXPECT_NEAR(fit.high, truth.high, 0.01);
+            EXPECT_NEAR(fit.height, truth.height, 1e-6 * truth.height);
+        }
+    }
+}
+
+TEST(UnmixingTest, InformationCriterionCountsClearComponents)
+{
+    const TVector a = component(SpectrumShape::Gauss, 20, 40, 10, 100, 400);
+    const TVector b = component(SpectrumShape::Gauss, 200, -50, 10, 350, 600);
+    const struct
+    {
+        const char *name;
+        std::vector<TVector> components;
+        std::size_t expected;
+    } cases[] = { { "one", { a }, 1 }, { "two", { a, b }, 2 } };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        MersenneTwisterSource random(7);
+        // Noise of 2 % of the first component's moment per axis.
+        const auto steps = simulatedSteps(
+            c.components, everyDegrees(0, 650, 25), 1e-3, 0.02 * a.Remaining(0) * 1e-3, &random);
+        UnmixOptions options;
+        options.bootstrap = 0;
+        const UnmixResult result = unmixSpecimen("S1", steps, options);
+        EXPECT_EQ(result.best.components.size(), c.expected);
+        EXPECT_GE(result.candidates.size(), 4u) << "a candidate for every count of components";
+    }
+}
+
+// Of specimens drawn with known components and noise, the bootstrap's alpha95 must hold the
+// true direction in most; a cone that ignored the noise or was computed around the wrong
+// component would miss far more often.
+TEST(UnmixingTest, BootstrapConesCoverTheTrueDirections)
+{
+    const TVector a = component(SpectrumShape::Gauss, 30, 50, 10, 100, 450);
+    const TVector b = component(SpectrumShape::Gauss, 210, -20, 10, 300, 600);
+    const int specimens = 12;
+    int covered = 0;
+    int cones = 0;
+    for (int s = 0; s < specimens; ++s) {
+        MersenneTwisterSource random(100 + s);
+        const auto steps = simulatedSteps(
+            { a, b }, everyDegrees(0, 650, 25), 1e-3, 0.02 * a.Remaining(0) * 1e-3, &random);
+        UnmixOptions options = fixed(2, UnmixShapes::Gauss, 60);
+        options.seed = 1 + s;
+        const UnmixResult result = unmixSpecimen("S" + std::to_string(s), steps, options);
+        ASSERT_EQ(result.intervals.size(), 2u);
+        EXPECT_EQ(result.bootstrapRefits, 60);
+        for (const TVector &truth : { a, b }) {
+            const auto &fitted = result.best.components;
+            const auto at = std::find_if(fitted.begin(), fitted.end(),
+                [&](const auto &f) { return angle(f, truth.Declination, truth.Inclination) < 45; });
+            ASSERT_NE(at, fitted.end());
+            const double alpha95 = result.intervals[std::size_t(at - fitted.begin())].alpha95;
+            EXPECT_GT(alpha95, 0);
+            ++cones;
+            if (angle(*at, truth.Declination, truth.Inclination) <= alpha95)
+                ++covered;
+        }
+    }
+    EXPECT_GE(covered, cones * 3 / 4) << covered << " of " << cones;
+}
+
+TEST(UnmixingTest, TwinScenarioReproducesItsSpecimen)
+{
+    const double scale = 2e-3;
+    const std::vector<TVector> entered = { component(SpectrumShape::Gauss, 15, 35, 4, 150, 480),
+        component(SpectrumShape::Rectangular, 190, -25, 1.5, 420, 590) };
+    const auto temperatures = everyDegrees(0, 650, 25);
+    const auto steps = simulatedSteps(entered, temperatures, scale);
+    const UnmixResult result = unmixSpecimen("S1", steps, fixed(2, UnmixShapes::Any));
+    const Scenario twin = twinScenario(result.best.components, scale);
+    ASSERT_EQ(twin.components.size(), 2u);
+    const auto again = simulatedSteps(twin.components, temperatures, scale);
+    ASSERT_EQ(again.size(), steps.size());
+    // The fit's continuous spectra and the simulator's 0.1-degree sums differ by less than one
+    // slice of each component at every step; the twin may differ by that and the residual.
+    double slices = 0;
+    for (const TVector &v : twin.components)
+        slices += 0.1 * v.Height * scale;
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        SCOPED_TRACE(steps[i].temperature);
+        const double difference
+            = std::hypot(again[i].x - steps[i].x, again[i].y - steps[i].y, again[i].z - steps[i].z);
+        EXPECT_LE(difference, 3 * result.best.rms + slices);
+    }
+    EXPECT_LT(result.best.rms, 1e-3 * std::hypot(steps[0].x, steps[0].y, steps[0].z));
+}
+
+TEST(UnmixingTest, RefusesSpecimensItCannotUnmix)
+{
+    const auto good
+        = exactSteps({ { SpectrumShape::Gauss, 10, 60, 2e-3, 80, 420 } }, everyDegrees(0, 500, 50));
+    auto zero = good;
+    for (UnmixStep &s : zero)
+        s.x = s.y = s.z = 0;
+    auto backwards = good;
+    std::swap(backwards[3], backwards[4]);
+    auto notFinite = good;
+    notFinite[2].y = std::nan("");
+    const struct
+    {
+        const char *name;
+        std::vector<UnmixStep> steps;
+        int components;
+        std::string message;
+    } cases[] = {
+        { "too few steps", { good.begin(), good.begin() + 2 }, 0,
+            "S7: 2 steps are too few to unmix; 1 component(s) need at least 3" },
+        { "too few for four", { good.begin(), good.begin() + 6 }, 4,
+            "S7: 6 steps are too few to unmix; 4 component(s) need at least 8" },
+        { "no moment", zero, 0, "S7: no step has a moment; there is nothing to unmix" },
+        { "temperatures going down", backwards, 0,
+            "S7, step 5 (150.000000): temperatures must increase from step to step" },
+        { "not a number", notFinite, 0,
+            "S7, step 3 (100.000000): the temperature and the moment must be finite numbers" },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        try {
+            unmixSpecimen("S7", c.steps, fixed(c.components, UnmixShapes::Any));
+            ADD_FAILURE() << "not refused";
+        } catch (const UnmixingError &error) {
+            EXPECT_EQ(std::string(error.what()), c.message);
+        }
+    }
+}
+
+} // namespace
+} // namespace Demagora
