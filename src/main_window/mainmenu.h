@@ -24,6 +24,7 @@ public:
 
     QAction *newAction() const { return m_new; }
     QAction *openAction() const { return m_open; }
+    QAction *openMeasurementsAction() const { return m_openMeasurements; }
     QMenu *recentMenu() const { return m_recent; }
     QAction *saveAction() const { return m_save; }
     QAction *saveAsAction() const { return m_saveAs; }
@@ -51,6 +52,7 @@ private:
     QMenu *m_recent = nullptr;
     QAction *m_new = nullptr;
     QAction *m_open = nullptr;
+    QAction *m_openMeasurements = nullptr;
     QAction *m_save = nullptr;
     QAction *m_saveAs = nullptr;
     QAction *m_exportMeasurements = nullptr;

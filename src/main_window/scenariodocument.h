@@ -48,6 +48,8 @@ public:
     void openChosen();
     // Asks about unsaved changes, then opens path.
     void openRecent(const QString &path);
+    // Puts a file opened elsewhere (a measurement file) at the top of the recent files.
+    void remember(const QString &path);
     // Forgets the file: what follows is a new, unsaved document.
     void reset();
 
@@ -63,7 +65,6 @@ signals:
 
 private:
     bool saveTo(const QString &path);
-    void remember(const QString &path);
 
     QWidget *m_window;
     QUndoStack *m_stack;

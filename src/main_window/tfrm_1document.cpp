@@ -5,6 +5,7 @@
 #include "main_window/mainmenu.h"
 #include "main_window/scenariodocument.h"
 #include "main_window/sessioncommand.h"
+#include "specimens_window/openmeasurements.h"
 #include "text/numbertext.h"
 
 #include <QAction>
@@ -24,9 +25,19 @@ void TFrm_1::connectMenu()
         if (!isRunning())
             m_document->openChosen();
     });
+    connect(m_menu->openMeasurementsAction(), &QAction::triggered, this, [this] {
+        const QString path = askMeasurementFile(this);
+        if (!path.isEmpty() && openMeasurements(this, path))
+            m_document->remember(path);
+    });
     connect(m_menu, &MainMenu::recentFileChosen, this, [this](const QString &path) {
-        if (!isRunning())
+        // Measurement files open beside the scenario, which stays as it is.
+        if (isMeasurementPath(path)) {
+            if (openMeasurements(this, path))
+                m_document->remember(path);
+        } else if (!isRunning()) {
             m_document->openRecent(path);
+        }
     });
     connect(m_menu->saveAction(), &QAction::triggered, m_document, &ScenarioDocument::save);
     connect(m_menu->saveAsAction(), &QAction::triggered, m_document, &ScenarioDocument::saveAs);

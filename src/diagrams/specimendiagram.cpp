@@ -1,0 +1,474 @@
+#include "diagrams/specimendiagram.h"
+
+#include "diagrams/decaycurve.h"
+#include "diagrams/labelplacement.h"
+#include "diagrams/netprojection.h"
+#include "diagrams/panelcanvas.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace Demagora {
+
+namespace {
+
+const QColor Face(255, 255, 255);
+const QColor Black(0, 0, 0);
+const QColor Grey(150, 150, 150);
+const QColor Blue(0, 0, 200);
+const QColor Highlight(230, 120, 0);
+constexpr double Pi = 3.14159265358979323846;
+constexpr int SymbolRadius = 3;
+
+double lengthOf(const DiagramVector &v)
+{
+    return std::sqrt(v.north * v.north + v.east * v.east + v.down * v.down);
+}
+
+// The vector diagram's mapping: north to the right, east and down downward, one scale for
+// both projections, the origin and every point inside the panel.
+struct VectorFrame
+{
+    double scale = 0;
+    double originX = 0;
+    double originY = 0;
+
+    QPointF horizontal(const DiagramVector &v) const
+    {
+        return { originX + v.north * scale, originY + v.east * scale };
+    }
+    QPointF vertical(const DiagramVector &v) const
+    {
+        return { originX + v.north * scale, originY + v.down * scale };
+    }
+};
+
+VectorFrame vectorFrame(const SpecimenDiagramData &data, double size)
+{
+    double minX = 0, maxX = 0, minY = 0, maxY = 0;
+    const auto take = [&](const DiagramVector &v) {
+        if (!std::isfinite(v.north) || !std::isfinite(v.east) || !std::isfinite(v.down))
+            return;
+        minX = std::min(minX, v.north);
+        maxX = std::max(maxX, v.north);
+        minY = std::min({ minY, v.east, v.down });
+        maxY = std::max({ maxY, v.east, v.down });
+    };
+    for (const SpecimenDiagramStep &step : data.steps)
+        take(step.moment);
+    for (const SpecimenDiagramLine &line : data.lines) {
+        take(line.from);
+        take(line.to);
+    }
+    for (const SpecimenDiagramPath &path : data.paths) {
+        for (const SpecimenDiagramStep &point : path.points)
+            take(point.moment);
+    }
+    const double margin = 28;
+    const double room = std::max(1.0, size - 2 * margin);
+    const double extent = std::max(maxX - minX, maxY - minY);
+    VectorFrame frame;
+    frame.scale = extent > 0 && std::isfinite(extent) ? room / extent : 0;
+    // Centre the data's box in the panel.
+    frame.originX = size / 2 - (minX + maxX) / 2 * frame.scale;
+    frame.originY = size / 2 - (minY + maxY) / 2 * frame.scale;
+    return frame;
+}
+
+void symbol(PanelCanvas &canvas, QPointF centre, bool filled, QColor colour)
+{
+    QPainter &painter = canvas.painter();
+    painter.setPen(QPen(colour, 1));
+    painter.setBrush(filled ? QBrush(colour) : QBrush(canvas.faceColour()));
+    painter.drawEllipse(canvas.origin() + centre, SymbolRadius, SymbolRadius);
+    painter.setBrush(Qt::NoBrush);
+}
+
+QString levelText(double level)
+{
+    return QString::number(level, 'g', 6);
+}
+
+void paintVectors(PanelCanvas &canvas, const SpecimenDiagramData &data)
+{
+    const int s = canvas.size();
+    const VectorFrame frame = vectorFrame(data, s);
+    const PanelCanvas::Clip clip(canvas);
+    canvas.setPen(Grey, 1);
+    canvas.line(0, frame.originY, s, frame.originY);
+    canvas.line(frame.originX, 0, frame.originX, s);
+    const QFontMetrics metrics(canvas.painter().font());
+    canvas.text(s - metrics.horizontalAdvance(QStringLiteral("N")) - 2,
+        int(frame.originY) + 2, QStringLiteral("N"), Blue, false);
+    // The words of the vertical axis stand beside it, on the side where they fit.
+    const QString down = QStringLiteral("E, Down");
+    const int wordWidth = metrics.horizontalAdvance(down);
+    const int wordX = frame.originX + 3 + wordWidth > s ? int(frame.originX) - 3 - wordWidth
+                                                        : int(frame.originX) + 3;
+    canvas.text(wordX, s - metrics.height(), down, Blue, false);
+    canvas.text(wordX, 0, QStringLiteral("W, Up"), Blue, false);
+
+    const auto drawPath = [&](const std::vector<SpecimenDiagramStep> &points, QColor colour,
+                              bool symbols) {
+        for (std::size_t i = 1; i < points.size(); ++i) {
+            canvas.setPen(colour, 1);
+            const QLineF h(frame.horizontal(points[i - 1].moment),
+                frame.horizontal(points[i].moment));
+            const QLineF v(
+                frame.vertical(points[i - 1].moment), frame.vertical(points[i].moment));
+            canvas.line(h.x1(), h.y1(), h.x2(), h.y2());
+            canvas.line(v.x1(), v.y1(), v.x2(), v.y2());
+        }
+        if (!symbols)
+            return;
+        for (const SpecimenDiagramStep &point : points) {
+            const QColor c = point.selected ? Highlight : colour;
+            symbol(canvas, frame.horizontal(point.moment), true, c);
+            symbol(canvas, frame.vertical(point.moment), false, c);
+        }
+    };
+    for (const SpecimenDiagramPath &path : data.paths)
+        drawPath(path.points, path.colour, false);
+    drawPath(data.steps, Black, true);
+    for (const SpecimenDiagramLine &line : data.lines) {
+        canvas.setPen(line.colour, 2);
+        const QLineF h(frame.horizontal(line.from), frame.horizontal(line.to));
+        const QLineF v(frame.vertical(line.from), frame.vertical(line.to));
+        canvas.line(h.x1(), h.y1(), h.x2(), h.y2());
+        canvas.line(v.x1(), v.y1(), v.x2(), v.y2());
+    }
+    PanelLabels labels(canvas);
+    for (const SpecimenDiagramStep &step : data.steps) {
+        const QPointF p = frame.horizontal(step.moment);
+        labels.add(int(p.x()) + 4, int(p.y()) - metrics.height(), levelText(step.level), Black);
+    }
+    labels.draw();
+}
+
+void paintLosses(PanelCanvas &canvas, const SpecimenDiagramData &data)
+{
+    const int s = canvas.size();
+    const QFontMetrics metrics(canvas.painter().font());
+    const std::vector<StepLoss> losses = stepLosses(data.steps);
+    double low = data.steps.empty() ? 0 : data.steps.front().level;
+    double high = data.steps.empty() ? 1 : data.steps.back().level;
+    double largest = 0;
+    for (const StepLoss &loss : losses)
+        largest = std::max(largest, loss.perLevel);
+    for (const SpecimenDiagramSpectrum &spectrum : data.spectra) {
+        for (std::size_t i = 0; i < spectrum.levels.size(); ++i) {
+            low = std::min(low, spectrum.levels[i]);
+            high = std::max(high, spectrum.levels[i]);
+            if (std::isfinite(spectrum.values[i]))
+                largest = std::max(largest, spectrum.values[i]);
+        }
+    }
+    if (!(high > low))
+        high = low + 1;
+    const int leftRoom = 8;
+    const int numberRoom = metrics.horizontalAdvance(QStringLiteral("0000")) + 8;
+    const TemperatureAxis axis = temperatureAxis(low, high, std::max(2, (s - 20) / numberRoom));
+    const DecayFrame frame = decayFrame(s, 4, leftRoom, metrics.height() + 5, 12, axis);
+    canvas.setPen(Black, 1);
+    canvas.line(frame.left, frame.bottom, frame.right, frame.bottom);
+    canvas.line(frame.left, frame.top, frame.left, frame.bottom);
+    PanelLabels numbers(canvas);
+    for (const double t : axis.ticks()) {
+        if (const std::optional<int> x = decayX(frame, t)) {
+            canvas.line(*x, frame.bottom, *x, frame.bottom + 4);
+            const QString text = QString::number(t);
+            numbers.add(*x - metrics.horizontalAdvance(text) / 2, frame.bottom + 5, text, Black);
+        }
+    }
+    const QString title = QStringLiteral("|\u0394M|/\u0394") + (data.levelUnit == "mT"
+                                                                      ? QStringLiteral("B")
+                                                                      : QStringLiteral("T"));
+    canvas.text(frame.left + 4, 0, title, Black, false);
+    if (!(largest > 0))
+        return;
+    // The highest bar stops below the title.
+    largest /= 0.9;
+    QPainter &painter = canvas.painter();
+    for (const StepLoss &loss : losses) {
+        const std::optional<int> x0 = decayX(frame, loss.fromLevel);
+        const std::optional<int> x1 = decayX(frame, loss.toLevel);
+        const std::optional<int> y = decayY(frame, loss.perLevel / largest);
+        if (!x0 || !x1 || !y)
+            continue;
+        const QRectF bar(canvas.origin() + QPointF(*x0, *y),
+            canvas.origin() + QPointF(*x1, frame.bottom));
+        painter.fillRect(bar, QColor(180, 190, 215));
+        painter.setPen(QPen(Grey, 1));
+        painter.drawRect(bar);
+    }
+    for (const SpecimenDiagramSpectrum &spectrum : data.spectra) {
+        canvas.setPen(spectrum.colour, 2);
+        std::optional<QPointF> previous;
+        for (std::size_t i = 0; i < spectrum.levels.size(); ++i) {
+            const std::optional<int> x = decayX(frame, spectrum.levels[i]);
+            const std::optional<int> y = decayY(frame, spectrum.values[i] / largest);
+            const std::optional<QPointF> point
+                = x && y ? std::optional<QPointF>(QPointF(*x, *y)) : std::nullopt;
+            if (point && previous)
+                canvas.line(previous->x(), previous->y(), point->x(), point->y());
+            previous = point;
+        }
+    }
+    numbers.draw();
+}
+
+QPointF netPoint(const NetGeometry &net, const DiagramVector &v)
+{
+    const double length = lengthOf(v);
+    const double inclination = length > 0 ? std::asin(std::clamp(v.down / length, -1.0, 1.0))
+            * 180 / Pi
+                                          : 0;
+    const NetPoint p = equalAreaPoint(v.north, v.east, inclination);
+    return { net.centre() + p.east * net.radius(), net.centre() - p.north * net.radius() };
+}
+
+// Points of the circle of the given angular radius about a direction, in order.
+std::vector<DiagramVector> circleAbout(const DiagramVector &axis, double radiusDegrees)
+{
+    const double length = lengthOf(axis);
+    if (!(length > 0))
+        return {};
+    const DiagramVector a { axis.north / length, axis.east / length, axis.down / length };
+    // Two unit vectors perpendicular to the axis and to each other.
+    DiagramVector u = std::abs(a.down) < 0.9 ? DiagramVector { -a.east, a.north, 0 }
+                                             : DiagramVector { 0, -a.down, a.east };
+    const double ul = lengthOf(u);
+    u = { u.north / ul, u.east / ul, u.down / ul };
+    const DiagramVector w { a.east * u.down - a.down * u.east, a.down * u.north - a.north * u.down,
+        a.north * u.east - a.east * u.north };
+    const double r = radiusDegrees * Pi / 180;
+    std::vector<DiagramVector> points;
+    for (int i = 0; i <= 180; ++i) {
+        const double t = 2 * Pi * i / 180;
+        const double c = std::cos(r), sr = std::sin(r) * std::cos(t), sw = std::sin(r) * std::sin(t);
+        points.push_back({ c * a.north + sr * u.north + sw * w.north,
+            c * a.east + sr * u.east + sw * w.east, c * a.down + sr * u.down + sw * w.down });
+    }
+    return points;
+}
+
+void paintCircle(PanelCanvas &canvas, const NetGeometry &net,
+    const std::vector<DiagramVector> &points, QColor colour)
+{
+    for (std::size_t i = 1; i < points.size(); ++i) {
+        const bool lower = points[i].down >= 0 && points[i - 1].down >= 0;
+        const bool upper = points[i].down <= 0 && points[i - 1].down <= 0;
+        if (!lower && !upper)
+            continue;
+        canvas.setPen(colour, 1, lower ? Qt::SolidLine : Qt::DashLine);
+        const QPointF a = netPoint(net, points[i - 1]);
+        const QPointF b = netPoint(net, points[i]);
+        canvas.line(a.x(), a.y(), b.x(), b.y());
+    }
+}
+
+void paintStereogram(PanelCanvas &canvas, const SpecimenDiagramData &data)
+{
+    DiagramOptions options = data.options;
+    options.net = NetKind::EqualArea;
+    options.edgeRoom = true;
+    const NetGeometry net = netGeometry(canvas.size(), options);
+    QPainter &painter = canvas.painter();
+    painter.setPen(QPen(Black, 1));
+    const QPointF centre = canvas.origin() + QPointF(net.centre(), net.centre());
+    painter.drawEllipse(centre, net.radius(), net.radius());
+    for (int d = 0; d < 360; d += 90) {
+        const double a = d * Pi / 180;
+        const QPointF outer(std::sin(a) * net.radius(), -std::cos(a) * net.radius());
+        painter.drawLine(centre + outer, centre + outer * 0.95);
+    }
+    const QFontMetrics metrics(painter.font());
+    canvas.text(net.centre() - metrics.horizontalAdvance(QStringLiteral("N")) / 2, 0,
+        QStringLiteral("N"), Blue, false);
+    painter.drawLine(centre + QPointF(-4, 0), centre + QPointF(4, 0));
+    painter.drawLine(centre + QPointF(0, -4), centre + QPointF(0, 4));
+
+    for (const SpecimenDiagramPlane &plane : data.planes)
+        paintCircle(canvas, net, circleAbout(plane.pole, 90), plane.colour);
+    for (const SpecimenDiagramCone &cone : data.cones) {
+        paintCircle(canvas, net, circleAbout(cone.direction, cone.alpha95Degrees), cone.colour);
+        symbol(canvas, netPoint(net, cone.direction), cone.direction.down >= 0, cone.colour);
+    }
+    canvas.setPen(Grey, 1);
+    for (std::size_t i = 1; i < data.steps.size(); ++i) {
+        const QPointF a = netPoint(net, data.steps[i - 1].moment);
+        const QPointF b = netPoint(net, data.steps[i].moment);
+        canvas.line(a.x(), a.y(), b.x(), b.y());
+    }
+    for (const SpecimenDiagramStep &step : data.steps) {
+        if (lengthOf(step.moment) > 0)
+            symbol(canvas, netPoint(net, step.moment), step.moment.down >= 0,
+                step.selected ? Highlight : Black);
+    }
+    for (const SpecimenDiagramLine &line : data.lines) {
+        const DiagramVector d { line.from.north - line.to.north, line.from.east - line.to.east,
+            line.from.down - line.to.down };
+        if (lengthOf(d) > 0) {
+            const QPointF p = netPoint(net, d);
+            painter.setPen(QPen(line.colour, 2));
+            painter.drawRect(QRectF(canvas.origin() + p - QPointF(4, 4), QSizeF(8, 8)));
+        }
+    }
+}
+
+void paintDecay(PanelCanvas &canvas, const SpecimenDiagramData &data)
+{
+    const int s = canvas.size();
+    const QFontMetrics metrics(canvas.painter().font());
+    if (data.steps.empty())
+        return;
+    const double first = lengthOf(data.steps.front().moment);
+    double top = 1;
+    for (const SpecimenDiagramStep &step : data.steps) {
+        if (first > 0)
+            top = std::max(top, lengthOf(step.moment) / first);
+    }
+    top = std::ceil(top * 2) / 2; // J/J0 may exceed 1: the axis ends at the next half
+    const double low = data.steps.front().level;
+    const double high = std::max(data.steps.back().level, low + 1);
+    const int leftRoom = metrics.horizontalAdvance(QStringLiteral("0.5")) + 6;
+    const int numberRoom = metrics.horizontalAdvance(QStringLiteral("0000")) + 8;
+    const TemperatureAxis axis = temperatureAxis(low, high, std::max(2, (s - leftRoom) / numberRoom));
+    const DecayFrame frame = decayFrame(s, 4, leftRoom, metrics.height() + 5, 12, axis);
+    canvas.setPen(Black, 1);
+    canvas.line(frame.left, frame.top, frame.left, frame.bottom);
+    canvas.line(frame.left, frame.bottom, frame.right, frame.bottom);
+    PanelLabels numbers(canvas);
+    for (const double t : axis.ticks()) {
+        if (const std::optional<int> x = decayX(frame, t)) {
+            canvas.line(*x, frame.bottom, *x, frame.bottom + 4);
+            const QString text = QString::number(t);
+            numbers.add(*x - metrics.horizontalAdvance(text) / 2, frame.bottom + 5, text, Black);
+        }
+    }
+    for (double ratio = 0; ratio <= top + 1e-9; ratio += 0.5) {
+        if (const std::optional<int> y = decayY(frame, ratio / top)) {
+            canvas.line(frame.left - 4, *y, frame.left, *y);
+            const QString text = QString::number(ratio);
+            numbers.add(frame.left - 6 - metrics.horizontalAdvance(text), *y - metrics.height() / 2,
+                text, Black);
+        }
+    }
+    canvas.text(frame.right - metrics.horizontalAdvance(QStringLiteral("J/J0")), 0,
+        QStringLiteral("J/J0"), Black, false);
+    if (!(first > 0))
+        return;
+    const auto drawCurve = [&](const std::vector<SpecimenDiagramStep> &points, QColor colour,
+                               bool symbols) {
+        std::optional<QPointF> previous;
+        for (const SpecimenDiagramStep &point : points) {
+            const std::optional<int> x = decayX(frame, point.level);
+            const std::optional<int> y = decayY(frame, lengthOf(point.moment) / first / top);
+            const std::optional<QPointF> p
+                = x && y ? std::optional<QPointF>(QPointF(*x, *y)) : std::nullopt;
+            canvas.setPen(colour, 1);
+            if (p && previous)
+                canvas.line(previous->x(), previous->y(), p->x(), p->y());
+            if (p && symbols)
+                symbol(canvas, *p, true, point.selected ? Highlight : colour);
+            previous = p;
+        }
+    };
+    for (const SpecimenDiagramPath &path : data.paths)
+        drawCurve(path.points, path.colour, false);
+    drawCurve(data.steps, Black, true);
+    numbers.draw();
+}
+
+} // namespace
+
+std::vector<StepLoss> stepLosses(const std::vector<SpecimenDiagramStep> &steps)
+{
+    std::vector<StepLoss> losses;
+    for (std::size_t i = 1; i < steps.size(); ++i) {
+        const double span = steps[i].level - steps[i - 1].level;
+        if (!(span > 0))
+            continue;
+        const DiagramVector removed { steps[i - 1].moment.north - steps[i].moment.north,
+            steps[i - 1].moment.east - steps[i].moment.east,
+            steps[i - 1].moment.down - steps[i].moment.down };
+        losses.push_back({ steps[i - 1].level, steps[i].level, lengthOf(removed) / span });
+    }
+    return losses;
+}
+
+SpecimenDiagram::Layout SpecimenDiagram::layout(const QRectF &target)
+{
+    const double gap = 6;
+    const double titleRoom = 18;
+    const double size = std::max(
+        10.0, std::min((target.width() - 3 * gap) / 2, (target.height() - titleRoom - 3 * gap) / 2));
+    const double left = target.left() + gap;
+    const double top = target.top() + titleRoom + gap;
+    Layout places;
+    places.vectors = QRectF(left, top, size, size);
+    places.losses = QRectF(left + size + gap, top, size, size);
+    places.stereogram = QRectF(left, top + size + gap, size, size);
+    places.decay = QRectF(left + size + gap, top + size + gap, size, size);
+    return places;
+}
+
+void SpecimenDiagram::paint(QPainter &painter, const QRectF &target) const
+{
+    painter.save();
+    painter.fillRect(target, QColor(240, 240, 240));
+    painter.setPen(Black);
+    painter.drawText(QRectF(target.left() + 6, target.top(), target.width() - 12, 18),
+        Qt::AlignLeft | Qt::AlignVCenter, m_data.title);
+    const Layout places = layout(target);
+    const auto panel = [&](const QRectF &place, auto draw) {
+        painter.fillRect(place, Face);
+        PanelCanvas canvas(painter, place.topLeft(), int(place.width()), Face);
+        draw(canvas, m_data);
+    };
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    panel(places.vectors, paintVectors);
+    panel(places.losses, paintLosses);
+    panel(places.stereogram, paintStereogram);
+    panel(places.decay, paintDecay);
+    painter.restore();
+}
+
+std::optional<int> SpecimenDiagram::stepAt(const QRectF &target, QPointF point, double radius) const
+{
+    const QRectF place = layout(target).vectors;
+    const VectorFrame frame = vectorFrame(m_data, int(place.width()));
+    std::optional<int> nearest;
+    double best = radius * radius;
+    for (std::size_t i = 0; i < m_data.steps.size(); ++i) {
+        for (const QPointF p : { frame.horizontal(m_data.steps[i].moment),
+                 frame.vertical(m_data.steps[i].moment) }) {
+            const QPointF d = place.topLeft() + p - point;
+            const double squared = d.x() * d.x() + d.y() * d.y();
+            if (squared <= best) {
+                best = squared;
+                nearest = int(i);
+            }
+        }
+    }
+    return nearest;
+}
+
+std::vector<int> SpecimenDiagram::stepsIn(const QRectF &target, const QRectF &area) const
+{
+    const QRectF place = layout(target).vectors;
+    const VectorFrame frame = vectorFrame(m_data, int(place.width()));
+    const QRectF box = area.normalized();
+    std::vector<int> chosen;
+    for (std::size_t i = 0; i < m_data.steps.size(); ++i) {
+        if (box.contains(place.topLeft() + frame.horizontal(m_data.steps[i].moment))
+            || box.contains(place.topLeft() + frame.vertical(m_data.steps[i].moment)))
+            chosen.push_back(int(i));
+    }
+    return chosen;
+}
+
+} // namespace Demagora

@@ -1,0 +1,85 @@
+#include "specimens_window/openmeasurements.h"
+
+#include "measurements/measurementreader.h"
+#include "prompts/prompts.h"
+#include "specimens_window/specimenswindow.h"
+
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QProgressDialog>
+#include <QTimer>
+
+#include <exception>
+#include <future>
+#include <memory>
+#include <thread>
+
+namespace Demagora {
+
+std::optional<MeasurementSet> readMeasurementsInBackground(
+    QWidget *parent, const QString &path, const ReadOptions &options)
+{
+    // The worker owns what it reads: a cancelled read ends on its own and is thrown away.
+    auto task = std::make_shared<std::packaged_task<MeasurementSet()>>(
+        [file = path.toStdString(), options] { return readMeasurements(file, options); });
+    std::future<MeasurementSet> result = task->get_future();
+    std::thread([task] { (*task)(); }).detach();
+
+    if (result.wait_for(std::chrono::milliseconds(150)) != std::future_status::ready) {
+        QProgressDialog progress(
+            QStringLiteral("Reading %1...").arg(QFileInfo(path).fileName()),
+            QStringLiteral("Cancel"), 0, 0, parent);
+        progress.setWindowTitle(QStringLiteral("Open measurements"));
+        progress.setWindowModality(Qt::WindowModal);
+        progress.setMinimumDuration(0);
+        QEventLoop loop;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (result.wait_for(std::chrono::seconds(0)) == std::future_status::ready)
+                loop.quit();
+        });
+        QObject::connect(&progress, &QProgressDialog::canceled, &loop, &QEventLoop::quit);
+        poll.start(30);
+        progress.show();
+        loop.exec();
+        if (result.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+            return std::nullopt;
+    }
+    try {
+        return result.get();
+    } catch (const std::exception &error) {
+        reportError(parent, QString::fromStdString(error.what()));
+    }
+    return std::nullopt;
+}
+
+bool openMeasurements(QWidget *parent, const QString &path)
+{
+    std::optional<MeasurementSet> set = readMeasurementsInBackground(parent, path);
+    if (!set)
+        return false;
+    if (set->specimens.empty()) {
+        reportError(parent,
+            QStringLiteral("%1 holds no specimen with a step of the NRM or a thermal "
+                           "demagnetization.")
+                .arg(path));
+        return false;
+    }
+    auto *window = new SpecimensWindow(std::move(*set), path, parent);
+    window->show();
+    return true;
+}
+
+QString askMeasurementFile(QWidget *parent)
+{
+    return Prompts::current().askExistingFileName(parent, QStringLiteral("Open measurements"),
+        QStringLiteral("Measurement files (*.txt *.sam *.jr6 *.JR6 *.dat *.DAT *.ppl *.th *.TH "
+                       "*.af *.AF);;All files (*)"));
+}
+
+bool isMeasurementPath(const QString &path)
+{
+    return QFileInfo(path).suffix().compare(QStringLiteral("json"), Qt::CaseInsensitive) != 0;
+}
+
+} // namespace Demagora

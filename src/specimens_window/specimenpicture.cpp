@@ -1,0 +1,66 @@
+#include "specimens_window/specimenpicture.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace Demagora {
+
+SpecimenPicture::SpecimenPicture(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("SpecimenPicture"));
+    setMinimumSize(320, 340);
+}
+
+void SpecimenPicture::setDiagram(SpecimenDiagram diagram)
+{
+    m_diagram = std::move(diagram);
+    update();
+}
+
+void SpecimenPicture::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    m_diagram.paint(painter, rect());
+    if (m_pressedAt && (*m_pressedAt - m_dragTo).manhattanLength() > 3) {
+        painter.setPen(QPen(QColor(0, 90, 200), 1, Qt::DashLine));
+        painter.drawRect(QRect(*m_pressedAt, m_dragTo).normalized());
+    }
+}
+
+void SpecimenPicture::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    m_pressedAt = event->position().toPoint();
+    m_dragTo = *m_pressedAt;
+}
+
+void SpecimenPicture::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!m_pressedAt)
+        return;
+    m_dragTo = event->position().toPoint();
+    update();
+}
+
+void SpecimenPicture::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (!m_pressedAt || event->button() != Qt::LeftButton)
+        return;
+    const QPoint from = *m_pressedAt;
+    const QPoint to = event->position().toPoint();
+    m_pressedAt.reset();
+    update();
+    const bool add = event->modifiers() & Qt::ControlModifier;
+    if ((from - to).manhattanLength() > 3) {
+        emit stepsChosen(m_diagram.stepsIn(rect(), QRectF(from, to)), add);
+        return;
+    }
+    if (const std::optional<int> step = m_diagram.stepAt(rect(), to, 6))
+        emit stepsChosen({ *step }, add);
+    else if (!add)
+        emit stepsChosen({}, false);
+}
+
+} // namespace Demagora

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "diagrams/specimendiagram.h"
+
+#include <QPoint>
+#include <QWidget>
+
+#include <optional>
+#include <vector>
+
+namespace Demagora {
+
+// The specimen picture in the specimens window. A click on a step of the vector diagram
+// chooses it (Ctrl adds it to the choice or takes it out); dragging a rectangle chooses the
+// steps inside it.
+class SpecimenPicture : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit SpecimenPicture(QWidget *parent = nullptr);
+
+    void setDiagram(SpecimenDiagram diagram);
+    const SpecimenDiagram &diagram() const { return m_diagram; }
+
+    QSize sizeHint() const override { return { 640, 660 }; }
+
+signals:
+    // The steps chosen with the mouse; add is set when they join the current choice.
+    void stepsChosen(const std::vector<int> &steps, bool add);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    SpecimenDiagram m_diagram { SpecimenDiagramData {} };
+    std::optional<QPoint> m_pressedAt;
+    QPoint m_dragTo;
+};
+
+} // namespace Demagora

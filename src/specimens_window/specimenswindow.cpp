@@ -1,0 +1,230 @@
+#include "specimens_window/specimenswindow.h"
+
+#include "specimens_window/specimenpicture.h"
+#include "specimens_window/specimentables.h"
+
+#include "measurements/specimencoordinates.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QSplitter>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <set>
+
+namespace Demagora {
+
+namespace {
+
+QTableView *tableView(QWidget *parent, const char *name)
+{
+    auto *view = new QTableView(parent);
+    view->setObjectName(QLatin1String(name));
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
+    view->horizontalHeader()->setStretchLastSection(true);
+    return view;
+}
+
+// The steps of a specimen in the coordinates asked for; false when the file lacks what they
+// need, and then the specimen's own coordinates.
+bool stepsInCoordinates(const Specimen &specimen, int choice, std::vector<SpecimenStep> &steps)
+{
+    const auto system = static_cast<CoordinateSystem>(choice);
+    steps = specimen.steps;
+    if (!hasCoordinates(specimen, system))
+        return false;
+    for (SpecimenStep &step : steps) {
+        const Moment3 moment = stepMoment(specimen, step, system);
+        step.x = moment[0];
+        step.y = moment[1];
+        step.z = moment[2];
+    }
+    return true;
+}
+
+} // namespace
+
+SpecimensWindow::SpecimensWindow(MeasurementSet set, const QString &path, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , m_set(std::move(set))
+    , m_path(path)
+{
+    setObjectName(QStringLiteral("SpecimensWindow"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Specimens - %1").arg(QFileInfo(path).fileName()));
+    buildLayout();
+    if (!m_set.specimens.empty())
+        setCurrentSpecimen(0);
+    resize(1240, 780);
+}
+
+SpecimensWindow::~SpecimensWindow() = default;
+
+void SpecimensWindow::buildLayout()
+{
+    m_listModel = new SpecimenListModel(m_set.specimens, this);
+    m_stepsModel = new SpecimenStepsModel(this);
+
+    SG_specimens = tableView(this, "SG_specimens");
+    SG_specimens->setSelectionMode(QAbstractItemView::SingleSelection);
+    SG_specimens->setModel(m_listModel);
+    SG_specimens->resizeColumnsToContents();
+    connect(SG_specimens->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+        [this](const QModelIndex &current) {
+            if (current.isValid() && current.row() != m_current)
+                setCurrentSpecimen(current.row());
+        });
+
+    CB_coordinates = new QComboBox(this);
+    CB_coordinates->setObjectName(QStringLiteral("CB_coordinates"));
+    CB_coordinates->addItems(
+        { QStringLiteral("Specimen"), QStringLiteral("Geographic"), QStringLiteral("Tilt-corrected") });
+    connect(CB_coordinates, &QComboBox::currentIndexChanged, this, [this] { showSpecimen(); });
+    auto *coordinatesLabel = new QLabel(QStringLiteral("&Coordinates:"), this);
+    coordinatesLabel->setBuddy(CB_coordinates);
+
+    lbl_summary = new QLabel(summaryText(m_set.summary), this);
+    lbl_summary->setObjectName(QStringLiteral("lbl_summary"));
+    lbl_summary->setWordWrap(true);
+
+    m_picture = new SpecimenPicture(this);
+    connect(m_picture, &SpecimenPicture::stepsChosen, this,
+        [this](const std::vector<int> &steps, bool add) { chooseSteps(steps, add); });
+
+    SG_steps = tableView(this, "SG_steps");
+    SG_steps->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    SG_steps->setModel(m_stepsModel);
+    connect(SG_steps->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+        [this] { repaintPicture(); });
+
+    // The specimens and the chosen one's steps on the left, its picture on the right.
+    auto *left = new QSplitter(Qt::Vertical, this);
+    auto *top = new QWidget(left);
+    auto *topLayout = new QVBoxLayout(top);
+    topLayout->setContentsMargins(0, 0, 0, 0);
+    topLayout->addWidget(SG_specimens, 1);
+    auto *coordinates = new QHBoxLayout;
+    coordinates->addWidget(coordinatesLabel);
+    coordinates->addWidget(CB_coordinates, 1);
+    topLayout->addLayout(coordinates);
+    topLayout->addWidget(lbl_summary);
+    left->addWidget(top);
+    left->addWidget(SG_steps);
+    left->setStretchFactor(0, 2);
+    left->setStretchFactor(1, 3);
+
+    auto *split = new QSplitter(Qt::Horizontal, this);
+    split->addWidget(left);
+    split->addWidget(m_picture);
+    split->setStretchFactor(0, 2);
+    split->setStretchFactor(1, 3);
+    split->setSizes({ 480, 720 });
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(split);
+    SG_specimens->setFocus();
+}
+
+void SpecimensWindow::setCurrentSpecimen(int index)
+{
+    if (index < 0 || std::size_t(index) >= m_set.specimens.size())
+        return;
+    m_current = index;
+    const QModelIndex row = m_listModel->index(index, 0);
+    if (SG_specimens->currentIndex().row() != index)
+        SG_specimens->setCurrentIndex(row);
+    showSpecimen();
+}
+
+void SpecimensWindow::setCoordinates(int choice)
+{
+    CB_coordinates->setCurrentIndex(choice);
+}
+
+void SpecimensWindow::showSpecimen()
+{
+    if (m_current < 0)
+        return;
+    const Specimen &specimen = m_set.specimens[std::size_t(m_current)];
+    std::vector<SpecimenStep> steps;
+    const int choice = CB_coordinates->currentIndex();
+    const bool shown = stepsInCoordinates(specimen, choice, steps);
+    m_stepsModel->setSteps(std::move(steps), specimen.unit);
+    SG_steps->resizeColumnsToContents();
+    QString note = summaryText(m_set.summary);
+    if (!shown)
+        note += QStringLiteral("\n%1 has no orientation for these coordinates: shown in specimen "
+                               "coordinates.")
+                    .arg(QString::fromStdString(specimen.name));
+    lbl_summary->setText(note);
+    repaintPicture();
+}
+
+std::vector<int> SpecimensWindow::chosenSteps() const
+{
+    std::vector<int> rows;
+    for (const QModelIndex &index : SG_steps->selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void SpecimensWindow::chooseSteps(const std::vector<int> &steps, bool add)
+{
+    QItemSelection selection;
+    for (const int step : steps) {
+        const QModelIndex first = m_stepsModel->index(step, 0);
+        const QModelIndex last = m_stepsModel->index(step, m_stepsModel->columnCount() - 1);
+        selection.select(first, last);
+    }
+    SG_steps->selectionModel()->select(selection,
+        (add ? QItemSelectionModel::Toggle : QItemSelectionModel::ClearAndSelect)
+            | QItemSelectionModel::Rows);
+}
+
+void SpecimensWindow::repaintPicture()
+{
+    if (m_current < 0)
+        return;
+    const Specimen &specimen = m_set.specimens[std::size_t(m_current)];
+    SpecimenDiagramData data;
+    data.title = QStringLiteral("%1   (%2)")
+                     .arg(QString::fromStdString(specimen.name), CB_coordinates->currentText());
+    const std::vector<int> chosen = chosenSteps();
+    const std::set<int> chosenSet(chosen.begin(), chosen.end());
+    const std::vector<SpecimenStep> &steps = m_stepsModel->steps();
+    bool af = false;
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        af = af || steps[i].treatment == Treatment::AlternatingField;
+        data.steps.push_back({ steps[i].level, { steps[i].x, steps[i].y, steps[i].z },
+            chosenSet.contains(int(i)) });
+    }
+    if (af)
+        data.levelUnit = QStringLiteral("mT");
+    m_picture->setDiagram(SpecimenDiagram(std::move(data)));
+}
+
+QString SpecimensWindow::summaryText(const ReadSummary &summary)
+{
+    QStringList parts;
+    parts << QStringLiteral("%1 rows read").arg(summary.rowsRead);
+    const auto count = [&parts](std::size_t n, const char *what) {
+        if (n > 0)
+            parts << QStringLiteral("%1 %2").arg(n).arg(QLatin1String(what));
+    };
+    count(summary.otherExperiments, "of other experiments left out");
+    count(summary.otherDemagnetization, "of the other demagnetization left out");
+    count(summary.flaggedBad, "flagged bad left out");
+    count(summary.missingMoment, "without a moment left out");
+    count(summary.repeatsMerged, "repeats merged");
+    count(summary.repeatsKept, "repeats kept");
+    return parts.join(QStringLiteral(", ")) + QLatin1Char('.');
+}
+
+} // namespace Demagora

@@ -1,0 +1,177 @@
+#include "specimens_window/specimentables.h"
+
+#include <cmath>
+
+namespace Demagora {
+
+namespace {
+
+constexpr double RadToDeg = 57.29577951308232;
+
+double intensityOf(const SpecimenStep &step)
+{
+    return std::sqrt(step.x * step.x + step.y * step.y + step.z * step.z);
+}
+
+double declinationOf(const SpecimenStep &step)
+{
+    if (step.x == 0 && step.y == 0)
+        return 0;
+    const double d = std::atan2(step.y, step.x) * RadToDeg;
+    return d < 0 ? d + 360 : d;
+}
+
+double inclinationOf(const SpecimenStep &step)
+{
+    const double j = intensityOf(step);
+    return j > 0 ? std::asin(step.z / j) * RadToDeg : 0;
+}
+
+QString real(double value)
+{
+    return QString::number(value, 'g', 6);
+}
+
+} // namespace
+
+QString unitText(MomentUnit unit)
+{
+    return unit == MomentUnit::AmpereSquareMetre ? QStringLiteral("A m2") : QStringLiteral("A/m");
+}
+
+QString treatmentText(Treatment treatment)
+{
+    switch (treatment) {
+    case Treatment::Nrm:
+        return QStringLiteral("NRM");
+    case Treatment::Thermal:
+        return QStringLiteral("thermal");
+    case Treatment::AlternatingField:
+        return QStringLiteral("AF");
+    case Treatment::Other:
+        break;
+    }
+    return QStringLiteral("other");
+}
+
+SpecimenListModel::SpecimenListModel(const std::vector<Specimen> &specimens, QObject *parent)
+    : QAbstractTableModel(parent)
+    , m_specimens(specimens)
+{ }
+
+int SpecimenListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_specimens.size());
+}
+
+int SpecimenListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : 3;
+}
+
+QVariant SpecimenListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || role != Qt::DisplayRole)
+        return {};
+    const Specimen &specimen = m_specimens[std::size_t(index.row())];
+    switch (index.column()) {
+    case 0:
+        return QString::fromStdString(specimen.name);
+    case 1:
+        return qulonglong(specimen.steps.size());
+    default:
+        if (specimen.steps.empty())
+            return {};
+        return real(intensityOf(specimen.steps.front())) + QLatin1Char(' ')
+            + unitText(specimen.unit);
+    }
+}
+
+QVariant SpecimenListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole || orientation != Qt::Horizontal)
+        return {};
+    static const char *const Headings[] = { "Specimen", "Steps", "NRM" };
+    return section >= 0 && section < 3 ? QString::fromLatin1(Headings[section]) : QVariant();
+}
+
+SpecimenStepsModel::SpecimenStepsModel(QObject *parent)
+    : QAbstractTableModel(parent)
+{ }
+
+void SpecimenStepsModel::setSteps(std::vector<SpecimenStep> steps, MomentUnit unit)
+{
+    beginResetModel();
+    m_steps = std::move(steps);
+    m_unit = unit;
+    endResetModel();
+}
+
+int SpecimenStepsModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_steps.size());
+}
+
+int SpecimenStepsModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : 8;
+}
+
+QVariant SpecimenStepsModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    if (role == Qt::TextAlignmentRole && index.column() > 0)
+        return int(Qt::AlignRight | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole)
+        return {};
+    const SpecimenStep &step = m_steps[std::size_t(index.row())];
+    switch (index.column()) {
+    case 0:
+        return treatmentText(step.treatment);
+    case 1:
+        return real(step.level);
+    case 2:
+        return real(step.x);
+    case 3:
+        return real(step.y);
+    case 4:
+        return real(step.z);
+    case 5:
+        return QString::number(declinationOf(step), 'f', 1);
+    case 6:
+        return QString::number(inclinationOf(step), 'f', 1);
+    default:
+        return real(intensityOf(step));
+    }
+}
+
+QVariant SpecimenStepsModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole)
+        return {};
+    if (orientation == Qt::Vertical)
+        return section + 1;
+    switch (section) {
+    case 0:
+        return QStringLiteral("Treatment");
+    case 1:
+        return QStringLiteral("Level");
+    case 2:
+        return QStringLiteral("x (%1)").arg(unitText(m_unit));
+    case 3:
+        return QStringLiteral("y");
+    case 4:
+        return QStringLiteral("z");
+    case 5:
+        return QStringLiteral("Dec");
+    case 6:
+        return QStringLiteral("Inc");
+    case 7:
+        return QStringLiteral("Intensity");
+    default:
+        return {};
+    }
+}
+
+} // namespace Demagora

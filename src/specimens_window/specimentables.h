@@ -1,0 +1,55 @@
+#pragma once
+
+#include "measurements/specimen.h"
+
+#include <QAbstractTableModel>
+
+#include <vector>
+
+namespace Demagora {
+
+// The specimens of an opened file, one row each: name, number of steps, NRM intensity.
+class SpecimenListModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    explicit SpecimenListModel(const std::vector<Specimen> &specimens, QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    const std::vector<Specimen> &m_specimens;
+};
+
+// The steps of one specimen in the coordinates shown: treatment, level, x, y, z, declination,
+// inclination and intensity, as the file's unit gives them.
+class SpecimenStepsModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    explicit SpecimenStepsModel(QObject *parent = nullptr);
+
+    void setSteps(std::vector<SpecimenStep> steps, MomentUnit unit);
+    const std::vector<SpecimenStep> &steps() const { return m_steps; }
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    std::vector<SpecimenStep> m_steps;
+    MomentUnit m_unit = MomentUnit::AmpereSquareMetre;
+};
+
+// "A m2" or "A/m".
+QString unitText(MomentUnit unit);
+// "NRM", "thermal", "AF", "other".
+QString treatmentText(Treatment treatment);
+
+} // namespace Demagora

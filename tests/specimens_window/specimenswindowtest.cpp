@@ -1,0 +1,131 @@
+#include "specimens_window/openmeasurements.h"
+#include "specimens_window/specimenpicture.h"
+#include "specimens_window/specimenswindow.h"
+
+#include "measurements/measurementreader.h"
+#include "support/scriptedprompts.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace Demagora {
+namespace {
+
+const QString CitSite = QStringLiteral(DEMAGORA_MEASUREMENTS_DIR "/cit-PI47/PI47-.sam");
+
+std::unique_ptr<SpecimensWindow> openCit()
+{
+    auto window = std::make_unique<SpecimensWindow>(
+        readMeasurements(CitSite.toStdString()), CitSite);
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    window->show();
+    return window;
+}
+
+QString cell(const QTableView *view, int row, int column)
+{
+    return view->model()->index(row, column).data().toString();
+}
+
+TEST(SpecimensWindowTest, ListsTheSpecimensAndArrowsMoveThroughThem)
+{
+    const auto window = openCit();
+    auto *list = window->findChild<QTableView *>(QStringLiteral("SG_specimens"));
+    ASSERT_EQ(list->model()->rowCount(), 9);
+    EXPECT_EQ(cell(list, 0, 0), QStringLiteral("PI47-1a"));
+    EXPECT_EQ(window->currentSpecimen(), 0);
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(window->currentSpecimen(), 2);
+    EXPECT_EQ(window->picture().diagram().data().title.left(7), QStringLiteral("PI47-3a"));
+    QTest::keyClick(list, Qt::Key_Up);
+    EXPECT_EQ(window->currentSpecimen(), 1);
+}
+
+TEST(SpecimensWindowTest, CoordinatesTurnTheStepsButKeepTheirIntensity)
+{
+    const auto window = openCit();
+    auto *steps = window->findChild<QTableView *>(QStringLiteral("SG_steps"));
+    const QString specimenDeclination = cell(steps, 0, 5);
+    const QString intensity = cell(steps, 0, 7);
+    window->setCoordinates(1);
+    EXPECT_NE(cell(steps, 0, 5), specimenDeclination);
+    EXPECT_EQ(cell(steps, 0, 7), intensity);
+    EXPECT_EQ(window->picture().diagram().data().steps.size(),
+        std::size_t(steps->model()->rowCount()));
+}
+
+TEST(SpecimensWindowTest, StepsChosenInTheTableOrOnTheDiagramAreTheSame)
+{
+    const auto window = openCit();
+    auto *steps = window->findChild<QTableView *>(QStringLiteral("SG_steps"));
+    window->chooseSteps({ 3, 4, 5 }, false);
+    EXPECT_EQ(window->chosenSteps(), (std::vector<int> { 3, 4, 5 }));
+    int highlighted = 0;
+    for (const SpecimenDiagramStep &step : window->picture().diagram().data().steps)
+        highlighted += step.selected ? 1 : 0;
+    EXPECT_EQ(highlighted, 3);
+
+    // A click on the symbol of a step in the picture chooses that step alone.
+    auto *picture = const_cast<SpecimenPicture *>(&window->picture());
+    const SpecimenDiagram &diagram = picture->diagram();
+    std::optional<QPoint> target;
+    for (int x = 0; x < picture->width() && !target; ++x) {
+        for (int y = 0; y < picture->height() && !target; ++y) {
+            if (diagram.stepAt(picture->rect(), QPointF(x, y), 0.5) == 7)
+                target = QPoint(x, y);
+        }
+    }
+    ASSERT_TRUE(target.has_value());
+    QTest::mouseClick(picture, Qt::LeftButton, {}, *target);
+    EXPECT_EQ(window->chosenSteps(), (std::vector<int> { 7 }));
+    // Dragging over the whole picture chooses every step.
+    QTest::mousePress(picture, Qt::LeftButton, {}, QPoint(1, 1));
+    QTest::mouseMove(picture, QPoint(picture->width() - 1, picture->height() - 1));
+    QTest::mouseRelease(
+        picture, Qt::LeftButton, {}, QPoint(picture->width() - 1, picture->height() - 1));
+    EXPECT_EQ(int(window->chosenSteps().size()), steps->model()->rowCount());
+}
+
+TEST(SpecimensWindowTest, RefusedFileIsReportedAndOpensNothing)
+{
+    Testing::ScriptedPrompts prompts;
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("broken.jr6"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("not a measurement file\n");
+    file.close();
+    EXPECT_FALSE(openMeasurements(nullptr, path));
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_TRUE(prompts.errors.front().contains(QStringLiteral("broken.jr6")))
+        << prompts.errors.front().toStdString();
+}
+
+TEST(SpecimensWindowTest, RecentFilesTellScenariosFromMeasurements)
+{
+    EXPECT_FALSE(isMeasurementPath(QStringLiteral("/a/saved1.json")));
+    EXPECT_FALSE(isMeasurementPath(QStringLiteral("/a/SAVED.JSON")));
+    EXPECT_TRUE(isMeasurementPath(QStringLiteral("/a/PI47-.sam")));
+    EXPECT_TRUE(isMeasurementPath(QStringLiteral("/a/magic/measurements.txt")));
+}
+
+TEST(StepLossesTest, RemovedVectorPerDegreeBetweenRisingSteps)
+{
+    const std::vector<SpecimenDiagramStep> steps { { 0, { 3, 4, 0 } }, { 100, { 0, 0, 0 } },
+        { 100, { 0, 0, 1 } }, { 300, { 0, 0, -1 } } };
+    const std::vector<StepLoss> losses = stepLosses(steps);
+    ASSERT_EQ(losses.size(), 2u); // the repeat at 100 has no span
+    EXPECT_DOUBLE_EQ(losses[0].perLevel, 5.0 / 100);
+    EXPECT_DOUBLE_EQ(losses[1].perLevel, 2.0 / 200); // a reversal removes twice its length
+}
+
+} // namespace
+} // namespace Demagora
