@@ -557,7 +557,7 @@ void TFrm_1::exportMeasurementsClick()
     if (!m_preferences)
         programSettings.emplace(QStringLiteral("Demagora"), QStringLiteral("Demagora"));
     exportMeasurements(this, m_session.results(), m_preferences ? *m_preferences : *programSettings,
-        m_session.decimalSeparator(), m_measurementExportRunner);
+        m_session.decimalSeparator(), m_measurementExportRunner, m_document->filePath());
 }
 
 void TFrm_1::SG_1DblClick(int r)
