@@ -8,6 +8,7 @@
 #include "files/outputfiles.h"
 #include "measurements/measuredseries.h"
 #include "model/randomsource.h"
+#include "prompts/outputconfirmation.h"
 #include "prompts/prompts.h"
 #include "text/numbertext.h"
 
@@ -36,6 +37,17 @@ constexpr FitType FitTypes[]
 QString decimalSeparator()
 {
     return QLocale::system().decimalPoint();
+}
+
+// A number typed into the field of that caption; a text that is none is refused naming it.
+double readNumber(const char *field, const QLineEdit *box)
+{
+    const std::string text = box->text().toStdString();
+    try {
+        return parseDecimal(text, decimalSeparator().toStdString());
+    } catch (const ConversionError &) {
+        throw AnalysisError(std::string(field) + ": '" + text + "' is not a number");
+    }
 }
 
 } // namespace
@@ -99,7 +111,7 @@ void AnalysisWindow::buildControls()
     btn_fit = new QPushButton(QStringLiteral("&Fit"), this);
     btn_fit->setObjectName(QStringLiteral("btn_fit"));
     btn_fit->setDefault(true);
-    addLabelled(QStringLiteral("&From"), EB_from);
+    addLabelled(QStringLiteral("F&rom"), EB_from);
     addLabelled(QStringLiteral("&to"), EB_to);
     choices->addWidget(new QLabel(QStringLiteral("degrees"), this));
     choices->addSpacing(12);
@@ -155,9 +167,8 @@ void AnalysisWindow::buildControls()
 bool AnalysisWindow::fit(bool reportErrors)
 {
     try {
-        const std::string separator = decimalSeparator().toStdString();
-        const double from = parseDecimal(EB_from->text().toStdString(), separator);
-        const double to = parseDecimal(EB_to->text().toStdString(), separator);
+        const double from = readNumber("from", EB_from);
+        const double to = readNumber("to", EB_to);
         const FitType type = FitTypes[std::max(0, CB_fitType->currentIndex())];
         RunAnalysis analysis = analyseRun(chosenSteps(), m_populations, type, from, to);
         lbl_summary->setText(QString::fromStdString(
@@ -194,8 +205,7 @@ MemberSteps AnalysisWindow::chosenSteps() const
         return m_steps;
     MeasurementSettings settings;
     settings.schedule = parseSchedule(EB_schedule->text().toStdString());
-    settings.noiseAPerM
-        = parseDecimal(EB_noise->text().toStdString(), decimalSeparator().toStdString());
+    settings.noiseAPerM = readNumber("noise", EB_noise);
     settings.noiseSeed = m_noiseSeed;
     return stepsOfMeasurements(MeasuredSeries(m_series, settings));
 }
@@ -227,9 +237,14 @@ void AnalysisWindow::btn_saveClick()
             QStringLiteral("fits.csv"), QStringLiteral("CSV files (*.csv);;All files (*)"));
     if (name.isEmpty())
         return;
+    const std::string path = QFile::encodeName(name).toStdString();
+    if (!confirmOutputs(this, { { path, "the fits" } }, m_openScenario))
+        return;
     try {
-        writeOutputFile(QFile::encodeName(name).toStdString(), "the fits",
-            [&](std::ostream &stream) { writeFitsCsv(stream, m_model->analysis()); });
+        writeOutputFile(
+            path, "the fits",
+            [&](std::ostream &stream) { writeFitsCsv(stream, m_model->analysis()); },
+            protectedFiles(m_openScenario));
     } catch (const std::exception &error) {
         reportError(this, QString::fromLocal8Bit(error.what()));
     }
@@ -243,7 +258,8 @@ void AnalysisWindow::btn_paintClick()
 
 void showAnalysisWindow(QWidget *parent, const ComponentPopulations &populations,
     const ResultSeries &series, std::int32_t runLowTemp, std::int32_t runHighTemp,
-    std::optional<double> typedFisherK, AnalysisWindow::DiagramOpener diagramOpener)
+    std::optional<double> typedFisherK, AnalysisWindow::DiagramOpener diagramOpener,
+    const QString &openScenario)
 {
     if (series.empty() || series.front().empty() || populations.empty()) {
         reportError(parent, QStringLiteral("There is nothing to analyse: calculate a run first"));
@@ -251,6 +267,7 @@ void showAnalysisWindow(QWidget *parent, const ComponentPopulations &populations
     }
     AnalysisWindow window(populations, series, runLowTemp, runHighTemp, typedFisherK, parent);
     window.setDiagramOpener(std::move(diagramOpener));
+    window.setOpenScenario(openScenario);
     window.exec();
 }
 

@@ -40,6 +40,8 @@ public:
     ~AnalysisWindow() override;
 
     void setDiagramOpener(DiagramOpener opener) { m_diagramOpener = std::move(opener); }
+    // The file of the open scenario, which Save as CSV refuses to replace.
+    void setOpenScenario(const QString &path) { m_openScenario = path; }
 
     const FitTableModel &model() const { return *m_model; }
     QString summaryText() const;
@@ -65,6 +67,7 @@ private:
     // One noise seed per window, so that fitting again sees the same measurements.
     std::uint64_t m_noiseSeed;
     DiagramOpener m_diagramOpener;
+    QString m_openScenario;
     bool m_hasAnalysis = false;
 
     FitTableModel *m_model = nullptr;
@@ -86,6 +89,7 @@ private:
 // closes. Reports an error instead when there is no run to analyse.
 void showAnalysisWindow(QWidget *parent, const ComponentPopulations &populations,
     const ResultSeries &series, std::int32_t runLowTemp, std::int32_t runHighTemp,
-    std::optional<double> typedFisherK, AnalysisWindow::DiagramOpener diagramOpener);
+    std::optional<double> typedFisherK, AnalysisWindow::DiagramOpener diagramOpener,
+    const QString &openScenario = {});
 
 } // namespace Demagora

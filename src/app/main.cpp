@@ -61,17 +61,19 @@ int main(int argc, char *argv[])
         return *status;
 
     Demagora::TFrm_1 mainWindow;
+    // No window writes over the open scenario.
+    const auto openScenario = [&mainWindow] { return mainWindow.document().filePath(); };
     mainWindow.setResultOpener(
-        [](QWidget *parent, const Demagora::ComponentPopulations &populations,
+        [openScenario](QWidget *parent, const Demagora::ComponentPopulations &populations,
             const Demagora::ResultSeries &series, const Demagora::RunSettings &settings) {
             Demagora::showResultWindow(parent, populations, series, settings.runLowTemp,
-                settings.runHighTemp, settings.reportKind);
+                settings.runHighTemp, settings.reportKind, openScenario());
         });
     mainWindow.setDiagramOpener(
-        [](QWidget *parent, const Demagora::ResultSeries &series,
+        [openScenario](QWidget *parent, const Demagora::ResultSeries &series,
             Demagora::ComponentPopulations &populations, const Demagora::RunSettings &settings) {
-            Demagora::showDiagramWindow(
-                parent, series, populations, settings.runLowTemp, settings.stereoPointCount);
+            Demagora::showDiagramWindow(parent, series, populations, settings.runLowTemp,
+                settings.stereoPointCount, nullptr, openScenario());
         });
 
     // The recent files are the one thing kept from one session of the program to the next.
@@ -85,16 +87,17 @@ int main(int argc, char *argv[])
         });
 
     mainWindow.setAnalysisOpener(
-        [](QWidget *parent, Demagora::ComponentPopulations &populations,
+        [openScenario](QWidget *parent, Demagora::ComponentPopulations &populations,
             const Demagora::ResultSeries &series, const Demagora::RunSettings &settings,
             std::optional<double> typedFisherK) {
+            const QString scenario = openScenario();
             // Paint in the analysis window draws the run with the analysis's fits over it.
             auto diagramOpener = [&](QWidget *window, const Demagora::DiagramOverlay &overlay) {
                 Demagora::showDiagramWindow(window, series, populations, settings.runLowTemp,
-                    settings.stereoPointCount, &overlay);
+                    settings.stereoPointCount, &overlay, scenario);
             };
             Demagora::showAnalysisWindow(parent, populations, series, settings.runLowTemp,
-                settings.runHighTemp, typedFisherK, diagramOpener);
+                settings.runHighTemp, typedFisherK, diagramOpener, scenario);
         });
     mainWindow.show();
     // A scenario that cannot be read is reported; the window then stays empty.

@@ -15,7 +15,7 @@ bool canShowDiagrams(const ResultSeries &series, const ComponentPopulations &pop
 
 void showDiagramWindow(QWidget *parent, const ResultSeries &series,
     ComponentPopulations &populations, std::int32_t runLowTemp, std::int32_t stereoPointCount,
-    const DiagramOverlay *overlay)
+    const DiagramOverlay *overlay, const QString &openScenario)
 {
     if (!canShowDiagrams(series, populations)) {
         reportError(parent, QStringLiteral("There is nothing to draw: calculate a run first"));
@@ -27,6 +27,7 @@ void showDiagramWindow(QWidget *parent, const ResultSeries &series,
     window.setPreferences(&preferences);
     if (overlay)
         window.setOverlay(*overlay);
+    window.setOpenScenario(openScenario);
     window.exec();
 }
 

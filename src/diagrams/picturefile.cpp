@@ -109,16 +109,19 @@ void writeDiagramPicture(std::ostream &stream, PictureFormat format,
 }
 
 QString saveDiagramPicture(const QString &fileName, const DiagramRenderer &renderer,
-    const DiagramViewState &state, QSize size)
+    const DiagramViewState &state, QSize size, const std::vector<std::string> &protectedInputs)
 {
     const auto cannotCreate = [&](const QString &reason) {
         return QStringLiteral("Cannot create file \"%1\". %2")
             .arg(QFileInfo(fileName).absoluteFilePath(), reason);
     };
     try {
-        writeOutputFile(fileName.toStdString(), "the picture", [&](std::ostream &stream) {
-            writeDiagramPicture(stream, pictureFormatFor(fileName), renderer, state, size);
-        });
+        writeOutputFile(
+            fileName.toStdString(), "the picture",
+            [&](std::ostream &stream) {
+                writeDiagramPicture(stream, pictureFormatFor(fileName), renderer, state, size);
+            },
+            protectedInputs);
     } catch (const OutputError &error) {
         return cannotCreate(QString::fromStdString(error.reason()));
     } catch (const std::bad_alloc &) {

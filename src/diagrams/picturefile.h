@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace Demagora {
 
@@ -31,8 +32,10 @@ void writeDiagramPicture(std::ostream &stream, PictureFormat format,
     const DiagramRenderer &renderer, const DiagramViewState &state, QSize size);
 
 // Saves the picture to a file through the program's output layer, in the format its name
-// asks for. Returns an empty text on success, else the message for the user.
+// asks for. Returns an empty text on success, else the message for the user. The picture never
+// replaces one of protectedInputs (the open scenario).
 QString saveDiagramPicture(const QString &fileName, const DiagramRenderer &renderer,
-    const DiagramViewState &state, QSize size);
+    const DiagramViewState &state, QSize size,
+    const std::vector<std::string> &protectedInputs = {});
 
 } // namespace Demagora

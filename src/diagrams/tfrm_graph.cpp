@@ -6,6 +6,7 @@
 #include "diagrams/picturefile.h"
 #include "diagrams/stereogram.h"
 #include "diagrams/toolbaricons.h"
+#include "prompts/outputconfirmation.h"
 #include "prompts/prompts.h"
 
 #include <QActionGroup>
@@ -375,7 +376,10 @@ void TFrm_graph::savePicture()
         QStringLiteral("PNG image (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)"));
     if (fileName.isEmpty())
         return;
-    const QString error = saveDiagramPicture(fileName, m_renderer, viewState(), size());
+    if (!confirmOutputs(this, { { fileName.toStdString(), "the picture" } }, m_openScenario))
+        return;
+    const QString error = saveDiagramPicture(
+        fileName, m_renderer, viewState(), size(), protectedFiles(m_openScenario));
     if (!error.isEmpty())
         reportError(this, error);
 }

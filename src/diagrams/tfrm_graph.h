@@ -46,6 +46,8 @@ public:
 
     // Draws an analysis's fitted lines and mean over the picture.
     void setOverlay(DiagramOverlay overlay) { m_renderer.setOverlay(std::move(overlay)); }
+    // The file of the open scenario, which Save picture refuses to replace.
+    void setOpenScenario(const QString &path) { m_openScenario = path; }
 
     // Where the drawing options are kept between sessions (not owned; it must outlive the
     // window). Reads them at once; every change of an option is written back. Without it the
@@ -89,6 +91,7 @@ private:
     const ResultSeries &m_series;
     ComponentPopulations &m_populations;
     std::int32_t m_runLowTemp;
+    QString m_openScenario;
     DiagramRenderer m_renderer;
     BackgroundPicture *m_background = nullptr;
     std::size_t m_backgroundDrawingPoints = 1'000'000;

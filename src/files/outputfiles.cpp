@@ -342,9 +342,10 @@ void OutputFiles::commit()
     }
 }
 
-void writeOutputFile(const std::string &path, const std::string &what, const WriteFunction &write)
+void writeOutputFile(const std::string &path, const std::string &what, const WriteFunction &write,
+    const std::vector<std::string> &protectedInputs)
 {
-    OutputFiles files;
+    OutputFiles files(protectedInputs);
     files.add(path, what, write);
     files.commit();
 }

@@ -75,6 +75,8 @@ private:
 };
 
 // One file on its own, in the same way (the windows' Save, Export and picture saving).
-void writeOutputFile(const std::string &path, const std::string &what, const WriteFunction &write);
+// protectedInputs: files (the open scenario) the output may not replace.
+void writeOutputFile(const std::string &path, const std::string &what, const WriteFunction &write,
+    const std::vector<std::string> &protectedInputs = {});
 
 } // namespace Demagora

@@ -6,7 +6,9 @@
 
 #include <cstddef>
 #include <exception>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace Demagora {
 
@@ -29,6 +31,19 @@ ReportKind reportKindForIndex(int index);
 // memberCount is the member count of every population.
 std::string runRefusal(
     std::size_t populationCount, std::size_t memberCount, const RunSettings &settings);
+
+// Why Calculate is unavailable for this many components (a run needs two); empty from two on.
+std::string calculateHint(std::size_t populationCount);
+
+// What the main window says beside the typed Fisher's k about the k the last run's populations
+// were drawn with (one entry per population, absent when not scattered): a short text and its
+// tool tip, both empty when no population was scattered.
+struct DrawnKText
+{
+    std::string text;
+    std::string toolTip;
+};
+DrawnKText drawnKText(const std::vector<std::optional<double>> &drawnK);
 
 // The text the general error handler shows for an error that ended a command.
 std::string userMessage(const std::exception &error);

@@ -21,6 +21,16 @@ std::uint64_t readSeed(const std::string &text)
     return seed;
 }
 
+// A number of the dialog; a text that is none is refused naming the field as the dialog does.
+double readNumber(const char *field, const std::string &text, const std::string &decimalSeparator)
+{
+    try {
+        return parseDecimal(text, decimalSeparator);
+    } catch (const ConversionError &) {
+        throw MeasurementError(std::string(field) + ": '" + text + "' is not a number");
+    }
+}
+
 } // namespace
 
 MeasurementSettings readMeasurementChoices(
@@ -28,13 +38,13 @@ MeasurementSettings readMeasurementChoices(
 {
     MeasurementSettings settings;
     settings.schedule = parseSchedule(choices.steps);
-    settings.scaleAPerM = parseDecimal(choices.scale, decimalSeparator);
-    settings.volumeCm3 = parseDecimal(choices.volume, decimalSeparator);
-    settings.noiseAPerM = parseDecimal(choices.noise, decimalSeparator);
+    settings.scaleAPerM = readNumber("scale", choices.scale, decimalSeparator);
+    settings.volumeCm3 = readNumber("specimen volume", choices.volume, decimalSeparator);
+    settings.noiseAPerM = readNumber("noise", choices.noise, decimalSeparator);
     settings.noiseSeed = readSeed(choices.noiseSeed);
     settings.prefix = choices.prefix;
-    settings.latitude = parseDecimal(choices.latitude, decimalSeparator);
-    settings.longitude = parseDecimal(choices.longitude, decimalSeparator);
+    settings.latitude = readNumber("site latitude", choices.latitude, decimalSeparator);
+    settings.longitude = readNumber("site longitude", choices.longitude, decimalSeparator);
     checkMeasurementSettings(settings);
     return settings;
 }

@@ -2,6 +2,8 @@
 
 #include "model/populations.h"
 
+#include <QString>
+
 #include <functional>
 #include <string>
 
@@ -17,9 +19,11 @@ using MeasurementExportRunner = std::function<bool(MeasurementExportDialog &dial
 
 // File > Export measurements: asks for the export in the dialog (its last choices kept in
 // store) and writes the measurements of series, all files or none. A refused or failed
-// export is reported through the general error handler; nothing is written then.
+// export is reported through the general error handler; nothing is written then. No file of
+// the export may replace openScenario, the file of the open scenario (empty when none).
 void exportMeasurements(QWidget *parent, const ResultSeries &series, QSettings &store,
-    const std::string &decimalSeparator, const MeasurementExportRunner &runner);
+    const std::string &decimalSeparator, const MeasurementExportRunner &runner,
+    const QString &openScenario = {});
 
 // The runner of the program: the dialog shown modally.
 bool showMeasurementExportDialog(MeasurementExportDialog &dialog);

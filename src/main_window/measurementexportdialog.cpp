@@ -1,6 +1,8 @@
 #include "main_window/measurementexportdialog.h"
 
 #include "main_window/mainwindowrules.h"
+#include "measurements/measurementfiles.h"
+#include "prompts/outputconfirmation.h"
 #include "prompts/prompts.h"
 
 #include <QComboBox>
@@ -153,6 +155,14 @@ void MeasurementExportDialog::btn_exportClick()
         reportError(this, sentence(userMessage(error)));
         return;
     }
+    // Refused or not to be replaced: the dialog stays open for another name.
+    std::vector<PlannedOutput> outputs;
+    for (auto &[path, what] : measurementFileNames(m_targets))
+        outputs.push_back({ std::move(path), std::move(what) });
+    if (!confirmOutputs(this, outputs, m_openScenario)) {
+        m_settings.reset();
+        return;
+    }
     saveChoices();
     accept();
 }
@@ -163,8 +173,11 @@ void MeasurementExportDialog::btn_browseClick()
     static const char *const Filters[]
         = { "Folders (*)", "PuffinPlot files (*.ppl)", "Utrecht thermal files (*.TH *.th)" };
     const int format = std::clamp(CB_format->currentIndex(), 0, 2);
-    const QString name = Prompts::current().askSaveFileName(this,
-        QString::fromUtf8(Captions[format]), EB_target->text(), QString::fromUtf8(Filters[format]));
+    // The MagIC tables go into a folder, existing or new.
+    const QString name = format == int(MeasurementFormat::Magic)
+        ? Prompts::current().askFolder(this, QString::fromUtf8(Captions[format]), EB_target->text())
+        : Prompts::current().askSaveFileName(this, QString::fromUtf8(Captions[format]),
+            EB_target->text(), QString::fromUtf8(Filters[format]));
     if (!name.isEmpty())
         EB_target->setText(name);
 }

@@ -36,6 +36,9 @@ public:
     // What was accepted; empty until the user exports.
     const std::optional<MeasurementSettings> &settings() const { return m_settings; }
     const MeasurementTargets &targets() const { return m_targets; }
+    // The file of the open scenario, which the export refuses to replace.
+    void setOpenScenario(const QString &path) { m_openScenario = path; }
+    const QString &openScenario() const { return m_openScenario; }
 
     void btn_exportClick();
     void btn_browseClick();
@@ -48,6 +51,7 @@ private:
     std::string m_decimalSeparator;
     std::optional<MeasurementSettings> m_settings;
     MeasurementTargets m_targets;
+    QString m_openScenario;
 
     QLineEdit *EB_steps = nullptr;
     QComboBox *CB_format = nullptr;

@@ -1,8 +1,10 @@
 #include "main_window/scenariodocument.h"
 
 #include "files/outputfiles.h"
+#include "prompts/outputconfirmation.h"
 #include "prompts/prompts.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QUndoStack>
 #include <QWidget>
@@ -69,6 +71,10 @@ bool ScenarioDocument::saveAs()
         return false;
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".json");
+    // The open scenario may be saved over itself; any other existing file only when agreed.
+    if (!confirmOutputs(
+            m_window, { { QFile::encodeName(path).toStdString(), "the scenario" } }, QString()))
+        return false;
     return saveTo(path);
 }
 

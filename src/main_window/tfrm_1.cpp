@@ -1,5 +1,6 @@
 #include "main_window/tfrm_1.h"
 
+#include "analysis/drawnprecision.h"
 #include "main_window/componentgridtable.h"
 #include "main_window/mainmenu.h"
 #include "main_window/mainwindowrules.h"
@@ -258,8 +259,19 @@ void TFrm_1::buildRightPanel()
     CB_reportType->setMaxVisibleItems(2);
     CB_reportType->setFocusPolicy(Qt::ClickFocus);
 
+    CB_k->setToolTip(QStringLiteral(
+        "Fisher's precision parameter of the scattering. Every angle drawn with it is halved, "
+        "so the copies lie tighter than this k says: a typed 30 draws a k of about 120, shown "
+        "beside it after a run."));
     addLabel(grid, "Label2", QStringLiteral("Fisher's k"), 0, 0);
-    grid->addWidget(CB_k, 0, 1);
+    auto *kRow = new QHBoxLayout;
+    kRow->setSpacing(4);
+    kRow->addWidget(CB_k, 1);
+    lbl_drawnK = new QLabel(Pright);
+    lbl_drawnK->setObjectName(QStringLiteral("lbl_drawnK"));
+    lbl_drawnK->setVisible(false);
+    kRow->addWidget(lbl_drawnK);
+    grid->addLayout(kRow, 0, 1);
     addLabel(grid, "Label1", QStringLiteral("StdDev (heights)"), 1, 0);
     grid->addWidget(CBdisper, 1, 1);
     addLabel(grid, "Label3", QStringLiteral("Random points"), 2, 0);
@@ -311,7 +323,8 @@ void TFrm_1::buildMenu()
         Prompts::current().showInformation(
             this, QStringLiteral("Keyboard reference"), MainMenu::keyboardText());
     });
-    QMenu *analysis = m_menu->addMenuBeforeHelp(QStringLiteral("&Analysis"));
+    // N: A is Add direction's.
+    QMenu *analysis = m_menu->addMenuBeforeHelp(QStringLiteral("A&nalysis"));
     m_analyseAction = analysis->addAction(QStringLiteral("Analyse..."));
     m_analyseAction->setObjectName(QStringLiteral("actionAnalyse"));
     connect(m_analyseAction, &QAction::triggered, this, &TFrm_1::btn_analyseClick);
@@ -453,8 +466,10 @@ void TFrm_1::runEnded()
     // After the window has closed the lists are gone for good; a late outcome is dropped.
     if (m_closed)
         return;
-    if (outcome.completed)
+    if (outcome.completed) {
         m_session.takeRunOutcome(std::move(outcome.populations), std::move(outcome.results));
+        showDrawnK();
+    }
     PrBar->setValue(0);
     m_commands.runEnded(outcome.completed);
     applyCommandState();
@@ -557,7 +572,7 @@ void TFrm_1::exportMeasurementsClick()
     if (!m_preferences)
         programSettings.emplace(QStringLiteral("Demagora"), QStringLiteral("Demagora"));
     exportMeasurements(this, m_session.results(), m_preferences ? *m_preferences : *programSettings,
-        m_session.decimalSeparator(), m_measurementExportRunner);
+        m_session.decimalSeparator(), m_measurementExportRunner, m_document->filePath());
 }
 
 void TFrm_1::SG_1DblClick(int r)
@@ -669,6 +684,10 @@ void TFrm_1::applyCommandState()
 {
     btn_getcoor->setEnabled(m_commands.isEnabled(Command::AddDirection));
     btn_add->setEnabled(m_commands.isEnabled(Command::Calculate));
+    btn_add->setToolTip(QString::fromStdString(calculateHint(m_session.populations().size())));
+    // The drawn k belongs to the run: it goes with the run's results.
+    if (m_session.results().empty())
+        lbl_drawnK->setVisible(false);
     btn_showRes->setEnabled(m_commands.isEnabled(Command::ShowResult));
     btn_clear->setEnabled(m_commands.isEnabled(Command::ClearEverything));
     btn_paint->setEnabled(m_commands.isEnabled(Command::Paint));
@@ -685,6 +704,14 @@ void TFrm_1::applyCommandState()
     CBdisper->setEnabled(m_commands.isEnabled(Setting::HeightStdDev));
 
     applyMenuState();
+}
+
+void TFrm_1::showDrawnK()
+{
+    const DrawnKText drawn = drawnKText(drawnFisherK(m_session.populations()));
+    lbl_drawnK->setText(QString::fromStdString(drawn.text));
+    lbl_drawnK->setToolTip(QString::fromStdString(drawn.toolTip));
+    lbl_drawnK->setVisible(!drawn.text.empty());
 }
 
 void TFrm_1::showGrid()

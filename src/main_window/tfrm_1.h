@@ -128,6 +128,8 @@ private:
     void applyMenuState();
 
     void runEnded();
+    // Beside the typed Fisher's k, the k the run's populations were drawn with.
+    void showDrawnK();
     void applyCommandState();
     void showGrid();
     ComponentTexts enteredTexts() const;
@@ -174,6 +176,7 @@ private:
     QComboBox *CB_reportType = nullptr;
     QComboBox *EB_conv = nullptr;
     QProgressBar *PrBar = nullptr;
+    QLabel *lbl_drawnK = nullptr;
     ComponentGridTable *SG_1 = nullptr;
 };
 

@@ -34,6 +34,11 @@ bool checkMagicFolder(const std::string &folder)
     return true;
 }
 
+std::string magicTablePath(const fs::path &folder, MagicTable table)
+{
+    return (folder / (magicTableName(table) + ".txt")).string();
+}
+
 } // namespace
 
 MeasurementFiles::MeasurementFiles(MeasurementTargets targets)
@@ -91,7 +96,7 @@ void MeasurementFiles::addMagicTables(OutputFiles &files)
     const fs::path folder = *m_targets.magicFolder;
     for (const MagicTable table : MagicTables) {
         const std::string name = magicTableName(table);
-        files.add((folder / (name + ".txt")).string(), "the MagIC " + name + " table",
+        files.add(magicTablePath(folder, table), "the MagIC " + name + " table",
             [this, table](std::ostream &stream) { writeMagicTable(stream, *m_measured, table); });
     }
     files.add((folder / MagicContributionFileName).string(), "the MagIC contribution",
@@ -99,15 +104,33 @@ void MeasurementFiles::addMagicTables(OutputFiles &files)
 }
 
 void writeMeasurementFiles(const ResultSeries &series, const MeasurementSettings &settings,
-    const MeasurementTargets &targets)
+    const MeasurementTargets &targets, const std::vector<std::string> &protectedInputs)
 {
-    OutputFiles files;
+    OutputFiles files(protectedInputs);
     MeasurementFiles measurementFiles(targets);
     measurementFiles.measure(series, settings);
     measurementFiles.addFiles(files);
     measurementFiles.addNewFolder(files);
     files.commit();
     measurementFiles.keep();
+}
+
+std::vector<std::pair<std::string, std::string>> measurementFileNames(
+    const MeasurementTargets &targets)
+{
+    std::vector<std::pair<std::string, std::string>> names;
+    if (targets.puffinPlotPath)
+        names.emplace_back(*targets.puffinPlotPath, "the PuffinPlot file");
+    if (targets.utrechtPath)
+        names.emplace_back(utrechtFileName(*targets.utrechtPath), "the Utrecht file");
+    if (targets.magicFolder) {
+        const fs::path folder = *targets.magicFolder;
+        for (const MagicTable table : MagicTables)
+            names.emplace_back(
+                magicTablePath(folder, table), "the MagIC " + magicTableName(table) + " table");
+        names.emplace_back((folder / MagicContributionFileName).string(), "the MagIC contribution");
+    }
+    return names;
 }
 
 } // namespace Demagora

@@ -7,6 +7,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace Demagora {
 
@@ -53,9 +55,14 @@ private:
     std::string m_createdFolder;
 };
 
-// Writes one export on its own, all files or none (the main window's export).
-// Throws MeasurementError or OutputError.
+// Writes one export on its own, all files or none (the main window's export); no file may be
+// one of protectedInputs (the open scenario). Throws MeasurementError or OutputError.
 void writeMeasurementFiles(const ResultSeries &series, const MeasurementSettings &settings,
+    const MeasurementTargets &targets, const std::vector<std::string> &protectedInputs = {});
+
+// Every file an export to targets writes, each with what it holds as messages name it: the
+// tables of a MagIC folder are listed whether the folder exists or not.
+std::vector<std::pair<std::string, std::string>> measurementFileNames(
     const MeasurementTargets &targets);
 
 } // namespace Demagora

@@ -73,7 +73,13 @@ QString QtPrompts::askExistingFileName(
 QString QtPrompts::askSaveFileName(
     QWidget *parent, const QString &caption, const QString &suggestedName, const QString &filter)
 {
-    return QFileDialog::getSaveFileName(parent, caption, suggestedName, filter);
+    return QFileDialog::getSaveFileName(
+        parent, caption, suggestedName, filter, nullptr, QFileDialog::DontConfirmOverwrite);
+}
+
+QString QtPrompts::askFolder(QWidget *parent, const QString &caption, const QString &start)
+{
+    return QFileDialog::getExistingDirectory(parent, caption, start);
 }
 
 QString completedErrorText(const QString &message)

@@ -31,10 +31,13 @@ public:
     virtual QString askExistingFileName(
         QWidget *parent, const QString &caption, const QString &filter)
         = 0;
-    // The system's save dialog; empty when cancelled.
+    // The system's save dialog; empty when cancelled. It never asks about replacing a file:
+    // the caller does, through confirmOutputs, as for a name the user typed.
     virtual QString askSaveFileName(QWidget *parent, const QString &caption,
         const QString &suggestedName, const QString &filter)
         = 0;
+    // The system's dialog for choosing a folder, existing or made in it; empty when cancelled.
+    virtual QString askFolder(QWidget *parent, const QString &caption, const QString &start) = 0;
 
     // The prompts in use. Never null: QtPrompts unless another was installed.
     static Prompts &current();
@@ -56,6 +59,7 @@ public:
         QWidget *parent, const QString &caption, const QString &filter) override;
     QString askSaveFileName(QWidget *parent, const QString &caption, const QString &suggestedName,
         const QString &filter) override;
+    QString askFolder(QWidget *parent, const QString &caption, const QString &start) override;
 };
 
 // The general error handler: shows the error's text with a full stop added when it does

@@ -62,7 +62,9 @@ QVariant ResultTableModel::data(const QModelIndex &index, int role) const
 
 QVariant ResultTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (role != Qt::DisplayRole || section < 0)
+    // A heading cut by its column shows whole in its tool tip, as the cells do.
+    const bool toolTip = role == Qt::ToolTipRole && orientation == Qt::Horizontal;
+    if ((role != Qt::DisplayRole && !toolTip) || section < 0)
         return {};
     if (orientation == Qt::Horizontal) {
         if (section >= m_table.columnCount() || m_table.rowCount() < 1)

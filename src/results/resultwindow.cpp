@@ -7,11 +7,13 @@
 namespace Demagora {
 
 void showResultWindow(QWidget *parent, const ComponentPopulations &populations,
-    const ResultSeries &series, std::int32_t runLowTemp, std::int32_t runHighTemp, ReportKind kind)
+    const ResultSeries &series, std::int32_t runLowTemp, std::int32_t runHighTemp, ReportKind kind,
+    const QString &openScenario)
 {
     const std::string separator = QLocale::system().decimalPoint().toStdString();
     TvResultForm form(
         buildReportTable(populations, series, runLowTemp, runHighTemp, kind, separator), parent);
+    form.setOpenScenario(openScenario);
     form.exec();
 }
 

@@ -1,5 +1,6 @@
 #include "results/tvresultform.h"
 
+#include "prompts/outputconfirmation.h"
 #include "prompts/prompts.h"
 #include "results/reportexport.h"
 #include "results/resulttablemodel.h"
@@ -52,6 +53,13 @@ TvResultForm::TvResultForm(ReportTable table, QWidget *parent)
     // Headings start where their column's texts start, so a narrow column cuts their end.
     SG_result->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     SG_result->horizontalHeader()->setHighlightSections(false);
+    // Columns are widened by dragging a heading's edge (a double click fits the shown texts).
+    SG_result->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    connect(SG_result->horizontalHeader(), &QHeaderView::sectionResized, this,
+        [this](int column, int, int width) {
+            if (!m_layingOut)
+                m_userWidths[column] = width;
+        });
     const bool paged = m_model->dataRowCount() > PagedRowThreshold;
     // Paged before the grid first sees the model, which would otherwise size every row.
     if (paged)
@@ -117,9 +125,14 @@ void TvResultForm::FormResize()
         SG_result->setGeometry(rect());
     }
     btn_export->move(width() - ExportButtonRightGap, 8);
-    // Setting the default size also resets every column the user widened by hand, so all
-    // columns stay equally wide.
-    SG_result->horizontalHeader()->setDefaultSectionSize(width() / 8 - 10);
+    // Setting the default size resets every column, so the ones the user sized by hand get
+    // their widths back.
+    m_layingOut = true;
+    QHeaderView *header = SG_result->horizontalHeader();
+    header->setDefaultSectionSize(width() / 8 - 10);
+    for (const auto &[column, columnWidth] : m_userWidths)
+        header->resizeSection(column, columnWidth);
+    m_layingOut = false;
 }
 
 void TvResultForm::fitPage()
@@ -179,6 +192,9 @@ void TvResultForm::btn_exportClick()
         return;
     SheetWriter1.SetFileName(QFile::encodeName(name).toStdString());
     if (!confirmCutTable())
+        return;
+    // A refused or declined name leaves Export available for another one.
+    if (!confirmOutputs(this, { { SheetWriter1.FileName(), "the worksheet" } }, m_openScenario))
         return;
     // One export per opening of the window, whether it succeeds or fails.
     btn_export->setEnabled(false);

@@ -6,6 +6,7 @@
 #include <QDialog>
 
 #include <functional>
+#include <map>
 
 class QPushButton;
 class QScrollBar;
@@ -30,6 +31,8 @@ public:
 
     // Replaces the "choose file" dialog, e.g. by a scripted answer.
     void setChooseExportFile(FileNameChooser chooser);
+    // The file of the open scenario, which Export refuses to replace.
+    void setOpenScenario(const QString &path) { m_openScenario = path; }
 
     const ReportTable &table() const;
 
@@ -55,6 +58,11 @@ private:
     QPushButton *btn_export = nullptr;
     TSheetWriter SheetWriter1;
     FileNameChooser m_chooseExportFile;
+    QString m_openScenario;
+    // The columns the user widened or narrowed by hand, which keep their width when the window
+    // is resized; the others follow the window's width.
+    std::map<int, int> m_userWidths;
+    bool m_layingOut = false;
 };
 
 } // namespace Demagora

@@ -4,6 +4,7 @@
 #include "model/run.h"
 #include "model/scatter.h"
 #include "support/componentfixtures.h"
+#include "support/mnemonics.h"
 #include "support/scriptedprompts.h"
 
 #include <QAbstractItemModelTester>
@@ -103,7 +104,69 @@ TEST_F(AnalysisWindowTest, RefusedIntervalIsReportedAndLeavesNoStaleFits)
 
     fitInterval(window, "3x", "400", 0);
     ASSERT_EQ(prompts.errors.size(), 2);
-    EXPECT_EQ(prompts.errors[1].toStdString(), "'3x' is not a valid floating point value.");
+    EXPECT_EQ(prompts.errors[1].toStdString(), "From: '3x' is not a number.");
+}
+
+TEST_F(AnalysisWindowTest, NumbersThatDoNotParseAreReportedByTheirField)
+{
+    AnalysisWindow window(populations, series, range.low, range.high, std::nullopt);
+    child<QComboBox>(window, "CB_steps")->setCurrentIndex(1);
+    const struct
+    {
+        const char *from, *to, *noise, *expected;
+    } cases[] = {
+        { "abc", "400", "0", "From: 'abc' is not a number." },
+        { "300", "4OO", "0", "To: '4OO' is not a number." },
+        { "300", "400", "0.0l", "Noise: '0.0l' is not a number." },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.expected);
+        prompts.errors.clear();
+        child<QLineEdit>(window, "EB_noise")->setText(c.noise);
+        fitInterval(window, c.from, c.to, 0);
+        EXPECT_EQ(prompts.errors, QStringList { c.expected });
+    }
+}
+
+TEST_F(AnalysisWindowTest, SaveAsCsvReplacesOnlyWhatTheUserAgreesTo)
+{
+    AnalysisWindow window(populations, series, range.low, range.high, std::nullopt);
+    fitInterval(window, "400", "550", 1);
+    const std::filesystem::path folder
+        = std::filesystem::path(testing::TempDir()) / "analysis-window-replace";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path scenario = folder / "saved1.json";
+    const std::filesystem::path other = folder / "fits.csv";
+    std::ofstream(scenario) << "{}";
+    std::ofstream(other) << "old";
+    const auto contents = [](const std::filesystem::path &path) {
+        std::ifstream file(path);
+        return std::string(std::istreambuf_iterator<char>(file), {});
+    };
+    window.setOpenScenario(QString::fromStdString(scenario.string()));
+
+    prompts.fileNames = { QString::fromStdString(scenario.string()),
+        QString::fromStdString(other.string()), QString::fromStdString(other.string()) };
+    prompts.answers = { Prompts::Answer::No, Prompts::Answer::Yes };
+    QTest::mouseClick(child<QPushButton>(window, "btn_save"), Qt::LeftButton);
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_TRUE(prompts.errors[0].contains("that is the open scenario"));
+    EXPECT_TRUE(prompts.questions.isEmpty());
+    EXPECT_EQ(contents(scenario), "{}");
+
+    QTest::mouseClick(child<QPushButton>(window, "btn_save"), Qt::LeftButton);
+    EXPECT_EQ(prompts.questions.size(), 1);
+    EXPECT_EQ(contents(other), "old");
+    QTest::mouseClick(child<QPushButton>(window, "btn_save"), Qt::LeftButton);
+    EXPECT_EQ(prompts.questions.size(), 2);
+    EXPECT_TRUE(contents(other).starts_with("member,type,")) << contents(other);
+}
+
+TEST_F(AnalysisWindowTest, EveryAltKeyHasOneControl)
+{
+    AnalysisWindow window(populations, series, range.low, range.high, std::nullopt);
+    EXPECT_EQ(Testing::sharedMnemonics(window), QStringList());
 }
 
 TEST_F(AnalysisWindowTest, CopySaveAndPaintHandOnTheShownFits)

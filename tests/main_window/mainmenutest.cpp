@@ -1,6 +1,7 @@
 #include "mainwindowfixture.h"
 
 #include "main_window/mainmenu.h"
+#include "support/mnemonics.h"
 
 #include <QAction>
 #include <QMenu>
@@ -78,6 +79,40 @@ TEST_F(MainMenuTest, HelpShowsVersionAndKeysAndQuitClosesTheWindow)
 
     QTest::keyClick(&window, Qt::Key_Q, Qt::ControlModifier);
     EXPECT_FALSE(window.isVisible());
+}
+
+// Each Alt+letter key of the window does what the Keyboard reference says it does. Calculate and
+// Clear everything share C by design; every other key belongs to one control or menu.
+TEST_F(MainMenuTest, AltKeysDoWhatTheKeyboardReferenceSays)
+{
+    EXPECT_EQ(sharedMnemonics(window), QStringList { "Alt+C: &Calculate, &Clear everything" });
+    window.menu().keyboardAction()->trigger();
+    ASSERT_EQ(prompts.informations.size(), 1);
+    const QString reference = prompts.informations[0];
+    for (const char *line : { "Alt+A\tAdd direction\n",
+             "Alt+C\tthe focus to Calculate; pressed again, to Clear everything (Space then "
+             "presses the button)\n",
+             "Alt+N\tthe Analysis menu\n" }) {
+        SCOPED_TRACE(line);
+        EXPECT_TRUE(reference.contains(QLatin1String(line))) << reference.toStdString();
+    }
+
+    enter("0", "0", "10", "100", "200");
+    click("btn_getcoor");
+    enter("90", "0", "5", "150", "250");
+    box("EB_dec")->setFocus();
+    QTest::keyClick(&window, Qt::Key_A, Qt::AltModifier);
+    // A button pressed by its key shows itself pressed for a moment before it acts.
+    EXPECT_TRUE(waitUntil([&] { return grid()->rowCount() == 3; }, 3000))
+        << "the first Alt+A adds the component";
+    box("EB_dec")->setFocus();
+
+    QTest::keyClick(&window, Qt::Key_C, Qt::AltModifier);
+    EXPECT_EQ(window.focusWidget(), button("btn_add"));
+    QTest::keyClick(&window, Qt::Key_C, Qt::AltModifier);
+    EXPECT_EQ(window.focusWidget(), button("btn_clear"));
+    EXPECT_FALSE(window.isRunning());
+    EXPECT_TRUE(prompts.questions.isEmpty());
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "main_window/measurementexportdialog.h"
 
 #include "main_window/mainmenu.h"
+#include "main_window/scenariodocument.h"
 
 #include "mainwindowfixture.h"
 
@@ -84,6 +85,53 @@ TEST(MeasurementExportDialogTest, ReadsTheFieldsAndRemembersTheLastExport)
     EXPECT_EQ(store.value("measurementExport/volume").toString(), "8");
 }
 
+TEST(MeasurementExportDialogTest, NumbersThatDoNotParseAreReportedByTheirField)
+{
+    ScriptedPrompts prompts;
+    QTemporaryDir folder;
+    QSettings store(folder.filePath("choices.ini"), QSettings::IniFormat);
+    const struct
+    {
+        const char *box, *expected;
+    } cases[] = {
+        { "EB_scale", "Scale: 'abc' is not a number." },
+        { "EB_volume", "Specimen volume: 'abc' is not a number." },
+        { "EB_noise", "Noise: 'abc' is not a number." },
+        { "EB_latitude", "Site latitude: 'abc' is not a number." },
+        { "EB_longitude", "Site longitude: 'abc' is not a number." },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.box);
+        prompts.errors.clear();
+        MeasurementExportDialog dialog(store, ".");
+        field(dialog, "EB_target")->setText(folder.filePath("out"));
+        field(dialog, c.box)->setText("abc");
+        clickButton(dialog, "btn_export");
+        EXPECT_EQ(prompts.errors, QStringList { c.expected });
+        EXPECT_FALSE(dialog.settings().has_value());
+    }
+}
+
+// Browse asks for a folder for the MagIC tables and for a file for the other formats.
+TEST(MeasurementExportDialogTest, BrowseAsksForAFolderForTheMagicTables)
+{
+    ScriptedPrompts prompts;
+    QTemporaryDir folder;
+    QSettings store(folder.filePath("choices.ini"), QSettings::IniFormat);
+    MeasurementExportDialog dialog(store, ".");
+    dialog.findChild<QComboBox *>("CB_format")->setCurrentIndex(0);
+    prompts.fileNames.push_back(folder.path());
+    clickButton(dialog, "btn_browse");
+    EXPECT_EQ(prompts.folderCaptions, QStringList { "MagIC folder" });
+    EXPECT_EQ(field(dialog, "EB_target")->text(), folder.path());
+
+    dialog.findChild<QComboBox *>("CB_format")->setCurrentIndex(1);
+    prompts.fileNames.push_back(folder.filePath("run.ppl"));
+    clickButton(dialog, "btn_browse");
+    EXPECT_EQ(prompts.folderCaptions.size(), 1);
+    EXPECT_EQ(field(dialog, "EB_target")->text(), folder.filePath("run.ppl"));
+}
+
 class MeasurementExportTest : public MainWindowTest
 {
 protected:
@@ -140,6 +188,70 @@ TEST_F(MeasurementExportTest, ExportsTheRunOrReportsWhyNot)
     ASSERT_EQ(prompts.errors.size(), 1);
     EXPECT_TRUE(prompts.errors[0].startsWith("Cannot write the PuffinPlot file"))
         << prompts.errors[0].toStdString();
+}
+
+// The open scenario is never an export's target, whatever the format; any other existing file
+// is replaced only when the user agrees, and a refusal keeps the dialog open.
+TEST_F(MeasurementExportTest, NeverReplacesTheOpenScenarioAndAsksForOtherFiles)
+{
+    calculate();
+    const QString scenario = folder.filePath("saved1.json");
+    prompts.fileNames.push_back(scenario);
+    window.menu().saveAsAction()->trigger();
+    ASSERT_EQ(window.document().filePath(), scenario);
+    QFile saved(scenario);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QByteArray scenarioBytes = saved.readAll();
+    saved.close();
+
+    int format = 1;
+    QString target;
+    window.setMeasurementExportRunner([&](MeasurementExportDialog &dialog) {
+        dialog.findChild<QComboBox *>("CB_format")->setCurrentIndex(format);
+        field(dialog, "EB_target")->setText(target);
+        clickButton(dialog, "btn_export");
+        return dialog.result() == QDialog::Accepted;
+    });
+    const struct
+    {
+        int format;
+        QString target;
+    } refused[] = { { 1, scenario }, { 1, folder.filePath("link.ppl") } };
+    ASSERT_TRUE(QFile::link(scenario, folder.filePath("link.ppl")));
+    for (const auto &c : refused) {
+        SCOPED_TRACE(c.format);
+        prompts.errors.clear();
+        format = c.format;
+        target = c.target;
+        window.exportMeasurementsClick();
+        ASSERT_EQ(prompts.errors.size(), 1);
+        EXPECT_TRUE(prompts.errors[0].contains("that is the open scenario"))
+            << prompts.errors[0].toStdString();
+    }
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), scenarioBytes);
+    saved.close();
+    EXPECT_FALSE(window.isWindowModified());
+
+    const QString other = folder.filePath("other.ppl");
+    QFile old(other);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old");
+    old.close();
+    prompts.errors.clear();
+    format = 1;
+    target = other;
+    prompts.answers = { Prompts::Answer::No };
+    window.exportMeasurementsClick();
+    EXPECT_EQ(prompts.questions.last(), other + " already exists. Replace it?");
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), "old");
+    old.close();
+    prompts.answers = { Prompts::Answer::Yes };
+    window.exportMeasurementsClick();
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(old.readAll().startsWith("PuffinPlot")) << "the export was written";
+    EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join("; ").toStdString();
 }
 
 } // namespace

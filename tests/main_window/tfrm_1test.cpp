@@ -415,5 +415,53 @@ TEST_F(TFrm_1Test, AnalyseOpensOverTheRunWithTheTypedFisherK)
     EXPECT_TRUE(prompts.errors.isEmpty());
 }
 
+// Calculate, unavailable until there are two components, says why on its tool tip.
+TEST_F(TFrm_1Test, CalculateSaysItNeedsASecondComponent)
+{
+    EXPECT_TRUE(button("btn_add")->toolTip().contains("two components"));
+    enter("0", "0", "10", "100", "200");
+    click("btn_getcoor");
+    EXPECT_FALSE(enabled("btn_add"));
+    EXPECT_EQ(button("btn_add")->toolTip(),
+        "A run needs a second component: add one with Add direction, then Calculate");
+    enter("90", "0", "5", "150", "250");
+    click("btn_getcoor");
+    EXPECT_TRUE(enabled("btn_add"));
+    EXPECT_EQ(button("btn_add")->toolTip(), "");
+}
+
+// The typed k is not the drawn one: the box says so, and after a run the k the populations
+// were drawn with stands beside it.
+TEST_F(TFrm_1Test, DrawnFisherKStandsBesideTheTypedOneAfterARun)
+{
+    EXPECT_TRUE(combo("CB_k")->toolTip().contains("halved"));
+    auto *drawn = control<QLabel>("lbl_drawnK");
+    check("CBmult")->click();
+    setComboText("CB_k", "30");
+    setComboText("CB_randomPoints", "100");
+    enter("0", "0", "10", "100", "200");
+    click("btn_getcoor");
+    enter("90", "0", "5", "150", "250");
+    click("btn_getcoor");
+    EXPECT_FALSE(drawn->isVisible());
+    click("btn_add");
+    ASSERT_TRUE(waitUntil([&] { return !window.isRunning(); }));
+    ASSERT_TRUE(drawn->isVisible());
+    // "drawn 104-131": both populations near four times the typed 30.
+    const QStringList range = drawn->text().mid(QStringLiteral("drawn ").size()).split('-');
+    ASSERT_TRUE(drawn->text().startsWith("drawn ")) << drawn->text().toStdString();
+    for (const QString &k : range) {
+        SCOPED_TRACE(k.toStdString());
+        EXPECT_GT(k.toInt(), 80);
+        EXPECT_LT(k.toInt(), 170);
+    }
+    EXPECT_TRUE(drawn->toolTip().contains("component 1 ")) << drawn->toolTip().toStdString();
+    EXPECT_TRUE(drawn->toolTip().contains("component 2 "));
+
+    prompts.answers = { Prompts::Answer::Yes };
+    click("btn_clear");
+    EXPECT_FALSE(drawn->isVisible());
+}
+
 } // namespace
 } // namespace Demagora::Testing

@@ -17,6 +17,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
@@ -174,17 +175,39 @@ TEST_F(TvResultFormTest, LayoutFollowsTheWindowWidth)
     for (int column = 0; column < 5; ++column)
         EXPECT_EQ(header->sectionSize(column), 82);
 
+    // A column the user widened keeps its width; the others follow the window.
+    EXPECT_EQ(header->sectionResizeMode(2), QHeaderView::Interactive);
     header->resizeSection(2, 200);
     form.resize(1000, 600);
     EXPECT_EQ(exportButton(form)->geometry(), QRect(933, 8, 39, 41));
     EXPECT_EQ(grid(form)->geometry(), QRect(0, 0, 1000, 600));
     for (int column = 0; column < 5; ++column) {
         SCOPED_TRACE(column);
-        EXPECT_EQ(header->sectionSize(column), 115);
+        EXPECT_EQ(header->sectionSize(column), column == 2 ? 200 : 115);
     }
 
     form.resize(500, 600);
     EXPECT_EQ(form.width(), 739);
+}
+
+// Texts too long for their columns show whole in tool tips, headings included.
+TEST_F(TvResultFormTest, CutTextsShowWholeInToolTips)
+{
+    const Testing::RunFixture scattered(3);
+    TvResultForm form(scattered.report(ReportKind::Resulting));
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    const QAbstractItemModel *model = grid(form)->model();
+    ASSERT_EQ(model->headerData(6, Qt::Horizontal).toString(), "StDev(Length)");
+    EXPECT_EQ(model->headerData(6, Qt::Horizontal, Qt::ToolTipRole).toString(), "StDev(Length)");
+    const QModelIndex cell = model->index(0, 6);
+    EXPECT_EQ(cell.data(Qt::ToolTipRole).toString(), cell.data().toString());
+
+    QHeaderView *header = grid(form)->horizontalHeader();
+    const QPoint inHeading(header->sectionViewportPosition(6) + 5, header->height() / 2);
+    QHelpEvent help(QEvent::ToolTip, inHeading, header->viewport()->mapToGlobal(inHeading));
+    QCoreApplication::sendEvent(header->viewport(), &help);
+    EXPECT_EQ(QToolTip::text(), "StDev(Length)");
 }
 
 // A table of more rows than the grid is given at once: the grid holds a page of rows and the
@@ -294,17 +317,43 @@ TEST_F(TvResultFormExportTest, ExportThroughTheChooseFileDialog)
     EXPECT_EQ(fileBytes(path(QStringLiteral("result.xls"))), WorkedExampleFile);
 }
 
-TEST_F(TvResultFormExportTest, ExistingFileIsReplacedWithoutAsking)
+TEST_F(TvResultFormExportTest, ExistingFileIsReplacedOnlyWhenTheUserAgrees)
 {
     QFile old(path(QStringLiteral("result.xls")));
     ASSERT_TRUE(old.open(QIODevice::WriteOnly));
     old.write(QByteArray(5000, 'x'));
     old.close();
-    auto window = form(plainRun.report(ReportKind::Initial), { QStringLiteral("result.xls") });
+    auto window = form(plainRun.report(ReportKind::Initial),
+        { QStringLiteral("result.xls"), QStringLiteral("result.xls") });
+    m_prompts.answers = { Prompts::Answer::No, Prompts::Answer::Yes };
+    exportButton(*window)->click();
+    EXPECT_EQ(m_prompts.questions, QStringList { "result.xls already exists. Replace it?" });
+    EXPECT_EQ(fileBytes(path(QStringLiteral("result.xls"))), QByteArray(5000, 'x'));
+    // Declined: the user may try another name.
+    EXPECT_TRUE(exportButton(*window)->isEnabled());
+
     exportButton(*window)->click();
     EXPECT_EQ(fileBytes(path(QStringLiteral("result.xls"))), WorkedExampleFile);
-    EXPECT_TRUE(m_prompts.questions.isEmpty());
     EXPECT_TRUE(m_prompts.warnings.isEmpty());
+    EXPECT_TRUE(m_prompts.errors.isEmpty());
+}
+
+TEST_F(TvResultFormExportTest, OpenScenarioIsNeverReplaced)
+{
+    const QString scenario = path(QStringLiteral("saved1.xls"));
+    QFile file(scenario);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("{}");
+    file.close();
+    auto window = form(plainRun.report(ReportKind::Initial), { QStringLiteral("saved1.xls") });
+    window->setOpenScenario(scenario);
+    exportButton(*window)->click();
+    ASSERT_EQ(m_prompts.errors.size(), 1);
+    EXPECT_TRUE(m_prompts.errors[0].contains("that is the open scenario"))
+        << m_prompts.errors[0].toStdString();
+    EXPECT_TRUE(m_prompts.questions.isEmpty());
+    EXPECT_EQ(fileBytes(scenario), "{}");
+    EXPECT_TRUE(exportButton(*window)->isEnabled());
 }
 
 TEST_F(TvResultFormExportTest, OtherExtensionsBecomeXls)

@@ -24,6 +24,7 @@ public:
     // For confirm, warnOkCancel and askSaveChanges; Yes / Ok / Discard when empty.
     std::deque<Answer> answers;
     std::deque<QString> fileNames; // for the file dialogs; empty (cancelled) when empty
+    QStringList folderCaptions; // the folder dialogs asked for
 
     void showError(QWidget *, const QString &message) override { errors << message; }
     Answer confirm(QWidget *, const QString &question) override
@@ -52,6 +53,11 @@ public:
     }
     QString askSaveFileName(QWidget *, const QString &, const QString &, const QString &) override
     {
+        return nextFile();
+    }
+    QString askFolder(QWidget *, const QString &caption, const QString &) override
+    {
+        folderCaptions << caption;
         return nextFile();
     }
 
