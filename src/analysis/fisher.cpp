@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace Demagora {
 
@@ -45,6 +46,32 @@ FisherStatistics fisherStatistics(std::span<const Vector3> vectors)
             statistics.alpha95 = std::acos(cosine) * RadToDeg;
     }
     return statistics;
+}
+
+FisherStatistics fisherStatisticsOfAxes(std::span<const Vector3> axes)
+{
+    Matrix3 tensor {};
+    for (const Vector3 &axis : axes) {
+        const double length = norm(axis);
+        if (!(length > 0))
+            throw AnalysisError("a zero vector has no direction to average");
+        const Vector3 u = (1 / length) * axis;
+        const std::array<double, 3> c { u.x, u.y, u.z };
+        for (std::size_t i = 0; i < 3; ++i) {
+            for (std::size_t j = 0; j < 3; ++j)
+                tensor[i][j] += c[i] * c[j];
+        }
+    }
+    if (axes.empty())
+        return fisherStatistics(axes);
+    Vector3 principal = symmetricEigen(tensor).vectors[0];
+    if (principal.z < 0)
+        principal = -1.0 * principal;
+    std::vector<Vector3> oriented;
+    oriented.reserve(axes.size());
+    for (const Vector3 &axis : axes)
+        oriented.push_back(dot(axis, principal) < 0 ? -1.0 * axis : axis);
+    return fisherStatistics(oriented);
 }
 
 } // namespace Demagora

@@ -27,4 +27,10 @@ struct FisherStatistics
 // for a zero vector, which has no direction.
 FisherStatistics fisherStatistics(std::span<const Vector3> vectors);
 
+// The statistics of axes, such as the poles of planes, whose sign carries no meaning: each
+// axis is first turned to the side of the principal axis of the set (the leading eigenvector
+// of the orientation tensor, itself taken in the lower hemisphere), then the axes are
+// averaged as directions. Throws as fisherStatistics does.
+FisherStatistics fisherStatisticsOfAxes(std::span<const Vector3> axes);
+
 } // namespace Demagora

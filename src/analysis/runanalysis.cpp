@@ -67,6 +67,15 @@ std::optional<FisherStatistics> fisherOf(const std::vector<Vector3> &directions)
     return fisherStatistics(directions);
 }
 
+// A plane's pole is an axis: its sign says nothing, so the poles are averaged as axes.
+std::optional<FisherStatistics> fisherOfFits(const std::vector<Vector3> &directions, FitType type)
+{
+    if (directions.empty())
+        return std::nullopt;
+    return type == FitType::Plane ? fisherStatisticsOfAxes(directions)
+                                  : fisherStatistics(directions);
+}
+
 } // namespace
 
 MemberSteps stepsOfSeries(const ResultSeries &series)
@@ -92,15 +101,46 @@ MemberSteps stepsOfMeasurements(const MeasuredSeries &measured)
     return steps;
 }
 
+StepReader seriesStepReader(const ResultSeries &series)
+{
+    return [&series](std::size_t member, std::vector<FitStep> &steps) {
+        steps.clear();
+        steps.reserve(series[member].size());
+        for (const TResultVectors &point : series[member])
+            steps.push_back({ point.Temperature, { point.X, point.Y, point.Z } });
+    };
+}
+
+StepReader measuredStepReader(const MeasuredSeries &measured)
+{
+    return [&measured](std::size_t member, std::vector<FitStep> &steps) {
+        steps.clear();
+        for (const MeasuredStep &step : measured.specimen(member)) {
+            steps.push_back({ static_cast<double>(step.temperature), { step.x, step.y, step.z } });
+        }
+    };
+}
+
 RunAnalysis analyseRun(const MemberSteps &steps, const ComponentPopulations &populations,
     FitType type, double from, double to)
+{
+    const StepReader read
+        = [&steps](std::size_t member, std::vector<FitStep> &out) { out = steps[member]; };
+    return *analyseRun(steps.size(), read, populations, type, from, to);
+}
+
+std::optional<RunAnalysis> analyseRun(std::size_t memberCount, const StepReader &read,
+    const ComponentPopulations &populations, FitType type, double from, double to,
+    const AnalysisProgress &progress)
 {
     const std::string interval = "the interval " + numberText(from) + " to " + numberText(to);
     if (!(from <= to))
         throw AnalysisError(interval + " ends below its start");
+    std::vector<FitStep> memberSteps;
     std::size_t count = 0;
-    if (!steps.empty()) {
-        for (const FitStep &step : steps.front())
+    if (memberCount > 0) {
+        read(0, memberSteps);
+        for (const FitStep &step : memberSteps)
             count += step.temperature >= from && step.temperature <= to ? 1 : 0;
     }
     if (count < static_cast<std::size_t>(minimumSteps(type))) {
@@ -116,15 +156,21 @@ RunAnalysis analyseRun(const MemberSteps &steps, const ComponentPopulations &pop
     analysis.to = to;
     const std::vector<Vector3> components = componentDirections(populations);
     std::vector<Vector3> fitted;
-    for (std::size_t member = 0; member < steps.size(); ++member) {
+    analysis.fits.reserve(memberCount);
+    for (std::size_t member = 0; member < memberCount; ++member) {
+        if (progress.stopRequested && progress.stopRequested())
+            return std::nullopt;
+        read(member, memberSteps);
         MemberFit memberFit
-            = fitMember(static_cast<int>(member), steps[member], type, from, to, components);
-        if (memberFit.fit && isSpecimen(member, steps.size()))
+            = fitMember(static_cast<int>(member), memberSteps, type, from, to, components);
+        if (memberFit.fit && isSpecimen(member, memberCount))
             fitted.push_back(memberFit.fit->direction);
         analysis.fits.push_back(std::move(memberFit));
+        if (progress.report)
+            progress.report(member + 1);
     }
 
-    analysis.sets.push_back({ "fitted", fisherOf(fitted) });
+    analysis.sets.push_back({ "fitted", fisherOfFits(fitted, type) });
     const std::optional<FisherStatistics> &mean = analysis.sets.front().fisher;
     for (const Vector3 &component : components) {
         std::optional<double> angle;
@@ -147,7 +193,7 @@ RunAnalysis analyseRun(const MemberSteps &steps, const ComponentPopulations &pop
         }
         analysis.sets.push_back({ "component_" + std::to_string(i + 1), fisherOf(initial) });
     }
-    return analysis;
+    return std::optional<RunAnalysis>(std::move(analysis));
 }
 
 } // namespace Demagora

@@ -5,6 +5,8 @@
 #include "measurements/measuredseries.h"
 #include "model/populations.h"
 
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +21,23 @@ MemberSteps stepsOfSeries(const ResultSeries &series);
 
 // The measurements of every specimen at the temperatures of their schedule.
 MemberSteps stepsOfMeasurements(const MeasuredSeries &measured);
+
+// Fills steps (emptied first) with the steps of one member in treatment order. An analysis
+// reads one member at a time through it, so that a large run is never copied whole.
+using StepReader = std::function<void(std::size_t member, std::vector<FitStep> &steps)>;
+
+// Readers over the run's curves and over its measurements, in place: these must outlive
+// the reader and stay unchanged.
+StepReader seriesStepReader(const ResultSeries &series);
+StepReader measuredStepReader(const MeasuredSeries &measured);
+
+// What a long analysis tells its caller and asks it, both from the analysing thread:
+// report(done) after every member fitted; stopRequested() before every member.
+struct AnalysisProgress
+{
+    std::function<void(std::size_t done)> report;
+    std::function<bool()> stopRequested;
+};
 
 // The fit of one member over the interval.
 struct MemberFit
@@ -63,5 +82,10 @@ struct RunAnalysis
 // have no fit keeps its row with the refusal.
 RunAnalysis analyseRun(const MemberSteps &steps, const ComponentPopulations &populations,
     FitType type, double from, double to);
+
+// The same for memberCount members read through read; empty when progress asked to stop.
+std::optional<RunAnalysis> analyseRun(std::size_t memberCount, const StepReader &read,
+    const ComponentPopulations &populations, FitType type, double from, double to,
+    const AnalysisProgress &progress = {});
 
 } // namespace Demagora

@@ -6,7 +6,17 @@ DiagramOverlay diagramOverlayOf(const RunAnalysis &analysis)
 {
     DiagramOverlay overlay;
     overlay.memberLines.reserve(analysis.fits.size());
+    if (analysis.type == FitType::Plane)
+        overlay.memberPoles.reserve(analysis.fits.size());
     for (const MemberFit &member : analysis.fits) {
+        if (analysis.type == FitType::Plane) {
+            std::optional<DiagramOverlay::Pole> pole;
+            if (member.fit) {
+                const Vector3 &p = member.fit->direction;
+                pole = DiagramOverlay::Pole { p.x, p.y, p.z };
+            }
+            overlay.memberPoles.push_back(pole);
+        }
         std::optional<DiagramOverlay::Line> line;
         if (member.fit && member.fit->type != FitType::Plane) {
             const Vector3 &a = member.fit->segmentStart;

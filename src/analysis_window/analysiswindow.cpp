@@ -21,11 +21,19 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QEventLoop>
+#include <QMetaObject>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <atomic>
+#include <climits>
 #include <exception>
+#include <thread>
 
 namespace Demagora {
 
@@ -59,7 +67,6 @@ AnalysisWindow::AnalysisWindow(const ComponentPopulations &populations, const Re
     , m_populations(populations)
     , m_series(series)
     , m_typedFisherK(typedFisherK)
-    , m_steps(stepsOfSeries(series))
     , m_noiseSeed(MersenneTwisterSource::clockSeed())
 {
     setObjectName(QStringLiteral("AnalysisWindow"));
@@ -170,10 +177,18 @@ bool AnalysisWindow::fit(bool reportErrors)
         const double from = readNumber("from", EB_from);
         const double to = readNumber("to", EB_to);
         const FitType type = FitTypes[std::max(0, CB_fitType->currentIndex())];
-        RunAnalysis analysis = analyseRun(chosenSteps(), m_populations, type, from, to);
+        std::optional<RunAnalysis> analysis = analyseWaiting(type, from, to);
+        if (!analysis) {
+            m_model->setAnalysis({});
+            m_hasAnalysis = false;
+            lbl_summary->setText(QStringLiteral("The fit was cancelled."));
+            for (QPushButton *button : { btn_copy, btn_save, btn_paint })
+                button->setEnabled(false);
+            return false;
+        }
         lbl_summary->setText(QString::fromStdString(
-            analysisSummary(analysis, m_typedFisherK, decimalSeparator().toStdString())));
-        m_model->setAnalysis(std::move(analysis));
+            analysisSummary(*analysis, m_typedFisherK, decimalSeparator().toStdString())));
+        m_model->setAnalysis(std::move(*analysis));
         m_hasAnalysis = true;
     } catch (const std::exception &error) {
         // The last fit goes, so that table and summary never show another interval's fits.
@@ -199,15 +214,68 @@ void AnalysisWindow::stepsChoiceChanged()
     EB_noise->setEnabled(scheduled);
 }
 
-MemberSteps AnalysisWindow::chosenSteps() const
+std::optional<MeasurementSettings> AnalysisWindow::chosenMeasurements() const
 {
     if (CB_steps->currentIndex() != 1)
-        return m_steps;
+        return std::nullopt;
     MeasurementSettings settings;
     settings.schedule = parseSchedule(EB_schedule->text().toStdString());
     settings.noiseAPerM = readNumber("noise", EB_noise);
     settings.noiseSeed = m_noiseSeed;
-    return stepsOfMeasurements(MeasuredSeries(m_series, settings));
+    return settings;
+}
+
+std::optional<RunAnalysis> AnalysisWindow::analyseWaiting(FitType type, double from, double to)
+{
+    // Typed settings are read and refused here, on the user-interface thread.
+    const std::optional<MeasurementSettings> measurements = chosenMeasurements();
+    const std::size_t members = m_series.size();
+    QProgressDialog progress(QStringLiteral("Fitting %1 members...").arg(members),
+        QStringLiteral("Cancel"), 0, static_cast<int>(std::min<std::size_t>(members, INT_MAX)),
+        this);
+    progress.setObjectName(QStringLiteral("fitProgress"));
+    progress.setWindowTitle(QStringLiteral("Analysis"));
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setMinimumDuration(400);
+    progress.setAutoReset(false);
+    progress.setAutoClose(false);
+
+    std::atomic<std::size_t> done { 0 };
+    std::atomic<bool> stop { false };
+    std::optional<RunAnalysis> analysis;
+    std::exception_ptr failure;
+    QEventLoop loop;
+    std::thread worker([&] {
+        try {
+            AnalysisProgress watch;
+            watch.report = [&](std::size_t count) { done = count; };
+            watch.stopRequested = [&] { return stop.load(); };
+            std::optional<MeasuredSeries> measured;
+            if (measurements)
+                measured.emplace(m_series, *measurements);
+            const StepReader read
+                = measured ? measuredStepReader(*measured) : seriesStepReader(m_series);
+            analysis = analyseRun(members, read, m_populations, type, from, to, watch);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    QTimer ticks;
+    connect(&ticks, &QTimer::timeout, &progress, [&] {
+        progress.setValue(static_cast<int>(std::min<std::size_t>(done, INT_MAX)));
+        if (progress.wasCanceled())
+            stop = true;
+    });
+    ticks.start(50);
+    loop.exec();
+    worker.join();
+    if (failure)
+        std::rethrow_exception(failure);
+    // Cancel discards the fit, even one that ended while the press was on its way.
+    if (stop || progress.wasCanceled())
+        return std::nullopt;
+    return analysis;
 }
 
 QString AnalysisWindow::summaryText() const

@@ -2,6 +2,7 @@
 
 #include "analysis/runanalysis.h"
 #include "diagrams/diagramoverlay.h"
+#include "measurements/measurementsettings.h"
 #include "model/populations.h"
 
 #include <QDialog>
@@ -56,14 +57,16 @@ private:
     // Fits the interval and type of the controls; false, with the reason shown, when the
     // interval cannot be fitted.
     bool fit(bool reportErrors);
-    // Every whole degree of the run, or the measurements of the typed schedule and noise.
-    MemberSteps chosenSteps() const;
+    // The measurement settings of the typed schedule and noise; empty for every whole degree.
+    std::optional<MeasurementSettings> chosenMeasurements() const;
+    // Fits on a worker thread, reading the run in place, while a progress dialog offers
+    // Cancel; empty when cancelled.
+    std::optional<RunAnalysis> analyseWaiting(FitType type, double from, double to);
     void stepsChoiceChanged();
 
     const ComponentPopulations &m_populations;
     const ResultSeries &m_series;
     std::optional<double> m_typedFisherK;
-    MemberSteps m_steps;
     // One noise seed per window, so that fitting again sees the same measurements.
     std::uint64_t m_noiseSeed;
     DiagramOpener m_diagramOpener;

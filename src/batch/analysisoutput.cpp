@@ -5,34 +5,33 @@
 #include "measurements/measuredseries.h"
 #include "measurements/measurementerror.h"
 
+#include <optional>
+
 namespace Demagora {
-
-namespace {
-
-MemberSteps measuredSteps(const BatchOptions &options, const BatchRun &run, std::uint64_t seed)
-{
-    MeasurementSettings settings = options.measurements.settings;
-    settings.noiseSeed = seed;
-    try {
-        return stepsOfMeasurements(MeasuredSeries(run.series, settings));
-    } catch (const MeasurementError &error) {
-        throw BatchError(error.what());
-    }
-}
-
-} // namespace
 
 RunAnalysis analyseBatchRun(const BatchOptions &options, const BatchRun &run, std::uint64_t seed)
 {
     const FitInterval &interval = options.fit.value();
-    const MemberSteps steps = options.fitsMeasurements() ? measuredSteps(options, run, seed)
-                                                         : stepsOfSeries(run.series);
+    // The steps are read one member at a time from where they lie, never copied whole.
+    std::optional<MeasuredSeries> measured;
     try {
-        RunAnalysis analysis = analyseRun(steps, run.populations,
-            options.fitType.value_or(FitType::Free), interval.from, interval.to);
-        return analysis;
+        if (options.fitsMeasurements()) {
+            MeasurementSettings settings = options.measurements.settings;
+            settings.noiseSeed = seed;
+            measured.emplace(run.series, settings);
+        }
+    } catch (const MeasurementError &error) {
+        throw BatchError(error.what());
+    }
+    const StepReader read = measured ? measuredStepReader(*measured) : seriesStepReader(run.series);
+    const std::size_t members = measured ? measured->specimenCount() : run.series.size();
+    try {
+        return *analyseRun(members, read, run.populations, options.fitType.value_or(FitType::Free),
+            interval.from, interval.to);
     } catch (const AnalysisError &error) {
         throw BatchError("--fit " + interval.text + ": " + error.what());
+    } catch (const MeasurementError &error) {
+        throw BatchError(error.what());
     }
 }
 

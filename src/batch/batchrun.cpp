@@ -36,7 +36,10 @@ void checkRunSize(const Scenario &scenario, const RunRange &range)
             + " result points");
     }
     try {
-        checkRunCost(scenario.components, members, steps);
+        std::uint64_t skipped = 0;
+        for (const ComponentDraw &draw : scenario.draws)
+            skipped += draw.skippedDraws;
+        checkRunCost(scenario.components, members, steps, skipped);
     } catch (const ModelError &error) {
         std::string message = error.what();
         message[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(message[0])));

@@ -394,8 +394,11 @@ void DiagramRenderer::paint(QPainter &painter, const QRectF &target, const Diagr
             painter.restore();
             return;
         }
-        if (m_overlay)
+        if (m_overlay) {
+            paintOverlayCircles(
+                stereo, *m_overlay, netGeometry(s, state.options), range.first, range.last);
             paintOverlayMean(stereo, *m_overlay, netGeometry(s, state.options));
+        }
         paintInitialStereogram(start, initialDirections(), range.first, range.last, state.options);
         if (labels) {
             for (PanelLabels *panel :

@@ -43,6 +43,17 @@ std::optional<QPointF> stereoPoint(const Unit &u, const NetGeometry &net)
     return QPointF(p->x, p->y);
 }
 
+// Two unit vectors at right angles to m and to each other: with m they span the space.
+std::pair<Unit, Unit> perpendicularPair(const Unit &m)
+{
+    const Unit h = std::fabs(m.z) < 0.9 ? Unit { 0, 0, 1 } : Unit { 1, 0, 0 };
+    Unit u { h.y * m.z - h.z * m.y, h.z * m.x - h.x * m.z, h.x * m.y - h.y * m.x };
+    const double n = std::sqrt(u.x * u.x + u.y * u.y + u.z * u.z);
+    u = { u.x / n, u.y / n, u.z / n };
+    const Unit w { m.y * u.z - m.z * u.y, m.z * u.x - m.x * u.z, m.x * u.y - m.y * u.x };
+    return { u, w };
+}
+
 } // namespace
 
 void paintOverlayLines(PanelCanvas &canvas, const DiagramOverlay &overlay,
@@ -80,11 +91,7 @@ void paintOverlayMean(PanelCanvas &canvas, const DiagramOverlay &overlay, const 
     if (!alpha95 || !(*alpha95 > 0))
         return;
     // Two unit vectors at right angles to the mean span the circle's plane.
-    const Unit h = std::fabs(m.z) < 0.9 ? Unit { 0, 0, 1 } : Unit { 1, 0, 0 };
-    Unit u { h.y * m.z - h.z * m.y, h.z * m.x - h.x * m.z, h.x * m.y - h.y * m.x };
-    const double n = std::sqrt(u.x * u.x + u.y * u.y + u.z * u.z);
-    u = { u.x / n, u.y / n, u.z / n };
-    const Unit w { m.y * u.z - m.z * u.y, m.z * u.x - m.x * u.z, m.x * u.y - m.y * u.x };
+    const auto [u, w] = perpendicularPair(m);
     const double c = std::cos(*alpha95 * Radians);
     const double r = std::sin(*alpha95 * Radians);
     std::optional<QPointF> previous;
@@ -97,6 +104,32 @@ void paintOverlayMean(PanelCanvas &canvas, const DiagramOverlay &overlay, const 
         if (point && previous)
             canvas.line(previous->x(), previous->y(), point->x(), point->y());
         previous = point;
+    }
+}
+
+void paintOverlayCircles(
+    PanelCanvas &canvas, const DiagramOverlay &overlay, const NetGeometry &net, int first, int last)
+{
+    canvas.setPen(OverlayColour, 1);
+    for (int p = std::max(first, 0); p <= last && p < int(overlay.memberPoles.size()); ++p) {
+        const std::optional<DiagramOverlay::Pole> &pole = overlay.memberPoles[std::size_t(p)];
+        if (!pole)
+            continue;
+        const auto [u, w] = perpendicularPair(Unit { pole->x, pole->y, pole->z });
+        // From where the circle dips below the horizontal to where it rises above it again,
+        // in steps of two degrees.
+        const double start = std::atan2(-u.z, w.z);
+        std::optional<QPointF> previous;
+        for (int step = 0; step <= 90; ++step) {
+            const double a = start + step * 2 * Radians;
+            Unit q { std::cos(a) * u.x + std::sin(a) * w.x, std::cos(a) * u.y + std::sin(a) * w.y,
+                std::cos(a) * u.z + std::sin(a) * w.z };
+            q.z = std::max(q.z, 0.0);
+            const std::optional<QPointF> point = stereoPoint(q, net);
+            if (point && previous)
+                canvas.line(previous->x(), previous->y(), point->x(), point->y());
+            previous = point;
+        }
     }
 }
 

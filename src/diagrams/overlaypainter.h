@@ -20,4 +20,9 @@ void paintOverlayLines(PanelCanvas &canvas, const DiagramOverlay &overlay,
 // as a closed line of points one degree of azimuth apart.
 void paintOverlayMean(PanelCanvas &canvas, const DiagramOverlay &overlay, const NetGeometry &net);
 
+// The fitted great circles of the members first..last on a stereogram: the half of each
+// circle in the lower hemisphere, the side the net shows.
+void paintOverlayCircles(PanelCanvas &canvas, const DiagramOverlay &overlay, const NetGeometry &net,
+    int first, int last);
+
 } // namespace Demagora

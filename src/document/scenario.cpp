@@ -194,7 +194,8 @@ void checked(const FieldReader &reader, const std::string &field, Check check, V
 // The draw settings a component may carry of its own; each needs the scenario's population.
 constexpr const char *DrawFields[] = { "fisherK", "heightStdDev", "seed", "skippedDraws" };
 
-ComponentDraw readDraw(const FieldReader &reader, bool scattered)
+// skippedSoFar: the numbers the components before this one skip, all together.
+ComponentDraw readDraw(const FieldReader &reader, bool scattered, std::uint64_t &skippedSoFar)
 {
     ComponentDraw draw;
     for (const char *field : DrawFields) {
@@ -215,12 +216,19 @@ ComponentDraw readDraw(const FieldReader &reader, bool scattered)
         if (!draw.seed)
             reader.fail("skippedDraws", "needs the component's own seed");
         draw.skippedDraws = reader.wholeNumber("skippedDraws", 0, MaxSkippedDraws);
+        skippedSoFar += draw.skippedDraws;
+        if (skippedSoFar > MaxSkippedDraws) {
+            reader.fail("skippedDraws",
+                "takes the numbers skipped by the components so far to "
+                    + std::to_string(skippedSoFar) + ", more than the "
+                    + std::to_string(MaxSkippedDraws) + " a scenario may skip");
+        }
     }
     return draw;
 }
 
 TVector readComponent(const Json &object, const std::string &sourceName, const std::string &path,
-    bool scattered, ComponentDraw &draw)
+    bool scattered, ComponentDraw &draw, std::uint64_t &skippedSoFar)
 {
     requireObject(object, sourceName, path);
     const FieldReader reader(object, sourceName, path);
@@ -241,7 +249,7 @@ TVector readComponent(const Json &object, const std::string &sourceName, const s
     component.BlockHigh = reader.number("blockHigh");
     checked(reader, "blockHigh", checkBlockingTemperature, component.BlockHigh);
     component.SetTemperature(component.BlockLow);
-    draw = readDraw(reader, scattered);
+    draw = readDraw(reader, scattered, skippedSoFar);
     return component;
 }
 
@@ -316,9 +324,11 @@ Scenario parseScenario(std::string_view json, const std::string &sourceName)
         reader.fail("components", "the list is empty: at least one component is needed");
     scenario.components.reserve(components.size());
     std::vector<ComponentDraw> draws(components.size());
+    std::uint64_t skipped = 0;
     for (std::size_t i = 0; i < components.size(); ++i) {
-        scenario.components.push_back(readComponent(components[i], sourceName,
-            "components[" + std::to_string(i) + "]", scenario.population.has_value(), draws[i]));
+        scenario.components.push_back(
+            readComponent(components[i], sourceName, "components[" + std::to_string(i) + "]",
+                scenario.population.has_value(), draws[i], skipped));
     }
     if (std::any_of(draws.begin(), draws.end(),
             [](const ComponentDraw &draw) { return draw != ComponentDraw {}; }))

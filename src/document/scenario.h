@@ -72,8 +72,9 @@ inline constexpr int ScenarioVersion = 2;
 // The largest seed a scenario file may hold: every whole number up to it is exact in JSON.
 inline constexpr std::uint64_t MaxScenarioSeed = (std::uint64_t { 1 } << 53) - 1;
 
-// The most numbers a component may skip before its members: skipping costs time, and a
-// scenario of the largest populations skips far fewer.
+// The most numbers the components of a scenario may skip before their members, all
+// together: each skipped number costs about as much as drawing it (a billion, five seconds),
+// and a scenario of the largest populations skips far fewer.
 inline constexpr std::uint64_t MaxSkippedDraws = 1'000'000'000;
 
 // Reads a scenario from JSON text; sourceName starts every message. Throws ScenarioError

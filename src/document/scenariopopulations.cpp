@@ -68,12 +68,17 @@ void pinComponentSeeds(Scenario &scenario, std::uint64_t sharedSeed)
     scenario.draws.resize(scenario.components.size());
     MersenneTwisterSource generator(sharedSeed);
     CountingSource shared(generator);
+    // The skipped numbers of all components together, as a scenario file may hold them.
+    std::uint64_t skipped = 0;
+    for (const ComponentDraw &draw : scenario.draws)
+        skipped += draw.skippedDraws;
     for (std::size_t i = 0; i < scenario.components.size(); ++i) {
         ComponentDraw &draw = scenario.draws[i];
         if (draw.seed)
             continue;
         const std::uint64_t before = shared.count();
-        if (before > MaxSkippedDraws)
+        skipped += before;
+        if (before > MaxSkippedDraws || skipped > MaxSkippedDraws)
             throw ScenarioError("the populations are too large to be kept component by component");
         // Drawn only to count the numbers this component takes from the shared sequence.
         buildPopulation(scenario, i, shared);

@@ -9,12 +9,19 @@
 #include "text/numbertext.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCursor>
+#include <QEventLoop>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMetaObject>
 #include <QSignalBlocker>
 #include <QUndoStack>
+
+#include <exception>
+#include <thread>
 
 namespace Demagora {
 
@@ -100,7 +107,25 @@ void TFrm_1::applyState(const ComponentSession::State &state)
 
 void TFrm_1::loadScenario(Scenario scenario)
 {
-    m_session.load(std::move(scenario), *m_random);
+    // Scattered populations, and the numbers their own seeds skip, can take seconds to build:
+    // they are built on a worker thread while the windows go on painting, their input held
+    // back, so that nothing on this thread reads or changes the session meanwhile.
+    QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    std::exception_ptr failure;
+    QEventLoop loop;
+    std::thread worker([&] {
+        try {
+            m_session.load(std::move(scenario), *m_random);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    worker.join();
+    QApplication::restoreOverrideCursor();
+    if (failure)
+        std::rethrow_exception(failure);
     {
         // Opening sets the report kind; it is no change of the document.
         const QSignalBlocker blocker(CB_reportType);

@@ -71,8 +71,8 @@ void checkHeightStdDev(double deviation)
     }
 }
 
-void checkRunCost(
-    const std::vector<TVector> &components, std::uint64_t memberCount, std::uint64_t stepCount)
+void checkRunCost(const std::vector<TVector> &components, std::uint64_t memberCount,
+    std::uint64_t stepCount, std::uint64_t skippedDraws)
 {
     // Besides the run itself, the Initial report sums every member's whole magnetization
     // (its spectrum from BlockHigh down to 0 degrees) slice by slice.
@@ -82,14 +82,14 @@ void checkRunCost(
             += std::max(0.0, (component.BlockHigh - std::max(0.0, component.BlockLow)) * 10);
     const double evaluations = static_cast<double>(components.size())
             * static_cast<double>(memberCount) * static_cast<double>(stepCount)
-        + static_cast<double>(memberCount) * wholeSlices;
+        + static_cast<double>(memberCount) * wholeSlices + static_cast<double>(skippedDraws);
     if (evaluations > static_cast<double>(MaxRunEvaluations)) {
         throw ModelError("The run is too large: " + std::to_string(components.size())
             + " components times " + std::to_string(memberCount) + " members times "
-            + std::to_string(stepCount)
-            + " steps, with the whole magnetization of every member, need "
-            + std::to_string(static_cast<std::uint64_t>(evaluations)) + " evaluations, more than "
-            + std::to_string(MaxRunEvaluations));
+            + std::to_string(stepCount) + " steps, with the whole magnetization of every member"
+            + (skippedDraws > 0 ? " and " + std::to_string(skippedDraws) + " skipped draws" : "")
+            + ", need " + std::to_string(static_cast<std::uint64_t>(evaluations))
+            + " evaluations, more than " + std::to_string(MaxRunEvaluations));
     }
     // One table per distinct spectrum: a count per step, and for a Gauss spectrum a density
     // per 0.1-degree slice of its range.

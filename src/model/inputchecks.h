@@ -36,8 +36,9 @@ void checkRunSize(std::uint64_t memberCount, std::uint64_t stepCount);
 void checkHeight(double height);
 void checkHeightStdDev(double deviation);
 // The work and table memory of a run of components (as entered: scattering keeps every
-// blocking range) with memberCount members over stepCount steps.
-void checkRunCost(
-    const std::vector<TVector> &components, std::uint64_t memberCount, std::uint64_t stepCount);
+// blocking range) with memberCount members over stepCount steps; skippedDraws, the random
+// numbers skipped before the members are drawn, count as one evaluation each.
+void checkRunCost(const std::vector<TVector> &components, std::uint64_t memberCount,
+    std::uint64_t stepCount, std::uint64_t skippedDraws = 0);
 
 } // namespace Demagora

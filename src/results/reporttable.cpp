@@ -1,11 +1,13 @@
 #include "results/reporttable.h"
 
+#include "model/wholemagnetization.h"
 #include "text/numbertext.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cstddef>
 #include <limits>
+#include <span>
 #include <stdexcept>
 
 namespace Demagora {
@@ -88,6 +90,19 @@ void ReportTable::layOutInitial()
         const int listed = std::min(m, static_cast<int>(population.size()));
         m_blockStarts.push_back(m_blockStarts.back() + listed);
     }
+
+    // The statistics are summed in the order of the rows that list the samples.
+    m_lengths = wholeMagnetizations(populations);
+    std::vector<double> samples;
+    for (std::size_t q = 0; q < populations.size(); ++q) {
+        const auto listed = static_cast<std::size_t>(m_blockStarts[q + 1] - m_blockStarts[q]);
+        m_lengthStatistics.push_back(
+            sampleStatistics(std::span<const double>(m_lengths[q]).first(listed)));
+        samples.clear();
+        for (std::size_t j = 0; j < listed; ++j)
+            samples.push_back(populations[q][j].Height);
+        m_heightStatistics.push_back(sampleStatistics(samples));
+    }
 }
 
 void ReportTable::layOutResulting(std::int32_t runLowTemp, std::int32_t runHighTemp)
@@ -141,7 +156,8 @@ void ReportTable::appendInitialCell(std::string &text, int column, long long ind
     case 3:
         return appendNumber(text, member.Inclination);
     case 4:
-        return appendNumber(text, member.Remaining(0));
+        return appendNumber(
+            text, m_lengths[static_cast<std::size_t>(q)][static_cast<std::size_t>(j)]);
     case 5:
         return appendNumber(text, member.Height);
     default:
@@ -149,7 +165,9 @@ void ReportTable::appendInitialCell(std::string &text, int column, long long ind
     }
     // A block of one sample has no sample standard deviation: its cell stays empty.
     if (j == 0) {
-        const SampleStatistics &statistics = blockStatistics(q, column - 6);
+        const SampleStatistics &statistics = column == 6
+            ? m_lengthStatistics[static_cast<std::size_t>(q)]
+            : m_heightStatistics[static_cast<std::size_t>(q)];
         if (statistics.standardDeviation)
             appendNumber(text, *statistics.standardDeviation);
     }
@@ -179,45 +197,33 @@ void ReportTable::appendResultingCell(std::string &text, int column, long long i
     }
     if (v != 0)
         return;
-    const SampleStatistics &statistics = blockStatistics(t, 0);
+    const SampleStatistics &statistics = blockStatistics(t);
     if (column == 5)
         appendNumber(text, statistics.mean);
     else if (statistics.standardDeviation)
         appendNumber(text, *statistics.standardDeviation);
 }
 
-const SampleStatistics &ReportTable::blockStatistics(long long block, int which) const
+const SampleStatistics &ReportTable::blockStatistics(long long block) const
 {
     if (m_cache.empty())
         m_cache.resize(CacheSlots);
-    CachedStatistics &slot
-        = m_cache[(static_cast<std::size_t>(block) * 2 + static_cast<std::size_t>(which))
-            % CacheSlots];
-    if (slot.block != block || slot.which != which) {
-        slot.statistics = computeStatistics(block, which);
+    CachedStatistics &slot = m_cache[static_cast<std::size_t>(block) % CacheSlots];
+    if (slot.block != block) {
+        slot.statistics = computeStatistics(block);
         slot.block = block;
-        slot.which = which;
     }
     return slot.statistics;
 }
 
-// The samples in the order of the rows, so that the sums are formed as the rows list them.
-SampleStatistics ReportTable::computeStatistics(long long block, int which) const
+// The lengths of a step in the order of the rows, so that the sums are formed as the rows
+// list them.
+SampleStatistics ReportTable::computeStatistics(long long block) const
 {
     m_samples.clear();
-    if (m_kind == ReportKind::Initial) {
-        const Population &population = (*m_populations)[static_cast<std::size_t>(block)];
-        const long long listed = m_blockStarts[static_cast<std::size_t>(block) + 1]
-            - m_blockStarts[static_cast<std::size_t>(block)];
-        for (long long j = 0; j < listed; ++j) {
-            const TVector &member = population[static_cast<std::size_t>(j)];
-            m_samples.push_back(which == 0 ? member.Remaining(0) : member.Height);
-        }
-    } else {
-        for (long long v = 0; v < m_rowsPerBlock; ++v) {
-            m_samples.push_back(
-                (*m_series)[static_cast<std::size_t>(v)][static_cast<std::size_t>(block)].Length());
-        }
+    for (long long v = 0; v < m_rowsPerBlock; ++v) {
+        m_samples.push_back(
+            (*m_series)[static_cast<std::size_t>(v)][static_cast<std::size_t>(block)].Length());
     }
     return sampleStatistics(m_samples);
 }

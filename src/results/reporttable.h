@@ -16,8 +16,10 @@ enum class ReportKind { Initial = 0, Resulting = 1 };
 // when it is asked for from the populations and series themselves, so that nothing per cell is
 // held. The result window, its Export and demagora-batch read their tables from it.
 // A run report reads the populations and series it was built from: they must outlive it and
-// stay unchanged. The statistics of recently read blocks are kept in a small cache of fixed
-// size, so one table must not be read from two threads at once.
+// stay unchanged. An Initial report sums every member's whole magnetization and its blocks'
+// statistics once, when it is built (on every core); a Resulting report keeps the statistics
+// of recently read blocks in a small cache of fixed size, so one table must not be read from
+// two threads at once.
 class ReportTable
 {
 public:
@@ -46,8 +48,8 @@ private:
     void appendInitialCell(std::string &text, int column, long long index) const;
     void appendResultingCell(std::string &text, int column, long long index) const;
     void appendNumber(std::string &text, long double value) const;
-    const SampleStatistics &blockStatistics(long long block, int which) const;
-    SampleStatistics computeStatistics(long long block, int which) const;
+    const SampleStatistics &blockStatistics(long long block) const;
+    SampleStatistics computeStatistics(long long block) const;
 
     std::string m_caption;
     ReportKind m_kind = ReportKind::Initial;
@@ -63,17 +65,21 @@ private:
     // Initial report: the first grid row index (0-based below the headings) of every
     // component's block, and one past the last.
     std::vector<long long> m_blockStarts;
+    // Initial report: every member's Remaining(0), and per block the statistics of the listed
+    // members' lengths and heights.
+    std::vector<std::vector<double>> m_lengths;
+    std::vector<SampleStatistics> m_lengthStatistics;
+    std::vector<SampleStatistics> m_heightStatistics;
     // Resulting report: the listed series per step and the listed steps.
     long long m_rowsPerBlock = 0;
     long long m_steps = 0;
 
-    // Direct-mapped cache of block statistics: slot block % size holds the block it names.
-    // which: 0 for lengths, 1 for heights (Initial report only).
+    // Resulting report: direct-mapped cache of step statistics; slot block % size holds the
+    // block it names.
     static constexpr std::size_t CacheSlots = 4096;
     struct CachedStatistics
     {
         long long block = -1;
-        int which = -1;
         SampleStatistics statistics;
     };
     mutable std::vector<CachedStatistics> m_cache;
@@ -81,7 +87,9 @@ private:
 };
 
 // Lays out the Initial or Resulting report of the last run; numbers use decimalSeparator.
-// Forms no cell: the work is proportional to the number of populations and series.
+// Forms no cell. The Resulting report's work is proportional to the number of series; the
+// Initial report sums every member's spectrum once (over all cores), which for a large run
+// takes long enough to keep off the user-interface thread.
 // Throws std::length_error for a grid whose rows cannot be counted in an int.
 ReportTable buildReportTable(const ComponentPopulations &populations, const ResultSeries &series,
     std::int32_t runLowTemp, std::int32_t runHighTemp, ReportKind kind,

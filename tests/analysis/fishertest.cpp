@@ -53,3 +53,31 @@ TEST(FisherTest, EdgeCasesLeaveFieldsEmptyOrInfiniteButNeverNaN)
     EXPECT_THROW(fisherStatistics(std::vector { v, Vector3 {} }), AnalysisError);
     EXPECT_THROW(fisherStatistics(std::vector<Vector3> {}), AnalysisError);
 }
+
+TEST(FisherTest, AxesStraddlingTheHorizontalAverageToOneSide)
+{
+    // Poles of near-vertical planes, each taken in the lower hemisphere, so that half of them
+    // point north and half south: as vectors they cancel, as axes they lie close together.
+    const std::vector<Vector3> poles = { unitVector(0, 5), unitVector(180, 5), unitVector(2, 3),
+        unitVector(178, 4), unitVector(359, 6), unitVector(181, 2) };
+    const FisherStatistics asVectors = fisherStatistics(poles);
+    const FisherStatistics asAxes = fisherStatisticsOfAxes(poles);
+    ASSERT_TRUE(asVectors.k && asAxes.k && asAxes.mean && asAxes.alpha95);
+    EXPECT_LT(*asVectors.k, 2);
+    EXPECT_EQ(asAxes.n, 6);
+    EXPECT_GT(*asAxes.k, 100);
+    EXPECT_LT(*asAxes.alpha95, 6);
+    // The mean axis lies near north-south, on the lower hemisphere's side.
+    EXPECT_GE(asAxes.mean->inclination, 0);
+    EXPECT_LT(std::fabs(std::remainder(asAxes.mean->declination, 180.0)), 3);
+
+    // Axes already on one side give exactly the statistics of the vectors.
+    const std::vector<Vector3> together
+        = { unitVector(150, 45), unitVector(151, 46), unitVector(145, 38) };
+    const FisherStatistics plain = fisherStatistics(together);
+    const FisherStatistics axial = fisherStatisticsOfAxes(together);
+    EXPECT_EQ(axial.r, plain.r);
+    EXPECT_EQ(*axial.k, *plain.k);
+    EXPECT_THROW(fisherStatisticsOfAxes(std::vector { poles[0], Vector3 {} }), AnalysisError);
+    EXPECT_THROW(fisherStatisticsOfAxes(std::vector<Vector3> {}), AnalysisError);
+}

@@ -12,8 +12,10 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -232,4 +234,39 @@ TEST_F(AnalysisWindowTest, ScheduleChoiceFitsTheMeasuredSteps)
     fitInterval(window, "300", "550", 0);
     ASSERT_EQ(prompts.errors.size(), 1);
     EXPECT_EQ(window.model().rowCount(), 0);
+}
+
+// Fitting runs on a worker thread: the window keeps handling events, its progress dialog's
+// Cancel stops the fit and leaves no fits shown; fitting again fits every member.
+TEST_F(AnalysisWindowTest, FitRunsOffTheUserInterfaceThreadAndCanBeCancelled)
+{
+    ResultSeries many;
+    for (int copy = 0; copy < 1000; ++copy)
+        many.insert(many.end(), series.begin(), series.end());
+    AnalysisWindow window(populations, many, range.low, range.high, 30);
+    ASSERT_EQ(window.model().rowCount(), 6000);
+
+    bool cancelled = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &window, [&] {
+        if (auto *progress = window.findChild<QProgressDialog *>(QStringLiteral("fitProgress"))) {
+            progress->cancel();
+            cancelled = true;
+            poll.stop();
+        }
+    });
+    poll.start(0);
+    fitInterval(window, "400", "550", 0);
+    poll.stop();
+    ASSERT_TRUE(cancelled) << "no progress dialog while fitting";
+    EXPECT_EQ(window.model().rowCount(), 0);
+    EXPECT_EQ(window.summaryText(), "The fit was cancelled.");
+    EXPECT_FALSE(child<QPushButton>(window, "btn_paint")->isEnabled());
+    EXPECT_TRUE(prompts.errors.isEmpty());
+
+    fitInterval(window, "400", "550", 0);
+    EXPECT_EQ(window.model().rowCount(), 6000);
+    EXPECT_EQ(window.model().analysis().fits.back().n, 151);
+    EXPECT_TRUE(child<QPushButton>(window, "btn_paint")->isEnabled());
+    EXPECT_EQ(window.findChild<QProgressDialog *>(), nullptr);
 }

@@ -538,6 +538,26 @@ TEST(BatchProcessTest, FitsAndFisherStatisticsOfTheScatteredExample)
     EXPECT_FALSE(std::filesystem::exists(untouched));
 }
 
+TEST(BatchProcessTest, PolesOfPlanesAreAveragedAsAxes)
+{
+    // The fitted planes of the scattered example hold both components, so their poles lie
+    // near the horizontal and fall on either side of it: averaged as vectors they give k 1.4.
+    const std::string fisher
+        = (std::filesystem::path(testing::TempDir()) / "process-poles.csv").string();
+    const ProcessResult result = runBatch({ example("scattered.json"), "--fit", "150:579",
+        "--fit-type", "plane", "--fisher", fisher });
+    ASSERT_EQ(result.status, 0) << result.err;
+    std::istringstream text(readAll(fisher));
+    std::string line;
+    std::getline(text, line);
+    std::getline(text, line);
+    const auto fields = splitFields(line);
+    ASSERT_EQ(fields.size(), 8u) << line;
+    EXPECT_EQ(fields[0] + "," + fields[1], "fitted,20");
+    EXPECT_NEAR(std::stod(fields[5]), 15.5, 0.05) << line;
+    EXPECT_NEAR(std::stod(fields[6]), 8.6, 0.05) << line;
+}
+
 TEST(BatchProcessTest, FitsFollowTheMeasurementScheduleAndItsNoise)
 {
     const std::filesystem::path folder = testing::TempDir();

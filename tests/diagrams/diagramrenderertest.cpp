@@ -367,6 +367,33 @@ TEST_F(WorkedExampleRenderTest, AnalysisOverlayDrawsTheFittedLineAndTheMeanCircl
     EXPECT_EQ(countColour(render(withOverlay, {}), vectorPanel, Band), 0);
 }
 
+TEST_F(WorkedExampleRenderTest, PlaneFitsDrawTheirGreatCircles)
+{
+    const QColor Magenta(190, 0, 190);
+    // A horizontal pole due north: the vertical east-west plane, a line through the centre.
+    DiagramOverlay overlay;
+    overlay.memberPoles = { DiagramOverlay::Pole { 1, 0, 0 }, std::nullopt };
+    DiagramRenderer withOverlay(
+        example.series, example.populations, example.runLowTemp, example.stereoPointCount);
+    withOverlay.setOverlay(overlay);
+    const QImage image = render(withOverlay, {});
+    for (int x : { 20, 80, 240, 300 }) {
+        SCOPED_TRACE(x);
+        EXPECT_TRUE(colourNear(image, Stereo + QPoint(x, 160), Magenta));
+    }
+    EXPECT_EQ(countColour(image, QRect(Stereo, QSize(320, 150)), Magenta, 60), 0)
+        << "only the lower hemisphere's half, no other arc";
+    EXPECT_EQ(countColour(image, QRect(Start, QSize(320, 320)), Magenta), 0);
+
+    // A pole down to the east: the plane dips to the west, its arc west of the centre.
+    overlay.memberPoles = { DiagramOverlay::Pole { 0, std::sqrt(0.5), std::sqrt(0.5) } };
+    withOverlay.setOverlay(overlay);
+    const QImage dipping = render(withOverlay, {});
+    EXPECT_GT(countColour(dipping, QRect(Stereo + QPoint(40, 150), QSize(60, 20)), Magenta, 60), 0);
+    EXPECT_EQ(
+        countColour(dipping, QRect(Stereo + QPoint(170, 0), QSize(150, 320)), Magenta, 60), 0);
+}
+
 } // namespace
 } // namespace Demagora
 

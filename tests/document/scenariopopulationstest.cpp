@@ -100,6 +100,12 @@ TEST(ScenarioDocumentTest, NewFieldsAreChecked)
                 + population + "}",
             "s.json: components[0].skippedDraws: expected a whole number from 0 to 1000000000, "
             "got 1000000001" },
+        // Each within the limit, together beyond it: the work is refused before any is done.
+        { R"({"components": [)" + component + R"(, "seed": 1, "skippedDraws": 600000000}, )"
+                + component + R"(, "seed": 2, "skippedDraws": 400000000}, )" + component
+                + R"(, "seed": 3, "skippedDraws": 1}])" + population + "}",
+            "s.json: components[2].skippedDraws: takes the numbers skipped by the components so "
+            "far to 1000000001, more than the 1000000000 a scenario may skip" },
         { R"({"components": [)" + component + R"(, "fisherK": 0}])" + population + "}",
             "s.json: components[0].fisherK: Fisher's k must be greater than 0 (it is 0)" },
         { R"({"components": [)" + component + R"(}], "report": "final"})",

@@ -7,9 +7,11 @@
 #include "support/samepopulations.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QMenu>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <fstream>
 #include <sstream>
@@ -356,6 +358,34 @@ TEST_F(ScenarioDocumentTest, EachCommandIsUndoneAndRedone)
     EXPECT_FALSE(enabled("CBmult"));
     EXPECT_TRUE(check("CBmult")->isChecked());
     EXPECT_EQ(window.session().populations().size(), 2u);
+}
+
+// Opening a scenario of large scattered populations builds them on a worker thread: the
+// window keeps handling events under the busy cursor, and gets every member.
+TEST_F(ScenarioDocumentTest, LargePopulationsAreBuiltWhileTheWindowPaints)
+{
+    std::ofstream(path("large.json").toStdString()) << R"({"components": [
+        {"declination": 10, "inclination": 20, "height": 3, "blockLow": 100, "blockHigh": 400,
+         "shape": "gauss", "seed": 5, "skippedDraws": 3000000},
+        {"declination": 200, "inclination": -30, "height": 2, "blockLow": 200, "blockHigh": 500,
+         "shape": "rectangular"}],
+        "population": {"randomPoints": 100000, "fisherK": 30, "differentLengths": true,
+         "heightStdDev": 0.5}, "seed": 9})";
+    bool handled = false;
+    bool busy = false;
+    QTimer::singleShot(0, [&] {
+        handled = true;
+        busy = QApplication::overrideCursor()
+            && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+    });
+    TFrm_1 window;
+    ASSERT_TRUE(window.openFile(path("large.json")));
+    EXPECT_TRUE(handled);
+    EXPECT_TRUE(busy);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    ASSERT_EQ(window.session().populations().size(), 2u);
+    EXPECT_EQ(window.session().populations()[1].size(), 100001u);
+    EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join('\n').toStdString();
 }
 
 } // namespace

@@ -64,3 +64,21 @@ TEST(InputChecksTest, RandomPointsAndRunSizeStayWithinMemory)
     EXPECT_THROW(checkRunSize(std::uint64_t { 1 } << 40, std::uint64_t { 1 } << 40), ModelError);
     EXPECT_NO_THROW(checkRunSize(0, 1000));
 }
+
+// Skipping random numbers before the members costs time as evaluations do: a run that fits
+// the limit alone is refused once its skipped draws take it past.
+TEST(InputChecksTest, SkippedDrawsCountInTheWorkOfARun)
+{
+    TVector rectangular;
+    rectangular.BlockLow = 0;
+    rectangular.BlockHigh = 100;
+    rectangular.Shape = SpectrumShape::Rectangular;
+    const std::vector<TVector> components { rectangular, rectangular };
+    // 2 x 1000 x 101 + 1000 x 2000 = 2,202,000 evaluations before any skipping.
+    EXPECT_NO_THROW(checkRunCost(components, 1000, 101, MaxRunEvaluations - 2'202'000));
+    EXPECT_EQ(refusal([&](std::uint64_t skipped) { checkRunCost(components, 1000, 101, skipped); },
+                  MaxRunEvaluations - 2'201'999),
+        "The run is too large: 2 components times 1000 members times 101 steps, with the whole "
+        "magnetization of every member and 4997798001 skipped draws, need 5000000001 "
+        "evaluations, more than 5000000000");
+}

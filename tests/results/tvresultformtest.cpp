@@ -1,9 +1,12 @@
 #include "results/tvresultform.h"
 
+#include "results/resultwindow.h"
+
 #include "modalscript.h"
 #include "resultfixtures.h"
 #include "support/scriptedprompts.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -18,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
@@ -208,6 +212,38 @@ TEST_F(TvResultFormTest, CutTextsShowWholeInToolTips)
     QHelpEvent help(QEvent::ToolTip, inHeading, header->viewport()->mapToGlobal(inHeading));
     QCoreApplication::sendEvent(header->viewport(), &help);
     EXPECT_EQ(QToolTip::text(), "StDev(Length)");
+}
+
+// The Initial report of a large scattered run sums every member's spectrum: the window that
+// shows it must not freeze meanwhile. The user-interface thread keeps handling events under
+// the busy cursor, and the table is the one built in place.
+TEST(TvResultFormWaitTest, LargeInitialReportIsBuiltWhileTheWindowsPaint)
+{
+    ComponentPopulations populations(2);
+    for (int m = 0; m < 40000; ++m) {
+        populations[0].push_back(Testing::component(m % 360, 10, 1 + m % 7, 0, 580));
+        populations[1].push_back(Testing::component(90, -m % 90, 2 + m % 3, 20, 560));
+    }
+    const ResultSeries series;
+    bool handled = false;
+    bool busy = false;
+    QTimer::singleShot(0, [&] {
+        handled = true;
+        busy = QApplication::overrideCursor()
+            && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+    });
+    const ReportTable waited
+        = buildReportTableWaiting(populations, series, 0, 580, ReportKind::Initial, ",");
+    EXPECT_TRUE(handled);
+    EXPECT_TRUE(busy);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    const ReportTable direct
+        = buildReportTable(populations, series, 0, 580, ReportKind::Initial, ",");
+    ASSERT_EQ(waited.rowCount(), direct.rowCount());
+    for (int row : { 1, 2, 39999, 40000, 79998 }) {
+        for (int column = 0; column < direct.columnCount(); ++column)
+            EXPECT_EQ(waited.cell(column, row), direct.cell(column, row)) << row << "," << column;
+    }
 }
 
 // A table of more rows than the grid is given at once: the grid holds a page of rows and the
