@@ -94,7 +94,8 @@ void MeasurementFiles::addMagicTables(OutputFiles &files)
         files.add((folder / (name + ".txt")).string(), "the MagIC " + name + " table",
             [this, table](std::ostream &stream) { writeMagicTable(stream, *m_measured, table); });
     }
-    files.add((folder / MagicContributionFileName).string(), "the MagIC contribution",
+    files.add((folder / magicUploadFileName(m_measured->settings().prefix)).string(),
+        "the MagIC upload file",
         [this](std::ostream &stream) { writeMagicContribution(stream, *m_measured); });
 }
 

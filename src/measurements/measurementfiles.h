@@ -15,7 +15,7 @@ class OutputFiles;
 // Where the measurement files of one export go: any of the three formats.
 struct MeasurementTargets
 {
-    std::optional<std::string> magicFolder; // the tables and contribution.txt inside it
+    std::optional<std::string> magicFolder; // the tables and <prefix>_upload.txt inside it
     std::optional<std::string> puffinPlotPath;
     std::optional<std::string> utrechtPath; // written as utrechtFileName(utrechtPath)
 

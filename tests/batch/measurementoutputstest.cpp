@@ -64,12 +64,15 @@ TEST_F(MeasurementOutputsTest, WritesEveryFormatAndRepeatsTheNoiseFromTheSeed)
     // 21 specimens at 150 (the NRM), 250, 350, 450, 550 and 580.
     const std::string measurements = readAll(folder / "lab" / "measurements.txt");
     EXPECT_EQ(std::count(measurements.begin(), measurements.end(), '\n'), 2 + 21 * 6);
-    for (const char *table : { "locations", "sites", "samples", "specimens", "contribution" })
+    // The combined file is named after the location, so that no table reader takes it for
+    // one of the tables (contribution.txt is MagIC's contribution table).
+    for (const char *table : { "locations", "sites", "samples", "specimens", "sim_upload" })
         EXPECT_TRUE(fs::is_regular_file(folder / "lab" / (std::string(table) + ".txt"))) << table;
+    EXPECT_FALSE(fs::exists(folder / "lab" / "contribution.txt"));
     const std::string puffinPlot = readAll(folder / "run.ppl");
     const std::string utrecht = readAll(folder / "run.TH");
     EXPECT_TRUE(puffinPlot.starts_with("PuffinPlot file. Version 3\n"));
-    EXPECT_TRUE(utrecht.ends_with("\nEND\n"));
+    EXPECT_TRUE(utrecht.ends_with("\n9999\nEND\n"));
 
     ASSERT_EQ(run(arguments).status, 0);
     EXPECT_EQ(readAll(folder / "run.ppl"), puffinPlot);
