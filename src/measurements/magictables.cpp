@@ -43,8 +43,8 @@ void writeLocations(std::ostream &stream, const MeasuredSeries &measured)
     const MeasurementSettings &s = measured.settings();
     const std::string longitude = eastLongitude(s.longitude);
     writeRow(stream,
-        { "location", "location_type", "geologic_classes", "lithologies", "lat_s", "lat_n",
-            "lon_w", "lon_e", "age", "age_low", "age_high", "age_unit", "citations" });
+        { "location", "location_type", "geologic_classes", "lithologies", "lat_s", "lat_n", "lon_w",
+            "lon_e", "age", "age_low", "age_high", "age_unit", "citations" });
     writeRow(stream,
         { s.prefix, "Outcrop", NotSpecified, NotSpecified, text(s.latitude), text(s.latitude),
             longitude, longitude, "0", "0", "0", "Ma", Citation });
@@ -76,8 +76,8 @@ void writeSamples(std::ostream &stream, const MeasuredSeries &measured)
 void writeSpecimens(std::ostream &stream, const MeasuredSeries &measured)
 {
     const std::string volumeM3 = text(measured.settings().volumeCm3 * 1e-6);
-    writeRow(stream,
-        { "specimen", "sample", "method_codes", "citations", "volume", "meas_step_unit" });
+    writeRow(
+        stream, { "specimen", "sample", "method_codes", "citations", "volume", "meas_step_unit" });
     for (std::size_t member = 0; member < measured.specimenCount(); ++member) {
         const std::string name = measured.specimenName(member);
         writeRow(stream, { name, name, "LP-DIR-T", Citation, volumeM3, "K" });

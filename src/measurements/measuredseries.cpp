@@ -58,8 +58,8 @@ void checkMeasuredRange(const ResultSeries &series, const MeasurementSettings &s
     double largest = 0;
     for (const ResultSeriesEntry &curve : series) {
         for (const TResultVectors &point : curve)
-            largest = std::max({ largest, std::fabs(point.X), std::fabs(point.Y),
-                std::fabs(point.Z) });
+            largest
+                = std::max({ largest, std::fabs(point.X), std::fabs(point.Y), std::fabs(point.Z) });
     }
     const double aPerM = largest * settings.scaleAPerM + NoiseReach * settings.noiseAPerM;
     // A/m times cm3 is 1e6 pico A m2.

@@ -187,14 +187,18 @@ TEST(MeasuredSeriesTest, RefusesSettingsWhoseMomentsWouldOverflow)
         const char *message; // nullptr: accepted
     };
     const Case cases[] = {
-        { 1e308, 10, 0, 10, "the scale 1e+308 A/m per unit is too large: the moments would "
-                            "overflow (at most 1e+100)" },
-        { 1e-3, 1e308, 0, 10, "the specimen volume 1e+308 cm3 is too large: the moments would "
-                              "overflow (at most 1e+100)" },
-        { 1e60, 1e60, 0, 10, "the scale times the specimen volume is 1e+120: the moments would "
-                             "overflow (at most 1e+100)" },
-        { 1e-3, 10, 1e300, 10, "the noise 1e+300 A/m is too large: the moments would overflow "
-                               "(at most 1e+100)" },
+        { 1e308, 10, 0, 10,
+            "the scale 1e+308 A/m per unit is too large: the moments would "
+            "overflow (at most 1e+100)" },
+        { 1e-3, 1e308, 0, 10,
+            "the specimen volume 1e+308 cm3 is too large: the moments would "
+            "overflow (at most 1e+100)" },
+        { 1e60, 1e60, 0, 10,
+            "the scale times the specimen volume is 1e+120: the moments would "
+            "overflow (at most 1e+100)" },
+        { 1e-3, 10, 1e300, 10,
+            "the noise 1e+300 A/m is too large: the moments would overflow "
+            "(at most 1e+100)" },
         { 1e100, 1e-6, 0, 1e60,
             "the scale 1e+100 A/m per unit is too large for this run: its largest "
             "magnetization, 1e+60 units, would exceed 1e+150 A/m" },

@@ -114,9 +114,9 @@ TEST_F(MeasurementFormatsTest, MagicTablesLinkSpecimensAndHoldTheRunsVectors)
             { { "specimen", "" }, { "sample", "" }, { "method_codes", "LP-DIR-T" },
                 { "citations", "This study" } } },
         { "measurements",
-            { { "measurement", "" }, { "experiment", "" }, { "specimen", "" },
-                { "sequence", "" }, { "standard", "u" }, { "quality", "g" },
-                { "method_codes", "" }, { "citations", "This study" } } },
+            { { "measurement", "" }, { "experiment", "" }, { "specimen", "" }, { "sequence", "" },
+                { "standard", "u" }, { "quality", "g" }, { "method_codes", "" },
+                { "citations", "This study" } } },
     };
     for (const Required &r : required) {
         SCOPED_TRACE(r.table);
