@@ -1,8 +1,11 @@
 #include "batch/batchcommand.h"
+#include "files/outputfiles.h"
+#include "measurements/measurementfiles.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -88,6 +91,7 @@ TEST_F(MeasurementOutputsTest, CreatesTheFolderOnlyWhenEveryCheckHasPassed)
     const std::string tooManyRows
         = std::string(DEMAGORA_BATCH_TESTS_DIR) + "/data-too-many-rows.json";
     std::ofstream(path("plain")) << "text";
+    fs::create_symlink("nowhere", path("dangling"));
     struct FolderCase
     {
         std::vector<std::string> arguments;
@@ -104,6 +108,10 @@ TEST_F(MeasurementOutputsTest, CreatesTheFolderOnlyWhenEveryCheckHasPassed)
                 + path("missing") + "' is not a folder" },
         { { scattered, "--magic", path("plain") },
             "--magic: '" + path("plain") + "' is not a folder" },
+        { { scattered, "--magic", path("dangling") },
+            "--magic: '" + path("dangling")
+                + "' is a symbolic link to 'nowhere', which does not "
+                  "exist; give the folder itself" },
     };
     for (const FolderCase &c : folderCases) {
         SCOPED_TRACE(c.message);
@@ -114,6 +122,40 @@ TEST_F(MeasurementOutputsTest, CreatesTheFolderOnlyWhenEveryCheckHasPassed)
         EXPECT_FALSE(fs::exists(folder / "missing"));
     }
     EXPECT_EQ(readAll(folder / "plain"), "text");
+    EXPECT_FALSE(fs::exists(folder / "nowhere"));
+
+    // A trailing slash names the same new folder.
+    const CommandResult slashed = run({ scattered, "--magic", path("lab") + "/" });
+    EXPECT_EQ(slashed.status, 0) << slashed.err;
+    EXPECT_TRUE(fs::is_regular_file(folder / "lab" / "measurements.txt"));
+}
+
+// SIGTERM (or SIGINT) while the files are written takes the new folder away with the
+// temporary files in it; it used to stay behind, empty.
+TEST_F(MeasurementOutputsTest, ATerminatedExportLeavesNoNewFolder)
+{
+    const ResultSeries series { { { 0, 1, 2, 3 }, { 10, 1, 1, 1 } } };
+    MeasurementSettings settings;
+    settings.schedule = parseSchedule("0,10");
+    EXPECT_EXIT(
+        {
+            OutputFiles files;
+            MeasurementFiles measurementFiles(
+                { path("lab"), std::nullopt, std::nullopt }, settings.prefix);
+            measurementFiles.addFiles(files);
+            measurementFiles.measure(series, settings);
+            measurementFiles.addNewFolder(files);
+            // Written after the tables, whose temporary files are in the folder by then.
+            files.add(path("last.txt"), "the last file", [](std::ostream &stream) {
+                stream << "partial" << std::flush;
+                std::raise(SIGTERM);
+            });
+            files.commit();
+        },
+        testing::KilledBySignal(SIGTERM), "");
+    EXPECT_FALSE(fs::exists(folder / "lab"));
+    EXPECT_FALSE(fs::exists(folder / "last.txt"));
+    EXPECT_TRUE(fs::is_empty(folder));
 }
 
 } // namespace
