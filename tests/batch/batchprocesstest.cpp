@@ -372,50 +372,6 @@ TEST(BatchProcessTest, OutputsThatWouldDestroySomethingAreRefusedBeforeAnythingI
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
 }
 
-// A reader that stops early (| head) fails the output on standard output like a full disk:
-// status 2 and one line, and neither the other files, their temporaries nor a new MagIC folder
-// are left behind (the program used to die of SIGPIPE with all of them there).
-TEST(BatchProcessTest, AClosedPipeFailsThatOutputAndLeavesNothing)
-{
-    const OutputFolder f("pipe");
-    // The series of the scattered example is far larger than a pipe's buffer.
-    const std::string command = "( " + quoted(DEMAGORA_BATCH_EXECUTABLE) + " "
-        + quoted(example("scattered.json")) + " --series - --ppl " + quoted(f.path("x.ppl"))
-        + " --magic " + quoted(f.path("lab")) + " 2>" + quoted(f.path("err")) + "; echo $? >"
-        + quoted(f.path("status")) + " ) | head -c 1 >/dev/null";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-    EXPECT_EQ(readAll(f.path("status")), "2\n");
-    const std::string err = readAll(f.path("err"));
-    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
-    EXPECT_NE(err.find("cannot write the series to standard output"), std::string::npos) << err;
-    EXPECT_EQ(f.entries(), std::vector<std::string>({ "err", "scen.XLS", "status" }));
-}
-
-#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
-// Out of memory is an internal failure, status 1 as --help says, not bad input.
-TEST(BatchProcessTest, OutOfMemoryExitsWithTheStatusTheHelpGives)
-{
-    const OutputFolder f("memory");
-    // 100,000 members over 451 steps: about 1.4 GB of curves, which the measurements keep,
-    // far beyond the limit below (the program itself takes less than 100 MB).
-    const std::string scenario = writeScenario("memory.json",
-        R"({"components": [{"declination": 0, "inclination": 10, "height": 1, "blockLow": 0,
-        "blockHigh": 450, "shape": "gauss"}, {"declination": 90, "inclination": 0, "height": 1,
-        "blockLow": 0, "blockHigh": 450, "shape": "gauss"}], "population": {"randomPoints":
-        100000, "fisherK": 30, "differentLengths": false, "heightStdDev": 0}, "seed": 1})");
-    const std::string command = "ulimit -v 600000; exec " + quoted(DEMAGORA_BATCH_EXECUTABLE) + " "
-        + quoted(scenario) + " --ppl " + quoted(f.path("out.ppl")) + " 2>" + quoted(f.path("err"));
-    const int raw = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(raw));
-    EXPECT_EQ(WEXITSTATUS(raw), 1) << readAll(f.path("err"));
-    EXPECT_NE(readAll(f.path("err")).find("not enough memory for this run"), std::string::npos);
-    EXPECT_NE(
-        runBatch({ "--help" }).out.find("  1  an internal failure, such as too little memory"),
-        std::string::npos);
-    EXPECT_EQ(f.entries(), std::vector<std::string>({ "err", "scen.XLS" }));
-}
-#endif
-
 TEST(BatchProcessTest, LinksAndTemporaryNamesOfTheUserAreLeftAlone)
 {
     const OutputFolder f("links");

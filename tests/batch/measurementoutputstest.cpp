@@ -10,6 +10,8 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+
+#include <sys/wait.h>
 #include <vector>
 
 namespace Demagora {
@@ -29,6 +31,14 @@ CommandResult run(const std::vector<std::string> &arguments)
     std::ostringstream err;
     const int status = runBatchCommand(arguments, out, err);
     return { status, err.str() };
+}
+
+std::string quoted(const std::string &argument)
+{
+    std::string text = "'";
+    for (const char c : argument)
+        text += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return text + "'";
 }
 
 std::string readAll(const fs::path &path)
@@ -53,6 +63,14 @@ protected:
     ~MeasurementOutputsTest() override { fs::remove_all(folder); }
 
     std::string path(const std::string &name) const { return (folder / name).string(); }
+    std::vector<std::string> entries() const
+    {
+        std::vector<std::string> names;
+        for (const auto &entry : fs::directory_iterator(folder))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
 
     const std::string scattered = std::string(DEMAGORA_EXAMPLES_DIR) + "/scattered.json";
     fs::path folder;
@@ -129,6 +147,51 @@ TEST_F(MeasurementOutputsTest, CreatesTheFolderOnlyWhenEveryCheckHasPassed)
     EXPECT_EQ(slashed.status, 0) << slashed.err;
     EXPECT_TRUE(fs::is_regular_file(folder / "lab" / "measurements.txt"));
 }
+
+// A reader that stops early (| head) fails the output on standard output like a full disk:
+// status 2 and one line, and neither the other files, their temporaries nor a new MagIC folder
+// are left behind (the program used to die of SIGPIPE with all of them there).
+TEST_F(MeasurementOutputsTest, AClosedPipeFailsThatOutputAndLeavesNothing)
+{
+    // The series of the scattered example is far larger than a pipe's buffer.
+    const std::string command = "( " + quoted(DEMAGORA_BATCH_EXECUTABLE) + " " + quoted(scattered)
+        + " --series - --ppl " + quoted(path("x.ppl")) + " --magic " + quoted(path("lab")) + " 2>"
+        + quoted(path("err")) + "; echo $? >" + quoted(path("status"))
+        + " ) | head -c 1 >/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(readAll(path("status")), "2\n");
+    const std::string err = readAll(path("err"));
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find("cannot write the series to standard output"), std::string::npos) << err;
+    EXPECT_EQ(entries(), std::vector<std::string>({ "err", "status" }));
+}
+
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+// Out of memory is an internal failure, status 1 as --help says, not bad input.
+TEST_F(MeasurementOutputsTest, OutOfMemoryExitsWithTheStatusTheHelpGives)
+{
+    // 100,000 members over 451 steps: about 1.4 GB of curves, which the measurements keep,
+    // far beyond the limit below (the program itself takes less than 100 MB).
+    const std::string scenario = path("memory.json");
+    std::ofstream(scenario)
+        << (R"({"components": [{"declination": 0, "inclination": 10, "height": 1, "blockLow": 0,
+        "blockHigh": 450, "shape": "gauss"}, {"declination": 90, "inclination": 0, "height": 1,
+        "blockLow": 0, "blockHigh": 450, "shape": "gauss"}], "population": {"randomPoints":
+        100000, "fisherK": 30, "differentLengths": false, "heightStdDev": 0}, "seed": 1})");
+    const std::string command = "ulimit -v 600000; exec " + quoted(DEMAGORA_BATCH_EXECUTABLE) + " "
+        + quoted(scenario) + " --ppl " + quoted(path("out.ppl")) + " 2>" + quoted(path("err"));
+    const int raw = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), 1) << readAll(path("err"));
+    EXPECT_NE(readAll(path("err")).find("not enough memory for this run"), std::string::npos);
+    std::ostringstream help;
+    std::ostringstream ignored;
+    runBatchCommand(std::vector<std::string> { "--help" }, help, ignored);
+    EXPECT_NE(
+        help.str().find("  1  an internal failure, such as too little memory"), std::string::npos);
+    EXPECT_EQ(entries(), std::vector<std::string>({ "err", "memory.json" }));
+}
+#endif
 
 // SIGTERM (or SIGINT) while the files are written takes the new folder away with the
 // temporary files in it; it used to stay behind, empty.
