@@ -200,7 +200,7 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
         err << ProgramName
             << ": not enough memory for this run; nothing was written. Make the run smaller "
                "(fewer random points or a narrower temperature range)\n";
-        return BatchBadInput;
+        return BatchInternalFailure;
     } catch (const std::exception &error) {
         err << ProgramName << ": " << error.what() << '\n';
         return BatchInternalFailure;

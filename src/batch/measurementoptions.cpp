@@ -110,7 +110,8 @@ void checkMeasurementOptions(const MeasurementOptions &options, const std::strin
 std::string measurementUsage()
 {
     return "  --magic DIR      writes simulated measurements as MagIC 3.0 tables into the\n"
-           "                   folder DIR (created when missing), with contribution.txt\n"
+           "                   folder DIR (created when missing), with all of them in\n"
+           "                   NAME_upload.txt (NAME: the prefix)\n"
            "  --ppl FILE       writes them as a PuffinPlot file\n"
            "  --utrecht FILE   writes them in the Utrecht format (.TH is added when missing)\n"
            "  --steps LIST     measured temperatures: 0,100,150,... or every:N (default\n"

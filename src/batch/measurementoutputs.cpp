@@ -16,7 +16,7 @@ MeasurementTargets targetsOf(const MeasurementOptions &options)
 
 MeasurementOutputs::MeasurementOutputs(const MeasurementOptions &options)
     : m_options(options)
-    , m_files(targetsOf(options))
+    , m_files(targetsOf(options), options.settings.prefix)
 { }
 
 void MeasurementOutputs::addFiles(OutputFiles &files)

@@ -319,7 +319,7 @@ char *storeDigits(char *out, const SeventeenDigits &d, bool point)
     return writeOtherReal(out, value);
 }
 
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(DEMAGORA_TSAN)
 #define AlsoForX86_64v3 __attribute__((target_clones("arch=x86-64-v3", "default")))
 #else
 #define AlsoForX86_64v3

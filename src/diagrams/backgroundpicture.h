@@ -34,15 +34,19 @@ public:
     const QImage &lastPicture() const { return m_image; }
     bool isBusy() const { return m_job != nullptr; }
 
+    struct Job;
+
 signals:
     void pictureReady();
+    // From a worker: a drawing has ended; collect() looks whether it is the current one.
+    void drawingEnded();
 
 private:
-    struct Job;
+    static void drawPending();
     void start(const QSize &size, qreal devicePixelRatio, const DiagramViewState &state);
     // Cancels the current drawing; its worker ends on its own.
     void abandon();
-    void finish(const std::shared_ptr<Job> &job);
+    void collect();
 
     const DiagramRenderer &m_renderer;
     std::shared_ptr<Job> m_job;

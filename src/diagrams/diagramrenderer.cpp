@@ -367,9 +367,14 @@ void DiagramRenderer::paint(QPainter &painter, const QRectF &target, const Diagr
 
         const bool spectra = state.options.panel == IntensityPanel::Spectra;
         paintAxes(vectors, spectrum, spectra);
-        if (m_overlay) {
+        std::shared_ptr<const DiagramOverlay> overlay;
+        {
+            const std::lock_guard lock(m_overlayMutex);
+            overlay = m_overlay;
+        }
+        if (overlay) {
             paintOverlayLines(
-                vectors, *m_overlay, scales, range.first, range.last, state.options.projection);
+                vectors, *overlay, scales, range.first, range.last, state.options.projection);
         }
         paintVectorDiagram(
             vectors, scales, range, state, cancelled, labels ? &labels->vectors : nullptr);
@@ -394,10 +399,10 @@ void DiagramRenderer::paint(QPainter &painter, const QRectF &target, const Diagr
             painter.restore();
             return;
         }
-        if (m_overlay) {
+        if (overlay) {
             paintOverlayCircles(
-                stereo, *m_overlay, netGeometry(s, state.options), range.first, range.last);
-            paintOverlayMean(stereo, *m_overlay, netGeometry(s, state.options));
+                stereo, *overlay, netGeometry(s, state.options), range.first, range.last);
+            paintOverlayMean(stereo, *overlay, netGeometry(s, state.options));
         }
         paintInitialStereogram(start, initialDirections(), range.first, range.last, state.options);
         if (labels) {
@@ -409,6 +414,15 @@ void DiagramRenderer::paint(QPainter &painter, const QRectF &target, const Diagr
         }
     }
     painter.restore();
+}
+
+void DiagramRenderer::setOverlay(std::optional<DiagramOverlay> overlay)
+{
+    std::shared_ptr<const DiagramOverlay> shared;
+    if (overlay)
+        shared = std::make_shared<const DiagramOverlay>(std::move(*overlay));
+    const std::lock_guard lock(m_overlayMutex);
+    m_overlay = std::move(shared);
 }
 
 void DiagramRenderer::paintAxes(PanelCanvas &vectors, PanelCanvas &spectrum, bool spectra) const

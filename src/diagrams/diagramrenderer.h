@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <optional>
 
@@ -44,7 +45,8 @@ public:
     std::size_t pointCount(const DiagramViewState &state) const;
 
     // What an open analysis draws over the picture; without one the picture is the plain one.
-    void setOverlay(std::optional<DiagramOverlay> overlay) { m_overlay = std::move(overlay); }
+    // May be called while another thread paints: that paint keeps the overlay it started with.
+    void setOverlay(std::optional<DiagramOverlay> overlay);
 
     // The longest resulting vector, found by the first call (or paint): on a large run that
     // takes a while, so the window leaves it to the thread that paints.
@@ -90,7 +92,8 @@ private:
     // What the last paint traced, for a repaint of the same panels.
     mutable TraceCache m_vectorTraces;
     mutable TraceCache m_stereoTraces;
-    std::optional<DiagramOverlay> m_overlay;
+    mutable std::mutex m_overlayMutex;
+    std::shared_ptr<const DiagramOverlay> m_overlay;
 };
 
 } // namespace Demagora

@@ -76,6 +76,13 @@ TFrm_graph::TFrm_graph(const ResultSeries &series, ComponentPopulations &populat
     connect(save, &QShortcut::activated, this, &TFrm_graph::savePicture);
 }
 
+TFrm_graph::~TFrm_graph()
+{
+    // The child would go only after the members, the renderer among them.
+    delete m_background;
+    m_background = nullptr;
+}
+
 void TFrm_graph::buildToolBar()
 {
     toolBar = new QWidget(this);

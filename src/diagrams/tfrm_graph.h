@@ -39,6 +39,8 @@ public:
     // Requires at least one resulting vector with a step and at least one population.
     TFrm_graph(const ResultSeries &series, ComponentPopulations &populations,
         std::int32_t runLowTemp, std::int32_t stereoPointCount, QWidget *parent = nullptr);
+    // Cancels the drawing under way and waits for it before the renderer it reads goes.
+    ~TFrm_graph() override;
 
     // The one folder of the two mode pictures; a relative one is taken from the working
     // directory at the time of the click. Unless set, the folders of modePictureFolders().

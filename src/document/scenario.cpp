@@ -11,8 +11,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <initializer_list>
 #include <limits>
+#include <set>
+#include <vector>
 
 namespace Demagora {
 
@@ -283,13 +286,114 @@ PopulationSettings readPopulation(const Json &object, const std::string &sourceN
     return settings;
 }
 
+// Refuses an object that names a field twice while the text is read: the reader would
+// silently keep the last value, and a scenario must mean one thing.
+class DuplicateKeyCheck
+{
+public:
+    explicit DuplicateKeyCheck(std::string sourceName)
+        : m_sourceName(std::move(sourceName))
+    { }
+
+    bool operator()(int, Json::parse_event_t event, Json &parsed)
+    {
+        switch (event) {
+        case Json::parse_event_t::object_start:
+            countElement();
+            m_frames.push_back({ true, {}, {}, 0 });
+            break;
+        case Json::parse_event_t::array_start:
+            countElement();
+            m_frames.push_back({ false, {}, {}, 0 });
+            break;
+        case Json::parse_event_t::object_end:
+        case Json::parse_event_t::array_end:
+            m_frames.pop_back();
+            break;
+        case Json::parse_event_t::key: {
+            const std::string key = parsed.get<std::string>();
+            m_frames.back().lastKey = key;
+            if (!m_frames.back().keys.insert(key).second) {
+                m_frames.pop_back();
+                const std::string path = currentPath();
+                throw ScenarioError(m_sourceName + ": " + (path.empty() ? "" : path + ": ")
+                    + "the field \"" + key + "\" is given twice in one object; keep one");
+            }
+            break;
+        }
+        case Json::parse_event_t::value:
+            countElement();
+            break;
+        }
+        return true;
+    }
+
+private:
+    struct Frame
+    {
+        bool isObject;
+        std::set<std::string> keys;
+        std::string lastKey;
+        std::size_t elements; // of a list: how many have started
+    };
+
+    void countElement()
+    {
+        if (!m_frames.empty() && !m_frames.back().isObject)
+            ++m_frames.back().elements;
+    }
+
+    // Where the innermost open object lies: "components[1]", or empty for the top.
+    std::string currentPath() const
+    {
+        std::string path;
+        for (const Frame &frame : m_frames) {
+            if (frame.isObject)
+                path += (path.empty() ? "" : ".") + frame.lastKey;
+            else
+                path += "[" + std::to_string(frame.elements - 1) + "]";
+        }
+        return path;
+    }
+
+    std::string m_sourceName;
+    std::vector<Frame> m_frames;
+};
+
+// The reader's own text for a syntax error, except for text after the end, which it reports
+// as a bare unexpected character.
+[[noreturn]] void refuseParseError(
+    std::string_view json, const std::string &sourceName, const Json::parse_error &error)
+{
+    std::string what = error.what();
+    if (what.find("; expected end of input") != std::string::npos && error.byte > 0) {
+        const std::size_t at = std::min<std::size_t>(error.byte - 1, json.size());
+        const auto line = 1 + std::count(json.begin(), json.begin() + at, '\n');
+        throw ScenarioError(sourceName + ": line " + std::to_string(line)
+            + ": text after the end of the scenario; a scenario is one JSON object");
+    }
+    // The reader's text starts with its own error code in brackets; the user needs the rest.
+    if (const auto bracket = what.find("] "); what.starts_with("[") && bracket != std::string::npos)
+        what = what.substr(bracket + 2);
+    throw ScenarioError(sourceName + ": malformed JSON: " + what);
+}
+
 } // namespace
 
 Scenario parseScenario(std::string_view json, const std::string &sourceName)
 {
+    // The JSON reader takes a NUL byte for the end of the text and would ignore the rest.
+    if (const std::size_t nul = json.find('\0'); nul != std::string_view::npos) {
+        const auto line = 1 + std::count(json.begin(), json.begin() + nul, '\n');
+        throw ScenarioError(sourceName + ": line " + std::to_string(line)
+            + ": a NUL byte; a scenario is JSON text and holds none");
+    }
     Json root;
     try {
-        root = Json::parse(json);
+        DuplicateKeyCheck duplicates(sourceName);
+        root = Json::parse(json, std::ref(duplicates));
+    } catch (const Json::parse_error &error) {
+        refuseParseError(json, sourceName, error);
     } catch (const Json::exception &error) {
         // The reader's text starts with its own error code in brackets; the user needs the rest.
         // Besides syntax errors it refuses numbers beyond the double range.

@@ -40,6 +40,8 @@ struct OutputFiles::Output
 namespace {
 
 constexpr int MaxLinkHops = 40;
+constexpr const char *NotRegular
+    = "not a regular file (devices, pipes and sockets are never written)";
 
 std::string folderOf(const std::string &path)
 {
@@ -186,15 +188,19 @@ void OutputFiles::addChecked(Output output)
     } else {
         if (path.back() == '/')
             refuseWithErrno(path, what, EISDIR);
+        // The system's own view first: a descriptor link such as /dev/stdout names a pipe or
+        // terminal that no followed path would reach.
+        struct stat followed;
+        if (::stat(path.c_str(), &followed) == 0 && !S_ISREG(followed.st_mode)
+            && !S_ISDIR(followed.st_mode))
+            refuse(path, what, NotRegular);
         output.target = followLinks(path, what);
         if (::lstat(output.target.c_str(), &output.status) == 0) {
             output.exists = true;
             if (S_ISDIR(output.status.st_mode))
                 refuseWithErrno(path, what, EISDIR);
-            if (!S_ISREG(output.status.st_mode)) {
-                refuse(path, what,
-                    "not a regular file (devices, pipes and sockets are never written)");
-            }
+            if (!S_ISREG(output.status.st_mode))
+                refuse(path, what, NotRegular);
             // Root could write it anyway; a read-only file is the owner's "keep this".
             if ((output.status.st_mode & 0222) == 0 || ::access(output.target.c_str(), W_OK) != 0)
                 refuseWithErrno(path, what, EACCES);

@@ -21,18 +21,24 @@ enum SlotState : int { Free = 0, Filling = 1, Ready = 2 };
 struct Slot
 {
     std::atomic<int> state { Free };
+    bool folder = false;
     char path[PATH_MAX];
 };
 
 Slot g_slots[SlotCount];
 std::once_flag g_handlersInstalled;
 
-// Only async-signal-safe calls here: unlink, sigaction, raise.
+// Only async-signal-safe calls here: unlink, rmdir, sigaction, raise. The files go first, so
+// that a new folder holding only temporary files is empty when its turn comes.
 extern "C" void removeTemporaryFilesAndRaise(int signalNumber)
 {
     for (Slot &slot : g_slots) {
-        if (slot.state.load(std::memory_order_acquire) == Ready)
+        if (slot.state.load(std::memory_order_acquire) == Ready && !slot.folder)
             ::unlink(slot.path);
+    }
+    for (Slot &slot : g_slots) {
+        if (slot.state.load(std::memory_order_acquire) == Ready && slot.folder)
+            ::rmdir(slot.path);
     }
     struct sigaction defaultAction = {};
     defaultAction.sa_handler = SIG_DFL;
@@ -61,9 +67,7 @@ void installHandlers()
     }
 }
 
-} // namespace
-
-int registerTemporaryFile(const std::string &path)
+int registerSlot(const std::string &path, bool folder)
 {
     if (path.size() >= PATH_MAX)
         return -1;
@@ -72,11 +76,24 @@ int registerTemporaryFile(const std::string &path)
         int expected = Free;
         if (!g_slots[index].state.compare_exchange_strong(expected, Filling))
             continue;
+        g_slots[index].folder = folder;
         std::memcpy(g_slots[index].path, path.c_str(), path.size() + 1);
         g_slots[index].state.store(Ready, std::memory_order_release);
         return index;
     }
     return -1;
+}
+
+} // namespace
+
+int registerTemporaryFile(const std::string &path)
+{
+    return registerSlot(path, false);
+}
+
+int registerTemporaryFolder(const std::string &path)
+{
+    return registerSlot(path, true);
 }
 
 void unregisterTemporaryFile(int slot)

@@ -29,40 +29,58 @@ std::string text(double value)
     return formatMeasuredValue(value);
 }
 
+// The controlled-vocabulary word for what a simulation does not know.
+constexpr const char *NotSpecified = "Not Specified";
+
+// Longitudes in the tables run from 0 to 360 degrees east: a west longitude is 360 minus it.
+std::string eastLongitude(double degrees)
+{
+    return text(degrees < 0 ? degrees + 360 : degrees);
+}
+
 void writeLocations(std::ostream &stream, const MeasuredSeries &measured)
 {
     const MeasurementSettings &s = measured.settings();
+    const std::string longitude = eastLongitude(s.longitude);
     writeRow(stream,
-        { "location", "location_type", "lat_s", "lat_n", "lon_w", "lon_e", "age", "age_low",
-            "age_high", "age_unit", "citations" });
+        { "location", "location_type", "geologic_classes", "lithologies", "lat_s", "lat_n", "lon_w",
+            "lon_e", "age", "age_low", "age_high", "age_unit", "citations" });
     writeRow(stream,
-        { s.prefix, "Outcrop", text(s.latitude), text(s.latitude), text(s.longitude),
-            text(s.longitude), "0", "0", "0", "Ma", Citation });
+        { s.prefix, "Outcrop", NotSpecified, NotSpecified, text(s.latitude), text(s.latitude),
+            longitude, longitude, "0", "0", "0", "Ma", Citation });
 }
 
 void writeSites(std::ostream &stream, const MeasuredSeries &measured)
 {
     const MeasurementSettings &s = measured.settings();
-    writeRow(stream, { "site", "location", "lat", "lon", "citations" });
-    writeRow(stream, { s.prefix, s.prefix, text(s.latitude), text(s.longitude), Citation });
+    writeRow(stream,
+        { "site", "location", "method_codes", "citations", "geologic_classes", "geologic_types",
+            "lithologies", "lat", "lon", "age", "age_unit" });
+    // GM-NO: no geochronology; the age 0 is a placeholder the tables require.
+    writeRow(stream,
+        { s.prefix, s.prefix, "GM-NO", Citation, NotSpecified, NotSpecified, NotSpecified,
+            text(s.latitude), eastLongitude(s.longitude), "0", "Ma" });
 }
 
 void writeSamples(std::ostream &stream, const MeasuredSeries &measured)
 {
-    // Azimuth 0 and dip 0: the specimen frame is the geographic one.
-    writeRow(stream, { "sample", "site", "azimuth", "dip", "citations" });
+    // Azimuth 0 and dip 0: the specimen frame is the geographic one. SO-NO: not oriented in
+    // the field, which a simulated specimen never was.
+    writeRow(stream, { "sample", "site", "method_codes", "citations", "azimuth", "dip" });
     for (std::size_t member = 0; member < measured.specimenCount(); ++member)
         writeRow(stream,
-            { measured.specimenName(member), measured.settings().prefix, "0", "0", Citation });
+            { measured.specimenName(member), measured.settings().prefix, "SO-NO", Citation, "0",
+                "0" });
 }
 
 void writeSpecimens(std::ostream &stream, const MeasuredSeries &measured)
 {
     const std::string volumeM3 = text(measured.settings().volumeCm3 * 1e-6);
-    writeRow(stream, { "specimen", "sample", "volume", "meas_step_unit", "citations" });
+    writeRow(
+        stream, { "specimen", "sample", "method_codes", "citations", "volume", "meas_step_unit" });
     for (std::size_t member = 0; member < measured.specimenCount(); ++member) {
         const std::string name = measured.specimenName(member);
-        writeRow(stream, { name, name, volumeM3, "K", Citation });
+        writeRow(stream, { name, name, "LP-DIR-T", Citation, volumeM3, "K" });
     }
 }
 
@@ -93,6 +111,11 @@ void writeMeasurements(std::ostream &stream, const MeasuredSeries &measured)
 }
 
 } // namespace
+
+std::string magicUploadFileName(const std::string &location)
+{
+    return location + "_upload.txt";
+}
 
 std::string magicTableName(MagicTable table)
 {

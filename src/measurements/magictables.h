@@ -15,11 +15,13 @@ inline constexpr MagicTable MagicTables[] = { MagicTable::Locations, MagicTable:
 
 // "measurements", "specimens" ...; the file in the folder is that name with ".txt".
 std::string magicTableName(MagicTable table);
-// The combined file written beside the tables.
-inline constexpr const char *MagicContributionFileName = "contribution.txt";
+// The combined file written beside the tables: "<location>_upload.txt", a name that is no
+// table's, so that programs reading the folder table by table pass over it.
+std::string magicUploadFileName(const std::string &location);
 
 // One table: the line "tab<TAB>name", a tab-separated header and the rows. Every specimen is
-// its own sample; all samples belong to one site and one location named by the prefix.
+// its own sample; all samples belong to one site and one location named by the prefix. Every
+// column the data model requires is there; what a simulation does not know is "Not Specified".
 void writeMagicTable(std::ostream &stream, const MeasuredSeries &measured, MagicTable table);
 
 // All tables in one file: a contribution table first, then locations, sites, samples,

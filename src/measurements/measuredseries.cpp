@@ -2,6 +2,7 @@
 
 #include "measurements/measurementerror.h"
 #include "measurements/measurementnoise.h"
+#include "measurements/measurementtext.h"
 #include "model/angles.h"
 
 #include <algorithm>
@@ -46,6 +47,37 @@ const TResultVectors &pointAt(const ResultSeriesEntry &curve, std::int32_t tempe
     return above == curve.begin() ? curve.front() : *(above - 1);
 }
 
+// The most deviations one Gaussian draw can add: with uniforms of 53 bits the polar method
+// never goes past about 12.
+constexpr double NoiseReach = 16;
+
+// Refuses a scale (or scale and volume) that would carry the run's largest magnetization
+// beyond MaxMeasuredValue, where the written moments would overflow.
+void checkMeasuredRange(const ResultSeries &series, const MeasurementSettings &settings)
+{
+    double largest = 0;
+    for (const ResultSeriesEntry &curve : series) {
+        for (const TResultVectors &point : curve)
+            largest
+                = std::max({ largest, std::fabs(point.X), std::fabs(point.Y), std::fabs(point.Z) });
+    }
+    const double aPerM = largest * settings.scaleAPerM + NoiseReach * settings.noiseAPerM;
+    // A/m times cm3 is 1e6 pico A m2.
+    const double picoMoment = aPerM * settings.volumeCm3 * 1e6;
+    if (!(aPerM <= MaxMeasuredValue)) {
+        throw MeasurementError("the scale " + formatMeasuredValue(settings.scaleAPerM)
+            + " A/m per unit is too large for this run: its largest magnetization, "
+            + formatMeasuredValue(largest) + " units, would exceed "
+            + formatMeasuredValue(MaxMeasuredValue) + " A/m");
+    }
+    if (!(picoMoment <= MaxMeasuredValue)) {
+        throw MeasurementError("the scale " + formatMeasuredValue(settings.scaleAPerM)
+            + " A/m per unit times the specimen volume " + formatMeasuredValue(settings.volumeCm3)
+            + " cm3 is too large for this run: its largest moment would exceed "
+            + formatMeasuredValue(MaxMeasuredValue) + " pico A m2");
+    }
+}
+
 } // namespace
 
 std::vector<MeasuredStep> measureMember(const ResultSeriesEntry &curve,
@@ -84,6 +116,7 @@ MeasuredSeries::MeasuredSeries(const ResultSeries &series, MeasurementSettings s
     m_temperatures = scheduleTemperatures(m_settings.schedule,
         static_cast<std::int32_t>(std::floor(first.front().Temperature)),
         static_cast<std::int32_t>(std::floor(first.back().Temperature)));
+    checkMeasuredRange(m_series, m_settings);
     const std::uint64_t count = std::uint64_t(m_series.size()) * m_temperatures.size();
     if (count > MaxExportedMeasurements) {
         throw MeasurementError(std::to_string(m_series.size()) + " specimens at "

@@ -1,6 +1,7 @@
 #include "measurements/measurementfiles.h"
 
 #include "files/outputfiles.h"
+#include "files/temporaryfiles.h"
 #include "measurements/magictables.h"
 #include "measurements/measurementerror.h"
 #include "measurements/puffinplotfile.h"
@@ -14,6 +15,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The folder without the slashes a name may end with ("lab/" is the folder "lab").
+std::string withoutTrailingSlashes(std::string folder)
+{
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    return folder;
+}
+
 // A folder that exists, or a new one whose parent folder does. Returns whether it is new.
 bool checkMagicFolder(const std::string &folder)
 {
@@ -25,6 +34,11 @@ bool checkMagicFolder(const std::string &folder)
         if (!fs::is_directory(status))
             throw MeasurementError("'" + folder + "' is not a folder");
         return false;
+    }
+    if (fs::is_symlink(fs::symlink_status(folder, error))) {
+        const fs::path target = fs::read_symlink(folder, error);
+        throw MeasurementError("'" + folder + "' is a symbolic link to '" + target.string()
+            + "', which does not exist; give the folder itself");
     }
     const fs::path parent = fs::path(folder).parent_path();
     if (!parent.empty() && !fs::is_directory(parent, error)) {
@@ -41,17 +55,29 @@ std::string magicTablePath(const fs::path &folder, MagicTable table)
 
 } // namespace
 
-MeasurementFiles::MeasurementFiles(MeasurementTargets targets)
+MeasurementFiles::MeasurementFiles(MeasurementTargets targets, std::string location)
     : m_targets(std::move(targets))
-{ }
+    , m_location(std::move(location))
+{
+    if (m_targets.magicFolder)
+        m_targets.magicFolder = withoutTrailingSlashes(*m_targets.magicFolder);
+}
 
 MeasurementFiles::~MeasurementFiles()
 {
     // Only an empty folder is removed: nothing the user put there is ever lost.
+    unregisterTemporaryFile(m_folderSlot);
     if (!m_createdFolder.empty()) {
         std::error_code error;
         fs::remove(m_createdFolder, error);
     }
+}
+
+void MeasurementFiles::keep()
+{
+    unregisterTemporaryFile(m_folderSlot);
+    m_folderSlot = -1;
+    m_createdFolder.clear();
 }
 
 void MeasurementFiles::addFiles(OutputFiles &files)
@@ -87,6 +113,8 @@ void MeasurementFiles::addNewFolder(OutputFiles &files)
         throw MeasurementError("the folder '" + folder + "' cannot be created: " + error.message());
     }
     m_createdFolder = folder;
+    // SIGINT, SIGTERM or SIGHUP before the set is written takes the folder away too.
+    m_folderSlot = registerTemporaryFolder(folder);
     m_newFolder = false;
     addMagicTables(files);
 }
@@ -99,7 +127,7 @@ void MeasurementFiles::addMagicTables(OutputFiles &files)
         files.add(magicTablePath(folder, table), "the MagIC " + name + " table",
             [this, table](std::ostream &stream) { writeMagicTable(stream, *m_measured, table); });
     }
-    files.add((folder / MagicContributionFileName).string(), "the MagIC contribution",
+    files.add((folder / magicUploadFileName(m_location)).string(), "the MagIC upload file",
         [this](std::ostream &stream) { writeMagicContribution(stream, *m_measured); });
 }
 
@@ -107,7 +135,7 @@ void writeMeasurementFiles(const ResultSeries &series, const MeasurementSettings
     const MeasurementTargets &targets, const std::vector<std::string> &protectedInputs)
 {
     OutputFiles files(protectedInputs);
-    MeasurementFiles measurementFiles(targets);
+    MeasurementFiles measurementFiles(targets, settings.prefix);
     measurementFiles.measure(series, settings);
     measurementFiles.addFiles(files);
     measurementFiles.addNewFolder(files);

@@ -17,7 +17,7 @@ class OutputFiles;
 // Where the measurement files of one export go: any of the three formats.
 struct MeasurementTargets
 {
-    std::optional<std::string> magicFolder; // the tables and contribution.txt inside it
+    std::optional<std::string> magicFolder; // the tables and <prefix>_upload.txt inside it
     std::optional<std::string> puffinPlotPath;
     std::optional<std::string> utrechtPath; // written as utrechtFileName(utrechtPath)
 
@@ -28,11 +28,13 @@ struct MeasurementTargets
 // folder that does not exist yet is created only by addNewFolder, which the caller calls
 // after every other check has passed and just before it writes the set. Unless keep() is
 // called after the set was written, the destructor removes that folder again while it is
-// empty, so a refused or failed export leaves nothing behind.
+// empty, and so does SIGINT, SIGTERM or SIGHUP meanwhile, so a refused, failed or interrupted
+// export leaves nothing behind.
 class MeasurementFiles
 {
 public:
-    explicit MeasurementFiles(MeasurementTargets targets);
+    // location: the prefix of the settings, which names the MagIC upload file.
+    MeasurementFiles(MeasurementTargets targets, std::string location);
     ~MeasurementFiles();
     MeasurementFiles(const MeasurementFiles &) = delete;
     MeasurementFiles &operator=(const MeasurementFiles &) = delete;
@@ -44,15 +46,17 @@ public:
     void measure(const ResultSeries &series, const MeasurementSettings &settings);
     // Creates the new MagIC folder and adds its tables. Throws MeasurementError or OutputError.
     void addNewFolder(OutputFiles &files);
-    void keep() { m_createdFolder.clear(); }
+    void keep();
 
 private:
     void addMagicTables(OutputFiles &files);
 
     MeasurementTargets m_targets;
+    std::string m_location;
     std::unique_ptr<MeasuredSeries> m_measured;
     bool m_newFolder = false;
     std::string m_createdFolder;
+    int m_folderSlot = -1;
 };
 
 // Writes one export on its own, all files or none (the main window's export); no file may be

@@ -26,8 +26,16 @@ struct MeasurementSettings
 // The longest specimen name prefix accepted.
 inline constexpr std::size_t MaxPrefixLength = 40;
 
+// Scale, volume and noise beyond this magnitude are refused, and so is a scale times volume
+// beyond it: such settings only overflow the moments to infinity.
+inline constexpr double MaxMeasurementFactor = 1e100;
+// The largest magnetization (A/m, per axis) or moment (pico A m2, per axis) an export writes:
+// the sums of squares behind intensities and directions stay far inside the range of a double.
+inline constexpr double MaxMeasuredValue = 1e150;
+
 // Throws MeasurementError when a setting cannot be exported: a scale or volume that is not a
-// positive finite number, a negative or non-finite noise, an empty prefix or one with characters
+// positive finite number at most MaxMeasurementFactor (their product too), a negative or
+// non-finite noise or one above MaxMeasurementFactor, an empty prefix or one with characters
 // other than letters, digits, '-', '_' and '.', or a latitude outside -90..90 or longitude outside
 // -360..360.
 void checkMeasurementSettings(const MeasurementSettings &settings);

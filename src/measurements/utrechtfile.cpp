@@ -15,8 +15,6 @@ void writeUtrechtFile(std::ostream &stream, const MeasuredSeries &measured)
     const double picoPerAPerM = settings.volumeCm3 * 1e6;
     const std::string volume = formatMeasuredValue(settings.volumeCm3);
     for (std::size_t member = 0; member < measured.specimenCount(); ++member) {
-        if (member > 0)
-            stream << "9999\n";
         const std::vector<MeasuredStep> steps = measured.specimen(member);
         stream << '"' << measured.specimenName(member) << "\"," << steps.size() << ",0,90,"
                << volume << ",0,0\n";
@@ -28,6 +26,7 @@ void writeUtrechtFile(std::ostream &stream, const MeasuredSeries &measured)
                    << formatMeasuredValue(-step.x * picoPerAPerM) << ','
                    << formatMeasuredValue(step.y * picoPerAPerM) << ",0,01-01-2000,00:00\n";
         }
+        stream << "9999\n";
     }
     stream << "END\n";
 }

@@ -146,6 +146,12 @@ TEST(BatchOptionsTest, RefusesMeasurementOptionsThatCannotBeUsed)
             "--volume: the specimen volume must be a positive number of cm3" },
         { { "a.json", "--ppl", "a", "--noise", "-1" },
             "--noise: the noise must be 0 or a positive number of A/m" },
+        { { "a.json", "--ppl", "a", "--scale", "1e308" },
+            "--scale: the scale 1e+308 A/m per unit is too large: the moments would overflow (at "
+            "most 1e+100)" },
+        { { "a.json", "--ppl", "a", "--volume", "1e308" },
+            "--volume: the specimen volume 1e+308 cm3 is too large: the moments would overflow "
+            "(at most 1e+100)" },
         { { "a.json", "--ppl", "a", "--prefix", "a b" },
             "--prefix: the specimen name prefix 'a b' may hold only letters, digits, '-', '_' "
             "and '.'" },

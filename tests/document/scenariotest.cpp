@@ -173,6 +173,36 @@ TEST(ScenarioTest, HugeNumbersAndDeepNestingAreRefusedWithoutCrashing)
         "s.json: components[0]: expected an object, got a list");
 }
 
+// A field named twice, and bytes after a NUL, were read as if they were not there.
+TEST(ScenarioTest, DuplicateFieldsAndBytesBeyondTheTextAreRefused)
+{
+    struct Case
+    {
+        std::string json;
+        std::string message;
+    };
+    const Case cases[] = {
+        { withComponent(GoodComponent, R"(, "seed": 42, "seed": 43)"),
+            "s.json: the field \"seed\" is given twice in one object; keep one" },
+        { withComponent(R"({"declination": 1, "inclination": 0, "height": 1, "height": 2,
+            "blockLow": 1, "blockHigh": 2, "shape": "gauss"})"),
+            "s.json: components[0]: the field \"height\" is given twice in one object; keep one" },
+        { withComponent(GoodComponent, R"(, "population": {"randomPoints": 2, "fisherK": 1,
+            "differentLengths": false, "heightStdDev": 0, "fisherK": 2})"),
+            "s.json: population: the field \"fisherK\" is given twice in one object; keep one" },
+        { withComponent(GoodComponent) + "\n" + '\0' + "\n{\"seed\": 1}",
+            "s.json: line 3: a NUL byte; a scenario is JSON text and holds none" },
+        { withComponent(GoodComponent) + "\n{\"seed\": 1}",
+            "s.json: line 3: text after the end of the scenario; a scenario is one JSON object" },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.message);
+        EXPECT_EQ(refusal(c.json), c.message);
+    }
+    // The same name in two objects is no duplicate.
+    EXPECT_NO_THROW(parseScenario(withComponent(GoodComponent + ", " + GoodComponent), "s.json"));
+}
+
 TEST(ScenarioTest, UnreadableFilesAreNamed)
 {
     const std::filesystem::path folder = testing::TempDir();

@@ -78,12 +78,18 @@ TEST_F(OutputFilesTest, RefusesEverythingButARegularWritableFile)
     writeAll(path("locked.csv"), "keep");
     ::chmod(path("locked.csv").c_str(), 0444);
     fs::create_symlink("locked.csv", path("link-to-locked.csv"));
+    // A pipe reached through the process's own descriptor links (/dev/stdout into a pipe):
+    // those links name no file that a path could follow.
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    const std::string pipeDescriptor = "/proc/self/fd/" + std::to_string(ends[1]);
     const struct
     {
         std::string name;
         std::string reason;
     } cases[] = {
         { "/dev/full", "not a regular file (devices, pipes and sockets are never written)" },
+        { pipeDescriptor, "not a regular file (devices, pipes and sockets are never written)" },
         { path("pipe"), "not a regular file (devices, pipes and sockets are never written)" },
         { path("folder"), "Is a directory" },
         { path("locked.csv"), "Permission denied" },
@@ -100,6 +106,8 @@ TEST_F(OutputFilesTest, RefusesEverythingButARegularWritableFile)
     EXPECT_EQ(readAll(path("locked.csv")), "keep");
     EXPECT_TRUE(fs::is_fifo(path("pipe")));
     EXPECT_TRUE(fs::is_character_file("/dev/full"));
+    ::close(ends[0]);
+    ::close(ends[1]);
 }
 
 TEST_F(OutputFilesTest, RefusesTheInputAndAFileNamedTwice)

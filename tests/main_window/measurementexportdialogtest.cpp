@@ -83,6 +83,30 @@ TEST(MeasurementExportDialogTest, ReadsTheFieldsAndRemembersTheLastExport)
         prompts.errors, QStringList { "The specimen volume must be a positive number of cm3." });
     EXPECT_FALSE(reopened.settings().has_value());
     EXPECT_EQ(store.value("measurementExport/volume").toString(), "8");
+
+    // So is a value that would overflow the moments, which used to be written as 0.
+    const struct
+    {
+        const char *scale;
+        const char *volume;
+        QString message;
+    } overflows[] = {
+        { "1e-3", "1e308",
+            "The specimen volume 1e+308 cm3 is too large: the moments would overflow (at most "
+            "1e+100)." },
+        { "1e308", "8",
+            "The scale 1e+308 A/m per unit is too large: the moments would overflow (at most "
+            "1e+100)." },
+    };
+    for (const auto &c : overflows) {
+        SCOPED_TRACE(c.message.toStdString());
+        prompts.errors.clear();
+        field(reopened, "EB_scale")->setText(c.scale);
+        field(reopened, "EB_volume")->setText(c.volume);
+        clickButton(reopened, "btn_export");
+        EXPECT_EQ(prompts.errors, QStringList { c.message });
+        EXPECT_FALSE(reopened.settings().has_value());
+    }
 }
 
 TEST(MeasurementExportDialogTest, NumbersThatDoNotParseAreReportedByTheirField)

@@ -175,5 +175,59 @@ TEST(MeasuredSeriesTest, RefusesWhatCannotBeExported)
     EXPECT_THROW(MeasuredSeries(ResultSeries {}, {}), MeasurementError);
 }
 
+// Settings whose moments would overflow are refused by name; they were written as 0 before.
+TEST(MeasuredSeriesTest, RefusesSettingsWhoseMomentsWouldOverflow)
+{
+    struct Case
+    {
+        double scale;
+        double volume;
+        double noise;
+        double largest; // the run's largest component, model units
+        const char *message; // nullptr: accepted
+    };
+    const Case cases[] = {
+        { 1e308, 10, 0, 10,
+            "the scale 1e+308 A/m per unit is too large: the moments would "
+            "overflow (at most 1e+100)" },
+        { 1e-3, 1e308, 0, 10,
+            "the specimen volume 1e+308 cm3 is too large: the moments would "
+            "overflow (at most 1e+100)" },
+        { 1e60, 1e60, 0, 10,
+            "the scale times the specimen volume is 1e+120: the moments would "
+            "overflow (at most 1e+100)" },
+        { 1e-3, 10, 1e300, 10,
+            "the noise 1e+300 A/m is too large: the moments would overflow "
+            "(at most 1e+100)" },
+        { 1e100, 1e-6, 0, 1e60,
+            "the scale 1e+100 A/m per unit is too large for this run: its largest "
+            "magnetization, 1e+60 units, would exceed 1e+150 A/m" },
+        { 1e90, 1, 0, 1e55,
+            "the scale 1e+90 A/m per unit times the specimen volume 1 cm3 is too large for "
+            "this run: its largest moment would exceed 1e+150 pico A m2" },
+        { 1e90, 1, 0, 1e50, nullptr },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.message ? c.message : "accepted");
+        MeasurementSettings settings = settingsWith("0,10");
+        settings.scaleAPerM = c.scale;
+        settings.volumeCm3 = c.volume;
+        settings.noiseAPerM = c.noise;
+        ResultSeriesEntry curve = distinctCurve(0, 10);
+        curve.back().X = -c.largest;
+        const ResultSeries series { curve };
+        try {
+            const MeasuredSeries measured(series, settings);
+            EXPECT_EQ(c.message, nullptr) << "accepted";
+            const MeasuredStep last = measured.specimen(0).back();
+            EXPECT_TRUE(std::isfinite(last.intensity()));
+            EXPECT_GT(last.intensity() * c.volume * 1e6, 0.5e140);
+        } catch (const MeasurementError &error) {
+            ASSERT_NE(c.message, nullptr) << error.what();
+            EXPECT_STREQ(error.what(), c.message);
+        }
+    }
+}
+
 } // namespace
 } // namespace Demagora

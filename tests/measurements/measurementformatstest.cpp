@@ -89,12 +89,56 @@ TEST_F(MeasurementFormatsTest, MagicTablesLinkSpecimensAndHoldTheRunsVectors)
         EXPECT_EQ(tables[magicTableName(table)].name, magicTableName(table));
     }
 
-    const Row &location = tables["locations"].rows.at(0);
-    EXPECT_EQ(location.at("location"), "dm");
-    EXPECT_EQ(location.at("lat_n"), "45.5");
-    EXPECT_EQ(location.at("lon_e"), "-3.25");
-    EXPECT_EQ(location.at("age_unit"), "Ma");
-    EXPECT_EQ(tables["sites"].rows.at(0).at("location"), "dm");
+    // Every column the data model's validator requires, filled in every row, with values
+    // from its controlled vocabularies; longitudes run from 0 to 360 (3.25 W is 356.75).
+    struct Required
+    {
+        const char *table;
+        std::map<std::string, std::string> values; // an empty value: any, but not empty
+    };
+    const Required required[] = {
+        { "locations",
+            { { "location", "dm" }, { "location_type", "Outcrop" },
+                { "geologic_classes", "Not Specified" }, { "lithologies", "Not Specified" },
+                { "lat_s", "45.5" }, { "lat_n", "45.5" }, { "lon_w", "356.75" },
+                { "lon_e", "356.75" }, { "age_unit", "Ma" }, { "citations", "This study" } } },
+        { "sites",
+            { { "site", "dm" }, { "location", "dm" }, { "method_codes", "GM-NO" },
+                { "citations", "This study" }, { "geologic_classes", "Not Specified" },
+                { "geologic_types", "Not Specified" }, { "lithologies", "Not Specified" },
+                { "lat", "45.5" }, { "lon", "356.75" }, { "age", "" }, { "age_unit", "Ma" } } },
+        { "samples",
+            { { "sample", "" }, { "site", "dm" }, { "method_codes", "SO-NO" },
+                { "citations", "This study" } } },
+        { "specimens",
+            { { "specimen", "" }, { "sample", "" }, { "method_codes", "LP-DIR-T" },
+                { "citations", "This study" } } },
+        { "measurements",
+            { { "measurement", "" }, { "experiment", "" }, { "specimen", "" }, { "sequence", "" },
+                { "standard", "u" }, { "quality", "g" }, { "method_codes", "" },
+                { "citations", "This study" } } },
+    };
+    for (const Required &r : required) {
+        SCOPED_TRACE(r.table);
+        ASSERT_FALSE(tables[r.table].rows.empty());
+        for (const Row &row : tables[r.table].rows) {
+            for (const auto &[column, value] : r.values) {
+                SCOPED_TRACE(column);
+                ASSERT_TRUE(row.contains(column));
+                if (value.empty())
+                    EXPECT_FALSE(row.at(column).empty());
+                else
+                    EXPECT_EQ(row.at(column), value);
+            }
+        }
+    }
+    // A longitude east stays as it is.
+    settings.longitude = 12.5;
+    const auto east = written([&](std::ostream &s) {
+        writeMagicTable(s, MeasuredSeries(series, settings), MagicTable::Sites);
+    });
+    EXPECT_EQ(readMagicTable(lines(east)).rows.at(0).at("lon"), "12.5");
+    EXPECT_EQ(magicUploadFileName("dm"), "dm_upload.txt");
     ASSERT_EQ(tables["samples"].rows.size(), 11u);
     ASSERT_EQ(tables["specimens"].rows.size(), 11u);
     const Row &specimen = tables["specimens"].rows.at(10);
@@ -200,14 +244,12 @@ TEST_F(MeasurementFormatsTest, UtrechtRowsHoldPicoMomentsOnTheirAxesAndAgreeWith
     const MeasuredSeries measured(series, settings);
     const std::vector<std::string> text
         = lines(written([&](std::ostream &s) { writeUtrechtFile(s, measured); }));
-    ASSERT_EQ(text.size(), 1 + 11u * (1 + 5) + 10 + 1);
+    // Every specimen block ends with 9999, the last one too; then END.
+    ASSERT_EQ(text.size(), 1 + 11u * (1 + 5 + 1) + 1);
     EXPECT_EQ(text.back(), "END");
     std::size_t line = 1;
     for (std::size_t member = 0; member < 11; ++member) {
         SCOPED_TRACE(member);
-        if (member > 0) {
-            EXPECT_EQ(text.at(line++), "9999");
-        }
         const std::vector<std::string> head = split(text.at(line++), ',');
         ASSERT_EQ(head.size(), 7u);
         EXPECT_EQ(head[0], '"' + measured.specimenName(member) + '"');
@@ -227,7 +269,9 @@ TEST_F(MeasurementFormatsTest, UtrechtRowsHoldPicoMomentsOnTheirAxesAndAgreeWith
             EXPECT_NE(c, noiseFree);
             EXPECT_LT(std::abs(c - noiseFree), 6 * 1e-4 * 8e6);
         }
+        EXPECT_EQ(text.at(line++), "9999");
     }
+    EXPECT_EQ(line, text.size() - 1);
     EXPECT_EQ(utrechtFileName("run.th"), "run.th");
     EXPECT_EQ(utrechtFileName("run"), "run.TH");
     EXPECT_EQ(utrechtFileName("run.TH.txt"), "run.TH.txt.TH");
