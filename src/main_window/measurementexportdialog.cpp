@@ -157,7 +157,7 @@ void MeasurementExportDialog::btn_exportClick()
     }
     // Refused or not to be replaced: the dialog stays open for another name.
     std::vector<PlannedOutput> outputs;
-    for (auto &[path, what] : measurementFileNames(m_targets))
+    for (auto &[path, what] : measurementFileNames(m_targets, m_settings->prefix))
         outputs.push_back({ std::move(path), std::move(what) });
     if (!confirmOutputs(this, outputs, m_openScenario)) {
         m_settings.reset();

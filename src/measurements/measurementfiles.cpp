@@ -144,7 +144,7 @@ void writeMeasurementFiles(const ResultSeries &series, const MeasurementSettings
 }
 
 std::vector<std::pair<std::string, std::string>> measurementFileNames(
-    const MeasurementTargets &targets)
+    const MeasurementTargets &targets, const std::string &location)
 {
     std::vector<std::pair<std::string, std::string>> names;
     if (targets.puffinPlotPath)
@@ -156,7 +156,8 @@ std::vector<std::pair<std::string, std::string>> measurementFileNames(
         for (const MagicTable table : MagicTables)
             names.emplace_back(
                 magicTablePath(folder, table), "the MagIC " + magicTableName(table) + " table");
-        names.emplace_back((folder / MagicContributionFileName).string(), "the MagIC contribution");
+        names.emplace_back(
+            (folder / magicUploadFileName(location)).string(), "the MagIC upload file");
     }
     return names;
 }

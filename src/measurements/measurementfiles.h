@@ -65,8 +65,9 @@ void writeMeasurementFiles(const ResultSeries &series, const MeasurementSettings
     const MeasurementTargets &targets, const std::vector<std::string> &protectedInputs = {});
 
 // Every file an export to targets writes, each with what it holds as messages name it: the
-// tables of a MagIC folder are listed whether the folder exists or not.
+// tables of a MagIC folder are listed whether the folder exists or not, with the upload file
+// named after location.
 std::vector<std::pair<std::string, std::string>> measurementFileNames(
-    const MeasurementTargets &targets);
+    const MeasurementTargets &targets, const std::string &location);
 
 } // namespace Demagora
