@@ -24,7 +24,10 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <charconv>
 #include <exception>
+#include <stdexcept>
+#include <string>
 
 namespace Demagora {
 
@@ -38,6 +41,19 @@ QString decimalSeparator()
     return QLocale::system().decimalPoint();
 }
 
+// The whole numbers the batch takes for a seed.
+std::uint64_t parseNoiseSeed(const std::string &text)
+{
+    std::uint64_t seed = 0;
+    const char *last = text.data() + text.size();
+    const auto [end, error] = std::from_chars(text.data(), last, seed);
+    if (text.empty() || error != std::errc() || end != last) {
+        throw std::invalid_argument(
+            "the noise seed '" + text + "' is not a whole number from 0 to 18446744073709551615");
+    }
+    return seed;
+}
+
 } // namespace
 
 AnalysisWindow::AnalysisWindow(const ComponentPopulations &populations, const ResultSeries &series,
@@ -48,7 +64,6 @@ AnalysisWindow::AnalysisWindow(const ComponentPopulations &populations, const Re
     , m_series(series)
     , m_typedFisherK(typedFisherK)
     , m_steps(stepsOfSeries(series))
-    , m_noiseSeed(MersenneTwisterSource::clockSeed())
 {
     setObjectName(QStringLiteral("AnalysisWindow"));
     setWindowTitle(QStringLiteral("Analysis"));
@@ -96,6 +111,15 @@ void AnalysisWindow::buildControls()
     EB_noise->setObjectName(QStringLiteral("EB_noise"));
     EB_noise->setMinimumWidth(80);
     EB_noise->setMaximumWidth(100);
+    // One seed per window, drawn from the clock, so that fitting again sees the same
+    // measurements; shown, and open to typing, so that a noisy fit can be repeated.
+    EB_seed = new QLineEdit(QString::number(MersenneTwisterSource::clockSeed()), this);
+    EB_seed->setObjectName(QStringLiteral("EB_seed"));
+    EB_seed->setToolTip(QStringLiteral("The seed of the measurement noise: the same seed, "
+                                       "schedule and noise give the same measurements, here "
+                                       "and with demagora-batch --noise-seed"));
+    EB_seed->setMinimumWidth(120);
+    EB_seed->setMaximumWidth(170);
     btn_fit = new QPushButton(QStringLiteral("&Fit"), this);
     btn_fit->setObjectName(QStringLiteral("btn_fit"));
     btn_fit->setDefault(true);
@@ -107,6 +131,7 @@ void AnalysisWindow::buildControls()
     addLabelled(QStringLiteral("&Steps"), CB_steps);
     choices->addWidget(EB_schedule);
     addLabelled(QStringLiteral("&Noise (A/m)"), EB_noise);
+    addLabelled(QStringLiteral("S&eed"), EB_seed);
     choices->addWidget(btn_fit);
     choices->addStretch(1);
     layout->addLayout(choices);
@@ -159,10 +184,13 @@ bool AnalysisWindow::fit(bool reportErrors)
         const double from = parseDecimal(EB_from->text().toStdString(), separator);
         const double to = parseDecimal(EB_to->text().toStdString(), separator);
         const FitType type = FitTypes[std::max(0, CB_fitType->currentIndex())];
-        RunAnalysis analysis = analyseRun(chosenSteps(), m_populations, type, from, to);
+        double stepUnit = 1;
+        const MemberSteps steps = chosenSteps(stepUnit);
+        RunAnalysis analysis = analyseRun(steps, m_populations, type, from, to);
         lbl_summary->setText(QString::fromStdString(
             analysisSummary(analysis, m_typedFisherK, decimalSeparator().toStdString())));
         m_model->setAnalysis(std::move(analysis));
+        m_fittedStepUnit = stepUnit;
         m_hasAnalysis = true;
     } catch (const std::exception &error) {
         // The last fit goes, so that table and summary never show another interval's fits.
@@ -186,17 +214,20 @@ void AnalysisWindow::stepsChoiceChanged()
     const bool scheduled = CB_steps->currentIndex() == 1;
     EB_schedule->setEnabled(scheduled);
     EB_noise->setEnabled(scheduled);
+    EB_seed->setEnabled(scheduled);
 }
 
-MemberSteps AnalysisWindow::chosenSteps() const
+MemberSteps AnalysisWindow::chosenSteps(double &stepUnit) const
 {
+    stepUnit = 1;
     if (CB_steps->currentIndex() != 1)
         return m_steps;
     MeasurementSettings settings;
     settings.schedule = parseSchedule(EB_schedule->text().toStdString());
     settings.noiseAPerM
         = parseDecimal(EB_noise->text().toStdString(), decimalSeparator().toStdString());
-    settings.noiseSeed = m_noiseSeed;
+    settings.noiseSeed = parseNoiseSeed(EB_seed->text().trimmed().toStdString());
+    stepUnit = settings.scaleAPerM;
     return stepsOfMeasurements(MeasuredSeries(m_series, settings));
 }
 
@@ -238,7 +269,7 @@ void AnalysisWindow::btn_saveClick()
 void AnalysisWindow::btn_paintClick()
 {
     if (m_hasAnalysis && m_diagramOpener)
-        m_diagramOpener(this, diagramOverlayOf(m_model->analysis()));
+        m_diagramOpener(this, diagramOverlayOf(m_model->analysis(), m_fittedStepUnit));
 }
 
 void showAnalysisWindow(QWidget *parent, const ComponentPopulations &populations,

@@ -54,16 +54,17 @@ private:
     // Fits the interval and type of the controls; false, with the reason shown, when the
     // interval cannot be fitted.
     bool fit(bool reportErrors);
-    // Every whole degree of the run, or the measurements of the typed schedule and noise.
-    MemberSteps chosenSteps() const;
+    // Every whole degree of the run, or the measurements of the typed schedule, noise and
+    // seed; stepUnit is set to one unit of the model's magnetization in the steps' units.
+    MemberSteps chosenSteps(double &stepUnit) const;
     void stepsChoiceChanged();
 
     const ComponentPopulations &m_populations;
     const ResultSeries &m_series;
     std::optional<double> m_typedFisherK;
     MemberSteps m_steps;
-    // One noise seed per window, so that fitting again sees the same measurements.
-    std::uint64_t m_noiseSeed;
+    // The units of the fitted steps, for drawing the fits over the run.
+    double m_fittedStepUnit = 1;
     DiagramOpener m_diagramOpener;
     bool m_hasAnalysis = false;
 
@@ -74,6 +75,7 @@ private:
     QComboBox *CB_steps = nullptr;
     QLineEdit *EB_schedule = nullptr;
     QLineEdit *EB_noise = nullptr;
+    QLineEdit *EB_seed = nullptr;
     QPushButton *btn_fit = nullptr;
     QLabel *lbl_summary = nullptr;
     QTableView *SG_fits = nullptr;
