@@ -117,10 +117,11 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
             if (options.xlsPath)
                 checkReportWorksheet(*report, *options.xlsPath);
         }
-        measurements.measure(run.series, seed);
+        const std::uint64_t noiseSeed = options.noiseSeed.value_or(seed);
+        measurements.measure(run.series, noiseSeed);
         measurements.addNewFolder(files);
         if (options.fit)
-            analysis = analyseBatchRun(options, run, seed);
+            analysis = analyseBatchRun(options, run, noiseSeed);
         files.commit();
         measurements.keep();
         return BatchSuccess;

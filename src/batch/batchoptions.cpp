@@ -14,14 +14,14 @@ namespace Demagora {
 
 namespace {
 
-std::uint64_t parseSeed(const std::string &text)
+std::uint64_t parseSeed(const std::string &option, const std::string &text)
 {
     std::uint64_t seed = 0;
     const char *last = text.data() + text.size();
     const auto [end, error] = std::from_chars(text.data(), last, seed);
     if (text.empty() || error != std::errc() || end != last) {
         throw BatchError(
-            "--seed: '" + text + "' is not a whole number from 0 to 18446744073709551615");
+            option + ": '" + text + "' is not a whole number from 0 to 18446744073709551615");
     }
     return seed;
 }
@@ -125,7 +125,11 @@ BatchOptions parseBatchOptions(std::span<const std::string> arguments)
         if (name == "--seed") {
             if (options.seed)
                 throw BatchError("--seed is given more than once");
-            options.seed = parseSeed(value());
+            options.seed = parseSeed(name, value());
+        } else if (name == "--noise-seed") {
+            if (options.noiseSeed)
+                throw BatchError("--noise-seed is given more than once");
+            options.noiseSeed = parseSeed(name, value());
         } else if (name == "--series") {
             setOnce(options.seriesPath, name, value());
         } else if (name == "--report") {
