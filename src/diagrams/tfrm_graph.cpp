@@ -51,9 +51,9 @@ TFrm_graph::TFrm_graph(const ResultSeries &series, ComponentPopulations &populat
     , m_populations(populations)
     , m_runLowTemp(runLowTemp)
     , m_renderer(series, populations, runLowTemp, stereoPointCount)
-    , m_background(new BackgroundPicture(m_renderer, this))
+    , m_background(std::make_unique<BackgroundPicture>(m_renderer))
 {
-    connect(m_background, &BackgroundPicture::pictureReady, this, [this] {
+    connect(m_background.get(), &BackgroundPicture::pictureReady, this, [this] {
         unsetCursor();
         update();
     });
@@ -73,6 +73,11 @@ TFrm_graph::TFrm_graph(const ResultSeries &series, ComponentPopulations &populat
 
     auto *save = new QShortcut(QKeySequence::Save, this);
     connect(save, &QShortcut::activated, this, &TFrm_graph::savePicture);
+}
+
+TFrm_graph::~TFrm_graph()
+{
+    m_background.reset();
 }
 
 void TFrm_graph::buildToolBar()

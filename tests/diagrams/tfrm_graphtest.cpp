@@ -17,11 +17,15 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
+#include <QSemaphore>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <thread>
 
 namespace Demagora {
 namespace {
@@ -393,7 +397,49 @@ TEST_F(TFrm_graphTest, PictureDrawnOnAWorkerIsTheRenderersPixelForPixel)
     EXPECT_EQ(shownPicture(*window), rendererPicture(*window));
 }
 
-TEST_F(TFrm_graphTest, NewerDrawingReplacesTheOlderAndClosingNeverWaitsForIt)
+// Holds every thread of the global pool until released, so that a drawing started meanwhile
+// waits in the queue.
+class BusyPool
+{
+public:
+    BusyPool()
+    {
+        QThreadPool *pool = QThreadPool::globalInstance();
+        const int threads = pool->maxThreadCount();
+        for (int i = 0; i < threads; ++i) {
+            pool->start([this] {
+                m_started.release();
+                m_release.acquire();
+            });
+        }
+        m_started.acquire(threads);
+        m_threads = threads;
+    }
+    void releaseLater(std::chrono::milliseconds delay)
+    {
+        m_releaser = std::thread([this, delay] {
+            std::this_thread::sleep_for(delay);
+            m_release.release(m_threads);
+        });
+    }
+    ~BusyPool()
+    {
+        if (m_releaser.joinable())
+            m_releaser.join();
+        else
+            m_release.release(m_threads);
+        // The semaphores go with this object: every holder must have let go of them.
+        QThreadPool::globalInstance()->waitForDone();
+    }
+
+private:
+    QSemaphore m_started;
+    QSemaphore m_release;
+    int m_threads = 0;
+    std::thread m_releaser;
+};
+
+TEST_F(TFrm_graphTest, NewerDrawingReplacesTheOlderAndClosingCancelsIt)
 {
     window->setBackgroundDrawingPoints(0);
     window->show();
@@ -407,9 +453,14 @@ TEST_F(TFrm_graphTest, NewerDrawingReplacesTheOlderAndClosingNeverWaitsForIt)
     EXPECT_EQ(shown.size(), QSize(800, 800));
     EXPECT_EQ(shown, rendererPicture(*window));
 
-    window->resize(760, 784);
+    // Closed while a drawing waits for a thread: the drawing may only start once the window
+    // is gone, and must then find nothing of the window destroyed (the sanitizers tell).
+    BusyPool pool;
+    click("btn_legend");
     window->grab();
-    window.reset(); // while the drawing may still run
+    EXPECT_TRUE(window->isDrawing());
+    pool.releaseLater(std::chrono::milliseconds(200));
+    window.reset();
 }
 
 TEST_F(TFrm_graphTest, ViewMenuOptionsReachThePictureAndAreRemembered)
