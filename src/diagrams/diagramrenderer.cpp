@@ -642,6 +642,15 @@ void DiagramRenderer::paintDecayPanel(PanelCanvas &canvas, IndexRange range,
 {
     if (m_series.empty() || m_series.front().empty())
         return;
+    const auto stopped
+        = [cancelled] { return cancelled && cancelled->load(std::memory_order_relaxed); };
+    // The axis reaches the highest J/J0 of the drawn curves.
+    double highest = 1;
+    for (int p = range.first; p <= range.last && !stopped(); ++p) {
+        if (const std::optional<double> ratio = largestRatio(m_series[std::size_t(p)]))
+            highest = std::max(highest, *ratio);
+    }
+    const RatioAxis ratios = ratioAxis(highest);
     const int s = canvas.size();
     const int margin = edgeMargin(s, state.options);
     const QFontMetrics metrics(canvas.painter().font());
@@ -655,7 +664,8 @@ void DiagramRenderer::paintDecayPanel(PanelCanvas &canvas, IndexRange range,
     const std::vector<double> ticks = axis.ticks();
     const int rightRoom
         = ticks.empty() ? 0 : metrics.horizontalAdvance(QString::number(ticks.back())) / 2 + 1;
-    const DecayFrame frame = decayFrame(s, margin, leftRoom, metrics.height() + 5, rightRoom, axis);
+    DecayFrame frame = decayFrame(s, margin, leftRoom, metrics.height() + 5, rightRoom, axis);
+    frame.ratioTop = ratios.top;
 
     canvas.setPen(Black, 1);
     canvas.line(frame.left, frame.top, frame.left, frame.bottom);
@@ -669,7 +679,7 @@ void DiagramRenderer::paintDecayPanel(PanelCanvas &canvas, IndexRange range,
             numbers.add(*x - metrics.horizontalAdvance(text) / 2, frame.bottom + 5, text, Black);
         }
     }
-    for (const double ratio : { 0.0, 0.5, 1.0 }) {
+    for (const double ratio : ratios.ticks()) {
         if (const std::optional<int> y = decayY(frame, ratio)) {
             canvas.line(frame.left - 4, *y, frame.left, *y);
             const QString text = QString::number(ratio);
@@ -680,20 +690,21 @@ void DiagramRenderer::paintDecayPanel(PanelCanvas &canvas, IndexRange range,
 
     OrderedLines curve(canvas, range.first == range.last ? 2 : 1);
     for (int p = range.first; p <= range.last; ++p) {
-        if (cancelled && cancelled->load(std::memory_order_relaxed)) {
+        if (stopped()) {
             curve.abandon();
             return;
         }
         const ResultSeriesEntry &steps = m_series[std::size_t(p)];
-        // Each curve relative to its own largest magnetization.
-        const double largest = largestLength(steps);
-        if (!(largest > 0) || !std::isfinite(largest))
+        // Each curve relative to its own first step, the NRM.
+        const double first = steps.front().Length();
+        if (!decayRatio(first, first))
             continue;
         curve.startPath();
         std::optional<QPointF> previous;
         for (const TResultVectors &step : steps) {
+            const std::optional<double> ratio = decayRatio(step.Length(), first);
             const std::optional<int> x = decayX(frame, step.Temperature);
-            const std::optional<int> y = decayY(frame, step.Length() / largest);
+            const std::optional<int> y = ratio ? decayY(frame, *ratio) : std::nullopt;
             const std::optional<QPointF> point
                 = x && y ? std::optional<QPointF>(QPointF(*x, *y)) : std::nullopt;
             if (point && previous)
