@@ -408,12 +408,13 @@ void TFrm_graph::paintEvent(QPaintEvent *)
     } else if (const QImage *picture = m_background->picture(size(), devicePixelRatioF(), state)) {
         painter.drawImage(QPointF(0, 0), *picture);
     } else {
-        // Busy: the last picture stays until the new one is there. The members are left
-        // alone while a worker may still be reading them; the finished picture puts them
-        // back at the run's start.
+        // Busy: the last picture stays until the new one is there, scaled to the window as
+        // it is now, so that a resized window shows all of it. The members are left alone
+        // while a worker may still be reading them; the finished picture puts them back at
+        // the run's start.
         setCursor(Qt::BusyCursor);
         painter.fillRect(rect(), state.faceColour);
-        painter.drawImage(QPointF(0, 0), m_background->lastPicture());
+        painter.drawImage(QRectF(rect()), m_background->lastPicture());
         return;
     }
     const DiagramRenderer::IndexRange range = m_renderer.indexRange(state);

@@ -463,6 +463,34 @@ TEST_F(TFrm_graphTest, NewerDrawingReplacesTheOlderAndClosingCancelsIt)
     window.reset();
 }
 
+TEST_F(TFrm_graphTest, ResizedWindowShowsTheLastPictureScaledWhileTheNewOneIsDrawn)
+{
+    window->setBackgroundDrawingPoints(0);
+    window->show();
+    window->grab();
+    QTRY_VERIFY(!window->isDrawing());
+    // The finished picture, as the renderer paints it for the window's size and state.
+    QImage last(window->size(), QImage::Format_RGB32);
+    QPainter lastPainter(&last);
+    window->renderer().paint(
+        lastPainter, QRectF(QPointF(0, 0), QSizeF(window->size())), window->viewState());
+    lastPainter.end();
+    {
+        BusyPool pool;
+        window->resize(900, 924);
+        const QImage shown = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        EXPECT_TRUE(window->isDrawing());
+        QImage expected(shown.size(), QImage::Format_RGB32);
+        expected.fill(window->viewState().faceColour);
+        QPainter painter(&expected);
+        painter.drawImage(QRectF(expected.rect()), last);
+        painter.end();
+        EXPECT_EQ(belowToolBar(shown), belowToolBar(expected)) << "scaled, not cropped";
+    }
+    QTRY_VERIFY(!window->isDrawing());
+    EXPECT_EQ(shownPicture(*window), rendererPicture(*window));
+}
+
 TEST_F(TFrm_graphTest, ViewMenuOptionsReachThePictureAndAreRemembered)
 {
     QSettings store(folder.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
