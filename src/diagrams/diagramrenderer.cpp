@@ -380,7 +380,7 @@ void DiagramRenderer::paint(QPainter &painter, const QRectF &target, const Diagr
                         labels ? &labels->spectrum : nullptr);
                 }
             }
-            paintTicks(spectrum);
+            paintTicks(spectrum, scales, state);
         } else {
             paintDecayPanel(spectrum, range, state, cancelled);
         }
@@ -585,16 +585,15 @@ void DiagramRenderer::paintSpectrumCurve(PanelCanvas &canvas, const TVector &com
     }
 }
 
-void DiagramRenderer::paintTicks(PanelCanvas &canvas) const
+void DiagramRenderer::paintTicks(
+    PanelCanvas &canvas, const DiagramScales &scales, const DiagramViewState &state) const
 {
     const int s = canvas.size();
-    const int step = s / 10;
     canvas.setPen(Black, 1);
-    for (int t = 0; t <= s; t += step) {
-        canvas.line(t, s, t, s - 10);
-        if (step <= 0)
-            break;
-    }
+    const std::optional<std::int64_t> interval
+        = state.showTemperatures ? state.labelInterval : std::nullopt;
+    for (const int x : spectrumTicks(s, scales.tempScale, interval))
+        canvas.line(x, s, x, s - 10);
 }
 
 void DiagramRenderer::paintLegend(PanelCanvas &vectors, PanelCanvas &spectrum, PanelCanvas &stereo,

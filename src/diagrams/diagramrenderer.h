@@ -72,7 +72,8 @@ private:
     // The decay curves J/J0 of the resulting vectors in the place of the spectra.
     void paintDecayPanel(PanelCanvas &canvas, IndexRange range, const DiagramViewState &state,
         const std::atomic<bool> *cancelled) const;
-    void paintTicks(PanelCanvas &canvas) const;
+    void paintTicks(
+        PanelCanvas &canvas, const DiagramScales &scales, const DiagramViewState &state) const;
     const InitialDirections &initialDirections() const;
     void paintLegend(PanelCanvas &vectors, PanelCanvas &spectrum, PanelCanvas &stereo,
         PanelCanvas &start, const DiagramOptions &options, PictureLabels *labels) const;

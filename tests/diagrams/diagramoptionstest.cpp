@@ -285,6 +285,21 @@ TEST(DecayCurveTest, RoundTemperatureTicks)
     }
 }
 
+TEST_F(WorkedExampleOptionsTest, SpectrumTicksStandUnderTheTemperatureLabels)
+{
+    DiagramViewState state;
+    const QImage plain = render(renderer, state);
+    state.showTemperatures = true;
+    const QImage labelled = render(renderer, state);
+    // 1.28 pixels per degree: tenths at 32, 64, ...; labels every 50 degrees at 64, 128, ...
+    EXPECT_TRUE(colourNear(plain, Spectrum + QPoint(32, 317), Black, 0));
+    EXPECT_FALSE(colourNear(labelled, Spectrum + QPoint(32, 317), Black, 0));
+    for (const int x : { 64, 128, 192, 256 }) {
+        SCOPED_TRACE(x);
+        EXPECT_TRUE(colourNear(labelled, Spectrum + QPoint(x, 317), Black, 0));
+    }
+}
+
 TEST(DecayCurveTest, RatioAxisReachesTheHighestCurve)
 {
     struct Case
