@@ -361,6 +361,8 @@ void DiagramRenderer::paint(QPainter &painter, const QRectF &target, const Diagr
         std::optional<PictureLabels> labels;
         if (state.options.clearLabels) {
             labels.emplace(vectors, spectrum, stereo, start);
+            if (state.options.axisTitles)
+                paintPanelTitles(spectrum, state.options, &labels->spectrum);
             if (state.showLegend)
                 paintLegend(vectors, spectrum, stereo, start, state.options, &*labels);
         }
@@ -401,8 +403,11 @@ void DiagramRenderer::paint(QPainter &painter, const QRectF &target, const Diagr
             for (PanelLabels *panel :
                 { &labels->vectors, &labels->spectrum, &labels->stereo, &labels->start })
                 panel->draw();
-        } else if (state.showLegend) {
-            paintLegend(vectors, spectrum, stereo, start, state.options, nullptr);
+        } else {
+            if (state.options.axisTitles)
+                paintPanelTitles(spectrum, state.options, nullptr);
+            if (state.showLegend)
+                paintLegend(vectors, spectrum, stereo, start, state.options, nullptr);
         }
     }
     painter.restore();
@@ -596,6 +601,28 @@ void DiagramRenderer::paintTicks(
         canvas.line(x, s, x, s - 10);
 }
 
+void DiagramRenderer::paintPanelTitles(
+    PanelCanvas &spectrum, const DiagramOptions &options, PanelLabels *labels) const
+{
+    const auto word = [&](int x, int y, const QString &text) {
+        if (labels)
+            labels->add(x, y, text, Black);
+        else
+            spectrum.text(x, y, text, Black);
+    };
+    const int s = spectrum.size();
+    const QFontMetrics metrics(spectrum.painter().font());
+    const auto atRight = [&](const QString &text) {
+        word(s - metrics.horizontalAdvance(text) - std::max(edgeMargin(s, options), 4), 0, text);
+    };
+    if (options.panel == IntensityPanel::Spectra) {
+        word(5, 0, QStringLiteral("dJ/dT"));
+        atRight(QStringLiteral("T in \u00B0C"));
+    } else {
+        atRight(QStringLiteral("J/J0, T in \u00B0C"));
+    }
+}
+
 void DiagramRenderer::paintLegend(PanelCanvas &vectors, PanelCanvas &spectrum, PanelCanvas &stereo,
     PanelCanvas &start, const DiagramOptions &options, PictureLabels *labels) const
 {
@@ -622,14 +649,17 @@ void DiagramRenderer::paintLegend(PanelCanvas &vectors, PanelCanvas &spectrum, P
         word(vectors, vectorLabels, s - 30, below, QStringLiteral("East"), colour);
         word(vectors, vectorLabels, 0, below, QStringLiteral("West"), colour);
     }
-    PanelLabels *spectrumLabels = labels ? &labels->spectrum : nullptr;
-    if (options.panel == IntensityPanel::Spectra) {
-        word(spectrum, spectrumLabels, 5, 0, QStringLiteral("dJ/dT"), Black);
-    } else {
-        const QString title = QStringLiteral("J/J0");
-        const int width = QFontMetrics(spectrum.painter().font()).horizontalAdvance(title);
-        word(spectrum, spectrumLabels, s - width - std::max(edgeMargin(s, options), 4), 0, title,
-            Black);
+    // With axis titles the intensity panel's title stands anyway.
+    if (!options.axisTitles) {
+        PanelLabels *spectrumLabels = labels ? &labels->spectrum : nullptr;
+        if (options.panel == IntensityPanel::Spectra) {
+            word(spectrum, spectrumLabels, 5, 0, QStringLiteral("dJ/dT"), Black);
+        } else {
+            const QString title = QStringLiteral("J/J0");
+            const int width = QFontMetrics(spectrum.painter().font()).horizontalAdvance(title);
+            word(spectrum, spectrumLabels, s - width - std::max(edgeMargin(s, options), 4), 0,
+                title, Black);
+        }
     }
     const NetGeometry geometry = netGeometry(s, options);
     paintNetWords(stereo, geometry, labels ? &labels->stereo : nullptr);

@@ -75,6 +75,9 @@ private:
     void paintTicks(
         PanelCanvas &canvas, const DiagramScales &scales, const DiagramViewState &state) const;
     const InitialDirections &initialDirections() const;
+    // What the intensity panel shows, and the unit of its temperatures.
+    void paintPanelTitles(
+        PanelCanvas &spectrum, const DiagramOptions &options, PanelLabels *labels) const;
     void paintLegend(PanelCanvas &vectors, PanelCanvas &spectrum, PanelCanvas &stereo,
         PanelCanvas &start, const DiagramOptions &options, PictureLabels *labels) const;
 

@@ -223,6 +223,7 @@ void TFrm_graph::buildViewMenu()
     choice(panel, panelGroup, "act_panelDecay", QStringLiteral("Decay curve J/J0"),
         &DiagramOptions::panel, IntensityPanel::Decay);
     toggle("act_edgeRoom", QStringLiteral("Edge room"), &DiagramOptions::edgeRoom);
+    toggle("act_axisTitles", QStringLiteral("Axis titles and units"), &DiagramOptions::axisTitles);
     menu_view->addSeparator();
     QAction *save = menu_view->addAction(QStringLiteral("Save picture..."));
     save->setObjectName(QStringLiteral("act_savePicture"));

@@ -517,6 +517,7 @@ TEST_F(TFrm_graphTest, ViewMenuOptionsReachThePictureAndAreRemembered)
             [](DiagramOptions &o) { o.projection = VerticalProjection::Both; } },
         { "act_panelDecay", [](DiagramOptions &o) { o.panel = IntensityPanel::Decay; } },
         { "act_edgeRoom", [](DiagramOptions &o) { o.edgeRoom = true; } },
+        { "act_axisTitles", [](DiagramOptions &o) { o.axisTitles = true; } },
         { "act_hemisphereByFill", [](DiagramOptions &o) { o.hemisphereByFill = false; } },
     };
     QImage before = shownPicture(*window);
