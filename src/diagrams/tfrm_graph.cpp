@@ -33,6 +33,8 @@ namespace {
 
 constexpr int ButtonHeight = 21;
 constexpr int ButtonTop = (ToolBarHeight - ButtonHeight) / 2;
+constexpr int ViewButtonWidth = 38;
+constexpr int SaveButtonWidth = 23;
 
 template <typename Widget> Widget *placed(QWidget *parent, const char *name, int x, int width)
 {
@@ -359,11 +361,23 @@ void TFrm_graph::showVectorNumber()
     lbl_vector->adjustSize();
     lbl_vector->setGeometry(253, ButtonTop, lbl_vector->width(), ButtonHeight);
     btn_next->move(lbl_vector->x() + lbl_vector->width(), ButtonTop);
-    // The View menu and the save button follow the navigation; with up to 99 resulting
-    // vectors they fit into the narrowest window.
+    placeViewButtons();
+}
+
+void TFrm_graph::placeViewButtons()
+{
+    // The View menu and the save button follow the navigation. Where the tool bar ends
+    // before them (a narrow window, a long vector number), the save button moves into the
+    // spacer before btn_mult, which holds it whole.
     const int viewLeft = btn_next->x() + btn_next->width();
-    btn_view->setGeometry(viewLeft, ButtonTop, 38, ButtonHeight);
-    btn_save->setGeometry(viewLeft + 38, ButtonTop, 23, ButtonHeight);
+    btn_view->setGeometry(viewLeft, ButtonTop, ViewButtonWidth, ButtonHeight);
+    const int spacerLeft = Panel1->x();
+    const bool fits = viewLeft + ViewButtonWidth + SaveButtonWidth <= toolBar->width();
+    if (fits || btn_mult->x() - spacerLeft < SaveButtonWidth)
+        btn_save->setGeometry(viewLeft + ViewButtonWidth, ButtonTop, SaveButtonWidth, ButtonHeight);
+    else
+        btn_save->setGeometry(
+            btn_mult->x() - SaveButtonWidth - 2, ButtonTop, SaveButtonWidth, ButtonHeight);
 }
 
 void TFrm_graph::markInterval()
@@ -390,6 +404,7 @@ void TFrm_graph::resizeEvent(QResizeEvent *event)
 {
     QDialog::resizeEvent(event);
     toolBar->setGeometry(0, 0, width(), ToolBarHeight);
+    placeViewButtons();
     // The window keeps its height at width + 24, whatever the user drags.
     if (height() != windowHeightForWidth(width()))
         resize(width(), windowHeightForWidth(width()));

@@ -85,6 +85,7 @@ private:
     void showOptions();
     void setOptions(const DiagramOptions &options);
     void showVectorNumber();
+    void placeViewButtons();
     void markInterval();
     // The picture of a mode file, or empty after the error has been reported.
     std::optional<QPixmap> loadModePicture(const QString &fileName);

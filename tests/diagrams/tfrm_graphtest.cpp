@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThreadPool>
+#include <QToolButton>
 #include <QSemaphore>
 
 #include <gtest/gtest.h>
@@ -564,6 +565,31 @@ TEST_F(TFrm_graphTest, SavePictureButtonAndMenuEntryWritePngSvgAndPdf)
     window->findChild<QAction *>(QStringLiteral("act_savePicture"))->trigger();
     EXPECT_EQ(QImage(png, "PNG").size(), QSize(370, 394));
     EXPECT_TRUE(prompts.errors.isEmpty());
+}
+
+TEST(DiagramWindowToolBarTest, SaveButtonStaysWholeWhateverTheVectorNumber)
+{
+    ScriptedPrompts prompts;
+    WorkedExample example;
+    for (const std::size_t vectors : { std::size_t(3), std::size_t(100), std::size_t(100'000) }) {
+        SCOPED_TRACE(vectors);
+        // One step each: the window reads no more before it paints.
+        const ResultSeries series(vectors, ResultSeriesEntry(1, example.series.front().front()));
+        TFrm_graph window(series, example.populations, 100, 150);
+        for (const int width : { 370, 700 }) {
+            SCOPED_TRACE(width);
+            window.resize(width, width + 24);
+            const auto *save = window.findChild<QPushButton *>(QStringLiteral("btn_save"));
+            const auto *view = window.findChild<QToolButton *>(QStringLiteral("btn_view"));
+            const auto *next = window.findChild<QPushButton *>(QStringLiteral("btn_next"));
+            const auto *mult = window.findChild<QPushButton *>(QStringLiteral("btn_mult"));
+            EXPECT_LE(save->geometry().right(), width - 1);
+            EXPECT_LE(view->geometry().right(), width - 1);
+            EXPECT_FALSE(save->geometry().intersects(view->geometry()));
+            EXPECT_FALSE(save->geometry().intersects(next->geometry()));
+            EXPECT_FALSE(save->geometry().intersects(mult->geometry()));
+        }
+    }
 }
 
 TEST(DiagramWindowTest, NothingToDrawIsReported)
