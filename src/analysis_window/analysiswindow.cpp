@@ -106,6 +106,7 @@ void AnalysisWindow::buildControls()
     // of measurements scaled by 0.001 A/m per unit of the model's magnetization.
     EB_schedule = new QLineEdit(QStringLiteral("every:50"), this);
     EB_schedule->setObjectName(QStringLiteral("EB_schedule"));
+    EB_schedule->setMinimumWidth(80);
     EB_schedule->setMaximumWidth(110);
     EB_noise = new QLineEdit(QStringLiteral("0"), this);
     EB_noise->setObjectName(QStringLiteral("EB_noise"));
@@ -118,8 +119,9 @@ void AnalysisWindow::buildControls()
     EB_seed->setToolTip(QStringLiteral("The seed of the measurement noise: the same seed, "
                                        "schedule and noise give the same measurements, here "
                                        "and with demagora-batch --noise-seed"));
-    EB_seed->setMinimumWidth(120);
-    EB_seed->setMaximumWidth(170);
+    // Room for the largest seed, so that the one shown can be read whole.
+    EB_seed->setMinimumWidth(
+        EB_seed->fontMetrics().horizontalAdvance(QStringLiteral("18446744073709551615")) + 16);
     btn_fit = new QPushButton(QStringLiteral("&Fit"), this);
     btn_fit->setObjectName(QStringLiteral("btn_fit"));
     btn_fit->setDefault(true);
