@@ -2,7 +2,7 @@
 
 namespace Demagora {
 
-DiagramOverlay diagramOverlayOf(const RunAnalysis &analysis)
+DiagramOverlay diagramOverlayOf(const RunAnalysis &analysis, double stepUnit)
 {
     DiagramOverlay overlay;
     overlay.memberLines.reserve(analysis.fits.size());
@@ -21,7 +21,8 @@ DiagramOverlay diagramOverlayOf(const RunAnalysis &analysis)
         if (member.fit && member.fit->type != FitType::Plane) {
             const Vector3 &a = member.fit->segmentStart;
             const Vector3 &b = member.fit->segmentEnd;
-            line = DiagramOverlay::Line { a.x, a.y, a.z, b.x, b.y, b.z };
+            line = DiagramOverlay::Line { a.x / stepUnit, a.y / stepUnit, a.z / stepUnit,
+                b.x / stepUnit, b.y / stepUnit, b.z / stepUnit };
         }
         overlay.memberLines.push_back(line);
     }

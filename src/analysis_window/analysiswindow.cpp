@@ -31,8 +31,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <climits>
 #include <exception>
+#include <stdexcept>
+#include <string>
 #include <thread>
 
 namespace Demagora {
@@ -58,6 +61,19 @@ double readNumber(const char *field, const QLineEdit *box)
     }
 }
 
+// The whole numbers the batch takes for a seed.
+std::uint64_t parseNoiseSeed(const std::string &text)
+{
+    std::uint64_t seed = 0;
+    const char *last = text.data() + text.size();
+    const auto [end, error] = std::from_chars(text.data(), last, seed);
+    if (text.empty() || error != std::errc() || end != last) {
+        throw std::invalid_argument(
+            "seed: '" + text + "' is not a whole number from 0 to 18446744073709551615");
+    }
+    return seed;
+}
+
 } // namespace
 
 AnalysisWindow::AnalysisWindow(const ComponentPopulations &populations, const ResultSeries &series,
@@ -67,7 +83,6 @@ AnalysisWindow::AnalysisWindow(const ComponentPopulations &populations, const Re
     , m_populations(populations)
     , m_series(series)
     , m_typedFisherK(typedFisherK)
-    , m_noiseSeed(MersenneTwisterSource::clockSeed())
 {
     setObjectName(QStringLiteral("AnalysisWindow"));
     setWindowTitle(QStringLiteral("Analysis"));
@@ -110,11 +125,22 @@ void AnalysisWindow::buildControls()
     // of measurements scaled by 0.001 A/m per unit of the model's magnetization.
     EB_schedule = new QLineEdit(QStringLiteral("every:50"), this);
     EB_schedule->setObjectName(QStringLiteral("EB_schedule"));
+    EB_schedule->setMinimumWidth(80);
     EB_schedule->setMaximumWidth(110);
     EB_noise = new QLineEdit(QStringLiteral("0"), this);
     EB_noise->setObjectName(QStringLiteral("EB_noise"));
     EB_noise->setMinimumWidth(80);
     EB_noise->setMaximumWidth(100);
+    // One seed per window, drawn from the clock, so that fitting again sees the same
+    // measurements; shown, and open to typing, so that a noisy fit can be repeated.
+    EB_seed = new QLineEdit(QString::number(MersenneTwisterSource::clockSeed()), this);
+    EB_seed->setObjectName(QStringLiteral("EB_seed"));
+    EB_seed->setToolTip(QStringLiteral("The seed of the measurement noise: the same seed, "
+                                       "schedule and noise give the same measurements, here "
+                                       "and with demagora-batch --noise-seed"));
+    // Room for the largest seed, so that the one shown can be read whole.
+    EB_seed->setMinimumWidth(
+        EB_seed->fontMetrics().horizontalAdvance(QStringLiteral("18446744073709551615")) + 16);
     btn_fit = new QPushButton(QStringLiteral("&Fit"), this);
     btn_fit->setObjectName(QStringLiteral("btn_fit"));
     btn_fit->setDefault(true);
@@ -126,6 +152,7 @@ void AnalysisWindow::buildControls()
     addLabelled(QStringLiteral("&Steps"), CB_steps);
     choices->addWidget(EB_schedule);
     addLabelled(QStringLiteral("&Noise (A/m)"), EB_noise);
+    addLabelled(QStringLiteral("S&eed"), EB_seed);
     choices->addWidget(btn_fit);
     choices->addStretch(1);
     layout->addLayout(choices);
@@ -177,7 +204,8 @@ bool AnalysisWindow::fit(bool reportErrors)
         const double from = readNumber("from", EB_from);
         const double to = readNumber("to", EB_to);
         const FitType type = FitTypes[std::max(0, CB_fitType->currentIndex())];
-        std::optional<RunAnalysis> analysis = analyseWaiting(type, from, to);
+        const std::optional<MeasurementSettings> measurements = chosenMeasurements();
+        std::optional<RunAnalysis> analysis = analyseWaiting(measurements, type, from, to);
         if (!analysis) {
             m_model->setAnalysis({});
             m_hasAnalysis = false;
@@ -189,6 +217,8 @@ bool AnalysisWindow::fit(bool reportErrors)
         lbl_summary->setText(QString::fromStdString(
             analysisSummary(*analysis, m_typedFisherK, decimalSeparator().toStdString())));
         m_model->setAnalysis(std::move(*analysis));
+        // Scheduled steps are in A/m; the diagrams draw the run in the model's units.
+        m_fittedStepUnit = measurements ? measurements->scaleAPerM : 1;
         m_hasAnalysis = true;
     } catch (const std::exception &error) {
         // The last fit goes, so that table and summary never show another interval's fits.
@@ -212,6 +242,7 @@ void AnalysisWindow::stepsChoiceChanged()
     const bool scheduled = CB_steps->currentIndex() == 1;
     EB_schedule->setEnabled(scheduled);
     EB_noise->setEnabled(scheduled);
+    EB_seed->setEnabled(scheduled);
 }
 
 std::optional<MeasurementSettings> AnalysisWindow::chosenMeasurements() const
@@ -221,14 +252,13 @@ std::optional<MeasurementSettings> AnalysisWindow::chosenMeasurements() const
     MeasurementSettings settings;
     settings.schedule = parseSchedule(EB_schedule->text().toStdString());
     settings.noiseAPerM = readNumber("noise", EB_noise);
-    settings.noiseSeed = m_noiseSeed;
+    settings.noiseSeed = parseNoiseSeed(EB_seed->text().trimmed().toStdString());
     return settings;
 }
 
-std::optional<RunAnalysis> AnalysisWindow::analyseWaiting(FitType type, double from, double to)
+std::optional<RunAnalysis> AnalysisWindow::analyseWaiting(
+    const std::optional<MeasurementSettings> &measurements, FitType type, double from, double to)
 {
-    // Typed settings are read and refused here, on the user-interface thread.
-    const std::optional<MeasurementSettings> measurements = chosenMeasurements();
     const std::size_t members = m_series.size();
     QProgressDialog progress(QStringLiteral("Fitting %1 members...").arg(members),
         QStringLiteral("Cancel"), 0, static_cast<int>(std::min<std::size_t>(members, INT_MAX)),
@@ -321,7 +351,7 @@ void AnalysisWindow::btn_saveClick()
 void AnalysisWindow::btn_paintClick()
 {
     if (m_hasAnalysis && m_diagramOpener)
-        m_diagramOpener(this, diagramOverlayOf(m_model->analysis()));
+        m_diagramOpener(this, diagramOverlayOf(m_model->analysis(), m_fittedStepUnit));
 }
 
 void showAnalysisWindow(QWidget *parent, const ComponentPopulations &populations,

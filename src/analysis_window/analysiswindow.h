@@ -57,18 +57,20 @@ private:
     // Fits the interval and type of the controls; false, with the reason shown, when the
     // interval cannot be fitted.
     bool fit(bool reportErrors);
-    // The measurement settings of the typed schedule and noise; empty for every whole degree.
+    // The measurement settings of the typed schedule, noise and seed; empty for every whole
+    // degree.
     std::optional<MeasurementSettings> chosenMeasurements() const;
-    // Fits on a worker thread, reading the run in place, while a progress dialog offers
-    // Cancel; empty when cancelled.
-    std::optional<RunAnalysis> analyseWaiting(FitType type, double from, double to);
+    // Fits on a worker thread, reading the run in place (or its measurements), while a
+    // progress dialog offers Cancel; empty when cancelled.
+    std::optional<RunAnalysis> analyseWaiting(const std::optional<MeasurementSettings> &measurements,
+        FitType type, double from, double to);
     void stepsChoiceChanged();
 
     const ComponentPopulations &m_populations;
     const ResultSeries &m_series;
     std::optional<double> m_typedFisherK;
-    // One noise seed per window, so that fitting again sees the same measurements.
-    std::uint64_t m_noiseSeed;
+    // The units of the fitted steps, for drawing the fits over the run.
+    double m_fittedStepUnit = 1;
     DiagramOpener m_diagramOpener;
     QString m_openScenario;
     bool m_hasAnalysis = false;
@@ -80,6 +82,7 @@ private:
     QComboBox *CB_steps = nullptr;
     QLineEdit *EB_schedule = nullptr;
     QLineEdit *EB_noise = nullptr;
+    QLineEdit *EB_seed = nullptr;
     QPushButton *btn_fit = nullptr;
     QLabel *lbl_summary = nullptr;
     QTableView *SG_fits = nullptr;

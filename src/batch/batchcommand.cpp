@@ -164,18 +164,19 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
             if (options.xlsPath)
                 checkReportWorksheet(*report, *options.xlsPath);
         }
-        measurements.measure(run.series, seed);
+        const std::uint64_t noiseSeed = options.noiseSeed.value_or(seed);
+        measurements.measure(run.series, noiseSeed);
         measurements.addNewFolder(files);
         if (options.fit)
-            analysis = analyseBatchRun(options, run, seed);
+            analysis = analyseBatchRun(options, run, noiseSeed);
         if (options.interpretationsPath) {
             interpretations = interpretSpecimens(interpretationList,
-                simulatedSpecimens(options, run, seed), *options.interpretationsPath);
+                simulatedSpecimens(options, run, noiseSeed), *options.interpretationsPath);
         }
         if (options.unmix.requested()) {
-            unmixed
-                = unmixSpecimens(measuredRunSteps(run.series, options.measurements.settings, seed),
-                    options.unmix, seed);
+            unmixed = unmixSpecimens(
+                measuredRunSteps(run.series, options.measurements.settings, noiseSeed),
+                options.unmix, seed);
             // The twin is built before anything is written, so that a refused one writes nothing.
             if (options.unmix.twinPath && !unmixed.empty())
                 twinScenario(unmixed.front().result.best.components,

@@ -15,14 +15,14 @@ namespace Demagora {
 
 namespace {
 
-std::uint64_t parseSeed(const std::string &text)
+std::uint64_t parseSeed(const std::string &option, const std::string &text)
 {
     std::uint64_t seed = 0;
     const char *last = text.data() + text.size();
     const auto [end, error] = std::from_chars(text.data(), last, seed);
     if (text.empty() || error != std::errc() || end != last) {
         throw BatchError(
-            "--seed: '" + text + "' is not a whole number from 0 to 18446744073709551615");
+            option + ": '" + text + "' is not a whole number from 0 to 18446744073709551615");
     }
     return seed;
 }
@@ -145,7 +145,11 @@ BatchOptions parseBatchOptions(std::span<const std::string> arguments)
         if (name == "--seed") {
             if (options.seed)
                 throw BatchError("--seed is given more than once");
-            options.seed = parseSeed(value());
+            options.seed = parseSeed(name, value());
+        } else if (name == "--noise-seed") {
+            if (options.noiseSeed)
+                throw BatchError("--noise-seed is given more than once");
+            options.noiseSeed = parseSeed(name, value());
         } else if (name == "--series") {
             setOnce(options.seriesPath, name, value());
         } else if (name == "--report") {
@@ -248,7 +252,7 @@ std::string batchUsage()
            "                        [--net specified|equal-area] [--labels-in steps|degrees]\n"
            "                        [--projection north|east|both] [--panel spectra|decay]\n"
            "                        [--single N] [--legend] [--fill-hemispheres]\n"
-           "                        [--clear-labels] [--edge-room]]\n"
+           "                        [--clear-labels] [--edge-room] [--axis-titles]]\n"
            "                      [--magic DIR] [--ppl FILE] [--utrecht FILE.TH]\n"
            "                      [--steps LIST|every:N] [--scale A_PER_M] [--volume CM3]\n"
            "                      [--noise A_PER_M] [--prefix NAME]\n"
@@ -292,6 +296,8 @@ std::string batchUsage()
            "                   symbols; a label that would overlap another is left out\n"
            "  --edge-room      a margin inside the nets and the vector diagram, so that\n"
            "                   symbols and texts on the edge are whole\n"
+           "  --axis-titles    the intensity panel's title and its unit (degrees C),\n"
+           "                   with or without the legend\n"
            "  --fit LO:HI      fits every member's steps from LO to HI degrees (inclusive):\n"
            "                   every whole degree, or the measurements of --steps and\n"
            "                   --noise when either is given\n"

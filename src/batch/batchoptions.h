@@ -28,6 +28,8 @@ struct BatchOptions
 {
     std::string scenarioPath;
     std::optional<std::uint64_t> seed;
+    // The seed of the measurement noise; without it the run's seed.
+    std::optional<std::uint64_t> noiseSeed;
     std::optional<std::string> seriesPath;
     // The report table: as CSV on standard output, or as a worksheet when xlsPath is given
     // (the Initial report unless report says otherwise).

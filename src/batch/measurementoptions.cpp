@@ -120,6 +120,8 @@ std::string measurementUsage()
            "  --volume CM3     specimen volume in cm3 (default 10)\n"
            "  --noise A_PER_M  standard deviation of the measurement noise per axis\n"
            "                   (default 0: none); drawn from the run's seed\n"
+           "  --noise-seed N   seed of the noise alone (0 to 18446744073709551615), as the\n"
+           "                   analysis window shows it\n"
            "  --prefix NAME    specimen names NAME00, NAME01, ... (default sim)\n"
            "  --latitude DEG, --longitude DEG  site and location (default 0)\n";
 }

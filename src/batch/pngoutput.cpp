@@ -155,6 +155,8 @@ bool readPictureOption(const std::string &name, const std::function<std::string(
         setSwitch(options.clearLabels);
     else if (name == "--edge-room")
         setSwitch(options.edgeRoom);
+    else if (name == "--axis-titles")
+        setSwitch(options.axisTitles);
     else
         return false;
     return true;

@@ -72,20 +72,52 @@ std::optional<int> decayX(const DecayFrame &frame, double temperature)
     return frame.left + *dx;
 }
 
+std::optional<double> decayRatio(double length, double firstLength)
+{
+    if (!(firstLength > 0) || !std::isfinite(firstLength) || !std::isfinite(length))
+        return std::nullopt;
+    return length / firstLength;
+}
+
+std::vector<double> RatioAxis::ticks() const
+{
+    std::vector<double> result;
+    const long count = std::lround(top / step);
+    for (long i = 0; i <= count; ++i)
+        result.push_back(static_cast<double>(i) * step);
+    return result;
+}
+
+RatioAxis ratioAxis(double largestRatio)
+{
+    // A ratio beyond any sensible run (a first step all but 0) keeps the axis at 1; its
+    // curve then leaves the frame and is cut.
+    if (!std::isfinite(largestRatio) || largestRatio <= 1 || largestRatio > 1e6)
+        return {};
+    RatioAxis axis;
+    while (std::ceil(largestRatio / axis.step) > 6)
+        axis.step *= 2;
+    axis.top = std::ceil(largestRatio / axis.step) * axis.step;
+    return axis;
+}
+
 std::optional<int> decayY(const DecayFrame &frame, double ratio)
 {
-    const std::optional<int> dy = floorPixel(ratio * (frame.bottom - frame.top));
+    // Dividing by a ratioTop of 1 changes no bit of the ratio.
+    const std::optional<int> dy = floorPixel(ratio / frame.ratioTop * (frame.bottom - frame.top));
     if (!dy)
         return std::nullopt;
     return frame.bottom - *dy;
 }
 
-double largestLength(const ResultSeriesEntry &steps)
+std::optional<double> largestRatio(const ResultSeriesEntry &steps)
 {
+    if (steps.empty())
+        return std::nullopt;
     double longest = 0;
     for (const TResultVectors &step : steps)
         longest = std::max(longest, step.Length());
-    return longest;
+    return decayRatio(longest, steps.front().Length());
 }
 
 } // namespace Demagora

@@ -38,6 +38,9 @@ struct DiagramOptions
     // A margin inside the nets and the vector diagram, so that symbols and texts on the edge
     // are drawn whole.
     bool edgeRoom = false;
+    // The intensity panel's title and the unit of its temperatures, whether or not the
+    // legend is shown.
+    bool axisTitles = false;
 
     bool operator==(const DiagramOptions &) const = default;
 };

@@ -361,6 +361,8 @@ void DiagramRenderer::paint(QPainter &painter, const QRectF &target, const Diagr
         std::optional<PictureLabels> labels;
         if (state.options.clearLabels) {
             labels.emplace(vectors, spectrum, stereo, start);
+            if (state.options.axisTitles)
+                paintPanelTitles(spectrum, state.options, &labels->spectrum);
             if (state.showLegend)
                 paintLegend(vectors, spectrum, stereo, start, state.options, &*labels);
         }
@@ -385,7 +387,7 @@ void DiagramRenderer::paint(QPainter &painter, const QRectF &target, const Diagr
                         labels ? &labels->spectrum : nullptr);
                 }
             }
-            paintTicks(spectrum);
+            paintTicks(spectrum, scales, state);
         } else {
             paintDecayPanel(spectrum, range, state, cancelled);
         }
@@ -409,8 +411,11 @@ void DiagramRenderer::paint(QPainter &painter, const QRectF &target, const Diagr
             for (PanelLabels *panel :
                 { &labels->vectors, &labels->spectrum, &labels->stereo, &labels->start })
                 panel->draw();
-        } else if (state.showLegend) {
-            paintLegend(vectors, spectrum, stereo, start, state.options, nullptr);
+        } else {
+            if (state.options.axisTitles)
+                paintPanelTitles(spectrum, state.options, nullptr);
+            if (state.showLegend)
+                paintLegend(vectors, spectrum, stereo, start, state.options, nullptr);
         }
     }
     painter.restore();
@@ -602,15 +607,36 @@ void DiagramRenderer::paintSpectrumCurve(PanelCanvas &canvas, const TVector &com
     }
 }
 
-void DiagramRenderer::paintTicks(PanelCanvas &canvas) const
+void DiagramRenderer::paintTicks(
+    PanelCanvas &canvas, const DiagramScales &scales, const DiagramViewState &state) const
 {
     const int s = canvas.size();
-    const int step = s / 10;
     canvas.setPen(Black, 1);
-    for (int t = 0; t <= s; t += step) {
-        canvas.line(t, s, t, s - 10);
-        if (step <= 0)
-            break;
+    const std::optional<std::int64_t> interval
+        = state.showTemperatures ? state.labelInterval : std::nullopt;
+    for (const int x : spectrumTicks(s, scales.tempScale, interval))
+        canvas.line(x, s, x, s - 10);
+}
+
+void DiagramRenderer::paintPanelTitles(
+    PanelCanvas &spectrum, const DiagramOptions &options, PanelLabels *labels) const
+{
+    const auto word = [&](int x, int y, const QString &text) {
+        if (labels)
+            labels->add(x, y, text, Black);
+        else
+            spectrum.text(x, y, text, Black);
+    };
+    const int s = spectrum.size();
+    const QFontMetrics metrics(spectrum.painter().font());
+    const auto atRight = [&](const QString &text) {
+        word(s - metrics.horizontalAdvance(text) - std::max(edgeMargin(s, options), 4), 0, text);
+    };
+    if (options.panel == IntensityPanel::Spectra) {
+        word(5, 0, QStringLiteral("dJ/dT"));
+        atRight(QStringLiteral("T in \u00B0C"));
+    } else {
+        atRight(QStringLiteral("J/J0, T in \u00B0C"));
     }
 }
 
@@ -640,14 +666,17 @@ void DiagramRenderer::paintLegend(PanelCanvas &vectors, PanelCanvas &spectrum, P
         word(vectors, vectorLabels, s - 30, below, QStringLiteral("East"), colour);
         word(vectors, vectorLabels, 0, below, QStringLiteral("West"), colour);
     }
-    PanelLabels *spectrumLabels = labels ? &labels->spectrum : nullptr;
-    if (options.panel == IntensityPanel::Spectra) {
-        word(spectrum, spectrumLabels, 5, 0, QStringLiteral("dJ/dT"), Black);
-    } else {
-        const QString title = QStringLiteral("J/J0");
-        const int width = QFontMetrics(spectrum.painter().font()).horizontalAdvance(title);
-        word(spectrum, spectrumLabels, s - width - std::max(edgeMargin(s, options), 4), 0, title,
-            Black);
+    // With axis titles the intensity panel's title stands anyway.
+    if (!options.axisTitles) {
+        PanelLabels *spectrumLabels = labels ? &labels->spectrum : nullptr;
+        if (options.panel == IntensityPanel::Spectra) {
+            word(spectrum, spectrumLabels, 5, 0, QStringLiteral("dJ/dT"), Black);
+        } else {
+            const QString title = QStringLiteral("J/J0");
+            const int width = QFontMetrics(spectrum.painter().font()).horizontalAdvance(title);
+            word(spectrum, spectrumLabels, s - width - std::max(edgeMargin(s, options), 4), 0,
+                title, Black);
+        }
     }
     const NetGeometry geometry = netGeometry(s, options);
     paintNetWords(stereo, geometry, labels ? &labels->stereo : nullptr);
@@ -659,6 +688,15 @@ void DiagramRenderer::paintDecayPanel(PanelCanvas &canvas, IndexRange range,
 {
     if (m_series.empty() || m_series.front().empty())
         return;
+    const auto stopped
+        = [cancelled] { return cancelled && cancelled->load(std::memory_order_relaxed); };
+    // The axis reaches the highest J/J0 of the drawn curves.
+    double highest = 1;
+    for (int p = range.first; p <= range.last && !stopped(); ++p) {
+        if (const std::optional<double> ratio = largestRatio(m_series[std::size_t(p)]))
+            highest = std::max(highest, *ratio);
+    }
+    const RatioAxis ratios = ratioAxis(highest);
     const int s = canvas.size();
     const int margin = edgeMargin(s, state.options);
     const QFontMetrics metrics(canvas.painter().font());
@@ -672,7 +710,8 @@ void DiagramRenderer::paintDecayPanel(PanelCanvas &canvas, IndexRange range,
     const std::vector<double> ticks = axis.ticks();
     const int rightRoom
         = ticks.empty() ? 0 : metrics.horizontalAdvance(QString::number(ticks.back())) / 2 + 1;
-    const DecayFrame frame = decayFrame(s, margin, leftRoom, metrics.height() + 5, rightRoom, axis);
+    DecayFrame frame = decayFrame(s, margin, leftRoom, metrics.height() + 5, rightRoom, axis);
+    frame.ratioTop = ratios.top;
 
     canvas.setPen(Black, 1);
     canvas.line(frame.left, frame.top, frame.left, frame.bottom);
@@ -686,7 +725,7 @@ void DiagramRenderer::paintDecayPanel(PanelCanvas &canvas, IndexRange range,
             numbers.add(*x - metrics.horizontalAdvance(text) / 2, frame.bottom + 5, text, Black);
         }
     }
-    for (const double ratio : { 0.0, 0.5, 1.0 }) {
+    for (const double ratio : ratios.ticks()) {
         if (const std::optional<int> y = decayY(frame, ratio)) {
             canvas.line(frame.left - 4, *y, frame.left, *y);
             const QString text = QString::number(ratio);
@@ -697,20 +736,21 @@ void DiagramRenderer::paintDecayPanel(PanelCanvas &canvas, IndexRange range,
 
     OrderedLines curve(canvas, range.first == range.last ? 2 : 1);
     for (int p = range.first; p <= range.last; ++p) {
-        if (cancelled && cancelled->load(std::memory_order_relaxed)) {
+        if (stopped()) {
             curve.abandon();
             return;
         }
         const ResultSeriesEntry &steps = m_series[std::size_t(p)];
-        // Each curve relative to its own largest magnetization.
-        const double largest = largestLength(steps);
-        if (!(largest > 0) || !std::isfinite(largest))
+        // Each curve relative to its own first step, the NRM.
+        const double first = steps.front().Length();
+        if (!decayRatio(first, first))
             continue;
         curve.startPath();
         std::optional<QPointF> previous;
         for (const TResultVectors &step : steps) {
+            const std::optional<double> ratio = decayRatio(step.Length(), first);
             const std::optional<int> x = decayX(frame, step.Temperature);
-            const std::optional<int> y = decayY(frame, step.Length() / largest);
+            const std::optional<int> y = ratio ? decayY(frame, *ratio) : std::nullopt;
             const std::optional<QPointF> point
                 = x && y ? std::optional<QPointF>(QPointF(*x, *y)) : std::nullopt;
             if (point && previous)

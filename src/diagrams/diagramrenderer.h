@@ -74,8 +74,12 @@ private:
     // The decay curves J/J0 of the resulting vectors in the place of the spectra.
     void paintDecayPanel(PanelCanvas &canvas, IndexRange range, const DiagramViewState &state,
         const std::atomic<bool> *cancelled) const;
-    void paintTicks(PanelCanvas &canvas) const;
+    void paintTicks(
+        PanelCanvas &canvas, const DiagramScales &scales, const DiagramViewState &state) const;
     const InitialDirections &initialDirections() const;
+    // What the intensity panel shows, and the unit of its temperatures.
+    void paintPanelTitles(
+        PanelCanvas &spectrum, const DiagramOptions &options, PanelLabels *labels) const;
     void paintLegend(PanelCanvas &vectors, PanelCanvas &spectrum, PanelCanvas &stereo,
         PanelCanvas &start, const DiagramOptions &options, PictureLabels *labels) const;
 

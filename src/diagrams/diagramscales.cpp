@@ -175,4 +175,30 @@ std::int64_t stereoSamplingStep(std::int64_t stepCount, std::int32_t stereoPoint
     return std::max<std::int64_t>(1, stepCount / stereoPointCount);
 }
 
+std::vector<int> spectrumTicks(
+    int boxSize, double tempScale, std::optional<std::int64_t> labelInterval)
+{
+    std::vector<int> ticks;
+    if (labelInterval && *labelInterval != 0 && std::isfinite(tempScale) && tempScale > 0) {
+        // A negative interval labels what its absolute value does.
+        const double interval = std::fabs(static_cast<double>(*labelInterval));
+        if (interval * tempScale >= MinTickSpacing) {
+            for (double t = 0;; t += interval) {
+                const std::optional<int> x = floorPixel(t * tempScale);
+                if (!x || *x > boxSize)
+                    break;
+                ticks.push_back(*x);
+            }
+            return ticks;
+        }
+    }
+    const int step = boxSize / 10;
+    for (int t = 0; t <= boxSize; t += step) {
+        ticks.push_back(t);
+        if (step <= 0)
+            break;
+    }
+    return ticks;
+}
+
 } // namespace Demagora

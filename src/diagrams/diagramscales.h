@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cmath>
 #include <optional>
+#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -62,6 +63,14 @@ double vectorScale(int boxSize, double maxLength);
 double heightScale(int boxSize, const ComponentPopulations &populations);
 double tempScale(int boxSize, const ComponentPopulations &populations);
 DiagramScales scalesFor(int outerWidth, double maxLength, const ComponentPopulations &populations);
+
+// The x positions of the spectrum panel's temperature ticks. Tenths of the panel; while
+// temperatures are labelled (an interval given), the ticks stand under the labels instead,
+// at every multiple of the interval, unless they would come closer than MinTickSpacing
+// pixels (or the scale is unusable), when the tenths stay.
+inline constexpr double MinTickSpacing = 3;
+std::vector<int> spectrumTicks(
+    int boxSize, double tempScale, std::optional<std::int64_t> labelInterval);
 
 // Values from -PixelLimit up to PixelLimit + 1 have pixels.
 inline constexpr double PixelLimit = 1 << 28;

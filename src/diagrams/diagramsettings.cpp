@@ -43,6 +43,7 @@ DiagramOptions loadDiagramOptions(const QSettings &settings)
     options.projection = choice(settings, "projection", options.projection);
     options.panel = choice(settings, "panel", options.panel);
     options.edgeRoom = flag(settings, "edgeRoom");
+    options.axisTitles = flag(settings, "axisTitles");
     return options;
 }
 
@@ -55,6 +56,7 @@ void saveDiagramOptions(QSettings &settings, const DiagramOptions &options)
     setChoice(settings, "projection", options.projection);
     setChoice(settings, "panel", options.panel);
     settings.setValue(key("edgeRoom"), options.edgeRoom);
+    settings.setValue(key("axisTitles"), options.axisTitles);
 }
 
 } // namespace Demagora

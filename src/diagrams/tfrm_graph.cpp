@@ -34,6 +34,8 @@ namespace {
 
 constexpr int ButtonHeight = 21;
 constexpr int ButtonTop = (ToolBarHeight - ButtonHeight) / 2;
+constexpr int ViewButtonWidth = 38;
+constexpr int SaveButtonWidth = 23;
 
 template <typename Widget> Widget *placed(QWidget *parent, const char *name, int x, int width)
 {
@@ -52,9 +54,9 @@ TFrm_graph::TFrm_graph(const ResultSeries &series, ComponentPopulations &populat
     , m_populations(populations)
     , m_runLowTemp(runLowTemp)
     , m_renderer(series, populations, runLowTemp, stereoPointCount)
-    , m_background(new BackgroundPicture(m_renderer, this))
+    , m_background(std::make_unique<BackgroundPicture>(m_renderer))
 {
-    connect(m_background, &BackgroundPicture::pictureReady, this, [this] {
+    connect(m_background.get(), &BackgroundPicture::pictureReady, this, [this] {
         unsetCursor();
         update();
     });
@@ -78,9 +80,7 @@ TFrm_graph::TFrm_graph(const ResultSeries &series, ComponentPopulations &populat
 
 TFrm_graph::~TFrm_graph()
 {
-    // The child would go only after the members, the renderer among them.
-    delete m_background;
-    m_background = nullptr;
+    m_background.reset();
 }
 
 void TFrm_graph::buildToolBar()
@@ -226,6 +226,7 @@ void TFrm_graph::buildViewMenu()
     choice(panel, panelGroup, "act_panelDecay", QStringLiteral("Decay curve J/J0"),
         &DiagramOptions::panel, IntensityPanel::Decay);
     toggle("act_edgeRoom", QStringLiteral("Edge room"), &DiagramOptions::edgeRoom);
+    toggle("act_axisTitles", QStringLiteral("Axis titles and units"), &DiagramOptions::axisTitles);
     menu_view->addSeparator();
     QAction *save = menu_view->addAction(QStringLiteral("Save picture..."));
     save->setObjectName(QStringLiteral("act_savePicture"));
@@ -361,11 +362,23 @@ void TFrm_graph::showVectorNumber()
     lbl_vector->adjustSize();
     lbl_vector->setGeometry(253, ButtonTop, lbl_vector->width(), ButtonHeight);
     btn_next->move(lbl_vector->x() + lbl_vector->width(), ButtonTop);
-    // The View menu and the save button follow the navigation; with up to 99 resulting
-    // vectors they fit into the narrowest window.
+    placeViewButtons();
+}
+
+void TFrm_graph::placeViewButtons()
+{
+    // The View menu and the save button follow the navigation. Where the tool bar ends
+    // before them (a narrow window, a long vector number), the save button moves into the
+    // spacer before btn_mult, which holds it whole.
     const int viewLeft = btn_next->x() + btn_next->width();
-    btn_view->setGeometry(viewLeft, ButtonTop, 38, ButtonHeight);
-    btn_save->setGeometry(viewLeft + 38, ButtonTop, 23, ButtonHeight);
+    btn_view->setGeometry(viewLeft, ButtonTop, ViewButtonWidth, ButtonHeight);
+    const int spacerLeft = Panel1->x();
+    const bool fits = viewLeft + ViewButtonWidth + SaveButtonWidth <= toolBar->width();
+    if (fits || btn_mult->x() - spacerLeft < SaveButtonWidth)
+        btn_save->setGeometry(viewLeft + ViewButtonWidth, ButtonTop, SaveButtonWidth, ButtonHeight);
+    else
+        btn_save->setGeometry(
+            btn_mult->x() - SaveButtonWidth - 2, ButtonTop, SaveButtonWidth, ButtonHeight);
 }
 
 void TFrm_graph::markInterval()
@@ -395,6 +408,7 @@ void TFrm_graph::resizeEvent(QResizeEvent *event)
 {
     QDialog::resizeEvent(event);
     toolBar->setGeometry(0, 0, width(), ToolBarHeight);
+    placeViewButtons();
     // The window keeps its height at width + 24, whatever the user drags.
     if (height() != windowHeightForWidth(width()))
         resize(width(), windowHeightForWidth(width()));
@@ -414,12 +428,13 @@ void TFrm_graph::paintEvent(QPaintEvent *)
     } else if (const QImage *picture = m_background->picture(size(), devicePixelRatioF(), state)) {
         painter.drawImage(QPointF(0, 0), *picture);
     } else {
-        // Busy: the last picture stays until the new one is there. The members are left
-        // alone while a worker may still be reading them; the finished picture puts them
-        // back at the run's start.
+        // Busy: the last picture stays until the new one is there, scaled to the window as
+        // it is now, so that a resized window shows all of it. The members are left alone
+        // while a worker may still be reading them; the finished picture puts them back at
+        // the run's start.
         setCursor(Qt::BusyCursor);
         painter.fillRect(rect(), state.faceColour);
-        painter.drawImage(QPointF(0, 0), m_background->lastPicture());
+        painter.drawImage(QRectF(rect()), m_background->lastPicture());
         return;
     }
     const DiagramRenderer::IndexRange range = m_renderer.indexRange(state);

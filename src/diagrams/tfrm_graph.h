@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -39,7 +40,7 @@ public:
     // Requires at least one resulting vector with a step and at least one population.
     TFrm_graph(const ResultSeries &series, ComponentPopulations &populations,
         std::int32_t runLowTemp, std::int32_t stereoPointCount, QWidget *parent = nullptr);
-    // Cancels the drawing under way and waits for it before the renderer it reads goes.
+    // Cancels a drawing under way and waits for it before the renderer and the run go.
     ~TFrm_graph() override;
 
     // The one folder of the two mode pictures; a relative one is taken from the working
@@ -86,6 +87,7 @@ private:
     void showOptions();
     void setOptions(const DiagramOptions &options);
     void showVectorNumber();
+    void placeViewButtons();
     void markInterval();
     // The picture of a mode file, or empty after the error has been reported.
     std::optional<QPixmap> loadModePicture(const QString &fileName);
@@ -95,7 +97,8 @@ private:
     std::int32_t m_runLowTemp;
     QString m_openScenario;
     DiagramRenderer m_renderer;
-    BackgroundPicture *m_background = nullptr;
+    // Not a child object: children outlive the members, and the drawing reads m_renderer.
+    std::unique_ptr<BackgroundPicture> m_background;
     std::size_t m_backgroundDrawingPoints = 1'000'000;
     QStringList m_bitmapFolders;
     DiagramOptions m_options;

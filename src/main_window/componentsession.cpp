@@ -125,6 +125,7 @@ void ComponentSession::addDirection(
     next.draws.push_back(draw);
     Population population = populationOf(next, next.components.size() - 1);
 
+    keepRunPopulations();
     m_scenario = std::move(next);
     m_grid.addToGrid(
         m_settings.componentCounter, m_settings.componentCounter, gridValues(component));
@@ -160,6 +161,7 @@ void ComponentSession::changeComponent(
     next.draws[i] = draw;
     Population population = populationOf(next, i);
 
+    keepRunPopulations();
     m_scenario = std::move(next);
     m_populations[i] = std::move(population);
     m_grid.writeValues(index + 1, gridValues(component));
@@ -169,6 +171,7 @@ void ComponentSession::deleteComponent(int index)
 {
     if (index < 0 || static_cast<std::size_t>(index) >= m_populations.size())
         return;
+    keepRunPopulations();
     m_scenario.components.erase(m_scenario.components.begin() + index);
     if (static_cast<std::size_t>(index) < m_scenario.draws.size())
         m_scenario.draws.erase(m_scenario.draws.begin() + index);
@@ -191,12 +194,28 @@ void ComponentSession::EraseLists()
     // Swapping with empty lists gives their memory back, which clear() would keep.
     ComponentPopulations().swap(m_populations);
     ResultSeries().swap(m_results);
+    m_runPopulations.reset();
 }
 
 void ComponentSession::takeRunOutcome(ComponentPopulations populations, ResultSeries results)
 {
     m_populations = std::move(populations);
     m_results = std::move(results);
+    m_runPopulations.reset();
+    m_runSettings = m_settings;
+}
+
+RunSettings ComponentSession::runSettings() const
+{
+    RunSettings settings = m_results.empty() ? m_settings : m_runSettings;
+    settings.reportKind = m_settings.reportKind;
+    return settings;
+}
+
+void ComponentSession::keepRunPopulations()
+{
+    if (!m_results.empty() && !m_runPopulations)
+        m_runPopulations = m_populations;
 }
 
 Scenario ComponentSession::scenario() const

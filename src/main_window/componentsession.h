@@ -7,6 +7,7 @@
 #include "model/randomsource.h"
 #include "model/tvector.h"
 
+#include <optional>
 #include <string>
 
 namespace Demagora {
@@ -67,6 +68,18 @@ public:
     const ComponentPopulations &populations() const { return m_populations; }
     ComponentPopulations &populations() { return m_populations; }
     const ResultSeries &results() const { return m_results; }
+    // The populations and run settings the results were computed from, whatever has been
+    // entered since: every window that shows the results reads these, so that a picture never
+    // mixes two states. The report kind is the one chosen now.
+    const ComponentPopulations &runPopulations() const
+    {
+        return m_runPopulations ? *m_runPopulations : m_populations;
+    }
+    ComponentPopulations &runPopulations()
+    {
+        return m_runPopulations ? *m_runPopulations : m_populations;
+    }
+    RunSettings runSettings() const;
     const ComponentGrid &grid() const { return m_grid; }
     const RunSettings &settings() const { return m_settings; }
     void setReportKind(ReportKind kind) { m_settings.reportKind = kind; }
@@ -95,7 +108,11 @@ public:
     void clearEverything();
     void EraseLists();
 
-    void discardResults() { m_results.clear(); }
+    void discardResults()
+    {
+        m_results.clear();
+        m_runPopulations.reset();
+    }
     // Takes the outcome of a run: the populations (their members' current temperatures as
     // the run left them) and the new results.
     void takeRunOutcome(ComponentPopulations populations, ResultSeries results);
@@ -120,11 +137,16 @@ private:
         RandomSource &random, PopulationSettings &settings, ComponentDraw &draw) const;
     void checkScatteredAlike(const std::optional<PopulationSettings> &settings) const;
     void rebuild();
+    // Called before the populations change: results standing keep the populations they were
+    // computed from. Copies them only then, so that a run alone holds them once.
+    void keepRunPopulations();
 
     std::string m_decimalSeparator;
     Scenario m_scenario;
     ComponentPopulations m_populations;
     ResultSeries m_results;
+    std::optional<ComponentPopulations> m_runPopulations;
+    RunSettings m_runSettings;
     ComponentGrid m_grid;
     RunSettings m_settings;
     mutable EntryField m_refusedField = EntryField::None;

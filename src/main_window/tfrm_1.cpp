@@ -517,7 +517,7 @@ void TFrm_1::btn_showResClick()
     if (m_resultOpener) {
         runGuarded([this] {
             m_resultOpener(
-                this, m_session.populations(), m_session.results(), m_session.settings());
+                this, m_session.runPopulations(), m_session.results(), m_session.runSettings());
         });
     }
 }
@@ -529,7 +529,7 @@ void TFrm_1::btn_paintClick()
     if (m_diagramOpener) {
         runGuarded([this] {
             m_diagramOpener(
-                this, m_session.results(), m_session.populations(), m_session.settings());
+                this, m_session.results(), m_session.runPopulations(), m_session.runSettings());
         });
     }
 }
@@ -551,7 +551,8 @@ void TFrm_1::btn_analyseClick()
     if (!m_commands.isEnabled(Command::Paint) || m_session.results().empty())
         return;
     std::optional<double> typedFisherK;
-    if (!m_session.populations().empty() && m_session.populations().front().size() > 1) {
+    ComponentPopulations &populations = m_session.runPopulations();
+    if (!populations.empty() && populations.front().size() > 1) {
         try {
             typedFisherK = parseInteger(CB_k->currentText().toStdString());
         } catch (const ConversionError &) {
@@ -560,7 +561,7 @@ void TFrm_1::btn_analyseClick()
     }
     if (m_analysisOpener) {
         m_analysisOpener(
-            this, m_session.populations(), m_session.results(), m_session.settings(), typedFisherK);
+            this, populations, m_session.results(), m_session.runSettings(), typedFisherK);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "analysis_window/analysiswindow.h"
 
 #include "analysis_window/fittablemodel.h"
+#include "measurements/measurementschedule.h"
 #include "model/run.h"
 #include "model/scatter.h"
 #include "support/componentfixtures.h"
@@ -269,4 +270,64 @@ TEST_F(AnalysisWindowTest, FitRunsOffTheUserInterfaceThreadAndCanBeCancelled)
     EXPECT_EQ(window.model().analysis().fits.back().n, 151);
     EXPECT_TRUE(child<QPushButton>(window, "btn_paint")->isEnabled());
     EXPECT_EQ(window.findChild<QProgressDialog *>(), nullptr);
+}
+
+TEST_F(AnalysisWindowTest, ScheduledFitsArePaintedInTheUnitsOfTheRun)
+{
+    AnalysisWindow window(populations, series, range.low, range.high, 30);
+    child<QComboBox>(window, "CB_steps")->setCurrentIndex(1);
+    child<QLineEdit>(window, "EB_schedule")->setText("0,300,400,500,580");
+    fitInterval(window, "400", "580", 1);
+    ASSERT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join('\n').toStdString();
+    std::optional<DiagramOverlay> shown;
+    window.setDiagramOpener([&](QWidget *, const DiagramOverlay &overlay) { shown = overlay; });
+    QTest::mouseClick(child<QPushButton>(window, "btn_paint"), Qt::LeftButton);
+    ASSERT_TRUE(shown && shown->memberLines.size() == 6u && shown->memberLines[3]);
+    // Measured in A/m, drawn in the model's units: the anchored line starts on the run's
+    // own point at 400 degrees.
+    const TResultVectors &at400 = series[3][400 - 150];
+    const auto &line = *shown->memberLines[3];
+    EXPECT_NEAR(line.startX, at400.X, 1e-9 * at400.Length());
+    EXPECT_NEAR(line.startY, at400.Y, 1e-9 * at400.Length());
+    EXPECT_NEAR(line.startZ, at400.Z, 1e-9 * at400.Length());
+}
+
+TEST_F(AnalysisWindowTest, TypedNoiseSeedRepeatsTheMeasurementsOfTheBatch)
+{
+    const auto noisyDeclination = [&](const QString &seed) {
+        AnalysisWindow window(populations, series, range.low, range.high, 30);
+        QLineEdit *seedBox = child<QLineEdit>(window, "EB_seed");
+        bool isNumber = false;
+        seedBox->text().toULongLong(&isNumber);
+        EXPECT_TRUE(isNumber) << "the window shows the seed it draws: "
+                              << seedBox->text().toStdString();
+        child<QComboBox>(window, "CB_steps")->setCurrentIndex(1);
+        child<QLineEdit>(window, "EB_schedule")->setText("0,300,400,500,580");
+        child<QLineEdit>(window, "EB_noise")->setText("0.05");
+        seedBox->setText(seed);
+        fitInterval(window, "300", "550", 0);
+        const std::vector<MemberFit> &fits = window.model().analysis().fits;
+        return fits.size() > 1 && fits[1].fit ? fits[1].fit->angles.declination : -1.0;
+    };
+    // The measurements the batch makes with this seed.
+    MeasurementSettings settings;
+    settings.schedule = parseSchedule("0,300,400,500,580");
+    settings.noiseAPerM = 0.05;
+    settings.noiseSeed = 18446744073709551615u;
+    const RunAnalysis batch = analyseRun(stepsOfMeasurements(MeasuredSeries(series, settings)),
+        populations, FitType::Free, 300, 550);
+    const double typed = noisyDeclination("18446744073709551615");
+    EXPECT_EQ(typed, batch.fits.at(1).fit->angles.declination);
+    EXPECT_NE(noisyDeclination("42"), typed);
+    EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join('\n').toStdString();
+
+    for (const char *bad : { "", "-1", "18446744073709551616", "4x" }) {
+        SCOPED_TRACE(bad);
+        prompts.errors.clear();
+        noisyDeclination(QString::fromLatin1(bad));
+        ASSERT_EQ(prompts.errors.size(), 1);
+        EXPECT_EQ(prompts.errors[0].toStdString(),
+            "The noise seed '" + std::string(bad)
+                + "' is not a whole number from 0 to 18446744073709551615.");
+    }
 }

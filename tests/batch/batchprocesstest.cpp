@@ -583,4 +583,20 @@ TEST(BatchProcessTest, FitsFollowTheMeasurementScheduleAndItsNoise)
     EXPECT_NE(noisy[5][5], scheduled[5][5]) << "the noise moves the fitted declination";
     EXPECT_EQ(noisy, fitRows({ "--noise", "1e-4", "--steps", "0,300,400,500,550,580" }))
         << "the run's seed gives the same noise every time";
+    // The noise seed alone moves the noise and leaves the members as they are: the scenario's
+    // seed (42) given as the noise seed is the default noise.
+    const std::vector<std::string> measured
+        = { "--steps", "0,300,400,500,550,580", "--noise", "1e-4" };
+    const auto withNoiseSeed = [&](const char *seed) {
+        std::vector<std::string> extra = measured;
+        extra.insert(extra.end(), { "--noise-seed", seed });
+        return fitRows(extra);
+    };
+    EXPECT_EQ(withNoiseSeed("42"), noisy);
+    const auto reseeded = withNoiseSeed("43");
+    ASSERT_EQ(reseeded.size(), 22u);
+    EXPECT_NE(reseeded[5][5], noisy[5][5]);
+    EXPECT_EQ(reseeded,
+        fitRows({ "--seed", "42", "--noise-seed", "43", "--steps", "0,300,400,500,550,580",
+            "--noise", "1e-4" }));
 }

@@ -142,9 +142,9 @@ TEST(PictureOutputTest, DrawingOptionsAreReadIntoTheRequest)
         arguments.insert(arguments.end(), extra.begin(), extra.end());
         return parseBatchOptions(arguments).pngDrawing;
     };
-    const PictureRequest all = parsed(
-        { "--net", "equal-area", "--labels-in=degrees", "--projection", "both", "--panel", "decay",
-            "--single", "3", "--legend", "--fill-hemispheres", "--clear-labels", "--edge-room" });
+    const PictureRequest all = parsed({ "--net", "equal-area", "--labels-in=degrees",
+        "--projection", "both", "--panel", "decay", "--single", "3", "--legend",
+        "--fill-hemispheres", "--clear-labels", "--edge-room", "--axis-titles" });
     DiagramOptions expected;
     expected.net = NetKind::EqualArea;
     expected.labelsIn = LabelUnit::Degrees;
@@ -153,6 +153,7 @@ TEST(PictureOutputTest, DrawingOptionsAreReadIntoTheRequest)
     expected.hemisphereByFill = true;
     expected.clearLabels = true;
     expected.edgeRoom = true;
+    expected.axisTitles = true;
     EXPECT_EQ(all.options, expected);
     EXPECT_EQ(all.singleVector, 3);
     EXPECT_TRUE(all.legend);

@@ -2,6 +2,7 @@
 #include "diagrams/diagramrenderer.h"
 #include "diagrams/labelplacement.h"
 #include "diagrams/netprojection.h"
+#include "model/run.h"
 
 #include "diagramfixtures.h"
 
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <random>
@@ -281,6 +283,87 @@ TEST(DecayCurveTest, RoundTemperatureTicks)
         EXPECT_EQ(axis.step, c.step);
         EXPECT_LE(static_cast<int>(axis.ticks().size()) - 1, std::max(2, c.maxCount));
     }
+}
+
+TEST_F(WorkedExampleOptionsTest, SpectrumTicksStandUnderTheTemperatureLabels)
+{
+    DiagramViewState state;
+    const QImage plain = render(renderer, state);
+    state.showTemperatures = true;
+    const QImage labelled = render(renderer, state);
+    // 1.28 pixels per degree: tenths at 32, 64, ...; labels every 50 degrees at 64, 128, ...
+    EXPECT_TRUE(colourNear(plain, Spectrum + QPoint(32, 317), Black, 0));
+    EXPECT_FALSE(colourNear(labelled, Spectrum + QPoint(32, 317), Black, 0));
+    for (const int x : { 64, 128, 192, 256 }) {
+        SCOPED_TRACE(x);
+        EXPECT_TRUE(colourNear(labelled, Spectrum + QPoint(x, 317), Black, 0));
+    }
+}
+
+TEST(DecayCurveTest, RatioAxisReachesTheHighestCurve)
+{
+    struct Case
+    {
+        double largest, top, step;
+    };
+    for (const Case &c : { Case { 0.4, 1, 0.5 }, Case { 1, 1, 0.5 }, Case { 1.2, 1.5, 0.5 },
+             Case { 2.9, 3, 0.5 }, Case { 3.2, 4, 1 }, Case { 11, 12, 2 },
+             Case { std::nan(""), 1, 0.5 }, Case { 1e300, 1, 0.5 } }) {
+        SCOPED_TRACE(c.largest);
+        const RatioAxis axis = ratioAxis(c.largest);
+        EXPECT_EQ(axis.top, c.top);
+        EXPECT_EQ(axis.step, c.step);
+        EXPECT_EQ(axis.ticks().back(), c.top);
+    }
+    EXPECT_EQ(decayRatio(3, 2), 1.5);
+    EXPECT_FALSE(decayRatio(3, 0));
+}
+
+// The frame of the decay panel as the renderer lays it out at width 700, no edge room.
+DecayFrame decayFrameAt700(double low, double high, double ratioTop)
+{
+    QFont font(QStringLiteral("Sans Serif"), 8);
+    font.setStyleHint(QFont::SansSerif);
+    QImage probe(1, 1, QImage::Format_RGB32);
+    QPainter painter(&probe);
+    painter.setFont(font);
+    const QFontMetrics metrics(painter.font());
+    const int leftRoom = metrics.horizontalAdvance(QStringLiteral("0.5")) + 6;
+    const int numberRoom = metrics.horizontalAdvance(QStringLiteral("0000")) + 8;
+    const TemperatureAxis axis = temperatureAxis(low, high, (320 - leftRoom) / numberRoom);
+    DecayFrame frame = decayFrame(320, 0, leftRoom, metrics.height() + 5,
+        metrics.horizontalAdvance(QString::number(axis.high)) / 2 + 1, axis);
+    frame.ratioTop = ratioTop;
+    return frame;
+}
+
+TEST(DecayPanelTest, CurvesAreRelativeToTheFirstStepAndMayRiseAboveIt)
+{
+    // A soft component against a harder, stronger one: removing the soft one first raises the
+    // remaining magnetization above the NRM.
+    ComponentPopulations populations { { component(180, 0, 6, 100, 200, SpectrumShape::Gauss) },
+        { component(0, 0, 2, 100, 300, SpectrumShape::Rectangular) } };
+    ResultSeries series;
+    RunDemagnetization(200, 100, 300, series, populations);
+    const ResultSeriesEntry &steps = series.front();
+    const auto highest = std::max_element(steps.begin(), steps.end(),
+        [](const TResultVectors &a, const TResultVectors &b) { return a.Length() < b.Length(); });
+    const double j0 = steps.front().Length();
+    ASSERT_GT(highest->Length(), 1.2 * j0);
+
+    DiagramRenderer renderer(series, populations, 100, 200);
+    DiagramViewState state;
+    state.options.panel = IntensityPanel::Decay;
+    const QImage image = render(renderer, state);
+    const double top = ratioAxis(highest->Length() / j0).top;
+    const DecayFrame frame = decayFrameAt700(100, 300, top);
+    const auto point
+        = [&](double t, double ratio) { return QPoint(*decayX(frame, t), *decayY(frame, ratio)); };
+    EXPECT_TRUE(colourNear(image, Spectrum + point(100, 1), Black)) << "starts at 1";
+    EXPECT_TRUE(
+        colourNear(image, Spectrum + point(highest->Temperature, highest->Length() / j0), Black));
+    EXPECT_GE(*decayY(frame, highest->Length() / j0), frame.top) << "inside the frame";
+    EXPECT_TRUE(colourNear(image, Spectrum + point(300, 0), Black));
 }
 
 TEST_F(WorkedExampleOptionsTest, DecayPanelShowsJOverJ0)

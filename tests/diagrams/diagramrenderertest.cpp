@@ -164,6 +164,24 @@ TEST_F(WorkedExampleRenderTest, LegendWords)
     EXPECT_EQ(countText(plain, west, Blue), 0);
 }
 
+TEST_F(WorkedExampleRenderTest, AxisTitlesStandWithoutTheLegend)
+{
+    DiagramViewState titled;
+    titled.options.axisTitles = true;
+    const QImage image = render(renderer, titled);
+    const QImage plain = render(renderer, {});
+    // "dJ/dT" at (5, 0) and the unit at the top right of the spectrum; no legend word.
+    const QRect dJdT(Spectrum + QPoint(5, 0), QSize(25, 10));
+    const QRect unit(Spectrum + QPoint(260, 0), QSize(56, 10));
+    const QRect west(Stereo + QPoint(2, 162), QSize(20, 8));
+    EXPECT_GT(countText(image, dJdT, Black), 0);
+    EXPECT_GT(countText(image, unit, Black), 0);
+    EXPECT_EQ(countText(plain, unit, Black), 0);
+    EXPECT_EQ(countText(image, west, Blue), 0);
+    titled.options.panel = IntensityPanel::Decay;
+    EXPECT_GT(countText(render(renderer, titled), unit, Black), 0);
+}
+
 TEST(DiagramRendererTest, LabelsFollowOnlyTheLastResultingVector)
 {
     // Two paths far apart; each runs left from its start, so right of the start only a label

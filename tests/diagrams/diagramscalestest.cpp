@@ -240,6 +240,33 @@ TEST(SpectrumCurveTest, WorkedExampleRows)
     EXPECT_EQ(spectrumY(b, 249, 320, 32), 160);
 }
 
+TEST(SpectrumCurveTest, TicksStandInTenthsOrUnderTheLabels)
+{
+    const std::vector<int> tenths { 0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320 };
+    struct Case
+    {
+        const char *what;
+        double tempScale;
+        std::optional<std::int64_t> interval;
+        std::vector<int> ticks;
+    };
+    const Case cases[] = {
+        { "no labels", 1.28, std::nullopt, tenths },
+        { "labels every 50 degrees", 1.28, 50, { 0, 64, 128, 192, 256, 320 } },
+        { "a negative interval", 1.28, -50, { 0, 64, 128, 192, 256, 320 } },
+        { "every 30 degrees at 700 degrees", 320.0 / 700, 30,
+            { 0, 13, 27, 41, 54, 68, 82, 96, 109, 123, 137, 150, 164, 178, 192, 205, 219, 233, 246,
+                260, 274, 288, 301, 315 } },
+        { "labels too close for ticks", 1.28, 2, tenths },
+        { "no scale", 0, 50, tenths },
+        { "a scale beyond any pixel", 1e300, 50, { 0 } },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(spectrumTicks(320, c.tempScale, c.interval), c.ticks);
+    }
+}
+
 TEST(SpectrumCurveTest, ZeroWidthGaussHasNoCurve)
 {
     const TVector flat = component(0, 0, 10, 100, 100, SpectrumShape::Gauss);

@@ -2,6 +2,7 @@
 
 #include "diagrams/diagramwindow.h"
 #include "diagrams/toolbaricons.h"
+#include "busypool.h"
 #include "diagramfixtures.h"
 #include "support/scriptedprompts.h"
 
@@ -17,15 +18,18 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
 namespace Demagora {
 namespace {
 
+using Testing::BusyPool;
 using Testing::colourNear;
 using Testing::component;
 using Testing::countText;
@@ -393,7 +397,7 @@ TEST_F(TFrm_graphTest, PictureDrawnOnAWorkerIsTheRenderersPixelForPixel)
     EXPECT_EQ(shownPicture(*window), rendererPicture(*window));
 }
 
-TEST_F(TFrm_graphTest, NewerDrawingReplacesTheOlderAndClosingNeverWaitsForIt)
+TEST_F(TFrm_graphTest, NewerDrawingReplacesTheOlderAndClosingCancelsIt)
 {
     window->setBackgroundDrawingPoints(0);
     window->show();
@@ -407,9 +411,42 @@ TEST_F(TFrm_graphTest, NewerDrawingReplacesTheOlderAndClosingNeverWaitsForIt)
     EXPECT_EQ(shown.size(), QSize(800, 800));
     EXPECT_EQ(shown, rendererPicture(*window));
 
-    window->resize(760, 784);
+    // Closed while a drawing waits for a thread: the drawing may only start once the window
+    // is gone, and must then find nothing of the window destroyed (the sanitizers tell).
+    BusyPool pool;
+    click("btn_legend");
     window->grab();
-    window.reset(); // while the drawing may still run
+    EXPECT_TRUE(window->isDrawing());
+    pool.releaseLater(std::chrono::milliseconds(200));
+    window.reset();
+}
+
+TEST_F(TFrm_graphTest, ResizedWindowShowsTheLastPictureScaledWhileTheNewOneIsDrawn)
+{
+    window->setBackgroundDrawingPoints(0);
+    window->show();
+    window->grab();
+    QTRY_VERIFY(!window->isDrawing());
+    // The finished picture, as the renderer paints it for the window's size and state.
+    QImage last(window->size(), QImage::Format_RGB32);
+    QPainter lastPainter(&last);
+    window->renderer().paint(
+        lastPainter, QRectF(QPointF(0, 0), QSizeF(window->size())), window->viewState());
+    lastPainter.end();
+    {
+        BusyPool pool;
+        window->resize(900, 924);
+        const QImage shown = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        EXPECT_TRUE(window->isDrawing());
+        QImage expected(shown.size(), QImage::Format_RGB32);
+        expected.fill(window->viewState().faceColour);
+        QPainter painter(&expected);
+        painter.drawImage(QRectF(expected.rect()), last);
+        painter.end();
+        EXPECT_EQ(belowToolBar(shown), belowToolBar(expected)) << "scaled, not cropped";
+    }
+    QTRY_VERIFY(!window->isDrawing());
+    EXPECT_EQ(shownPicture(*window), rendererPicture(*window));
 }
 
 TEST_F(TFrm_graphTest, ViewMenuOptionsReachThePictureAndAreRemembered)
@@ -438,6 +475,7 @@ TEST_F(TFrm_graphTest, ViewMenuOptionsReachThePictureAndAreRemembered)
             [](DiagramOptions &o) { o.projection = VerticalProjection::Both; } },
         { "act_panelDecay", [](DiagramOptions &o) { o.panel = IntensityPanel::Decay; } },
         { "act_edgeRoom", [](DiagramOptions &o) { o.edgeRoom = true; } },
+        { "act_axisTitles", [](DiagramOptions &o) { o.axisTitles = true; } },
         { "act_hemisphereByFill", [](DiagramOptions &o) { o.hemisphereByFill = false; } },
     };
     QImage before = shownPicture(*window);
@@ -484,6 +522,31 @@ TEST_F(TFrm_graphTest, SavePictureButtonAndMenuEntryWritePngSvgAndPdf)
     window->findChild<QAction *>(QStringLiteral("act_savePicture"))->trigger();
     EXPECT_EQ(QImage(png, "PNG").size(), QSize(370, 394));
     EXPECT_TRUE(prompts.errors.isEmpty());
+}
+
+TEST(DiagramWindowToolBarTest, SaveButtonStaysWholeWhateverTheVectorNumber)
+{
+    ScriptedPrompts prompts;
+    WorkedExample example;
+    for (const std::size_t vectors : { std::size_t(3), std::size_t(100), std::size_t(100'000) }) {
+        SCOPED_TRACE(vectors);
+        // One step each: the window reads no more before it paints.
+        const ResultSeries series(vectors, ResultSeriesEntry(1, example.series.front().front()));
+        TFrm_graph window(series, example.populations, 100, 150);
+        for (const int width : { 370, 700 }) {
+            SCOPED_TRACE(width);
+            window.resize(width, width + 24);
+            const auto *save = window.findChild<QPushButton *>(QStringLiteral("btn_save"));
+            const auto *view = window.findChild<QToolButton *>(QStringLiteral("btn_view"));
+            const auto *next = window.findChild<QPushButton *>(QStringLiteral("btn_next"));
+            const auto *mult = window.findChild<QPushButton *>(QStringLiteral("btn_mult"));
+            EXPECT_LE(save->geometry().right(), width - 1);
+            EXPECT_LE(view->geometry().right(), width - 1);
+            EXPECT_FALSE(save->geometry().intersects(view->geometry()));
+            EXPECT_FALSE(save->geometry().intersects(next->geometry()));
+            EXPECT_FALSE(save->geometry().intersects(mult->geometry()));
+        }
+    }
 }
 
 TEST(DiagramWindowTest, NothingToDrawIsReported)

@@ -378,6 +378,53 @@ TEST_F(TFrm_1Test, AWindowTooLargeForTheMemoryEndsWithAMessageAndKeepsEverything
     }
 }
 
+TEST_F(TFrm_1Test, WindowsShowARunWithTheComponentsItWasComputedFrom)
+{
+    QStringList opened;
+    const auto record = [&](const char *name, const ComponentPopulations &populations,
+                            const ResultSeries &series, const RunSettings &settings) {
+        opened << QString("%1: %2 components, %3 members, %4 to %5")
+                      .arg(name)
+                      .arg(populations.size())
+                      .arg(series.size())
+                      .arg(settings.runLowTemp)
+                      .arg(settings.runHighTemp);
+    };
+    window.setResultOpener(
+        [&](QWidget *, const ComponentPopulations &populations, const ResultSeries &series,
+            const RunSettings &settings) { record("result", populations, series, settings); });
+    window.setDiagramOpener(
+        [&](QWidget *, const ResultSeries &series, ComponentPopulations &populations,
+            const RunSettings &settings) { record("diagram", populations, series, settings); });
+    window.setAnalysisOpener(
+        [&](QWidget *, ComponentPopulations &populations, const ResultSeries &series,
+            const RunSettings &settings,
+            std::optional<double>) { record("analysis", populations, series, settings); });
+    enter("0", "0", "10", "100", "200");
+    click("btn_getcoor");
+    enter("90", "0", "5", "150", "250");
+    click("btn_getcoor");
+    click("btn_add");
+    ASSERT_TRUE(waitUntil([&] { return !window.isRunning(); }));
+    // A third component after the run: the commands stay, and show the run as it was made.
+    enter("90", "10", "3", "50", "300");
+    click("btn_getcoor");
+    ASSERT_EQ(window.session().populations().size(), 3u);
+    for (const char *command : { "btn_showRes", "btn_paint", "btn_analyse" })
+        click(command);
+    EXPECT_EQ(opened,
+        QStringList({ "result: 2 components, 1 members, 100 to 250",
+            "diagram: 2 components, 1 members, 100 to 250",
+            "analysis: 2 components, 1 members, 100 to 250" }));
+    EXPECT_TRUE(prompts.errors.isEmpty());
+
+    opened.clear();
+    click("btn_add");
+    ASSERT_TRUE(waitUntil([&] { return !window.isRunning(); }));
+    click("btn_paint");
+    EXPECT_EQ(opened, QStringList { "diagram: 3 components, 1 members, 50 to 300" });
+}
+
 TEST_F(TFrm_1Test, AnalyseOpensOverTheRunWithTheTypedFisherK)
 {
     QStringList opened;
