@@ -63,6 +63,8 @@ private:
     // Cancel; empty when cancelled.
     std::optional<RunAnalysis> analyseWaiting(FitType type, double from, double to);
     void stepsChoiceChanged();
+    // Unmix...: the run's first member measured on the typed schedule, in an unmix window.
+    void unmixFirstMember();
 
     const ComponentPopulations &m_populations;
     const ResultSeries &m_series;
