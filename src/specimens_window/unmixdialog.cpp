@@ -211,6 +211,7 @@ void UnmixDialog::btn_cancelClick()
 void UnmixDialog::finish(std::optional<UnmixResult> result, QString failure)
 {
     m_worker.join();
+    m_progress->setValue(m_done.load());
     // Cancel discards the fit, even one that ended while the press was on its way.
     if (m_stop) {
         lbl_summary->setText(QStringLiteral("Unmixing cancelled."));
