@@ -109,36 +109,87 @@ Vector3 randomDirection(RandomSource &random)
     return { r * std::cos(phi), r * std::sin(phi), z };
 }
 
-// Forty specimens: an outer Gauss spectrum over 100-600 and an inner one over 300-450 wholly
-// inside it, directions drawn at random at least 60 degrees apart, steps every 25 degrees,
-// noise 2 % of the NRM per axis.
+// The line fit over the inner range of a specimen, against the inner component's direction.
+double innerLineError(const std::vector<UnmixStep> &steps, const TVector &inner)
+{
+    std::vector<FitStep> fitted;
+    for (const UnmixStep &step : steps)
+        if (step.temperature >= inner.BlockLow && step.temperature <= inner.BlockHigh)
+            fitted.push_back({ step.temperature, { step.x, step.y, step.z } });
+    return angleBetween(fitSteps(fitted, FitType::Free).direction,
+        unitVector(inner.Declination, inner.Inclination));
+}
+
+// Whether the best two-Gauss fit leaves larger residuals than the true components do: a
+// least-squares fit that found its minimum never does, so this counts the starts that missed.
+bool fitsWorseThanTruth(const UnmixResult &result, const std::vector<TVector> &truth,
+    const std::vector<UnmixStep> &steps)
+{
+    std::vector<UnmixComponent> entered;
+    for (const TVector &t : truth)
+        entered.push_back(
+            { t.Shape, t.Declination, t.Inclination, t.Height * 1e-3, t.BlockLow, t.BlockHigh });
+    std::vector<double> temperatures;
+    for (const UnmixStep &s : steps)
+        temperatures.push_back(s.temperature);
+    const auto predicted = predictedMoments(entered, temperatures);
+    double sum = 0;
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        const double dx = predicted[i].x - steps[i].x, dy = predicted[i].y - steps[i].y,
+                     dz = predicted[i].z - steps[i].z;
+        sum += dx * dx + dy * dy + dz * dz;
+    }
+    const double truthRms = std::sqrt(sum / (3.0 * double(steps.size())));
+    for (const UnmixCandidate &c : result.candidates)
+        if (c.components.size() == 2
+            && std::all_of(c.components.begin(), c.components.end(),
+                [](const UnmixComponent &u) { return u.shape == SpectrumShape::Gauss; }))
+            return c.rms > truthRms * (1 + 1e-9);
+    return true;
+}
+
+// Forty specimens where a line fit over the inner range misses the inner direction by more
+// than 40 degrees: an outer Gauss spectrum over 100-600 of height 2 and an inner one over
+// 300-450 of height 3 wholly inside it, directions drawn at random at least 90 degrees apart,
+// steps every 25 degrees, noise 2 % of the NRM per axis. Specimens whose inner line fit comes
+// within 40 degrees are drawn and counted but not unmixed: the set is chosen by the line fit
+// alone, never by how the unmixing does on it.
 void BM_NestedGaussAccuracy(benchmark::State &state)
 {
     const int specimens = 40;
     for (auto _ : state) {
-        std::vector<double> errors, lineErrors, errorsWhereLineMisses;
-        int covered = 0, cones = 0, choseTwo = 0, notConverged = 0, refits = 0;
+        std::vector<double> outerErrors, innerErrors, lineErrors;
+        int covered = 0, cones = 0, choseTwo = 0, notConverged = 0, refits = 0, drawn = 0;
+        int worseThanTruth = 0;
         MersenneTwisterSource directions(2024);
-        for (int s = 0; s < specimens; ++s) {
+        for (int s = 0; s < specimens;) {
+            ++drawn;
             Vector3 a = randomDirection(directions);
             Vector3 b = randomDirection(directions);
-            while (angleBetween(a, b) < 60)
+            while (angleBetween(a, b) < 90)
                 b = randomDirection(directions);
             const AngularDirection da = directionOf(a);
             const AngularDirection db = directionOf(b);
-            const std::vector<TVector> truth = { gauss(da.declination, da.inclination, 1, 100, 600),
+            const std::vector<TVector> truth = { gauss(da.declination, da.inclination, 2, 100, 600),
                 gauss(db.declination, db.inclination, 3, 300, 450) };
-            const auto steps = simulate(truth, schedule(0, 650, 25), 0.02, 1000 + s);
+            const auto steps = simulate(truth, schedule(0, 650, 25), 0.02, 1000 + drawn);
+            const double lineError = innerLineError(steps, truth[1]);
+            if (lineError <= 40)
+                continue;
+            lineErrors.push_back(lineError);
             UnmixOptions options;
             options.bootstrap = 200;
             options.threads = 2;
             options.seed = 77 + s;
             const UnmixResult result = unmixSpecimen("S", steps, options);
+            ++s;
             choseTwo += result.best.components.size() == 2 ? 1 : 0;
+            worseThanTruth += fitsWorseThanTruth(result, truth, steps) ? 1 : 0;
             notConverged += result.bootstrapNotConverged;
             refits += result.bootstrapRefits;
-            for (const TVector &t : truth) {
-                const Vector3 truthDirection = unitVector(t.Declination, t.Inclination);
+            for (std::size_t i = 0; i < truth.size(); ++i) {
+                const Vector3 truthDirection
+                    = unitVector(truth[i].Declination, truth[i].Inclination);
                 double best = 180;
                 std::size_t at = 0;
                 for (std::size_t j = 0; j < result.best.components.size(); ++j) {
@@ -150,28 +201,22 @@ void BM_NestedGaussAccuracy(benchmark::State &state)
                         at = j;
                     }
                 }
-                errors.push_back(best);
+                (i == 0 ? outerErrors : innerErrors).push_back(best);
                 ++cones;
                 if (at < result.intervals.size() && best <= result.intervals[at].alpha95)
                     ++covered;
             }
-            // The line fit over the inner range, against the inner component's direction.
-            std::vector<FitStep> inner;
-            for (const UnmixStep &step : steps)
-                if (step.temperature >= 300 && step.temperature <= 450)
-                    inner.push_back({ step.temperature, { step.x, step.y, step.z } });
-            const Fit line = fitSteps(inner, FitType::Free);
-            lineErrors.push_back(angleBetween(line.direction, b));
-            if (lineErrors.back() > 40)
-                errorsWhereLineMisses.insert(
-                    errorsWhereLineMisses.end(), errors.end() - 2, errors.end());
         }
-        state.counters["median_error_deg"] = median(errors);
+        std::vector<double> both = outerErrors;
+        both.insert(both.end(), innerErrors.begin(), innerErrors.end());
+        state.counters["median_error_deg"] = median(both);
+        state.counters["outer_median_error_deg"] = median(outerErrors);
+        state.counters["inner_median_error_deg"] = median(innerErrors);
         state.counters["line_fit_median_error_deg"] = median(lineErrors);
-        state.counters["median_error_where_line_misses_40_deg"] = median(errorsWhereLineMisses);
-        state.counters["specimens_where_line_misses_40"] = double(errorsWhereLineMisses.size() / 2);
+        state.counters["specimens_drawn"] = drawn;
         state.counters["alpha95_coverage_pct"] = 100.0 * covered / cones;
         state.counters["bic_two_pct"] = 100.0 * choseTwo / specimens;
+        state.counters["two_gauss_fit_worse_than_truth"] = worseThanTruth;
         state.counters["bootstrap_not_converged_pct"] = 100.0 * notConverged / std::max(refits, 1);
     }
 }

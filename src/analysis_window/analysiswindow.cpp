@@ -10,6 +10,7 @@
 #include "model/randomsource.h"
 #include "prompts/outputconfirmation.h"
 #include "prompts/prompts.h"
+#include "specimens_window/unmixdialog.h"
 #include "text/numbertext.h"
 
 #include <QApplication>
@@ -187,6 +188,11 @@ void AnalysisWindow::buildControls()
         button->setAutoDefault(false);
         commands->addWidget(button);
     }
+    auto *unmix = new QPushButton(QStringLiteral("&Unmix..."), this);
+    unmix->setObjectName(QStringLiteral("btn_unmix"));
+    unmix->setAutoDefault(false);
+    connect(unmix, &QPushButton::clicked, this, [this] { unmixFirstMember(); });
+    commands->addWidget(unmix);
     commands->addStretch(1);
     layout->addLayout(commands);
 
@@ -235,6 +241,25 @@ bool AnalysisWindow::fit(bool reportErrors)
     for (QPushButton *button : { btn_copy, btn_save, btn_paint })
         button->setEnabled(m_hasAnalysis);
     return m_hasAnalysis;
+}
+
+void AnalysisWindow::unmixFirstMember()
+{
+    try {
+        // Whole degrees would give hundreds of steps no measurement has: a schedule is needed.
+        const std::optional<MeasurementSettings> settings = chosenMeasurements();
+        if (!settings)
+            throw AnalysisError("Unmixing measures the run on a schedule: choose Schedule and "
+                                "type the steps and the noise");
+        const MeasuredSeries measured(m_series, *settings);
+        std::vector<UnmixStep> steps;
+        for (const MeasuredStep &s : measured.specimen(0))
+            steps.push_back({ double(s.temperature), s.x, s.y, s.z, {} });
+        openUnmixDialog(this, measured.specimenName(0), std::move(steps), settings->scaleAPerM)
+            ->setOpenScenario(m_openScenario);
+    } catch (const std::exception &error) {
+        reportError(this, QString::fromLocal8Bit(error.what()));
+    }
 }
 
 void AnalysisWindow::stepsChoiceChanged()

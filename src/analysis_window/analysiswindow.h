@@ -65,6 +65,8 @@ private:
     std::optional<RunAnalysis> analyseWaiting(const std::optional<MeasurementSettings> &measurements,
         FitType type, double from, double to);
     void stepsChoiceChanged();
+    // Unmix...: the run's first member measured on the typed schedule, in an unmix window.
+    void unmixFirstMember();
 
     const ComponentPopulations &m_populations;
     const ResultSeries &m_series;

@@ -2,6 +2,7 @@
 
 #include "specimens_window/specimenpicture.h"
 #include "specimens_window/specimentables.h"
+#include "specimens_window/unmixdialog.h"
 
 #include "measurements/specimencoordinates.h"
 
@@ -11,6 +12,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QPushButton>
 #include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -84,8 +86,8 @@ void SpecimensWindow::buildLayout()
 
     CB_coordinates = new QComboBox(this);
     CB_coordinates->setObjectName(QStringLiteral("CB_coordinates"));
-    CB_coordinates->addItems(
-        { QStringLiteral("Specimen"), QStringLiteral("Geographic"), QStringLiteral("Tilt-corrected") });
+    CB_coordinates->addItems({ QStringLiteral("Specimen"), QStringLiteral("Geographic"),
+        QStringLiteral("Tilt-corrected") });
     connect(CB_coordinates, &QComboBox::currentIndexChanged, this, [this] { showSpecimen(); });
     auto *coordinatesLabel = new QLabel(QStringLiteral("&Coordinates:"), this);
     coordinatesLabel->setBuddy(CB_coordinates);
@@ -113,6 +115,14 @@ void SpecimensWindow::buildLayout()
     auto *coordinates = new QHBoxLayout;
     coordinates->addWidget(coordinatesLabel);
     coordinates->addWidget(CB_coordinates, 1);
+    auto *unmix = new QPushButton(QStringLiteral("Unmix... (Ctrl+U)"), this);
+    unmix->setObjectName(QStringLiteral("btn_unmix"));
+    unmix->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
+    connect(unmix, &QPushButton::clicked, this, [this] {
+        if (m_current >= 0)
+            openUnmixDialog(this, m_set.specimens[std::size_t(m_current)], m_stepsModel->steps());
+    });
+    coordinates->addWidget(unmix);
     topLayout->addLayout(coordinates);
     topLayout->addWidget(lbl_summary);
     left->addWidget(top);
@@ -202,8 +212,8 @@ void SpecimensWindow::repaintPicture()
     bool af = false;
     for (std::size_t i = 0; i < steps.size(); ++i) {
         af = af || steps[i].treatment == Treatment::AlternatingField;
-        data.steps.push_back({ steps[i].level, { steps[i].x, steps[i].y, steps[i].z },
-            chosenSet.contains(int(i)) });
+        data.steps.push_back(
+            { steps[i].level, { steps[i].x, steps[i].y, steps[i].z }, chosenSet.contains(int(i)) });
     }
     if (af)
         data.levelUnit = QStringLiteral("mT");

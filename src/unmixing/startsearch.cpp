@@ -10,6 +10,13 @@
 
 namespace Demagora {
 
+namespace {
+
+// The most step temperatures taken as ends of the starting ranges.
+constexpr std::size_t MaxEnds = 48;
+
+} // namespace
+
 struct StartSearch::Grid
 {
     struct Range
@@ -42,7 +49,13 @@ StartSearch::StartSearch(const FitData &data, UnmixShapes shapes)
     : m_grid(std::make_unique<Grid>())
 {
     Grid &g = *m_grid;
-    g.ends = data.temperatures;
+    // The ranges' inner products take memory as the square of their count, which grows as the
+    // square of the ends: past MaxEnds steps, every so many steps' temperatures are ends (the
+    // first and the last always), so that a specimen of many steps stays within bounds.
+    const std::size_t stride = (data.temperatures.size() + MaxEnds - 1) / MaxEnds;
+    for (std::size_t i = 0; i < data.temperatures.size(); i += stride)
+        g.ends.push_back(data.temperatures[i]);
+    g.ends.push_back(data.temperatures.back());
     g.ends.push_back(data.lowBound);
     g.ends.push_back(data.highBound);
     std::sort(g.ends.begin(), g.ends.end());

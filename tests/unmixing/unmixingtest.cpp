@@ -63,6 +63,7 @@ TEST(UnmixingTest, RecoversKnownComponentsWithoutNoise)
         const char *name;
         UnmixShapes shapes;
         std::vector<UnmixComponent> truth;
+        std::int32_t everyDegrees = 25;
     } cases[] = {
         { "overlapping Gauss", UnmixShapes::Gauss,
             { { SpectrumShape::Gauss, 10, 60, 2e-3, 80, 420 },
@@ -73,10 +74,15 @@ TEST(UnmixingTest, RecoversKnownComponentsWithoutNoise)
         { "Gauss beside a rectangle", UnmixShapes::Any,
             { { SpectrumShape::Rectangular, 45, 20, 1e-3, 110, 340 },
                 { SpectrumShape::Gauss, 250, 70, 2e-3, 260, 560 } } },
+        // 326 steps: more than the starting ranges take as ends.
+        { "nested Gauss every 2 degrees", UnmixShapes::Gauss,
+            { { SpectrumShape::Gauss, 350, 50, 1e-3, 100, 600 },
+                { SpectrumShape::Gauss, 160, -40, 4e-3, 290, 430 } },
+            2 },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        const auto steps = exactSteps(c.truth, everyDegrees(0, 650, 25));
+        const auto steps = exactSteps(c.truth, everyDegrees(0, 650, c.everyDegrees));
         const UnmixResult result = unmixSpecimen("S1", steps, fixed(2, c.shapes));
         ASSERT_EQ(result.best.components.size(), 2u);
         for (const UnmixComponent &truth : c.truth) {

@@ -1,0 +1,293 @@
+#include "specimens_window/unmixdialog.h"
+
+#include "document/scenario.h"
+#include "files/outputfiles.h"
+#include "measurements/measurementsettings.h"
+#include "prompts/outputconfirmation.h"
+#include "prompts/prompts.h"
+#include "specimens_window/specimenpicture.h"
+#include "specimens_window/unmixview.h"
+#include "unmixing/twinscenario.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <exception>
+
+namespace Demagora {
+
+namespace {
+
+QTableWidget *table(QWidget *parent, const char *name, const QStringList &headings)
+{
+    auto *view = new QTableWidget(0, int(headings.size()), parent);
+    view->setObjectName(QLatin1String(name));
+    view->setHorizontalHeaderLabels(headings);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->verticalHeader()->setVisible(false);
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
+    view->horizontalHeader()->setStretchLastSection(true);
+    return view;
+}
+
+void fill(QTableWidget *view, const std::vector<QStringList> &rows)
+{
+    view->setRowCount(int(rows.size()));
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        for (int c = 0; c < rows[r].size(); ++c)
+            view->setItem(int(r), c, new QTableWidgetItem(rows[r][c]));
+    view->resizeColumnsToContents();
+}
+
+} // namespace
+
+UnmixDialog::UnmixDialog(
+    std::string specimen, std::vector<UnmixStep> steps, double scaleAPerM, QWidget *parent)
+    : QDialog(parent, Qt::Window)
+    , m_specimen(std::move(specimen))
+    , m_steps(std::move(steps))
+    , m_scaleAPerM(scaleAPerM)
+{
+    setObjectName(QStringLiteral("UnmixDialog"));
+    setWindowTitle(QStringLiteral("Unmix - %1").arg(QString::fromStdString(m_specimen)));
+    buildControls();
+    showResult();
+    resize(1180, 760);
+}
+
+UnmixDialog::~UnmixDialog()
+{
+    // The worker reads the steps and reports to this window: it stops before either goes.
+    m_stop = true;
+    if (m_worker.joinable())
+        m_worker.join();
+}
+
+void UnmixDialog::buildControls()
+{
+    CB_components = new QComboBox(this);
+    CB_components->setObjectName(QStringLiteral("CB_components"));
+    CB_components->addItems({ QStringLiteral("Automatic (BIC)"), QStringLiteral("1"),
+        QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4") });
+    CB_shapes = new QComboBox(this);
+    CB_shapes->setObjectName(QStringLiteral("CB_shapes"));
+    CB_shapes->addItems(
+        { QStringLiteral("Gauss"), QStringLiteral("Rectangular"), QStringLiteral("Any") });
+    CB_shapes->setCurrentIndex(2);
+    SE_bootstrap = new QSpinBox(this);
+    SE_bootstrap->setObjectName(QStringLiteral("SE_bootstrap"));
+    SE_bootstrap->setRange(0, 100000);
+    SE_bootstrap->setValue(200);
+    btn_unmix = new QPushButton(QStringLiteral("&Unmix"), this);
+    btn_unmix->setObjectName(QStringLiteral("btn_unmix"));
+    btn_unmix->setDefault(true);
+    btn_cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    btn_cancel->setObjectName(QStringLiteral("btn_cancel"));
+    btn_save = new QPushButton(QStringLiteral("&Save as scenario..."), this);
+    btn_save->setObjectName(QStringLiteral("btn_save"));
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("m_progress"));
+    m_ticks = new QTimer(this);
+    connect(m_ticks, &QTimer::timeout, this, [this] {
+        m_progress->setMaximum(std::max(1, m_total.load()));
+        m_progress->setValue(m_done.load());
+    });
+    connect(btn_unmix, &QPushButton::clicked, this, [this] { btn_unmixClick(); });
+    connect(btn_cancel, &QPushButton::clicked, this, [this] { btn_cancelClick(); });
+    connect(btn_save, &QPushButton::clicked, this, [this] { btn_saveClick(); });
+
+    auto *choices = new QHBoxLayout;
+    const auto addLabelled = [&](const QString &caption, QWidget *control) {
+        auto *label = new QLabel(caption, this);
+        label->setBuddy(control);
+        choices->addWidget(label);
+        choices->addWidget(control);
+    };
+    addLabelled(QStringLiteral("&Components:"), CB_components);
+    addLabelled(QStringLiteral("S&hapes:"), CB_shapes);
+    addLabelled(QStringLiteral("&Bootstrap:"), SE_bootstrap);
+    choices->addWidget(btn_unmix);
+    choices->addWidget(m_progress, 1);
+    choices->addWidget(btn_cancel);
+    choices->addWidget(btn_save);
+
+    lbl_summary = new QLabel(this);
+    lbl_summary->setObjectName(QStringLiteral("lbl_summary"));
+    lbl_summary->setWordWrap(true);
+    SG_components = table(this, "SG_components", unmixComponentHeadings());
+    SG_residuals = table(this, "SG_residuals", unmixResidualHeadings());
+    m_picture = new SpecimenPicture(this);
+
+    auto *tables = new QSplitter(Qt::Vertical, this);
+    tables->addWidget(SG_components);
+    tables->addWidget(SG_residuals);
+    tables->setStretchFactor(1, 2);
+    auto *split = new QSplitter(Qt::Horizontal, this);
+    split->addWidget(tables);
+    split->addWidget(m_picture);
+    split->setSizes({ 520, 660 });
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(choices);
+    layout->addWidget(lbl_summary);
+    layout->addWidget(split, 1);
+    setRunning(false);
+}
+
+void UnmixDialog::setChoices(int components, UnmixShapes shapes, int bootstrap)
+{
+    CB_components->setCurrentIndex(std::clamp(components, 0, MaxUnmixComponents));
+    CB_shapes->setCurrentIndex(int(shapes));
+    SE_bootstrap->setValue(bootstrap);
+}
+
+QString UnmixDialog::statusText() const
+{
+    return lbl_summary->text();
+}
+
+void UnmixDialog::setRunning(bool running)
+{
+    btn_unmix->setEnabled(!running);
+    btn_cancel->setEnabled(running);
+    btn_save->setEnabled(!running && m_result.has_value());
+    CB_components->setEnabled(!running);
+    CB_shapes->setEnabled(!running);
+    SE_bootstrap->setEnabled(!running);
+    if (running)
+        m_ticks->start(50);
+    else
+        m_ticks->stop();
+}
+
+void UnmixDialog::btn_unmixClick()
+{
+    if (isRunning())
+        return;
+    UnmixOptions options;
+    options.components = CB_components->currentIndex();
+    options.shapes = static_cast<UnmixShapes>(CB_shapes->currentIndex());
+    options.bootstrap = SE_bootstrap->value();
+    options.progress = [this](int done, int total) {
+        m_done = done;
+        m_total = total;
+    };
+    options.stopRequested = [this] { return m_stop.load(); };
+    m_chosenByBic = options.components == 0;
+    m_stop = false;
+    m_done = 0;
+    m_total = options.bootstrap;
+    m_progress->setValue(0);
+    lbl_summary->setText(QStringLiteral("Unmixing..."));
+    setRunning(true);
+    m_worker = std::thread([this, options] {
+        std::optional<UnmixResult> result;
+        QString failure;
+        try {
+            result = unmixSpecimen(m_specimen, m_steps, options);
+        } catch (const std::exception &error) {
+            failure = QString::fromLocal8Bit(error.what());
+        }
+        QMetaObject::invokeMethod(
+            this, [this, result = std::move(result), failure] { finish(result, failure); },
+            Qt::QueuedConnection);
+    });
+}
+
+void UnmixDialog::btn_cancelClick()
+{
+    m_stop = true;
+}
+
+void UnmixDialog::finish(std::optional<UnmixResult> result, QString failure)
+{
+    m_worker.join();
+    m_progress->setValue(m_done.load());
+    // Cancel discards the fit, even one that ended while the press was on its way.
+    if (m_stop) {
+        lbl_summary->setText(QStringLiteral("Unmixing cancelled."));
+    } else if (result) {
+        m_result = std::move(result);
+        showResult();
+    } else {
+        lbl_summary->setText(completedErrorText(failure));
+    }
+    setRunning(false);
+    emit unmixFinished();
+}
+
+void UnmixDialog::showResult()
+{
+    const QString title = QString::fromStdString(m_specimen);
+    if (!m_result) {
+        m_picture->setDiagram(SpecimenDiagram(unmixDiagramData(title, m_steps, UnmixResult {})));
+        lbl_summary->setText(QStringLiteral("Choose the components and press Unmix."));
+        return;
+    }
+    m_picture->setDiagram(SpecimenDiagram(unmixDiagramData(title, m_steps, *m_result)));
+    fill(SG_components, unmixComponentRows(*m_result));
+    for (int r = 0; r < SG_components->rowCount(); ++r)
+        SG_components->item(r, 0)->setForeground(unmixComponentColour(std::size_t(r)));
+    fill(SG_residuals, unmixResidualRows(m_steps, *m_result));
+    lbl_summary->setText(unmixSummaryText(*m_result, m_chosenByBic));
+}
+
+void UnmixDialog::btn_saveClick()
+{
+    if (!m_result || isRunning())
+        return;
+    const QString name
+        = Prompts::current().askSaveFileName(this, QStringLiteral("Save the twin scenario"),
+            QString::fromStdString(m_specimen) + QStringLiteral("-twin.json"),
+            QStringLiteral("Scenarios (*.json);;All files (*)"));
+    if (name.isEmpty())
+        return;
+    const std::string path = QFile::encodeName(name).toStdString();
+    if (!confirmOutputs(this, { { path, "the twin scenario" } }, m_openScenario))
+        return;
+    try {
+        const Scenario twin = twinScenario(m_result->best.components, m_scaleAPerM);
+        writeOutputFile(
+            path, "the twin scenario", [&](std::ostream &stream) { writeScenario(stream, twin); },
+            protectedFiles(m_openScenario));
+    } catch (const std::exception &error) {
+        reportError(this, QString::fromLocal8Bit(error.what()));
+        return;
+    }
+    if (m_opener
+        && Prompts::current().confirm(
+               this, QStringLiteral("Open the twin scenario %1 in the main window?").arg(name))
+            == Prompts::Answer::Yes)
+        m_opener(name);
+}
+
+UnmixDialog *openUnmixDialog(
+    QWidget *parent, const std::string &specimen, std::vector<UnmixStep> steps, double scaleAPerM)
+{
+    auto *dialog = new UnmixDialog(specimen, std::move(steps), scaleAPerM, parent);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
+    return dialog;
+}
+
+void openUnmixDialog(QWidget *parent, const Specimen &specimen, std::vector<SpecimenStep> steps)
+{
+    Specimen shown = specimen;
+    shown.steps = std::move(steps);
+    try {
+        openUnmixDialog(parent, shown.name, unmixSteps(shown), MeasurementSettings {}.scaleAPerM);
+    } catch (const std::exception &error) {
+        reportError(parent, QString::fromLocal8Bit(error.what()));
+    }
+}
+
+} // namespace Demagora

@@ -1,0 +1,107 @@
+#pragma once
+
+#include "measurements/specimen.h"
+#include "unmixing/unmixing.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+class QComboBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+class QTableWidget;
+class QTimer;
+
+namespace Demagora {
+
+class SpecimenPicture;
+
+// The "Unmix" window over one specimen: the number of components (automatic or 1-4), the
+// shapes and the bootstrap count; the fit runs on a worker thread with a progress bar and
+// Cancel, and its result is drawn over the steps with the tables of components and residuals.
+// "Save as scenario..." writes the twin. Opened by the specimens and the analysis windows.
+class UnmixDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // Opens a scenario file in the main window.
+    using ScenarioOpener = std::function<void(const QString &path)>;
+
+    // scaleAPerM: the moment unit of the steps per unit of the model's magnetization, the
+    // twin's heights divided by it.
+    UnmixDialog(std::string specimen, std::vector<UnmixStep> steps, double scaleAPerM,
+        QWidget *parent = nullptr);
+    ~UnmixDialog() override;
+
+    void setScenarioOpener(ScenarioOpener opener) { m_opener = std::move(opener); }
+    // The file of the open scenario, which saving the twin refuses to replace.
+    void setOpenScenario(const QString &path) { m_openScenario = path; }
+
+    // 0 automatic, else the number of components; shapes; bootstrap refits.
+    void setChoices(int components, UnmixShapes shapes, int bootstrap);
+    bool isRunning() const { return m_worker.joinable(); }
+    const std::optional<UnmixResult> &result() const { return m_result; }
+    const SpecimenPicture &picture() const { return *m_picture; }
+    QString statusText() const;
+
+    void btn_unmixClick();
+    void btn_cancelClick();
+    void btn_saveClick();
+
+signals:
+    // The worker ended: with a result, cancelled or refused.
+    void unmixFinished();
+
+private:
+    void buildControls();
+    void finish(std::optional<UnmixResult> result, QString failure);
+    void showResult();
+    void setRunning(bool running);
+
+    std::string m_specimen;
+    std::vector<UnmixStep> m_steps;
+    double m_scaleAPerM;
+    ScenarioOpener m_opener;
+    QString m_openScenario;
+    std::optional<UnmixResult> m_result;
+    bool m_chosenByBic = false;
+
+    std::thread m_worker;
+    std::atomic<bool> m_stop { false };
+    std::atomic<int> m_done { 0 };
+    std::atomic<int> m_total { 0 };
+
+    QComboBox *CB_components = nullptr;
+    QComboBox *CB_shapes = nullptr;
+    QSpinBox *SE_bootstrap = nullptr;
+    QPushButton *btn_unmix = nullptr;
+    QPushButton *btn_cancel = nullptr;
+    QPushButton *btn_save = nullptr;
+    QProgressBar *m_progress = nullptr;
+    QTimer *m_ticks = nullptr;
+    QLabel *lbl_summary = nullptr;
+    QTableWidget *SG_components = nullptr;
+    QTableWidget *SG_residuals = nullptr;
+    SpecimenPicture *m_picture = nullptr;
+};
+
+// Opens an unmix window over the steps, not modal, deleted when closed.
+UnmixDialog *openUnmixDialog(
+    QWidget *parent, const std::string &specimen, std::vector<UnmixStep> steps, double scaleAPerM);
+
+// Opens an unmix window over a measured specimen's steps (in the coordinates shown), its twin
+// scaled as the batch scales a measured file's; a specimen that cannot be unmixed (steps of
+// alternating field) is refused with a message instead.
+void openUnmixDialog(QWidget *parent, const Specimen &specimen, std::vector<SpecimenStep> steps);
+
+} // namespace Demagora

@@ -1,0 +1,169 @@
+#include "specimens_window/unmixview.h"
+
+#include "unmixing/continuousspectrum.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace Demagora {
+
+namespace {
+
+// Degrees between the points of the model's path and of the spectra's curves.
+constexpr double PathStepDegrees = 2;
+constexpr int SpectrumSamples = 121;
+
+QString number(double value, int decimals)
+{
+    return QString::number(value, 'f', decimals);
+}
+
+QString scientific(double value)
+{
+    return QString::number(value, 'g', 4);
+}
+
+// "value (low-high)", or the value alone without intervals.
+QString withInterval(
+    double value, const ComponentInterval *interval, double low, double high, bool temperature)
+{
+    const QString text = temperature ? number(value, 1) : scientific(value);
+    if (!interval)
+        return text;
+    return temperature ? QStringLiteral("%1 (%2-%3)").arg(text, number(low, 1), number(high, 1))
+                       : QStringLiteral("%1 (%2-%3)").arg(text, scientific(low), scientific(high));
+}
+
+// The spectrum's moment per degree at t: the peak times the Gauss curve, or the height.
+double spectrumValue(const UnmixComponent &c, double t)
+{
+    if (t < c.low || t > c.high)
+        return 0;
+    if (c.shape != SpectrumShape::Gauss)
+        return c.height;
+    const double sigma = (c.high - c.low) / 6;
+    const double z = (t - (c.low + c.high) / 2) / sigma;
+    return c.height * std::exp(-z * z / 2);
+}
+
+} // namespace
+
+QColor unmixComponentColour(std::size_t index)
+{
+    static const QColor colours[]
+        = { QColor(200, 30, 30), QColor(20, 110, 200), QColor(30, 150, 60), QColor(190, 110, 0) };
+    return colours[index % std::size(colours)];
+}
+
+SpecimenDiagramData unmixDiagramData(
+    const QString &title, const std::vector<UnmixStep> &steps, const UnmixResult &result)
+{
+    SpecimenDiagramData data;
+    data.title = title;
+    for (const UnmixStep &s : steps)
+        data.steps.push_back({ s.temperature, { s.x, s.y, s.z }, false });
+    if (steps.empty() || result.best.components.empty())
+        return data;
+
+    const double first = steps.front().temperature;
+    const double last = steps.back().temperature;
+    std::vector<double> temperatures;
+    for (double t = first; t < last; t += PathStepDegrees)
+        temperatures.push_back(t);
+    temperatures.push_back(last);
+    const std::vector<UnmixVector> path = predictedMoments(result.best.components, temperatures);
+    SpecimenDiagramPath modelPath;
+    modelPath.colour = QColor(90, 90, 90);
+    for (std::size_t i = 0; i < path.size(); ++i)
+        modelPath.points.push_back({ temperatures[i], { path[i].x, path[i].y, path[i].z }, false });
+    data.paths.push_back(std::move(modelPath));
+
+    for (std::size_t j = 0; j < result.best.components.size(); ++j) {
+        const UnmixComponent &c = result.best.components[j];
+        SpecimenDiagramSpectrum spectrum;
+        spectrum.colour = unmixComponentColour(j);
+        // Within the steps' range only: a range reaching past them was never measured there.
+        const double from = std::max(c.low, first);
+        const double to = std::min(c.high, last);
+        for (int i = 0; i < SpectrumSamples && to > from; ++i) {
+            const double t = from + (to - from) * i / (SpectrumSamples - 1);
+            spectrum.levels.push_back(t);
+            spectrum.values.push_back(spectrumValue(c, t));
+        }
+        data.spectra.push_back(std::move(spectrum));
+    }
+    return data;
+}
+
+QStringList unmixComponentHeadings()
+{
+    return { QStringLiteral("Component"), QStringLiteral("Shape"), QStringLiteral("Dec"),
+        QStringLiteral("Inc"), QStringLiteral("\u03B195"), QStringLiteral("Height (95 %)"),
+        QStringLiteral("Low (95 %)"), QStringLiteral("High (95 %)") };
+}
+
+std::vector<QStringList> unmixComponentRows(const UnmixResult &result)
+{
+    std::vector<QStringList> rows;
+    for (std::size_t j = 0; j < result.best.components.size(); ++j) {
+        const UnmixComponent &c = result.best.components[j];
+        const ComponentInterval *interval
+            = j < result.intervals.size() ? &result.intervals[j] : nullptr;
+        rows.push_back({ QString::number(j + 1),
+            c.shape == SpectrumShape::Gauss ? QStringLiteral("Gauss")
+                                            : QStringLiteral("Rectangular"),
+            number(c.declination, 1), number(c.inclination, 1),
+            interval ? number(interval->alpha95, 1) : QStringLiteral("-"),
+            withInterval(c.height, interval, interval ? interval->heightLow : 0,
+                interval ? interval->heightHigh : 0, false),
+            withInterval(c.low, interval, interval ? interval->lowLow : 0,
+                interval ? interval->lowHigh : 0, true),
+            withInterval(c.high, interval, interval ? interval->highLow : 0,
+                interval ? interval->highHigh : 0, true) });
+    }
+    return rows;
+}
+
+QStringList unmixResidualHeadings()
+{
+    return { QStringLiteral("Step"), QStringLiteral("Residual"), QStringLiteral("/ noise") };
+}
+
+std::vector<QStringList> unmixResidualRows(
+    const std::vector<UnmixStep> &steps, const UnmixResult &result)
+{
+    std::vector<double> temperatures;
+    for (const UnmixStep &s : steps)
+        temperatures.push_back(s.temperature);
+    const std::vector<UnmixVector> fitted = predictedMoments(result.best.components, temperatures);
+    std::vector<QStringList> rows;
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        const double dx = steps[i].x - fitted[i].x;
+        const double dy = steps[i].y - fitted[i].y;
+        const double dz = steps[i].z - fitted[i].z;
+        const double length = std::sqrt(dx * dx + dy * dy + dz * dz);
+        rows.push_back({ number(steps[i].temperature, 0), scientific(length),
+            result.noise > 0 ? number(length / result.noise, 2) : QStringLiteral("-") });
+    }
+    return rows;
+}
+
+QString unmixSummaryText(const UnmixResult &result, bool chosenByBic)
+{
+    QString text = QStringLiteral("%1 component(s)%2; rms %3, noise %4 per axis (%5), BIC %6.")
+                       .arg(result.best.components.size())
+                       .arg(chosenByBic ? QStringLiteral(", chosen by BIC") : QString())
+                       .arg(scientific(result.best.rms), scientific(result.noise),
+                           result.noiseFromErrors ? QStringLiteral("from the steps' errors")
+                                                  : QStringLiteral("from the residuals"),
+                           number(result.best.bic, 1));
+    if (result.bootstrapRefits > 0)
+        text += QStringLiteral(" Bootstrap: %1 refits, %2 did not converge.")
+                    .arg(result.bootstrapRefits)
+                    .arg(result.bootstrapNotConverged);
+    else
+        text += QStringLiteral(" No bootstrap: no intervals.");
+    return text;
+}
+
+} // namespace Demagora

@@ -1,0 +1,148 @@
+#include "specimens_window/unmixdialog.h"
+
+#include "document/scenario.h"
+#include "specimens_window/specimenpicture.h"
+#include "support/scriptedprompts.h"
+
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <memory>
+
+namespace Demagora {
+namespace {
+
+// Two overlapping Gauss components measured every 25 degrees, without noise.
+const std::vector<UnmixComponent> Truth = { { SpectrumShape::Gauss, 20, 40, 2e-3, 100, 600 },
+    { SpectrumShape::Gauss, 200, -30, 3e-3, 300, 450 } };
+
+std::vector<UnmixStep> twoComponentSteps()
+{
+    std::vector<double> temperatures;
+    for (int t = 0; t <= 650; t += 25)
+        temperatures.push_back(t);
+    std::vector<UnmixStep> steps;
+    const auto moments = predictedMoments(Truth, temperatures);
+    for (std::size_t i = 0; i < temperatures.size(); ++i)
+        steps.push_back({ temperatures[i], moments[i].x, moments[i].y, moments[i].z, {} });
+    return steps;
+}
+
+std::unique_ptr<UnmixDialog> openDialog()
+{
+    auto dialog = std::make_unique<UnmixDialog>("S1", twoComponentSteps(), 1e-3);
+    dialog->show();
+    return dialog;
+}
+
+double angleTo(const UnmixComponent &a, const UnmixComponent &b)
+{
+    const auto unit = [](const UnmixComponent &c) {
+        const double d = c.declination * M_PI / 180, i = c.inclination * M_PI / 180;
+        return std::array<double, 3> { std::cos(i) * std::cos(d), std::cos(i) * std::sin(d),
+            std::sin(i) };
+    };
+    const auto u = unit(a), v = unit(b);
+    return std::acos(std::clamp(u[0] * v[0] + u[1] * v[1] + u[2] * v[2], -1.0, 1.0)) * 180 / M_PI;
+}
+
+// The fit runs on the worker: the window answers while it runs, Cancel ends it without a
+// result, and closing the window mid-run stops the worker instead of waiting for it.
+TEST(UnmixDialogTest, CancelEndsTheWorkerWithoutAResult)
+{
+    const auto dialog = openDialog();
+    QSignalSpy finished(dialog.get(), &UnmixDialog::unmixFinished);
+    dialog->setChoices(0, UnmixShapes::Any, 100000);
+    dialog->btn_unmixClick();
+    ASSERT_TRUE(dialog->isRunning());
+    QTest::qWait(300); // the event loop turns: the window is not frozen
+    EXPECT_TRUE(dialog->isRunning());
+    EXPECT_FALSE(dialog->findChild<QWidget *>(QStringLiteral("btn_unmix"))->isEnabled());
+    dialog->btn_cancelClick();
+    ASSERT_TRUE(finished.wait(20000));
+    EXPECT_FALSE(dialog->isRunning());
+    EXPECT_FALSE(dialog->result().has_value());
+    EXPECT_EQ(dialog->statusText(), QStringLiteral("Unmixing cancelled."));
+    EXPECT_TRUE(dialog->findChild<QWidget *>(QStringLiteral("btn_unmix"))->isEnabled());
+
+    auto closing = std::make_unique<UnmixDialog>("S1", twoComponentSteps(), 1e-3);
+    closing->setChoices(2, UnmixShapes::Gauss, 100000);
+    closing->btn_unmixClick();
+    QTest::qWait(100);
+    const auto start = std::chrono::steady_clock::now();
+    closing.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
+// A finished fit is shown: the components and their intervals, a residual per step, the
+// model's path and one spectrum per component in the picture.
+TEST(UnmixDialogTest, ShowsTheFittedComponents)
+{
+    const auto dialog = openDialog();
+    QSignalSpy finished(dialog.get(), &UnmixDialog::unmixFinished);
+    dialog->setChoices(0, UnmixShapes::Gauss, 20);
+    dialog->btn_unmixClick();
+    ASSERT_TRUE(finished.wait(60000));
+    ASSERT_TRUE(dialog->result().has_value());
+    const UnmixResult &result = *dialog->result();
+    ASSERT_EQ(result.best.components.size(), 2u);
+    for (const UnmixComponent &truth : Truth) {
+        double nearest = 180;
+        for (const UnmixComponent &c : result.best.components)
+            nearest = std::min(nearest, angleTo(c, truth));
+        EXPECT_LT(nearest, 0.01);
+    }
+    EXPECT_EQ(result.bootstrapRefits, 20);
+    const auto *components = dialog->findChild<QTableWidget *>(QStringLiteral("SG_components"));
+    ASSERT_EQ(components->rowCount(), 2);
+    EXPECT_TRUE(components->item(0, 5)->text().contains(QLatin1Char('(')));
+    EXPECT_EQ(dialog->findChild<QTableWidget *>(QStringLiteral("SG_residuals"))->rowCount(), 27);
+    const SpecimenDiagramData &picture = dialog->picture().diagram().data();
+    EXPECT_EQ(picture.steps.size(), 27u);
+    ASSERT_EQ(picture.paths.size(), 1u);
+    EXPECT_EQ(picture.paths.front().points.front().level, 0);
+    EXPECT_EQ(picture.paths.front().points.back().level, 650);
+    ASSERT_EQ(picture.spectra.size(), 2u);
+    EXPECT_TRUE(dialog->statusText().startsWith(QStringLiteral("2 component(s), chosen by BIC")));
+}
+
+// Save as scenario writes the twin, asks before replacing a file, and offers to open it.
+TEST(UnmixDialogTest, SavesTheTwinAsAScenario)
+{
+    Testing::ScriptedPrompts prompts;
+    const auto dialog = openDialog();
+    QSignalSpy finished(dialog.get(), &UnmixDialog::unmixFinished);
+    QString opened;
+    dialog->setScenarioOpener([&opened](const QString &path) { opened = path; });
+    dialog->setChoices(2, UnmixShapes::Gauss, 0);
+    dialog->btn_unmixClick();
+    ASSERT_TRUE(finished.wait(60000));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("twin.json"));
+    prompts.fileNames = { path };
+    prompts.answers = { Prompts::Answer::Yes };
+    dialog->btn_saveClick();
+    const Scenario twin = readScenarioFile(path.toStdString());
+    ASSERT_EQ(twin.components.size(), 2u);
+    // Heights in the model's unit: the steps' unit divided by the scale.
+    double heights = twin.components[0].Height + twin.components[1].Height;
+    EXPECT_NEAR(heights, 5, 1e-4);
+    EXPECT_EQ(opened, path);
+
+    // The file exists now: the user is asked, and No leaves it as it was.
+    QFile::resize(path, 0);
+    prompts.fileNames = { path };
+    prompts.answers = { Prompts::Answer::No };
+    dialog->btn_saveClick();
+    EXPECT_EQ(QFileInfo(path).size(), 0);
+    EXPECT_EQ(prompts.questions.size(), 2);
+}
+
+} // namespace
+} // namespace Demagora
