@@ -330,7 +330,16 @@ std::string measuredUsage()
            "  --coordinates C  specimen (default), geographic or tilt\n"
            "  --demag D        thermal (default) or af steps besides the NRM\n"
            "  --repeats R      repeated steps: average (default), last or all\n"
-           "  --steps-csv FILE writes every kept step as CSV ('-': standard output)\n";
+           "  --steps-csv FILE writes every kept step as CSV ('-': standard output)\n"
+           "  With --measured, --png draws the first specimen (or the first --specimen) as\n"
+           "  the specimens window does, --fit LO:HI fits every specimen's steps from LO to\n"
+           "  HI (degrees, or mT with --demag af) and --fits names them, --interpretations\n"
+           "  fits the list with sites from the file (else the sample, else the file name),\n"
+           "  and --unmix fits the NRM and thermal steps (--seed N: the bootstrap's seed,\n"
+           "  default 0; the twin's heights are the file's unit per degree, scale 1); all\n"
+           "  in the frame of --coordinates. --seed (without --unmix), --series, --report,\n"
+           "  --xls, --steps, --scale, --noise, --volume, --prefix and the options that\n"
+           "  shape a run's picture are refused.\n";
 }
 
 } // namespace Demagora
