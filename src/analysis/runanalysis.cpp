@@ -199,8 +199,8 @@ std::optional<RunAnalysis> analyseRun(std::size_t memberCount, const StepReader 
 RunAnalysis analyseSpecimens(const MemberSteps &steps, FitType type, double from, double to)
 {
     if (!(from <= to)) {
-        throw AnalysisError("the interval " + numberText(from) + " to " + numberText(to)
-            + " ends below its start");
+        throw AnalysisError(
+            "the interval " + numberText(from) + " to " + numberText(to) + " ends below its start");
     }
     RunAnalysis analysis;
     analysis.type = type;
@@ -208,7 +208,8 @@ RunAnalysis analyseSpecimens(const MemberSteps &steps, FitType type, double from
     analysis.to = to;
     std::vector<Vector3> fitted;
     for (std::size_t member = 0; member < steps.size(); ++member) {
-        MemberFit memberFit = fitMember(static_cast<int>(member), steps[member], type, from, to, {});
+        MemberFit memberFit
+            = fitMember(static_cast<int>(member), steps[member], type, from, to, {});
         if (memberFit.fit)
             fitted.push_back(memberFit.fit->direction);
         analysis.fits.push_back(std::move(memberFit));

@@ -261,6 +261,7 @@ std::string batchUsage()
            "                      [--steps-csv FILE] [--png FILE [--width W]]\n"
            "                      [--fit LO:HI ...] [--interpretations FILE ...]\n"
            "                      [--unmix auto|K ... [--seed N]]\n"
+           "                      [--magic DIR] [--ppl FILE] [--utrecht FILE]\n"
            "   or: demagora-batch --help | --version\n"
            "Runs the thermal demagnetization of the scenario SCENARIO.json without a window\n"
            "and writes the outputs asked for.\n"

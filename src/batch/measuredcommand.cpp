@@ -9,6 +9,7 @@
 #include "batch/measuredoutputs.h"
 #include "batch/measuredspecimens.h"
 #include "measurements/measurementerror.h"
+#include "measurements/measurementfiles.h"
 #include "measurements/measurementreader.h"
 #include "measurements/specimencoordinates.h"
 #include "unmixing/twinscenario.h"
@@ -75,8 +76,8 @@ void parseRunOutputs(std::vector<std::string> runArguments, MeasuredOptions &opt
         options.batch.seriesPath.reset();
     if (options.read.demag == DemagKind::AlternatingField
         && (options.batch.interpretationsPath || options.batch.unmix.requested())) {
-        throw BatchError(std::string(options.batch.interpretationsPath ? "--interpretations"
-                                                                       : "--unmix")
+        throw BatchError(
+            std::string(options.batch.interpretationsPath ? "--interpretations" : "--unmix")
             + " fits thermal steps; it cannot go with --demag af");
     }
 }
@@ -297,11 +298,20 @@ int runMeasuredCommand(std::span<const std::string> arguments, std::ostream &out
         MeasuredResults results = computeResults(options, framed, list);
         OutputFiles files(inputs, &out);
         if (options.stepsCsvPath) {
-            files.add(*options.stepsCsvPath, "the steps",
-                [&](std::ostream &stream) { writeStepsCsv(stream, specimens, options.coordinates); });
+            files.add(*options.stepsCsvPath, "the steps", [&](std::ostream &stream) {
+                writeStepsCsv(stream, specimens, options.coordinates);
+            });
         }
         addMeasuredOutputs(files, batch, options.coordinates, framed, results);
+        MeasurementFiles conversions({ batch.measurements.magicFolder,
+            batch.measurements.puffinPlotPath, batch.measurements.utrechtPath });
+        if (batch.measurements.hasOutput()) {
+            conversions.addFiles(files);
+            conversions.measure(measuredSpecimenSource(framed, batch.measurements.settings));
+            conversions.addNewFolder(files);
+        }
         files.commit();
+        conversions.keep();
         reportSummary(err, options, set);
         return BatchSuccess;
     } catch (const BatchError &error) {
@@ -337,7 +347,9 @@ std::string measuredUsage()
            "  fits the list with sites from the file (else the sample, else the file name),\n"
            "  and --unmix fits the NRM and thermal steps (--seed N: the bootstrap's seed,\n"
            "  default 0; the twin's heights are the file's unit per degree, scale 1); all\n"
-           "  in the frame of --coordinates. --seed (without --unmix), --series, --report,\n"
+           "  in the frame of --coordinates. --magic, --ppl and --utrecht convert the\n"
+           "  specimens (with --latitude, --longitude). --seed (without --unmix), --series, "
+           "--report,\n"
            "  --xls, --steps, --scale, --noise, --volume, --prefix and the options that\n"
            "  shape a run's picture are refused.\n";
 }

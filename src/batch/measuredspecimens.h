@@ -4,9 +4,11 @@
 #include "analysis/runanalysis.h"
 #include "batch/specimenpicture.h"
 #include "batch/unmixoutput.h"
+#include "measurements/measuredseries.h"
 #include "measurements/specimen.h"
 #include "measurements/specimencoordinates.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -34,5 +36,14 @@ std::vector<UnmixSpecimenSteps> measuredUnmixSteps(const std::vector<Specimen> &
 // The picture of one framed specimen; title names the specimen and the frame.
 SpecimenPicture specimenPicture(
     const Specimen &framed, CoordinateSystem system, const std::string &path, int width);
+
+// The framed specimens as the file writers read them, to convert a measurement file: the steps
+// as magnetization (a moment divided by the volume the files are written with, the first
+// specimen's or 10 cm3, so that the moments written are the measured ones), levels rounded to
+// whole degrees, the first step taken as the NRM. The site (else the sample) of the first
+// specimen names the location, its letters outside A-Z, a-z, 0-9, '-', '_', '.' made '_'.
+// latitude and longitude are those of --latitude and --longitude.
+std::unique_ptr<SpecimenSource> measuredSpecimenSource(
+    std::vector<Specimen> framed, const MeasurementSettings &given);
 
 } // namespace Demagora

@@ -202,8 +202,8 @@ void writePicture(std::ostream &stream, const PictureRequest &request, const Bat
 
 void writeSpecimenPicture(std::ostream &stream, const SpecimenPicture &picture)
 {
-    const auto entry = reinterpret_cast<SpecimenPictureEntry>(
-        pictureModuleSymbol(SpecimenPictureEntryPoint));
+    const auto entry
+        = reinterpret_cast<SpecimenPictureEntry>(pictureModuleSymbol(SpecimenPictureEntryPoint));
     std::string error;
     if (!entry(&picture, &stream, &error))
         throw BatchError("--png: " + error);

@@ -29,7 +29,7 @@ std::string text(double value)
     return formatMeasuredValue(value);
 }
 
-void writeLocations(std::ostream &stream, const MeasuredSeries &measured)
+void writeLocations(std::ostream &stream, const SpecimenSource &measured)
 {
     const MeasurementSettings &s = measured.settings();
     writeRow(stream,
@@ -40,14 +40,14 @@ void writeLocations(std::ostream &stream, const MeasuredSeries &measured)
             text(s.longitude), "0", "0", "0", "Ma", Citation });
 }
 
-void writeSites(std::ostream &stream, const MeasuredSeries &measured)
+void writeSites(std::ostream &stream, const SpecimenSource &measured)
 {
     const MeasurementSettings &s = measured.settings();
     writeRow(stream, { "site", "location", "lat", "lon", "citations" });
     writeRow(stream, { s.prefix, s.prefix, text(s.latitude), text(s.longitude), Citation });
 }
 
-void writeSamples(std::ostream &stream, const MeasuredSeries &measured)
+void writeSamples(std::ostream &stream, const SpecimenSource &measured)
 {
     // Azimuth 0 and dip 0: the specimen frame is the geographic one.
     writeRow(stream, { "sample", "site", "azimuth", "dip", "citations" });
@@ -56,7 +56,7 @@ void writeSamples(std::ostream &stream, const MeasuredSeries &measured)
             { measured.specimenName(member), measured.settings().prefix, "0", "0", Citation });
 }
 
-void writeSpecimens(std::ostream &stream, const MeasuredSeries &measured)
+void writeSpecimens(std::ostream &stream, const SpecimenSource &measured)
 {
     const std::string volumeM3 = text(measured.settings().volumeCm3 * 1e-6);
     writeRow(stream, { "specimen", "sample", "volume", "meas_step_unit", "citations" });
@@ -66,7 +66,7 @@ void writeSpecimens(std::ostream &stream, const MeasuredSeries &measured)
     }
 }
 
-void writeMeasurements(std::ostream &stream, const MeasuredSeries &measured)
+void writeMeasurements(std::ostream &stream, const SpecimenSource &measured)
 {
     writeRow(stream,
         { "measurement", "experiment", "specimen", "sequence", "quality", "standard",
@@ -111,7 +111,7 @@ std::string magicTableName(MagicTable table)
     return {};
 }
 
-void writeMagicTable(std::ostream &stream, const MeasuredSeries &measured, MagicTable table)
+void writeMagicTable(std::ostream &stream, const SpecimenSource &measured, MagicTable table)
 {
     stream << "tab\t" << magicTableName(table) << '\n';
     switch (table) {
@@ -133,7 +133,7 @@ void writeMagicTable(std::ostream &stream, const MeasuredSeries &measured, Magic
     }
 }
 
-void writeMagicContribution(std::ostream &stream, const MeasuredSeries &measured)
+void writeMagicContribution(std::ostream &stream, const SpecimenSource &measured)
 {
     stream << "tab\tcontribution\ndata_model_version\n3.0\n";
     // The order lets a reader resolve each row's parent before it meets the row.

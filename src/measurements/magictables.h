@@ -20,10 +20,10 @@ inline constexpr const char *MagicContributionFileName = "contribution.txt";
 
 // One table: the line "tab<TAB>name", a tab-separated header and the rows. Every specimen is
 // its own sample; all samples belong to one site and one location named by the prefix.
-void writeMagicTable(std::ostream &stream, const MeasuredSeries &measured, MagicTable table);
+void writeMagicTable(std::ostream &stream, const SpecimenSource &measured, MagicTable table);
 
 // All tables in one file: a contribution table first, then locations, sites, samples,
 // specimens and measurements, separated by lines of ">>>>>>>>>>".
-void writeMagicContribution(std::ostream &stream, const MeasuredSeries &measured);
+void writeMagicContribution(std::ostream &stream, const SpecimenSource &measured);
 
 } // namespace Demagora

@@ -42,6 +42,8 @@ public:
     void addFiles(OutputFiles &files);
     // Measures the run; series must outlive the set's commit. Throws MeasurementError.
     void measure(const ResultSeries &series, const MeasurementSettings &settings);
+    // Or writes the specimens of another source, such as a measurement file read.
+    void measure(std::unique_ptr<SpecimenSource> source) { m_measured = std::move(source); }
     // Creates the new MagIC folder and adds its tables. Throws MeasurementError or OutputError.
     void addNewFolder(OutputFiles &files);
     void keep() { m_createdFolder.clear(); }
@@ -50,7 +52,7 @@ private:
     void addMagicTables(OutputFiles &files);
 
     MeasurementTargets m_targets;
-    std::unique_ptr<MeasuredSeries> m_measured;
+    std::unique_ptr<SpecimenSource> m_measured;
     bool m_newFolder = false;
     std::string m_createdFolder;
 };

@@ -11,7 +11,7 @@ namespace Demagora {
 // quoted name, orientation (core azimuth 0, core dip 90: unrotated), volume in cm3 and
 // bedding (0, 0), then one row per step with the moment in pico A m2, "9999" after each
 // specimen but the last, and "END".
-void writeUtrechtFile(std::ostream &stream, const MeasuredSeries &measured);
+void writeUtrechtFile(std::ostream &stream, const SpecimenSource &measured);
 
 // The name with ".TH" added unless it already ends in .th in any letter case.
 std::string utrechtFileName(const std::string &name);

@@ -1,5 +1,7 @@
 #include "batch/batchcommand.h"
 #include "document/scenario.h"
+#include "measurements/measurementreader.h"
+#include "measurements/specimencoordinates.h"
 #include "support/csvfields.h"
 
 #include <QImage>
@@ -7,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -74,8 +77,8 @@ TEST_F(MeasuredOutputsTest, PictureOfOneSpecimenInEachFormat)
         const char *name;
         const char *start;
     };
-    for (const Case &c : { Case { "a.png", "\x89PNG" }, Case { "a.svg", "<?xml" },
-             Case { "a.pdf", "%PDF" } }) {
+    for (const Case &c :
+        { Case { "a.png", "\x89PNG" }, Case { "a.svg", "<?xml" }, Case { "a.pdf", "%PDF" } }) {
         SCOPED_TRACE(c.name);
         const Outcome outcome
             = run({ "--specimen", "PI47-3a", "--png", file(c.name), "--width", "500" });
@@ -103,8 +106,8 @@ TEST_F(MeasuredOutputsTest, FitsEverySpecimenInTheChosenFrame)
     };
     for (const Case &c : { Case { "geographic", 50, 1e9 }, Case { "specimen", 0, 10 } }) {
         SCOPED_TRACE(c.coordinates);
-        const Outcome outcome = run({ "--coordinates", c.coordinates, "--fit", "200:500",
-            "--fits", file("fits.csv"), "--fisher", file("fisher.csv") });
+        const Outcome outcome = run({ "--coordinates", c.coordinates, "--fit", "200:500", "--fits",
+            file("fits.csv"), "--fisher", file("fisher.csv") });
         ASSERT_EQ(outcome.status, BatchSuccess) << outcome.err;
         const auto fits = csvRows(slurp(file("fits.csv")));
         ASSERT_EQ(fits.size(), 10u);
@@ -175,6 +178,48 @@ TEST_F(MeasuredOutputsTest, UnmixWritesComponentsAndTheTwin)
     ASSERT_EQ(twin.components.size(), 1u);
     EXPECT_NEAR(twin.components[0].Height / std::stod(rows[1][7]), 1, 1e-12);
     EXPECT_NEAR(twin.components[0].Declination, std::stod(rows[1][4]), 1e-9);
+}
+
+// Each conversion reads back through our readers to the steps it was written from, in the
+// frame converted (geographic here): the PuffinPlot and Utrecht files to 1e-9 of each vector,
+// MagIC to the six decimals its directions are written with.
+TEST_F(MeasuredOutputsTest, ConversionsReadBackToTheSameVectors)
+{
+    const Outcome outcome = run({ "--coordinates", "geographic", "--magic", file("magic"), "--ppl",
+        file("a.ppl"), "--utrecht", file("a.TH") });
+    ASSERT_EQ(outcome.status, BatchSuccess) << outcome.err;
+    const MeasurementSet original = readMeasurements(Cit, {});
+    struct Case
+    {
+        const char *path;
+        double tolerance;
+    };
+    for (const Case &c :
+        { Case { "magic", 1e-7 }, Case { "a.ppl", 1e-9 }, Case { "a.TH", 1e-9 } }) {
+        SCOPED_TRACE(c.path);
+        const MeasurementSet back = readMeasurements(file(c.path), {});
+        ASSERT_EQ(back.specimens.size(), original.specimens.size());
+        for (std::size_t i = 0; i < back.specimens.size(); ++i) {
+            const Specimen &was = original.specimens[i];
+            const Specimen &is = back.specimens[i];
+            EXPECT_EQ(is.name, was.name);
+            ASSERT_EQ(is.steps.size(), was.steps.size());
+            // A magnetization read back is a moment over the volume the file gives.
+            const double toMoment = is.unit == MomentUnit::AmpereSquareMetre
+                ? 1
+                : is.volumeCubicMetres.value_or(std::nan(""));
+            for (std::size_t s = 0; s < is.steps.size(); ++s) {
+                const Moment3 expected
+                    = stepMoment(was, was.steps[s], CoordinateSystem::Geographic);
+                const Moment3 got = stepMoment(is, is.steps[s], CoordinateSystem::Specimen);
+                EXPECT_EQ(is.steps[s].level, std::round(was.steps[s].level));
+                const double scale = intensityOf(expected);
+                for (int axis = 0; axis < 3; ++axis)
+                    EXPECT_NEAR(got[axis] * toMoment, expected[axis], c.tolerance * scale)
+                        << "specimen " << i << ", step " << s << ", axis " << axis;
+            }
+        }
+    }
 }
 
 struct BadCase
