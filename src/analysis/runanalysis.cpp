@@ -196,4 +196,26 @@ std::optional<RunAnalysis> analyseRun(std::size_t memberCount, const StepReader 
     return std::optional<RunAnalysis>(std::move(analysis));
 }
 
+RunAnalysis analyseSpecimens(const MemberSteps &steps, FitType type, double from, double to)
+{
+    if (!(from <= to)) {
+        throw AnalysisError(
+            "the interval " + numberText(from) + " to " + numberText(to) + " ends below its start");
+    }
+    RunAnalysis analysis;
+    analysis.type = type;
+    analysis.from = from;
+    analysis.to = to;
+    std::vector<Vector3> fitted;
+    for (std::size_t member = 0; member < steps.size(); ++member) {
+        MemberFit memberFit
+            = fitMember(static_cast<int>(member), steps[member], type, from, to, {});
+        if (memberFit.fit)
+            fitted.push_back(memberFit.fit->direction);
+        analysis.fits.push_back(std::move(memberFit));
+    }
+    analysis.sets.push_back({ "fitted", fisherOfFits(fitted, type) });
+    return analysis;
+}
+
 } // namespace Demagora

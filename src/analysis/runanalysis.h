@@ -88,4 +88,9 @@ std::optional<RunAnalysis> analyseRun(std::size_t memberCount, const StepReader 
     const ComponentPopulations &populations, FitType type, double from, double to,
     const AnalysisProgress &progress = {});
 
+// The fits of measured specimens, each a specimen of its own: every specimen keeps its row,
+// with the refusal where its steps inside the interval have no fit, and the fitted set sums up
+// all of them. Throws AnalysisError only for a reversed interval.
+RunAnalysis analyseSpecimens(const MemberSteps &steps, FitType type, double from, double to);
+
 } // namespace Demagora

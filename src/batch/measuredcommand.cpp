@@ -2,13 +2,22 @@
 
 #include "batch/batchcommand.h"
 #include "batch/batcherror.h"
+#include "batch/batchoptions.h"
 #include "files/outputfiles.h"
+#include "analysis/analysiserror.h"
+#include "batch/interpretationoutput.h"
+#include "batch/measuredoutputs.h"
+#include "batch/measuredspecimens.h"
 #include "measurements/measurementerror.h"
+#include "measurements/measurementfiles.h"
 #include "measurements/measurementreader.h"
 #include "measurements/specimencoordinates.h"
+#include "unmixing/twinscenario.h"
+#include "unmixing/unmixingerror.h"
 
 #include <algorithm>
 #include <charconv>
+#include <new>
 #include <optional>
 #include <vector>
 
@@ -17,6 +26,9 @@ namespace Demagora {
 namespace {
 
 constexpr const char *ProgramName = "demagora-batch";
+// The bootstrap of --unmix draws from this seed unless --seed gives one, so that the same file
+// gives the same intervals.
+constexpr std::uint64_t DefaultUnmixSeed = 0;
 
 struct MeasuredOptions
 {
@@ -25,12 +37,58 @@ struct MeasuredOptions
     std::vector<std::string> specimens;
     CoordinateSystem coordinates = CoordinateSystem::Specimen;
     std::optional<std::string> stepsCsvPath;
+    // The outputs a run has as well (--png, --fit, --interpretations, --unmix, the measurement
+    // files), read by the run's own parser.
+    BatchOptions batch;
+    bool batchOutput = false;
 };
+
+// The run's options that mean nothing for measured specimens, with the reason.
+std::optional<std::string> refusalReason(const std::string &name, bool unmixing)
+{
+    static const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
+        { { "--series", "--report", "--xls" }, "it is an output of a simulated run" },
+        { { "--steps", "--scale", "--noise", "--volume", "--prefix" },
+            "it shapes the measurements of a simulated run; the file's own are written" },
+        { { "--labels", "--net", "--labels-in", "--projection", "--panel", "--single", "--legend",
+              "--fill-hemispheres", "--clear-labels", "--edge-room" },
+            "it shapes the picture of a run; a measured specimen is drawn as the specimens "
+            "window draws it" },
+    };
+    if (name == "--seed" && !unmixing)
+        return "nothing is drawn at random (only the bootstrap of --unmix takes a seed)";
+    for (const auto &[names, reason] : refused)
+        if (std::find(names.begin(), names.end(), name) != names.end())
+            return reason;
+    return std::nullopt;
+}
+
+// The outputs of a run, parsed by the run's parser over the options gathered for it. No
+// scenario is read: the placeholder path, with a character no path holds, names no file, so
+// that no output is refused as the scenario.
+void parseRunOutputs(std::vector<std::string> runArguments, MeasuredOptions &options)
+{
+    runArguments.push_back(std::string(1, '\0'));
+    options.batch = parseBatchOptions(runArguments);
+    // Without an output of its own, the run's parser asks for the series on standard output.
+    options.batchOutput = !options.batch.seriesPath.has_value();
+    if (!options.batchOutput)
+        options.batch.seriesPath.reset();
+    if (options.read.demag == DemagKind::AlternatingField
+        && (options.batch.interpretationsPath || options.batch.unmix.requested())) {
+        throw BatchError(
+            std::string(options.batch.interpretationsPath ? "--interpretations" : "--unmix")
+            + " fits thermal steps; it cannot go with --demag af");
+    }
+}
 
 MeasuredOptions parseMeasuredOptions(std::span<const std::string> arguments)
 {
     MeasuredOptions options;
     std::vector<std::string> given;
+    std::vector<std::string> runArguments;
+    const bool unmixing = std::any_of(arguments.begin(), arguments.end(),
+        [](const std::string &argument) { return argument.starts_with("--unmix"); });
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         std::string name = arguments[i];
         std::optional<std::string> inlineValue;
@@ -87,14 +145,25 @@ MeasuredOptions parseMeasuredOptions(std::span<const std::string> arguments)
                 throw BatchError("--repeats: '" + rule + "' is not average, last or all");
         } else if (name == "--steps-csv") {
             options.stepsCsvPath = value();
-        } else {
+        } else if (const auto reason = refusalReason(name, unmixing)) {
+            throw BatchError("'" + name + "' cannot be given with --measured: " + *reason);
+        } else if (name == "--help" || name == "--version") {
             throw BatchError("'" + name + "' cannot be given with --measured (see --help)");
+        } else {
+            // Every other option of a run takes a value; the run's parser reads it.
+            runArguments.push_back(arguments[i]);
+            if (!inlineValue && i + 1 < arguments.size())
+                runArguments.push_back(arguments[++i]);
         }
     }
     if (options.path.empty())
         throw BatchError("--measured needs the path of a measurement file or folder");
-    if (!options.stepsCsvPath)
-        throw BatchError("--measured needs an output: --steps-csv FILE");
+    parseRunOutputs(std::move(runArguments), options);
+    if (!options.stepsCsvPath && !options.batchOutput) {
+        throw BatchError("--measured needs an output: --steps-csv FILE, --png FILE, --fits FILE, "
+                         "--site-means FILE, --unmix-out FILE, --magic DIR, --ppl FILE or "
+                         "--utrecht FILE");
+    }
     return options;
 }
 
@@ -159,6 +228,34 @@ std::vector<const Specimen *> chosenSpecimens(
     return chosen;
 }
 
+// What the outputs of a run hold for the specimens, computed before anything is written so that
+// a refused fit writes nothing at all.
+MeasuredResults computeResults(const MeasuredOptions &options, const std::vector<Specimen> &framed,
+    const std::vector<InterpretationRequest> &list)
+{
+    const BatchOptions &batch = options.batch;
+    MeasuredResults results;
+    if (batch.fit) {
+        try {
+            results.analysis = analyseSpecimens(measuredFitSteps(framed),
+                batch.fitType.value_or(FitType::Free), batch.fit->from, batch.fit->to);
+        } catch (const AnalysisError &error) {
+            throw BatchError("--fit " + batch.fit->text + ": " + error.what());
+        }
+    }
+    if (batch.interpretationsPath) {
+        results.interpretations = interpretSpecimens(
+            list, measuredNamedSteps(framed, options.path), *batch.interpretationsPath);
+    }
+    if (batch.unmix.requested()) {
+        results.unmixed = unmixSpecimens(
+            measuredUnmixSteps(framed), batch.unmix, batch.seed.value_or(DefaultUnmixSeed));
+        if (batch.unmix.twinPath && !results.unmixed.empty())
+            results.twin = twinScenario(results.unmixed.front().result.best.components, 1.0);
+    }
+    return results;
+}
+
 void reportSummary(std::ostream &err, const MeasuredOptions &options, const MeasurementSet &set)
 {
     const ReadSummary &s = set.summary;
@@ -186,12 +283,41 @@ int runMeasuredCommand(std::span<const std::string> arguments, std::ostream &out
 {
     try {
         const MeasuredOptions options = parseMeasuredOptions(arguments);
+        const BatchOptions &batch = options.batch;
+        std::vector<std::string> inputs = { options.path };
+        std::vector<InterpretationRequest> list;
+        if (batch.interpretationsPath) {
+            list = readBatchInterpretations(*batch.interpretationsPath);
+            inputs.push_back(*batch.interpretationsPath);
+        }
         const MeasurementSet set = readMeasurements(options.path, options.read);
         const std::vector<const Specimen *> specimens = chosenSpecimens(set, options);
-        OutputFiles files({ options.path }, &out);
-        files.add(*options.stepsCsvPath, "the steps",
-            [&](std::ostream &stream) { writeStepsCsv(stream, specimens, options.coordinates); });
+        std::vector<Specimen> framed;
+        for (const Specimen *specimen : specimens)
+            framed.push_back(specimenInFrame(*specimen, options.coordinates));
+        MeasuredResults results = computeResults(options, framed, list);
+        OutputFiles files(inputs, &out);
+        if (options.stepsCsvPath) {
+            files.add(*options.stepsCsvPath, "the steps", [&](std::ostream &stream) {
+                writeStepsCsv(stream, specimens, options.coordinates);
+            });
+        }
+        addMeasuredOutputs(files, batch, options.coordinates, framed, results);
+        // The first specimen's site names the location of converted files.
+        const std::string location = !framed.empty() && !framed.front().site.empty()
+            ? framed.front().site
+            : batch.measurements.settings.prefix;
+        MeasurementFiles conversions({ batch.measurements.magicFolder,
+                                         batch.measurements.puffinPlotPath,
+                                         batch.measurements.utrechtPath },
+            location);
+        if (batch.measurements.hasOutput()) {
+            conversions.addFiles(files);
+            conversions.measure(measuredSpecimenSource(framed, batch.measurements.settings));
+            conversions.addNewFolder(files);
+        }
         files.commit();
+        conversions.keep();
         reportSummary(err, options, set);
         return BatchSuccess;
     } catch (const BatchError &error) {
@@ -200,6 +326,13 @@ int runMeasuredCommand(std::span<const std::string> arguments, std::ostream &out
         err << ProgramName << ": " << error.what() << '\n';
     } catch (const OutputError &error) {
         err << ProgramName << ": " << error.what() << '\n';
+    } catch (const UnmixingError &error) {
+        err << ProgramName << ": " << error.what() << '\n';
+    } catch (const std::bad_alloc &) {
+        err << ProgramName << ": not enough memory for these specimens; nothing was written\n";
+    } catch (const std::exception &error) {
+        err << ProgramName << ": " << error.what() << '\n';
+        return BatchInternalFailure;
     }
     return BatchBadInput;
 }
@@ -213,7 +346,18 @@ std::string measuredUsage()
            "  --coordinates C  specimen (default), geographic or tilt\n"
            "  --demag D        thermal (default) or af steps besides the NRM\n"
            "  --repeats R      repeated steps: average (default), last or all\n"
-           "  --steps-csv FILE writes every kept step as CSV ('-': standard output)\n";
+           "  --steps-csv FILE writes every kept step as CSV ('-': standard output)\n"
+           "  With --measured, --png draws the first specimen (or the first --specimen) as\n"
+           "  the specimens window does, --fit LO:HI fits every specimen's steps from LO to\n"
+           "  HI (degrees, or mT with --demag af) and --fits names them, --interpretations\n"
+           "  fits the list with sites from the file (else the sample, else the file name),\n"
+           "  and --unmix fits the NRM and thermal steps (--seed N: the bootstrap's seed,\n"
+           "  default 0; the twin's heights are the file's unit per degree, scale 1); all\n"
+           "  in the frame of --coordinates. --magic, --ppl and --utrecht convert the\n"
+           "  specimens (with --latitude, --longitude). --seed (without --unmix), --series, "
+           "--report,\n"
+           "  --xls, --steps, --scale, --noise, --volume, --prefix and the options that\n"
+           "  shape a run's picture are refused.\n";
 }
 
 } // namespace Demagora

@@ -1,10 +1,18 @@
 #include "batch/picturemodule.h"
 
 #include "diagrams/diagramrenderer.h"
+#include "batch/specimenpicture.h"
 #include "diagrams/picturefile.h"
+#include "diagrams/specimendiagram.h"
 
+#include <QBuffer>
 #include <QGuiApplication>
+#include <QImage>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QString>
+#include <QSvgGenerator>
 
 #include <cstdio>
 #include <exception>
@@ -44,7 +52,74 @@ private:
     std::unique_ptr<QGuiApplication> m_application;
 };
 
+// The specimen's four panels in the format its path asks for, encoded in memory first so that
+// a failed encoding writes nothing onto the stream.
+QByteArray encodeSpecimenPicture(const SpecimenDiagram &diagram, const QString &path, int width)
+{
+    const QSize size(width, width + 24);
+    const QRectF target(QPointF(0, 0), QSizeF(size));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    const PictureFormat format = pictureFormatFor(path);
+    if (format == PictureFormat::Svg) {
+        QSvgGenerator generator;
+        generator.setOutputDevice(&buffer);
+        generator.setSize(size);
+        generator.setViewBox(target);
+        generator.setTitle(QStringLiteral("Demagnetization diagrams"));
+        QPainter painter(&generator);
+        diagram.paint(painter, target);
+    } else if (format == PictureFormat::Pdf) {
+        QPdfWriter writer(&buffer);
+        writer.setTitle(QStringLiteral("Demagnetization diagrams"));
+        writer.setCreator(QStringLiteral("Demagora"));
+        writer.setResolution(72);
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        writer.setPageSize(
+            QPageSize(QSizeF(size), QPageSize::Point, QString(), QPageSize::ExactMatch));
+        QPainter painter;
+        if (!painter.begin(&writer))
+            throw std::runtime_error("the PDF document could not be started");
+        diagram.paint(painter, target);
+        painter.end();
+    } else {
+        QImage image(size, QImage::Format_RGB32);
+        if (image.isNull())
+            throw std::bad_alloc();
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        diagram.paint(painter, target);
+        painter.end();
+        if (!image.save(&buffer, "PNG"))
+            throw std::runtime_error("the PNG image could not be encoded");
+    }
+    return bytes;
+}
+
 } // namespace
+
+bool demagoraWriteSpecimenPicture(
+    const SpecimenPicture *picture, std::ostream *stream, std::string *error)
+{
+    try {
+        const GuiSession session;
+        SpecimenDiagramData data;
+        data.title = QString::fromStdString(picture->title);
+        data.levelUnit = QString::fromStdString(picture->levelUnit);
+        for (const SpecimenPictureStep &step : picture->steps)
+            data.steps.push_back({ step.level, { step.north, step.east, step.down }, false });
+        const QByteArray bytes = encodeSpecimenPicture(SpecimenDiagram(std::move(data)),
+            QString::fromStdString(picture->path), picture->width);
+        stream->write(bytes.constData(), static_cast<std::streamsize>(bytes.size()));
+        return true;
+    } catch (const std::bad_alloc &) {
+        *error = "not enough memory for the picture of this specimen; nothing was written";
+    } catch (const std::exception &exception) {
+        *error = exception.what();
+    }
+    return false;
+}
 
 bool demagoraWritePicture(
     const PictureRequest *request, const BatchRun *run, std::ostream *stream, std::string *error)

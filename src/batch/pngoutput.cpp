@@ -2,6 +2,7 @@
 
 #include "batch/batcherror.h"
 #include "batch/picturemodule.h"
+#include "batch/specimenpicture.h"
 #include "diagrams/picturelimits.h"
 
 #include <algorithm>
@@ -42,25 +43,30 @@ std::vector<std::string> pictureModulePaths()
     return paths;
 }
 
-// The module's entry point, loaded once; the module stays loaded until the program ends.
-PictureEntry pictureEntry()
+// A symbol of the picture module, loaded once; the module stays loaded until the program ends.
+void *pictureModuleSymbol(const char *name)
 {
-    static PictureEntry entry = nullptr;
-    if (entry)
-        return entry;
+    static void *module = nullptr;
     std::string reason;
-    for (const std::string &path : pictureModulePaths()) {
-        void *module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!module) {
+    if (!module) {
+        for (const std::string &path : pictureModulePaths()) {
+            module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+            if (module)
+                break;
             reason = ::dlerror();
-            continue;
         }
-        entry = reinterpret_cast<PictureEntry>(::dlsym(module, PictureEntryPoint));
-        if (entry)
-            return entry;
+    }
+    if (module) {
+        if (void *symbol = ::dlsym(module, name))
+            return symbol;
         reason = ::dlerror();
     }
     throw BatchError("--png: the picture module cannot be loaded: " + reason);
+}
+
+PictureEntry pictureEntry()
+{
+    return reinterpret_cast<PictureEntry>(pictureModuleSymbol(PictureEntryPoint));
 }
 
 } // namespace
@@ -194,6 +200,15 @@ void writePicture(std::ostream &stream, const PictureRequest &request, const Bat
     std::string error;
     if (!entry(&request, &run, &stream, &error))
         throw BatchError(error);
+}
+
+void writeSpecimenPicture(std::ostream &stream, const SpecimenPicture &picture)
+{
+    const auto entry
+        = reinterpret_cast<SpecimenPictureEntry>(pictureModuleSymbol(SpecimenPictureEntryPoint));
+    std::string error;
+    if (!entry(&picture, &stream, &error))
+        throw BatchError("--png: " + error);
 }
 
 } // namespace Demagora

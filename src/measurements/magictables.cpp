@@ -38,7 +38,7 @@ std::string eastLongitude(double degrees)
     return text(degrees < 0 ? degrees + 360 : degrees);
 }
 
-void writeLocations(std::ostream &stream, const MeasuredSeries &measured)
+void writeLocations(std::ostream &stream, const SpecimenSource &measured)
 {
     const MeasurementSettings &s = measured.settings();
     const std::string longitude = eastLongitude(s.longitude);
@@ -50,7 +50,7 @@ void writeLocations(std::ostream &stream, const MeasuredSeries &measured)
             longitude, longitude, "0", "0", "0", "Ma", Citation });
 }
 
-void writeSites(std::ostream &stream, const MeasuredSeries &measured)
+void writeSites(std::ostream &stream, const SpecimenSource &measured)
 {
     const MeasurementSettings &s = measured.settings();
     writeRow(stream,
@@ -62,7 +62,7 @@ void writeSites(std::ostream &stream, const MeasuredSeries &measured)
             text(s.latitude), eastLongitude(s.longitude), "0", "Ma" });
 }
 
-void writeSamples(std::ostream &stream, const MeasuredSeries &measured)
+void writeSamples(std::ostream &stream, const SpecimenSource &measured)
 {
     // Azimuth 0 and dip 0: the specimen frame is the geographic one. SO-NO: not oriented in
     // the field, which a simulated specimen never was.
@@ -73,7 +73,7 @@ void writeSamples(std::ostream &stream, const MeasuredSeries &measured)
                 "0" });
 }
 
-void writeSpecimens(std::ostream &stream, const MeasuredSeries &measured)
+void writeSpecimens(std::ostream &stream, const SpecimenSource &measured)
 {
     const std::string volumeM3 = text(measured.settings().volumeCm3 * 1e-6);
     writeRow(
@@ -84,7 +84,7 @@ void writeSpecimens(std::ostream &stream, const MeasuredSeries &measured)
     }
 }
 
-void writeMeasurements(std::ostream &stream, const MeasuredSeries &measured)
+void writeMeasurements(std::ostream &stream, const SpecimenSource &measured)
 {
     writeRow(stream,
         { "measurement", "experiment", "specimen", "sequence", "quality", "standard",
@@ -114,7 +114,16 @@ void writeMeasurements(std::ostream &stream, const MeasuredSeries &measured)
 
 std::string magicUploadFileName(const std::string &location)
 {
-    return location + "_upload.txt";
+    // A location read from a file may hold any character; the file name keeps the safe ones.
+    std::string name;
+    for (const char c : location) {
+        const bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
+            || c == '-' || c == '_' || c == '.';
+        name += safe ? c : '_';
+    }
+    if (name.empty() || name.front() == '.')
+        name.insert(name.begin(), 'x');
+    return name + "_upload.txt";
 }
 
 std::string magicTableName(MagicTable table)
@@ -134,7 +143,7 @@ std::string magicTableName(MagicTable table)
     return {};
 }
 
-void writeMagicTable(std::ostream &stream, const MeasuredSeries &measured, MagicTable table)
+void writeMagicTable(std::ostream &stream, const SpecimenSource &measured, MagicTable table)
 {
     stream << "tab\t" << magicTableName(table) << '\n';
     switch (table) {
@@ -156,7 +165,7 @@ void writeMagicTable(std::ostream &stream, const MeasuredSeries &measured, Magic
     }
 }
 
-void writeMagicContribution(std::ostream &stream, const MeasuredSeries &measured)
+void writeMagicContribution(std::ostream &stream, const SpecimenSource &measured)
 {
     stream << "tab\tcontribution\ndata_model_version\n3.0\n";
     // The order lets a reader resolve each row's parent before it meets the row.

@@ -22,10 +22,10 @@ std::string magicUploadFileName(const std::string &location);
 // One table: the line "tab<TAB>name", a tab-separated header and the rows. Every specimen is
 // its own sample; all samples belong to one site and one location named by the prefix. Every
 // column the data model requires is there; what a simulation does not know is "Not Specified".
-void writeMagicTable(std::ostream &stream, const MeasuredSeries &measured, MagicTable table);
+void writeMagicTable(std::ostream &stream, const SpecimenSource &measured, MagicTable table);
 
 // All tables in one file: a contribution table first, then locations, sites, samples,
 // specimens and measurements, separated by lines of ">>>>>>>>>>".
-void writeMagicContribution(std::ostream &stream, const MeasuredSeries &measured);
+void writeMagicContribution(std::ostream &stream, const SpecimenSource &measured);
 
 } // namespace Demagora

@@ -35,23 +35,35 @@ std::vector<MeasuredStep> measureMember(const ResultSeriesEntry &curve,
 // The most measurements (specimens times steps) one export writes.
 inline constexpr std::uint64_t MaxExportedMeasurements = 2'000'000;
 
+// What the file writers read: specimens one at a time, each a list of steps whose first is the
+// NRM, with the settings of the export. A simulated run or the specimens of a measurement file.
+class SpecimenSource
+{
+public:
+    virtual ~SpecimenSource() = default;
+    virtual std::size_t specimenCount() const = 0;
+    virtual std::string specimenName(std::size_t member) const = 0;
+    virtual std::vector<MeasuredStep> specimen(std::size_t member) const = 0;
+    virtual const MeasurementSettings &settings() const = 0;
+};
+
 // A run seen through the virtual laboratory: one specimen per member, each measured at the
 // schedule's temperatures. The file writers read it specimen by specimen, so memory holds one
 // specimen at a time; each specimen's noise comes from its own seed and is the same on every read.
-class MeasuredSeries
+class MeasuredSeries : public SpecimenSource
 {
 public:
     // Throws MeasurementError for an empty run, settings that checkMeasurementSettings refuses,
     // or more than MaxExportedMeasurements measurements.
     MeasuredSeries(const ResultSeries &series, MeasurementSettings settings);
 
-    std::size_t specimenCount() const { return m_series.size(); }
+    std::size_t specimenCount() const override { return m_series.size(); }
     // The prefix and the member index, zero-padded to the width of the highest index.
-    std::string specimenName(std::size_t member) const;
-    std::vector<MeasuredStep> specimen(std::size_t member) const;
+    std::string specimenName(std::size_t member) const override;
+    std::vector<MeasuredStep> specimen(std::size_t member) const override;
 
     const std::vector<std::int32_t> &temperatures() const { return m_temperatures; }
-    const MeasurementSettings &settings() const { return m_settings; }
+    const MeasurementSettings &settings() const override { return m_settings; }
 
 private:
     const ResultSeries &m_series;

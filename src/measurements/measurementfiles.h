@@ -44,6 +44,8 @@ public:
     void addFiles(OutputFiles &files);
     // Measures the run; series must outlive the set's commit. Throws MeasurementError.
     void measure(const ResultSeries &series, const MeasurementSettings &settings);
+    // Or writes the specimens of another source, such as a measurement file read.
+    void measure(std::unique_ptr<SpecimenSource> source) { m_measured = std::move(source); }
     // Creates the new MagIC folder and adds its tables. Throws MeasurementError or OutputError.
     void addNewFolder(OutputFiles &files);
     void keep();
@@ -53,7 +55,7 @@ private:
 
     MeasurementTargets m_targets;
     std::string m_location;
-    std::unique_ptr<MeasuredSeries> m_measured;
+    std::unique_ptr<SpecimenSource> m_measured;
     bool m_newFolder = false;
     std::string m_createdFolder;
     int m_folderSlot = -1;

@@ -4,7 +4,7 @@
 
 namespace Demagora {
 
-void writePuffinPlotFile(std::ostream &stream, const MeasuredSeries &measured)
+void writePuffinPlotFile(std::ostream &stream, const SpecimenSource &measured)
 {
     stream << "PuffinPlot file. Version 3\n"
               "DISCRETE_ID\tMEAS_TYPE\tTREATMENT\tTEMPERATURE\tX_MOMENT\tY_MOMENT\tZ_MOMENT\t"

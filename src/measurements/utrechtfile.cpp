@@ -7,7 +7,7 @@
 
 namespace Demagora {
 
-void writeUtrechtFile(std::ostream &stream, const MeasuredSeries &measured)
+void writeUtrechtFile(std::ostream &stream, const SpecimenSource &measured)
 {
     const MeasurementSettings &settings = measured.settings();
     stream << "\"Demagora simulated thermal demagnetization\"\n";

@@ -12,7 +12,7 @@ namespace Demagora {
 // bedding (0, 0), then one row per step with the moment in pico A m2 and "9999"; after the
 // last specimen's "9999", "END". Readers split the specimens at "9999" and expect exactly
 // "END" after the last one.
-void writeUtrechtFile(std::ostream &stream, const MeasuredSeries &measured);
+void writeUtrechtFile(std::ostream &stream, const SpecimenSource &measured);
 
 // The name with ".TH" added unless it already ends in .th in any letter case.
 std::string utrechtFileName(const std::string &name);

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace Demagora {
+
+// One measured step as the picture module receives it: its level and its moment in the frame
+// chosen (north, east, down; x, y, z in specimen coordinates), in the specimen's unit.
+struct SpecimenPictureStep
+{
+    double level = 0;
+    double north = 0;
+    double east = 0;
+    double down = 0;
+};
+
+// The picture of one measured specimen, as plain data that crosses the module's edge: the four
+// panels of the specimens window, width pixels wide and width + 24 high.
+struct SpecimenPicture
+{
+    std::string path; // decides the format: SVG or PDF for .svg or .pdf, PNG otherwise
+    int width = 700;
+    std::string title;
+    std::string levelUnit; // "°C" or "mT", as UTF-8
+    std::vector<SpecimenPictureStep> steps;
+};
+
+// Writes the picture onto stream through the picture module. Throws BatchError when the module
+// cannot be loaded or the picture cannot be drawn.
+void writeSpecimenPicture(std::ostream &stream, const SpecimenPicture &picture);
+
+} // namespace Demagora
+
+// The module's entry point for a measured specimen: true when the picture was written onto
+// stream, otherwise error holds the message for the user.
+extern "C" bool demagoraWriteSpecimenPicture(
+    const Demagora::SpecimenPicture *picture, std::ostream *stream, std::string *error);
+
+namespace Demagora {
+
+inline constexpr const char *SpecimenPictureEntryPoint = "demagoraWriteSpecimenPicture";
+using SpecimenPictureEntry = bool (*)(const SpecimenPicture *, std::ostream *, std::string *);
+
+} // namespace Demagora
