@@ -76,6 +76,7 @@ void addOutputs(OutputFiles &files, const BatchOptions &options, const Scenario 
         request.width = options.pngWidth.value_or(700);
         request.labelInterval = options.pngLabels;
         checkPictureVector(request.singleVector, scenarioMembers(scenario));
+        checkPictureWidth(request, scenarioResultPoints(scenario), scenarioMembers(scenario));
         files.add(*options.pngPath, "the picture",
             [&run, request](std::ostream &stream) { writePicture(stream, request, run); });
     }

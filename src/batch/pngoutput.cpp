@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <dlfcn.h>
 #include <filesystem>
@@ -175,6 +176,37 @@ void checkPictureVector(std::optional<std::int64_t> singleVector, std::uint64_t 
             + " is beyond the run's resulting vectors (0 to "
             + std::to_string(resultingVectors == 0 ? 0 : resultingVectors - 1) + ")");
     }
+}
+
+int maxPictureWidth(std::uint64_t drawnPoints)
+{
+    if (drawnPoints == 0)
+        return MaxPictureWidth;
+    // The largest width whose square times the points stays within the limit: its square is
+    // at most the limit divided by the points, rounded down.
+    const std::uint64_t squared = MaxPictureWidthSquaredTimesPoints / drawnPoints;
+    std::uint64_t width = std::min<std::uint64_t>(
+        MaxPictureWidth, static_cast<std::uint64_t>(std::sqrt(static_cast<double>(squared))));
+    while (width * width > squared)
+        --width;
+    while (width < std::uint64_t(MaxPictureWidth) && (width + 1) * (width + 1) <= squared)
+        ++width;
+    return static_cast<int>(width);
+}
+
+void checkPictureWidth(
+    const PictureRequest &request, std::uint64_t resultPoints, std::uint64_t members)
+{
+    const bool single = request.singleVector.has_value() && members > 0;
+    const std::uint64_t drawn = single ? resultPoints / members : resultPoints;
+    const int widest = maxPictureWidth(drawn);
+    if (request.width <= widest)
+        return;
+    throw BatchError("--width: " + std::to_string(request.width)
+        + " pixels is too wide for a picture of " + std::to_string(drawn)
+        + " result points, whose drawing would need more memory than a run may take; at most "
+        + std::to_string(widest) + " pixels"
+        + (single ? std::string() : " (or --single N to draw one resulting vector)"));
 }
 
 void checkPictureSize(const std::string &path, std::uint64_t resultPoints)

@@ -55,6 +55,16 @@ bool readPictureOption(const std::string &name, const std::function<std::string(
 // Refuses, with a BatchError, a --single beyond the run's resulting vectors.
 void checkPictureVector(std::optional<std::int64_t> singleVector, std::uint64_t resultingVectors);
 
+// The widest picture of drawnPoints result points (at most MaxPictureWidth): the memory of the
+// drawing grows with both.
+int maxPictureWidth(std::uint64_t drawnPoints);
+
+// Refuses, with a BatchError naming --width, a picture of the request wider than
+// maxPictureWidth of the points it draws: every result point, or with --single the steps of
+// one of the members.
+void checkPictureWidth(
+    const PictureRequest &request, std::uint64_t resultPoints, std::uint64_t members);
+
 // Refuses, with a BatchError, a drawing (a path ending in .svg or .pdf) of more result points
 // than such a drawing can hold.
 void checkPictureSize(const std::string &path, std::uint64_t resultPoints);

@@ -1,6 +1,6 @@
 #include "main_window/tfrm_1.h"
 
-#include "analysis/drawnprecision.h"
+#include "main_window/busywork.h"
 #include "main_window/componentgridtable.h"
 #include "main_window/mainmenu.h"
 #include "main_window/mainwindowrules.h"
@@ -20,7 +20,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
-#include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
@@ -44,29 +43,6 @@ constexpr int ClientWidth = 750;
 constexpr int ClientHeight = 287;
 // How long closing the window waits for a stopped run to end before leaving it behind.
 constexpr std::chrono::seconds CloseWait(2);
-
-QStringList numberItems(std::initializer_list<int> numbers)
-{
-    QStringList items;
-    for (int n : numbers)
-        items << QString::number(n);
-    return items;
-}
-
-QComboBox *typedCombo(
-    QWidget *parent, const char *name, const QStringList &items, const QString &text)
-{
-    auto *combo = new QComboBox(parent);
-    combo->setObjectName(QLatin1String(name));
-    combo->setEditable(true);
-    // What the user types is read as typed: no completion, no new items.
-    combo->setCompleter(nullptr);
-    combo->setInsertPolicy(QComboBox::NoInsert);
-    combo->addItems(items);
-    combo->setCurrentIndex(static_cast<int>(items.indexOf(text)));
-    combo->setFocusPolicy(Qt::ClickFocus);
-    return combo;
-}
 
 } // namespace
 
@@ -234,67 +210,6 @@ void TFrm_1::buildLeftPanel()
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 }
 
-void TFrm_1::buildRightPanel()
-{
-    Pright->setAutoFillBackground(true);
-    QPalette silver = Pright->palette();
-    silver.setColor(QPalette::Window, QColor(192, 192, 192));
-    Pright->setPalette(silver);
-
-    auto *grid = new QGridLayout(Pright);
-    grid->setContentsMargins(8, 6, 8, 6);
-    grid->setHorizontalSpacing(6);
-    grid->setVerticalSpacing(3);
-
-    CB_k = typedCombo(Pright, "CB_k",
-        numberItems({ 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 20, 30, 40, 50, 60, 70 }),
-        QStringLiteral("30"));
-    CBdisper = typedCombo(Pright, "CBdisper", numberItems({ 1, 2, 3, 4 }), QStringLiteral("3"));
-    CB_randomPoints = typedCombo(Pright, "CB_randomPoints",
-        numberItems({ 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 20, 30, 40, 50, 60, 70, 80, 90, 100 }),
-        QStringLiteral("30"));
-    CB_reportType = new QComboBox(Pright);
-    CB_reportType->setObjectName(QStringLiteral("CB_reportType"));
-    CB_reportType->addItems({ QStringLiteral("Initial"), QStringLiteral("Resulting") });
-    CB_reportType->setMaxVisibleItems(2);
-    CB_reportType->setFocusPolicy(Qt::ClickFocus);
-
-    CB_k->setToolTip(QStringLiteral(
-        "Fisher's precision parameter of the scattering. Every angle drawn with it is halved, "
-        "so the copies lie tighter than this k says: a typed 30 draws a k of about 120, shown "
-        "beside it after a run."));
-    addLabel(grid, "Label2", QStringLiteral("Fisher's k"), 0, 0);
-    auto *kRow = new QHBoxLayout;
-    kRow->setSpacing(4);
-    kRow->addWidget(CB_k, 1);
-    lbl_drawnK = new QLabel(Pright);
-    lbl_drawnK->setObjectName(QStringLiteral("lbl_drawnK"));
-    lbl_drawnK->setVisible(false);
-    kRow->addWidget(lbl_drawnK);
-    grid->addLayout(kRow, 0, 1);
-    addLabel(grid, "Label1", QStringLiteral("StdDev (heights)"), 1, 0);
-    grid->addWidget(CBdisper, 1, 1);
-    addLabel(grid, "Label3", QStringLiteral("Random points"), 2, 0);
-    grid->addWidget(CB_randomPoints, 2, 1);
-    addLabel(grid, "Label5", QStringLiteral("report type"), 3, 0);
-    grid->addWidget(CB_reportType, 3, 1);
-
-    PrBar = new QProgressBar(Pright);
-    PrBar->setObjectName(QStringLiteral("PrBar"));
-    PrBar->setTextVisible(false);
-    PrBar->setValue(0);
-    PrBar->setFixedHeight(16);
-    grid->addWidget(PrBar, 4, 0, 1, 2);
-    grid->setColumnStretch(1, 1);
-
-    // A fixed setting that is never shown: every component's spectrum spans 3 sigma each side.
-    EB_conv = new QComboBox(Pright);
-    EB_conv->setObjectName(QStringLiteral("EB_conv"));
-    EB_conv->addItems(numberItems({ 1, 2, 3, 4 }));
-    EB_conv->setCurrentIndex(2);
-    EB_conv->setVisible(false);
-}
-
 void TFrm_1::buildGrid()
 {
     auto *layout = new QVBoxLayout(PGrid);
@@ -303,31 +218,6 @@ void TFrm_1::buildGrid()
     SG_1->setObjectName(QStringLiteral("SG_1"));
     layout->addWidget(SG_1);
     setTabOrder(CBshape, SG_1);
-}
-
-void TFrm_1::buildMenu()
-{
-    m_undoStack = new QUndoStack(this);
-    m_menu = new MainMenu(this);
-    m_document = new ScenarioDocument(
-        this, m_undoStack, [this](Scenario scenario) { loadScenario(std::move(scenario)); },
-        [this] { return m_session.scenario(); });
-    connect(m_menu->exportMeasurementsAction(), &QAction::triggered, this,
-        &TFrm_1::exportMeasurementsClick);
-    connect(m_menu->quitAction(), &QAction::triggered, this, &QWidget::close);
-    connect(m_menu->aboutAction(), &QAction::triggered, this, [this] {
-        Prompts::current().showInformation(
-            this, QStringLiteral("About Demagora"), MainMenu::aboutText());
-    });
-    connect(m_menu->keyboardAction(), &QAction::triggered, this, [this] {
-        Prompts::current().showInformation(
-            this, QStringLiteral("Keyboard reference"), MainMenu::keyboardText());
-    });
-    // N: A is Add direction's.
-    QMenu *analysis = m_menu->addMenuBeforeHelp(QStringLiteral("A&nalysis"));
-    m_analyseAction = analysis->addAction(QStringLiteral("Analyse..."));
-    m_analyseAction->setObjectName(QStringLiteral("actionAnalyse"));
-    connect(m_analyseAction, &QAction::triggered, this, &TFrm_1::btn_analyseClick);
 }
 
 void TFrm_1::connectControls()
@@ -374,19 +264,6 @@ ComponentTexts TFrm_1::enteredTexts() const
     return { EB_dec->text().toStdString(), EB_inc->text().toStdString(),
         EB_height->text().toStdString(), EB_blockLow->text().toStdString(),
         EB_blockHigh->text().toStdString() };
-}
-
-PopulationChoices TFrm_1::populationChoices() const
-{
-    PopulationChoices choices;
-    choices.multiple = CBmult->isChecked();
-    choices.differentLengths = CBdifLengths->isChecked();
-    choices.shape = FshapeOfspectrum();
-    choices.sigmaCount = EB_conv->currentText().toStdString();
-    choices.fisherK = CB_k->currentText().toStdString();
-    choices.randomPoints = CB_randomPoints->currentText().toStdString();
-    choices.heightStdDev = CBdisper->currentText().toStdString();
-    return choices;
 }
 
 void TFrm_1::btn_getcoorClick()
@@ -590,7 +467,8 @@ void TFrm_1::SG_1DblClick(int r)
         PopulationChoices choices = populationChoices();
         choices.shape = shape;
         try {
-            m_session.changeComponent(i, texts, choices, *m_random);
+            // A new seed may skip many numbers: the population is built off this thread.
+            runWhileBusy([&] { m_session.changeComponent(i, texts, choices, *m_random); });
         } catch (const std::exception &) {
             editor.focusField(m_session.refusedField());
             throw;
@@ -705,14 +583,6 @@ void TFrm_1::applyCommandState()
     CBdisper->setEnabled(m_commands.isEnabled(Setting::HeightStdDev));
 
     applyMenuState();
-}
-
-void TFrm_1::showDrawnK()
-{
-    const DrawnKText drawn = drawnKText(drawnFisherK(m_session.populations()));
-    lbl_drawnK->setText(QString::fromStdString(drawn.text));
-    lbl_drawnK->setToolTip(QString::fromStdString(drawn.toolTip));
-    lbl_drawnK->setVisible(!drawn.text.empty());
 }
 
 void TFrm_1::showGrid()

@@ -1,66 +1,19 @@
-// The main window's document side: the menu's commands, the title, opening a scenario, and
-// undoing and redoing the component commands. The rest of TFrm_1 is in tfrm_1.cpp.
+// The main window's document side: a new or opened scenario, and undoing and redoing the
+// component commands. The rest of TFrm_1 is in tfrm_1.cpp and the files beside it.
 #include "main_window/tfrm_1.h"
 
-#include "main_window/mainmenu.h"
+#include "main_window/busywork.h"
 #include "main_window/scenariodocument.h"
 #include "main_window/sessioncommand.h"
-#include "specimens_window/openmeasurements.h"
 #include "text/numbertext.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCursor>
-#include <QEventLoop>
 #include <QLineEdit>
-#include <QMenu>
-#include <QMetaObject>
 #include <QSignalBlocker>
 #include <QUndoStack>
 
-#include <exception>
-#include <thread>
-
 namespace Demagora {
-
-void TFrm_1::connectMenu()
-{
-    connect(m_menu->newAction(), &QAction::triggered, this, &TFrm_1::newDocument);
-    connect(m_menu->openAction(), &QAction::triggered, this, [this] {
-        if (!isRunning())
-            m_document->openChosen();
-    });
-    connect(m_menu->openMeasurementsAction(), &QAction::triggered, this, [this] {
-        const QString path = askMeasurementFile(this);
-        if (!path.isEmpty() && openMeasurements(this, path))
-            m_document->remember(path);
-    });
-    connect(m_menu, &MainMenu::recentFileChosen, this, [this](const QString &path) {
-        // Measurement files open beside the scenario, which stays as it is.
-        if (isMeasurementPath(path)) {
-            if (openMeasurements(this, path))
-                m_document->remember(path);
-        } else if (!isRunning()) {
-            m_document->openRecent(path);
-        }
-    });
-    connect(m_menu->saveAction(), &QAction::triggered, m_document, &ScenarioDocument::save);
-    connect(m_menu->saveAsAction(), &QAction::triggered, m_document, &ScenarioDocument::saveAs);
-    connect(m_menu->undoAction(), &QAction::triggered, this, [this] { undoOrRedo(true); });
-    connect(m_menu->redoAction(), &QAction::triggered, this, [this] { undoOrRedo(false); });
-    connect(m_undoStack, &QUndoStack::indexChanged, this, &TFrm_1::applyCommandState);
-    connect(m_document, &ScenarioDocument::titleChanged, this, &TFrm_1::updateTitle);
-    connect(m_document, &ScenarioDocument::recentFilesChanged, m_menu, &MainMenu::setRecentFiles);
-    updateTitle();
-}
-
-void TFrm_1::updateTitle()
-{
-    setWindowTitle(m_document->title());
-    setWindowModified(m_document->isModified());
-}
 
 bool TFrm_1::openFile(const QString &path)
 {
@@ -97,7 +50,8 @@ void TFrm_1::recordChange(const QString &text, const ComponentSession::State &be
 
 void TFrm_1::applyState(const ComponentSession::State &state)
 {
-    m_session.restore(state);
+    // The populations are rebuilt from their seeds, which can take seconds.
+    runWhileBusy([this, &state] { m_session.restore(state); });
     showGrid();
     showPopulationSettings(false);
     m_commands.componentsReplaced(
@@ -107,25 +61,8 @@ void TFrm_1::applyState(const ComponentSession::State &state)
 
 void TFrm_1::loadScenario(Scenario scenario)
 {
-    // Scattered populations, and the numbers their own seeds skip, can take seconds to build:
-    // they are built on a worker thread while the windows go on painting, their input held
-    // back, so that nothing on this thread reads or changes the session meanwhile.
-    QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-    std::exception_ptr failure;
-    QEventLoop loop;
-    std::thread worker([&] {
-        try {
-            m_session.load(std::move(scenario), *m_random);
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-    worker.join();
-    QApplication::restoreOverrideCursor();
-    if (failure)
-        std::rethrow_exception(failure);
+    // Scattered populations, and the numbers their own seeds skip, can take seconds to build.
+    runWhileBusy([&] { m_session.load(std::move(scenario), *m_random); });
     {
         // Opening sets the report kind; it is no change of the document.
         const QSignalBlocker blocker(CB_reportType);
@@ -181,23 +118,6 @@ void TFrm_1::clearBoxes()
     EB_inc->clear();
     EB_blockLow->clear();
     EB_blockHigh->clear();
-}
-
-void TFrm_1::applyMenuState()
-{
-    // While a run lasts the components stay as they are: no undo, no other document.
-    const bool idle = !m_commands.isRunning();
-    const auto named = [](const char *command, const QString &text) {
-        return text.isEmpty() ? QString::fromLatin1(command)
-                              : QString::fromLatin1(command) + ' ' + text;
-    };
-    m_menu->undoAction()->setEnabled(idle && m_undoStack->canUndo());
-    m_menu->undoAction()->setText(named("&Undo", m_undoStack->undoText()));
-    m_menu->redoAction()->setEnabled(idle && m_undoStack->canRedo());
-    m_menu->redoAction()->setText(named("&Redo", m_undoStack->redoText()));
-    m_menu->newAction()->setEnabled(idle);
-    m_menu->openAction()->setEnabled(idle);
-    m_menu->recentMenu()->setEnabled(idle && !m_document->recentFiles().isEmpty());
 }
 
 } // namespace Demagora

@@ -455,6 +455,17 @@ TEST(BatchProcessTest, InputsBeyondTheLimitsAreRefusedUpFrontOnOneLine)
         "demagora-batch: --png: an SVG drawing of 500497 result points would be too large (at "
         "most 500000); write a PNG image instead (a name not ending in .svg)\n");
     EXPECT_FALSE(std::filesystem::exists(svg));
+    const std::string large = writeScenario("large.json",
+        R"({"components": [)" + component("100", "598")
+            + R"(], "population": {"randomPoints": 100000)" + population);
+    const std::string png = std::filesystem::path(testing::TempDir()) / "large.png";
+    const ProcessResult picture = runBatch({ large, "--png", png, "--width", "8000" });
+    EXPECT_EQ(picture.status, 2);
+    EXPECT_EQ(picture.err,
+        "demagora-batch: --width: 8000 pixels is too wide for a picture of 49900499 result "
+        "points, whose drawing would need more memory than a run may take; at most 4003 pixels "
+        "(or --single N to draw one resulting vector)\n");
+    EXPECT_FALSE(std::filesystem::exists(png));
 
     const std::string wideReport = writeScenario("wide-report.json",
         R"({"components": [)" + component("100", "598")

@@ -106,6 +106,40 @@ TEST(PictureOutputTest, UnwritableFileIsRefusedWithTheSystemsReason)
     }
 }
 
+// The drawing of every curve keeps what its points draw, more the wider the picture: beyond
+// the width that keeps a run's picture within memory it is refused before the run.
+TEST(PictureOutputTest, WidthIsBoundedByThePointsDrawn)
+{
+    const struct
+    {
+        std::uint64_t points;
+        int widest;
+    } widths[] = { { 0, 8000 }, { 1, 8000 }, { 12'500'000, 8000 }, { 12'500'001, 7999 },
+        { 50'000'000, 4000 }, { 50'000'001, 3999 }, { 200'000'000, 2000 } };
+    for (const auto &w : widths) {
+        SCOPED_TRACE(w.points);
+        EXPECT_EQ(maxPictureWidth(w.points), w.widest);
+    }
+
+    PictureRequest request("run.png", 4000, std::nullopt);
+    EXPECT_NO_THROW(checkPictureWidth(request, 50'000'000, 100'000));
+    request.width = 4001;
+    try {
+        checkPictureWidth(request, 50'000'000, 100'000);
+        FAIL() << "no error";
+    } catch (const BatchError &error) {
+        EXPECT_STREQ(error.what(),
+            "--width: 4001 pixels is too wide for a picture of 50000000 result points, whose "
+            "drawing would need more memory than a run may take; at most 4000 pixels (or "
+            "--single N to draw one resulting vector)");
+    }
+    // One resulting vector draws the steps of one member.
+    request.width = 8000;
+    request.singleVector = 99'999;
+    EXPECT_NO_THROW(checkPictureWidth(request, 50'000'000, 100'000));
+    EXPECT_THROW(checkPictureWidth(request, 50'000'000'000'000, 1'000), BatchError);
+}
+
 TEST(PictureOutputTest, OptionValues)
 {
     EXPECT_EQ(parsePictureWidth("370"), 370);

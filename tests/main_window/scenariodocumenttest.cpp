@@ -388,5 +388,58 @@ TEST_F(ScenarioDocumentTest, LargePopulationsAreBuiltWhileTheWindowPaints)
     EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join('\n').toStdString();
 }
 
+// Change, Undo and Redo rebuild scattered populations from their seeds, which can take
+// seconds: as opening does, they build them on a worker thread under the busy cursor while
+// the window handles events, and give the members the scenario builds.
+TEST_F(ScenarioDocumentTest, RebuiltPopulationsAreBuiltWhileTheWindowPaints)
+{
+    std::ofstream(path("skipping.json").toStdString()) << R"({"components": [
+        {"declination": 10, "inclination": 20, "height": 3, "blockLow": 100, "blockHigh": 400,
+         "shape": "gauss", "seed": 5, "skippedDraws": 3000000},
+        {"declination": 200, "inclination": -30, "height": 2, "blockLow": 200, "blockHigh": 500,
+         "shape": "rectangular", "seed": 6, "skippedDraws": 2000000}],
+        "population": {"randomPoints": 20000, "fisherK": 30, "differentLengths": true,
+         "heightStdDev": 0.5}})";
+    ASSERT_TRUE(window.openFile(path("skipping.json")));
+    MersenneTwisterSource unused(1);
+    const ComponentPopulations opened = buildPopulations(window.session().scenario(), unused);
+    window.setEditorRunner([](TFRM_par &editor) {
+        editor.findChild<QLineEdit *>("EB_height")->setText("9");
+        editor.btn_changeClick();
+    });
+    const struct
+    {
+        const char *name;
+        std::function<void()> act;
+    } steps[] = {
+        { "Change", [this] { window.SG_1DblClick(2); } },
+        { "Undo", [this] { window.menu().undoAction()->trigger(); } },
+        { "Redo", [this] { window.menu().redoAction()->trigger(); } },
+    };
+    for (const auto &step : steps) {
+        SCOPED_TRACE(step.name);
+        int handled = 0;
+        bool busy = false;
+        QTimer::singleShot(0, [&] {
+            ++handled;
+            busy = QApplication::overrideCursor()
+                && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        });
+        step.act();
+        EXPECT_EQ(handled, 1);
+        EXPECT_TRUE(busy);
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+        EXPECT_TRUE(samePopulations(
+            window.session().populations(), buildPopulations(window.session().scenario(), unused)));
+        EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join('\n').toStdString();
+        // A step that never handled events leaves its check to fire in a later one.
+        if (handled == 0)
+            QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(window.session().populations()[1].front().Height, 9);
+    window.menu().undoAction()->trigger();
+    EXPECT_TRUE(samePopulations(window.session().populations(), opened));
+}
+
 } // namespace
 } // namespace Demagora::Testing
