@@ -70,7 +70,7 @@ std::uint64_t parseNoiseSeed(const std::string &text)
     const auto [end, error] = std::from_chars(text.data(), last, seed);
     if (text.empty() || error != std::errc() || end != last) {
         throw std::invalid_argument(
-            "seed: '" + text + "' is not a whole number from 0 to 18446744073709551615");
+            "the noise seed '" + text + "' is not a whole number from 0 to 18446744073709551615");
     }
     return seed;
 }
