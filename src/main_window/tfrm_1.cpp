@@ -191,7 +191,7 @@ void TFrm_1::buildLeftPanel()
     const char *buttonNames[]
         = { "btn_getcoor", "btn_add", "btn_showRes", "btn_clear", "btn_paint" };
     const QString captions[] = { QStringLiteral("&Add direction"), QStringLiteral("&Calculate"),
-        QStringLiteral("&Show result"), QStringLiteral("&Clear everything"),
+        QStringLiteral("&Show result"), QStringLiteral("C&lear everything"),
         QStringLiteral("&Paint") };
     for (int i = 0; i < 5; ++i) {
         auto *button = new QPushButton(captions[i], Pleft);

@@ -25,7 +25,7 @@ TEST_F(TFrm_1Test, StartsWithTheGridHeadingsAndOnlyClearEverythingAvailable)
         EXPECT_EQ(grid()->horizontalHeaderItem(column)->text(), headings[column]);
 
     const QStringList captions { "&Add direction", "&Calculate", "&Show result",
-        "&Clear everything", "&Paint" };
+        "C&lear everything", "&Paint" };
     for (int i = 0; i < 5; ++i) {
         SCOPED_TRACE(CommandButtons[i]);
         EXPECT_EQ(button(CommandButtons[i])->text(), captions[i]);
