@@ -9,7 +9,8 @@ namespace Demagora {
 // Ten significant digits, in exponent form only where plain digits would not do.
 std::string formatMeasuredValue(double value);
 
-// A direction with six decimals; a declination that rounds to 360 is written as 0.
+// A direction with ten decimals, so that a moment read back from its direction and intensity
+// keeps ten significant digits; a declination that rounds to 360 is written as 0.
 std::string formatDeclination(double degrees);
 std::string formatInclination(double degrees);
 

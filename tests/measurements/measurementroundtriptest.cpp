@@ -62,13 +62,13 @@ TEST(MeasurementRoundTripTest, ExportsReadBackToTheMeasuredVectors)
                     writeTo(f.path() / (magicTableName(table) + ".txt"),
                         [&](std::ostream &s) { writeMagicTable(s, m, table); });
             },
-            cubicMetres, 1e-7 },
+            cubicMetres, 1e-9 },
         { "combined.txt",
             [](const TemporaryFolder &f, const MeasuredSeries &m) {
                 writeTo(f.path() / "combined.txt",
                     [&](std::ostream &s) { writeMagicContribution(s, m); });
             },
-            cubicMetres, 1e-7 },
+            cubicMetres, 1e-9 },
     };
     for (const Export &e : exports) {
         SCOPED_TRACE(e.name);
