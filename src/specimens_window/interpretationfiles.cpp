@@ -88,8 +88,8 @@ ComponentFit fitIn(
     if (!steps) {
         ComponentFit none;
         none.n = int(component.steps.size());
-        none.refusal = "no orientation for " + std::string(coordinatesName(coordinates))
-            + " coordinates";
+        none.refusal
+            = "no orientation for " + std::string(coordinatesName(coordinates)) + " coordinates";
         return none;
     }
     try {
@@ -200,10 +200,10 @@ OpenedInterpretations interpretationsFromRows(const MeasurementSet &set,
                 component.steps.push_back(int(s));
         }
         if (int(component.steps.size()) != row.n) {
-            opened.notes.push_back(componentLabel(row.specimen, component.name) + ": the table counts "
-                + std::to_string(row.n) + " steps, " + std::to_string(component.steps.size())
-                + " lie from " + degreesText(row.fromCelsius) + " to "
-                + degreesText(row.toCelsius) + " \u00B0C");
+            opened.notes.push_back(componentLabel(row.specimen, component.name)
+                + ": the table counts " + std::to_string(row.n) + " steps, "
+                + std::to_string(component.steps.size()) + " lie from "
+                + degreesText(row.fromCelsius) + " to " + degreesText(row.toCelsius) + " \u00B0C");
         }
         interpretation.components.push_back(std::move(component));
         ++opened.components;

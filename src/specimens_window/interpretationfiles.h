@@ -30,8 +30,8 @@ Coordinates shownCoordinates(const Specimen &specimen, Coordinates wanted);
 
 // A component fitted over its specimen's steps in the frame given, whatever frame it was made
 // in: a rotation of every step turns the fit with it, so this is the same component seen there.
-ComponentFit fitIn(const Specimen &specimen, const InterpretedComponent &component,
-    Coordinates coordinates);
+ComponentFit fitIn(
+    const Specimen &specimen, const InterpretedComponent &component, Coordinates coordinates);
 
 // The mean of one component name over the specimens of one site, in one frame.
 struct SiteSummary

@@ -35,9 +35,8 @@ namespace Demagora {
 
 namespace {
 
-const std::array<QColor, 5> Palette
-    = { QColor(0, 90, 200), QColor(210, 40, 40), QColor(0, 150, 70), QColor(150, 60, 190),
-          QColor(230, 130, 0) };
+const std::array<QColor, 5> Palette = { QColor(0, 90, 200), QColor(210, 40, 40), QColor(0, 150, 70),
+    QColor(150, 60, 190), QColor(230, 130, 0) };
 const QColor ChoiceColour(150, 150, 150);
 
 QColor colourOf(std::size_t index)
@@ -114,15 +113,15 @@ void InterpretationPanel::buildActions()
         m_window.addAction(a);
         return a;
     };
-    m_fitFree = action(QStringLiteral("Fit &line"), QKeySequence(Qt::Key_L),
-        [this] { fitChosen(FitType::Free); });
+    m_fitFree = action(
+        QStringLiteral("Fit &line"), QKeySequence(Qt::Key_L), [this] { fitChosen(FitType::Free); });
     m_fitAnchored = action(QStringLiteral("Fit &anchored line"), QKeySequence(Qt::Key_A),
         [this] { fitChosen(FitType::Anchored); });
     m_fitOrigin = action(QStringLiteral("Fit line with &origin"), QKeySequence(Qt::Key_O),
         [this] { fitChosen(FitType::Origin); });
     m_fitPlane = action(QStringLiteral("Fit &plane"), QKeySequence(Qt::Key_P),
         [this] { fitChosen(FitType::Plane); });
-    m_delete = action(QStringLiteral("&Delete component"), QKeySequence(QKeySequence::Delete),
+    m_delete = action(QStringLiteral("&Delete component"), QKeySequence(Qt::Key_Delete),
         [this] { deleteComponent(); });
     m_save = action(QStringLiteral("&Save interpretations..."), QKeySequence(QKeySequence::Save),
         [this] { saveInterpretations(); });
@@ -132,8 +131,8 @@ void InterpretationPanel::buildActions()
     m_undo = m_store->undoStack()->createUndoAction(this, QStringLiteral("&Undo"));
     m_undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
     m_redo = m_store->undoStack()->createRedoAction(this, QStringLiteral("&Redo"));
-    m_redo->setShortcuts({ QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
-        QKeySequence(Qt::CTRL | Qt::Key_Y) });
+    m_redo->setShortcuts(
+        { QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y) });
     m_window.addAction(m_undo);
     m_window.addAction(m_redo);
 }
@@ -179,7 +178,8 @@ void InterpretationPanel::buildLayout()
     m_componentsModel = new InterpretationTableModel(this);
     SG_components = tableView(this, "SG_components");
     SG_components->setModel(m_componentsModel);
-    connect(m_componentsModel, &InterpretationTableModel::renameRequested, this,
+    connect(
+        m_componentsModel, &InterpretationTableModel::renameRequested, this,
         [this](int row, const QString &name) {
             if (!m_store->renameComponent(m_window.currentSpecimen(), row, name.toStdString()))
                 reportError(this,
@@ -244,8 +244,7 @@ void InterpretationPanel::showSites()
     const Coordinates coordinates = m_window.coordinates();
     lbl_sites->setText(
         QStringLiteral("Site means, %1 coordinates:").arg(coordinatesText(coordinates)));
-    m_sitesModel->setSummaries(
-        siteSummaries(m_window.measurements(), m_store->all(), coordinates));
+    m_sitesModel->setSummaries(siteSummaries(m_window.measurements(), m_store->all(), coordinates));
     SG_sites->resizeColumnsToContents();
 }
 
@@ -279,9 +278,8 @@ void InterpretationPanel::decorate(SpecimenDiagramData &data)
     } else {
         const InterpretedComponent choice { {}, m_lastType, chosen, shown };
         const ComponentFit fit = fitIn(specimen, choice, shown);
-        lbl_choice->setText(QStringLiteral("%1 steps chosen, %2")
-                                .arg(chosen.size())
-                                .arg(fitText(fit, m_lastType)));
+        lbl_choice->setText(
+            QStringLiteral("%1 steps chosen, %2").arg(chosen.size()).arg(fitText(fit, m_lastType)));
         if (fit.fit)
             addFit(data, *fit.fit, ChoiceColour);
     }
@@ -360,15 +358,16 @@ bool InterpretationPanel::saveInterpretations()
     try {
         rows = savedInterpretations(m_window.measurements(), m_store->all());
     } catch (const AnalysisError &error) {
-        reportError(this, QStringLiteral("Cannot save the interpretations: %1")
-                              .arg(QString::fromStdString(error.what())));
+        reportError(this,
+            QStringLiteral("Cannot save the interpretations: %1")
+                .arg(QString::fromStdString(error.what())));
         return false;
     }
-    const QString suggested = QFileInfo(m_measurementsPath).dir().filePath(
-        QStringLiteral("specimens.txt"));
-    const QString name = Prompts::current().askSaveFileName(this,
-        QStringLiteral("Save interpretations"), suggested,
-        QStringLiteral("MagIC specimens tables (*.txt);;All files (*)"));
+    const QString suggested
+        = QFileInfo(m_measurementsPath).dir().filePath(QStringLiteral("specimens.txt"));
+    const QString name
+        = Prompts::current().askSaveFileName(this, QStringLiteral("Save interpretations"),
+            suggested, QStringLiteral("MagIC specimens tables (*.txt);;All files (*)"));
     if (name.isEmpty())
         return false;
     const std::string path = QFile::encodeName(name).toStdString();
@@ -376,8 +375,7 @@ bool InterpretationPanel::saveInterpretations()
         return false;
     try {
         // The measurements read are never replaced, whatever name the table is given.
-        writeOutputFile(
-            path, "the interpretations",
+        writeOutputFile(path, "the interpretations",
             [&](std::ostream &stream) { writeMagicSpecimens(stream, rows); },
             { QFile::encodeName(m_measurementsPath).toStdString() });
     } catch (const std::exception &error) {
@@ -397,9 +395,9 @@ void InterpretationPanel::openInterpretations()
             || (answer == Prompts::Answer::Save && !saveInterpretations()))
             return;
     }
-    const QString name = Prompts::current().askExistingFileName(this,
-        QStringLiteral("Open interpretations"),
-        QStringLiteral("MagIC specimens tables (*.txt);;All files (*)"));
+    const QString name
+        = Prompts::current().askExistingFileName(this, QStringLiteral("Open interpretations"),
+            QStringLiteral("MagIC specimens tables (*.txt);;All files (*)"));
     if (name.isEmpty())
         return;
     const QString fileName = QFileInfo(name).fileName();
@@ -419,7 +417,8 @@ void InterpretationPanel::openInterpretations()
         = interpretationsFromRows(m_window.measurements(), rows, m_store->all());
     if (opened.components == 0) {
         reportError(this,
-            QStringLiteral("%1 holds no interpretation of the specimens of this file").arg(fileName));
+            QStringLiteral("%1 holds no interpretation of the specimens of this file")
+                .arg(fileName));
         return;
     }
     bool hadNone = true;
@@ -430,7 +429,8 @@ void InterpretationPanel::openInterpretations()
     for (const std::string &note : opened.notes)
         notes << QString::fromStdString(note);
     if (!opened.unknownSpecimens.empty())
-        notes << QStringLiteral("%1 specimens are not in this file").arg(opened.unknownSpecimens.size());
+        notes << QStringLiteral("%1 specimens are not in this file")
+                     .arg(opened.unknownSpecimens.size());
     if (hadNone && opened.unknownSpecimens.empty())
         m_store->markSaved();
     if (!notes.isEmpty())

@@ -115,15 +115,17 @@ QVariant InterpretationTableModel::cell(int row, int column) const
     }
 }
 
-QVariant InterpretationTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+QVariant InterpretationTableModel::headerData(
+    int section, Qt::Orientation orientation, int role) const
 {
     if (role != Qt::DisplayRole)
         return {};
     if (orientation == Qt::Vertical)
         return section + 1;
-    static const char *const Headings[] = { "Name", "Fit", "Coordinates", "N", "From", "To",
-        "Dec", "Inc", "MAD", "DANG", "\u03B195 (MAD)" };
-    return section >= 0 && section < ColumnCount ? QString::fromUtf8(Headings[section]) : QVariant();
+    static const char *const Headings[] = { "Name", "Fit", "Coordinates", "N", "From", "To", "Dec",
+        "Inc", "MAD", "DANG", "\u03B195 (MAD)" };
+    return section >= 0 && section < ColumnCount ? QString::fromUtf8(Headings[section])
+                                                 : QVariant();
 }
 
 Qt::ItemFlags InterpretationTableModel::flags(const QModelIndex &index) const

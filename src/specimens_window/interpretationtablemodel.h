@@ -17,12 +17,25 @@ class InterpretationTableModel : public QAbstractTableModel
     Q_OBJECT
 
 public:
-    enum Column { Name, Type, Frame, Steps, From, To, Declination, Inclination, Mad, Dang,
-        Alpha95, ColumnCount };
+    enum Column {
+        Name,
+        Type,
+        Frame,
+        Steps,
+        From,
+        To,
+        Declination,
+        Inclination,
+        Mad,
+        Dang,
+        Alpha95,
+        ColumnCount
+    };
 
     explicit InterpretationTableModel(QObject *parent = nullptr);
 
-    void setComponents(std::vector<InterpretedComponent> components, std::vector<ComponentFit> fits);
+    void setComponents(
+        std::vector<InterpretedComponent> components, std::vector<ComponentFit> fits);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;

@@ -69,7 +69,8 @@ QVariant SiteSummaryModel::headerData(int section, Qt::Orientation orientation, 
         return section + 1;
     static const char *const Headings[]
         = { "Site", "Component", "Lines", "Planes", "Dec", "Inc", "k", "\u03B195", "Left out" };
-    return section >= 0 && section < ColumnCount ? QString::fromUtf8(Headings[section]) : QVariant();
+    return section >= 0 && section < ColumnCount ? QString::fromUtf8(Headings[section])
+                                                 : QVariant();
 }
 
 } // namespace Demagora

@@ -15,8 +15,18 @@ class SiteSummaryModel : public QAbstractTableModel
     Q_OBJECT
 
 public:
-    enum Column { Site, Component, Lines, Planes, Declination, Inclination, K, Alpha95,
-        LeftOut, ColumnCount };
+    enum Column {
+        Site,
+        Component,
+        Lines,
+        Planes,
+        Declination,
+        Inclination,
+        K,
+        Alpha95,
+        LeftOut,
+        ColumnCount
+    };
 
     explicit SiteSummaryModel(QObject *parent = nullptr);
 

@@ -66,8 +66,8 @@ void SpecimenInterpretations::putComponent(int specimen, InterpretedComponent co
     std::vector<InterpretedComponent> &components = after.at(std::size_t(specimen)).components;
     const auto same = std::find_if(components.begin(), components.end(),
         [&](const InterpretedComponent &c) { return c.name == component.name; });
-    const QString text = QStringLiteral("Fit %1").arg(specimenText(after[std::size_t(specimen)],
-                                                           component.name));
+    const QString text
+        = QStringLiteral("Fit %1").arg(specimenText(after[std::size_t(specimen)], component.name));
     if (same != components.end())
         *same = std::move(component);
     else
@@ -81,8 +81,9 @@ void SpecimenInterpretations::removeComponent(int specimen, int index)
     std::vector<InterpretedComponent> &components = after.at(std::size_t(specimen)).components;
     if (index < 0 || std::size_t(index) >= components.size())
         return;
-    const QString text = QStringLiteral("Delete %1").arg(
-        specimenText(after[std::size_t(specimen)], components[std::size_t(index)].name));
+    const QString text
+        = QStringLiteral("Delete %1")
+              .arg(specimenText(after[std::size_t(specimen)], components[std::size_t(index)].name));
     components.erase(components.begin() + index);
     change(std::move(after), text);
 }
@@ -96,8 +97,9 @@ bool SpecimenInterpretations::renameComponent(int specimen, int index, const std
     if (std::any_of(components.begin(), components.end(),
             [&](const InterpretedComponent &c) { return c.name == name; }))
         return components[std::size_t(index)].name == name;
-    const QString text = QStringLiteral("Rename %1").arg(
-        specimenText(after[std::size_t(specimen)], components[std::size_t(index)].name));
+    const QString text
+        = QStringLiteral("Rename %1")
+              .arg(specimenText(after[std::size_t(specimen)], components[std::size_t(index)].name));
     components[std::size_t(index)].name = name;
     change(std::move(after), text);
     return true;

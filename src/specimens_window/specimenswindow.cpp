@@ -87,8 +87,8 @@ void SpecimensWindow::buildLayout()
 
     CB_coordinates = new QComboBox(this);
     CB_coordinates->setObjectName(QStringLiteral("CB_coordinates"));
-    CB_coordinates->addItems(
-        { QStringLiteral("Specimen"), QStringLiteral("Geographic"), QStringLiteral("Tilt-corrected") });
+    CB_coordinates->addItems({ QStringLiteral("Specimen"), QStringLiteral("Geographic"),
+        QStringLiteral("Tilt-corrected") });
     connect(CB_coordinates, &QComboBox::currentIndexChanged, this, [this] { showSpecimen(); });
     auto *coordinatesLabel = new QLabel(QStringLiteral("&Coordinates:"), this);
     coordinatesLabel->setBuddy(CB_coordinates);
@@ -107,8 +107,8 @@ void SpecimensWindow::buildLayout()
     connect(SG_steps->selectionModel(), &QItemSelectionModel::selectionChanged, this,
         [this] { repaintPicture(); });
     m_interpretation = new InterpretationPanel(*this, m_path);
-    connect(m_interpretation, &InterpretationPanel::pictureChanged, this,
-        [this] { repaintPicture(); });
+    connect(
+        m_interpretation, &InterpretationPanel::pictureChanged, this, [this] { repaintPicture(); });
 
     // The specimens and the chosen one's steps on the left, its picture on the right.
     auto *left = new QSplitter(Qt::Vertical, this);
@@ -225,8 +225,8 @@ void SpecimensWindow::repaintPicture()
     bool af = false;
     for (std::size_t i = 0; i < steps.size(); ++i) {
         af = af || steps[i].treatment == Treatment::AlternatingField;
-        data.steps.push_back({ steps[i].level, { steps[i].x, steps[i].y, steps[i].z },
-            chosenSet.contains(int(i)) });
+        data.steps.push_back(
+            { steps[i].level, { steps[i].x, steps[i].y, steps[i].z }, chosenSet.contains(int(i)) });
     }
     if (af)
         data.levelUnit = QStringLiteral("mT");
