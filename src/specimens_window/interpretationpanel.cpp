@@ -204,12 +204,12 @@ void InterpretationPanel::buildLayout()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(buttons);
     layout->addWidget(lbl_choice);
-    layout->addWidget(SG_components, 2);
+    layout->addWidget(SG_components, 1);
     auto *siteLine = new QHBoxLayout;
     siteLine->addWidget(lbl_sites, 1);
     siteLine->addWidget(CH_site);
     layout->addLayout(siteLine);
-    layout->addWidget(SG_sites, 2);
+    layout->addWidget(SG_sites, 1);
 }
 
 void InterpretationPanel::specimenShown()

@@ -125,7 +125,7 @@ void SpecimensWindow::buildLayout()
     left->addWidget(SG_steps);
     left->addWidget(m_interpretation);
     left->setStretchFactor(0, 2);
-    left->setStretchFactor(1, 3);
+    left->setStretchFactor(1, 4);
     left->setStretchFactor(2, 3);
 
     auto *split = new QSplitter(Qt::Horizontal, this);
