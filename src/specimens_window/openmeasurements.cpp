@@ -26,8 +26,7 @@ std::optional<MeasurementSet> readMeasurementsInBackground(
     std::thread([task] { (*task)(); }).detach();
 
     if (result.wait_for(std::chrono::milliseconds(150)) != std::future_status::ready) {
-        QProgressDialog progress(
-            QStringLiteral("Reading %1...").arg(QFileInfo(path).fileName()),
+        QProgressDialog progress(QStringLiteral("Reading %1...").arg(QFileInfo(path).fileName()),
             QStringLiteral("Cancel"), 0, 0, parent);
         progress.setWindowTitle(QStringLiteral("Open measurements"));
         progress.setWindowModality(Qt::WindowModal);

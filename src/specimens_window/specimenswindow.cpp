@@ -1,17 +1,20 @@
 #include "specimens_window/specimenswindow.h"
 
+#include "specimens_window/interpretationpanel.h"
 #include "specimens_window/specimenpicture.h"
 #include "specimens_window/specimentables.h"
 #include "specimens_window/unmixdialog.h"
 
 #include "measurements/specimencoordinates.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableView>
@@ -105,6 +108,9 @@ void SpecimensWindow::buildLayout()
     SG_steps->setModel(m_stepsModel);
     connect(SG_steps->selectionModel(), &QItemSelectionModel::selectionChanged, this,
         [this] { repaintPicture(); });
+    m_interpretation = new InterpretationPanel(*this, m_path);
+    connect(
+        m_interpretation, &InterpretationPanel::pictureChanged, this, [this] { repaintPicture(); });
 
     // The specimens and the chosen one's steps on the left, its picture on the right.
     auto *left = new QSplitter(Qt::Vertical, this);
@@ -127,8 +133,10 @@ void SpecimensWindow::buildLayout()
     topLayout->addWidget(lbl_summary);
     left->addWidget(top);
     left->addWidget(SG_steps);
+    left->addWidget(m_interpretation);
     left->setStretchFactor(0, 2);
-    left->setStretchFactor(1, 3);
+    left->setStretchFactor(1, 4);
+    left->setStretchFactor(2, 3);
 
     auto *split = new QSplitter(Qt::Horizontal, this);
     split->addWidget(left);
@@ -137,6 +145,7 @@ void SpecimensWindow::buildLayout()
     split->setStretchFactor(1, 3);
     split->setSizes({ 480, 720 });
     auto *layout = new QVBoxLayout(this);
+    layout->setMenuBar(m_interpretation->createMenuBar(this));
     layout->addWidget(split);
     SG_specimens->setFocus();
 }
@@ -157,6 +166,19 @@ void SpecimensWindow::setCoordinates(int choice)
     CB_coordinates->setCurrentIndex(choice);
 }
 
+Coordinates SpecimensWindow::coordinates() const
+{
+    return static_cast<Coordinates>(std::clamp(CB_coordinates->currentIndex(), 0, 2));
+}
+
+void SpecimensWindow::closeEvent(QCloseEvent *event)
+{
+    if (m_interpretation->mayClose())
+        event->accept();
+    else
+        event->ignore();
+}
+
 void SpecimensWindow::showSpecimen()
 {
     if (m_current < 0)
@@ -173,6 +195,7 @@ void SpecimensWindow::showSpecimen()
                                "coordinates.")
                     .arg(QString::fromStdString(specimen.name));
     lbl_summary->setText(note);
+    m_interpretation->specimenShown();
     repaintPicture();
 }
 
@@ -217,6 +240,7 @@ void SpecimensWindow::repaintPicture()
     }
     if (af)
         data.levelUnit = QStringLiteral("mT");
+    m_interpretation->decorate(data);
     m_picture->setDiagram(SpecimenDiagram(std::move(data)));
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/interpretation.h"
 #include "measurements/measurementset.h"
 
 #include <QString>
@@ -13,6 +14,7 @@ class QTableView;
 
 namespace Demagora {
 
+class InterpretationPanel;
 class SpecimenListModel;
 class SpecimenPicture;
 class SpecimenStepsModel;
@@ -32,13 +34,20 @@ public:
     void setCurrentSpecimen(int index);
     // 0 specimen, 1 geographic, 2 tilt-corrected.
     void setCoordinates(int choice);
+    // The coordinates chosen; a specimen without the orientation they need is shown (and
+    // fitted) in its own.
+    Coordinates coordinates() const;
     const SpecimenPicture &picture() const { return *m_picture; }
     // The chosen steps of the current specimen, in step order.
     std::vector<int> chosenSteps() const;
     void chooseSteps(const std::vector<int> &steps, bool add);
+    InterpretationPanel &interpretation() const { return *m_interpretation; }
 
     // What the reader left out and merged, in one line.
     static QString summaryText(const ReadSummary &summary);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildLayout();
@@ -56,6 +65,7 @@ private:
     QComboBox *CB_coordinates = nullptr;
     QLabel *lbl_summary = nullptr;
     SpecimenPicture *m_picture = nullptr;
+    InterpretationPanel *m_interpretation = nullptr;
 };
 
 } // namespace Demagora

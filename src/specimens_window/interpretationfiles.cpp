@@ -1,0 +1,215 @@
+#include "specimens_window/interpretationfiles.h"
+
+#include "analysis/analysiserror.h"
+#include "measurements/specimencoordinates.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <set>
+
+namespace Demagora {
+
+namespace {
+
+CoordinateSystem systemOf(Coordinates coordinates)
+{
+    switch (coordinates) {
+    case Coordinates::Specimen:
+        return CoordinateSystem::Specimen;
+    case Coordinates::Geographic:
+        return CoordinateSystem::Geographic;
+    case Coordinates::Tilt:
+        return CoordinateSystem::TiltCorrected;
+    }
+    return CoordinateSystem::Specimen;
+}
+
+bool takesThermalSteps(const Specimen &specimen, const InterpretedComponent &component)
+{
+    return std::all_of(component.steps.begin(), component.steps.end(), [&](int index) {
+        if (index < 0 || std::size_t(index) >= specimen.steps.size())
+            return true; // the fit refuses it; nothing is saved for it
+        const Treatment treatment = specimen.steps[std::size_t(index)].treatment;
+        return treatment == Treatment::Nrm || treatment == Treatment::Thermal;
+    });
+}
+
+std::string componentLabel(const std::string &specimen, const std::string &component)
+{
+    return specimen + " " + (component.empty() ? std::string("(unnamed)") : component);
+}
+
+std::string degreesText(double value)
+{
+    const double rounded = std::round(value * 10) / 10;
+    std::string text = std::to_string(rounded);
+    text.erase(text.find_last_not_of('0') + 1);
+    if (!text.empty() && text.back() == '.')
+        text.pop_back();
+    return text;
+}
+
+} // namespace
+
+Interpretations emptyInterpretations(const MeasurementSet &set)
+{
+    Interpretations interpretations;
+    interpretations.reserve(set.specimens.size());
+    for (const Specimen &specimen : set.specimens)
+        interpretations.push_back({ specimen.name, specimen.site, {} });
+    return interpretations;
+}
+
+std::optional<std::vector<FitStep>> fitStepsIn(const Specimen &specimen, Coordinates coordinates)
+{
+    const CoordinateSystem system = systemOf(coordinates);
+    if (!hasCoordinates(specimen, system))
+        return std::nullopt;
+    std::vector<FitStep> steps;
+    steps.reserve(specimen.steps.size());
+    for (const SpecimenStep &step : specimen.steps) {
+        const Moment3 moment = stepMoment(specimen, step, system);
+        const double level = step.treatment == Treatment::Nrm ? 0 : step.level;
+        steps.push_back({ level, { moment[0], moment[1], moment[2] } });
+    }
+    return steps;
+}
+
+Coordinates shownCoordinates(const Specimen &specimen, Coordinates wanted)
+{
+    return hasCoordinates(specimen, systemOf(wanted)) ? wanted : Coordinates::Specimen;
+}
+
+ComponentFit fitIn(
+    const Specimen &specimen, const InterpretedComponent &component, Coordinates coordinates)
+{
+    const std::optional<std::vector<FitStep>> steps = fitStepsIn(specimen, coordinates);
+    if (!steps) {
+        ComponentFit none;
+        none.n = int(component.steps.size());
+        none.refusal
+            = "no orientation for " + std::string(coordinatesName(coordinates)) + " coordinates";
+        return none;
+    }
+    try {
+        return fitComponent(*steps, component);
+    } catch (const AnalysisError &error) {
+        ComponentFit none;
+        none.refusal = error.what();
+        return none;
+    }
+}
+
+std::vector<SiteSummary> siteSummaries(
+    const MeasurementSet &set, const Interpretations &interpretations, Coordinates coordinates)
+{
+    struct Members
+    {
+        std::vector<Vector3> lines;
+        std::vector<Vector3> poles;
+        int leftOut = 0;
+    };
+    std::vector<std::pair<std::string, std::string>> order;
+    std::map<std::pair<std::string, std::string>, Members> groups;
+    const std::size_t count = std::min(set.specimens.size(), interpretations.size());
+    for (std::size_t i = 0; i < count; ++i) {
+        const Specimen &specimen = set.specimens[i];
+        const std::string site = specimen.site.empty() ? specimen.name : specimen.site;
+        for (const InterpretedComponent &component : interpretations[i].components) {
+            const auto key = std::make_pair(site, component.name);
+            if (!groups.contains(key))
+                order.push_back(key);
+            Members &members = groups[key];
+            const ComponentFit fit = fitIn(specimen, component, coordinates);
+            if (!fit.fit)
+                ++members.leftOut;
+            else if (component.type == FitType::Plane)
+                members.poles.push_back(fit.fit->direction);
+            else
+                members.lines.push_back(fit.fit->direction);
+        }
+    }
+    std::vector<SiteSummary> summaries;
+    for (const auto &key : order) {
+        const Members &members = groups[key];
+        SiteSummary summary { key.first, key.second, std::nullopt, members.leftOut };
+        if (!members.lines.empty() || !members.poles.empty())
+            summary.mean = siteMean(members.lines, members.poles);
+        summaries.push_back(std::move(summary));
+    }
+    return summaries;
+}
+
+std::vector<SavedInterpretation> savedInterpretations(
+    const MeasurementSet &set, const Interpretations &interpretations)
+{
+    std::vector<SavedInterpretation> rows;
+    const std::size_t count = std::min(set.specimens.size(), interpretations.size());
+    for (std::size_t i = 0; i < count; ++i) {
+        const Specimen &specimen = set.specimens[i];
+        const std::string sample = specimen.sample.empty() ? specimen.name : specimen.sample;
+        for (const InterpretedComponent &component : interpretations[i].components) {
+            if (!takesThermalSteps(specimen, component)) {
+                throw AnalysisError(componentLabel(specimen.name, component.name)
+                    + " takes steps that are not thermal; the specimens table holds thermal "
+                      "steps only");
+            }
+            const ComponentFit fit = fitIn(specimen, component, component.coordinates);
+            if (fit.fit)
+                rows.push_back(savedInterpretation(specimen.name, sample, component, fit));
+        }
+    }
+    return rows;
+}
+
+OpenedInterpretations interpretationsFromRows(const MeasurementSet &set,
+    std::span<const SavedInterpretation> rows, const Interpretations &current)
+{
+    OpenedInterpretations opened;
+    opened.interpretations = current;
+    if (opened.interpretations.size() != set.specimens.size())
+        opened.interpretations = emptyInterpretations(set);
+    std::set<std::size_t> replaced;
+    std::set<std::string> unknown;
+    for (const SavedInterpretation &row : rows) {
+        const auto found = std::find_if(set.specimens.begin(), set.specimens.end(),
+            [&](const Specimen &specimen) { return specimen.name == row.specimen; });
+        if (found == set.specimens.end()) {
+            if (unknown.insert(row.specimen).second)
+                opened.unknownSpecimens.push_back(row.specimen);
+            continue;
+        }
+        const std::size_t index = std::size_t(found - set.specimens.begin());
+        SpecimenInterpretation &interpretation = opened.interpretations[index];
+        if (replaced.insert(index).second)
+            interpretation.components.clear();
+
+        InterpretedComponent component;
+        component.name = row.component.empty()
+            ? "C" + std::to_string(interpretation.components.size() + 1)
+            : row.component;
+        component.type = row.type;
+        component.coordinates = row.coordinates;
+        for (std::size_t s = 0; s < found->steps.size(); ++s) {
+            const SpecimenStep &step = found->steps[s];
+            const bool thermal
+                = step.treatment == Treatment::Nrm || step.treatment == Treatment::Thermal;
+            const double level = step.treatment == Treatment::Nrm ? 0 : step.level;
+            if (thermal && level >= row.fromCelsius - 0.5 && level <= row.toCelsius + 0.5)
+                component.steps.push_back(int(s));
+        }
+        if (int(component.steps.size()) != row.n) {
+            opened.notes.push_back(componentLabel(row.specimen, component.name)
+                + ": the table counts " + std::to_string(row.n) + " steps, "
+                + std::to_string(component.steps.size()) + " lie from "
+                + degreesText(row.fromCelsius) + " to " + degreesText(row.toCelsius) + " \u00B0C");
+        }
+        interpretation.components.push_back(std::move(component));
+        ++opened.components;
+    }
+    opened.specimens = int(replaced.size());
+    return opened;
+}
+
+} // namespace Demagora

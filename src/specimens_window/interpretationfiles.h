@@ -1,0 +1,72 @@
+#pragma once
+
+#include "analysis/interpretation.h"
+#include "analysis/magicspecimens.h"
+#include "analysis/sitemean.h"
+#include "measurements/measurementset.h"
+
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace Demagora {
+
+// The interpretations of a measurement set, one per specimen in the set's order, and what the
+// specimens window makes of them: the steps fits take, site means, the rows of a saved table.
+// Plain functions under the window's interpretation, tested without a window.
+using Interpretations = std::vector<SpecimenInterpretation>;
+
+// Empty interpretations for every specimen of the set.
+Interpretations emptyInterpretations(const MeasurementSet &set);
+
+// Every step of a specimen as fits take it, in the frame asked for: the NRM at 0, the others
+// at their level. Nothing when the specimen lacks the orientation (or bedding) the frame needs.
+std::optional<std::vector<FitStep>> fitStepsIn(const Specimen &specimen, Coordinates coordinates);
+
+// The frame a specimen's steps are shown and fitted in when the one wanted is asked for: that
+// frame, or the specimen's own when it lacks the orientation (or bedding) it needs.
+Coordinates shownCoordinates(const Specimen &specimen, Coordinates wanted);
+
+// A component fitted over its specimen's steps in the frame given, whatever frame it was made
+// in: a rotation of every step turns the fit with it, so this is the same component seen there.
+ComponentFit fitIn(
+    const Specimen &specimen, const InterpretedComponent &component, Coordinates coordinates);
+
+// The mean of one component name over the specimens of one site, in one frame.
+struct SiteSummary
+{
+    std::string site;
+    std::string component;
+    std::optional<SiteMean> mean; // absent when no member could be combined
+    int leftOut = 0; // members without a fit in the frame (no orientation, no answer)
+};
+
+// One row per site and component name, in the order they first appear; a specimen without a
+// site counts under its own name.
+std::vector<SiteSummary> siteSummaries(
+    const MeasurementSet &set, const Interpretations &interpretations, Coordinates coordinates);
+
+// The rows of the specimens table: every component with a fit, in its own frame. Throws
+// AnalysisError naming the specimen and the component for one that takes a step the table
+// cannot hold (not thermal).
+std::vector<SavedInterpretation> savedInterpretations(
+    const MeasurementSet &set, const Interpretations &interpretations);
+
+// A specimens table read over a set: the interpretations it gives, and what did not fit in.
+struct OpenedInterpretations
+{
+    Interpretations interpretations; // the current ones with every named specimen replaced
+    int components = 0; // components taken from the table
+    int specimens = 0; // specimens given new interpretations
+    std::vector<std::string> unknownSpecimens;
+    // Components whose steps in the table's range are not as many as the table counts.
+    std::vector<std::string> notes;
+};
+
+// Steps are those between the row's lowest and highest step, both included, within half a
+// degree, so that tables written in kelvin with 273.15 find the same steps.
+OpenedInterpretations interpretationsFromRows(const MeasurementSet &set,
+    std::span<const SavedInterpretation> rows, const Interpretations &current);
+
+} // namespace Demagora

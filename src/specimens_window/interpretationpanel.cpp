@@ -1,0 +1,459 @@
+#include "specimens_window/interpretationpanel.h"
+
+#include "specimens_window/interpretationtablemodel.h"
+#include "specimens_window/sitesummarymodel.h"
+#include "specimens_window/specimeninterpretations.h"
+#include "specimens_window/specimenswindow.h"
+
+#include "analysis/analysiserror.h"
+#include "diagrams/specimendiagram.h"
+#include "files/outputfiles.h"
+#include "prompts/outputconfirmation.h"
+#include "prompts/prompts.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTableView>
+#include <QToolButton>
+#include <QUndoStack>
+#include <QVBoxLayout>
+
+#include <array>
+#include <fstream>
+
+namespace Demagora {
+
+namespace {
+
+const std::array<QColor, 5> Palette = { QColor(0, 90, 200), QColor(210, 40, 40), QColor(0, 150, 70),
+    QColor(150, 60, 190), QColor(230, 130, 0) };
+const QColor ChoiceColour(150, 150, 150);
+
+QColor colourOf(std::size_t index)
+{
+    return Palette[index % Palette.size()];
+}
+
+DiagramVector diagramVector(const Vector3 &v)
+{
+    return { v.x, v.y, v.z };
+}
+
+// The fitted line over the vector diagram, or the plane's great circle.
+void addFit(SpecimenDiagramData &data, const Fit &fit, QColor colour)
+{
+    if (fit.type == FitType::Plane)
+        data.planes.push_back({ diagramVector(fit.direction), colour });
+    else
+        data.lines.push_back(
+            { diagramVector(fit.segmentStart), diagramVector(fit.segmentEnd), colour });
+}
+
+QTableView *tableView(QWidget *parent, const char *name)
+{
+    auto *view = new QTableView(parent);
+    view->setObjectName(QLatin1String(name));
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
+    view->horizontalHeader()->setStretchLastSection(true);
+    return view;
+}
+
+QString fitText(const ComponentFit &fit, FitType type)
+{
+    if (!fit.fit)
+        return QString::fromStdString(fit.refusal);
+    QString text = QStringLiteral("%1: D %2  I %3  MAD %4")
+                       .arg(fitTypeText(type))
+                       .arg(fit.fit->angles.declination, 0, 'f', 1)
+                       .arg(fit.fit->angles.inclination, 0, 'f', 1)
+                       .arg(fit.fit->mad, 0, 'f', 1);
+    if (fit.fit->dang)
+        text += QStringLiteral("  DANG %1").arg(*fit.fit->dang, 0, 'f', 1);
+    return text;
+}
+
+} // namespace
+
+InterpretationPanel::InterpretationPanel(SpecimensWindow &window, const QString &measurementsPath)
+    : QWidget(&window)
+    , m_window(window)
+    , m_measurementsPath(measurementsPath)
+    , m_store(new SpecimenInterpretations(window.measurements(), this))
+{
+    setObjectName(QStringLiteral("InterpretationPanel"));
+    buildActions();
+    buildLayout();
+    connect(m_store, &SpecimenInterpretations::changed, this,
+        &InterpretationPanel::interpretationsChanged);
+    showSites();
+}
+
+InterpretationPanel::~InterpretationPanel() = default;
+
+void InterpretationPanel::buildActions()
+{
+    const auto action = [this](const QString &text, const QKeySequence &key, auto slot) {
+        auto *a = new QAction(text, this);
+        a->setShortcut(key);
+        a->setShortcutContext(Qt::WindowShortcut);
+        connect(a, &QAction::triggered, this, slot);
+        m_window.addAction(a);
+        return a;
+    };
+    m_fitFree = action(
+        QStringLiteral("Fit &line"), QKeySequence(Qt::Key_L), [this] { fitChosen(FitType::Free); });
+    m_fitAnchored = action(QStringLiteral("Fit &anchored line"), QKeySequence(Qt::Key_A),
+        [this] { fitChosen(FitType::Anchored); });
+    m_fitOrigin = action(QStringLiteral("Fit line with &origin"), QKeySequence(Qt::Key_O),
+        [this] { fitChosen(FitType::Origin); });
+    m_fitPlane = action(QStringLiteral("Fit &plane"), QKeySequence(Qt::Key_P),
+        [this] { fitChosen(FitType::Plane); });
+    m_delete = action(QStringLiteral("&Delete component"), QKeySequence(Qt::Key_Delete),
+        [this] { deleteComponent(); });
+    m_save = action(QStringLiteral("&Save interpretations..."), QKeySequence(QKeySequence::Save),
+        [this] { saveInterpretations(); });
+    m_open = action(QStringLiteral("&Open interpretations..."), QKeySequence(),
+        [this] { openInterpretations(); });
+
+    m_undo = m_store->undoStack()->createUndoAction(this, QStringLiteral("&Undo"));
+    m_undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    m_redo = m_store->undoStack()->createRedoAction(this, QStringLiteral("&Redo"));
+    m_redo->setShortcuts(
+        { QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y) });
+    m_window.addAction(m_undo);
+    m_window.addAction(m_redo);
+}
+
+QMenuBar *InterpretationPanel::createMenuBar(QWidget *parent)
+{
+    auto *bar = new QMenuBar(parent);
+    QMenu *file = bar->addMenu(QStringLiteral("&File"));
+    file->addAction(m_open);
+    file->addAction(m_save);
+    QMenu *edit = bar->addMenu(QStringLiteral("&Edit"));
+    edit->addAction(m_undo);
+    edit->addAction(m_redo);
+    QMenu *interpretation = bar->addMenu(QStringLiteral("&Interpretation"));
+    interpretation->addActions({ m_fitFree, m_fitAnchored, m_fitOrigin, m_fitPlane });
+    interpretation->addSeparator();
+    interpretation->addAction(m_delete);
+    return bar;
+}
+
+void InterpretationPanel::buildLayout()
+{
+    LE_component = new QLineEdit(QStringLiteral("C1"), this);
+    LE_component->setObjectName(QStringLiteral("LE_component"));
+    LE_component->setToolTip(QStringLiteral(
+        "The name of the component a fit makes; a fit replaces the component of the same name"));
+    auto *nameLabel = new QLabel(QStringLiteral("Co&mponent:"), this);
+    nameLabel->setBuddy(LE_component);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(nameLabel);
+    buttons->addWidget(LE_component);
+    for (QAction *a : { m_fitFree, m_fitAnchored, m_fitOrigin, m_fitPlane, m_delete }) {
+        auto *button = new QToolButton(this);
+        button->setDefaultAction(a);
+        buttons->addWidget(button);
+    }
+    buttons->addStretch(1);
+
+    lbl_choice = new QLabel(this);
+    lbl_choice->setObjectName(QStringLiteral("lbl_choice"));
+
+    m_componentsModel = new InterpretationTableModel(this);
+    SG_components = tableView(this, "SG_components");
+    SG_components->setModel(m_componentsModel);
+    connect(
+        m_componentsModel, &InterpretationTableModel::renameRequested, this,
+        [this](int row, const QString &name) {
+            if (!m_store->renameComponent(m_window.currentSpecimen(), row, name.toStdString()))
+                reportError(this,
+                    QStringLiteral("Cannot rename the component: %1 is already taken").arg(name));
+        },
+        Qt::QueuedConnection);
+    connect(SG_components->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+        [this](const QModelIndex &current) {
+            if (current.isValid())
+                componentClicked(current.row());
+        });
+
+    CH_site = new QCheckBox(QStringLiteral("Show the site &mean on the stereogram"), this);
+    CH_site->setObjectName(QStringLiteral("CH_site"));
+    connect(CH_site, &QCheckBox::toggled, this, [this] { emit pictureChanged(); });
+    lbl_sites = new QLabel(this);
+    m_sitesModel = new SiteSummaryModel(this);
+    SG_sites = tableView(this, "SG_sites");
+    SG_sites->setModel(m_sitesModel);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addLayout(buttons);
+    layout->addWidget(lbl_choice);
+    layout->addWidget(SG_components, 1);
+    auto *siteLine = new QHBoxLayout;
+    siteLine->addWidget(lbl_sites, 1);
+    siteLine->addWidget(CH_site);
+    layout->addLayout(siteLine);
+    layout->addWidget(SG_sites, 1);
+}
+
+void InterpretationPanel::specimenShown()
+{
+    showComponents();
+    showSites();
+}
+
+void InterpretationPanel::interpretationsChanged()
+{
+    showComponents();
+    showSites();
+    emit pictureChanged();
+}
+
+void InterpretationPanel::showComponents()
+{
+    const int current = m_window.currentSpecimen();
+    if (current < 0)
+        return;
+    const Specimen &specimen = m_window.measurements().specimens[std::size_t(current)];
+    const std::vector<InterpretedComponent> &components = m_store->of(current).components;
+    std::vector<ComponentFit> fits;
+    for (const InterpretedComponent &component : components)
+        fits.push_back(fitIn(specimen, component, component.coordinates));
+    m_componentsModel->setComponents(components, std::move(fits));
+    SG_components->resizeColumnsToContents();
+}
+
+void InterpretationPanel::showSites()
+{
+    const Coordinates coordinates = m_window.coordinates();
+    lbl_sites->setText(
+        QStringLiteral("Site means, %1 coordinates:").arg(coordinatesText(coordinates)));
+    m_sitesModel->setSummaries(siteSummaries(m_window.measurements(), m_store->all(), coordinates));
+    SG_sites->resizeColumnsToContents();
+}
+
+void InterpretationPanel::componentClicked(int row)
+{
+    const int current = m_window.currentSpecimen();
+    const std::vector<InterpretedComponent> &components = m_store->of(current).components;
+    if (row < 0 || std::size_t(row) >= components.size())
+        return;
+    LE_component->setText(QString::fromStdString(components[std::size_t(row)].name));
+    m_window.chooseSteps(components[std::size_t(row)].steps, false);
+}
+
+void InterpretationPanel::decorate(SpecimenDiagramData &data)
+{
+    const int current = m_window.currentSpecimen();
+    if (current < 0)
+        return;
+    const Specimen &specimen = m_window.measurements().specimens[std::size_t(current)];
+    const Coordinates shown = shownCoordinates(specimen, m_window.coordinates());
+    const std::vector<InterpretedComponent> &components = m_store->of(current).components;
+    for (std::size_t i = 0; i < components.size(); ++i) {
+        const ComponentFit fit = fitIn(specimen, components[i], shown);
+        if (fit.fit)
+            addFit(data, *fit.fit, colourOf(i));
+    }
+
+    const std::vector<int> chosen = m_window.chosenSteps();
+    if (chosen.empty()) {
+        lbl_choice->setText(QStringLiteral("No step chosen."));
+    } else {
+        const InterpretedComponent choice { {}, m_lastType, chosen, shown };
+        const ComponentFit fit = fitIn(specimen, choice, shown);
+        lbl_choice->setText(
+            QStringLiteral("%1 steps chosen, %2").arg(chosen.size()).arg(fitText(fit, m_lastType)));
+        if (fit.fit)
+            addFit(data, *fit.fit, ChoiceColour);
+    }
+
+    if (!CH_site->isChecked())
+        return;
+    const std::string site = specimen.site.empty() ? specimen.name : specimen.site;
+    std::size_t colour = 0;
+    for (const SiteSummary &summary : m_sitesModel->summaries()) {
+        if (summary.site != site)
+            continue;
+        const std::size_t index = colour++;
+        if (!summary.mean || !summary.mean->mean)
+            continue;
+        const Vector3 mean
+            = unitVector(summary.mean->mean->declination, summary.mean->mean->inclination);
+        data.cones.push_back(
+            { diagramVector(mean), summary.mean->alpha95.value_or(0), colourOf(index) });
+    }
+}
+
+void InterpretationPanel::fitChosen(FitType type)
+{
+    m_lastType = type;
+    const int current = m_window.currentSpecimen();
+    if (current < 0)
+        return;
+    const std::vector<int> chosen = m_window.chosenSteps();
+    if (chosen.empty()) {
+        reportError(this,
+            QStringLiteral("Choose the steps to fit first: in the steps table or on the vector "
+                           "diagram"));
+        return;
+    }
+    const Specimen &specimen = m_window.measurements().specimens[std::size_t(current)];
+    QString name = LE_component->text().trimmed();
+    if (name.isEmpty()) {
+        name = QString::fromStdString(m_store->unusedName(current));
+        LE_component->setText(name);
+    }
+    const Coordinates shown = shownCoordinates(specimen, m_window.coordinates());
+    InterpretedComponent component { name.toStdString(), type, chosen, shown };
+    const ComponentFit fit = fitIn(specimen, component, shown);
+    if (!fit.fit) {
+        reportError(this,
+            QStringLiteral("Cannot fit %1 of %2: %3")
+                .arg(name, QString::fromStdString(specimen.name),
+                    QString::fromStdString(fit.refusal)));
+        emit pictureChanged();
+        return;
+    }
+    m_store->putComponent(current, std::move(component));
+}
+
+void InterpretationPanel::deleteComponent()
+{
+    const int current = m_window.currentSpecimen();
+    if (current < 0)
+        return;
+    int row = SG_components->currentIndex().row();
+    if (row < 0) {
+        const std::vector<InterpretedComponent> &components = m_store->of(current).components;
+        const std::string name = LE_component->text().trimmed().toStdString();
+        for (std::size_t i = 0; i < components.size(); ++i) {
+            if (components[i].name == name)
+                row = int(i);
+        }
+    }
+    if (row >= 0)
+        m_store->removeComponent(current, row);
+}
+
+bool InterpretationPanel::saveInterpretations()
+{
+    std::vector<SavedInterpretation> rows;
+    try {
+        rows = savedInterpretations(m_window.measurements(), m_store->all());
+    } catch (const AnalysisError &error) {
+        reportError(this,
+            QStringLiteral("Cannot save the interpretations: %1")
+                .arg(QString::fromStdString(error.what())));
+        return false;
+    }
+    const QString suggested
+        = QFileInfo(m_measurementsPath).dir().filePath(QStringLiteral("specimens.txt"));
+    const QString name
+        = Prompts::current().askSaveFileName(this, QStringLiteral("Save interpretations"),
+            suggested, QStringLiteral("MagIC specimens tables (*.txt);;All files (*)"));
+    if (name.isEmpty())
+        return false;
+    const std::string path = QFile::encodeName(name).toStdString();
+    if (!confirmOutputs(this, { { path, "the interpretations" } }, QString()))
+        return false;
+    try {
+        // The measurements read are never replaced, whatever name the table is given.
+        writeOutputFile(path, "the interpretations",
+            [&](std::ostream &stream) { writeMagicSpecimens(stream, rows); },
+            { QFile::encodeName(m_measurementsPath).toStdString() });
+    } catch (const std::exception &error) {
+        reportError(this, QString::fromLocal8Bit(error.what()));
+        return false;
+    }
+    m_store->markSaved();
+    return true;
+}
+
+void InterpretationPanel::openInterpretations()
+{
+    if (!m_store->isSaved()) {
+        const Prompts::Answer answer = Prompts::current().askSaveChanges(
+            this, QStringLiteral("Save the interpretations before opening others?"));
+        if (answer == Prompts::Answer::Cancel
+            || (answer == Prompts::Answer::Save && !saveInterpretations()))
+            return;
+    }
+    const QString name
+        = Prompts::current().askExistingFileName(this, QStringLiteral("Open interpretations"),
+            QStringLiteral("MagIC specimens tables (*.txt);;All files (*)"));
+    if (name.isEmpty())
+        return;
+    const QString fileName = QFileInfo(name).fileName();
+    std::vector<SavedInterpretation> rows;
+    std::ifstream in(QFile::encodeName(name).toStdString(), std::ios::binary);
+    if (!in) {
+        reportError(this, QStringLiteral("Cannot open %1").arg(name));
+        return;
+    }
+    try {
+        rows = readMagicSpecimens(in, fileName.toStdString());
+    } catch (const AnalysisError &error) {
+        reportError(this, QString::fromStdString(error.what()));
+        return;
+    }
+    const OpenedInterpretations opened
+        = interpretationsFromRows(m_window.measurements(), rows, m_store->all());
+    if (opened.components == 0) {
+        reportError(this,
+            QStringLiteral("%1 holds no interpretation of the specimens of this file")
+                .arg(fileName));
+        return;
+    }
+    bool hadNone = true;
+    for (const SpecimenInterpretation &interpretation : m_store->all())
+        hadNone = hadNone && interpretation.components.empty();
+    m_store->replaceAll(opened.interpretations, QStringLiteral("Open %1").arg(fileName));
+    QStringList notes;
+    for (const std::string &note : opened.notes)
+        notes << QString::fromStdString(note);
+    if (!opened.unknownSpecimens.empty())
+        notes << QStringLiteral("%1 specimens are not in this file")
+                     .arg(opened.unknownSpecimens.size());
+    if (hadNone && opened.unknownSpecimens.empty())
+        m_store->markSaved();
+    if (!notes.isEmpty())
+        Prompts::current().showInformation(this, QStringLiteral("Interpretations opened"),
+            QStringLiteral("%1 components of %2 specimens read from %3.\n%4")
+                .arg(opened.components)
+                .arg(opened.specimens)
+                .arg(fileName, notes.join(QLatin1Char('\n'))));
+}
+
+bool InterpretationPanel::mayClose()
+{
+    if (m_store->isSaved())
+        return true;
+    switch (Prompts::current().askSaveChanges(
+        this, QStringLiteral("Save the interpretations before closing?"))) {
+    case Prompts::Answer::Save:
+        return saveInterpretations();
+    case Prompts::Answer::Discard:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace Demagora

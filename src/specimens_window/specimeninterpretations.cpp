@@ -1,0 +1,137 @@
+#include "specimens_window/specimeninterpretations.h"
+
+#include <QUndoCommand>
+#include <QUndoStack>
+
+#include <algorithm>
+
+namespace Demagora {
+
+// One change of the interpretations: the whole set before and after. A set is small (names,
+// step indices), so keeping two copies is simpler than inverting each kind of change.
+class InterpretationChange : public QUndoCommand
+{
+public:
+    InterpretationChange(SpecimenInterpretations &store, Interpretations before,
+        Interpretations after, const QString &text)
+        : QUndoCommand(text)
+        , m_store(store)
+        , m_before(std::move(before))
+        , m_after(std::move(after))
+    { }
+
+    void undo() override { m_store.assign(m_before); }
+    void redo() override { m_store.assign(m_after); }
+
+private:
+    SpecimenInterpretations &m_store;
+    Interpretations m_before;
+    Interpretations m_after;
+};
+
+namespace {
+
+QString specimenText(const SpecimenInterpretation &interpretation, const std::string &component)
+{
+    return QStringLiteral("%1 %2").arg(
+        QString::fromStdString(interpretation.specimen), QString::fromStdString(component));
+}
+
+} // namespace
+
+SpecimenInterpretations::SpecimenInterpretations(const MeasurementSet &set, QObject *parent)
+    : QObject(parent)
+    , m_interpretations(emptyInterpretations(set))
+    , m_undo(new QUndoStack(this))
+{ }
+
+const SpecimenInterpretation &SpecimenInterpretations::of(int specimen) const
+{
+    return m_interpretations.at(std::size_t(specimen));
+}
+
+bool SpecimenInterpretations::isSaved() const
+{
+    return m_undo->isClean();
+}
+
+void SpecimenInterpretations::markSaved()
+{
+    m_undo->setClean();
+}
+
+void SpecimenInterpretations::putComponent(int specimen, InterpretedComponent component)
+{
+    Interpretations after = m_interpretations;
+    std::vector<InterpretedComponent> &components = after.at(std::size_t(specimen)).components;
+    const auto same = std::find_if(components.begin(), components.end(),
+        [&](const InterpretedComponent &c) { return c.name == component.name; });
+    const QString text
+        = QStringLiteral("Fit %1").arg(specimenText(after[std::size_t(specimen)], component.name));
+    if (same != components.end())
+        *same = std::move(component);
+    else
+        components.push_back(std::move(component));
+    change(std::move(after), text);
+}
+
+void SpecimenInterpretations::removeComponent(int specimen, int index)
+{
+    Interpretations after = m_interpretations;
+    std::vector<InterpretedComponent> &components = after.at(std::size_t(specimen)).components;
+    if (index < 0 || std::size_t(index) >= components.size())
+        return;
+    const QString text
+        = QStringLiteral("Delete %1")
+              .arg(specimenText(after[std::size_t(specimen)], components[std::size_t(index)].name));
+    components.erase(components.begin() + index);
+    change(std::move(after), text);
+}
+
+bool SpecimenInterpretations::renameComponent(int specimen, int index, const std::string &name)
+{
+    Interpretations after = m_interpretations;
+    std::vector<InterpretedComponent> &components = after.at(std::size_t(specimen)).components;
+    if (name.empty() || index < 0 || std::size_t(index) >= components.size())
+        return false;
+    if (std::any_of(components.begin(), components.end(),
+            [&](const InterpretedComponent &c) { return c.name == name; }))
+        return components[std::size_t(index)].name == name;
+    const QString text
+        = QStringLiteral("Rename %1")
+              .arg(specimenText(after[std::size_t(specimen)], components[std::size_t(index)].name));
+    components[std::size_t(index)].name = name;
+    change(std::move(after), text);
+    return true;
+}
+
+void SpecimenInterpretations::replaceAll(Interpretations interpretations, const QString &text)
+{
+    if (interpretations.size() != m_interpretations.size())
+        return;
+    change(std::move(interpretations), text);
+}
+
+std::string SpecimenInterpretations::unusedName(int specimen) const
+{
+    const std::vector<InterpretedComponent> &components = of(specimen).components;
+    for (int n = 1;; ++n) {
+        const std::string name = "C" + std::to_string(n);
+        if (std::none_of(components.begin(), components.end(),
+                [&](const InterpretedComponent &c) { return c.name == name; }))
+            return name;
+    }
+}
+
+void SpecimenInterpretations::change(Interpretations after, const QString &text)
+{
+    m_undo->push(new InterpretationChange(*this, m_interpretations, std::move(after), text));
+}
+
+void SpecimenInterpretations::assign(const Interpretations &interpretations)
+{
+    m_interpretations = interpretations;
+    emit changed();
+}
+
+} // namespace Demagora

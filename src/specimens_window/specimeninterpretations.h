@@ -1,0 +1,52 @@
+#pragma once
+
+#include "specimens_window/interpretationfiles.h"
+
+#include <QObject>
+#include <QString>
+
+class QUndoStack;
+
+namespace Demagora {
+
+// The interpretations of the specimens window's set, one per specimen, changed only through
+// its undo stack, so that every change can be undone and the stack tells whether they are
+// saved. The interpretation panel edits it; the window's picture reads it.
+class SpecimenInterpretations : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit SpecimenInterpretations(const MeasurementSet &set, QObject *parent = nullptr);
+
+    const Interpretations &all() const { return m_interpretations; }
+    const SpecimenInterpretation &of(int specimen) const;
+    QUndoStack *undoStack() const { return m_undo; }
+    // Whether they are as last saved or opened (or as made, when there are none).
+    bool isSaved() const;
+    void markSaved();
+
+    // Adds the component to the specimen, or replaces its component of the same name.
+    void putComponent(int specimen, InterpretedComponent component);
+    void removeComponent(int specimen, int index);
+    // False, changing nothing, when the name is empty or another component has it.
+    bool renameComponent(int specimen, int index, const std::string &name);
+    // Every interpretation at once (a table opened), as one step to undo.
+    void replaceAll(Interpretations interpretations, const QString &text);
+
+    // The first of "C1", "C2" ... the specimen has no component of.
+    std::string unusedName(int specimen) const;
+
+signals:
+    void changed();
+
+private:
+    friend class InterpretationChange;
+    void change(Interpretations after, const QString &text);
+    void assign(const Interpretations &interpretations);
+
+    Interpretations m_interpretations;
+    QUndoStack *m_undo = nullptr;
+};
+
+} // namespace Demagora

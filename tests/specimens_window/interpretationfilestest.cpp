@@ -1,0 +1,155 @@
+#include "specimens_window/interpretationfiles.h"
+
+#include "analysis/analysiserror.h"
+#include "measurements/specimencoordinates.h"
+
+#include <gtest/gtest.h>
+
+namespace Demagora {
+namespace {
+
+// A thermal specimen: the NRM and steps at 100 .. 500 degrees along a bent path.
+Specimen specimen(const std::string &name, const std::string &site, bool oriented)
+{
+    Specimen s;
+    s.name = name;
+    s.site = site;
+    const double moments[][3] = { { 5, 1, 3 }, { 4, 1.2, 2.4 }, { 3.1, 0.9, 1.9 }, { 2, 0.7, 1.1 },
+        { 1.2, 0.2, 0.8 }, { 0.2, 0.1, 0.05 } };
+    for (int i = 0; i < 6; ++i) {
+        s.steps.push_back({ i == 0 ? Treatment::Nrm : Treatment::Thermal, 100.0 * i, moments[i][0],
+            moments[i][1], moments[i][2], {} });
+    }
+    if (oriented) {
+        s.orientation = SpecimenOrientation { 30, 20 };
+        s.bedding = Bedding { 120, 15 };
+    }
+    return s;
+}
+
+TEST(InterpretationFilesTest, FitInAnotherFrameTurnsWithTheSteps)
+{
+    const Specimen oriented = specimen("a", "s", true);
+    const InterpretedComponent component { "C1", FitType::Free, { 1, 2, 3, 4 },
+        Coordinates::Specimen };
+    const ComponentFit own = fitIn(oriented, component, Coordinates::Specimen);
+    const ComponentFit geographic = fitIn(oriented, component, Coordinates::Geographic);
+    ASSERT_TRUE(own.fit && geographic.fit);
+    const Moment3 turned
+        = specimenToGeographic({ own.fit->direction.x, own.fit->direction.y, own.fit->direction.z },
+            *oriented.orientation);
+    EXPECT_NEAR(geographic.fit->direction.x, turned[0], 1e-12);
+    EXPECT_NEAR(geographic.fit->direction.y, turned[1], 1e-12);
+    EXPECT_NEAR(geographic.fit->direction.z, turned[2], 1e-12);
+    EXPECT_NEAR(geographic.fit->mad, own.fit->mad, 1e-9);
+    EXPECT_NE(fitIn(oriented, component, Coordinates::Tilt).fit->angles.inclination,
+        geographic.fit->angles.inclination);
+
+    const Specimen loose = specimen("b", "s", false);
+    EXPECT_EQ(shownCoordinates(loose, Coordinates::Tilt), Coordinates::Specimen);
+    EXPECT_EQ(shownCoordinates(oriented, Coordinates::Tilt), Coordinates::Tilt);
+    const ComponentFit none = fitIn(loose, component, Coordinates::Geographic);
+    EXPECT_FALSE(none.fit);
+    EXPECT_EQ(none.refusal, "no orientation for geographic coordinates");
+}
+
+TEST(InterpretationFilesTest, SiteMeansGroupByNameAndLeaveOutWhatCannotBeFitted)
+{
+    MeasurementSet set;
+    set.specimens = { specimen("a", "S1", true), specimen("b", "S1", true),
+        specimen("c", "S1", false), specimen("d", "", true) };
+    Interpretations interpretations = emptyInterpretations(set);
+    const InterpretedComponent high { "HT", FitType::Free, { 2, 3, 4 }, Coordinates::Geographic };
+    const InterpretedComponent circle { "HT", FitType::Plane, { 1, 2, 3, 4, 5 },
+        Coordinates::Geographic };
+    const InterpretedComponent low { "LT", FitType::Anchored, { 0, 1 }, Coordinates::Geographic };
+    interpretations[0].components = { low, high };
+    interpretations[1].components = { circle };
+    interpretations[2].components = { high }; // no orientation: left out in geographic
+    interpretations[3].components = { high };
+    const std::vector<SiteSummary> summaries
+        = siteSummaries(set, interpretations, Coordinates::Geographic);
+    ASSERT_EQ(summaries.size(), 3u);
+    const struct
+    {
+        const char *site, *component;
+        int lines, planes, leftOut;
+    } expected[] = { { "S1", "LT", 1, 0, 0 }, { "S1", "HT", 1, 1, 1 }, { "d", "HT", 1, 0, 0 } };
+    for (std::size_t i = 0; i < summaries.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(summaries[i].site, expected[i].site);
+        EXPECT_EQ(summaries[i].component, expected[i].component);
+        ASSERT_TRUE(summaries[i].mean);
+        EXPECT_EQ(summaries[i].mean->lines, expected[i].lines);
+        EXPECT_EQ(summaries[i].mean->planes, expected[i].planes);
+        EXPECT_EQ(summaries[i].leftOut, expected[i].leftOut);
+    }
+    // In specimen coordinates the unoriented specimen counts.
+    EXPECT_EQ(siteSummaries(set, interpretations, Coordinates::Specimen)[1].mean->lines, 2);
+}
+
+TEST(InterpretationFilesTest, OpenedRowsFindTheirStepsAndSayWhatDoesNotMatch)
+{
+    MeasurementSet set;
+    set.specimens = { specimen("a", "S1", true), specimen("b", "S1", true) };
+    Interpretations current = emptyInterpretations(set);
+    current[1].components = { { "kept", FitType::Free, { 1, 2 }, Coordinates::Specimen } };
+    current[0].components = { { "gone", FitType::Free, { 1, 2 }, Coordinates::Specimen } };
+
+    SavedInterpretation row;
+    row.specimen = "a";
+    row.component = "HT";
+    row.type = FitType::Origin;
+    row.coordinates = Coordinates::Tilt;
+    row.fromCelsius = 99.85; // 373 K written by a table counting 273.15
+    row.toCelsius = 300;
+    row.n = 3;
+    SavedInterpretation gap = row;
+    gap.component = "";
+    gap.fromCelsius = 0;
+    gap.toCelsius = 400;
+    gap.n = 3;
+    SavedInterpretation stranger = row;
+    stranger.specimen = "z";
+    const std::vector<SavedInterpretation> rows { row, gap, stranger, stranger };
+
+    const OpenedInterpretations opened = interpretationsFromRows(set, rows, current);
+    EXPECT_EQ(opened.components, 2);
+    EXPECT_EQ(opened.specimens, 1);
+    EXPECT_EQ(opened.unknownSpecimens, std::vector<std::string> { "z" });
+    ASSERT_EQ(opened.interpretations[0].components.size(), 2u);
+    const InterpretedComponent &first = opened.interpretations[0].components[0];
+    EXPECT_EQ(first.name, "HT");
+    EXPECT_EQ(first.type, FitType::Origin);
+    EXPECT_EQ(first.coordinates, Coordinates::Tilt);
+    EXPECT_EQ(first.steps, (std::vector<int> { 1, 2, 3 }));
+    EXPECT_EQ(opened.interpretations[0].components[1].name, "C2");
+    EXPECT_EQ(opened.notes,
+        std::vector<std::string> { "a C2: the table counts 3 steps, 5 lie from 0 to 400 \u00B0C" });
+    // A specimen the table does not name keeps what it had.
+    EXPECT_EQ(opened.interpretations[1].components.front().name, "kept");
+}
+
+TEST(InterpretationFilesTest, SavingRefusesStepsThatAreNotThermal)
+{
+    MeasurementSet set;
+    set.specimens = { specimen("a", "S1", true) };
+    set.specimens[0].steps[3].treatment = Treatment::AlternatingField;
+    Interpretations interpretations = emptyInterpretations(set);
+    interpretations[0].components = { { "HT", FitType::Free, { 2, 3, 4 }, Coordinates::Specimen } };
+    try {
+        savedInterpretations(set, interpretations);
+        FAIL() << "saved an AF step";
+    } catch (const AnalysisError &error) {
+        EXPECT_STREQ(error.what(),
+            "a HT takes steps that are not thermal; the specimens table holds thermal steps only");
+    }
+    interpretations[0].components[0].steps = { 0, 1, 2 };
+    const std::vector<SavedInterpretation> rows = savedInterpretations(set, interpretations);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].sample, "a");
+    EXPECT_EQ(rows[0].toCelsius, 200);
+}
+
+} // namespace
+} // namespace Demagora

@@ -1,0 +1,211 @@
+#include "specimens_window/interpretationpanel.h"
+#include "specimens_window/interpretationtablemodel.h"
+#include "specimens_window/specimeninterpretations.h"
+#include "specimens_window/specimenpicture.h"
+#include "specimens_window/specimenswindow.h"
+
+#include "measurements/measurementreader.h"
+#include "support/scriptedprompts.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace Demagora {
+namespace {
+
+const QString CitSite = QStringLiteral(DEMAGORA_MEASUREMENTS_DIR "/cit-PI47/PI47-.sam");
+
+std::unique_ptr<SpecimensWindow> openActiveCit()
+{
+    auto window
+        = std::make_unique<SpecimensWindow>(readMeasurements(CitSite.toStdString()), CitSite);
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    window->show();
+    window->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    return window;
+}
+
+QTableView *table(const SpecimensWindow &window, const char *name)
+{
+    return window.findChild<QTableView *>(QLatin1String(name));
+}
+
+QString cell(const QTableView *view, int row, int column)
+{
+    return view->model()->index(row, column).data().toString();
+}
+
+// Every cell of a table, row by row, as the user reads it.
+QStringList tableText(const QTableView *view)
+{
+    QStringList rows;
+    for (int r = 0; r < view->model()->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < view->model()->columnCount(); ++c)
+            cells << cell(view, r, c);
+        rows << cells.join(QLatin1Char('|'));
+    }
+    return rows;
+}
+
+// A point of the picture over a step's symbol in the vector diagram.
+QPoint pointOfStep(const SpecimenPicture &picture, int step)
+{
+    for (int x = 0; x < picture.width(); ++x) {
+        for (int y = 0; y < picture.height(); ++y) {
+            if (picture.diagram().stepAt(picture.rect(), QPointF(x, y), 0.75) == step)
+                return { x, y };
+        }
+    }
+    ADD_FAILURE() << "no pixel over step " << step;
+    return {};
+}
+
+TEST(InterpretationPanelTest, KeysFitTheStepsChosenByKeyboardAndMouseAndUndoTakesThemBack)
+{
+    Testing::ScriptedPrompts prompts;
+    const auto window = openActiveCit();
+    QTableView *steps = table(*window, "SG_steps");
+    QTableView *components = table(*window, "SG_components");
+    const auto *choice = window->findChild<QLabel *>(QStringLiteral("lbl_choice"));
+
+    // Steps 3 to 6 by keyboard, then a free line with L.
+    steps->setFocus();
+    steps->setCurrentIndex(steps->model()->index(3, 0));
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(steps, Qt::Key_Down, Qt::ShiftModifier);
+    ASSERT_EQ(window->chosenSteps(), (std::vector<int> { 3, 4, 5, 6 }));
+    EXPECT_TRUE(choice->text().startsWith(QStringLiteral("4 steps chosen, free line: D ")))
+        << choice->text().toStdString();
+    QTest::keyClick(steps, Qt::Key_L);
+    ASSERT_EQ(components->model()->rowCount(), 1);
+    EXPECT_EQ(cell(components, 0, InterpretationTableModel::Type), QStringLiteral("free line"));
+    EXPECT_EQ(cell(components, 0, InterpretationTableModel::Steps), QStringLiteral("4"));
+    const QStringList fourSteps = tableText(components);
+    // The component and the chosen steps' fit, drawn over the vector diagram.
+    EXPECT_EQ(window->picture().diagram().data().lines.size(), 2u);
+
+    // Ctrl and a click on step 9 in the picture adds it; L again refits the same component.
+    auto *picture = const_cast<SpecimenPicture *>(&window->picture());
+    QTest::mouseClick(picture, Qt::LeftButton, Qt::ControlModifier, pointOfStep(*picture, 9));
+    ASSERT_EQ(window->chosenSteps(), (std::vector<int> { 3, 4, 5, 6, 9 }));
+    EXPECT_TRUE(choice->text().startsWith(QStringLiteral("5 steps chosen")))
+        << choice->text().toStdString();
+    QTest::keyClick(steps, Qt::Key_L);
+    ASSERT_EQ(components->model()->rowCount(), 1);
+    EXPECT_EQ(cell(components, 0, InterpretationTableModel::Steps), QStringLiteral("5"));
+    EXPECT_EQ(cell(components, 0, InterpretationTableModel::To), cell(steps, 9, 1));
+    const QStringList fiveSteps = tableText(components);
+    EXPECT_NE(fiveSteps, fourSteps);
+
+    // P makes it a plane: a great circle, no line but the choice's.
+    QTest::keyClick(steps, Qt::Key_P);
+    EXPECT_EQ(cell(components, 0, InterpretationTableModel::Type), QStringLiteral("plane"));
+    EXPECT_EQ(cell(components, 0, InterpretationTableModel::Dang), QString());
+    EXPECT_EQ(window->picture().diagram().data().planes.size(), 2u);
+
+    QTest::keyClick(steps, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(tableText(components), fiveSteps);
+    QTest::keyClick(steps, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(tableText(components), fourSteps);
+    QTest::keyClick(steps, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(tableText(components), fiveSteps);
+
+    QTest::keyClick(steps, Qt::Key_Delete);
+    EXPECT_EQ(components->model()->rowCount(), 0);
+    // The choice alone is drawn, fitted as the last fit made: a plane.
+    EXPECT_TRUE(window->picture().diagram().data().lines.empty());
+    EXPECT_EQ(window->picture().diagram().data().planes.size(), 1u);
+    EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join('\n').toStdString();
+}
+
+TEST(InterpretationPanelTest, FitWithoutEnoughStepsIsRefusedAndChangesNothing)
+{
+    Testing::ScriptedPrompts prompts;
+    const auto window = openActiveCit();
+    QTableView *steps = table(*window, "SG_steps");
+    window->chooseSteps({ 2, 3 }, false);
+    QTest::keyClick(steps, Qt::Key_P);
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_TRUE(prompts.errors.front().startsWith(QStringLiteral("Cannot fit C1 of PI47-1a: ")))
+        << prompts.errors.front().toStdString();
+    EXPECT_EQ(table(*window, "SG_components")->model()->rowCount(), 0);
+    EXPECT_TRUE(window->interpretation().interpretations().isSaved());
+}
+
+TEST(InterpretationPanelTest, SavedInterpretationsReopenWithTheSameFits)
+{
+    Testing::ScriptedPrompts prompts;
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("specimens.txt"));
+    std::vector<QStringList> made;
+    QStringList sites;
+    {
+        const auto window = openActiveCit();
+        window->setCoordinates(1);
+        const int count = int(window->measurements().specimens.size());
+        for (int i = 0; i < count; ++i) {
+            window->setCurrentSpecimen(i);
+            const int n = int(window->measurements().specimens[std::size_t(i)].steps.size());
+            std::vector<int> high;
+            for (int s = 3; s < n; ++s)
+                high.push_back(s);
+            window->chooseSteps(high, false);
+            window->interpretation().fitChosen(FitType::Free);
+            window->chooseSteps({ 0, 1, 2, 3 }, false);
+            window->findChild<QLineEdit *>(QStringLiteral("LE_component"))->setText("LT");
+            window->interpretation().fitChosen(i % 2 ? FitType::Plane : FitType::Anchored);
+            window->findChild<QLineEdit *>(QStringLiteral("LE_component"))->setText("C1");
+            made.push_back(tableText(table(*window, "SG_components")));
+            EXPECT_EQ(made.back().size(), 2);
+        }
+        sites = tableText(table(*window, "SG_sites"));
+        ASSERT_FALSE(sites.isEmpty());
+        EXPECT_FALSE(window->interpretation().interpretations().isSaved());
+
+        // Closing asks about the unsaved interpretations; Cancel keeps the window.
+        prompts.answers = { Prompts::Answer::Cancel };
+        EXPECT_FALSE(window->close());
+        EXPECT_EQ(prompts.questions.size(), 1);
+
+        prompts.fileNames = { path };
+        ASSERT_TRUE(window->interpretation().saveInterpretations());
+        EXPECT_TRUE(window->interpretation().interpretations().isSaved());
+        EXPECT_TRUE(window->close());
+        EXPECT_EQ(prompts.questions.size(), 1);
+
+        // Saving over the file asks first; No leaves it.
+        prompts.fileNames = { path };
+        prompts.answers = { Prompts::Answer::No };
+        EXPECT_FALSE(window->interpretation().saveInterpretations());
+        ASSERT_EQ(prompts.questions.size(), 2);
+        EXPECT_EQ(prompts.questions.back(), path + QStringLiteral(" already exists. Replace it?"));
+    }
+
+    const auto window = openActiveCit();
+    window->setCoordinates(1);
+    prompts.fileNames = { path };
+    window->interpretation().openInterpretations();
+    EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join('\n').toStdString();
+    EXPECT_TRUE(prompts.informations.isEmpty()) << prompts.informations.join('\n').toStdString();
+    EXPECT_TRUE(window->interpretation().interpretations().isSaved());
+    for (int i = 0; i < int(made.size()); ++i) {
+        SCOPED_TRACE(i);
+        window->setCurrentSpecimen(i);
+        EXPECT_EQ(tableText(table(*window, "SG_components")), made[std::size_t(i)]);
+    }
+    EXPECT_EQ(tableText(table(*window, "SG_sites")), sites);
+    // Opening is one step to undo.
+    QTest::keyClick(table(*window, "SG_steps"), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(table(*window, "SG_components")->model()->rowCount(), 0);
+}
+
+} // namespace
+} // namespace Demagora
