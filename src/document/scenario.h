@@ -2,7 +2,7 @@
 
 #include "model/tvector.h"
 #include "model/usererror.h"
-#include "results/reporttable.h"
+#include "results/reportkind.h"
 
 #include <cstdint>
 #include <optional>
