@@ -1,4 +1,6 @@
 #include "batch/batchcommand.h"
+#include "support/filetext.h"
+#include "support/temporaryfolder.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +15,7 @@ namespace Demagora {
 namespace {
 
 namespace fs = std::filesystem;
+using Testing::fileText;
 
 struct CommandResult
 {
@@ -28,31 +31,10 @@ CommandResult run(const std::vector<std::string> &arguments)
     return { status, err.str() };
 }
 
-std::string readAll(const fs::path &path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-class MeasurementOutputsTest : public ::testing::Test
+class MeasurementOutputsTest : public Testing::TemporaryFolderTest
 {
 protected:
-    MeasurementOutputsTest()
-        : folder(fs::path(testing::TempDir())
-            / ("measurement-outputs-"
-                + std::string(testing::UnitTest::GetInstance()->current_test_info()->name())))
-    {
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-    }
-    ~MeasurementOutputsTest() override { fs::remove_all(folder); }
-
-    std::string path(const std::string &name) const { return (folder / name).string(); }
-
     const std::string scattered = std::string(DEMAGORA_EXAMPLES_DIR) + "/scattered.json";
-    fs::path folder;
 };
 
 TEST_F(MeasurementOutputsTest, WritesEveryFormatAndRepeatsTheNoiseFromTheSeed)
@@ -62,22 +44,22 @@ TEST_F(MeasurementOutputsTest, WritesEveryFormatAndRepeatsTheNoiseFromTheSeed)
     const CommandResult first = run(arguments);
     ASSERT_EQ(first.status, 0) << first.err;
     // 21 specimens at 150 (the NRM), 250, 350, 450, 550 and 580.
-    const std::string measurements = readAll(folder / "lab" / "measurements.txt");
+    const std::string measurements = fileText(m_folder / "lab" / "measurements.txt");
     EXPECT_EQ(std::count(measurements.begin(), measurements.end(), '\n'), 2 + 21 * 6);
     for (const char *table : { "locations", "sites", "samples", "specimens", "contribution" })
-        EXPECT_TRUE(fs::is_regular_file(folder / "lab" / (std::string(table) + ".txt"))) << table;
-    const std::string puffinPlot = readAll(folder / "run.ppl");
-    const std::string utrecht = readAll(folder / "run.TH");
+        EXPECT_TRUE(fs::is_regular_file(m_folder / "lab" / (std::string(table) + ".txt"))) << table;
+    const std::string puffinPlot = fileText(m_folder / "run.ppl");
+    const std::string utrecht = fileText(m_folder / "run.TH");
     EXPECT_TRUE(puffinPlot.starts_with("PuffinPlot file. Version 3\n"));
     EXPECT_TRUE(utrecht.ends_with("\nEND\n"));
 
     ASSERT_EQ(run(arguments).status, 0);
-    EXPECT_EQ(readAll(folder / "run.ppl"), puffinPlot);
-    EXPECT_EQ(readAll(folder / "lab" / "measurements.txt"), measurements);
+    EXPECT_EQ(fileText(m_folder / "run.ppl"), puffinPlot);
+    EXPECT_EQ(fileText(m_folder / "lab" / "measurements.txt"), measurements);
     std::vector<std::string> reseeded = arguments;
     reseeded.insert(reseeded.end(), { "--seed", "43" });
     ASSERT_EQ(run(reseeded).status, 0);
-    EXPECT_NE(readAll(folder / "run.ppl"), puffinPlot);
+    EXPECT_NE(fileText(m_folder / "run.ppl"), puffinPlot);
 }
 
 TEST_F(MeasurementOutputsTest, CreatesTheFolderOnlyWhenEveryCheckHasPassed)
@@ -91,7 +73,7 @@ TEST_F(MeasurementOutputsTest, CreatesTheFolderOnlyWhenEveryCheckHasPassed)
         std::string message;
     };
     const FolderCase folderCases[] = {
-        { { scattered, "--magic", path("lab"), "--ppl", folder.string() }, folder.string() },
+        { { scattered, "--magic", path("lab"), "--ppl", m_folder.string() }, m_folder.string() },
         // Refused only after the run.
         { { tooManyRows, "--magic", path("lab"), "--report", "resulting", "--xls",
               path("big.xls") },
@@ -107,10 +89,10 @@ TEST_F(MeasurementOutputsTest, CreatesTheFolderOnlyWhenEveryCheckHasPassed)
         const CommandResult result = run(c.arguments);
         EXPECT_EQ(result.status, 2);
         EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
-        EXPECT_FALSE(fs::exists(folder / "lab"));
-        EXPECT_FALSE(fs::exists(folder / "missing"));
+        EXPECT_FALSE(fs::exists(m_folder / "lab"));
+        EXPECT_FALSE(fs::exists(m_folder / "missing"));
     }
-    EXPECT_EQ(readAll(folder / "plain"), "text");
+    EXPECT_EQ(fileText(m_folder / "plain"), "text");
 }
 
 } // namespace
