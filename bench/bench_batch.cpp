@@ -4,6 +4,7 @@
 
 #include "batch/batchrun.h"
 #include "batch/seriescsv.h"
+#include "text/csvreal.h"
 #include "document/scenario.h"
 #include "model/inputchecks.h"
 #include "model/literalrun.h"

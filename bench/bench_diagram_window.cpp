@@ -3,10 +3,9 @@
 // picture and the picture after a tool bar change are there, and the longest time the
 // user-interface thread is held meanwhile, measured by a timer that should tick every 5 ms.
 
+#include "benchruns.h"
+
 #include "diagrams/tfrm_graph.h"
-#include "model/randomsource.h"
-#include "model/run.h"
-#include "model/scatter.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -16,36 +15,10 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <ctime>
 
 namespace {
 
 using namespace Demagora;
-
-struct HugeRun
-{
-    ComponentPopulations populations;
-    ResultSeries series;
-
-    HugeRun()
-    {
-        MersenneTwisterSource random(20261207);
-        for (int i = 0; i < 10; ++i) {
-            TVector component;
-            component.SigmaCount = 3;
-            component.Declination = 37.0 * i;
-            component.Inclination = 60 - 12.0 * i;
-            component.Height = 5 + i;
-            component.BlockLow = 50.0 * i;
-            component.BlockHigh = 50.0 * i + 150;
-            Population population;
-            ScatterComponent(
-                component, 50000, population, SpectrumShape::Gauss, true, 30, 2, random);
-            populations.push_back(std::move(population));
-        }
-        RunDemagnetization(600, 0, 600, series, populations);
-    }
-};
 
 // Records the longest gap between the ticks of a 5 ms timer on the user-interface thread.
 class BlockingProbe
@@ -79,20 +52,12 @@ double waitForPicture(TFrm_graph &window)
     return static_cast<double>(clock.nsecsElapsed()) / 1e6;
 }
 
-// Processor time of all threads so far: the work, told apart from the waiting on a busy
-// machine.
-double processCpuMs()
-{
-    timespec now {};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
-}
-
 void BM_PaintHugeRun(benchmark::State &state)
 {
-    static HugeRun run;
+    // 50,001 members per component, about 30 million result points.
+    static Bench::TenComponentRun run(50000);
     for (auto _ : state) {
-        const double cpuBefore = processCpuMs();
+        const double cpuBefore = Bench::processCpuMs();
         QElapsedTimer clock;
         clock.start();
         BlockingProbe probe;
@@ -101,7 +66,7 @@ void BM_PaintHugeRun(benchmark::State &state)
         QApplication::processEvents();
         const double standsMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
         const double firstPictureMs = standsMs + waitForPicture(window);
-        const double firstPictureCpuMs = processCpuMs() - cpuBefore;
+        const double firstPictureCpuMs = Bench::processCpuMs() - cpuBefore;
         window.findChild<QPushButton *>(QStringLiteral("btn_temps"))->click();
         window.update();
         QApplication::processEvents();
@@ -121,13 +86,5 @@ BENCHMARK(BM_PaintHugeRun)->Unit(benchmark::kMillisecond)->UseManualTime()->Iter
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return Demagora::Bench::runBenchmarks<QApplication>(argc, argv);
 }

@@ -1,15 +1,12 @@
+#include "benchruns.h"
+
 #include "diagrams/diagramrenderer.h"
-#include "model/randomsource.h"
-#include "model/run.h"
-#include "model/scatter.h"
 
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
 #include <benchmark/benchmark.h>
-
-#include <ctime>
 
 namespace {
 
@@ -131,34 +128,15 @@ BENCHMARK(BM_RepaintScenarioH)->Unit(benchmark::kMillisecond);
 
 // The diagram window's large run at a tenth of its size: 10 components of 5,001 members each
 // (the huge run has 50,001), 0 to 600 degrees, 3 million result points at width 700.
-struct LargeScatter
+const Bench::TenComponentRun &largeScatter()
 {
-    ComponentPopulations populations;
-    ResultSeries series;
-
-    LargeScatter()
-    {
-        MersenneTwisterSource random(20261207);
-        for (int i = 0; i < 10; ++i) {
-            TVector component;
-            component.SigmaCount = 3;
-            component.Declination = 37.0 * i;
-            component.Inclination = 60 - 12.0 * i;
-            component.Height = 5 + i;
-            component.BlockLow = 50.0 * i;
-            component.BlockHigh = 50.0 * i + 150;
-            Population population;
-            ScatterComponent(
-                component, 5000, population, SpectrumShape::Gauss, true, 30, 2, random);
-            populations.push_back(std::move(population));
-        }
-        RunDemagnetization(600, 0, 600, series, populations);
-    }
-};
+    static const Bench::TenComponentRun run(5000);
+    return run;
+}
 
 void BM_RepaintLargeScatter(benchmark::State &state)
 {
-    static const LargeScatter run;
+    const Bench::TenComponentRun &run = largeScatter();
     const DiagramRenderer renderer(run.series, run.populations, 0, 600);
     const DiagramViewState view;
     QImage image(700, 724, QImage::Format_RGB32);
@@ -180,17 +158,10 @@ BENCHMARK(BM_RepaintLargeScatter)->Unit(benchmark::kMillisecond);
 // summed, nothing cached from an earlier paint.
 void BM_FirstPaintLargeScatter(benchmark::State &state)
 {
-    static const LargeScatter run;
+    const Bench::TenComponentRun &run = largeScatter();
     const DiagramViewState view;
     QImage image(700, 724, QImage::Format_RGB32);
-    // The processor time of all threads tells the work apart from the waiting of a busy
-    // machine.
-    const auto processSeconds = [] {
-        timespec now {};
-        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-        return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-    };
-    const double before = processSeconds();
+    const double before = Bench::processCpuMs();
     for (auto _ : state) {
         const DiagramRenderer renderer(run.series, run.populations, 0, 600);
         QPainter painter(&image);
@@ -199,7 +170,7 @@ void BM_FirstPaintLargeScatter(benchmark::State &state)
         benchmark::DoNotOptimize(image.constBits());
     }
     state.counters["processCpuMs"] = benchmark::Counter(
-        (processSeconds() - before) * 1e3 / static_cast<double>(state.iterations()));
+        (Bench::processCpuMs() - before) / static_cast<double>(state.iterations()));
 }
 BENCHMARK(BM_FirstPaintLargeScatter)->Unit(benchmark::kMillisecond);
 
@@ -207,11 +178,5 @@ BENCHMARK(BM_FirstPaintLargeScatter)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return Demagora::Bench::runBenchmarks<QGuiApplication>(argc, argv);
 }

@@ -1,6 +1,7 @@
 // The demagnetization run: the literal step-by-step sums against the table-based run, and
 // the table-based run on a large scattered sample (scenario H).
 
+#include "model/paralleltasks.h"
 #include "model/populations.h"
 #include "model/randomsource.h"
 #include "model/run.h"
@@ -10,7 +11,6 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <thread>
 
 using namespace Demagora;
 
@@ -109,7 +109,7 @@ void BM_ScenarioHFastOneThread(benchmark::State &state)
 
 void BM_ScenarioHFastAllCores(benchmark::State &state)
 {
-    fastRun(state, scenarioH(), std::max(std::thread::hardware_concurrency(), 1U));
+    fastRun(state, scenarioH(), coreCount());
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "analysis/analysiscsv.h"
 
-#include <array>
-#include <charconv>
+#include "text/csvreal.h"
+
 #include <cmath>
 
 namespace Demagora {
@@ -10,10 +10,7 @@ std::string csvNumber(std::optional<double> value)
 {
     if (!value || !std::isfinite(*value))
         return {};
-    std::array<char, 40> buffer {};
-    const auto result = std::to_chars(
-        buffer.data(), buffer.data() + buffer.size(), *value, std::chars_format::general, 17);
-    return std::string(buffer.data(), result.ptr);
+    return csvReal(*value);
 }
 
 namespace {

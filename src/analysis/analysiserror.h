@@ -1,17 +1,10 @@
 #pragma once
 
-#include <stdexcept>
-#include <string>
+#include "model/usererror.h"
 
 namespace Demagora {
 
 // A fit or a statistic that cannot be formed from its input, with the text the user reads.
-class AnalysisError : public std::runtime_error
-{
-public:
-    explicit AnalysisError(const std::string &message)
-        : std::runtime_error(message)
-    { }
-};
+using AnalysisError = UserError<struct AnalysisLayer>;
 
 } // namespace Demagora

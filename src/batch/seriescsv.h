@@ -20,12 +20,4 @@ void writeSeriesCsv(std::ostream &out, const ResultSeries &series);
 // its rows are written, so the whole series is never held in memory.
 void writeSeriesCsv(std::ostream &out, const PreparedRun &run);
 
-// A double in the shortest form of 17 significant digits ("%.17g" in the "C" locale).
-std::string csvReal(double value);
-
-// The same text written at out, which has room for at least MaxCsvRealLength characters;
-// returns the end of the text. The characters after the end may be overwritten.
-inline constexpr int MaxCsvRealLength = 40;
-char *writeCsvReal(char *out, double value);
-
 } // namespace Demagora

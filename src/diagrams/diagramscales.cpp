@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <thread>
 #include <vector>
 
 namespace Demagora {
@@ -77,7 +76,7 @@ double maxResultLength(const ResultSeries &series)
     for (const ResultSeriesEntry &entry : series)
         points += entry.size();
     constexpr std::size_t ChunksFrom = 1'000'000;
-    const unsigned threads = std::max(1U, std::thread::hardware_concurrency());
+    const unsigned threads = coreCount();
     const std::size_t chunkCount = points >= ChunksFrom
         ? std::min<std::size_t>(series.size(), 4 * std::size_t { threads })
         : std::min<std::size_t>(series.size(), 1);

@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 namespace Demagora {
@@ -177,7 +176,7 @@ bool recordInOrder(LastOccurrence<Key, Hash, Dense> &target, std::size_t count, 
 {
     const auto stopped
         = [cancelled] { return cancelled && cancelled->load(std::memory_order_relaxed); };
-    const unsigned threads = std::max(1U, std::thread::hardware_concurrency());
+    const unsigned threads = coreCount();
     const std::size_t chunkCount = std::min<std::size_t>(count, 4 * std::size_t { threads });
     if (chunkCount <= 1 || threads == 1) {
         for (std::size_t item = 0; item < count; ++item) {

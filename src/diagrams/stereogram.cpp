@@ -449,8 +449,7 @@ InitialDirections initialDirections(
             m += size;
         }
     };
-    const unsigned threads
-        = tasks.size() > 1 ? std::max(1U, std::thread::hardware_concurrency()) : 1;
+    const unsigned threads = tasks.size() > 1 ? coreCount() : 1;
     runParallelTasks(
         tasks.size(), threads, evaluate, [] {}, [] { return false; });
     return directions;

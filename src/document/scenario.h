@@ -1,12 +1,12 @@
 #pragma once
 
 #include "model/tvector.h"
-#include "results/reporttable.h"
+#include "model/usererror.h"
+#include "results/reportkind.h"
 
 #include <cstdint>
 #include <optional>
 #include <ostream>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,13 +15,7 @@ namespace Demagora {
 
 // A scenario that cannot be read or written. The message names the file, the field and the
 // value; the batch tool prints it, the main window shows it.
-class ScenarioError : public std::runtime_error
-{
-public:
-    explicit ScenarioError(const std::string &message)
-        : std::runtime_error(message)
-    { }
-};
+using ScenarioError = UserError<struct ScenarioLayer>;
 
 // How every component is scattered into a population.
 struct PopulationSettings

@@ -1,18 +1,11 @@
 #pragma once
 
-#include <stdexcept>
-#include <string>
+#include "model/usererror.h"
 
 namespace Demagora {
 
 // A refused measurement export: a schedule, unit or name that cannot be used. The message is
 // the one the user reads.
-class MeasurementError : public std::runtime_error
-{
-public:
-    explicit MeasurementError(const std::string &message)
-        : std::runtime_error(message)
-    { }
-};
+using MeasurementError = UserError<struct MeasurementLayer>;
 
 } // namespace Demagora

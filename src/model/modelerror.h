@@ -1,17 +1,10 @@
 #pragma once
 
-#include <stdexcept>
-#include <string>
+#include "model/usererror.h"
 
 namespace Demagora {
 
 // A refusal of the model, carrying the text the user reads.
-class ModelError : public std::runtime_error
-{
-public:
-    explicit ModelError(const std::string &message)
-        : std::runtime_error(message)
-    { }
-};
+using ModelError = UserError<struct ModelLayer>;
 
 } // namespace Demagora

@@ -112,6 +112,11 @@ bool runOnCallingThread(std::size_t count, const std::function<void(std::size_t)
 
 } // namespace
 
+unsigned coreCount()
+{
+    return std::max(1U, std::thread::hardware_concurrency());
+}
+
 bool runParallelTasks(std::size_t count, unsigned threadCount,
     const std::function<void(std::size_t)> &task, const std::function<void()> &onFinished,
     const std::function<bool()> &stopRequested)

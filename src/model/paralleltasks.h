@@ -5,6 +5,10 @@
 
 namespace Demagora {
 
+// How many threads the processor runs at once (at least 1): the worker count of every
+// parallel loop of the program.
+unsigned coreCount();
+
 // Runs task(i) for every i in [0, count) on up to threadCount worker threads, in any
 // order. The calling thread does not share the work: it waits, calls onFinished() once for
 // every finished task and asks stopRequested() before the work starts, after each report

@@ -9,7 +9,6 @@
 #include <array>
 #include <optional>
 #include <string>
-#include <thread>
 
 namespace Demagora {
 
@@ -118,7 +117,7 @@ unsigned threadCountFor(std::int32_t pointCount, std::int32_t runLowTemp, std::i
     }
     if (work < SmallRunWork)
         return 1;
-    return std::max(std::thread::hardware_concurrency(), 1U);
+    return coreCount();
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/populations.h"
+#include "results/reportkind.h"
 #include "text/statistics.h"
 
 #include <cstdint>
@@ -9,8 +10,6 @@
 #include <vector>
 
 namespace Demagora {
-
-enum class ReportKind { Initial = 0, Resulting = 1 };
 
 // A report of the last run: its caption, its fixed layout and the text of any cell, formed
 // when it is asked for from the populations and series themselves, so that nothing per cell is

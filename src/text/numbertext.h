@@ -1,7 +1,8 @@
 #pragma once
 
+#include "model/usererror.h"
+
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -9,13 +10,7 @@ namespace Demagora {
 
 // A typed text that is not a number. The message is the one the user reads; the general
 // error handler adds the closing full stop.
-class ConversionError : public std::runtime_error
-{
-public:
-    explicit ConversionError(const std::string &message)
-        : std::runtime_error(message)
-    { }
-};
+using ConversionError = UserError<struct ConversionLayer>;
 
 // Reads a decimal number: optional blanks, optional sign, digits with at most one
 // decimalSeparator (at least one digit), optional exponent (E or e, optional sign, digits),

@@ -1,4 +1,5 @@
 #include "support/csvfields.h"
+#include "support/filetext.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,7 @@
 
 namespace {
 
+using Demagora::Testing::fileText;
 using Demagora::Testing::splitFields;
 
 struct ProcessResult
@@ -32,14 +34,6 @@ std::string quoted(const std::string &argument)
     for (const char c : argument)
         text += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return text + "'";
-}
-
-std::string readAll(const std::filesystem::path &path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
 }
 
 // Runs demagora-batch with the arguments and collects its exit status and both streams.
@@ -59,8 +53,8 @@ ProcessResult runBatch(const std::vector<std::string> &arguments)
     const int raw = std::system(command.c_str());
     ProcessResult result;
     result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    result.out = readAll(out);
-    result.err = readAll(err);
+    result.out = fileText(out);
+    result.err = fileText(err);
     std::filesystem::remove(out);
     std::filesystem::remove(err);
     return result;
@@ -150,11 +144,11 @@ TEST(BatchProcessTest, SeriesFileAndSeedGiveRepeatableRuns)
     EXPECT_EQ(a.out, "");
     EXPECT_EQ(a.err, "");
 
-    const std::string text = readAll(first);
+    const std::string text = fileText(first);
     EXPECT_TRUE(text.starts_with("member,step,temperature,"));
     // The example's own seed is 42: the command-line seed 42 repeats it, 43 does not.
-    EXPECT_EQ(text, readAll(second));
-    EXPECT_NE(text, readAll(other));
+    EXPECT_EQ(text, fileText(second));
+    EXPECT_NE(text, fileText(other));
     EXPECT_NE(text.find("\n20,0,"), std::string::npos);
     EXPECT_EQ(text.find("\n21,0,"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(first + ".partial"));
@@ -262,8 +256,8 @@ TEST(BatchProcessTest, ComponentSeedsNeedNoClockAndGiveWayToTheCommandLineSeed)
     ASSERT_EQ(runBatch({ scenario, "--xls", own }).status, 0);
     ASSERT_EQ(runBatch({ scenario, "--xls", resulting, "--report", "resulting" }).status, 0);
     ASSERT_EQ(runBatch({ scenario, "--xls", initial, "--report", "initial" }).status, 0);
-    EXPECT_EQ(readAll(own), readAll(resulting));
-    EXPECT_NE(readAll(own), readAll(initial));
+    EXPECT_EQ(fileText(own), fileText(resulting));
+    EXPECT_NE(fileText(own), fileText(initial));
 }
 
 TEST(BatchProcessTest, HelpPrintsUsage)
@@ -357,16 +351,16 @@ TEST(BatchProcessTest, OutputsThatWouldDestroySomethingAreRefusedBeforeAnythingI
         const OutputFolder folder(std::to_string(&c - cases));
         std::vector<std::string> arguments = c.prepare(folder);
         const std::vector<std::string> before = folder.entries();
-        const std::string scenario = readAll(folder.scenario);
+        const std::string scenario = fileText(folder.scenario);
         arguments.insert(arguments.begin(), folder.scenario);
         const ProcessResult result = runBatch(arguments);
         EXPECT_EQ(result.status, 2);
         EXPECT_NE(result.err.find(c.messagePart), std::string::npos) << result.err;
         EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
         EXPECT_EQ(folder.entries(), before);
-        EXPECT_EQ(readAll(folder.scenario), scenario);
+        EXPECT_EQ(fileText(folder.scenario), scenario);
         if (std::filesystem::exists(folder.path("keep.csv"))) {
-            EXPECT_EQ(readAll(folder.path("keep.csv")), "keep");
+            EXPECT_EQ(fileText(folder.path("keep.csv")), "keep");
         }
     }
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
@@ -382,10 +376,10 @@ TEST(BatchProcessTest, LinksAndTemporaryNamesOfTheUserAreLeftAlone)
     const ProcessResult result = runBatch({ f.scenario, "--series", f.path("out.csv"), "--xls",
         f.path("o2.csv"), "--png", f.path("dangling.csv") });
     ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(readAll(f.path("out.csv.partial")), "mine");
-    EXPECT_EQ(readAll(f.path("unrelated.txt")), "unrelated");
+    EXPECT_EQ(fileText(f.path("out.csv.partial")), "mine");
+    EXPECT_EQ(fileText(f.path("unrelated.txt")), "unrelated");
     EXPECT_TRUE(std::filesystem::is_symlink(f.path("dangling.csv")));
-    EXPECT_TRUE(readAll(f.path("written.csv")).starts_with("\x89PNG"));
+    EXPECT_TRUE(fileText(f.path("written.csv")).starts_with("\x89PNG"));
     EXPECT_EQ(f.entries(),
         std::vector<std::string>({ "dangling.csv", "o2.XLS", "o2.csv.partial", "out.csv",
             "out.csv.partial", "scen.XLS", "unrelated.txt", "written.csv" }));
@@ -511,7 +505,7 @@ TEST(BatchProcessTest, FitsAndFisherStatisticsOfTheScatteredExample)
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "");
 
-    std::istringstream fitsText(readAll(fits));
+    std::istringstream fitsText(fileText(fits));
     std::string line;
     std::getline(fitsText, line);
     EXPECT_EQ(line,
@@ -530,7 +524,7 @@ TEST(BatchProcessTest, FitsAndFisherStatisticsOfTheScatteredExample)
     }
     EXPECT_EQ(rows, 21);
 
-    std::istringstream fisherText(readAll(fisher));
+    std::istringstream fisherText(fileText(fisher));
     std::getline(fisherText, line);
     EXPECT_EQ(line, "set,n,declination,inclination,r,k,alpha95,angular_deviation");
     for (const char *set : { "fitted,20,", "component_1,20,", "component_2,20," }) {
@@ -579,7 +573,7 @@ TEST(BatchProcessTest, FitsFollowTheMeasurementScheduleAndItsNoise)
         arguments.insert(arguments.end(), extra.begin(), extra.end());
         const ProcessResult result = runBatch(arguments);
         EXPECT_EQ(result.status, 0) << result.err;
-        std::istringstream text(readAll(fits));
+        std::istringstream text(fileText(fits));
         std::vector<std::vector<std::string>> rows;
         for (std::string line; std::getline(text, line);)
             rows.push_back(splitFields(line));

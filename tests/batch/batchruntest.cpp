@@ -2,6 +2,7 @@
 
 #include "batch/batcherror.h"
 #include "support/workedexample.h"
+#include "model/paralleltasks.h"
 #include "model/scatter.h"
 #include "support/componentfixtures.h"
 
@@ -11,7 +12,6 @@
 #include <cstdio>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -107,7 +107,7 @@ TEST(BatchRunTest, TwoComponentsGiveTheWorkedExample)
 // written in parts.
 TEST(BatchRunTest, SeriesWithoutKeptCurvesEqualsTheKeptSeries)
 {
-    const std::uint64_t rows = 4 * 16384 * std::max(1U, std::thread::hardware_concurrency());
+    const std::uint64_t rows = 4 * 16384 * coreCount();
     struct Case
     {
         const char *name;

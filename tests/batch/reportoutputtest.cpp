@@ -4,13 +4,14 @@
 #include "batch/batcherror.h"
 #include "batch/batchoptions.h"
 #include "results/reportexport.h"
+#include "support/filetext.h"
+#include "support/temporaryfolder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -64,19 +65,9 @@ TEST(ReportCsvTest, ReportKindsAreNamedInLowerCase)
     EXPECT_FALSE(reportKindNamed(""));
 }
 
-class ReportWorksheetTest : public testing::Test
+class ReportWorksheetTest : public Testing::TemporaryFolderTest
 {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "demagora-report-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        m_folder = pattern;
-    }
-    void TearDown() override { fs::remove_all(m_folder); }
-
-    std::string path(const std::string &name) const { return (m_folder / name).string(); }
-
     std::string refusal(const ReportTable &table, const std::string &name)
     {
         try {
@@ -86,8 +77,6 @@ protected:
         }
         return "no error";
     }
-
-    fs::path m_folder;
 };
 
 TEST_F(ReportWorksheetTest, SavesTheExportLayoutUnderTheXlsName)
@@ -99,10 +88,8 @@ TEST_F(ReportWorksheetTest, SavesTheExportLayoutUnderTheXlsName)
     expected.NewDocument();
     writeReportToSheet(expected, table);
     expected.CloseDocument();
-    std::ifstream in(path("out.XLS"), std::ios::binary);
-    const std::vector<std::uint8_t> bytes(
-        (std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(bytes, expected.Document());
+    const std::string bytes = Testing::fileText(path("out.XLS"));
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), expected.Document());
 }
 
 TEST_F(ReportWorksheetTest, GridTooLongForASheetIsRefusedAndNothingWritten)

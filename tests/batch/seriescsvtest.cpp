@@ -1,18 +1,20 @@
 #include "batch/seriescsv.h"
 
 #include "support/csvfields.h"
+#include "support/seventeendigitvalues.h"
+#include "text/csvreal.h"
 
 #include <gtest/gtest.h>
 
-#include <charconv>
 #include <cmath>
 #include <cstdlib>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
 using namespace Demagora;
+using Demagora::Testing::exactSeventeenDigits;
+using Demagora::Testing::seventeenDigitMagnitudes;
 using Demagora::Testing::splitFields;
 
 namespace {
@@ -70,55 +72,32 @@ TEST(SeriesCsvTest, RealsReadBackBitForBit)
     EXPECT_EQ(fields[3], "0.33333333333333331");
 }
 
-TEST(SeriesCsvTest, CsvRealUsesSeventeenDigitsAtMost)
+// Every real of the rows against the library's exact conversion: the formatter inlined in
+// the rows, in the compilation this processor runs (and, in series_default_code_tests, in
+// the one every other processor runs).
+TEST(SeriesCsvTest, RowRealsEqualTheExactSeventeenDigitConversion)
 {
-    EXPECT_EQ(csvReal(0.1), "0.10000000000000001");
-    EXPECT_EQ(csvReal(100), "100");
-    EXPECT_EQ(csvReal(1.5e-14), "1.4999999999999999e-14");
-    EXPECT_EQ(csvReal(-0.0), "-0");
-}
-
-// The fast conversion against the library's exact one, "%.17g", over every order of magnitude
-// the series holds and the values where rounding is closest to a tie or to the next power
-// of ten.
-TEST(SeriesCsvTest, CsvRealEqualsTheExactSeventeenDigitConversion)
-{
-    const auto exact = [](double value) {
-        char buffer[64];
-        const auto result
-            = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17);
-        return std::string(buffer, result.ptr);
-    };
-    std::vector<double> values
-        = { 0.1, 0.5, 1.5, 123.456, 1e-5, 1e-4, 9.9999999999999995e-5, 99999999999999.99,
-              9999999999999998.0, 1e16, 1e17, 1e22, 1e-300, 5e-324, 1.7976931348623157e308,
-              0.30000000000000004, 2.5e-12, 359.99999999999994, 89.999999999999986, 1.0 / 3,
-              // Exact ties at the seventeenth digit.
-              1 + std::ldexp(1.0, -17), 7 + std::ldexp(3.0, -17), 0.5 + std::ldexp(1.0, -20) };
-    std::mt19937_64 random(20261207);
-    std::uniform_real_distribution<double> mantissa(1, 10);
-    std::uniform_int_distribution<int> decade(-14, 18);
-    for (int i = 0; i < 200000; ++i)
-        values.push_back(mantissa(random) * std::pow(10.0, decade(random)));
-    // Neighbours of short decimals, where the seventeenth digit is decided by the last bits.
-    for (int i = 1; i < 20000; ++i) {
-        const double base = i * 0.05;
-        values.push_back(std::nextafter(base, 0.0));
-        values.push_back(std::nextafter(base, 1e9));
-    }
-    // Each decade's start, where the exponent is settled by a comparison with the double
-    // nearest to the power of ten, and its neighbours; whole numbers up to 2^53.
-    for (int exponent = -9; exponent <= 19; ++exponent) {
-        const double power = std::pow(10.0, exponent);
-        values.insert(values.end(),
-            { power, std::nextafter(power, 0.0), std::nextafter(power, 1e300), 7 * power });
-    }
-    values.insert(values.end(), { 1, 12345, 4503599627370495.5, 9007199254740991.0 });
+    std::vector<double> values = seventeenDigitMagnitudes();
+    const std::size_t count = values.size();
+    for (std::size_t i = 0; i < count; ++i)
+        values.push_back(-values[i]);
+    ResultSeries series(1);
+    for (std::size_t i = 0; i + 2 < values.size(); i += 3)
+        series[0].push_back(point(20 + i % 7, values[i], values[i + 1], values[i + 2]));
+    std::ostringstream out;
+    writeSeriesCsv(out, series);
+    const std::vector<std::string> lines = splitLines(out.str());
+    ASSERT_EQ(lines.size(), series[0].size() + 1);
     int differences = 0;
-    for (const double magnitude : values) {
-        for (const double value : { magnitude, -magnitude }) {
-            if (csvReal(value) != exact(value) && ++differences <= 10)
-                ADD_FAILURE() << csvReal(value) << " instead of " << exact(value);
+    for (std::size_t row = 0; row < series[0].size(); ++row) {
+        const TResultVectors &p = series[0][row];
+        const std::vector<std::string> fields = splitFields(lines[row + 1]);
+        ASSERT_EQ(fields.size(), 9u) << lines[row + 1];
+        const double reals[]
+            = { p.Temperature, p.X, p.Y, p.Z, p.Length(), p.Declination(), p.Inclination() };
+        for (std::size_t i = 0; i < 7; ++i) {
+            if (fields[i + 2] != exactSeventeenDigits(reals[i]) && ++differences <= 10)
+                ADD_FAILURE() << fields[i + 2] << " instead of " << exactSeventeenDigits(reals[i]);
         }
     }
 }

@@ -4,6 +4,7 @@
 #include "document/scenariopopulations.h"
 #include "main_window/mainmenu.h"
 #include "main_window/scenariodocument.h"
+#include "support/filetext.h"
 #include "support/samepopulations.h"
 
 #include <QAction>
@@ -34,14 +35,6 @@ namespace {
         }
     }
     return ::testing::AssertionSuccess();
-}
-
-std::string fileText(const QString &path)
-{
-    std::ifstream file(path.toStdString(), std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
 }
 
 // Editing, saving and opening scenarios in the main window, with the menu's commands.
@@ -175,9 +168,9 @@ TEST_F(ScenarioDocumentTest, SavedScenarioReopensAndRunsBitForBitInTheWindowAndT
     EXPECT_EQ(reopened.session().settings().runHighTemp, 400);
 
     // Saved again unchanged, the file is the same byte for byte.
-    const std::string first = fileText(path("saved.json"));
+    const std::string first = fileText(path("saved.json").toStdString());
     reopened.document().save();
-    EXPECT_EQ(fileText(path("saved.json")), first);
+    EXPECT_EQ(fileText(path("saved.json").toStdString()), first);
     EXPECT_TRUE(prompts.errors.isEmpty());
 }
 
@@ -276,7 +269,7 @@ TEST_F(ScenarioDocumentTest, FailedSaveKeepsTheOldFileAndTheChangesMark)
     click("btn_getcoor");
     prompts.fileNames = { path("old.json") };
     trigger(window.menu().saveAsAction());
-    const std::string old = fileText(path("old.json"));
+    const std::string old = fileText(path("old.json").toStdString());
     click("btn_getcoor");
     ASSERT_TRUE(QDir(folder.path()).mkdir("folder.json"));
     prompts.fileNames = { path("folder.json") };
@@ -285,7 +278,7 @@ TEST_F(ScenarioDocumentTest, FailedSaveKeepsTheOldFileAndTheChangesMark)
     EXPECT_TRUE(prompts.errors[0].contains("folder.json")) << prompts.errors[0].toStdString();
     EXPECT_TRUE(window.isWindowModified());
     EXPECT_EQ(window.windowTitle(), "old.json[*] - Demagora");
-    EXPECT_EQ(fileText(path("old.json")), old);
+    EXPECT_EQ(fileText(path("old.json").toStdString()), old);
 }
 
 TEST_F(ScenarioDocumentTest, EachCommandIsUndoneAndRedone)

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "model/usererror.h"
+
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,13 +29,7 @@ constexpr TSheetBorderSet sheetBorder(TSheetBorders border)
 }
 
 // A save that failed. what() is the message the user reads.
-class SheetWriteError : public std::runtime_error
-{
-public:
-    explicit SheetWriteError(const std::string &message)
-        : std::runtime_error(message)
-    { }
-};
+using SheetWriteError = UserError<struct SheetWriteLayer>;
 
 // Builds a worksheet file of text cells (BIFF records) in memory and saves it in one piece.
 // The result window and demagora-batch export their report tables through it.

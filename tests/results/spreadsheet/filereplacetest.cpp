@@ -1,6 +1,8 @@
 #include "results/spreadsheet/filereplace.h"
 
 #include "results/spreadsheet/tsheetwriter.h"
+#include "support/filetext.h"
+#include "support/temporaryfolder.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +11,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <set>
 #include <sstream>
 #include <string>
@@ -24,41 +25,13 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-// A fresh folder per test, removed afterwards (made writable first, so a read-only case
-// does not leave it behind).
-class SheetSaveTest : public testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "demagora-sheet-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        m_folder = pattern;
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::permissions(m_folder, fs::perms::owner_all, fs::perm_options::add, ignored);
-        fs::remove_all(m_folder, ignored);
-    }
-
-    std::string path(const std::string &name) const { return (m_folder / name).string(); }
-
-    std::set<std::string> folderEntries() const
-    {
-        std::set<std::string> names;
-        for (const fs::directory_entry &entry : fs::directory_iterator(m_folder))
-            names.insert(entry.path().filename().string());
-        return names;
-    }
-
-    fs::path m_folder;
-};
+class SheetSaveTest : public Testing::TemporaryFolderTest
+{ };
 
 Bytes readFile(const std::string &name)
 {
-    std::ifstream in(name, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    const std::string text = Testing::fileText(name);
+    return Bytes(text.begin(), text.end());
 }
 
 void writeFile(const std::string &name, const std::string &content)
@@ -97,7 +70,7 @@ TEST_F(SheetSaveTest, NewWriterSavesTheTwentyFourByteHeader)
         0x0A, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00 };
     EXPECT_EQ(readFile(path("empty.XLS")), expected);
     EXPECT_EQ(writer.Document(), expected) << "the image stays in memory";
-    EXPECT_EQ(folderEntries(), std::set<std::string>({ "empty.XLS" }));
+    EXPECT_EQ(entries(), std::set<std::string>({ "empty.XLS" }));
 }
 
 TEST_F(SheetSaveTest, SaveReplacesAnExistingFileWhole)
@@ -109,7 +82,7 @@ TEST_F(SheetSaveTest, SaveReplacesAnExistingFileWhole)
     writer.CloseDocument();
     writer.SaveDocument();
     EXPECT_EQ(readFile(path("result.xls")), writer.Document());
-    EXPECT_EQ(folderEntries(), std::set<std::string>({ "result.xls" }));
+    EXPECT_EQ(entries(), std::set<std::string>({ "result.xls" }));
 }
 
 TEST_F(SheetSaveTest, NewFileGetsTheUsualPermissionsAndAnExistingOneKeepsItsOwn)
@@ -148,7 +121,7 @@ TEST_F(SheetSaveTest, NameAtTheLengthLimitIsSaved)
     TSheetWriter writer;
     writer.SetFileName(path(name));
     writer.SaveDocument();
-    EXPECT_EQ(folderEntries(), std::set<std::string>({ name }));
+    EXPECT_EQ(entries(), std::set<std::string>({ name }));
 }
 
 TEST_F(SheetSaveTest, MissingFolderIsReportedWithTheFullPath)
@@ -157,7 +130,7 @@ TEST_F(SheetSaveTest, MissingFolderIsReportedWithTheFullPath)
     writer.SetFileName(path("missing/out"));
     EXPECT_EQ(saveError(writer),
         "Cannot create file \"" + path("missing/out.XLS") + "\". No such file or directory");
-    EXPECT_TRUE(folderEntries().empty());
+    EXPECT_TRUE(entries().empty());
 }
 
 TEST_F(SheetSaveTest, RelativeNameIsReportedFromTheCurrentFolder)
@@ -193,7 +166,7 @@ TEST_F(SheetSaveTest, ReadOnlyFolderLeavesTheExistingFileUntouched)
     EXPECT_EQ(
         saveError(writer), "Cannot create file \"" + path("result.xls") + "\". Permission denied");
     EXPECT_EQ(readFile(path("result.xls")), toBytes("previous results"));
-    EXPECT_EQ(folderEntries(), std::set<std::string>({ "result.xls" }));
+    EXPECT_EQ(entries(), std::set<std::string>({ "result.xls" }));
 }
 
 TEST_F(SheetSaveTest, ReadOnlyFileIsNotReplaced)
@@ -218,7 +191,7 @@ TEST_F(SheetSaveTest, FailedWriteKeepsTheOldFileAndLeavesNoPartialFile)
         EXPECT_STREQ(error.what(), "Stream write error");
     }
     EXPECT_EQ(readFile(path("result.xls")), toBytes("previous results"));
-    EXPECT_EQ(folderEntries(), std::set<std::string>({ "result.xls" }));
+    EXPECT_EQ(entries(), std::set<std::string>({ "result.xls" }));
 }
 
 // Runs the independent reader over a saved file; one "row<TAB>column<TAB>text" line per cell.
