@@ -1,5 +1,7 @@
 #pragma once
 
+#include "analysis/analysiserror.h"
+
 #include <istream>
 #include <optional>
 #include <string>
@@ -7,8 +9,6 @@
 #include <vector>
 
 namespace Demagora {
-
-class AnalysisError;
 
 // The lines of a text file whatever its line endings (LF, CRLF or CR alone), without a
 // byte-order mark. Throws AnalysisError naming the file when it cannot be read or is larger

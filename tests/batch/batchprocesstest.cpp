@@ -552,7 +552,7 @@ TEST(BatchProcessTest, PolesOfPlanesAreAveragedAsAxes)
     const ProcessResult result = runBatch({ example("scattered.json"), "--fit", "150:579",
         "--fit-type", "plane", "--fisher", fisher });
     ASSERT_EQ(result.status, 0) << result.err;
-    std::istringstream text(readAll(fisher));
+    std::istringstream text(fileText(fisher));
     std::string line;
     std::getline(text, line);
     std::getline(text, line);

@@ -193,7 +193,7 @@ TEST_F(MeasurementOutputsTest, ATerminatedExportLeavesNoNewFolder)
         testing::KilledBySignal(SIGTERM), "");
     EXPECT_FALSE(fs::exists(m_folder / "lab"));
     EXPECT_FALSE(fs::exists(m_folder / "last.txt"));
-    EXPECT_TRUE(fs::is_empty(folder));
+    EXPECT_TRUE(fs::is_empty(m_folder));
 }
 
 } // namespace
