@@ -10,6 +10,8 @@
 #include <charconv>
 #include <cmath>
 #include <filesystem>
+#include <iterator>
+#include <set>
 
 namespace Demagora {
 
@@ -95,11 +97,76 @@ void checkInterpretationOptions(const BatchOptions &options)
         throw BatchError("--interpretations needs an output: --fits FILE or --site-means FILE");
 }
 
-void setOnce(std::optional<std::string> &target, const std::string &option, std::string value)
+// The options that name a file, each given once. output: a file written, which may not be
+// the scenario (--interpretations names one read).
+struct PathOption
 {
-    if (target)
-        throw BatchError(option + " is given more than once");
-    target = std::move(value);
+    const char *name;
+    std::optional<std::string> BatchOptions::*path;
+    bool output;
+};
+
+constexpr PathOption PathOptions[] = {
+    { "--series", &BatchOptions::seriesPath, true },
+    { "--xls", &BatchOptions::xlsPath, true },
+    { "--png", &BatchOptions::pngPath, true },
+    { "--fits", &BatchOptions::fitsPath, true },
+    { "--fisher", &BatchOptions::fisherPath, true },
+    { "--interpretations", &BatchOptions::interpretationsPath, false },
+    { "--site-means", &BatchOptions::siteMeansPath, true },
+};
+
+// The options whose value is read into a setting, each given once; a repeat is refused
+// before its value is read.
+struct ValueOption
+{
+    const char *name;
+    void (*read)(BatchOptions &options, const std::string &name, const std::string &text);
+};
+
+constexpr ValueOption ValueOptions[] = {
+    { "--seed",
+        [](BatchOptions &options, const std::string &name, const std::string &text) {
+            options.seed = parseSeed(name, text);
+        } },
+    { "--noise-seed",
+        [](BatchOptions &options, const std::string &name, const std::string &text) {
+            options.noiseSeed = parseSeed(name, text);
+        } },
+    { "--report",
+        [](BatchOptions &options, const std::string &, const std::string &text) {
+            options.report = reportKindNamed(text);
+            if (!options.report)
+                throw BatchError("--report: '" + text + "' is not a report (initial or resulting)");
+        } },
+    { "--width",
+        [](BatchOptions &options, const std::string &, const std::string &text) {
+            options.pngWidth = parsePictureWidth(text);
+        } },
+    { "--labels",
+        [](BatchOptions &options, const std::string &, const std::string &text) {
+            options.pngLabels = parsePictureLabels(text);
+        } },
+    { "--fit",
+        [](BatchOptions &options, const std::string &, const std::string &text) {
+            options.fit = parseFitInterval(text);
+        } },
+    { "--fit-type",
+        [](BatchOptions &options, const std::string &, const std::string &text) {
+            options.fitType = fitTypeNamed(text);
+            if (!options.fitType) {
+                throw BatchError(
+                    "--fit-type: '" + text + "' is not a fit (free, anchored, origin or plane)");
+            }
+        } },
+};
+
+template <typename Option, std::size_t Count>
+const Option *optionNamed(const Option (&table)[Count], const std::string &name)
+{
+    const auto found = std::find_if(std::begin(table), std::end(table),
+        [&](const Option &option) { return name == option.name; });
+    return found == std::end(table) ? nullptr : found;
 }
 
 } // namespace
@@ -107,6 +174,7 @@ void setOnce(std::optional<std::string> &target, const std::string &option, std:
 BatchOptions parseBatchOptions(std::span<const std::string> arguments)
 {
     BatchOptions options;
+    std::set<std::string> valuesGiven;
     bool scenarioSeen = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string &argument = arguments[i];
@@ -142,56 +210,17 @@ BatchOptions parseBatchOptions(std::span<const std::string> arguments)
             return arguments[++i];
         };
 
-        if (name == "--seed") {
-            if (options.seed)
-                throw BatchError("--seed is given more than once");
-            options.seed = parseSeed(name, value());
-        } else if (name == "--noise-seed") {
-            if (options.noiseSeed)
-                throw BatchError("--noise-seed is given more than once");
-            options.noiseSeed = parseSeed(name, value());
-        } else if (name == "--series") {
-            setOnce(options.seriesPath, name, value());
-        } else if (name == "--report") {
-            if (options.report)
-                throw BatchError("--report is given more than once");
-            const std::string kind = value();
-            options.report = reportKindNamed(kind);
-            if (!options.report)
-                throw BatchError("--report: '" + kind + "' is not a report (initial or resulting)");
-        } else if (name == "--xls") {
-            setOnce(options.xlsPath, name, value());
-        } else if (name == "--png") {
-            setOnce(options.pngPath, name, value());
-        } else if (name == "--width") {
-            if (options.pngWidth)
-                throw BatchError("--width is given more than once");
-            options.pngWidth = parsePictureWidth(value());
-        } else if (name == "--labels") {
-            if (options.pngLabels)
-                throw BatchError("--labels is given more than once");
-            options.pngLabels = parsePictureLabels(value());
-        } else if (name == "--fit") {
-            if (options.fit)
-                throw BatchError("--fit is given more than once");
-            options.fit = parseFitInterval(value());
-        } else if (name == "--fit-type") {
-            if (options.fitType)
-                throw BatchError("--fit-type is given more than once");
-            const std::string type = value();
-            options.fitType = fitTypeNamed(type);
-            if (!options.fitType) {
-                throw BatchError(
-                    "--fit-type: '" + type + "' is not a fit (free, anchored, origin or plane)");
-            }
-        } else if (name == "--fits") {
-            setOnce(options.fitsPath, name, value());
-        } else if (name == "--fisher") {
-            setOnce(options.fisherPath, name, value());
-        } else if (name == "--interpretations") {
-            setOnce(options.interpretationsPath, name, value());
-        } else if (name == "--site-means") {
-            setOnce(options.siteMeansPath, name, value());
+        if (const PathOption *option = optionNamed(PathOptions, name)) {
+            // The file name is read before a repeat is refused: a repeat at the end of the
+            // line without its file name is told that it needs one.
+            std::string path = value();
+            if (options.*option->path)
+                throw BatchError(name + " is given more than once");
+            options.*option->path = std::move(path);
+        } else if (const ValueOption *option = optionNamed(ValueOptions, name)) {
+            if (!valuesGiven.insert(name).second)
+                throw BatchError(name + " is given more than once");
+            option->read(options, name, value());
         } else if (readPictureOption(name, value, inlineValue.has_value(), options.pngDrawing)) {
             if (std::find(options.pngOptionsGiven.begin(), options.pngOptionsGiven.end(), name)
                 != options.pngOptionsGiven.end())
@@ -207,12 +236,10 @@ BatchOptions parseBatchOptions(std::span<const std::string> arguments)
         throw BatchError("no scenario file given (see --help)");
     if (options.scenarioPath.empty())
         throw BatchError("the scenario file name is empty");
-    refuseScenarioAsOutput(options.scenarioPath, "--series", options.seriesPath);
-    refuseScenarioAsOutput(options.scenarioPath, "--xls", options.xlsPath);
-    refuseScenarioAsOutput(options.scenarioPath, "--png", options.pngPath);
-    refuseScenarioAsOutput(options.scenarioPath, "--fits", options.fitsPath);
-    refuseScenarioAsOutput(options.scenarioPath, "--fisher", options.fisherPath);
-    refuseScenarioAsOutput(options.scenarioPath, "--site-means", options.siteMeansPath);
+    for (const PathOption &option : PathOptions) {
+        if (option.output)
+            refuseScenarioAsOutput(options.scenarioPath, option.name, options.*option.path);
+    }
     refuseScenarioAsOutput(options.scenarioPath, "--unmix-out", options.unmix.outPath);
     refuseScenarioAsOutput(options.scenarioPath, "--twin", options.unmix.twinPath);
     checkFitMeasurementOptions(options);

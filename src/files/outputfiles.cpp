@@ -242,80 +242,106 @@ void OutputFiles::addChecked(Output output)
 
 void OutputFiles::commit()
 {
-    const auto discardTemporaries = [this] {
-        for (auto &output : m_outputs) {
-            if (!output->temporary.empty())
-                ::unlink(output->temporary.c_str());
-            unregisterTemporaryFile(output->temporarySlot);
-            output->temporary.clear();
-            output->temporarySlot = -1;
-        }
-    };
-    const mode_t newFileMode = creationMode();
     try {
-        for (auto &output : m_outputs) {
-            if (output->standardOutput)
-                continue;
-            std::string pattern
-                = folderOf(output->target) + "/.demagora-" + uniqueSuffix() + "-XXXXXX";
-            const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-            if (fd < 0)
-                refuseWithErrno(output->path, output->what, errno);
-            output->temporary = pattern;
-            output->temporarySlot = registerTemporaryFile(pattern);
-            ::fchmod(fd, output->exists ? (output->status.st_mode & 07777) : newFileMode);
-            if (output->exists && ::fchown(fd, output->status.st_uid, output->status.st_gid) != 0) {
-                // Without the right to give the file away, keep at least its group.
-                [[maybe_unused]] const int ignored = ::fchown(fd, -1, output->status.st_gid);
-            }
-            bool written = output->writeDescriptor ? output->writeDescriptor(fd)
-                                                   : writeThroughStream(fd, output->writeStream);
-            int error = written ? 0 : errno;
-            // A full disk may show itself only when the data reach it.
-            if (written && ::fsync(fd) != 0) {
-                written = false;
-                error = errno;
-            }
-            if (::close(fd) != 0 && written) {
-                written = false;
-                error = errno;
-            }
-            if (!written)
-                refuse(output->path, output->what, std::strerror(error), true);
-        }
-        for (auto &output : m_outputs) {
-            if (!output->standardOutput)
-                continue;
-            output->writeStream(*m_standardOutput);
-            m_standardOutput->flush();
-            if (!*m_standardOutput)
-                refuse("standard output", output->what, "the output was closed or is full", true);
-        }
+        writeTemporaries();
+        writeStandardOutput();
     } catch (...) {
         discardTemporaries();
         throw;
     }
-
     const SignalBlocker blocker;
+    keepBackups();
+    renameOrRollBack();
+}
+
+// Each file output goes to an exclusively created temporary file beside its target, with the
+// target's permissions (and owner, where allowed), synced to the disk.
+void OutputFiles::writeTemporaries()
+{
+    const mode_t newFileMode = creationMode();
+    for (auto &output : m_outputs) {
+        if (output->standardOutput)
+            continue;
+        std::string pattern = folderOf(output->target) + "/.demagora-" + uniqueSuffix() + "-XXXXXX";
+        const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+        if (fd < 0)
+            refuseWithErrno(output->path, output->what, errno);
+        output->temporary = pattern;
+        output->temporarySlot = registerTemporaryFile(pattern);
+        ::fchmod(fd, output->exists ? (output->status.st_mode & 07777) : newFileMode);
+        if (output->exists && ::fchown(fd, output->status.st_uid, output->status.st_gid) != 0) {
+            // Without the right to give the file away, keep at least its group.
+            [[maybe_unused]] const int ignored = ::fchown(fd, -1, output->status.st_gid);
+        }
+        bool written = output->writeDescriptor ? output->writeDescriptor(fd)
+                                               : writeThroughStream(fd, output->writeStream);
+        int error = written ? 0 : errno;
+        // A full disk may show itself only when the data reach it.
+        if (written && ::fsync(fd) != 0) {
+            written = false;
+            error = errno;
+        }
+        if (::close(fd) != 0 && written) {
+            written = false;
+            error = errno;
+        }
+        if (!written)
+            refuse(output->path, output->what, std::strerror(error), true);
+    }
+}
+
+// Standard output cannot be taken back: it is written once every file has been.
+void OutputFiles::writeStandardOutput()
+{
+    for (auto &output : m_outputs) {
+        if (!output->standardOutput)
+            continue;
+        output->writeStream(*m_standardOutput);
+        m_standardOutput->flush();
+        if (!*m_standardOutput)
+            refuse("standard output", output->what, "the output was closed or is full", true);
+    }
+}
+
+void OutputFiles::discardTemporaries()
+{
+    for (auto &output : m_outputs) {
+        if (!output->temporary.empty())
+            ::unlink(output->temporary.c_str());
+        unregisterTemporaryFile(output->temporarySlot);
+        output->temporary.clear();
+        output->temporarySlot = -1;
+    }
+}
+
+// With more than one file, an existing target keeps a second name until every rename has
+// succeeded, so that a failing rename can put the earlier ones back.
+void OutputFiles::keepBackups()
+{
     std::size_t fileCount = 0;
     for (const auto &output : m_outputs)
         fileCount += output->standardOutput ? 0 : 1;
-    // With more than one file, an existing target keeps a second name until every rename has
-    // succeeded, so that a failing rename can put the earlier ones back.
-    if (fileCount > 1) {
-        for (auto &output : m_outputs) {
-            if (!output->exists)
-                continue;
-            for (int attempt = 0; attempt < 10 && output->backup.empty(); ++attempt) {
-                const std::string name
-                    = folderOf(output->target) + "/.demagora-" + uniqueSuffix() + "-previous";
-                if (::link(output->target.c_str(), name.c_str()) == 0)
-                    output->backup = name;
-                else if (errno != EEXIST)
-                    break;
-            }
+    if (fileCount <= 1)
+        return;
+    for (auto &output : m_outputs) {
+        if (!output->exists)
+            continue;
+        for (int attempt = 0; attempt < 10 && output->backup.empty(); ++attempt) {
+            const std::string name
+                = folderOf(output->target) + "/.demagora-" + uniqueSuffix() + "-previous";
+            if (::link(output->target.c_str(), name.c_str()) == 0)
+                output->backup = name;
+            else if (errno != EEXIST)
+                break;
         }
     }
+}
+
+// Renames every temporary file over its target. When one rename fails, the targets already
+// replaced get their backups back (or are removed when they were new), and no temporary file
+// or backup is left.
+void OutputFiles::renameOrRollBack()
+{
     for (auto &output : m_outputs) {
         if (output->standardOutput)
             continue;
@@ -331,10 +357,7 @@ void OutputFiles::commit()
                 done->backup.clear();
             }
             discardTemporaries();
-            for (auto &other : m_outputs) {
-                if (!other->backup.empty())
-                    ::unlink(other->backup.c_str());
-            }
+            removeBackups();
             refuseWithErrno(output->path, output->what, error);
         }
         output->replaced = true;
@@ -342,6 +365,11 @@ void OutputFiles::commit()
         output->temporarySlot = -1;
         output->temporary.clear();
     }
+    removeBackups();
+}
+
+void OutputFiles::removeBackups()
+{
     for (auto &output : m_outputs) {
         if (!output->backup.empty())
             ::unlink(output->backup.c_str());

@@ -68,6 +68,13 @@ public:
 private:
     struct Output;
     void addChecked(Output output);
+    // The steps of commit(): everything written aside first, then the replacement.
+    void writeTemporaries();
+    void writeStandardOutput();
+    void discardTemporaries();
+    void keepBackups();
+    void renameOrRollBack();
+    void removeBackups();
 
     std::vector<std::string> m_protectedInputs;
     std::ostream *m_standardOutput;

@@ -1,6 +1,7 @@
 #include "batch/batchcommand.h"
 #include "batch/batcherror.h"
 #include "batch/batchoptions.h"
+#include "batch/batchtestruns.h"
 
 #include <gtest/gtest.h>
 
@@ -18,20 +19,8 @@ namespace fs = std::filesystem;
 
 const std::string Scattered = std::string(DEMAGORA_EXAMPLES_DIR) + "/scattered.json";
 
-struct CommandResult
-{
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-CommandResult run(const std::vector<std::string> &arguments)
-{
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = runBatchCommand(arguments, out, err);
-    return { status, out.str(), err.str() };
-}
+using Testing::CommandResult;
+const auto run = Testing::runCommand;
 
 void writeText(const fs::path &path, const std::string &text)
 {

@@ -1,4 +1,5 @@
 #include "batch/batchcommand.h"
+#include "batch/batchtestruns.h"
 
 #include <gtest/gtest.h>
 
@@ -14,20 +15,8 @@ std::string shared(const std::string &relative)
     return std::string(DEMAGORA_MEASUREMENTS_DIR) + "/" + relative;
 }
 
-struct Outcome
-{
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Outcome run(const std::vector<std::string> &arguments)
-{
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = runBatchCommand(arguments, out, err);
-    return { status, out.str(), err.str() };
-}
+using Outcome = Testing::CommandResult;
+const auto run = Testing::runCommand;
 
 // The CSV rows of a CIT specimen in geographic coordinates: the directions the file itself
 // prints in its geographic columns (NRM 085.0 56.1, 9.06E-05 emu; 50 degrees 082.2 56.5), to

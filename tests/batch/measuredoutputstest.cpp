@@ -1,4 +1,5 @@
 #include "batch/batchcommand.h"
+#include "batch/batchtestruns.h"
 #include "document/scenario.h"
 #include "measurements/measurementreader.h"
 #include "measurements/specimencoordinates.h"
@@ -23,20 +24,12 @@ using Testing::splitFields;
 
 const std::string Cit = std::string(DEMAGORA_MEASUREMENTS_DIR) + "/cit-PI47/PI47-.sam";
 
-struct Outcome
-{
-    int status;
-    std::string out;
-    std::string err;
-};
+using Outcome = Testing::CommandResult;
 
 Outcome run(std::vector<std::string> arguments)
 {
     arguments.insert(arguments.begin(), { "--measured", Cit });
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = runBatchCommand(arguments, out, err);
-    return { status, out.str(), err.str() };
+    return Testing::runCommand(arguments);
 }
 
 std::vector<std::vector<std::string>> csvRows(const std::string &text)

@@ -1,4 +1,5 @@
 #include "batch/batchcommand.h"
+#include "batch/batchtestruns.h"
 #include "files/outputfiles.h"
 #include "measurements/measurementfiles.h"
 #include "support/filetext.h"
@@ -23,27 +24,9 @@ namespace {
 namespace fs = std::filesystem;
 using Testing::fileText;
 
-struct CommandResult
-{
-    int status = -1;
-    std::string err;
-};
-
-CommandResult run(const std::vector<std::string> &arguments)
-{
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = runBatchCommand(arguments, out, err);
-    return { status, err.str() };
-}
-
-std::string quoted(const std::string &argument)
-{
-    std::string text = "'";
-    for (const char c : argument)
-        text += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return text + "'";
-}
+using Testing::CommandResult;
+using Testing::quoted;
+const auto run = Testing::runCommand;
 
 class MeasurementOutputsTest : public Testing::TemporaryFolderTest
 {

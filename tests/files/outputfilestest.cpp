@@ -1,5 +1,8 @@
 #include "files/outputfiles.h"
 
+#include "support/filetext.h"
+#include "support/temporaryfolder.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -17,39 +20,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class OutputFilesTest : public testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "demagora-files-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        m_folder = pattern;
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::remove_all(m_folder, ignored);
-    }
-
-    std::string path(const std::string &name) const { return (m_folder / name).string(); }
-
-    std::set<std::string> entries() const
-    {
-        std::set<std::string> names;
-        for (const fs::directory_entry &entry : fs::directory_iterator(m_folder))
-            names.insert(entry.path().filename().string());
-        return names;
-    }
-
-    fs::path m_folder;
-};
-
-std::string readAll(const std::string &name)
-{
-    std::ifstream in(name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+class OutputFilesTest : public Testing::TemporaryFolderTest
+{ };
 
 void writeAll(const std::string &name, const std::string &text)
 {
@@ -103,7 +75,7 @@ TEST_F(OutputFilesTest, RefusesEverythingButARegularWritableFile)
         EXPECT_EQ(
             addError(files, c.name), "cannot write the series to " + c.name + ": " + c.reason);
     }
-    EXPECT_EQ(readAll(path("locked.csv")), "keep");
+    EXPECT_EQ(Testing::fileText(path("locked.csv")), "keep");
     EXPECT_TRUE(fs::is_fifo(path("pipe")));
     EXPECT_TRUE(fs::is_character_file("/dev/full"));
     ::close(ends[0]);
@@ -124,7 +96,7 @@ TEST_F(OutputFilesTest, RefusesTheInputAndAFileNamedTwice)
         "cannot write the series to " + m_folder.string()
             + "/./out.csv: the same file as the report (" + path("out.csv")
             + "); give each output its own file");
-    EXPECT_EQ(readAll(path("scenario.json")), "{}");
+    EXPECT_EQ(Testing::fileText(path("scenario.json")), "{}");
 }
 
 TEST_F(OutputFilesTest, CommitWritesThroughLinksAndKeepsPermissions)
@@ -143,15 +115,15 @@ TEST_F(OutputFilesTest, CommitWritesThroughLinksAndKeepsPermissions)
     files.add(path(longName), "d", text("long"));
     files.commit();
 
-    EXPECT_EQ(readAll(path("private.csv")), "private");
+    EXPECT_EQ(Testing::fileText(path("private.csv")), "private");
     struct stat status;
     ASSERT_EQ(::stat(path("private.csv").c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0600u);
     EXPECT_TRUE(fs::is_symlink(path("link.csv")));
-    EXPECT_EQ(readAll(path("target.csv")), "through the link");
+    EXPECT_EQ(Testing::fileText(path("target.csv")), "through the link");
     EXPECT_TRUE(fs::is_symlink(path("dangling.csv")));
-    EXPECT_EQ(readAll(path("created.csv")), "created");
-    EXPECT_EQ(readAll(path(longName)), "long");
+    EXPECT_EQ(Testing::fileText(path("created.csv")), "created");
+    EXPECT_EQ(Testing::fileText(path(longName)), "long");
     EXPECT_EQ(entries(),
         std::set<std::string>(
             { "private.csv", "target.csv", "link.csv", "dangling.csv", "created.csv", longName }));
@@ -170,7 +142,7 @@ TEST_F(OutputFilesTest, AFailingOutputLeavesEveryTargetAsItWas)
         files.add(path("keep.csv"), "the series", text("replacement"));
         files.add(path("new.png"), "the picture", second);
         EXPECT_ANY_THROW(files.commit());
-        EXPECT_EQ(readAll(path("keep.csv")), "previous");
+        EXPECT_EQ(Testing::fileText(path("keep.csv")), "previous");
         EXPECT_EQ(entries(), std::set<std::string>({ "keep.csv" }));
     }
 }
@@ -188,7 +160,7 @@ TEST_F(OutputFilesTest, ATerminatedWriteLeavesNoTemporaryFile)
             files.commit();
         },
         testing::KilledBySignal(SIGTERM), "");
-    EXPECT_EQ(readAll(path("keep.csv")), "previous");
+    EXPECT_EQ(Testing::fileText(path("keep.csv")), "previous");
     EXPECT_EQ(entries(), std::set<std::string>({ "keep.csv" }));
 }
 

@@ -4,6 +4,7 @@
 #include "model/populations.h"
 #include "model/randomsource.h"
 #include "model/run.h"
+#include "support/componentfixtures.h"
 #include "unmixing/unmixing.h"
 
 #include <cstdint>
@@ -11,18 +12,11 @@
 
 namespace Demagora::Fixtures {
 
+// The shared component, with the shape first as the unmixing cases name it.
 inline TVector component(SpectrumShape shape, double declination, double inclination, double height,
     double low, double high)
 {
-    TVector v;
-    v.SigmaCount = 3;
-    v.Shape = shape;
-    v.Declination = declination;
-    v.Inclination = inclination;
-    v.Height = height;
-    v.BlockLow = low;
-    v.BlockHigh = high;
-    return v;
+    return Testing::component(declination, inclination, height, low, high, shape);
 }
 
 inline std::vector<std::int32_t> everyDegrees(std::int32_t from, std::int32_t to, std::int32_t step)
