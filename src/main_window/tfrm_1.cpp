@@ -1,6 +1,6 @@
 #include "main_window/tfrm_1.h"
 
-#include "main_window/busywork.h"
+#include "prompts/busywork.h"
 #include "main_window/componentgridtable.h"
 #include "main_window/mainmenu.h"
 #include "main_window/mainwindowrules.h"

@@ -2,7 +2,7 @@
 // component commands. The rest of TFrm_1 is in tfrm_1.cpp and the files beside it.
 #include "main_window/tfrm_1.h"
 
-#include "main_window/busywork.h"
+#include "prompts/busywork.h"
 #include "main_window/scenariodocument.h"
 #include "main_window/sessioncommand.h"
 #include "text/numbertext.h"

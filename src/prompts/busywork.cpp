@@ -1,4 +1,4 @@
-#include "main_window/busywork.h"
+#include "prompts/busywork.h"
 
 #include <QApplication>
 #include <QCursor>
