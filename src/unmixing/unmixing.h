@@ -51,7 +51,7 @@ struct UnmixOptions
     std::uint64_t seed = 1; // of the bootstrap's noise
     unsigned threads = 0; // 0: every core
     std::function<void(int done, int total)> progress; // called from the calling thread
-    std::function<bool()> stopRequested; // asked between refits; a stop throws
+    std::function<bool()> stopRequested; // asked often, from any thread; a stop throws
 };
 
 inline constexpr int MaxUnmixComponents = 4;
