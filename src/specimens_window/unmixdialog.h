@@ -91,6 +91,7 @@ private:
     QTimer *m_ticks = nullptr;
     QLabel *lbl_summary = nullptr;
     QTableWidget *SG_components = nullptr;
+    QTableWidget *SG_candidates = nullptr;
     QTableWidget *SG_residuals = nullptr;
     SpecimenPicture *m_picture = nullptr;
 };

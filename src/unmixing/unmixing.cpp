@@ -209,6 +209,7 @@ UnmixResult unmixSpecimen(
         if (result.candidates[i].bic < result.candidates[best].bic)
             best = i;
     result.best = result.candidates[best];
+    result.chosen = best;
     const FitOutcome &chosen = outcomes[best];
 
     // The noise the bootstrap draws, per step and axis, in scaled units.

@@ -79,6 +79,7 @@ struct UnmixResult
 {
     UnmixCandidate best;
     std::vector<UnmixCandidate> candidates; // every number of components and shapes tried
+    std::size_t chosen = 0; // the index of best among the candidates
     // The noise per axis (moment unit) the bootstrap resamples: from the steps' error angles
     // where every step has one, else from the residuals of the best fit.
     double noise = 0;
