@@ -282,15 +282,18 @@ UnmixDialog *openUnmixDialog(
     return dialog;
 }
 
-void openUnmixDialog(QWidget *parent, const Specimen &specimen, std::vector<SpecimenStep> steps)
+UnmixDialog *openUnmixDialog(
+    QWidget *parent, const Specimen &specimen, std::vector<SpecimenStep> steps)
 {
     Specimen shown = specimen;
     shown.steps = std::move(steps);
     try {
-        openUnmixDialog(parent, shown.name, unmixSteps(shown), MeasurementSettings {}.scaleAPerM);
+        return openUnmixDialog(
+            parent, shown.name, unmixSteps(shown), MeasurementSettings {}.scaleAPerM);
     } catch (const std::exception &error) {
         reportError(parent, QString::fromLocal8Bit(error.what()));
     }
+    return nullptr;
 }
 
 } // namespace Demagora
