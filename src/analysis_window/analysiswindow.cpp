@@ -255,8 +255,14 @@ void AnalysisWindow::unmixFirstMember()
         std::vector<UnmixStep> steps;
         for (const MeasuredStep &s : measured.specimen(0))
             steps.push_back({ double(s.temperature), s.x, s.y, s.z, {} });
-        openUnmixDialog(this, measured.specimenName(0), std::move(steps), settings->scaleAPerM)
-            ->setOpenScenario(m_openScenario);
+        UnmixDialog *dialog = openUnmixDialog(
+            this, measured.specimenName(0), std::move(steps), settings->scaleAPerM);
+        dialog->setOpenScenario(m_openScenario);
+        if (m_twinsOpen)
+            dialog->setScenarioOpener([this](const QString &path) {
+                m_scenarioToOpen = path;
+                reject();
+            });
     } catch (const std::exception &error) {
         reportError(this, QString::fromLocal8Bit(error.what()));
     }
@@ -382,16 +388,24 @@ void AnalysisWindow::btn_paintClick()
 void showAnalysisWindow(QWidget *parent, const ComponentPopulations &populations,
     const ResultSeries &series, std::int32_t runLowTemp, std::int32_t runHighTemp,
     std::optional<double> typedFisherK, AnalysisWindow::DiagramOpener diagramOpener,
-    const QString &openScenario)
+    const QString &openScenario, AnalysisWindow::ScenarioOpener scenarioOpener)
 {
     if (series.empty() || series.front().empty() || populations.empty()) {
         reportError(parent, QStringLiteral("There is nothing to analyse: calculate a run first"));
         return;
     }
-    AnalysisWindow window(populations, series, runLowTemp, runHighTemp, typedFisherK, parent);
-    window.setDiagramOpener(std::move(diagramOpener));
-    window.setOpenScenario(openScenario);
-    window.exec();
+    QString twin;
+    {
+        AnalysisWindow window(populations, series, runLowTemp, runHighTemp, typedFisherK, parent);
+        window.setDiagramOpener(std::move(diagramOpener));
+        window.setOpenScenario(openScenario);
+        window.setTwinsOpen(bool(scenarioOpener));
+        window.exec();
+        twin = window.scenarioToOpen();
+    }
+    // The window and its unmix windows are gone: the run they read may now give way.
+    if (!twin.isEmpty())
+        scenarioOpener(twin);
 }
 
 } // namespace Demagora

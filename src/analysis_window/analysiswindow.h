@@ -32,6 +32,8 @@ class AnalysisWindow : public QDialog
 public:
     // Opens the diagram window over the run with the overlay drawn in.
     using DiagramOpener = std::function<void(QWidget *parent, const DiagramOverlay &overlay)>;
+    // Opens a scenario file in the main window.
+    using ScenarioOpener = std::function<void(const QString &path)>;
 
     // typedFisherK: the precision the populations were scattered with, absent when they
     // were not. The run must stay as it is while the window is open.
@@ -41,6 +43,11 @@ public:
     ~AnalysisWindow() override;
 
     void setDiagramOpener(DiagramOpener opener) { m_diagramOpener = std::move(opener); }
+    // Whether a twin saved by an unmix window may be opened in the main window. Opening it
+    // replaces the run this window reads, so the window closes first and scenarioToOpen()
+    // tells showAnalysisWindow which file to open once the window is gone.
+    void setTwinsOpen(bool open) { m_twinsOpen = open; }
+    const QString &scenarioToOpen() const { return m_scenarioToOpen; }
     // The file of the open scenario, which Save as CSV refuses to replace.
     void setOpenScenario(const QString &path) { m_openScenario = path; }
 
@@ -62,8 +69,9 @@ private:
     std::optional<MeasurementSettings> chosenMeasurements() const;
     // Fits on a worker thread, reading the run in place (or its measurements), while a
     // progress dialog offers Cancel; empty when cancelled.
-    std::optional<RunAnalysis> analyseWaiting(const std::optional<MeasurementSettings> &measurements,
-        FitType type, double from, double to);
+    std::optional<RunAnalysis> analyseWaiting(
+        const std::optional<MeasurementSettings> &measurements, FitType type, double from,
+        double to);
     void stepsChoiceChanged();
     // Unmix...: the run's first member measured on the typed schedule, in an unmix window.
     void unmixFirstMember();
@@ -75,6 +83,8 @@ private:
     double m_fittedStepUnit = 1;
     DiagramOpener m_diagramOpener;
     QString m_openScenario;
+    bool m_twinsOpen = false;
+    QString m_scenarioToOpen;
     bool m_hasAnalysis = false;
 
     FitTableModel *m_model = nullptr;
@@ -98,6 +108,6 @@ private:
 void showAnalysisWindow(QWidget *parent, const ComponentPopulations &populations,
     const ResultSeries &series, std::int32_t runLowTemp, std::int32_t runHighTemp,
     std::optional<double> typedFisherK, AnalysisWindow::DiagramOpener diagramOpener,
-    const QString &openScenario = {});
+    const QString &openScenario = {}, AnalysisWindow::ScenarioOpener scenarioOpener = {});
 
 } // namespace Demagora

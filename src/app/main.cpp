@@ -87,7 +87,7 @@ int main(int argc, char *argv[])
         });
 
     mainWindow.setAnalysisOpener(
-        [openScenario](QWidget *parent, Demagora::ComponentPopulations &populations,
+        [openScenario, &mainWindow](QWidget *parent, Demagora::ComponentPopulations &populations,
             const Demagora::ResultSeries &series, const Demagora::RunSettings &settings,
             std::optional<double> typedFisherK) {
             const QString scenario = openScenario();
@@ -97,7 +97,8 @@ int main(int argc, char *argv[])
                     settings.stereoPointCount, &overlay, scenario);
             };
             Demagora::showAnalysisWindow(parent, populations, series, settings.runLowTemp,
-                settings.runHighTemp, typedFisherK, diagramOpener, scenario);
+                settings.runHighTemp, typedFisherK, diagramOpener, scenario,
+                [&mainWindow](const QString &path) { mainWindow.openOtherScenario(path); });
         });
     mainWindow.show();
     // A scenario that cannot be read is reported; the window then stays empty.

@@ -59,6 +59,9 @@ public:
     ScenarioDocument &document() const { return *m_document; }
     // Opens a scenario file (the command line's); a file that cannot be read is reported.
     bool openFile(const QString &path);
+    // Opens a scenario another window wrote (an unmixing's twin), asking first about unsaved
+    // changes; refused with a message while a run lasts.
+    void openOtherScenario(const QString &path);
     bool isRunning() const;
 
     void setResultOpener(ResultOpener opener) { m_resultOpener = std::move(opener); }

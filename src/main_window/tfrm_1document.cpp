@@ -5,6 +5,7 @@
 #include "prompts/busywork.h"
 #include "main_window/scenariodocument.h"
 #include "main_window/sessioncommand.h"
+#include "prompts/prompts.h"
 #include "text/numbertext.h"
 
 #include <QCheckBox>
@@ -18,6 +19,18 @@ namespace Demagora {
 bool TFrm_1::openFile(const QString &path)
 {
     return m_document->open(path);
+}
+
+void TFrm_1::openOtherScenario(const QString &path)
+{
+    if (isRunning()) {
+        reportError(this,
+            QStringLiteral("%1 cannot be opened while the run lasts: open it with File > Open "
+                           "once the run has ended.")
+                .arg(path));
+        return;
+    }
+    m_document->openRecent(path);
 }
 
 void TFrm_1::newDocument()

@@ -40,20 +40,21 @@ void TFrm_1::buildMenu()
 
 void TFrm_1::connectMenu()
 {
+    const auto twinOpener = [this](const QString &path) { openOtherScenario(path); };
     connect(m_menu->newAction(), &QAction::triggered, this, &TFrm_1::newDocument);
     connect(m_menu->openAction(), &QAction::triggered, this, [this] {
         if (!isRunning())
             m_document->openChosen();
     });
-    connect(m_menu->openMeasurementsAction(), &QAction::triggered, this, [this] {
+    connect(m_menu->openMeasurementsAction(), &QAction::triggered, this, [this, twinOpener] {
         const QString path = askMeasurementFile(this);
-        if (!path.isEmpty() && openMeasurements(this, path))
+        if (!path.isEmpty() && openMeasurements(this, path, twinOpener))
             m_document->remember(path);
     });
-    connect(m_menu, &MainMenu::recentFileChosen, this, [this](const QString &path) {
+    connect(m_menu, &MainMenu::recentFileChosen, this, [this, twinOpener](const QString &path) {
         // Measurement files open beside the scenario, which stays as it is.
         if (isMeasurementPath(path)) {
-            if (openMeasurements(this, path))
+            if (openMeasurements(this, path, twinOpener))
                 m_document->remember(path);
         } else if (!isRunning()) {
             m_document->openRecent(path);

@@ -52,7 +52,8 @@ std::optional<MeasurementSet> readMeasurementsInBackground(
     return std::nullopt;
 }
 
-bool openMeasurements(QWidget *parent, const QString &path)
+bool openMeasurements(
+    QWidget *parent, const QString &path, std::function<void(const QString &path)> scenarioOpener)
 {
     std::optional<MeasurementSet> set = readMeasurementsInBackground(parent, path);
     if (!set)
@@ -65,6 +66,7 @@ bool openMeasurements(QWidget *parent, const QString &path)
         return false;
     }
     auto *window = new SpecimensWindow(std::move(*set), path, parent);
+    window->setScenarioOpener(std::move(scenarioOpener));
     window->show();
     return true;
 }

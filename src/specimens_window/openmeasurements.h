@@ -19,7 +19,9 @@ std::optional<MeasurementSet> readMeasurementsInBackground(
     QWidget *parent, const QString &path, const ReadOptions &options = {});
 
 // Reads the file and opens a specimens window over it; false when nothing was opened.
-bool openMeasurements(QWidget *parent, const QString &path);
+// scenarioOpener opens the twins its unmix windows save in the main window.
+bool openMeasurements(QWidget *parent, const QString &path,
+    std::function<void(const QString &path)> scenarioOpener = {});
 
 // Asks for a measurement file (a MagIC table, a CIT .sam file, a JR6, 2G, PuffinPlot or
 // Utrecht file); empty when cancelled.

@@ -125,8 +125,11 @@ void SpecimensWindow::buildLayout()
     unmix->setObjectName(QStringLiteral("btn_unmix"));
     unmix->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
     connect(unmix, &QPushButton::clicked, this, [this] {
-        if (m_current >= 0)
-            openUnmixDialog(this, m_set.specimens[std::size_t(m_current)], m_stepsModel->steps());
+        if (m_current < 0)
+            return;
+        if (UnmixDialog *dialog
+            = openUnmixDialog(this, m_set.specimens[std::size_t(m_current)], m_stepsModel->steps()))
+            dialog->setScenarioOpener(m_scenarioOpener);
     });
     coordinates->addWidget(unmix);
     topLayout->addLayout(coordinates);

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <vector>
 
 class QComboBox;
@@ -43,6 +44,12 @@ public:
     void chooseSteps(const std::vector<int> &steps, bool add);
     InterpretationPanel &interpretation() const { return *m_interpretation; }
 
+    // Opens a scenario file in the main window: the twins saved by the unmix windows.
+    void setScenarioOpener(std::function<void(const QString &path)> opener)
+    {
+        m_scenarioOpener = std::move(opener);
+    }
+
     // What the reader left out and merged, in one line.
     static QString summaryText(const ReadSummary &summary);
 
@@ -56,6 +63,7 @@ private:
 
     MeasurementSet m_set;
     QString m_path;
+    std::function<void(const QString &path)> m_scenarioOpener;
     int m_current = -1;
 
     SpecimenListModel *m_listModel = nullptr;

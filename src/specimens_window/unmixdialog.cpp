@@ -125,13 +125,15 @@ void UnmixDialog::buildControls()
     lbl_summary->setObjectName(QStringLiteral("lbl_summary"));
     lbl_summary->setWordWrap(true);
     SG_components = table(this, "SG_components", unmixComponentHeadings());
+    SG_candidates = table(this, "SG_candidates", unmixCandidateHeadings());
     SG_residuals = table(this, "SG_residuals", unmixResidualHeadings());
     m_picture = new SpecimenPicture(this);
 
     auto *tables = new QSplitter(Qt::Vertical, this);
     tables->addWidget(SG_components);
+    tables->addWidget(SG_candidates);
     tables->addWidget(SG_residuals);
-    tables->setStretchFactor(1, 2);
+    tables->setStretchFactor(2, 2);
     auto *split = new QSplitter(Qt::Horizontal, this);
     split->addWidget(tables);
     split->addWidget(m_picture);
@@ -237,6 +239,7 @@ void UnmixDialog::showResult()
     fill(SG_components, unmixComponentRows(*m_result));
     for (int r = 0; r < SG_components->rowCount(); ++r)
         SG_components->item(r, 0)->setForeground(unmixComponentColour(std::size_t(r)));
+    fill(SG_candidates, unmixCandidateRows(*m_result));
     fill(SG_residuals, unmixResidualRows(m_steps, *m_result));
     lbl_summary->setText(unmixSummaryText(*m_result, m_chosenByBic));
 }
@@ -279,15 +282,18 @@ UnmixDialog *openUnmixDialog(
     return dialog;
 }
 
-void openUnmixDialog(QWidget *parent, const Specimen &specimen, std::vector<SpecimenStep> steps)
+UnmixDialog *openUnmixDialog(
+    QWidget *parent, const Specimen &specimen, std::vector<SpecimenStep> steps)
 {
     Specimen shown = specimen;
     shown.steps = std::move(steps);
     try {
-        openUnmixDialog(parent, shown.name, unmixSteps(shown), MeasurementSettings {}.scaleAPerM);
+        return openUnmixDialog(
+            parent, shown.name, unmixSteps(shown), MeasurementSettings {}.scaleAPerM);
     } catch (const std::exception &error) {
         reportError(parent, QString::fromLocal8Bit(error.what()));
     }
+    return nullptr;
 }
 
 } // namespace Demagora

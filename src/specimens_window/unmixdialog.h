@@ -91,6 +91,7 @@ private:
     QTimer *m_ticks = nullptr;
     QLabel *lbl_summary = nullptr;
     QTableWidget *SG_components = nullptr;
+    QTableWidget *SG_candidates = nullptr;
     QTableWidget *SG_residuals = nullptr;
     SpecimenPicture *m_picture = nullptr;
 };
@@ -101,7 +102,8 @@ UnmixDialog *openUnmixDialog(
 
 // Opens an unmix window over a measured specimen's steps (in the coordinates shown), its twin
 // scaled as the batch scales a measured file's; a specimen that cannot be unmixed (steps of
-// alternating field) is refused with a message instead.
-void openUnmixDialog(QWidget *parent, const Specimen &specimen, std::vector<SpecimenStep> steps);
+// alternating field) is refused with a message instead, and nullptr returned.
+UnmixDialog *openUnmixDialog(
+    QWidget *parent, const Specimen &specimen, std::vector<SpecimenStep> steps);
 
 } // namespace Demagora

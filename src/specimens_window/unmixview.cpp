@@ -124,6 +124,35 @@ std::vector<QStringList> unmixComponentRows(const UnmixResult &result)
     return rows;
 }
 
+QStringList unmixCandidateHeadings()
+{
+    return { QStringLiteral("Components"), QStringLiteral("Shapes"), QStringLiteral("rms"),
+        QStringLiteral("BIC"), QStringLiteral("Chosen") };
+}
+
+std::vector<QStringList> unmixCandidateRows(const UnmixResult &result)
+{
+    std::vector<QStringList> rows;
+    for (std::size_t i = 0; i < result.candidates.size(); ++i) {
+        const UnmixCandidate &c = result.candidates[i];
+        const auto gauss = std::count_if(c.components.begin(), c.components.end(),
+            [](const UnmixComponent &u) { return u.shape == SpectrumShape::Gauss; });
+        const auto rectangular = qsizetype(c.components.size()) - qsizetype(gauss);
+        QStringList shapes;
+        if (gauss > 0)
+            shapes << QStringLiteral("%1 Gauss").arg(gauss);
+        if (rectangular > 0)
+            shapes << QStringLiteral("%1 rectangular").arg(rectangular);
+        QString mark = i == result.chosen ? QStringLiteral("chosen") : QString();
+        if (!c.converged)
+            mark += mark.isEmpty() ? QStringLiteral("not converged")
+                                   : QStringLiteral(", not converged");
+        rows.push_back({ QString::number(c.components.size()), shapes.join(QStringLiteral(", ")),
+            scientific(c.rms), number(c.bic, 1), mark });
+    }
+    return rows;
+}
+
 QStringList unmixResidualHeadings()
 {
     return { QStringLiteral("Step"), QStringLiteral("Residual"), QStringLiteral("/ noise") };

@@ -28,6 +28,11 @@ QColor unmixComponentColour(std::size_t index);
 QStringList unmixComponentHeadings();
 std::vector<QStringList> unmixComponentRows(const UnmixResult &result);
 
+// The candidates' table: for every number of components and choice of shapes tried, the best
+// fit's rms and BIC, and which of them was chosen.
+QStringList unmixCandidateHeadings();
+std::vector<QStringList> unmixCandidateRows(const UnmixResult &result);
+
 // The residuals' table: each step's temperature, the length of measured minus fitted, and that
 // length over the noise per axis.
 QStringList unmixResidualHeadings();

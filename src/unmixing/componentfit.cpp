@@ -33,8 +33,26 @@ template <int K> struct StepResidual
     }
 };
 
+// Ends the solver once the caller asks it to stop.
+class StopCallback : public ceres::IterationCallback
+{
+public:
+    explicit StopCallback(const std::function<bool()> &stop)
+        : m_stop(stop)
+    { }
+
+    ceres::CallbackReturnType operator()(const ceres::IterationSummary &) override
+    {
+        return m_stop() ? ceres::SOLVER_ABORT : ceres::SOLVER_CONTINUE;
+    }
+
+private:
+    const std::function<bool()> &m_stop;
+};
+
 template <int K>
-FitOutcome refineFixed(const FitData &data, const std::vector<ComponentParameters> &start)
+FitOutcome refineFixed(const FitData &data, const std::vector<ComponentParameters> &start,
+    const std::function<bool()> &stop)
 {
     std::array<double, 5 * K> p {};
     std::array<SpectrumShape, K> shapes {};
@@ -68,6 +86,9 @@ FitOutcome refineFixed(const FitData &data, const std::vector<ComponentParameter
     options.parameter_tolerance = 1e-14;
     options.num_threads = 1;
     options.logging_type = ceres::SILENT;
+    StopCallback stopCallback(stop);
+    if (stop)
+        options.callbacks.push_back(&stopCallback);
     ceres::Solver::Summary summary;
     ceres::Solve(options, &problem, &summary);
 
@@ -85,17 +106,18 @@ FitOutcome refineFixed(const FitData &data, const std::vector<ComponentParameter
 
 } // namespace
 
-FitOutcome refineComponents(const FitData &data, const std::vector<ComponentParameters> &start)
+FitOutcome refineComponents(const FitData &data, const std::vector<ComponentParameters> &start,
+    const std::function<bool()> &stop)
 {
     switch (start.size()) {
     case 1:
-        return refineFixed<1>(data, start);
+        return refineFixed<1>(data, start, stop);
     case 2:
-        return refineFixed<2>(data, start);
+        return refineFixed<2>(data, start, stop);
     case 3:
-        return refineFixed<3>(data, start);
+        return refineFixed<3>(data, start, stop);
     case 4:
-        return refineFixed<4>(data, start);
+        return refineFixed<4>(data, start, stop);
     default:
         return FitOutcome { start, weightedCost(data, start), false };
     }

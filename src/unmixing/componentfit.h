@@ -4,6 +4,7 @@
 #include "unmixing/unmixing.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -38,8 +39,10 @@ struct FitOutcome
     bool converged = false;
 };
 
-// Least squares from the given start, on the calling thread.
-FitOutcome refineComponents(const FitData &data, const std::vector<ComponentParameters> &start);
+// Least squares from the given start, on the calling thread. stop is asked after every
+// iteration; when it answers true the solver ends early with a result not converged.
+FitOutcome refineComponents(const FitData &data, const std::vector<ComponentParameters> &start,
+    const std::function<bool()> &stop = {});
 
 // The weighted sum of squared residuals of the components, and the unweighted one.
 double weightedCost(const FitData &data, const std::vector<ComponentParameters> &components);

@@ -83,7 +83,7 @@ BootstrapSummary bootstrapComponents(const FitData &data,
         for (std::size_t i = 0; i < predicted.size(); ++i)
             for (int a = 0; a < 3; ++a)
                 resampled.moments[i][a] = predicted[i][a] + gaussian.next(noise[i]);
-        FitOutcome outcome = refineComponents(resampled, fitted);
+        FitOutcome outcome = refineComponents(resampled, fitted, options.stopRequested);
         converged[b] = outcome.converged ? 1 : 0;
         refits[b] = matched(fitted, outcome.components, data.highBound - data.lowBound);
     };

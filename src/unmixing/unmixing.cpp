@@ -160,15 +160,26 @@ UnmixResult unmixSpecimen(
     data.lowBound = first - margin;
     data.highBound = last + margin;
 
+    // Asked between the counts, between the starts and inside every refit, so that a stop
+    // ends the first fit within one iteration of the solver.
+    const std::function<bool()> &stop = options.stopRequested;
+    const auto stopIfAsked = [&] {
+        if (stop && stop())
+            throw UnmixingError(specimen + ": the unmixing was stopped");
+    };
+    stopIfAsked();
     const StartSearch search(data, options.shapes);
     const double n = 3.0 * double(steps.size());
     UnmixResult result;
     std::vector<FitOutcome> outcomes;
     for (const int k : componentCounts(options.components, options.maxComponents, steps.size())) {
+        stopIfAsked();
         // The best refit of each choice of shapes for this count.
         std::map<int, FitOutcome> byShapes;
         for (const auto &start : search.starts(k, RefinedStarts)) {
-            FitOutcome outcome = refineComponents(data, start);
+            stopIfAsked();
+            FitOutcome outcome = refineComponents(data, start, stop);
+            stopIfAsked();
             const int key = gaussCount(outcome.components);
             const auto found = byShapes.find(key);
             if (found == byShapes.end() || outcome.cost < found->second.cost)
@@ -198,6 +209,7 @@ UnmixResult unmixSpecimen(
         if (result.candidates[i].bic < result.candidates[best].bic)
             best = i;
     result.best = result.candidates[best];
+    result.chosen = best;
     const FitOutcome &chosen = outcomes[best];
 
     // The noise the bootstrap draws, per step and axis, in scaled units.

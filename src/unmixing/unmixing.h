@@ -51,7 +51,7 @@ struct UnmixOptions
     std::uint64_t seed = 1; // of the bootstrap's noise
     unsigned threads = 0; // 0: every core
     std::function<void(int done, int total)> progress; // called from the calling thread
-    std::function<bool()> stopRequested; // asked between refits; a stop throws
+    std::function<bool()> stopRequested; // asked often, from any thread; a stop throws
 };
 
 inline constexpr int MaxUnmixComponents = 4;
@@ -79,6 +79,7 @@ struct UnmixResult
 {
     UnmixCandidate best;
     std::vector<UnmixCandidate> candidates; // every number of components and shapes tried
+    std::size_t chosen = 0; // the index of best among the candidates
     // The noise per axis (moment unit) the bootstrap resamples: from the steps' error angles
     // where every step has one, else from the residuals of the best fit.
     double noise = 0;

@@ -4,6 +4,7 @@
 #include "measurements/measurementschedule.h"
 #include "model/run.h"
 #include "model/scatter.h"
+#include "specimens_window/unmixdialog.h"
 #include "support/componentfixtures.h"
 #include "support/mnemonics.h"
 #include "support/scriptedprompts.h"
@@ -12,9 +13,12 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -330,4 +334,32 @@ TEST_F(AnalysisWindowTest, TypedNoiseSeedRepeatsTheMeasurementsOfTheBatch)
             "The noise seed '" + std::string(bad)
                 + "' is not a whole number from 0 to 18446744073709551615.");
     }
+}
+
+// A twin saved from the analysis window's unmix window replaces the run the window reads: the
+// window closes and names the file to open, instead of opening it under the open window.
+TEST_F(AnalysisWindowTest, UnmixTwinClosesTheWindowBeforeItOpens)
+{
+    AnalysisWindow window(populations, series, range.low, range.high, 30);
+    window.setTwinsOpen(true);
+    window.show();
+    child<QComboBox>(window, "CB_steps")->setCurrentIndex(1);
+    child<QLineEdit>(window, "EB_schedule")->setText("every:25");
+    QTest::mouseClick(child<QPushButton>(window, "btn_unmix"), Qt::LeftButton);
+    ASSERT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join('\n').toStdString();
+    auto *dialog = window.findChild<UnmixDialog *>();
+    ASSERT_NE(dialog, nullptr);
+    QSignalSpy finished(dialog, &UnmixDialog::unmixFinished);
+    dialog->setChoices(2, UnmixShapes::Any, 0);
+    dialog->btn_unmixClick();
+    ASSERT_TRUE(finished.wait(60000));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("twin.json"));
+    prompts.fileNames = { path };
+    prompts.answers = { Prompts::Answer::Yes };
+    dialog->btn_saveClick();
+    EXPECT_TRUE(QFile::exists(path));
+    EXPECT_EQ(window.scenarioToOpen(), path);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.result(), QDialog::Rejected);
 }

@@ -342,6 +342,26 @@ TEST_F(TFrm_1RunTest, DuringARunTheWindowRespondsButTheListsCannotBeTouched)
         EXPECT_TRUE(enabled(name)) << name;
 }
 
+// A scenario another window wrote (an unmixing's twin) is refused while the run lasts, then
+// opens like a recent file: unsaved changes are asked about first.
+TEST_F(TFrm_1RunTest, ScenarioFromAnotherWindowWaitsForTheRunAndAsksAboutChanges)
+{
+    const QString example = QStringLiteral(DEMAGORA_EXAMPLES_DIR "/scattered.json");
+    startLongRun("50");
+    window.openOtherScenario(example);
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_TRUE(prompts.errors[0].contains(QStringLiteral("while the run lasts")));
+    ASSERT_TRUE(waitUntil([&] { return !window.isRunning(); }));
+    EXPECT_EQ(window.session().populations().size(), 2u);
+    EXPECT_EQ(cell(2, 1), "100");
+
+    prompts.answers.push_back(Prompts::Answer::Discard);
+    window.openOtherScenario(example);
+    EXPECT_EQ(prompts.questions, QStringList { "Save changes?" });
+    EXPECT_EQ(cell(2, 1), "170");
+    EXPECT_EQ(window.windowTitle(), "scattered.json[*] - Demagora");
+}
+
 TEST_F(TFrm_1RunTest, ClosingTheWindowDuringARunStopsItAndDestroysTheLists)
 {
     startLongRun("20000");

@@ -1,6 +1,7 @@
 #include "specimens_window/openmeasurements.h"
 #include "specimens_window/specimenpicture.h"
 #include "specimens_window/specimenswindow.h"
+#include "specimens_window/unmixdialog.h"
 
 #include "measurements/measurementreader.h"
 #include "support/scriptedprompts.h"
@@ -8,6 +9,8 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -116,6 +119,36 @@ TEST(SpecimensWindowTest, RecentFilesTellScenariosFromMeasurements)
     EXPECT_FALSE(isMeasurementPath(QStringLiteral("/a/SAVED.JSON")));
     EXPECT_TRUE(isMeasurementPath(QStringLiteral("/a/PI47-.sam")));
     EXPECT_TRUE(isMeasurementPath(QStringLiteral("/a/magic/measurements.txt")));
+}
+
+// The twin an unmix window saves is handed to the opener the main window gave the specimens
+// window, which opens it there; without an opener nobody is asked about opening it.
+TEST(SpecimensWindowTest, UnmixWindowsHandTheirTwinsToTheMainWindow)
+{
+    for (const bool withOpener : { true, false }) {
+        SCOPED_TRACE(withOpener);
+        Testing::ScriptedPrompts prompts;
+        const auto window = openCit();
+        QStringList opened;
+        if (withOpener)
+            window->setScenarioOpener([&opened](const QString &path) { opened << path; });
+        window->findChild<QPushButton *>(QStringLiteral("btn_unmix"))->click();
+        auto *dialog = window->findChild<UnmixDialog *>();
+        ASSERT_NE(dialog, nullptr);
+        QSignalSpy finished(dialog, &UnmixDialog::unmixFinished);
+        dialog->setChoices(1, UnmixShapes::Gauss, 0);
+        dialog->btn_unmixClick();
+        ASSERT_TRUE(finished.wait(60000));
+        ASSERT_TRUE(dialog->result().has_value()) << dialog->statusText().toStdString();
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("twin.json"));
+        prompts.fileNames = { path };
+        prompts.answers = { Prompts::Answer::Yes };
+        dialog->btn_saveClick();
+        EXPECT_TRUE(QFile::exists(path));
+        EXPECT_EQ(opened, withOpener ? QStringList { path } : QStringList {});
+        EXPECT_EQ(prompts.questions.size(), withOpener ? 1 : 0);
+    }
 }
 
 TEST(StepLossesTest, RemovedVectorPerDegreeBetweenRisingSteps)

@@ -102,6 +102,21 @@ TEST(UnmixDialogTest, ShowsTheFittedComponents)
     const auto *components = dialog->findChild<QTableWidget *>(QStringLiteral("SG_components"));
     ASSERT_EQ(components->rowCount(), 2);
     EXPECT_TRUE(components->item(0, 5)->text().contains(QLatin1Char('(')));
+    // Every count tried (Gauss only: one candidate each), the one with the least BIC marked.
+    const auto *candidates = dialog->findChild<QTableWidget *>(QStringLiteral("SG_candidates"));
+    ASSERT_EQ(candidates->rowCount(), 4);
+    int lowest = 0;
+    for (int r = 0; r < 4; ++r) {
+        EXPECT_EQ(candidates->item(r, 0)->text(), QString::number(r + 1));
+        EXPECT_EQ(candidates->item(r, 1)->text(), QStringLiteral("%1 Gauss").arg(r + 1));
+        if (candidates->item(r, 3)->text().toDouble()
+            < candidates->item(lowest, 3)->text().toDouble())
+            lowest = r;
+    }
+    for (int r = 0; r < 4; ++r)
+        EXPECT_EQ(candidates->item(r, 4)->text().startsWith(QStringLiteral("chosen")), r == 1) << r;
+    EXPECT_EQ(lowest, 1);
+
     EXPECT_EQ(dialog->findChild<QTableWidget *>(QStringLiteral("SG_residuals"))->rowCount(), 27);
     const SpecimenDiagramData &picture = dialog->picture().diagram().data();
     EXPECT_EQ(picture.steps.size(), 27u);

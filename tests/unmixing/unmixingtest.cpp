@@ -155,6 +155,30 @@ TEST(UnmixingTest, BootstrapConesCoverTheTrueDirections)
     EXPECT_GE(covered, cones * 3 / 4) << covered << " of " << cones;
 }
 
+// A stop is heard inside the first fit (the counts, the starts and the solver's iterations),
+// not only between bootstrap refits: after the first yes the fit ends within an ask or two.
+TEST(UnmixingTest, StopEndsTheFirstFitPromptly)
+{
+    const TVector a = component(SpectrumShape::Gauss, 20, 40, 10, 100, 400);
+    const TVector b = component(SpectrumShape::Gauss, 200, -50, 10, 350, 600);
+    MersenneTwisterSource random(7);
+    const auto steps = simulatedSteps(
+        { a, b }, everyDegrees(0, 650, 25), 1e-3, 0.02 * a.Remaining(0) * 1e-3, &random);
+    for (const int stopAt : { 1, 3, 30 }) {
+        SCOPED_TRACE(stopAt);
+        int asked = 0;
+        UnmixOptions options = fixed(0, UnmixShapes::Any, 0);
+        options.stopRequested = [&] { return ++asked >= stopAt; };
+        try {
+            unmixSpecimen("S1", steps, options);
+            ADD_FAILURE() << "not stopped; asked " << asked << " times";
+        } catch (const UnmixingError &error) {
+            EXPECT_EQ(std::string(error.what()), "S1: the unmixing was stopped");
+        }
+        EXPECT_LE(asked, stopAt + 1);
+    }
+}
+
 TEST(UnmixingTest, TwinScenarioReproducesItsSpecimen)
 {
     const double scale = 2e-3;
