@@ -124,6 +124,16 @@ TEST(UnmixDialogTest, ShowsTheFittedComponents)
     EXPECT_EQ(picture.paths.front().points.front().level, 0);
     EXPECT_EQ(picture.paths.front().points.back().level, 650);
     ASSERT_EQ(picture.spectra.size(), 2u);
+    // Each fitted direction stands on the stereogram inside its bootstrap cone.
+    ASSERT_EQ(picture.cones.size(), 2u);
+    for (std::size_t j = 0; j < 2; ++j) {
+        const UnmixComponent &c = result.best.components[j];
+        const DiagramVector &d = picture.cones[j].direction;
+        EXPECT_NEAR(std::atan2(d.east, d.north) * 180 / 3.14159265358979323846,
+            c.declination > 180 ? c.declination - 360 : c.declination, 1e-9);
+        EXPECT_NEAR(std::asin(d.down) * 180 / 3.14159265358979323846, c.inclination, 1e-9);
+        EXPECT_EQ(picture.cones[j].alpha95Degrees, result.intervals[j].alpha95);
+    }
     EXPECT_TRUE(dialog->statusText().startsWith(QStringLiteral("2 component(s), chosen by BIC")));
 }
 
