@@ -3,6 +3,7 @@
 #include "diagrams/netprojection.h"
 #include "diagrams/panelcanvas.h"
 #include "diagrams/stereogram.h"
+#include "diagrams/twolanes.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -83,8 +84,8 @@ void BM_ResultStereogram(benchmark::State &state)
         QPainter painter(&image);
         PanelCanvas canvas(painter, QPointF(0, 0), PanelSize, view.faceColour);
         const double before = Bench::processCpuMs();
-        paintResultStereogram(canvas, run().series, 0, static_cast<int>(run().series.size()) - 1,
-            1'000'000, view);
+        paintResultStereogram(
+            canvas, run().series, 0, static_cast<int>(run().series.size()) - 1, 1'000'000, view);
         state.SetIterationTime((Bench::processCpuMs() - before) / 1e3);
         for (const ResultSeriesEntry &steps : run().series)
             points += steps.size();

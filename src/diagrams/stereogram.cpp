@@ -5,6 +5,7 @@
 #include "diagrams/panelcanvas.h"
 #include "diagrams/symbolpainter.h"
 #include "diagrams/tracecache.h"
+#include "diagrams/twolanes.h"
 
 #include <QPainter>
 

@@ -5,6 +5,7 @@
 #include "diagrams/orderedlines.h"
 #include "diagrams/panelcanvas.h"
 #include "diagrams/tracecache.h"
+#include "diagrams/twolanes.h"
 
 #include <QFontMetrics>
 #include <QPainter>
