@@ -3,7 +3,7 @@
 #include "diagrams/diagramoverlay.h"
 #include "diagrams/diagramscales.h"
 #include "diagrams/diagramviewstate.h"
-#include "diagrams/lastoccurrence.h"
+#include "diagrams/tracecache.h"
 #include "diagrams/stereogram.h"
 #include "model/populations.h"
 
@@ -62,24 +62,9 @@ public:
     IndexRange indexRange(const DiagramViewState &state) const;
 
 private:
-    void paintAxes(PanelCanvas &vectors, PanelCanvas &spectrum, bool spectra) const;
     // Labels without boxes of the four panels, drawn over everything else at the end.
     struct PictureLabels;
-    // With clearLabels given, the labels go there instead of onto the canvas.
-    void paintVectorDiagram(PanelCanvas &canvas, const DiagramScales &scales, IndexRange range,
-        const DiagramViewState &state, const std::atomic<bool> *cancelled,
-        PanelLabels *clearLabels) const;
-    void paintSpectrumCurve(PanelCanvas &canvas, const TVector &component,
-        const DiagramScales &scales, const DiagramViewState &state, PanelLabels *clearLabels) const;
-    // The decay curves J/J0 of the resulting vectors in the place of the spectra.
-    void paintDecayPanel(PanelCanvas &canvas, IndexRange range, const DiagramViewState &state,
-        const std::atomic<bool> *cancelled) const;
-    void paintTicks(
-        PanelCanvas &canvas, const DiagramScales &scales, const DiagramViewState &state) const;
     const InitialDirections &initialDirections() const;
-    // What the intensity panel shows, and the unit of its temperatures.
-    void paintPanelTitles(
-        PanelCanvas &spectrum, const DiagramOptions &options, PanelLabels *labels) const;
     void paintLegend(PanelCanvas &vectors, PanelCanvas &spectrum, PanelCanvas &stereo,
         PanelCanvas &start, const DiagramOptions &options, PictureLabels *labels) const;
 

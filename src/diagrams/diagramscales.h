@@ -9,10 +9,6 @@
 #include <optional>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace Demagora {
 
 // Geometry and scales of the diagram window's four panels, as pure functions of the window
@@ -115,45 +111,6 @@ inline StepPixels stepPixels(const TResultVectors &step, double vectorScale, int
         vectorDiagramPixel(step.Y, vectorScale, boxSize),
         vectorDiagramPixel(step.Z, vectorScale, boxSize),
         (step.X * step.X + step.Y * step.Y) + step.Z * step.Z == 0 };
-}
-
-// The same for two steps at once, in the lanes of the processor's vector registers where it
-// has them: the same operations, so the same pixels.
-inline std::array<StepPixels, 2> stepPixels(
-    const TResultVectors &a, const TResultVectors &b, double vectorScale, int boxSize)
-{
-#if defined(__SSE2__)
-    const __m128d one = _mm_set1_pd(1);
-    const __m128d factor = _mm_set1_pd(vectorScale);
-    const __m128d low = _mm_set1_pd(-PixelLimit);
-    const __m128d high = _mm_set1_pd(PixelLimit + 1);
-    // floorPixel of each lane of value * scale: the lanes within range, and their floors.
-    const auto floored = [&](__m128d value, int &valid, __m128i &pixels) {
-        const __m128d scaled = _mm_mul_pd(value, factor);
-        valid = _mm_movemask_pd(_mm_and_pd(_mm_cmpge_pd(scaled, low), _mm_cmplt_pd(scaled, high)));
-        const __m128d truncated = _mm_cvtepi32_pd(_mm_cvttpd_epi32(scaled));
-        pixels = _mm_cvttpd_epi32(
-            _mm_sub_pd(truncated, _mm_and_pd(_mm_cmpgt_pd(truncated, scaled), one)));
-    };
-    const auto lane
-        = [](__m128i w, int k) { return _mm_cvtsi128_si32(k == 0 ? w : _mm_shuffle_epi32(w, 1)); };
-    const auto pixelIf = [&](int valid, int k, __m128i pixels) -> std::optional<int> {
-        if ((valid >> k & 1) == 0)
-            return std::nullopt;
-        return boxSize / 2 + lane(pixels, k);
-    };
-    int validA = 0, validB = 0, validZ = 0;
-    __m128i pixelsA, pixelsB, pixelsZ;
-    floored(_mm_loadu_pd(&a.X), validA, pixelsA);
-    floored(_mm_loadu_pd(&b.X), validB, pixelsB);
-    floored(_mm_set_pd(b.Z, a.Z), validZ, pixelsZ);
-    return { StepPixels { pixelIf(validA, 0, pixelsA), pixelIf(validA, 1, pixelsA),
-                 pixelIf(validZ, 0, pixelsZ), (a.X * a.X + a.Y * a.Y) + a.Z * a.Z == 0 },
-        StepPixels { pixelIf(validB, 0, pixelsB), pixelIf(validB, 1, pixelsB),
-            pixelIf(validZ, 1, pixelsZ), (b.X * b.X + b.Y * b.Y) + b.Z * b.Z == 0 } };
-#else
-    return { stepPixels(a, vectorScale, boxSize), stepPixels(b, vectorScale, boxSize) };
-#endif
 }
 
 // Row of a component's spectrum curve at the whole temperature t on a panel of side

@@ -1,14 +1,11 @@
 #pragma once
 
-#include "diagrams/diagramoptions.h"
 #include "model/paralleltasks.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
-#include <mutex>
 #include <vector>
 
 namespace Demagora {
@@ -41,6 +38,8 @@ template <class Key> struct NoDenseIndex
 template <class Key, class Hash, class Dense = NoDenseIndex<Key>> class LastOccurrence
 {
 public:
+    using KeyType = Key;
+
     explicit LastOccurrence(Dense dense = {})
         : m_dense(dense)
         , m_denseSize(dense.size())
@@ -202,44 +201,6 @@ bool recordInOrder(LastOccurrence<Key, Hash, Dense> &target, std::size_t count, 
         target.append(chunk);
     return true;
 }
-
-// The record of one paint's unlabelled paths or symbols, kept for the next paint that traces
-// the same: a change of labels or legend then repaints without going over every point again.
-// Safe to use from several painting threads.
-class TraceCache
-{
-public:
-    // What a record depends on besides the run: the panel, its scale, the vectors traced
-    // and the drawing options.
-    struct Key
-    {
-        int size = -1;
-        double scale = 0;
-        int first = 0;
-        int end = 0;
-        DiagramOptions options;
-        bool operator==(const Key &) const = default;
-    };
-
-    template <class Record> std::shared_ptr<const Record> find(const Key &key) const
-    {
-        const std::lock_guard lock(m_mutex);
-        return m_record && key == m_key ? std::static_pointer_cast<const Record>(m_record)
-                                        : nullptr;
-    }
-
-    template <class Record> void store(const Key &key, std::shared_ptr<const Record> record)
-    {
-        const std::lock_guard lock(m_mutex);
-        m_key = key;
-        m_record = std::move(record);
-    }
-
-private:
-    mutable std::mutex m_mutex;
-    Key m_key;
-    std::shared_ptr<const void> m_record;
-};
 
 // A 64-bit mix of up to four 32-bit values, good enough for open addressing.
 inline std::uint64_t mixHash(std::uint64_t a, std::uint64_t b)

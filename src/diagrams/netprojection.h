@@ -8,10 +8,6 @@
 #include <cstddef>
 #include <optional>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace Demagora {
 
 // Where directions stand on the stereograms, as pure functions of the panel size and the
@@ -125,85 +121,6 @@ inline double angleFromVertical(double horizontal, double down)
     if (!(ordinary & clear) || net.kind != NetKind::InclinationLinear)
         return std::nullopt;
     return PixelPoint { net.centre() + dx, net.centre() - dy };
-}
-
-// quickNetPosition for two vectors at once, in the two lanes of the processor's vector
-// registers where it has them: the same operations in the same order, so the same answers.
-// a and b are (north, east, down, length).
-[[gnu::always_inline]] inline std::array<std::optional<PixelPoint>, 2> quickNetPositions(
-    const NetGeometry &net, const std::array<double, 4> &a, const std::array<double, 4> &b)
-{
-#if defined(__SSE2__)
-    const __m128d one = _mm_set1_pd(1);
-    const auto select = [](__m128d mask, __m128d yes, __m128d no) {
-        return _mm_or_pd(_mm_and_pd(mask, yes), _mm_andnot_pd(mask, no));
-    };
-    const __m128d north = _mm_set_pd(b[0], a[0]);
-    const __m128d east = _mm_set_pd(b[1], a[1]);
-    const __m128d down = _mm_set_pd(b[2], a[2]);
-    const __m128d length = _mm_set_pd(b[3], a[3]);
-    const __m128d horizontal
-        = _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(north, north), _mm_mul_pd(east, east)));
-    const __m128d ordinary = _mm_and_pd(_mm_and_pd(_mm_cmpge_pd(length, _mm_set1_pd(1e-150)),
-                                            _mm_cmple_pd(length, _mm_set1_pd(1e150))),
-        _mm_cmpge_pd(_mm_mul_pd(horizontal, _mm_set1_pd(1024)), length));
-    const __m128d h = select(ordinary, horizontal, one);
-    const __m128d n = _mm_and_pd(ordinary, north);
-    const __m128d e = _mm_and_pd(ordinary, east);
-    const __m128d radius = _mm_set1_pd(net.radius());
-    const __m128d halfPi = _mm_set1_pd(NetDetail::HalfPi);
-    const __m128d scale = _mm_div_pd(radius, _mm_mul_pd(halfPi, h));
-    const __m128d v = select(ordinary, _mm_andnot_pd(_mm_set1_pd(-0.0), down), one);
-    // angleFromVertical(h, v)
-    const __m128d steep = _mm_cmple_pd(h, v);
-    const __m128d t = _mm_div_pd(select(steep, h, v), select(steep, v, h));
-    const __m128i i
-        = _mm_cvttpd_epi32(_mm_add_pd(_mm_mul_pd(t, _mm_set1_pd(16)), _mm_set1_pd(0.5)));
-    const __m128d c = _mm_div_pd(_mm_cvtepi32_pd(i), _mm_set1_pd(16));
-    const __m128d u = _mm_div_pd(_mm_sub_pd(t, c), _mm_add_pd(one, _mm_mul_pd(t, c)));
-    const __m128d u2 = _mm_mul_pd(u, u);
-    const __m128d series = _mm_mul_pd(u,
-        _mm_sub_pd(one,
-            _mm_mul_pd(u2,
-                _mm_sub_pd(_mm_set1_pd(1.0 / 3),
-                    _mm_mul_pd(u2,
-                        _mm_sub_pd(_mm_set1_pd(1.0 / 5), _mm_mul_pd(u2, _mm_set1_pd(1.0 / 7))))))));
-    const auto lane1 = [](__m128i w) { return _mm_cvtsi128_si32(_mm_shuffle_epi32(w, 1)); };
-    const __m128d arc = _mm_add_pd(_mm_set_pd(NetDetail::ArcTangents[std::size_t(lane1(i))],
-                                       NetDetail::ArcTangents[std::size_t(_mm_cvtsi128_si32(i))]),
-        series);
-    const __m128d angle = select(steep, arc, _mm_sub_pd(halfPi, arc));
-    const __m128d x = _mm_mul_pd(_mm_mul_pd(e, angle), scale);
-    const __m128d y = _mm_mul_pd(_mm_mul_pd(n, angle), scale);
-    // Floored: one less below a negative value that is not whole.
-    const auto floored = [&](__m128d value) {
-        const __m128d truncated = _mm_cvtepi32_pd(_mm_cvttpd_epi32(value));
-        return _mm_sub_pd(truncated, _mm_and_pd(_mm_cmpgt_pd(truncated, value), one));
-    };
-    const __m128d fx = floored(x);
-    const __m128d fy = floored(y);
-    const __m128d tolerance = _mm_set1_pd(1e-9 * (std::fabs(net.radius()) + 1));
-    const __m128d edge = _mm_sub_pd(one, tolerance);
-    const __m128d inX = _mm_sub_pd(x, fx);
-    const __m128d inY = _mm_sub_pd(y, fy);
-    const __m128d clear
-        = _mm_and_pd(_mm_and_pd(_mm_cmpge_pd(inX, tolerance), _mm_cmple_pd(inX, edge)),
-            _mm_and_pd(_mm_cmpge_pd(inY, tolerance), _mm_cmple_pd(inY, edge)));
-    const int answered
-        = net.kind == NetKind::InclinationLinear ? _mm_movemask_pd(_mm_and_pd(ordinary, clear)) : 0;
-    const __m128i ix = _mm_cvttpd_epi32(fx);
-    const __m128i iy = _mm_cvttpd_epi32(fy);
-    std::array<std::optional<PixelPoint>, 2> places;
-    if (answered & 1)
-        places[0] = PixelPoint { net.centre() + _mm_cvtsi128_si32(ix),
-            net.centre() - _mm_cvtsi128_si32(iy) };
-    if (answered & 2)
-        places[1] = PixelPoint { net.centre() + lane1(ix), net.centre() - lane1(iy) };
-    return places;
-#else
-    return { quickNetPosition(net, a[0], a[1], a[2], a[3]),
-        quickNetPosition(net, b[0], b[1], b[2], b[3]) };
-#endif
 }
 
 // The inset from the panel edge of the circle for inclination 10 * i degrees of the net

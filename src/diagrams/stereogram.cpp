@@ -2,21 +2,15 @@
 
 #include "diagrams/diagramscales.h"
 #include "diagrams/labelplacement.h"
-#include "diagrams/lastoccurrence.h"
 #include "diagrams/panelcanvas.h"
-#include "diagrams/rasterstamps.h"
-
-#include "model/inputchecks.h"
-#include "model/paralleltasks.h"
-#include "model/spectrumtable.h"
+#include "diagrams/symbolpainter.h"
+#include "diagrams/tracecache.h"
+#include "diagrams/twolanes.h"
 
 #include <QPainter>
 
 #include <algorithm>
 #include <array>
-#include <span>
-#include <thread>
-
 #include <cmath>
 #include <numbers>
 #include <optional>
@@ -28,164 +22,6 @@ namespace {
 
 const QColor Black(0, 0, 0);
 const QColor Blue(0, 0, 255);
-const QColor Red(255, 0, 0);
-const QColor Green(0, 128, 0);
-
-struct SymbolKey
-{
-    std::int32_t x, y;
-    bool down;
-    bool operator==(const SymbolKey &) const = default;
-};
-
-struct SymbolHash
-{
-    std::uint64_t operator()(const SymbolKey &k) const
-    {
-        return mixHash((std::uint64_t(std::uint32_t(k.x)) << 32) | std::uint32_t(k.y), k.down);
-    }
-};
-
-// Every pixel of the panel has a place of its own for a symbol of either colour.
-struct SymbolPlaces
-{
-    static constexpr std::size_t None = SIZE_MAX;
-    // Centres at 0 to side - 1 either way have places.
-    int side = 0;
-
-    std::size_t size() const { return std::size_t(side) * std::size_t(side) * 2; }
-
-    std::size_t index(const SymbolKey &k) const
-    {
-        if (std::uint32_t(k.x) >= std::uint32_t(side) || std::uint32_t(k.y) >= std::uint32_t(side))
-            return None;
-        return (std::size_t(k.y) * std::size_t(side) + std::size_t(k.x)) * 2 + (k.down ? 1 : 0);
-    }
-
-    SymbolKey key(std::size_t place) const
-    {
-        const std::size_t pixel = place / 2;
-        return { static_cast<std::int32_t>(pixel % std::size_t(side)),
-            static_cast<std::int32_t>(pixel / std::size_t(side)), place % 2 == 1 };
-    }
-};
-
-using SymbolRecord = LastOccurrence<SymbolKey, SymbolHash, SymbolPlaces>;
-
-// The symbols of one vector, recorded away from the painter.
-struct SymbolRecorder
-{
-    SymbolRecord &symbols;
-
-    void add(PixelPoint centre, bool down) { symbols.add({ centre.x, centre.y, down }); }
-};
-
-// Draws the symbols of one stereogram. A run of hundreds of steps puts many symbols on the
-// same pixel. Between two labels only symbols of one size are drawn, so each pixel shows the
-// last symbol that covers it; drawing only the last of every equal symbol (same place, same
-// colour), in order, therefore gives the same picture at a fraction of the cost.
-class SymbolPainter
-{
-public:
-    // With places, every pixel of the panel has one (see SymbolPlaces): worth their memory
-    // for many symbols.
-    SymbolPainter(PanelCanvas &canvas, bool byFill, bool places = false)
-        : m_canvas(canvas)
-        , m_painter(canvas.painter())
-        , m_origin(canvas.origin())
-        , m_byFill(byFill)
-        , m_symbols(SymbolPlaces { places ? std::min(canvas.size(), 2000) + 1 : 0 })
-    { }
-    ~SymbolPainter() { flush(); }
-
-    void add(PixelPoint centre, bool down) { m_symbols.add({ centre.x, centre.y, down }); }
-
-    // Where symbols recorded elsewhere are added, as if added here.
-    SymbolRecord &record() { return m_symbols; }
-
-    // Forgets what was added, for a picture that is given up.
-    void abandon() { m_symbols.clear(); }
-
-    // Draws what was added; call before anything else is drawn over the symbols.
-    void flush()
-    {
-        if (m_symbols.empty())
-            return;
-        Drawing drawing(*this);
-        m_symbols.drain([&](const SymbolKey &symbol) { drawing.draw(symbol); });
-    }
-
-    // Draws symbols in the order given, after what was added before.
-    void draw(const std::vector<SymbolKey> &symbols)
-    {
-        flush();
-        if (symbols.empty())
-            return;
-        Drawing drawing(*this);
-        for (const SymbolKey &symbol : symbols)
-            drawing.draw(symbol);
-    }
-
-private:
-    // Symbols going to the painter, within the panel, set as stamps where the painter allows.
-    class Drawing
-    {
-    public:
-        explicit Drawing(SymbolPainter &symbols)
-            : m_symbols(symbols)
-            , m_clip(symbols.m_canvas)
-            , m_stamps(wholeOrigin(symbols.m_origin) ? RasterStamps::forPainter(symbols.m_painter)
-                                                     : nullptr)
-            // Open and filled symbols are a little larger, so that an open one reads as a
-            // ring.
-            , m_radius(symbols.m_byFill ? 3 : 2)
-        { }
-
-        void draw(const SymbolKey &symbol)
-        {
-            QPainter &painter = m_symbols.m_painter;
-            if (m_down != symbol.down) {
-                if (m_symbols.m_byFill) {
-                    painter.setPen(Black);
-                    painter.setBrush(symbol.down ? Black : m_symbols.m_canvas.faceColour());
-                } else {
-                    const QColor colour = symbol.down ? Red : Green;
-                    painter.setPen(colour);
-                    painter.setBrush(colour);
-                }
-                m_down = symbol.down;
-            }
-            const int r = m_radius;
-            const QRectF box(m_symbols.m_origin.x() + symbol.x - r,
-                m_symbols.m_origin.y() + symbol.y - r, 2 * r, 2 * r);
-            if (!m_stamps
-                || !m_stamps->ellipse(static_cast<int>(box.x()), static_cast<int>(box.y()), 2 * r))
-                painter.drawEllipse(box);
-        }
-
-    private:
-        static bool wholeOrigin(QPointF origin)
-        {
-            return origin.x() == std::floor(origin.x()) && origin.y() == std::floor(origin.y());
-        }
-
-        SymbolPainter &m_symbols;
-        const PanelCanvas::Clip m_clip;
-        const std::unique_ptr<RasterStamps> m_stamps;
-        const int m_radius;
-        std::optional<bool> m_down;
-    };
-
-    PanelCanvas &m_canvas;
-    QPainter &m_painter;
-    QPointF m_origin;
-    bool m_byFill;
-    SymbolRecord m_symbols;
-};
-
-} // namespace
-
-namespace {
 
 void paintEqualAreaNet(PanelCanvas &canvas, const NetGeometry &net)
 {
@@ -360,99 +196,17 @@ void paintResultStereogram(PanelCanvas &canvas, const ResultSeries &series, int 
     const int unlabelled = last == lastIndex ? last : last + 1;
     const TraceCache::Key key { canvas.size(), static_cast<double>(q), first, unlabelled,
         state.options };
-    // The symbols before the last vector's, the last of equal ones in order: drawn first,
-    // they leave the pixels drawing them all would, whatever the last vector then draws.
-    using Symbols = std::vector<SymbolKey>;
-    std::shared_ptr<const Symbols> traced = cache ? cache->find<Symbols>(key) : nullptr;
-    if (!traced) {
-        SymbolRecord record(symbols.record().denseIndex());
-        if (!recordInOrder(
-                record, static_cast<std::size_t>(std::max(unlabelled - first, 0)),
-                [&](std::size_t item, SymbolRecord &into) {
-                    SymbolRecorder sink { into };
-                    trace(first + static_cast<int>(item), sink);
-                },
-                cancelled)) {
-            symbols.abandon();
-            return;
-        }
-        auto ordered = std::make_shared<Symbols>();
-        record.drain([&](const SymbolKey &k) { ordered->push_back(k); });
-        traced = std::move(ordered);
-        if (cache)
-            cache->store(key, traced);
-    }
-    symbols.draw(*traced);
+    const bool complete = drawTracedInOrder(
+        symbols, cache, key, static_cast<std::size_t>(std::max(unlabelled - first, 0)),
+        [&](std::size_t item, SymbolRecord &into) {
+            SymbolRecorder sink { into };
+            trace(first + static_cast<int>(item), sink);
+        },
+        cancelled);
+    if (!complete)
+        return;
     if (unlabelled <= last)
         trace(lastIndex, symbols);
-}
-
-InitialDirections initialDirections(
-    const ComponentPopulations &populations, std::int32_t runLowTemp)
-{
-    InitialDirections directions(populations.size());
-    for (std::size_t i = 0; i < populations.size(); ++i)
-        directions[i].resize(populations[i].size());
-    // Every member's remaining magnetization at the start of the run, each population's
-    // spectrum summed once for all its members as the run sums it: the same values as
-    // Remaining(runLowTemp) gives member by member, at a fraction of the cost.
-    const std::vector<double> start { static_cast<double>(runLowTemp) };
-    constexpr std::size_t MembersPerTask = 4096;
-    struct Task
-    {
-        std::size_t population, first, last;
-    };
-    std::vector<Task> tasks;
-    for (std::size_t i = 0; i < populations.size(); ++i) {
-        for (std::size_t first = 0; first < populations[i].size(); first += MembersPerTask)
-            tasks.push_back({ i, first, std::min(first + MembersPerTask, populations[i].size()) });
-    }
-    const auto evaluate = [&](std::size_t t) {
-        const Population &population = populations[tasks[t].population];
-        std::vector<MemberDirection> &members = directions[tasks[t].population];
-        std::optional<SpectrumTable> table;
-        const TVector *tableSpectrum = nullptr;
-        const auto tableServes = [&](const TVector &member) {
-            return std::isfinite(member.BlockHigh)
-                && std::fabs(member.BlockHigh) <= MaxBlockingTemperature
-                && std::abs(runLowTemp) <= MaxBlockingTemperature;
-        };
-        const auto store = [&](std::size_t m, double r) {
-            const TVector &member = population[m];
-            members[m]
-                = { member.northCosine() * r, member.eastCosine() * r, member.Inclination, r };
-        };
-        for (std::size_t m = tasks[t].first; m < tasks[t].last;) {
-            const TVector &member = population[m];
-            if (!tableServes(member)) {
-                store(m, member.Remaining(runLowTemp));
-                ++m;
-                continue;
-            }
-            if (!table || !SpectrumTable::sameSpectrum(*tableSpectrum, member)) {
-                table.emplace(member, start);
-                tableSpectrum = &member;
-            }
-            // The following members of the same spectrum are summed together.
-            std::array<const TVector *, 8> group {};
-            std::size_t size = 0;
-            while (size < group.size() && m + size < tasks[t].last
-                && tableServes(population[m + size])
-                && SpectrumTable::sameSpectrum(*tableSpectrum, population[m + size])) {
-                group[size] = &population[m + size];
-                ++size;
-            }
-            std::array<double, group.size()> sums {};
-            table->lowestRemaining(std::span(group.data(), size), std::span(sums.data(), size));
-            for (std::size_t k = 0; k < size; ++k)
-                store(m + k, sums[k]);
-            m += size;
-        }
-    };
-    const unsigned threads = tasks.size() > 1 ? coreCount() : 1;
-    runParallelTasks(
-        tasks.size(), threads, evaluate, [] {}, [] { return false; });
-    return directions;
 }
 
 void paintInitialStereogram(PanelCanvas &canvas, const InitialDirections &directions, int first,

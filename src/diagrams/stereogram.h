@@ -2,6 +2,7 @@
 
 #include "diagrams/diagramviewstate.h"
 #include "diagrams/netprojection.h"
+#include "model/initialdirections.h"
 #include "model/populations.h"
 
 #include <atomic>
@@ -34,22 +35,6 @@ void paintResultStereogram(PanelCanvas &canvas, const ResultSeries &series, int 
     std::int32_t stereoPointCount, const DiagramViewState &state,
     PanelLabels *clearLabels = nullptr, const std::atomic<bool> *cancelled = nullptr,
     TraceCache *cache = nullptr);
-
-// One member's direction as the stereogram of initial directions projects it: its north and
-// east parts and its magnetization at the start of the run, with its stored inclination.
-struct MemberDirection
-{
-    double north = 0;
-    double east = 0;
-    double inclination = 0;
-    double remaining = 0;
-};
-// Per population, per member. Evaluates copies of the members at runLowTemp, so the
-// populations stay untouched; the sums behind them are costly, so the renderer takes them
-// once.
-using InitialDirections = std::vector<std::vector<MemberDirection>>;
-InitialDirections initialDirections(
-    const ComponentPopulations &populations, std::int32_t runLowTemp);
 
 // Directions of the members first..last of every population.
 void paintInitialStereogram(PanelCanvas &canvas, const InitialDirections &directions, int first,

@@ -5,6 +5,7 @@
 #include "model/run.h"
 
 #include "diagramfixtures.h"
+#include "diagrams/twolanes.h"
 
 #include <QFont>
 #include <QFontMetrics>

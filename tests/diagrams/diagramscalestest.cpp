@@ -3,6 +3,7 @@
 #include "diagrams/diagramviewstate.h"
 #include "diagrams/panelcanvas.h"
 #include "diagramfixtures.h"
+#include "diagrams/twolanes.h"
 
 #include <gtest/gtest.h>
 

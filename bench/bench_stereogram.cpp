@@ -1,0 +1,103 @@
+#include "benchruns.h"
+
+#include "diagrams/netprojection.h"
+#include "diagrams/panelcanvas.h"
+#include "diagrams/stereogram.h"
+#include "diagrams/twolanes.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <optional>
+
+namespace {
+
+using namespace Demagora;
+
+// Every step of the ten-component run: about 3 million result points.
+const Bench::TenComponentRun &run()
+{
+    static const Bench::TenComponentRun run(500);
+    return run;
+}
+
+constexpr int PanelSize = 400;
+
+// Places every point of the run the way the stereogram does, two by two through Place, and
+// reports the processor time per point. The sum of the pixels keeps the work from being
+// left out.
+template <class Place> void placeEveryPoint(benchmark::State &state, Place &&place)
+{
+    const NetGeometry net = netGeometry(PanelSize, DiagramOptions {});
+    std::size_t points = 0;
+    for (auto _ : state) {
+        long long sum = 0;
+        for (const ResultSeriesEntry &steps : run().series) {
+            for (std::size_t i = 0; i + 1 < steps.size(); i += 2) {
+                const TResultVectors &a = steps[i];
+                const TResultVectors &b = steps[i + 1];
+                const auto places = place(net, std::array { a.X, a.Y, a.Z, a.Length() },
+                    std::array { b.X, b.Y, b.Z, b.Length() });
+                sum += places[0] ? places[0]->x + places[0]->y : 1;
+                sum += places[1] ? places[1]->x + places[1]->y : 1;
+            }
+            points += steps.size() / 2 * 2;
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    state.counters["ns/point"] = benchmark::Counter(static_cast<double>(points) * 1e-9,
+        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+// The two-lane placement the stereogram uses.
+void BM_PlaceTwoLanes(benchmark::State &state)
+{
+    placeEveryPoint(state, [](const NetGeometry &net, const auto &a, const auto &b) {
+        return quickNetPositions(net, a, b);
+    });
+}
+BENCHMARK(BM_PlaceTwoLanes)->Unit(benchmark::kMillisecond);
+
+// The plain placement beside it: one point after the other.
+void BM_PlaceOneByOne(benchmark::State &state)
+{
+    placeEveryPoint(state, [](const NetGeometry &net, const auto &a, const auto &b) {
+        return std::array { quickNetPosition(net, a[0], a[1], a[2], a[3]),
+            quickNetPosition(net, b[0], b[1], b[2], b[3]) };
+    });
+}
+BENCHMARK(BM_PlaceOneByOne)->Unit(benchmark::kMillisecond);
+
+// The whole operation the placement serves: the stereogram of results with every step, no
+// cache, timed as the processor time of all threads (the symbols are found on every core).
+void BM_ResultStereogram(benchmark::State &state)
+{
+    QImage image(PanelSize, PanelSize, QImage::Format_ARGB32_Premultiplied);
+    DiagramViewState view;
+    std::size_t points = 0;
+    for (auto _ : state) {
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        PanelCanvas canvas(painter, QPointF(0, 0), PanelSize, view.faceColour);
+        const double before = Bench::processCpuMs();
+        paintResultStereogram(
+            canvas, run().series, 0, static_cast<int>(run().series.size()) - 1, 1'000'000, view);
+        state.SetIterationTime((Bench::processCpuMs() - before) / 1e3);
+        for (const ResultSeriesEntry &steps : run().series)
+            points += steps.size();
+    }
+    state.counters["ns/point"] = benchmark::Counter(static_cast<double>(points) * 1e-9,
+        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_ResultStereogram)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    return Demagora::Bench::runBenchmarks<QGuiApplication>(argc, argv);
+}
