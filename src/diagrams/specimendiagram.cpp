@@ -148,9 +148,32 @@ void paintVectors(PanelCanvas &canvas, const SpecimenDiagramData &data)
     labels.draw();
 }
 
-void paintLosses(PanelCanvas &canvas, const SpecimenDiagramData &data)
+// The frame of a panel plotted against the level, with both axes and the level's ticks; the
+// numbers go to numbers, drawn last.
+DecayFrame levelFrame(PanelCanvas &canvas, double low, double high, int leftRoom,
+    PanelLabels &numbers)
 {
     const int s = canvas.size();
+    const QFontMetrics metrics(canvas.painter().font());
+    const int numberRoom = metrics.horizontalAdvance(QStringLiteral("0000")) + 8;
+    const TemperatureAxis axis
+        = temperatureAxis(low, high, std::max(2, (s - std::max(leftRoom, 20)) / numberRoom));
+    const DecayFrame frame = decayFrame(s, 4, leftRoom, metrics.height() + 5, 12, axis);
+    canvas.setPen(Black, 1);
+    canvas.line(frame.left, frame.top, frame.left, frame.bottom);
+    canvas.line(frame.left, frame.bottom, frame.right, frame.bottom);
+    for (const double t : axis.ticks()) {
+        if (const std::optional<int> x = decayX(frame, t)) {
+            canvas.line(*x, frame.bottom, *x, frame.bottom + 4);
+            const QString text = QString::number(t);
+            numbers.add(*x - metrics.horizontalAdvance(text) / 2, frame.bottom + 5, text, Black);
+        }
+    }
+    return frame;
+}
+
+void paintLosses(PanelCanvas &canvas, const SpecimenDiagramData &data)
+{
     const QFontMetrics metrics(canvas.painter().font());
     const std::vector<StepLoss> losses = stepLosses(data.steps);
     double low = data.steps.empty() ? 0 : data.steps.front().level;
@@ -168,21 +191,8 @@ void paintLosses(PanelCanvas &canvas, const SpecimenDiagramData &data)
     }
     if (!(high > low))
         high = low + 1;
-    const int leftRoom = 8;
-    const int numberRoom = metrics.horizontalAdvance(QStringLiteral("0000")) + 8;
-    const TemperatureAxis axis = temperatureAxis(low, high, std::max(2, (s - 20) / numberRoom));
-    const DecayFrame frame = decayFrame(s, 4, leftRoom, metrics.height() + 5, 12, axis);
-    canvas.setPen(Black, 1);
-    canvas.line(frame.left, frame.bottom, frame.right, frame.bottom);
-    canvas.line(frame.left, frame.top, frame.left, frame.bottom);
     PanelLabels numbers(canvas);
-    for (const double t : axis.ticks()) {
-        if (const std::optional<int> x = decayX(frame, t)) {
-            canvas.line(*x, frame.bottom, *x, frame.bottom + 4);
-            const QString text = QString::number(t);
-            numbers.add(*x - metrics.horizontalAdvance(text) / 2, frame.bottom + 5, text, Black);
-        }
-    }
+    const DecayFrame frame = levelFrame(canvas, low, high, 8, numbers);
     const QString title = QStringLiteral("|\u0394M|/\u0394") + (data.levelUnit == "mT"
                                                                       ? QStringLiteral("B")
                                                                       : QStringLiteral("T"));
@@ -321,7 +331,6 @@ void paintStereogram(PanelCanvas &canvas, const SpecimenDiagramData &data)
 
 void paintDecay(PanelCanvas &canvas, const SpecimenDiagramData &data)
 {
-    const int s = canvas.size();
     const QFontMetrics metrics(canvas.painter().font());
     if (data.steps.empty())
         return;
@@ -334,21 +343,9 @@ void paintDecay(PanelCanvas &canvas, const SpecimenDiagramData &data)
     top = std::ceil(top * 2) / 2; // J/J0 may exceed 1: the axis ends at the next half
     const double low = data.steps.front().level;
     const double high = std::max(data.steps.back().level, low + 1);
-    const int leftRoom = metrics.horizontalAdvance(QStringLiteral("0.5")) + 6;
-    const int numberRoom = metrics.horizontalAdvance(QStringLiteral("0000")) + 8;
-    const TemperatureAxis axis = temperatureAxis(low, high, std::max(2, (s - leftRoom) / numberRoom));
-    const DecayFrame frame = decayFrame(s, 4, leftRoom, metrics.height() + 5, 12, axis);
-    canvas.setPen(Black, 1);
-    canvas.line(frame.left, frame.top, frame.left, frame.bottom);
-    canvas.line(frame.left, frame.bottom, frame.right, frame.bottom);
     PanelLabels numbers(canvas);
-    for (const double t : axis.ticks()) {
-        if (const std::optional<int> x = decayX(frame, t)) {
-            canvas.line(*x, frame.bottom, *x, frame.bottom + 4);
-            const QString text = QString::number(t);
-            numbers.add(*x - metrics.horizontalAdvance(text) / 2, frame.bottom + 5, text, Black);
-        }
-    }
+    const DecayFrame frame = levelFrame(
+        canvas, low, high, metrics.horizontalAdvance(QStringLiteral("0.5")) + 6, numbers);
     for (double ratio = 0; ratio <= top + 1e-9; ratio += 0.5) {
         if (const std::optional<int> y = decayY(frame, ratio / top)) {
             canvas.line(frame.left - 4, *y, frame.left, *y);
