@@ -57,8 +57,8 @@ struct MemberText
 class PieceFormatter
 {
 public:
-    char *format(std::span<const ResultSeriesEntry> curves,
-        std::size_t memberOffset, const Piece &piece, char *out)
+    char *format(std::span<const ResultSeriesEntry> curves, std::size_t memberOffset,
+        const Piece &piece, char *out)
     {
         std::size_t curve = piece.firstCurve;
         std::size_t step = piece.firstStep;
