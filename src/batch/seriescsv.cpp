@@ -21,15 +21,6 @@ namespace {
 
 using CsvRealDigits::formatReal;
 
-// DEMAGORA_SERIES_DEFAULT_CODE_ONLY leaves out the second compilation, so that a test can run
-// the one every other processor gets.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)                                \
-    && !defined(DEMAGORA_SERIES_DEFAULT_CODE_ONLY) && !defined(DEMAGORA_TSAN)
-#define AlsoForX86_64v3 __attribute__((target_clones("arch=x86-64-v3", "default")))
-#else
-#define AlsoForX86_64v3
-#endif
-
 // Rows per piece of a long series; a piece is formatted by one worker into a buffer of its
 // own and written in order (writePiecesInOrder).
 constexpr std::size_t RowsPerPiece = 1 << 14;
@@ -66,11 +57,8 @@ struct MemberText
 class PieceFormatter
 {
 public:
-    // Compiled twice where the compiler can, the second time for x86-64 processors with AVX2,
-    // BMI2 and LZCNT, chosen when the program starts: the same operations in the same order
-    // (contraction stays off), only shorter instructions for the shifts and zero counts.
-    AlsoForX86_64v3 char *format(std::span<const ResultSeriesEntry> curves,
-        std::size_t memberOffset, const Piece &piece, char *out)
+    char *format(std::span<const ResultSeriesEntry> curves, std::size_t memberOffset,
+        const Piece &piece, char *out)
     {
         std::size_t curve = piece.firstCurve;
         std::size_t step = piece.firstStep;

@@ -5,7 +5,6 @@
 #include "diagrams/panelcanvas.h"
 #include "diagrams/symbolpainter.h"
 #include "diagrams/tracecache.h"
-#include "diagrams/twolanes.h"
 
 #include <QPainter>
 
@@ -145,16 +144,7 @@ void paintResultStereogram(PanelCanvas &canvas, const ResultSeries &series, int 
             const std::int64_t count = std::min(Block, (end - first + q - 1) / q);
             for (std::int64_t j = 0; j < count; ++j)
                 lengths[j] = steps[first + j * q].Length();
-            std::int64_t j = 0;
-            for (; j + 1 < count; j += 2) {
-                const TResultVectors &a = steps[first + j * q];
-                const TResultVectors &b = steps[first + (j + 1) * q];
-                const auto places = quickNetPositions(
-                    net, { a.X, a.Y, a.Z, lengths[j] }, { b.X, b.Y, b.Z, lengths[j + 1] });
-                quick[j] = places[0];
-                quick[j + 1] = places[1];
-            }
-            if (j < count) {
+            for (std::int64_t j = 0; j < count; ++j) {
                 const TResultVectors &step = steps[first + j * q];
                 quick[j] = quickNetPosition(net, step.X, step.Y, step.Z, lengths[j]);
             }

@@ -5,7 +5,6 @@
 #include "diagrams/orderedlines.h"
 #include "diagrams/panelcanvas.h"
 #include "diagrams/tracecache.h"
-#include "diagrams/twolanes.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -78,13 +77,7 @@ void paintVectorDiagram(PanelCanvas &canvas, const ResultSeries &series,
                     return false;
                 block[0] = block[Block];
                 const std::size_t count = std::min(Block, steps.size() - 1 - i);
-                std::size_t k = 1;
-                for (; k + 1 <= count; k += 2) {
-                    const auto two = stepPixels(steps[i + k], steps[i + k + 1], scale, boxSize);
-                    block[k] = two[0];
-                    block[k + 1] = two[1];
-                }
-                if (k <= count)
+                for (std::size_t k = 1; k <= count; ++k)
                     block[k] = stepPixels(steps[i + k], scale, boxSize);
             }
             // A step that has lost all its magnetization ends the path: what follows it

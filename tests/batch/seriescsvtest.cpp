@@ -73,8 +73,7 @@ TEST(SeriesCsvTest, RealsReadBackBitForBit)
 }
 
 // Every real of the rows against the library's exact conversion: the formatter inlined in
-// the rows, in the compilation this processor runs (and, in series_default_code_tests, in
-// the one every other processor runs).
+// the rows.
 TEST(SeriesCsvTest, RowRealsEqualTheExactSeventeenDigitConversion)
 {
     std::vector<double> values = seventeenDigitMagnitudes();

@@ -5,7 +5,6 @@
 #include "model/run.h"
 
 #include "diagramfixtures.h"
-#include "diagrams/twolanes.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -123,12 +122,6 @@ TEST(QuickNetPositionTest, EqualsTheExactPlacementWhereItAnswers)
             }
             const double length = v.Length();
             const std::optional<PixelPoint> quick = quickNetPosition(net, v.X, v.Y, v.Z, length);
-            // Two at once, in either lane, answer as one at a time.
-            const std::array<double, 4> parts { v.X, v.Y, v.Z, length };
-            const std::array<double, 4> other { 3, -4, 12, 13 };
-            if (quickNetPositions(net, parts, other)[0] != quick
-                || quickNetPositions(net, other, parts)[1] != quick)
-                ++differing;
             if (!quick)
                 continue;
             ++answered;
@@ -141,8 +134,6 @@ TEST(QuickNetPositionTest, EqualsTheExactPlacementWhereItAnswers)
     DiagramOptions equalArea;
     equalArea.net = NetKind::EqualArea;
     EXPECT_FALSE(quickNetPosition(netGeometry(320, equalArea), 1, 2, 3, std::sqrt(14.0)));
-    const std::array<double, 4> parts { 1, 2, 3, std::sqrt(14.0) };
-    EXPECT_FALSE(quickNetPositions(netGeometry(320, equalArea), parts, parts)[1]);
 }
 
 class WorkedExampleOptionsTest : public testing::Test
