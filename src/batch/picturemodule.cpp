@@ -1,23 +1,20 @@
 #include "batch/picturemodule.h"
 
-#include "diagrams/diagramrenderer.h"
 #include "batch/specimenpicture.h"
+#include "diagrams/diagramrenderer.h"
 #include "diagrams/picturefile.h"
 #include "diagrams/specimendiagram.h"
 
-#include <QBuffer>
 #include <QGuiApplication>
-#include <QImage>
-#include <QPageSize>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QString>
-#include <QSvgGenerator>
 
 #include <cstdio>
 #include <exception>
-#include <new>
 #include <memory>
+#include <new>
+#include <sstream>
+#include <string>
 
 namespace {
 
@@ -54,47 +51,12 @@ private:
 
 // The specimen's four panels in the format its path asks for, encoded in memory first so that
 // a failed encoding writes nothing onto the stream.
-QByteArray encodeSpecimenPicture(const SpecimenDiagram &diagram, const QString &path, int width)
+std::string encodeSpecimenPicture(const SpecimenDiagram &diagram, const QString &path, int width)
 {
-    const QSize size(width, width + 24);
-    const QRectF target(QPointF(0, 0), QSizeF(size));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    const PictureFormat format = pictureFormatFor(path);
-    if (format == PictureFormat::Svg) {
-        QSvgGenerator generator;
-        generator.setOutputDevice(&buffer);
-        generator.setSize(size);
-        generator.setViewBox(target);
-        generator.setTitle(QStringLiteral("Demagnetization diagrams"));
-        QPainter painter(&generator);
-        diagram.paint(painter, target);
-    } else if (format == PictureFormat::Pdf) {
-        QPdfWriter writer(&buffer);
-        writer.setTitle(QStringLiteral("Demagnetization diagrams"));
-        writer.setCreator(QStringLiteral("Demagora"));
-        writer.setResolution(72);
-        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-        writer.setPageSize(
-            QPageSize(QSizeF(size), QPageSize::Point, QString(), QPageSize::ExactMatch));
-        QPainter painter;
-        if (!painter.begin(&writer))
-            throw std::runtime_error("the PDF document could not be started");
-        diagram.paint(painter, target);
-        painter.end();
-    } else {
-        QImage image(size, QImage::Format_RGB32);
-        if (image.isNull())
-            throw std::bad_alloc();
-        image.fill(Qt::white);
-        QPainter painter(&image);
-        diagram.paint(painter, target);
-        painter.end();
-        if (!image.save(&buffer, "PNG"))
-            throw std::runtime_error("the PNG image could not be encoded");
-    }
-    return bytes;
+    std::ostringstream bytes;
+    writePicture(bytes, pictureFormatFor(path), QSize(width, width + 24),
+        [&](QPainter &painter, const QRectF &target) { diagram.paint(painter, target); });
+    return bytes.str();
 }
 
 } // namespace
@@ -109,9 +71,9 @@ bool demagoraWriteSpecimenPicture(
         data.levelUnit = QString::fromStdString(picture->levelUnit);
         for (const SpecimenPictureStep &step : picture->steps)
             data.steps.push_back({ step.level, { step.north, step.east, step.down }, false });
-        const QByteArray bytes = encodeSpecimenPicture(SpecimenDiagram(std::move(data)),
+        const std::string bytes = encodeSpecimenPicture(SpecimenDiagram(std::move(data)),
             QString::fromStdString(picture->path), picture->width);
-        stream->write(bytes.constData(), static_cast<std::streamsize>(bytes.size()));
+        stream->write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         return true;
     } catch (const std::bad_alloc &) {
         *error = "not enough memory for the picture of this specimen; nothing was written";

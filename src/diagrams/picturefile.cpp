@@ -63,13 +63,11 @@ std::string drawingRefusal(
         + std::to_string(MaxSvgResultPoints) + "); save the picture as PNG instead";
 }
 
-void writeDiagramPicture(std::ostream &stream, PictureFormat format,
-    const DiagramRenderer &renderer, const DiagramViewState &state, QSize size)
+void writePicture(
+    std::ostream &stream, PictureFormat format, QSize size, const PicturePainter &paint)
 {
     StreamDevice device(stream);
     const QRectF target(QPointF(0, 0), QSizeF(size));
-    if (const std::string refusal = drawingRefusal(renderer, state, format); !refusal.empty())
-        throw std::runtime_error(refusal);
     if (format == PictureFormat::Svg) {
         QSvgGenerator generator;
         generator.setOutputDevice(&device);
@@ -77,7 +75,7 @@ void writeDiagramPicture(std::ostream &stream, PictureFormat format,
         generator.setViewBox(target);
         generator.setTitle(QStringLiteral("Demagnetization diagrams"));
         QPainter painter(&generator);
-        renderer.paint(painter, target, state);
+        paint(painter, target);
         painter.end();
         return;
     }
@@ -93,7 +91,7 @@ void writeDiagramPicture(std::ostream &stream, PictureFormat format,
         QPainter painter;
         if (!painter.begin(&writer))
             throw std::runtime_error("the PDF document could not be started");
-        renderer.paint(painter, target, state);
+        paint(painter, target);
         if (!painter.end() && stream)
             throw std::runtime_error("the PDF document could not be written");
         return;
@@ -102,10 +100,19 @@ void writeDiagramPicture(std::ostream &stream, PictureFormat format,
     if (image.isNull())
         throw std::bad_alloc();
     QPainter painter(&image);
-    renderer.paint(painter, target, state);
+    paint(painter, target);
     painter.end();
     if (!image.save(&device, "PNG") && stream)
         throw std::runtime_error("the image could not be encoded");
+}
+
+void writeDiagramPicture(std::ostream &stream, PictureFormat format,
+    const DiagramRenderer &renderer, const DiagramViewState &state, QSize size)
+{
+    if (const std::string refusal = drawingRefusal(renderer, state, format); !refusal.empty())
+        throw std::runtime_error(refusal);
+    writePicture(stream, format, size,
+        [&](QPainter &painter, const QRectF &target) { renderer.paint(painter, target, state); });
 }
 
 QString saveDiagramPicture(const QString &fileName, const DiagramRenderer &renderer,

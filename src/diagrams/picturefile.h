@@ -2,13 +2,17 @@
 
 #include "diagrams/picturelimits.h"
 
+#include <QRectF>
 #include <QSize>
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
+
+class QPainter;
 
 namespace Demagora {
 
@@ -24,6 +28,15 @@ PictureFormat pictureFormatFor(const QString &fileName);
 // The message refusing a drawing (SVG or PDF) of the picture in this state, or an empty text.
 std::string drawingRefusal(
     const DiagramRenderer &renderer, const DiagramViewState &state, PictureFormat format);
+
+// Paints a whole picture into the target rectangle of a painter.
+using PicturePainter = std::function<void(QPainter &painter, const QRectF &target)>;
+
+// Encodes the picture paint draws at the given size onto a stream in the format; a PDF page
+// has the picture's size, one point per pixel. Throws std::runtime_error when the picture
+// cannot be encoded; a failed stream shows in the stream's state.
+void writePicture(
+    std::ostream &stream, PictureFormat format, QSize size, const PicturePainter &paint);
 
 // Encodes the diagram picture at the given size onto a stream in the format; a PDF page has
 // the picture's size, one point per pixel. Throws std::runtime_error when the picture cannot
