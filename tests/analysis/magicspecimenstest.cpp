@@ -1,6 +1,7 @@
 #include "analysis/magicspecimens.h"
 
 #include "analysis/analysiserror.h"
+#include "support/sharedmeasurements.h"
 
 #include <gtest/gtest.h>
 
@@ -106,9 +107,10 @@ TEST(MagicSpecimensTest, ReadsTheFitsAnotherProgramStored)
 
 TEST(MagicSpecimensTest, SharedTablesWithoutFitsHoldNone)
 {
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
     for (const char *path : { "jr6-TRM/TRM_specimens.txt", "cit-PI47/specimens.txt" }) {
         SCOPED_TRACE(path);
-        const std::string name = std::string(DEMAGORA_SHARED_MEASUREMENTS_DIR) + "/" + path;
+        const std::string name = std::string(DEMAGORA_MEASUREMENTS_DIR) + "/" + path;
         std::ifstream in(name, std::ios::binary);
         ASSERT_TRUE(in) << name;
         EXPECT_TRUE(readMagicSpecimens(in, name).empty());

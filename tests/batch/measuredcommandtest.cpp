@@ -1,5 +1,6 @@
 #include "batch/batchcommand.h"
 #include "batch/batchtestruns.h"
+#include "support/sharedmeasurements.h"
 
 #include <gtest/gtest.h>
 
@@ -23,6 +24,7 @@ const auto run = Testing::runCommand;
 // the 0.1 degree the file gives its directions and orientation in.
 TEST(MeasuredCommandTest, StepsCsvHoldsTheKeptStepsInTheChosenFrame)
 {
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
     const Outcome outcome = run({ "--measured", shared("cit-PI47/PI47-.sam"), "--specimen",
         "PI47-1a", "--coordinates", "geographic", "--steps-csv", "-" });
     ASSERT_EQ(outcome.status, BatchSuccess) << outcome.err;
@@ -63,6 +65,7 @@ struct BadCase
 
 TEST(MeasuredCommandTest, BadInputExitsWithStatusTwoAndSaysWhy)
 {
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
     const std::string zeq = shared("magic-zeq/measurements.txt");
     const BadCase cases[] = {
         { { "--measured", zeq }, "--measured needs an output: --steps-csv FILE" },

@@ -4,6 +4,7 @@
 #include "measurements/measurementreader.h"
 #include "measurements/specimencoordinates.h"
 #include "support/csvfields.h"
+#include "support/sharedmeasurements.h"
 
 #include <QImage>
 #include <QString>
@@ -65,6 +66,7 @@ protected:
 // The picture of the chosen specimen in each format, at the width asked for.
 TEST_F(MeasuredOutputsTest, PictureOfOneSpecimenInEachFormat)
 {
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
     struct Case
     {
         const char *name;
@@ -91,6 +93,7 @@ TEST_F(MeasuredOutputsTest, PictureOfOneSpecimenInEachFormat)
 // of --coordinates is the one fitted.
 TEST_F(MeasuredOutputsTest, FitsEverySpecimenInTheChosenFrame)
 {
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
     struct Case
     {
         const char *coordinates;
@@ -120,6 +123,7 @@ TEST_F(MeasuredOutputsTest, FitsEverySpecimenInTheChosenFrame)
 // A specimen without enough steps keeps its row with the fitted fields empty.
 TEST_F(MeasuredOutputsTest, SpecimenWithTooFewStepsKeepsItsRow)
 {
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
     const Outcome outcome = run({ "--fit", "574:575", "--fit-type", "plane", "--fits", "-" });
     ASSERT_EQ(outcome.status, BatchSuccess) << outcome.err;
     const auto rows = csvRows(outcome.out);
@@ -136,6 +140,7 @@ TEST_F(MeasuredOutputsTest, SpecimenWithTooFewStepsKeepsItsRow)
 // file's site line.
 TEST_F(MeasuredOutputsTest, InterpretationsGiveFitsAndTheSiteMean)
 {
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
     std::ofstream(file("list.csv")) << "specimen,type,from,to\nPI47-2a,anchored,200,550\n"
                                        "PI47-1a,free,200,500\nPI47-3a,plane,100,400\n";
     const Outcome outcome = run({ "--coordinates", "geographic", "--interpretations",
@@ -160,6 +165,7 @@ TEST_F(MeasuredOutputsTest, InterpretationsGiveFitsAndTheSiteMean)
 // file's unit (A m2 here) per degree, which the simulator measures back with a scale of 1.
 TEST_F(MeasuredOutputsTest, UnmixWritesComponentsAndTheTwin)
 {
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
     const Outcome outcome = run({ "--specimen", "PI47-2a", "--unmix", "1", "--bootstrap", "0",
         "--unmix-out", file("unmix.csv"), "--twin", file("twin.json") });
     ASSERT_EQ(outcome.status, BatchSuccess) << outcome.err;
@@ -177,6 +183,7 @@ TEST_F(MeasuredOutputsTest, UnmixWritesComponentsAndTheTwin)
 // frame converted (geographic here), to 1e-9 of each vector.
 TEST_F(MeasuredOutputsTest, ConversionsReadBackToTheSameVectors)
 {
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
     const Outcome outcome = run({ "--coordinates", "geographic", "--magic", file("magic"), "--ppl",
         file("a.ppl"), "--utrecht", file("a.TH") });
     ASSERT_EQ(outcome.status, BatchSuccess) << outcome.err;

@@ -4,6 +4,7 @@
 #include "measurements/readertext.h"
 
 #include "readerfixtures.h"
+#include "support/sharedmeasurements.h"
 
 #include <gtest/gtest.h>
 
@@ -33,6 +34,7 @@ struct BadInput
 // Every refusal names the file, the line (or 2G record) and what was expected there.
 TEST(MeasurementInputTest, BadInputIsRefusedWithFileLineAndExpectation)
 {
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
     const std::string twoG = fileText(sharedMeasurements("2g-mn1/mn001-1a.dat"));
     const BadInput cases[] = {
         { "bad-number.txt",
@@ -109,6 +111,7 @@ std::string withLineEnds(const std::string &text, const std::string &end, bool b
 // read to the same specimens and steps as the originals.
 TEST(MeasurementInputTest, LineEndsAndByteOrderMarksDoNotChangeWhatIsRead)
 {
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
     struct Variant
     {
         const char *end;

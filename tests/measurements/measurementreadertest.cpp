@@ -2,6 +2,7 @@
 #include "measurements/specimencoordinates.h"
 
 #include "readerfixtures.h"
+#include "support/sharedmeasurements.h"
 
 #include <gtest/gtest.h>
 
@@ -47,6 +48,7 @@ ReadOptions allRepeats()
 // hold 266 steps of which 23 repeat a temperature; the two 2G files repeat 9 steps.
 TEST(MeasurementReaderTest, ReadsEverySharedFileWithWhatItLeavesOut)
 {
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
     const SharedFileCase cases[] = {
         { "magic-zeq/measurements.txt", {}, MeasurementFormat::Magic, 4, 51, 73, 23, 0, 0, 2 },
         { "magic-zeq/measurements.txt", af(), MeasurementFormat::Magic, 2, 23, 73, 51, 0, 0, 4 },
@@ -100,6 +102,7 @@ struct StepCase
 // to A m2, JR6 exponents, the step spellings T25 and the 2G labels.
 TEST(MeasurementReaderTest, StepsCarryTheFilesLevelsUnitsAndMoments)
 {
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
     const StepCase cases[] = {
         { "magic-zeq/measurements.txt", {}, "sr01a1", 1, Treatment::Thermal, 100,
             MomentUnit::AmpereSquareMetre, 170.6, 26.7, 3.94E-05 },
@@ -141,6 +144,7 @@ TEST(MeasurementReaderTest, StepsCarryTheFilesLevelsUnitsAndMoments)
 // tilt-corrected directions must match them from the header's orientation and bedding.
 TEST(MeasurementReaderTest, TwoGOrientationAndBeddingGiveTheFilesOwnFrames)
 {
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
     struct Frames
     {
         const char *file;
@@ -178,6 +182,7 @@ double angleBetween(const Moment3 &a, const Moment3 &b)
 // specimens, steps, moments and orientations, in every frame.
 TEST(MeasurementReaderTest, CitAgreesWithItsMagicTwin)
 {
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
     const MeasurementSet cit = readMeasurements(sharedMeasurements("cit-PI47/PI47-.sam"));
     const MeasurementSet magic = readMeasurements(sharedMeasurements("cit-PI47"));
     ASSERT_EQ(cit.specimens.size(), magic.specimens.size());

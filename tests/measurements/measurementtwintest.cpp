@@ -3,6 +3,7 @@
 #include "measurements/specimencoordinates.h"
 
 #include "readerfixtures.h"
+#include "support/sharedmeasurements.h"
 
 #include <gtest/gtest.h>
 
@@ -65,6 +66,7 @@ std::vector<PrintedStep> printedSteps(const std::string &text)
 // readings, hence a little more than half a degree), where the printout used the same angles.
 TEST(MeasurementTwinTest, Jr6AgreesWithItsPrintedTwin)
 {
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
     ReadOptions options;
     options.repeats = RepeatRule::All;
     const MeasurementSet set = readMeasurements(sharedMeasurements("jr6-TRM/TRM.jr6"), options);
@@ -118,6 +120,7 @@ std::map<std::string, std::map<std::string, std::string>> magicRows(const std::s
 // dip turn the specimen's steps to the same geographic directions as the JR6 reader does.
 TEST(MeasurementTwinTest, Jr6OrientationAgreesWithItsMagicSamples)
 {
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
     const MeasurementSet set = readMeasurements(sharedMeasurements("jr6-TRM/TRM.jr6"));
     const auto specimens = magicRows(sharedMeasurements("jr6-TRM/TRM_specimens.txt"));
     const auto samples = magicRows(sharedMeasurements("jr6-TRM/TRM_samples.txt"));

@@ -6,6 +6,7 @@
 
 #include "measurements/measurementreader.h"
 #include "support/scriptedprompts.h"
+#include "support/sharedmeasurements.h"
 
 #include <QFile>
 #include <QLabel>
@@ -70,6 +71,7 @@ QPoint pointOfStep(const SpecimenPicture &picture, int step)
 
 TEST(InterpretationPanelTest, KeysFitTheStepsChosenByKeyboardAndMouseAndUndoTakesThemBack)
 {
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
     Testing::ScriptedPrompts prompts;
     const auto window = openActiveCit();
     QTableView *steps = table(*window, "SG_steps");
@@ -128,6 +130,7 @@ TEST(InterpretationPanelTest, KeysFitTheStepsChosenByKeyboardAndMouseAndUndoTake
 
 TEST(InterpretationPanelTest, FitWithoutEnoughStepsIsRefusedAndChangesNothing)
 {
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
     Testing::ScriptedPrompts prompts;
     const auto window = openActiveCit();
     QTableView *steps = table(*window, "SG_steps");
@@ -142,6 +145,7 @@ TEST(InterpretationPanelTest, FitWithoutEnoughStepsIsRefusedAndChangesNothing)
 
 TEST(InterpretationPanelTest, SavedInterpretationsReopenWithTheSameFits)
 {
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
     Testing::ScriptedPrompts prompts;
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("specimens.txt"));

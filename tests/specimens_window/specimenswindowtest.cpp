@@ -5,6 +5,7 @@
 
 #include "measurements/measurementreader.h"
 #include "support/scriptedprompts.h"
+#include "support/sharedmeasurements.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -38,6 +39,7 @@ QString cell(const QTableView *view, int row, int column)
 
 TEST(SpecimensWindowTest, ListsTheSpecimensAndArrowsMoveThroughThem)
 {
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
     const auto window = openCit();
     auto *list = window->findChild<QTableView *>(QStringLiteral("SG_specimens"));
     ASSERT_EQ(list->model()->rowCount(), 9);
@@ -54,6 +56,7 @@ TEST(SpecimensWindowTest, ListsTheSpecimensAndArrowsMoveThroughThem)
 
 TEST(SpecimensWindowTest, CoordinatesTurnTheStepsButKeepTheirIntensity)
 {
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
     const auto window = openCit();
     auto *steps = window->findChild<QTableView *>(QStringLiteral("SG_steps"));
     const QString specimenDeclination = cell(steps, 0, 5);
@@ -67,6 +70,7 @@ TEST(SpecimensWindowTest, CoordinatesTurnTheStepsButKeepTheirIntensity)
 
 TEST(SpecimensWindowTest, StepsChosenInTheTableOrOnTheDiagramAreTheSame)
 {
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
     const auto window = openCit();
     auto *steps = window->findChild<QTableView *>(QStringLiteral("SG_steps"));
     window->chooseSteps({ 3, 4, 5 }, false);
@@ -125,6 +129,7 @@ TEST(SpecimensWindowTest, RecentFilesTellScenariosFromMeasurements)
 // window, which opens it there; without an opener nobody is asked about opening it.
 TEST(SpecimensWindowTest, UnmixWindowsHandTheirTwinsToTheMainWindow)
 {
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
     for (const bool withOpener : { true, false }) {
         SCOPED_TRACE(withOpener);
         Testing::ScriptedPrompts prompts;
