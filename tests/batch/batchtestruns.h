@@ -34,6 +34,25 @@ inline CommandResult runCommand(const std::vector<std::string> &arguments)
     return { status, out.str(), err.str() };
 }
 
+// A command line the batch must refuse, and a part of the message that says why.
+struct RefusedCase
+{
+    std::vector<std::string> arguments;
+    const char *message;
+};
+
+// Each case exits with status 2, writes nothing on standard output and names its reason.
+template <class Run, class Cases> void expectRefused(Run &&run, const Cases &cases)
+{
+    for (const RefusedCase &c : cases) {
+        SCOPED_TRACE(c.message);
+        const CommandResult outcome = run(c.arguments);
+        EXPECT_EQ(outcome.status, BatchBadInput);
+        EXPECT_TRUE(outcome.out.empty());
+        EXPECT_NE(outcome.err.find(c.message), std::string::npos) << outcome.err;
+    }
+}
+
 // The argument as one word of the shell, whatever it holds.
 inline std::string quoted(const std::string &argument)
 {

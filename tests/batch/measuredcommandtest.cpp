@@ -57,17 +57,11 @@ TEST(MeasuredCommandTest, StepsCsvHoldsTheKeptStepsInTheChosenFrame)
     EXPECT_NE(outcome.err.find("23 merged"), std::string::npos) << outcome.err;
 }
 
-struct BadCase
-{
-    std::vector<std::string> arguments;
-    const char *message;
-};
-
 TEST(MeasuredCommandTest, BadInputExitsWithStatusTwoAndSaysWhy)
 {
     SKIP_WITHOUT_SHARED_MEASUREMENTS();
     const std::string zeq = shared("magic-zeq/measurements.txt");
-    const BadCase cases[] = {
+    const Testing::RefusedCase cases[] = {
         { { "--measured", zeq }, "--measured needs an output: --steps-csv FILE" },
         { { "--measured", zeq, "--steps-csv", "-", "--format", "csv" },
             "--format: 'csv' is not a measurement format" },
@@ -85,13 +79,7 @@ TEST(MeasuredCommandTest, BadInputExitsWithStatusTwoAndSaysWhy)
             "'--seed' cannot be given with --measured" },
         { { "--measured", shared("none.txt"), "--steps-csv", "-" }, "no such file or folder" },
     };
-    for (const BadCase &c : cases) {
-        SCOPED_TRACE(c.message);
-        const Outcome outcome = run(c.arguments);
-        EXPECT_EQ(outcome.status, BatchBadInput);
-        EXPECT_TRUE(outcome.out.empty());
-        EXPECT_NE(outcome.err.find(c.message), std::string::npos) << outcome.err;
-    }
+    Testing::expectRefused(run, cases);
 }
 
 } // namespace

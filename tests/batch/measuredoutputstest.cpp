@@ -221,15 +221,9 @@ TEST_F(MeasuredOutputsTest, ConversionsReadBackToTheSameVectors)
     }
 }
 
-struct BadCase
-{
-    std::vector<std::string> arguments;
-    const char *message;
-};
-
 TEST_F(MeasuredOutputsTest, OptionsOfARunAloneAreRefused)
 {
-    const BadCase cases[] = {
+    const Testing::RefusedCase cases[] = {
         { { "--fits", "-", "--seed", "3" }, "'--seed' cannot be given with --measured" },
         { { "--series", "-" }, "'--series' cannot be given with --measured" },
         { { "--png", "x.png", "--net", "equal-area" }, "'--net' cannot be given with --measured" },
@@ -241,13 +235,7 @@ TEST_F(MeasuredOutputsTest, OptionsOfARunAloneAreRefused)
         { { "--coordinates", "specimen" }, "--measured needs an output" },
         { { "--site-means", "-" }, "--site-means needs the list of --interpretations FILE" },
     };
-    for (const BadCase &c : cases) {
-        SCOPED_TRACE(c.message);
-        const Outcome outcome = run(c.arguments);
-        EXPECT_EQ(outcome.status, BatchBadInput);
-        EXPECT_TRUE(outcome.out.empty());
-        EXPECT_NE(outcome.err.find(c.message), std::string::npos) << outcome.err;
-    }
+    Testing::expectRefused(run, cases);
 }
 
 } // namespace
