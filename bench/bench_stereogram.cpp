@@ -16,6 +16,13 @@
 
 namespace {
 
+// The time of an iteration per point drawn, in nanoseconds.
+benchmark::Counter nanosecondsPerPoint(std::size_t points)
+{
+    return benchmark::Counter(static_cast<double>(points) * 1e-9,
+        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
 using namespace Demagora;
 
 // Every step of the ten-component run: about 3 million result points.
@@ -49,8 +56,7 @@ template <class Place> void placeEveryPoint(benchmark::State &state, Place &&pla
         }
         benchmark::DoNotOptimize(sum);
     }
-    state.counters["ns/point"] = benchmark::Counter(static_cast<double>(points) * 1e-9,
-        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ns/point"] = nanosecondsPerPoint(points);
 }
 
 // The placement the stereogram uses, one point after the other.
@@ -81,8 +87,7 @@ void BM_ResultStereogram(benchmark::State &state)
         for (const ResultSeriesEntry &steps : run().series)
             points += steps.size();
     }
-    state.counters["ns/point"] = benchmark::Counter(static_cast<double>(points) * 1e-9,
-        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ns/point"] = nanosecondsPerPoint(points);
 }
 BENCHMARK(BM_ResultStereogram)->UseManualTime()->Unit(benchmark::kMillisecond);
 
@@ -105,8 +110,7 @@ template <class Pixels> void stepPixelsOfEveryPoint(benchmark::State &state, Pix
         }
         benchmark::DoNotOptimize(sum);
     }
-    state.counters["ns/point"] = benchmark::Counter(static_cast<double>(points) * 1e-9,
-        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ns/point"] = nanosecondsPerPoint(points);
 }
 
 // The step pixels the vector diagram uses, one step after the other.
@@ -139,8 +143,7 @@ void BM_VectorDiagram(benchmark::State &state)
         for (const ResultSeriesEntry &steps : run().series)
             points += steps.size();
     }
-    state.counters["ns/point"] = benchmark::Counter(static_cast<double>(points) * 1e-9,
-        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ns/point"] = nanosecondsPerPoint(points);
 }
 BENCHMARK(BM_VectorDiagram)->UseManualTime()->Unit(benchmark::kMillisecond);
 
