@@ -34,6 +34,7 @@ public:
     std::size_t specimenCount() const override { return m_framed.size(); }
     std::string specimenName(std::size_t member) const override { return m_framed[member].name; }
     const MeasurementSettings &settings() const override { return m_settings; }
+    bool simulated() const override { return false; }
 
     std::vector<MeasuredStep> specimen(std::size_t member) const override
     {

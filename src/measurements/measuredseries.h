@@ -45,6 +45,8 @@ public:
     virtual std::string specimenName(std::size_t member) const = 0;
     virtual std::vector<MeasuredStep> specimen(std::size_t member) const = 0;
     virtual const MeasurementSettings &settings() const = 0;
+    // Whether the specimens come from a simulated run rather than from a measurement file.
+    virtual bool simulated() const = 0;
 };
 
 // A run seen through the virtual laboratory: one specimen per member, each measured at the
@@ -64,6 +66,7 @@ public:
 
     const std::vector<std::int32_t> &temperatures() const { return m_temperatures; }
     const MeasurementSettings &settings() const override { return m_settings; }
+    bool simulated() const override { return true; }
 
 private:
     const ResultSeries &m_series;

@@ -10,7 +10,8 @@ namespace Demagora {
 void writeUtrechtFile(std::ostream &stream, const SpecimenSource &measured)
 {
     const MeasurementSettings &settings = measured.settings();
-    stream << "\"Demagora simulated thermal demagnetization\"\n";
+    stream << (measured.simulated() ? "\"Demagora simulated thermal demagnetization\"\n"
+                                    : "\"Thermal demagnetization converted by Demagora\"\n");
     // A/m times cm3 is 1e-6 A m2, which is 1e6 pico A m2.
     const double picoPerAPerM = settings.volumeCm3 * 1e6;
     const std::string volume = formatMeasuredValue(settings.volumeCm3);

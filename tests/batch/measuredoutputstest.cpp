@@ -187,6 +187,9 @@ TEST_F(MeasuredOutputsTest, ConversionsReadBackToTheSameVectors)
     const Outcome outcome = run({ "--coordinates", "geographic", "--magic", file("magic"), "--ppl",
         file("a.ppl"), "--utrecht", file("a.TH") });
     ASSERT_EQ(outcome.status, BatchSuccess) << outcome.err;
+    // Real measurements are not called simulated.
+    EXPECT_EQ(slurp(file("a.TH")).substr(0, 48),
+        "\"Thermal demagnetization converted by Demagora\"\n");
     const MeasurementSet original = readMeasurements(Cit, {});
     struct Case
     {
