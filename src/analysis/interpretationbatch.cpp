@@ -3,6 +3,8 @@
 #include "analysis/analysiscsv.h"
 #include "analysis/analysiserror.h"
 
+#include <algorithm>
+#include <map>
 #include <unordered_map>
 
 namespace Demagora {
@@ -35,12 +37,14 @@ std::vector<InterpretationResult> fitInterpretations(
 
 std::vector<SiteResult> siteMeans(std::span<const InterpretationResult> results)
 {
-    std::vector<std::string> order;
-    std::unordered_map<std::string, std::pair<std::vector<Vector3>, std::vector<Vector3>>> members;
+    using Key = std::pair<std::string, std::string>; // site, component
+    std::vector<Key> order;
+    std::map<Key, std::pair<std::vector<Vector3>, std::vector<Vector3>>> members;
     for (const InterpretationResult &result : results) {
-        auto [entry, isNew] = members.try_emplace(result.site);
+        const Key key { result.site, result.request.component };
+        auto [entry, isNew] = members.try_emplace(key);
         if (isNew)
-            order.push_back(result.site);
+            order.push_back(key);
         if (!result.fit.fit)
             continue;
         auto &[lines, planes] = entry->second;
@@ -49,9 +53,9 @@ std::vector<SiteResult> siteMeans(std::span<const InterpretationResult> results)
     }
     std::vector<SiteResult> sites;
     sites.reserve(order.size());
-    for (const std::string &site : order) {
-        const auto &[lines, planes] = members.at(site);
-        SiteResult result { site, std::nullopt };
+    for (const Key &key : order) {
+        const auto &[lines, planes] = members.at(key);
+        SiteResult result { key.first, key.second, std::nullopt };
         if (!lines.empty() || !planes.empty())
             result.mean = siteMean(lines, planes);
         sites.push_back(std::move(result));
@@ -82,18 +86,23 @@ void writeInterpretationFitsCsv(std::ostream &out, std::span<const Interpretatio
 
 void writeSiteMeansCsv(std::ostream &out, std::span<const SiteResult> sites)
 {
-    out << "site,n_lines,n_planes,declination,inclination,k,alpha95\n";
+    const bool named = std::any_of(
+        sites.begin(), sites.end(), [](const SiteResult &s) { return !s.component.empty(); });
+    out << "site,n_lines,n_planes,declination,inclination,k,alpha95" << (named ? ",component\n" : "\n");
     for (const SiteResult &site : sites) {
         out << site.site << ',';
         if (!site.mean) {
-            out << "0,0,,,,\n";
-            continue;
+            out << "0,0,,,,";
+        } else {
+            const SiteMean &m = *site.mean;
+            out << m.lines << ',' << m.planes << ','
+                << csvNumber(m.mean ? std::optional(m.mean->declination) : std::nullopt) << ','
+                << csvNumber(m.mean ? std::optional(m.mean->inclination) : std::nullopt) << ','
+                << csvNumber(m.k) << ',' << csvNumber(m.alpha95);
         }
-        const SiteMean &m = *site.mean;
-        out << m.lines << ',' << m.planes << ','
-            << csvNumber(m.mean ? std::optional(m.mean->declination) : std::nullopt) << ','
-            << csvNumber(m.mean ? std::optional(m.mean->inclination) : std::nullopt) << ','
-            << csvNumber(m.k) << ',' << csvNumber(m.alpha95) << '\n';
+        if (named)
+            out << ',' << site.component;
+        out << '\n';
     }
 }
 

@@ -30,10 +30,11 @@ struct InterpretationResult
     ComponentFit fit;
 };
 
-// A site's mean of the listed interpretations of its specimens.
+// A site's mean of the listed interpretations of its specimens that name one component.
 struct SiteResult
 {
     std::string site;
+    std::string component; // the interpretations' component name; empty in a CSV list
     std::optional<SiteMean> mean; // absent when no interpretation of the site has a fit
 };
 
@@ -45,14 +46,16 @@ std::vector<InterpretationResult> fitInterpretations(
     std::span<const InterpretationRequest> requests, std::span<const NamedSteps> specimens,
     const std::string &listFileName);
 
-// Per site, in the order the sites first appear: the lines and planes fitted, combined.
+// Per site and component name, in the order they first appear: the lines and planes fitted,
+// combined. Components of different names are never averaged together.
 std::vector<SiteResult> siteMeans(std::span<const InterpretationResult> results);
 
 // specimen,type,from,to,n,declination,inclination,mad,dang,alpha95_from_mad: one row per
 // interpretation; from and to are the first and last step fitted, empty when none was.
 void writeInterpretationFitsCsv(std::ostream &out, std::span<const InterpretationResult> results);
 
-// site,n_lines,n_planes,declination,inclination,k,alpha95.
+// site,n_lines,n_planes,declination,inclination,k,alpha95, and a last column, component, when
+// any site's interpretations name their component (a MagIC specimens table does).
 void writeSiteMeansCsv(std::ostream &out, std::span<const SiteResult> sites);
 
 } // namespace Demagora

@@ -69,3 +69,20 @@ TEST(InterpretationBatchTest, UnknownSpecimenIsNamedWithItsListLine)
         EXPECT_EQ(std::string(error.what()), "list.csv line 7: there is no specimen named 'b'");
     }
 }
+
+// Interpretations that name their components (as a MagIC specimens table does) are averaged
+// per component: a low- and a high-temperature line are never one mean.
+TEST(InterpretationBatchTest, NamedComponentsHaveMeansOfTheirOwn)
+{
+    const std::vector<NamedSteps> specimens = { { "a", "S", decay({ 1, 0, 0 }, 4) },
+        { "b", "S", decay({ 0, 1, 0 }, 4) } };
+    const std::vector<InterpretationRequest> list = { { "a", FitType::Anchored, 0, 300, "HT", 0, 2 },
+        { "b", FitType::Anchored, 0, 300, "LT", 0, 3 }, { "b", FitType::Anchored, 0, 300, "HT", 0, 4 } };
+    std::ostringstream sites;
+    writeSiteMeansCsv(sites, siteMeans(fitInterpretations(list, specimens, "specimens.txt")));
+    const std::string text = sites.str();
+    EXPECT_TRUE(text.starts_with(
+        "site,n_lines,n_planes,declination,inclination,k,alpha95,component\nS,2,0,45,0,"))
+        << text;
+    EXPECT_NE(text.find(",HT\nS,1,0,90,0,,,LT\n"), std::string::npos) << text;
+}
