@@ -251,7 +251,7 @@ void AnalysisWindow::unmixFirstMember()
         if (!settings)
             throw AnalysisError("Unmixing measures the run on a schedule: choose Schedule and "
                                 "type the steps and the noise");
-        const MeasuredSeries measured(m_series, *settings);
+        const MeasuredSeries measured(m_series, *settings, highestBlockHigh(m_populations));
         std::vector<UnmixStep> steps;
         for (const MeasuredStep &s : measured.specimen(0))
             steps.push_back({ double(s.temperature), s.x, s.y, s.z, {} });
@@ -313,7 +313,7 @@ std::optional<RunAnalysis> AnalysisWindow::analyseWaiting(
             watch.stopRequested = [&] { return stop.load(); };
             std::optional<MeasuredSeries> measured;
             if (measurements)
-                measured.emplace(m_series, *measurements);
+                measured.emplace(m_series, *measurements, highestBlockHigh(m_populations));
             const StepReader read
                 = measured ? measuredStepReader(*measured) : seriesStepReader(m_series);
             analysis = analyseRun(members, read, m_populations, type, from, to, watch);

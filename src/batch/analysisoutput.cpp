@@ -18,7 +18,7 @@ RunAnalysis analyseBatchRun(const BatchOptions &options, const BatchRun &run, st
         if (options.fitsMeasurements()) {
             MeasurementSettings settings = options.measurements.settings;
             settings.noiseSeed = seed;
-            measured.emplace(run.series, settings);
+            measured.emplace(run.series, settings, highestBlockHigh(run.populations));
         }
     } catch (const MeasurementError &error) {
         throw BatchError(error.what());

@@ -51,7 +51,7 @@ void addUnmixOutputs(OutputFiles &files, const BatchOptions &options, const Batc
     if (options.unmix.twinPath) {
         files.add(*options.unmix.twinPath, "the twin scenario", [&](std::ostream &stream) {
             writeScenario(stream,
-                twinScenario(unmixed.front().result.best.components,
+                twinScenario(unmixed.front().result.twin,
                     options.measurements.settings.scaleAPerM));
         });
     }
@@ -166,7 +166,7 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
                 checkReportWorksheet(*report, *options.xlsPath);
         }
         const std::uint64_t noiseSeed = options.noiseSeed.value_or(seed);
-        measurements.measure(run.series, noiseSeed);
+        measurements.measure(run.series, noiseSeed, highestBlockHigh(run.populations));
         measurements.addNewFolder(files);
         if (options.fit)
             analysis = analyseBatchRun(options, run, noiseSeed);
@@ -176,11 +176,12 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
         }
         if (options.unmix.requested()) {
             unmixed = unmixSpecimens(
-                measuredRunSteps(run.series, options.measurements.settings, noiseSeed),
+                measuredRunSteps(run.series, options.measurements.settings, noiseSeed,
+                    highestBlockHigh(run.populations)),
                 options.unmix, seed);
             // The twin is built before anything is written, so that a refused one writes nothing.
             if (options.unmix.twinPath && !unmixed.empty())
-                twinScenario(unmixed.front().result.best.components,
+                twinScenario(unmixed.front().result.twin,
                     options.measurements.settings.scaleAPerM);
         }
         files.commit();

@@ -45,7 +45,8 @@ std::vector<NamedSteps> simulatedSpecimens(
     MemberSteps steps;
     try {
         steps = options.fitsMeasurements()
-            ? stepsOfMeasurements(MeasuredSeries(run.series, settings))
+            ? stepsOfMeasurements(
+                MeasuredSeries(run.series, settings, highestBlockHigh(run.populations)))
             : stepsOfSeries(run.series);
     } catch (const MeasurementError &error) {
         throw BatchError(error.what());

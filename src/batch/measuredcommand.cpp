@@ -251,7 +251,7 @@ MeasuredResults computeResults(const MeasuredOptions &options, const std::vector
         results.unmixed = unmixSpecimens(
             measuredUnmixSteps(framed), batch.unmix, batch.seed.value_or(DefaultUnmixSeed));
         if (batch.unmix.twinPath && !results.unmixed.empty())
-            results.twin = twinScenario(results.unmixed.front().result.best.components, 1.0);
+            results.twin = twinScenario(results.unmixed.front().result.twin, 1.0);
     }
     return results;
 }

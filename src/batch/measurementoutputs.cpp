@@ -28,14 +28,15 @@ void MeasurementOutputs::addFiles(OutputFiles &files)
     }
 }
 
-void MeasurementOutputs::measure(const ResultSeries &series, std::uint64_t seed)
+void MeasurementOutputs::measure(
+    const ResultSeries &series, std::uint64_t seed, double removedAbove)
 {
     if (!m_options.hasOutput())
         return;
     MeasurementSettings settings = m_options.settings;
     settings.noiseSeed = seed;
     try {
-        m_files.measure(series, settings);
+        m_files.measure(series, settings, removedAbove);
     } catch (const MeasurementError &error) {
         throw BatchError(error.what());
     }

@@ -20,8 +20,8 @@ public:
 
     // Each throws BatchError or OutputError.
     void addFiles(OutputFiles &files);
-    // The noise is drawn from the run's seed.
-    void measure(const ResultSeries &series, std::uint64_t seed);
+    // The noise is drawn from the run's seed; removedAbove is highestBlockHigh of its populations.
+    void measure(const ResultSeries &series, std::uint64_t seed, double removedAbove);
     void addNewFolder(OutputFiles &files);
     // The set was written: the created folder stays.
     void keep() { m_files.keep(); }

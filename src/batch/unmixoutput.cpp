@@ -10,11 +10,12 @@
 namespace Demagora {
 
 std::vector<UnmixSpecimenSteps> measuredRunSteps(
-    const ResultSeries &series, MeasurementSettings settings, std::uint64_t seed)
+    const ResultSeries &series, MeasurementSettings settings, std::uint64_t seed,
+    double removedAbove)
 {
     settings.noiseSeed = seed;
     try {
-        const MeasuredSeries measured(series, settings);
+        const MeasuredSeries measured(series, settings, removedAbove);
         std::vector<UnmixSpecimenSteps> specimens;
         for (std::size_t m = 0; m < measured.specimenCount(); ++m) {
             UnmixSpecimenSteps named { measured.specimenName(m), {} };

@@ -26,9 +26,9 @@ struct UnmixedSpecimen
 };
 
 // Every member of a run measured as the measurement files measure it: the schedule, the scale
-// and the noise of the settings, the noise drawn from seed.
-std::vector<UnmixSpecimenSteps> measuredRunSteps(
-    const ResultSeries &series, MeasurementSettings settings, std::uint64_t seed);
+// and the noise of the settings, the noise drawn from seed; removedAbove as MeasuredSeries takes it.
+std::vector<UnmixSpecimenSteps> measuredRunSteps(const ResultSeries &series,
+    MeasurementSettings settings, std::uint64_t seed, double removedAbove);
 
 // Fits every specimen in turn, the bootstrap of each on every core from seed. Throws BatchError
 // naming the specimen that cannot be unmixed.

@@ -13,7 +13,8 @@
 
 namespace Demagora {
 
-void exportMeasurements(QWidget *parent, const ResultSeries &series, QSettings &store,
+void exportMeasurements(QWidget *parent, const ResultSeries &series, double removedAbove,
+    QSettings &store,
     const std::string &decimalSeparator, const MeasurementExportRunner &runner,
     const QString &openScenario)
 {
@@ -28,7 +29,7 @@ void exportMeasurements(QWidget *parent, const ResultSeries &series, QSettings &
     QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
     try {
         writeMeasurementFiles(
-            series, *dialog.settings(), dialog.targets(), protectedFiles(openScenario));
+            series, *dialog.settings(), dialog.targets(), protectedFiles(openScenario), removedAbove);
     } catch (const std::exception &error) {
         QApplication::restoreOverrideCursor();
         reportError(parent, sentence(userMessage(error)));

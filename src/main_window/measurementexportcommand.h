@@ -18,10 +18,12 @@ class MeasurementExportDialog;
 using MeasurementExportRunner = std::function<bool(MeasurementExportDialog &dialog)>;
 
 // File > Export measurements: asks for the export in the dialog (its last choices kept in
-// store) and writes the measurements of series, all files or none. A refused or failed
+// store) and writes the measurements of series, all files or none; removedAbove is
+// highestBlockHigh of the populations the run was computed from. A refused or failed
 // export is reported through the general error handler; nothing is written then. No file of
 // the export may replace openScenario, the file of the open scenario (empty when none).
-void exportMeasurements(QWidget *parent, const ResultSeries &series, QSettings &store,
+void exportMeasurements(QWidget *parent, const ResultSeries &series, double removedAbove,
+    QSettings &store,
     const std::string &decimalSeparator, const MeasurementExportRunner &runner,
     const QString &openScenario = {});
 

@@ -449,8 +449,9 @@ void TFrm_1::exportMeasurementsClick()
     std::optional<QSettings> programSettings;
     if (!m_preferences)
         programSettings.emplace(QStringLiteral("Demagora"), QStringLiteral("Demagora"));
-    exportMeasurements(this, m_session.results(), m_preferences ? *m_preferences : *programSettings,
-        m_session.decimalSeparator(), m_measurementExportRunner, m_document->filePath());
+    exportMeasurements(this, m_session.results(), highestBlockHigh(m_session.runPopulations()),
+        m_preferences ? *m_preferences : *programSettings, m_session.decimalSeparator(),
+        m_measurementExportRunner, m_document->filePath());
 }
 
 void TFrm_1::SG_1DblClick(int r)

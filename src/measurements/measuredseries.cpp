@@ -82,7 +82,7 @@ void checkMeasuredRange(const ResultSeries &series, const MeasurementSettings &s
 
 std::vector<MeasuredStep> measureMember(const ResultSeriesEntry &curve,
     const std::vector<std::int32_t> &temperatures, double scaleAPerM, double noiseAPerM,
-    RandomSource *noise)
+    RandomSource *noise, double removedAbove)
 {
     std::vector<MeasuredStep> steps;
     if (curve.empty())
@@ -92,9 +92,13 @@ std::vector<MeasuredStep> measureMember(const ResultSeriesEntry &curve,
     if (noise && noiseAPerM > 0)
         gaussian.emplace(*noise);
     for (const std::int32_t temperature : temperatures) {
-        const TResultVectors &point = pointAt(curve, temperature);
-        MeasuredStep step { temperature, point.X * scaleAPerM, point.Y * scaleAPerM,
-            point.Z * scaleAPerM };
+        MeasuredStep step { temperature, 0, 0, 0 };
+        if (!(temperature > removedAbove)) {
+            const TResultVectors &point = pointAt(curve, temperature);
+            step.x = point.X * scaleAPerM;
+            step.y = point.Y * scaleAPerM;
+            step.z = point.Z * scaleAPerM;
+        }
         if (gaussian) {
             step.x += gaussian->next(noiseAPerM);
             step.y += gaussian->next(noiseAPerM);
@@ -105,9 +109,11 @@ std::vector<MeasuredStep> measureMember(const ResultSeriesEntry &curve,
     return steps;
 }
 
-MeasuredSeries::MeasuredSeries(const ResultSeries &series, MeasurementSettings settings)
+MeasuredSeries::MeasuredSeries(
+    const ResultSeries &series, MeasurementSettings settings, double removedAbove)
     : m_series(series)
     , m_settings(std::move(settings))
+    , m_removedAbove(removedAbove)
 {
     if (m_series.empty() || m_series.front().empty())
         throw MeasurementError("there is no run to export; calculate one first");
@@ -140,9 +146,10 @@ std::vector<MeasuredStep> MeasuredSeries::specimen(std::size_t member) const
     if (m_settings.noiseAPerM > 0) {
         MersenneTwisterSource noise(specimenNoiseSeed(m_settings.noiseSeed, member));
         return measureMember(m_series.at(member), m_temperatures, m_settings.scaleAPerM,
-            m_settings.noiseAPerM, &noise);
+            m_settings.noiseAPerM, &noise, m_removedAbove);
     }
-    return measureMember(m_series.at(member), m_temperatures, m_settings.scaleAPerM, 0, nullptr);
+    return measureMember(
+        m_series.at(member), m_temperatures, m_settings.scaleAPerM, 0, nullptr, m_removedAbove);
 }
 
 } // namespace Demagora

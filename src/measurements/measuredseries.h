@@ -5,6 +5,7 @@
 #include "model/randomsource.h"
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -28,9 +29,11 @@ struct MeasuredStep
 // The measurements of one run curve at the given temperatures: the curve's point at each
 // temperature (its first point below the run, its last point above it, otherwise the last point
 // not above the temperature), times scaleAPerM, plus noise on every axis when noise is given.
+// Above removedAbove (highestBlockHigh of the run's populations) every component is gone: a
+// step there measures a zero moment, even where the run ended below it at a whole degree.
 std::vector<MeasuredStep> measureMember(const ResultSeriesEntry &curve,
     const std::vector<std::int32_t> &temperatures, double scaleAPerM, double noiseAPerM,
-    RandomSource *noise);
+    RandomSource *noise, double removedAbove = std::numeric_limits<double>::infinity());
 
 // The most measurements (specimens times steps) one export writes.
 inline constexpr std::uint64_t MaxExportedMeasurements = 2'000'000;
@@ -57,7 +60,9 @@ class MeasuredSeries : public SpecimenSource
 public:
     // Throws MeasurementError for an empty run, settings that checkMeasurementSettings refuses,
     // or more than MaxExportedMeasurements measurements.
-    MeasuredSeries(const ResultSeries &series, MeasurementSettings settings);
+    // removedAbove: highestBlockHigh of the populations the run was computed from.
+    MeasuredSeries(const ResultSeries &series, MeasurementSettings settings,
+        double removedAbove = std::numeric_limits<double>::infinity());
 
     std::size_t specimenCount() const override { return m_series.size(); }
     // The prefix and the member index, zero-padded to the width of the highest index.
@@ -71,6 +76,7 @@ public:
 private:
     const ResultSeries &m_series;
     MeasurementSettings m_settings;
+    double m_removedAbove;
     std::vector<std::int32_t> m_temperatures;
 };
 

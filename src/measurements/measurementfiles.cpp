@@ -98,9 +98,10 @@ void MeasurementFiles::addFiles(OutputFiles &files)
     }
 }
 
-void MeasurementFiles::measure(const ResultSeries &series, const MeasurementSettings &settings)
+void MeasurementFiles::measure(
+    const ResultSeries &series, const MeasurementSettings &settings, double removedAbove)
 {
-    m_measured = std::make_unique<MeasuredSeries>(series, settings);
+    m_measured = std::make_unique<MeasuredSeries>(series, settings, removedAbove);
 }
 
 void MeasurementFiles::addNewFolder(OutputFiles &files)
@@ -132,11 +133,12 @@ void MeasurementFiles::addMagicTables(OutputFiles &files)
 }
 
 void writeMeasurementFiles(const ResultSeries &series, const MeasurementSettings &settings,
-    const MeasurementTargets &targets, const std::vector<std::string> &protectedInputs)
+    const MeasurementTargets &targets, const std::vector<std::string> &protectedInputs,
+    double removedAbove)
 {
     OutputFiles files(protectedInputs);
     MeasurementFiles measurementFiles(targets, settings.prefix);
-    measurementFiles.measure(series, settings);
+    measurementFiles.measure(series, settings, removedAbove);
     measurementFiles.addFiles(files);
     measurementFiles.addNewFolder(files);
     files.commit();

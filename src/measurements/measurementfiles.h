@@ -4,6 +4,7 @@
 #include "measurements/measurementsettings.h"
 #include "model/populations.h"
 
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -42,8 +43,10 @@ public:
     // Adds the PuffinPlot and Utrecht files and the tables of an existing MagIC folder, and
     // checks that a new folder can be created. Throws MeasurementError or OutputError.
     void addFiles(OutputFiles &files);
-    // Measures the run; series must outlive the set's commit. Throws MeasurementError.
-    void measure(const ResultSeries &series, const MeasurementSettings &settings);
+    // Measures the run; series must outlive the set's commit. removedAbove as MeasuredSeries
+    // takes it. Throws MeasurementError.
+    void measure(const ResultSeries &series, const MeasurementSettings &settings,
+        double removedAbove = std::numeric_limits<double>::infinity());
     // Or writes the specimens of another source, such as a measurement file read.
     void measure(std::unique_ptr<SpecimenSource> source) { m_measured = std::move(source); }
     // Creates the new MagIC folder and adds its tables. Throws MeasurementError or OutputError.
@@ -64,7 +67,8 @@ private:
 // Writes one export on its own, all files or none (the main window's export); no file may be
 // one of protectedInputs (the open scenario). Throws MeasurementError or OutputError.
 void writeMeasurementFiles(const ResultSeries &series, const MeasurementSettings &settings,
-    const MeasurementTargets &targets, const std::vector<std::string> &protectedInputs = {});
+    const MeasurementTargets &targets, const std::vector<std::string> &protectedInputs = {},
+    double removedAbove = std::numeric_limits<double>::infinity());
 
 // Every file an export to targets writes, each with what it holds as messages name it: the
 // tables of a MagIC folder are listed whether the folder exists or not, with the upload file

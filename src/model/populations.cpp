@@ -5,6 +5,9 @@
 
 #include <cmath>
 
+#include <algorithm>
+#include <limits>
+
 namespace Demagora {
 
 namespace {
@@ -38,6 +41,15 @@ RunRange computeRunRange(const ComponentPopulations &populations)
             high = floorDegrees(c.BlockHigh);
     }
     return RunRange { low, high, high - low };
+}
+
+double highestBlockHigh(const ComponentPopulations &populations)
+{
+    double highest = -std::numeric_limits<double>::infinity();
+    for (const Population &p : populations)
+        if (!p.empty())
+            highest = std::max(highest, p.front().BlockHigh);
+    return highest;
 }
 
 } // namespace Demagora

@@ -33,4 +33,9 @@ struct RunRange
 // blocking temperature beyond MaxBlockingTemperature (or not finite) that it has to floor.
 RunRange computeRunRange(const ComponentPopulations &populations);
 
+// The highest upper blocking temperature over the first member of every population: above it
+// every component is removed. The run ends at its whole degree, so a step measured above the
+// run's end measures nothing. Minus infinity without a population.
+double highestBlockHigh(const ComponentPopulations &populations);
+
 } // namespace Demagora

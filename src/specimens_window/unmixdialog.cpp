@@ -258,7 +258,7 @@ void UnmixDialog::btn_saveClick()
     if (!confirmOutputs(this, { { path, "the twin scenario" } }, m_openScenario))
         return;
     try {
-        const Scenario twin = twinScenario(m_result->best.components, m_scaleAPerM);
+        const Scenario twin = twinScenario(m_result->twin, m_scaleAPerM);
         writeOutputFile(
             path, "the twin scenario", [&](std::ostream &stream) { writeScenario(stream, twin); },
             protectedFiles(m_openScenario));

@@ -2,8 +2,10 @@
 
 #include "unmixing/continuousspectrum.h"
 
+#include <Eigen/Dense>
 #include <ceres/ceres.h>
 
+#include <cmath>
 #include <memory>
 
 namespace Demagora {
@@ -121,6 +123,43 @@ FitOutcome refineComponents(const FitData &data, const std::vector<ComponentPara
     default:
         return FitOutcome { start, weightedCost(data, start), false };
     }
+}
+
+std::vector<ComponentParameters> onSliceGrid(
+    const FitData &data, std::vector<ComponentParameters> components)
+{
+    // Far above the drift of the simulator's repeated subtraction of 0.1 (under 1e-9 degree
+    // over its longest ranges), far below anything the steps can tell.
+    constexpr double BelowTheTenth = 1e-6;
+    const auto tenth = [](double t) { return std::round(t * 10) / 10; };
+    for (ComponentParameters &c : components) {
+        const double low = tenth(c.values[3]);
+        double high = tenth(c.values[3] + c.values[4]);
+        while (high - BelowTheTenth - low < data.minWidth)
+            high = tenth(high + 0.1);
+        c.values[3] = low;
+        c.values[4] = high - BelowTheTenth - low;
+    }
+    const Eigen::Index n = Eigen::Index(data.temperatures.size());
+    const Eigen::Index k = Eigen::Index(components.size());
+    Eigen::MatrixXd keeps(n, k);
+    Eigen::MatrixXd moments(n, 3);
+    for (Eigen::Index i = 0; i < n; ++i) {
+        const std::size_t step = std::size_t(i);
+        for (Eigen::Index j = 0; j < k; ++j) {
+            const ComponentParameters &c = components[std::size_t(j)];
+            keeps(i, j) = data.weights[step]
+                * continuousRemaining(c.shape, 1.0, c.values[3], c.values[3] + c.values[4],
+                    data.temperatures[step]);
+        }
+        for (Eigen::Index a = 0; a < 3; ++a)
+            moments(i, a) = data.weights[step] * data.moments[step][std::size_t(a)];
+    }
+    const Eigen::MatrixXd vectors = keeps.colPivHouseholderQr().solve(moments);
+    for (Eigen::Index j = 0; j < k; ++j)
+        for (Eigen::Index a = 0; a < 3; ++a)
+            components[std::size_t(j)].values[std::size_t(a)] = vectors(j, a);
+    return components;
 }
 
 std::vector<std::array<double, 3>> predictScaled(

@@ -48,6 +48,14 @@ FitOutcome refineComponents(const FitData &data, const std::vector<ComponentPara
 double weightedCost(const FitData &data, const std::vector<ComponentParameters> &components);
 double plainCost(const FitData &data, const std::vector<ComponentParameters> &components);
 
+// The components as the simulator can run them: each end of a range moved to the nearest
+// tenth of a degree, the upper end then lowered by a millionth of a degree, and the moment
+// vectors refitted to the steps by linear least squares. The simulator's 0.1-degree samples
+// then lie a millionth of a degree below the tenths, clear of every step temperature on the
+// tenths, so that its sums at those steps equal the continuous spectra. Ranges keep minWidth.
+std::vector<ComponentParameters> onSliceGrid(
+    const FitData &data, std::vector<ComponentParameters> components);
+
 // Predicted scaled moments at the data's temperatures.
 std::vector<std::array<double, 3>> predictScaled(
     const FitData &data, const std::vector<ComponentParameters> &components);

@@ -211,6 +211,10 @@ UnmixResult unmixSpecimen(
     result.best = result.candidates[best];
     result.chosen = best;
     const FitOutcome &chosen = outcomes[best];
+    const std::vector<ComponentParameters> twin = onSliceGrid(data, chosen.components);
+    for (const ComponentParameters &p : twin)
+        result.twin.push_back(component(p, scale));
+    result.twinRms = std::sqrt(plainCost(data, twin) / n) * scale;
 
     // The noise the bootstrap draws, per step and axis, in scaled units.
     std::vector<double> noise(steps.size());

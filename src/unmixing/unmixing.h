@@ -84,6 +84,11 @@ struct UnmixResult
     // where every step has one, else from the residuals of the best fit.
     double noise = 0;
     bool noiseFromErrors = false;
+    // The best components as a twin scenario is written from: their ranges on the simulator's
+    // tenths of a degree and their moments refitted to the steps, so that the simulator run
+    // gives back these components' own prediction; twinRms is their residual, as rms is.
+    std::vector<UnmixComponent> twin;
+    double twinRms = 0;
     std::vector<ComponentInterval> intervals; // one per component; empty without bootstrap
     int bootstrapRefits = 0;
     int bootstrapNotConverged = 0; // counted in the intervals all the same, and reported

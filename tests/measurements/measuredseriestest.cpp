@@ -46,6 +46,12 @@ TEST(MeasuredSeriesTest, MeasuresTheScaledCurveAndTheRunsEndsOutsideIt)
         EXPECT_EQ(steps[i].z, (t / 2 + 7) * 0.25);
     }
 
+    // The run ended at 200, the whole degree below the highest upper end, 200.4: its last step
+    // stands up to 200.4, and nothing is left above.
+    const std::vector<MeasuredStep> ended = MeasuredSeries(series, settings, 200.4).specimen(0);
+    EXPECT_EQ(ended[3].x, 200 * 0.25);
+    EXPECT_EQ(std::hypot(ended[4].x, ended[4].y, ended[4].z), 0);
+
     // A curve coarser than a degree gives its last point not above the temperature.
     const ResultSeries coarse { distinctCurve(100, 200, 10) };
     EXPECT_EQ(MeasuredSeries(coarse, settingsWith("105")).specimen(0).front().x, 100 * 1e-3);

@@ -40,7 +40,8 @@ inline std::vector<UnmixStep> simulatedSteps(const std::vector<TVector> &compone
     ResultSeries series;
     RunDemagnetization(range.pointCount, range.low, range.high, series, populations, nullptr, 1);
     std::vector<UnmixStep> steps;
-    for (const MeasuredStep &m : measureMember(series.front(), temperatures, scale, noise, random))
+    for (const MeasuredStep &m : measureMember(
+             series.front(), temperatures, scale, noise, random, highestBlockHigh(populations)))
         steps.push_back({ double(m.temperature), m.x, m.y, m.z, {} });
     return steps;
 }
