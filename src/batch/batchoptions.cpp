@@ -341,7 +341,8 @@ std::string batchUsage()
            "                   the measurement files name it; --fits then writes one row\n"
            "                   per interpretation, in the list's order\n"
            "  --site-means FILE  writes the mean of the lines and great circles of each site\n"
-           "                   (McFadden & McElhinny) as CSV\n"
+           "                   (McFadden & McElhinny) as CSV, per component when the list\n"
+           "                   names its components (a MagIC specimens table)\n"
         + measurementUsage() + unmixUsage() + measuredUsage()
         + "  -h, --help       prints this help and exits\n"
           "      --version    prints the version and exits\n"
