@@ -151,9 +151,13 @@ std::vector<QStringList> unmixCandidateRows(const UnmixResult &result)
         if (rectangular > 0)
             shapes << QStringLiteral("%1 rectangular").arg(rectangular);
         QString mark = i == result.chosen ? QStringLiteral("chosen") : QString();
+        const auto add = [&mark](const QString &why) {
+            mark += mark.isEmpty() ? why : QStringLiteral(", ") + why;
+        };
         if (!c.converged)
-            mark += mark.isEmpty() ? QStringLiteral("not converged")
-                                   : QStringLiteral(", not converged");
+            add(QStringLiteral("not converged"));
+        if (c.cancellation > MaxUnmixCancellation)
+            add(QStringLiteral("components cancel"));
         rows.push_back({ QString::number(c.components.size()), shapes.join(QStringLiteral(", ")),
             scientific(c.rms), number(c.bic, 1), mark });
     }

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <map>
 
 namespace Demagora {
@@ -127,6 +128,38 @@ std::vector<UnmixVector> predictedMoments(
     return moments;
 }
 
+namespace {
+
+// How much the components cancel one another over the steps: the sum over the steps of each
+// component's own remaining moment, over the sum of the lengths of their total.
+double cancellation(const FitData &data, const std::vector<ComponentParameters> &components)
+{
+    double parts = 0, whole = 0;
+    for (const double t : data.temperatures) {
+        Vector3 sum {};
+        for (const ComponentParameters &c : components) {
+            const auto &v = c.values;
+            const double unit = continuousRemaining(c.shape, 1.0, v[3], v[3] + v[4], t);
+            const Vector3 part { v[0] * unit, v[1] * unit, v[2] * unit };
+            parts += norm(part);
+            sum = sum + part;
+        }
+        whole += norm(sum);
+    }
+    return whole > 0 ? parts / whole : std::numeric_limits<double>::infinity();
+}
+
+} // namespace
+
+bool soundCandidate(const UnmixCandidate &candidate)
+{
+    return candidate.converged && candidate.cancellation <= MaxUnmixCancellation;
+}
+
+namespace {
+
+} // namespace
+
 UnmixResult unmixSpecimen(
     const std::string &specimen, const std::vector<UnmixStep> &steps, const UnmixOptions &options)
 {
@@ -198,16 +231,27 @@ UnmixResult unmixSpecimen(
                 candidate.bic = n * std::log(std::max(plain / n, ExactFitRms * ExactFitRms))
                     + parameters * std::log(n);
             candidate.converged = outcome.converged;
+            candidate.cancellation = cancellation(data, outcome.components);
             result.candidates.push_back(std::move(candidate));
             outcomes.push_back(std::move(outcome));
         }
     }
     if (outcomes.empty())
         throw UnmixingError(specimen + ": no blocking range fits the steps");
-    std::size_t best = 0;
-    for (std::size_t i = 1; i < result.candidates.size(); ++i)
-        if (result.candidates[i].bic < result.candidates[best].bic)
-            best = i;
+    // A fit the solver left unfinished is no minimum, and its BIC says nothing; nor does a fit
+    // whose components mostly cancel one another (two of one range pointing apart, grown far
+    // beyond the moment measured): noise in the steps decides their directions. BIC chooses
+    // among the sound fits, and among all only when none is sound.
+    const bool anySound = std::any_of(
+        result.candidates.begin(), result.candidates.end(), soundCandidate);
+    std::optional<std::size_t> bestFound;
+    for (std::size_t i = 0; i < result.candidates.size(); ++i) {
+        const UnmixCandidate &c = result.candidates[i];
+        if ((soundCandidate(c) || !anySound)
+            && (!bestFound || c.bic < result.candidates[*bestFound].bic))
+            bestFound = i;
+    }
+    const std::size_t best = *bestFound;
     result.best = result.candidates[best];
     result.chosen = best;
     const FitOutcome &chosen = outcomes[best];

@@ -63,7 +63,18 @@ struct UnmixCandidate
     double rms = 0; // root mean square of the vector residuals per axis, moment unit
     double bic = 0;
     bool converged = false;
+    // The sum over the steps of each component's remaining moment, over that of their total:
+    // 1 when the components never point apart.
+    double cancellation = 1;
 };
+
+// Beyond this cancellation a fit's components are not told apart by the steps: their
+// directions follow the noise. Components of a true model cancel this much only where two
+// nearly opposite ones share most of their range.
+inline constexpr double MaxUnmixCancellation = 5;
+
+// A fit BIC may choose: converged, its cancellation at most MaxUnmixCancellation.
+bool soundCandidate(const UnmixCandidate &candidate);
 
 // The uncertainty of one component from the bootstrap: alpha95 is the angle around the fitted
 // direction holding 95 % of the refitted directions; the rest are 95 % percentile intervals.

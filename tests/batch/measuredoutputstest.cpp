@@ -5,12 +5,14 @@
 #include "measurements/specimencoordinates.h"
 #include "support/csvfields.h"
 #include "support/sharedmeasurements.h"
+#include "unmixing/unmixing.h"
 
 #include <QImage>
 #include <QString>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -182,6 +184,27 @@ TEST_F(MeasuredOutputsTest, UnmixWritesComponentsAndTheTwin)
     EXPECT_NEAR(c.BlockLow, std::stod(rows[1][10]), 0.05);
     EXPECT_EQ(c.BlockLow, std::round(c.BlockLow * 10) / 10);
     EXPECT_NEAR(c.BlockHigh + 1e-6, std::round(c.BlockHigh * 10) / 10, 1e-9);
+}
+
+// A real specimen whose direction turns slowly: the best-scoring fit of four components has
+// two of them opposite over one range, each larger than the NRM, and the solver never settles;
+// BIC must pass over it to a fit whose components stand on their own.
+TEST(MeasuredUnmixingTest, CancellingFitsAreNotChosen)
+{
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
+    const MeasurementSet set = readMeasurements(Cit, {});
+    const auto specimen = std::find_if(set.specimens.begin(), set.specimens.end(),
+        [](const Specimen &s) { return s.name == "PI47-1a"; });
+    ASSERT_NE(specimen, set.specimens.end());
+    UnmixOptions options;
+    options.bootstrap = 0;
+    const UnmixResult result = unmixSpecimen("PI47-1a", unmixSteps(*specimen), options);
+    EXPECT_TRUE(soundCandidate(result.best));
+    const bool unsoundScoresBetter = std::any_of(result.candidates.begin(),
+        result.candidates.end(), [&](const UnmixCandidate &c) {
+            return !soundCandidate(c) && c.bic < result.best.bic;
+        });
+    EXPECT_TRUE(unsoundScoresBetter);
 }
 
 // Each conversion reads back through our readers to the steps it was written from, in the
