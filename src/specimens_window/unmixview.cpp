@@ -24,15 +24,16 @@ QString scientific(double value)
     return QString::number(value, 'g', 4);
 }
 
-// "value (low-high)", or the value alone without intervals.
+// "value (low to high)", or the value alone without intervals: a dash would read as the sign
+// of a negative exponent.
 QString withInterval(
     double value, const ComponentInterval *interval, double low, double high, bool temperature)
 {
     const QString text = temperature ? number(value, 1) : scientific(value);
     if (!interval)
         return text;
-    return temperature ? QStringLiteral("%1 (%2-%3)").arg(text, number(low, 1), number(high, 1))
-                       : QStringLiteral("%1 (%2-%3)").arg(text, scientific(low), scientific(high));
+    return temperature ? QStringLiteral("%1 (%2 to %3)").arg(text, number(low, 1), number(high, 1))
+                       : QStringLiteral("%1 (%2 to %3)").arg(text, scientific(low), scientific(high));
 }
 
 // The spectrum's moment per degree at t: the peak times the Gauss curve, or the height.
