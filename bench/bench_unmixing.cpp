@@ -178,10 +178,10 @@ bool fitsWorseThanTruth(const UnmixResult &result, const std::vector<TVector> &t
 
 // Forty specimens where a line fit over the inner range misses the inner direction by more
 // than 40 degrees: an outer Gauss spectrum over 100-600 and an inner one over 300-450 wholly
-// inside it, of the heights given as the arguments (outer, inner), directions drawn at random at least 90 degrees apart,
-// steps every 25 degrees, noise 2 % of the NRM per axis. Specimens whose inner line fit comes
-// within 40 degrees are drawn and counted but not unmixed: the set is chosen by the line fit
-// alone, never by how the unmixing does on it.
+// inside it, of the heights given as the arguments (outer, inner), directions drawn at random at
+// least 90 degrees apart, steps every 25 degrees, noise 2 % of the NRM per axis. Specimens whose
+// inner line fit comes within 40 degrees are drawn and counted but not unmixed: the set is chosen
+// by the line fit alone, never by how the unmixing does on it.
 void BM_NestedGaussAccuracy(benchmark::State &state)
 {
     const int specimens = 40;
@@ -200,8 +200,9 @@ void BM_NestedGaussAccuracy(benchmark::State &state)
                 b = randomDirection(directions);
             const AngularDirection da = directionOf(a);
             const AngularDirection db = directionOf(b);
-            const std::vector<TVector> truth = { gauss(da.declination, da.inclination, outerHeight, 100, 600),
-                gauss(db.declination, db.inclination, innerHeight, 300, 450) };
+            const std::vector<TVector> truth
+                = { gauss(da.declination, da.inclination, outerHeight, 100, 600),
+                      gauss(db.declination, db.inclination, innerHeight, 300, 450) };
             const auto steps = simulate(truth, schedule(0, 650, 25), 0.02, 1000 + drawn);
             const double lineError = innerLineError(steps, truth[1]);
             if (lineError <= 40)
@@ -252,7 +253,12 @@ void BM_NestedGaussAccuracy(benchmark::State &state)
         state.counters["bootstrap_not_converged_pct"] = 100.0 * notConverged / std::max(refits, 1);
     }
 }
-BENCHMARK(BM_NestedGaussAccuracy)->Args({ 2, 3 })->Args({ 2, 4 })->Args({ 2, 5 })->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK(BM_NestedGaussAccuracy)
+    ->Args({ 2, 3 })
+    ->Args({ 2, 4 })
+    ->Args({ 2, 5 })
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1);
 
 } // namespace
 

@@ -51,8 +51,8 @@ void addUnmixOutputs(OutputFiles &files, const BatchOptions &options, const Batc
     if (options.unmix.twinPath) {
         files.add(*options.unmix.twinPath, "the twin scenario", [&](std::ostream &stream) {
             writeScenario(stream,
-                twinScenario(unmixed.front().result.twin,
-                    options.measurements.settings.scaleAPerM));
+                twinScenario(
+                    unmixed.front().result.twin, options.measurements.settings.scaleAPerM));
         });
     }
 }
@@ -175,14 +175,12 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
                 simulatedSpecimens(options, run, noiseSeed), *options.interpretationsPath);
         }
         if (options.unmix.requested()) {
-            unmixed = unmixSpecimens(
-                measuredRunSteps(run.series, options.measurements.settings, noiseSeed,
-                    highestBlockHigh(run.populations)),
+            unmixed = unmixSpecimens(measuredRunSteps(run.series, options.measurements.settings,
+                                         noiseSeed, highestBlockHigh(run.populations)),
                 options.unmix, seed);
             // The twin is built before anything is written, so that a refused one writes nothing.
             if (options.unmix.twinPath && !unmixed.empty())
-                twinScenario(unmixed.front().result.twin,
-                    options.measurements.settings.scaleAPerM);
+                twinScenario(unmixed.front().result.twin, options.measurements.settings.scaleAPerM);
         }
         files.commit();
         measurements.keep();

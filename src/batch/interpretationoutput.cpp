@@ -44,10 +44,9 @@ std::vector<NamedSteps> simulatedSpecimens(
     settings.noiseSeed = seed;
     MemberSteps steps;
     try {
-        steps = options.fitsMeasurements()
-            ? stepsOfMeasurements(
-                MeasuredSeries(run.series, settings, highestBlockHigh(run.populations)))
-            : stepsOfSeries(run.series);
+        steps = options.fitsMeasurements() ? stepsOfMeasurements(
+                    MeasuredSeries(run.series, settings, highestBlockHigh(run.populations)))
+                                           : stepsOfSeries(run.series);
     } catch (const MeasurementError &error) {
         throw BatchError(error.what());
     }

@@ -9,9 +9,8 @@
 
 namespace Demagora {
 
-std::vector<UnmixSpecimenSteps> measuredRunSteps(
-    const ResultSeries &series, MeasurementSettings settings, std::uint64_t seed,
-    double removedAbove)
+std::vector<UnmixSpecimenSteps> measuredRunSteps(const ResultSeries &series,
+    MeasurementSettings settings, std::uint64_t seed, double removedAbove)
 {
     settings.noiseSeed = seed;
     try {

@@ -26,7 +26,8 @@ struct UnmixedSpecimen
 };
 
 // Every member of a run measured as the measurement files measure it: the schedule, the scale
-// and the noise of the settings, the noise drawn from seed; removedAbove as MeasuredSeries takes it.
+// and the noise of the settings, the noise drawn from seed; removedAbove is highestBlockHigh of
+// the run's populations.
 std::vector<UnmixSpecimenSteps> measuredRunSteps(const ResultSeries &series,
     MeasurementSettings settings, std::uint64_t seed, double removedAbove);
 

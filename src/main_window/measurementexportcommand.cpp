@@ -14,8 +14,7 @@
 namespace Demagora {
 
 void exportMeasurements(QWidget *parent, const ResultSeries &series, double removedAbove,
-    QSettings &store,
-    const std::string &decimalSeparator, const MeasurementExportRunner &runner,
+    QSettings &store, const std::string &decimalSeparator, const MeasurementExportRunner &runner,
     const QString &openScenario)
 {
     if (series.empty()) {
@@ -28,8 +27,8 @@ void exportMeasurements(QWidget *parent, const ResultSeries &series, double remo
         return;
     QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
     try {
-        writeMeasurementFiles(
-            series, *dialog.settings(), dialog.targets(), protectedFiles(openScenario), removedAbove);
+        writeMeasurementFiles(series, *dialog.settings(), dialog.targets(),
+            protectedFiles(openScenario), removedAbove);
     } catch (const std::exception &error) {
         QApplication::restoreOverrideCursor();
         reportError(parent, sentence(userMessage(error)));

@@ -23,8 +23,7 @@ using MeasurementExportRunner = std::function<bool(MeasurementExportDialog &dial
 // export is reported through the general error handler; nothing is written then. No file of
 // the export may replace openScenario, the file of the open scenario (empty when none).
 void exportMeasurements(QWidget *parent, const ResultSeries &series, double removedAbove,
-    QSettings &store,
-    const std::string &decimalSeparator, const MeasurementExportRunner &runner,
+    QSettings &store, const std::string &decimalSeparator, const MeasurementExportRunner &runner,
     const QString &openScenario = {});
 
 // The runner of the program: the dialog shown modally.

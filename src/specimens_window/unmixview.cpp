@@ -32,8 +32,9 @@ QString withInterval(
     const QString text = temperature ? number(value, 1) : scientific(value);
     if (!interval)
         return text;
-    return temperature ? QStringLiteral("%1 (%2 to %3)").arg(text, number(low, 1), number(high, 1))
-                       : QStringLiteral("%1 (%2 to %3)").arg(text, scientific(low), scientific(high));
+    return temperature
+        ? QStringLiteral("%1 (%2 to %3)").arg(text, number(low, 1), number(high, 1))
+        : QStringLiteral("%1 (%2 to %3)").arg(text, scientific(low), scientific(high));
 }
 
 // The spectrum's moment per degree at t: the peak times the Gauss curve, or the height.

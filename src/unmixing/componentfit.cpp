@@ -149,8 +149,8 @@ std::vector<ComponentParameters> onSliceGrid(
         for (Eigen::Index j = 0; j < k; ++j) {
             const ComponentParameters &c = components[std::size_t(j)];
             keeps(i, j) = data.weights[step]
-                * continuousRemaining(c.shape, 1.0, c.values[3], c.values[3] + c.values[4],
-                    data.temperatures[step]);
+                * continuousRemaining(
+                    c.shape, 1.0, c.values[3], c.values[3] + c.values[4], data.temperatures[step]);
         }
         for (Eigen::Index a = 0; a < 3; ++a)
             moments(i, a) = data.weights[step] * data.moments[step][std::size_t(a)];

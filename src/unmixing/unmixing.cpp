@@ -156,9 +156,7 @@ bool soundCandidate(const UnmixCandidate &candidate)
     return candidate.converged && candidate.cancellation <= MaxUnmixCancellation;
 }
 
-namespace {
-
-} // namespace
+namespace { } // namespace
 
 UnmixResult unmixSpecimen(
     const std::string &specimen, const std::vector<UnmixStep> &steps, const UnmixOptions &options)
@@ -242,8 +240,8 @@ UnmixResult unmixSpecimen(
     // whose components mostly cancel one another (two of one range pointing apart, grown far
     // beyond the moment measured): noise in the steps decides their directions. BIC chooses
     // among the sound fits, and among all only when none is sound.
-    const bool anySound = std::any_of(
-        result.candidates.begin(), result.candidates.end(), soundCandidate);
+    const bool anySound
+        = std::any_of(result.candidates.begin(), result.candidates.end(), soundCandidate);
     std::optional<std::size_t> bestFound;
     for (std::size_t i = 0; i < result.candidates.size(); ++i) {
         const UnmixCandidate &c = result.candidates[i];

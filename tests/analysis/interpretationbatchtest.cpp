@@ -74,10 +74,12 @@ TEST(InterpretationBatchTest, UnknownSpecimenIsNamedWithItsListLine)
 // per component: a low- and a high-temperature line are never one mean.
 TEST(InterpretationBatchTest, NamedComponentsHaveMeansOfTheirOwn)
 {
-    const std::vector<NamedSteps> specimens = { { "a", "S", decay({ 1, 0, 0 }, 4) },
-        { "b", "S", decay({ 0, 1, 0 }, 4) } };
-    const std::vector<InterpretationRequest> list = { { "a", FitType::Anchored, 0, 300, "HT", 0, 2 },
-        { "b", FitType::Anchored, 0, 300, "LT", 0, 3 }, { "b", FitType::Anchored, 0, 300, "HT", 0, 4 } };
+    const std::vector<NamedSteps> specimens
+        = { { "a", "S", decay({ 1, 0, 0 }, 4) }, { "b", "S", decay({ 0, 1, 0 }, 4) } };
+    const std::vector<InterpretationRequest> list
+        = { { "a", FitType::Anchored, 0, 300, "HT", 0, 2 },
+              { "b", FitType::Anchored, 0, 300, "LT", 0, 3 },
+              { "b", FitType::Anchored, 0, 300, "HT", 0, 4 } };
     std::ostringstream sites;
     writeSiteMeansCsv(sites, siteMeans(fitInterpretations(list, specimens, "specimens.txt")));
     const std::string text = sites.str();

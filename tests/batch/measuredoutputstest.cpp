@@ -200,10 +200,8 @@ TEST(MeasuredUnmixingTest, CancellingFitsAreNotChosen)
     options.bootstrap = 0;
     const UnmixResult result = unmixSpecimen("PI47-1a", unmixSteps(*specimen), options);
     EXPECT_TRUE(soundCandidate(result.best));
-    const bool unsoundScoresBetter = std::any_of(result.candidates.begin(),
-        result.candidates.end(), [&](const UnmixCandidate &c) {
-            return !soundCandidate(c) && c.bic < result.best.bic;
-        });
+    const bool unsoundScoresBetter = std::any_of(result.candidates.begin(), result.candidates.end(),
+        [&](const UnmixCandidate &c) { return !soundCandidate(c) && c.bic < result.best.bic; });
     EXPECT_TRUE(unsoundScoresBetter);
 }
 
@@ -216,8 +214,8 @@ TEST_F(MeasuredOutputsTest, ConversionsReadBackToTheSameVectors)
         file("a.ppl"), "--utrecht", file("a.TH") });
     ASSERT_EQ(outcome.status, BatchSuccess) << outcome.err;
     // Real measurements are not called simulated.
-    EXPECT_EQ(slurp(file("a.TH")).substr(0, 48),
-        "\"Thermal demagnetization converted by Demagora\"\n");
+    EXPECT_EQ(
+        slurp(file("a.TH")).substr(0, 48), "\"Thermal demagnetization converted by Demagora\"\n");
     const MeasurementSet original = readMeasurements(Cit, {});
     struct Case
     {

@@ -194,8 +194,8 @@ TEST(UnmixingTest, TwinScenarioReproducesItsSpecimen)
     const Scenario twin = twinScenario(result.twin, scale);
     ASSERT_EQ(twin.components.size(), 2u);
     const auto again = simulatedSteps(twin.components, temperatures, scale);
-    const auto predicted
-        = predictedMoments(result.twin, std::vector<double>(temperatures.begin(), temperatures.end()));
+    const auto predicted = predictedMoments(
+        result.twin, std::vector<double>(temperatures.begin(), temperatures.end()));
     ASSERT_EQ(again.size(), steps.size());
     double sum = 0;
     for (std::size_t i = 0; i < steps.size(); ++i) {
