@@ -51,8 +51,8 @@ void addUnmixOutputs(OutputFiles &files, const BatchOptions &options, const Batc
     if (options.unmix.twinPath) {
         files.add(*options.unmix.twinPath, "the twin scenario", [&](std::ostream &stream) {
             writeScenario(stream,
-                twinScenario(
-                    unmixed.front().result.twin, options.measurements.settings.scaleAPerM));
+                twinScenario(firstUnmixed(unmixed)->result.twin,
+                    options.measurements.settings.scaleAPerM));
         });
     }
 }
@@ -179,11 +179,13 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
                                          noiseSeed, highestBlockHigh(run.populations)),
                 options.unmix, seed);
             // The twin is built before anything is written, so that a refused one writes nothing.
-            if (options.unmix.twinPath && !unmixed.empty())
-                twinScenario(unmixed.front().result.twin, options.measurements.settings.scaleAPerM);
+            if (options.unmix.twinPath)
+                twinScenario(firstUnmixed(unmixed)->result.twin,
+                    options.measurements.settings.scaleAPerM);
         }
         files.commit();
         measurements.keep();
+        reportUnmixRefusals(err, ProgramName, unmixed);
         return BatchSuccess;
     } catch (const BatchError &error) {
         err << ProgramName << ": " << error.what() << '\n';

@@ -250,8 +250,8 @@ MeasuredResults computeResults(const MeasuredOptions &options, const std::vector
     if (batch.unmix.requested()) {
         results.unmixed = unmixSpecimens(
             measuredUnmixSteps(framed), batch.unmix, batch.seed.value_or(DefaultUnmixSeed));
-        if (batch.unmix.twinPath && !results.unmixed.empty())
-            results.twin = twinScenario(results.unmixed.front().result.twin, 1.0);
+        if (batch.unmix.twinPath)
+            results.twin = twinScenario(firstUnmixed(results.unmixed)->result.twin, 1.0);
     }
     return results;
 }
@@ -319,6 +319,7 @@ int runMeasuredCommand(std::span<const std::string> arguments, std::ostream &out
         files.commit();
         conversions.keep();
         reportSummary(err, options, set);
+        reportUnmixRefusals(err, ProgramName, results.unmixed);
         return BatchSuccess;
     } catch (const BatchError &error) {
         err << ProgramName << ": " << error.what() << '\n';

@@ -7,6 +7,8 @@
 #include "text/numbertext.h"
 #include "unmixing/unmixingerror.h"
 
+#include <algorithm>
+
 namespace Demagora {
 
 std::vector<UnmixSpecimenSteps> measuredRunSteps(const ResultSeries &series,
@@ -40,13 +42,30 @@ std::vector<UnmixedSpecimen> unmixSpecimens(
         // Each specimen's bootstrap draws from its own seed.
         fit.seed = seed + i;
         try {
-            results.push_back(
-                { specimens[i].name, unmixSpecimen(specimens[i].name, specimens[i].steps, fit) });
+            results.push_back({ specimens[i].name,
+                unmixSpecimen(specimens[i].name, specimens[i].steps, fit), {} });
         } catch (const UnmixingError &error) {
-            throw BatchError(std::string("--unmix: ") + error.what());
+            results.push_back({ specimens[i].name, {}, error.what() });
         }
     }
+    if (!results.empty() && !firstUnmixed(results))
+        throw BatchError("--unmix: " + results.front().refusal);
     return results;
+}
+
+const UnmixedSpecimen *firstUnmixed(const std::vector<UnmixedSpecimen> &specimens)
+{
+    const auto found = std::find_if(specimens.begin(), specimens.end(),
+        [](const UnmixedSpecimen &s) { return s.refusal.empty(); });
+    return found == specimens.end() ? nullptr : &*found;
+}
+
+void reportUnmixRefusals(
+    std::ostream &err, const char *program, const std::vector<UnmixedSpecimen> &specimens)
+{
+    for (const UnmixedSpecimen &specimen : specimens)
+        if (!specimen.refusal.empty())
+            err << program << ": --unmix: left out " << specimen.refusal << '\n';
 }
 
 namespace {
@@ -73,6 +92,10 @@ void writeUnmixCsv(std::ostream &out, const std::vector<UnmixedSpecimen> &specim
         line += ",angle_to_component_" + std::to_string(i + 1);
     out << line << '\n';
     for (const UnmixedSpecimen &specimen : specimens) {
+        if (!specimen.refusal.empty()) {
+            out << specimen.name << ",0" << std::string(16 + entered.size(), ',') << '\n';
+            continue;
+        }
         const UnmixCandidate &best = specimen.result.best;
         for (std::size_t j = 0; j < best.components.size(); ++j) {
             const UnmixComponent &c = best.components[j];

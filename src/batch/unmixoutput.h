@@ -22,8 +22,18 @@ struct UnmixSpecimenSteps
 struct UnmixedSpecimen
 {
     std::string name;
-    UnmixResult result;
+    UnmixResult result; // empty when refused
+    // Why the specimen could not be unmixed (too few steps, a step without moment...), naming
+    // it; empty when it was.
+    std::string refusal;
 };
+
+// The first specimen that was unmixed, nullptr when none was.
+const UnmixedSpecimen *firstUnmixed(const std::vector<UnmixedSpecimen> &specimens);
+
+// One line per refused specimen, for standard error: "PROGRAM: --unmix: left out ...".
+void reportUnmixRefusals(
+    std::ostream &err, const char *program, const std::vector<UnmixedSpecimen> &specimens);
 
 // Every member of a run measured as the measurement files measure it: the schedule, the scale
 // and the noise of the settings, the noise drawn from seed; removedAbove is highestBlockHigh of
@@ -31,13 +41,15 @@ struct UnmixedSpecimen
 std::vector<UnmixSpecimenSteps> measuredRunSteps(const ResultSeries &series,
     MeasurementSettings settings, std::uint64_t seed, double removedAbove);
 
-// Fits every specimen in turn, the bootstrap of each on every core from seed. Throws BatchError
-// naming the specimen that cannot be unmixed.
+// Fits every specimen in turn, the bootstrap of each on every core from seed. A specimen that
+// cannot be unmixed keeps its place with the refusal, so that one short specimen does not stop
+// a whole file; when none can be unmixed, throws BatchError with the first refusal.
 std::vector<UnmixedSpecimen> unmixSpecimens(
     const std::vector<UnmixSpecimenSteps> &specimens, const UnmixBatchOptions &options, std::uint64_t seed);
 
 // One row per fitted component; with entered components (a simulated run) also the angle from
-// each fitted direction to each entered one. Intervals are empty without bootstrap.
+// each fitted direction to each entered one. Intervals are empty without bootstrap. A refused
+// specimen has one row: its name, 0 components and every other field empty.
 void writeUnmixCsv(std::ostream &out, const std::vector<UnmixedSpecimen> &specimens,
     const std::vector<TVector> &entered);
 

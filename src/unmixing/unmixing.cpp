@@ -10,6 +10,7 @@
 #include <cmath>
 #include <limits>
 #include <map>
+#include <sstream>
 
 namespace Demagora {
 
@@ -31,13 +32,16 @@ void check(const std::string &specimen, const std::vector<UnmixStep> &steps, int
     const int needed = minimumUnmixSteps(std::max(components, 1));
     if (int(steps.size()) < needed)
         throw UnmixingError(specimen + ": " + std::to_string(steps.size())
-            + " steps are too few to unmix; " + std::to_string(components > 0 ? components : 1)
-            + " component(s) need at least " + std::to_string(needed));
+            + (steps.size() == 1 ? " step is" : " steps are") + " too few to unmix; "
+            + std::to_string(components > 0 ? components : 1) + " component(s) need at least "
+            + std::to_string(needed));
     bool moment = false;
     for (std::size_t i = 0; i < steps.size(); ++i) {
         const UnmixStep &s = steps[i];
-        const std::string where = specimen + ", step " + std::to_string(i + 1) + " ("
-            + std::to_string(s.temperature) + ")";
+        std::ostringstream temperature;
+        temperature << s.temperature; // 150, 152.5: as a file writes it
+        const std::string where
+            = specimen + ", step " + std::to_string(i + 1) + " (" + temperature.str() + ")";
         if (!std::isfinite(s.temperature) || !std::isfinite(s.x) || !std::isfinite(s.y)
             || !std::isfinite(s.z))
             throw UnmixingError(where + ": the temperature and the moment must be finite numbers");

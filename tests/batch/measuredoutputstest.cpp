@@ -186,6 +186,22 @@ TEST_F(MeasuredOutputsTest, UnmixWritesComponentsAndTheTwin)
     EXPECT_NEAR(c.BlockHigh + 1e-6, std::round(c.BlockHigh * 10) / 10, 1e-9);
 }
 
+// One specimen of the JR6 file has a single thermal step: it keeps its row, with the reason on
+// standard error, and the other 41 are unmixed all the same.
+TEST(MeasuredUnmixingTest, ASpecimenTooShortIsLeftOutAlone)
+{
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
+    const Outcome outcome = Testing::runCommand({ "--measured",
+        std::string(DEMAGORA_MEASUREMENTS_DIR) + "/jr6-TRM/TRM.jr6", "--unmix", "1",
+        "--bootstrap", "0", "--unmix-out", "-" });
+    ASSERT_EQ(outcome.status, BatchSuccess) << outcome.err;
+    EXPECT_NE(outcome.out.find("\nST38B,0,,,,,,,,,,,,,,,,\n"), std::string::npos);
+    EXPECT_EQ(std::count(outcome.out.begin(), outcome.out.end(), '\n'), 43);
+    EXPECT_NE(outcome.err.find("demagora-batch: --unmix: left out ST38B: 1 step is too few to "
+                               "unmix; 1 component(s) need at least 3\n"),
+        std::string::npos);
+}
+
 // A real specimen whose direction turns slowly: the best-scoring fit of four components has
 // two of them opposite over one range, each larger than the NRM, and the solver never settles;
 // BIC must pass over it to a fit whose components stand on their own.

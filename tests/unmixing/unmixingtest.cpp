@@ -232,13 +232,15 @@ TEST(UnmixingTest, RefusesSpecimensItCannotUnmix)
     } cases[] = {
         { "too few steps", { good.begin(), good.begin() + 2 }, 0,
             "S7: 2 steps are too few to unmix; 1 component(s) need at least 3" },
+        { "one step", { good.begin(), good.begin() + 1 }, 0,
+            "S7: 1 step is too few to unmix; 1 component(s) need at least 3" },
         { "too few for four", { good.begin(), good.begin() + 6 }, 4,
             "S7: 6 steps are too few to unmix; 4 component(s) need at least 8" },
         { "no moment", zero, 0, "S7: no step has a moment; there is nothing to unmix" },
         { "temperatures going down", backwards, 0,
-            "S7, step 5 (150.000000): temperatures must increase from step to step" },
+            "S7, step 5 (150): temperatures must increase from step to step" },
         { "not a number", notFinite, 0,
-            "S7, step 3 (100.000000): the temperature and the moment must be finite numbers" },
+            "S7, step 3 (100): the temperature and the moment must be finite numbers" },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
