@@ -30,6 +30,7 @@
 
 #include <array>
 #include <fstream>
+#include <optional>
 
 namespace Demagora {
 
@@ -425,6 +426,16 @@ void InterpretationPanel::openInterpretations()
     for (const SpecimenInterpretation &interpretation : m_store->all())
         hadNone = hadNone && interpretation.components.empty();
     m_store->replaceAll(opened.interpretations, QStringLiteral("Open %1").arg(fileName));
+    // Interpretations made in one frame are shown in it, and so are their site means.
+    std::optional<Coordinates> frame;
+    bool oneFrame = true;
+    for (const SpecimenInterpretation &interpretation : opened.interpretations)
+        for (const InterpretedComponent &component : interpretation.components) {
+            oneFrame = oneFrame && (!frame || *frame == component.coordinates);
+            frame = component.coordinates;
+        }
+    if (frame && oneFrame)
+        m_window.setCoordinates(static_cast<int>(*frame));
     QStringList notes;
     for (const std::string &note : opened.notes)
         notes << QString::fromStdString(note);

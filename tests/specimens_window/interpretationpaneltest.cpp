@@ -193,10 +193,12 @@ TEST(InterpretationPanelTest, SavedInterpretationsReopenWithTheSameFits)
         EXPECT_EQ(prompts.questions.back(), path + QStringLiteral(" already exists. Replace it?"));
     }
 
+    // The window opens in specimen coordinates; interpretations made in geographic ones show
+    // it in those, site means too.
     const auto window = openActiveCit();
-    window->setCoordinates(1);
     prompts.fileNames = { path };
     window->interpretation().openInterpretations();
+    EXPECT_EQ(window->coordinates(), Coordinates::Geographic);
     EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join('\n').toStdString();
     EXPECT_TRUE(prompts.informations.isEmpty()) << prompts.informations.join('\n').toStdString();
     EXPECT_TRUE(window->interpretation().interpretations().isSaved());
