@@ -160,8 +160,6 @@ bool soundCandidate(const UnmixCandidate &candidate)
     return candidate.converged && candidate.cancellation <= MaxUnmixCancellation;
 }
 
-namespace { } // namespace
-
 UnmixResult unmixSpecimen(
     const std::string &specimen, const std::vector<UnmixStep> &steps, const UnmixOptions &options)
 {
