@@ -3,9 +3,8 @@
 #include "model/inputchecks.h"
 #include "model/modelerror.h"
 
-#include <cmath>
-
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace Demagora {
@@ -45,6 +44,8 @@ RunRange computeRunRange(const ComponentPopulations &populations)
 
 double highestBlockHigh(const ComponentPopulations &populations)
 {
+    if (populations.empty())
+        return std::numeric_limits<double>::infinity();
     double highest = -std::numeric_limits<double>::infinity();
     for (const Population &p : populations)
         if (!p.empty())

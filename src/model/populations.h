@@ -35,7 +35,7 @@ RunRange computeRunRange(const ComponentPopulations &populations);
 
 // The highest upper blocking temperature over the first member of every population: above it
 // every component is removed. The run ends at its whole degree, so a step measured above the
-// run's end measures nothing. Minus infinity without a population.
+// run's end measures nothing. Infinity without a population: nothing is known to be removed.
 double highestBlockHigh(const ComponentPopulations &populations);
 
 } // namespace Demagora
