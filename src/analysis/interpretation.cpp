@@ -28,6 +28,32 @@ std::optional<Coordinates> coordinatesNamed(std::string_view name)
     return std::nullopt;
 }
 
+CoordinateSystem systemOf(Coordinates coordinates)
+{
+    switch (coordinates) {
+    case Coordinates::Specimen:
+        return CoordinateSystem::Specimen;
+    case Coordinates::Geographic:
+        return CoordinateSystem::Geographic;
+    case Coordinates::Tilt:
+        return CoordinateSystem::TiltCorrected;
+    }
+    return CoordinateSystem::Specimen;
+}
+
+Coordinates coordinatesOf(CoordinateSystem system)
+{
+    switch (system) {
+    case CoordinateSystem::Specimen:
+        return Coordinates::Specimen;
+    case CoordinateSystem::Geographic:
+        return Coordinates::Geographic;
+    case CoordinateSystem::TiltCorrected:
+        return Coordinates::Tilt;
+    }
+    return Coordinates::Specimen;
+}
+
 std::vector<int> stepsBetween(std::span<const FitStep> steps, double from, double to)
 {
     std::vector<int> indices;
@@ -67,8 +93,8 @@ ComponentFit fitComponent(std::span<const FitStep> steps, const InterpretedCompo
     }
     try {
         result.fit = fitSteps(chosen, component.type);
-        if (component.type != FitType::Plane)
-            result.alpha95FromMad = alpha95FromMad(result.fit->mad, result.n, component.type);
+        result.alpha95FromMad = alpha95FromMad(result.fit->mad, result.n, component.type);
+        result.alpha95Isotropic = alpha95Isotropic(result.fit->mad, result.n, component.type);
     } catch (const AnalysisError &error) {
         result.refusal = error.what();
     }

@@ -39,7 +39,13 @@ std::vector<SiteResult> siteMeans(std::span<const InterpretationResult> results)
 {
     using Key = std::pair<std::string, std::string>; // site, component
     std::vector<Key> order;
-    std::map<Key, std::pair<std::vector<Vector3>, std::vector<Vector3>>> members;
+    struct Members
+    {
+        std::vector<Vector3> lines;
+        std::vector<Vector3> poles;
+        std::vector<Vector3> ends;
+    };
+    std::map<Key, Members> members;
     for (const InterpretationResult &result : results) {
         const Key key { result.site, result.request.component };
         auto [entry, isNew] = members.try_emplace(key);
@@ -47,17 +53,22 @@ std::vector<SiteResult> siteMeans(std::span<const InterpretationResult> results)
             order.push_back(key);
         if (!result.fit.fit)
             continue;
-        auto &[lines, planes] = entry->second;
-        (result.fit.fit->type == FitType::Plane ? planes : lines)
-            .push_back(result.fit.fit->direction);
+        Members &group = entry->second;
+        const Fit &fit = *result.fit.fit;
+        if (fit.type == FitType::Plane) {
+            group.poles.push_back(fit.direction);
+            group.ends.push_back(fit.towards);
+        } else {
+            group.lines.push_back(fit.direction);
+        }
     }
     std::vector<SiteResult> sites;
     sites.reserve(order.size());
     for (const Key &key : order) {
-        const auto &[lines, planes] = members.at(key);
+        const Members &group = members.at(key);
         SiteResult result { key.first, key.second, std::nullopt };
-        if (!lines.empty() || !planes.empty())
-            result.mean = siteMean(lines, planes);
+        if (!group.lines.empty() || !group.poles.empty())
+            result.mean = siteMean(group.lines, group.poles, group.ends);
         sites.push_back(std::move(result));
     }
     return sites;
@@ -65,7 +76,8 @@ std::vector<SiteResult> siteMeans(std::span<const InterpretationResult> results)
 
 void writeInterpretationFitsCsv(std::ostream &out, std::span<const InterpretationResult> results)
 {
-    out << "specimen,type,from,to,n,declination,inclination,mad,dang,alpha95_from_mad\n";
+    out << "specimen,type,from,to,n,declination,inclination,mad,dang,alpha95_from_mad,"
+           "alpha95_isotropic,site,component\n";
     std::string row;
     for (const InterpretationResult &result : results) {
         const ComponentFit &c = result.fit;
@@ -80,6 +92,8 @@ void writeInterpretationFitsCsv(std::ostream &out, std::span<const Interpretatio
         row += ',' + (fit ? csvNumber(fit->mad) : std::string());
         row += ',' + (fit ? csvNumber(fit->dang) : std::string());
         row += ',' + csvNumber(c.alpha95FromMad);
+        row += ',' + csvNumber(c.alpha95Isotropic);
+        row += ',' + result.site + ',' + result.request.component;
         out << row << '\n';
     }
 }
@@ -89,7 +103,7 @@ void writeSiteMeansCsv(std::ostream &out, std::span<const SiteResult> sites)
     const bool named = std::any_of(
         sites.begin(), sites.end(), [](const SiteResult &s) { return !s.component.empty(); });
     out << "site,n_lines,n_planes,declination,inclination,k,alpha95"
-        << (named ? ",component\n" : "\n");
+        << (named ? ",component" : "") << ",note\n";
     for (const SiteResult &site : sites) {
         out << site.site << ',';
         if (!site.mean) {
@@ -103,7 +117,7 @@ void writeSiteMeansCsv(std::ostream &out, std::span<const SiteResult> sites)
         }
         if (named)
             out << ',' << site.component;
-        out << '\n';
+        out << ',' << (site.mean ? site.mean->note : std::string("no member has a fit")) << '\n';
     }
 }
 

@@ -50,12 +50,14 @@ std::vector<InterpretationResult> fitInterpretations(
 // combined. Components of different names are never averaged together.
 std::vector<SiteResult> siteMeans(std::span<const InterpretationResult> results);
 
-// specimen,type,from,to,n,declination,inclination,mad,dang,alpha95_from_mad: one row per
-// interpretation; from and to are the first and last step fitted, empty when none was.
+// specimen,type,from,to,n,declination,inclination,mad,dang,alpha95_from_mad,alpha95_isotropic,
+// site,component: one row per interpretation; from and to are the first and last step fitted,
+// empty when none was.
 void writeInterpretationFitsCsv(std::ostream &out, std::span<const InterpretationResult> results);
 
-// site,n_lines,n_planes,declination,inclination,k,alpha95, and a last column, component, when
-// any site's interpretations name their component (a MagIC specimens table does).
+// site,n_lines,n_planes,declination,inclination,k,alpha95, a column component when any site's
+// interpretations name their component (a MagIC specimens table does), and a last column,
+// note, saying why a mean, k or alpha95 is left empty.
 void writeSiteMeansCsv(std::ostream &out, std::span<const SiteResult> sites);
 
 } // namespace Demagora

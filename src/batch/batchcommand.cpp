@@ -24,8 +24,6 @@ namespace Demagora {
 
 namespace {
 
-constexpr const char *ProgramName = "demagora-batch";
-
 // The seed on the command line wins over the scenario's; without either the clock gives one.
 std::uint64_t chooseSeed(const BatchOptions &options, const Scenario &scenario)
 {
@@ -132,7 +130,7 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
         std::optional<ReportTable> report;
         std::optional<RunAnalysis> analysis;
         std::optional<BatchInterpretations> interpretations;
-        std::vector<InterpretationRequest> interpretationList;
+        InterpretationList interpretationList;
         std::vector<UnmixedSpecimen> unmixed;
         std::vector<std::string> inputs = { options.scenarioPath };
         if (options.interpretationsPath) {
@@ -173,6 +171,8 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
         if (options.interpretationsPath) {
             interpretations = interpretSpecimens(interpretationList,
                 simulatedSpecimens(options, run, noiseSeed), *options.interpretationsPath);
+            reportInterpretationList(err, *options.interpretationsPath, interpretationList,
+                *interpretations, Coordinates::Specimen);
         }
         if (options.unmix.requested()) {
             unmixed = unmixSpecimens(measuredRunSteps(run.series, options.measurements.settings,

@@ -7,6 +7,7 @@
 #include "measurements/measurementerror.h"
 
 #include <fstream>
+#include <unordered_set>
 
 namespace Demagora {
 
@@ -25,13 +26,13 @@ std::string memberName(const std::string &prefix, std::size_t member, std::size_
 
 } // namespace
 
-std::vector<InterpretationRequest> readBatchInterpretations(const std::string &path)
+InterpretationList readBatchInterpretations(const std::string &path, Coordinates frame)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw BatchError("--interpretations: '" + path + "' cannot be opened");
     try {
-        return readInterpretationList(in, path);
+        return readInterpretationList(in, path, frame);
     } catch (const AnalysisError &error) {
         throw BatchError(std::string("--interpretations: ") + error.what());
     }
@@ -59,17 +60,42 @@ std::vector<NamedSteps> simulatedSpecimens(
     return specimens;
 }
 
-BatchInterpretations interpretSpecimens(const std::vector<InterpretationRequest> &list,
+BatchInterpretations interpretSpecimens(const InterpretationList &list,
     const std::vector<NamedSteps> &specimens, const std::string &listPath)
 {
     try {
         BatchInterpretations result;
-        result.fits = fitInterpretations(list, specimens, listPath);
+        std::vector<InterpretationRequest> requests;
+        if (list.table) {
+            std::unordered_set<std::string> names;
+            for (const NamedSteps &specimen : specimens)
+                names.insert(specimen.name);
+            for (const InterpretationRequest &request : list.requests) {
+                if (names.contains(request.specimen))
+                    requests.push_back(request);
+                else
+                    ++result.absentSpecimens;
+            }
+        }
+        result.fits = fitInterpretations(list.table ? requests : list.requests, specimens, listPath);
         result.sites = siteMeans(result.fits);
         return result;
     } catch (const AnalysisError &error) {
         throw BatchError(std::string("--interpretations: ") + error.what());
     }
+}
+
+void reportInterpretationList(std::ostream &err, const std::string &listPath,
+    const InterpretationList &list, const BatchInterpretations &fitted, Coordinates frame)
+{
+    if (!list.table)
+        return;
+    err << ProgramName << ": " << listPath << ": " << interpretationListText(list, frame);
+    if (fitted.absentSpecimens > 0) {
+        err << "; " << fitted.absentSpecimens
+            << " fits of specimens without measurements passed over";
+    }
+    err << '\n';
 }
 
 } // namespace Demagora

@@ -25,7 +25,6 @@ namespace Demagora {
 
 namespace {
 
-constexpr const char *ProgramName = "demagora-batch";
 // The bootstrap of --unmix draws from this seed unless --seed gives one, so that the same file
 // gives the same intervals.
 constexpr std::uint64_t DefaultUnmixSeed = 0;
@@ -231,7 +230,7 @@ std::vector<const Specimen *> chosenSpecimens(
 // What the outputs of a run hold for the specimens, computed before anything is written so that
 // a refused fit writes nothing at all.
 MeasuredResults computeResults(const MeasuredOptions &options, const std::vector<Specimen> &framed,
-    const std::vector<InterpretationRequest> &list)
+    const InterpretationList &list)
 {
     const BatchOptions &batch = options.batch;
     MeasuredResults results;
@@ -285,9 +284,10 @@ int runMeasuredCommand(std::span<const std::string> arguments, std::ostream &out
         const MeasuredOptions options = parseMeasuredOptions(arguments);
         const BatchOptions &batch = options.batch;
         std::vector<std::string> inputs = { options.path };
-        std::vector<InterpretationRequest> list;
+        InterpretationList list;
+        const Coordinates frame = coordinatesOf(options.coordinates);
         if (batch.interpretationsPath) {
-            list = readBatchInterpretations(*batch.interpretationsPath);
+            list = readBatchInterpretations(*batch.interpretationsPath, frame);
             inputs.push_back(*batch.interpretationsPath);
         }
         const MeasurementSet set = readMeasurements(options.path, options.read);
@@ -296,6 +296,10 @@ int runMeasuredCommand(std::span<const std::string> arguments, std::ostream &out
         for (const Specimen *specimen : specimens)
             framed.push_back(specimenInFrame(*specimen, options.coordinates));
         MeasuredResults results = computeResults(options, framed, list);
+        if (results.interpretations) {
+            reportInterpretationList(
+                err, *batch.interpretationsPath, list, *results.interpretations, frame);
+        }
         OutputFiles files(inputs, &out);
         if (options.stepsCsvPath) {
             files.add(*options.stepsCsvPath, "the steps", [&](std::ostream &stream) {

@@ -5,25 +5,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <set>
 
 namespace Demagora {
 
 namespace {
-
-CoordinateSystem systemOf(Coordinates coordinates)
-{
-    switch (coordinates) {
-    case Coordinates::Specimen:
-        return CoordinateSystem::Specimen;
-    case Coordinates::Geographic:
-        return CoordinateSystem::Geographic;
-    case Coordinates::Tilt:
-        return CoordinateSystem::TiltCorrected;
-    }
-    return CoordinateSystem::Specimen;
-}
 
 bool takesThermalSteps(const Specimen &specimen, const InterpretedComponent &component)
 {
@@ -33,6 +21,12 @@ bool takesThermalSteps(const Specimen &specimen, const InterpretedComponent &com
         const Treatment treatment = specimen.steps[std::size_t(index)].treatment;
         return treatment == Treatment::Nrm || treatment == Treatment::Thermal;
     });
+}
+
+// A step's temperature as fits take it: the NRM at 0.
+double thermalLevel(const SpecimenStep &step)
+{
+    return step.treatment == Treatment::Nrm ? 0 : step.level;
 }
 
 std::string componentLabel(const std::string &specimen, const std::string &component)
@@ -108,6 +102,7 @@ std::vector<SiteSummary> siteSummaries(
     {
         std::vector<Vector3> lines;
         std::vector<Vector3> poles;
+        std::vector<Vector3> ends;
         int leftOut = 0;
     };
     std::vector<std::pair<std::string, std::string>> order;
@@ -124,9 +119,10 @@ std::vector<SiteSummary> siteSummaries(
             const ComponentFit fit = fitIn(specimen, component, coordinates);
             if (!fit.fit)
                 ++members.leftOut;
-            else if (component.type == FitType::Plane)
+            else if (component.type == FitType::Plane) {
                 members.poles.push_back(fit.fit->direction);
-            else
+                members.ends.push_back(fit.fit->towards);
+            } else
                 members.lines.push_back(fit.fit->direction);
         }
     }
@@ -135,7 +131,7 @@ std::vector<SiteSummary> siteSummaries(
         const Members &members = groups[key];
         SiteSummary summary { key.first, key.second, std::nullopt, members.leftOut };
         if (!members.lines.empty() || !members.poles.empty())
-            summary.mean = siteMean(members.lines, members.poles);
+            summary.mean = siteMean(members.lines, members.poles, members.ends);
         summaries.push_back(std::move(summary));
     }
     return summaries;
@@ -155,18 +151,57 @@ std::vector<SavedInterpretation> savedInterpretations(
                     + " takes steps that are not thermal; the specimens table holds thermal "
                       "steps only");
             }
-            const ComponentFit fit = fitIn(specimen, component, component.coordinates);
-            if (fit.fit)
-                rows.push_back(savedInterpretation(specimen.name, sample, component, fit));
+            for (const Coordinates frame :
+                { Coordinates::Specimen, Coordinates::Geographic, Coordinates::Tilt }) {
+                if (!hasCoordinates(specimen, systemOf(frame)))
+                    continue;
+                InterpretedComponent framed = component;
+                framed.coordinates = frame;
+                const ComponentFit fit = fitIn(specimen, framed, frame);
+                if (fit.fit)
+                    rows.push_back(savedInterpretation(specimen.name, sample, framed, fit));
+            }
         }
     }
     return rows;
 }
 
-OpenedInterpretations interpretationsFromRows(const MeasurementSet &set,
-    std::span<const SavedInterpretation> rows, const Interpretations &current)
+std::vector<std::string> fitsSkippingSteps(
+    const MeasurementSet &set, const Interpretations &interpretations)
 {
+    std::vector<std::string> skipping;
+    const std::size_t count = std::min(set.specimens.size(), interpretations.size());
+    for (std::size_t i = 0; i < count; ++i) {
+        const Specimen &specimen = set.specimens[i];
+        for (const InterpretedComponent &component : interpretations[i].components) {
+            double from = std::numeric_limits<double>::infinity();
+            double to = -from;
+            for (const int index : component.steps) {
+                if (index < 0 || std::size_t(index) >= specimen.steps.size())
+                    continue;
+                from = std::min(from, thermalLevel(specimen.steps[std::size_t(index)]));
+                to = std::max(to, thermalLevel(specimen.steps[std::size_t(index)]));
+            }
+            const auto between = std::count_if(
+                specimen.steps.begin(), specimen.steps.end(), [&](const SpecimenStep &step) {
+                    const bool thermal
+                        = step.treatment == Treatment::Nrm || step.treatment == Treatment::Thermal;
+                    return thermal && thermalLevel(step) >= from && thermalLevel(step) <= to;
+                });
+            if (std::size_t(between) > component.steps.size())
+                skipping.push_back(componentLabel(specimen.name, component.name));
+        }
+    }
+    return skipping;
+}
+
+OpenedInterpretations interpretationsFromRows(const MeasurementSet &set,
+    std::span<const SavedInterpretation> allRows, const Interpretations &current, Coordinates shown)
+{
+    const FramedFits framed = fitsForFrame(allRows, shown);
+    const std::vector<SavedInterpretation> &rows = framed.fits;
     OpenedInterpretations opened;
+    opened.frames = framed.counts;
     opened.interpretations = current;
     if (opened.interpretations.size() != set.specimens.size())
         opened.interpretations = emptyInterpretations(set);
@@ -191,6 +226,7 @@ OpenedInterpretations interpretationsFromRows(const MeasurementSet &set,
             : row.component;
         component.type = row.type;
         component.coordinates = row.coordinates;
+        component.software = row.software;
         for (std::size_t s = 0; s < found->steps.size(); ++s) {
             const SpecimenStep &step = found->steps[s];
             const bool thermal

@@ -47,7 +47,8 @@ struct SiteSummary
 std::vector<SiteSummary> siteSummaries(
     const MeasurementSet &set, const Interpretations &interpretations, Coordinates coordinates);
 
-// The rows of the specimens table: every component with a fit, in its own frame. Throws
+// The rows of the specimens table: every component with a fit, once in every frame its
+// specimen has the orientation (and bedding) for, as analysis programs write them. Throws
 // AnalysisError naming the specimen and the component for one that takes a step the table
 // cannot hold (not thermal).
 std::vector<SavedInterpretation> savedInterpretations(
@@ -62,11 +63,19 @@ struct OpenedInterpretations
     std::vector<std::string> unknownSpecimens;
     // Components whose steps in the table's range are not as many as the table counts.
     std::vector<std::string> notes;
+    FrameCounts frames; // the table's fits per frame, and those taken
 };
 
-// Steps are those between the row's lowest and highest step, both included, within half a
-// degree, so that tables written in kelvin with 273.15 find the same steps.
+// The fits taken are those of the frame shown (fitsForFrame); a component made in another
+// frame only is refitted in the frame shown. Steps are those between the row's lowest and
+// highest step, both included, within half a degree, so that tables written in kelvin with
+// 273.15 find the same steps.
 OpenedInterpretations interpretationsFromRows(const MeasurementSet &set,
-    std::span<const SavedInterpretation> rows, const Interpretations &current);
+    std::span<const SavedInterpretation> rows, const Interpretations &current, Coordinates shown);
+
+// The fits that skip steps between their first and last (the table keeps only those two, so
+// such a fit reads back over every step between them): "specimen component" each.
+std::vector<std::string> fitsSkippingSteps(
+    const MeasurementSet &set, const Interpretations &interpretations);
 
 } // namespace Demagora

@@ -22,6 +22,8 @@ QString fitTypeText(FitType type)
         return QStringLiteral("line with origin");
     case FitType::Plane:
         return QStringLiteral("plane");
+    case FitType::VectorMean:
+        return QStringLiteral("vector mean");
     }
     return {};
 }

@@ -98,10 +98,13 @@ TEST(InterpretationOutputTest, FitsEveryListedInterpretationInListOrder)
     ASSERT_EQ(listed.status, 0) << listed.err;
     const std::vector<std::string> rows = lines(listed.out);
     ASSERT_EQ(rows.size(), 4u) << listed.out;
-    EXPECT_EQ(rows[0], "specimen,type,from,to,n,declination,inclination,mad,dang,alpha95_from_mad");
+    EXPECT_EQ(rows[0],
+        "specimen,type,from,to,n,declination,inclination,mad,dang,alpha95_from_mad,"
+        "alpha95_isotropic,site,component");
     EXPECT_TRUE(rows[1].starts_with("sim03,free,300,550,251,")) << rows[1];
     EXPECT_TRUE(rows[2].starts_with("sim01,plane,200,550,351,")) << rows[2];
-    EXPECT_TRUE(rows[2].ends_with(",,")) << rows[2]; // a plane has no dang, no alpha95
+    // A plane has no dang, no alpha95; every member of the run is of the site its prefix names.
+    EXPECT_TRUE(rows[2].ends_with(",,,,sim,")) << rows[2];
     EXPECT_TRUE(rows[3].starts_with("sim03,anchored,200,400,201,")) << rows[3];
 
     // The same member over the same interval as --fit gives it, field for field.
@@ -131,7 +134,7 @@ TEST(InterpretationOutputTest, SiteMeanOfMeasuredSpecimensAndRefusals)
     text << in.rdbuf();
     const std::vector<std::string> rows = lines(text.str());
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0], "site,n_lines,n_planes,declination,inclination,k,alpha95");
+    EXPECT_EQ(rows[0], "site,n_lines,n_planes,declination,inclination,k,alpha95,note");
     EXPECT_TRUE(rows[1].starts_with("q,2,1,")) << rows[1];
 
     const fs::path bad = folder / "interpretations-bad.csv";

@@ -31,7 +31,7 @@ TEST(InterpretationFilesTest, FitInAnotherFrameTurnsWithTheSteps)
 {
     const Specimen oriented = specimen("a", "s", true);
     const InterpretedComponent component { "C1", FitType::Free, { 1, 2, 3, 4 },
-        Coordinates::Specimen };
+        Coordinates::Specimen, {} };
     const ComponentFit own = fitIn(oriented, component, Coordinates::Specimen);
     const ComponentFit geographic = fitIn(oriented, component, Coordinates::Geographic);
     ASSERT_TRUE(own.fit && geographic.fit);
@@ -59,10 +59,10 @@ TEST(InterpretationFilesTest, SiteMeansGroupByNameAndLeaveOutWhatCannotBeFitted)
     set.specimens = { specimen("a", "S1", true), specimen("b", "S1", true),
         specimen("c", "S1", false), specimen("d", "", true) };
     Interpretations interpretations = emptyInterpretations(set);
-    const InterpretedComponent high { "HT", FitType::Free, { 2, 3, 4 }, Coordinates::Geographic };
+    const InterpretedComponent high { "HT", FitType::Free, { 2, 3, 4 }, Coordinates::Geographic, {} };
     const InterpretedComponent circle { "HT", FitType::Plane, { 1, 2, 3, 4, 5 },
-        Coordinates::Geographic };
-    const InterpretedComponent low { "LT", FitType::Anchored, { 0, 1 }, Coordinates::Geographic };
+        Coordinates::Geographic, {} };
+    const InterpretedComponent low { "LT", FitType::Anchored, { 0, 1 }, Coordinates::Geographic, {} };
     interpretations[0].components = { low, high };
     interpretations[1].components = { circle };
     interpretations[2].components = { high }; // no orientation: left out in geographic
@@ -93,8 +93,8 @@ TEST(InterpretationFilesTest, OpenedRowsFindTheirStepsAndSayWhatDoesNotMatch)
     MeasurementSet set;
     set.specimens = { specimen("a", "S1", true), specimen("b", "S1", true) };
     Interpretations current = emptyInterpretations(set);
-    current[1].components = { { "kept", FitType::Free, { 1, 2 }, Coordinates::Specimen } };
-    current[0].components = { { "gone", FitType::Free, { 1, 2 }, Coordinates::Specimen } };
+    current[1].components = { { "kept", FitType::Free, { 1, 2 }, Coordinates::Specimen, {} } };
+    current[0].components = { { "gone", FitType::Free, { 1, 2 }, Coordinates::Specimen, {} } };
 
     SavedInterpretation row;
     row.specimen = "a";
@@ -113,7 +113,8 @@ TEST(InterpretationFilesTest, OpenedRowsFindTheirStepsAndSayWhatDoesNotMatch)
     stranger.specimen = "z";
     const std::vector<SavedInterpretation> rows { row, gap, stranger, stranger };
 
-    const OpenedInterpretations opened = interpretationsFromRows(set, rows, current);
+    const OpenedInterpretations opened
+        = interpretationsFromRows(set, rows, current, Coordinates::Tilt);
     EXPECT_EQ(opened.components, 2);
     EXPECT_EQ(opened.specimens, 1);
     EXPECT_EQ(opened.unknownSpecimens, std::vector<std::string> { "z" });
@@ -136,7 +137,7 @@ TEST(InterpretationFilesTest, SavingRefusesStepsThatAreNotThermal)
     set.specimens = { specimen("a", "S1", true) };
     set.specimens[0].steps[3].treatment = Treatment::AlternatingField;
     Interpretations interpretations = emptyInterpretations(set);
-    interpretations[0].components = { { "HT", FitType::Free, { 2, 3, 4 }, Coordinates::Specimen } };
+    interpretations[0].components = { { "HT", FitType::Free, { 2, 3, 4 }, Coordinates::Specimen, {} } };
     try {
         savedInterpretations(set, interpretations);
         FAIL() << "saved an AF step";
@@ -146,9 +147,18 @@ TEST(InterpretationFilesTest, SavingRefusesStepsThatAreNotThermal)
     }
     interpretations[0].components[0].steps = { 0, 1, 2 };
     const std::vector<SavedInterpretation> rows = savedInterpretations(set, interpretations);
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].sample, "a");
-    EXPECT_EQ(rows[0].toCelsius, 200);
+    // Written as analysis programs write a fit: once in every frame the specimen has.
+    ASSERT_EQ(rows.size(), 3u);
+    const Coordinates frames[] = { Coordinates::Specimen, Coordinates::Geographic, Coordinates::Tilt };
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].coordinates, frames[i]);
+        EXPECT_EQ(rows[i].sample, "a");
+        EXPECT_EQ(rows[i].toCelsius, 200);
+    }
+    EXPECT_NE(rows[0].direction.declination, rows[1].direction.declination);
+    // Without an orientation, only the specimen's own frame.
+    set.specimens[0].orientation.reset();
+    EXPECT_EQ(savedInterpretations(set, interpretations).size(), 1u);
 }
 
 } // namespace

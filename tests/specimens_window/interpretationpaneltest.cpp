@@ -193,14 +193,20 @@ TEST(InterpretationPanelTest, SavedInterpretationsReopenWithTheSameFits)
         EXPECT_EQ(prompts.questions.back(), path + QStringLiteral(" already exists. Replace it?"));
     }
 
-    // The window opens in specimen coordinates; interpretations made in geographic ones show
-    // it in those, site means too.
+    // The table holds every fit once per frame; the window takes those of the frame it shows,
+    // each fit once, and says how many it read and used.
     const auto window = openActiveCit();
+    window->setCoordinates(1);
     prompts.fileNames = { path };
     window->interpretation().openInterpretations();
     EXPECT_EQ(window->coordinates(), Coordinates::Geographic);
     EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join('\n').toStdString();
-    EXPECT_TRUE(prompts.informations.isEmpty()) << prompts.informations.join('\n').toStdString();
+    ASSERT_EQ(prompts.informations.size(), 1);
+    const int fits = 2 * int(made.size());
+    EXPECT_TRUE(prompts.informations.front().contains(
+        QStringLiteral("%1 used in geographic coordinates").arg(fits)))
+        << prompts.informations.front().toStdString();
+    EXPECT_TRUE(prompts.informations.front().contains(QStringLiteral("%1 geographic").arg(fits)));
     EXPECT_TRUE(window->interpretation().interpretations().isSaved());
     for (int i = 0; i < int(made.size()); ++i) {
         SCOPED_TRACE(i);
