@@ -1,10 +1,17 @@
 #include "analysis/sitemean.h"
 
 #include "analysis/analysiserror.h"
+#include "analysis/tabletext.h"
+#include "support/sharedmeasurements.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <tuple>
 #include <optional>
 #include <random>
 #include <string>
@@ -238,4 +245,56 @@ TEST(SiteMeanTest, IsotropicAlpha95CoversTheTrueLineInNineteenSpecimensOfTwenty)
         // 4000 specimens: the share covered has a standard error of 0.0035 around 0.95.
         EXPECT_NEAR(static_cast<double>(covered) / Specimens, 0.95, 0.015);
     }
+}
+
+// A real study's published site means (sites.txt of the shared MagIC contribution: lines and
+// great circles of thermal and AF specimens, in geographic coordinates) come back from the
+// authors' own fits of the specimens table, taken in that frame: the same numbers of lines and
+// planes, the direction within 1 degree and k within 10%.
+TEST(SiteMeanTest, ReproducesThePublishedSiteMeansOfARealStudy)
+{
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
+    const std::string folder = std::string(DEMAGORA_MEASUREMENTS_DIR) + "/magic-dmag/";
+    std::ifstream specimensFile(folder + "specimens.txt", std::ios::binary);
+    TabTable specimens(specimensFile, "specimens.txt", "specimens");
+    using Key = std::tuple<std::string, std::string, std::string>; // specimen, component, frame
+    std::map<Key, std::pair<std::vector<Vector3>, std::vector<Vector3>>> fits; // lines, poles
+    while (const std::optional<TableRow> row = specimens.next()) {
+        const std::vector<std::string> codes = row->codes("method_codes");
+        const auto has = [&](const char *code) {
+            return std::find(codes.begin(), codes.end(), code) != codes.end();
+        };
+        if (!has("DE-BFL") && !has("DE-BFP"))
+            continue;
+        auto &[lines, poles] = fits[{ row->field("specimen"), row->field("dir_comp"),
+            row->field("dir_tilt_correction") }];
+        (has("DE-BFP") ? poles : lines)
+            .push_back(unitVector(row->number("dir_dec"), row->number("dir_inc")));
+    }
+    std::ifstream sitesFile(folder + "sites.txt", std::ios::binary);
+    TabTable sites(sitesFile, "sites.txt", "sites");
+    int published = 0;
+    while (const std::optional<TableRow> row = sites.next()) {
+        if (row->field("dir_dec").empty() || row->field("dir_n_specimens_lines").empty())
+            continue; // intensity rows, and the VGP rows that repeat a site's direction
+        ++published;
+        SCOPED_TRACE(row->field("site"));
+        std::vector<Vector3> lines, poles;
+        std::istringstream names(row->field("specimens"));
+        for (std::string name; std::getline(names, name, ':');) {
+            const auto &[own, circles] = fits[{ name, row->field("dir_comp_name"),
+                row->field("dir_tilt_correction") }];
+            lines.insert(lines.end(), own.begin(), own.end());
+            poles.insert(poles.end(), circles.begin(), circles.end());
+        }
+        const SiteMean mean = siteMean(lines, poles);
+        EXPECT_EQ(mean.lines, row->number("dir_n_specimens_lines"));
+        EXPECT_EQ(mean.planes, row->number("dir_n_specimens_planes"));
+        ASSERT_TRUE(mean.mean && mean.k);
+        EXPECT_LE(angleBetween(unitVector(mean.mean->declination, mean.mean->inclination),
+                      unitVector(row->number("dir_dec"), row->number("dir_inc"))),
+            1);
+        EXPECT_NEAR(*mean.k / row->number("dir_k"), 1, 0.1);
+    }
+    EXPECT_EQ(published, 37);
 }
