@@ -221,3 +221,45 @@ TEST(InterpretationPanelTest, SavedInterpretationsReopenWithTheSameFits)
 
 } // namespace
 } // namespace Demagora
+
+namespace Demagora {
+namespace {
+
+// Saving over a lab's specimens table keeps its rows and columns; the folder's own table is
+// never proposed, and a fit that leaves out steps is saved only after a warning.
+TEST(InterpretationPanelTest, SavingOverALabsTableKeepsWhatItDidNotMake)
+{
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
+    Testing::ScriptedPrompts prompts;
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("specimens.txt"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(DEMAGORA_MEASUREMENTS_DIR "/cit-PI47/specimens.txt"), path));
+    const auto window = openActiveCit();
+    window->chooseSteps({ 0, 2, 4, 6 }, false);
+    window->interpretation().fitChosen(FitType::Free);
+
+    prompts.fileNames = { path };
+    prompts.answers = { Prompts::Answer::Cancel };
+    EXPECT_FALSE(window->interpretation().saveInterpretations());
+    ASSERT_EQ(prompts.warnings.size(), 1);
+    EXPECT_TRUE(prompts.warnings.front().contains(QStringLiteral("PI47-1a C1")));
+    EXPECT_TRUE(prompts.suggestedNames.isEmpty()); // cancelled before the dialog
+
+    ASSERT_TRUE(window->interpretation().saveInterpretations());
+    ASSERT_EQ(prompts.suggestedNames.size(), 1);
+    EXPECT_FALSE(prompts.suggestedNames.front().endsWith(QStringLiteral("cit-PI47/specimens.txt")));
+    EXPECT_EQ(prompts.questions, QStringList { path + QStringLiteral(" already exists. Replace it?") });
+    QFile saved(path);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(saved.readAll());
+    EXPECT_TRUE(text.startsWith(QStringLiteral(
+        "tab\tspecimens\nspecimen\tsample\tanalysts\tcitations\tmethod_codes\tvolume\tweight\t")))
+        << text.toStdString();
+    EXPECT_EQ(text.count(QStringLiteral("\tLP-NOMAG\t")), 9) << text.toStdString();
+    // The fit once per frame the CIT orientation and bedding give.
+    for (const char *frame : { "\t-1\t273\t448\tK\t", "\t0\t273\t448\tK\t", "\t100\t273\t448\tK\t" })
+        EXPECT_EQ(text.count(QString::fromLatin1(frame)), 1) << frame;
+}
+
+} // namespace
+} // namespace Demagora
