@@ -89,10 +89,10 @@ void BM_OpenThreeFrameInterpretations(benchmark::State &state)
     const MeasurementSet set = threeFrameStudy();
     Interpretations interpretations = emptyInterpretations(set);
     for (SpecimenInterpretation &interpretation : interpretations) {
-        interpretation.components = { { "LT", FitType::Free, { 0, 1, 2, 3, 4, 5, 6, 7, 8 },
-                                          Coordinates::Specimen, {} },
-            { "HT", FitType::Anchored, { 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21 },
-                Coordinates::Specimen, {} } };
+        interpretation.components
+            = { { "LT", FitType::Free, { 0, 1, 2, 3, 4, 5, 6, 7, 8 }, Coordinates::Specimen, {} },
+                  { "HT", FitType::Anchored, { 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21 },
+                      Coordinates::Specimen, {} } };
     }
     const QString table = QDir::temp().filePath(QStringLiteral("bench-three-frames.txt"));
     {

@@ -102,8 +102,8 @@ void writeSiteMeansCsv(std::ostream &out, std::span<const SiteResult> sites)
 {
     const bool named = std::any_of(
         sites.begin(), sites.end(), [](const SiteResult &s) { return !s.component.empty(); });
-    out << "site,n_lines,n_planes,declination,inclination,k,alpha95"
-        << (named ? ",component" : "") << ",note\n";
+    out << "site,n_lines,n_planes,declination,inclination,k,alpha95" << (named ? ",component" : "")
+        << ",note\n";
     for (const SiteResult &site : sites) {
         out << site.site << ',';
         if (!site.mean) {

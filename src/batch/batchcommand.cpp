@@ -49,8 +49,8 @@ void addUnmixOutputs(OutputFiles &files, const BatchOptions &options, const Batc
     if (options.unmix.twinPath) {
         files.add(*options.unmix.twinPath, "the twin scenario", [&](std::ostream &stream) {
             writeScenario(stream,
-                twinScenario(firstUnmixed(unmixed)->result.twin,
-                    options.measurements.settings.scaleAPerM));
+                twinScenario(
+                    firstUnmixed(unmixed)->result.twin, options.measurements.settings.scaleAPerM));
         });
     }
 }
@@ -180,8 +180,8 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
                 options.unmix, seed);
             // The twin is built before anything is written, so that a refused one writes nothing.
             if (options.unmix.twinPath)
-                twinScenario(firstUnmixed(unmixed)->result.twin,
-                    options.measurements.settings.scaleAPerM);
+                twinScenario(
+                    firstUnmixed(unmixed)->result.twin, options.measurements.settings.scaleAPerM);
         }
         files.commit();
         measurements.keep();

@@ -77,7 +77,8 @@ BatchInterpretations interpretSpecimens(const InterpretationList &list,
                     ++result.absentSpecimens;
             }
         }
-        result.fits = fitInterpretations(list.table ? requests : list.requests, specimens, listPath);
+        result.fits
+            = fitInterpretations(list.table ? requests : list.requests, specimens, listPath);
         result.sites = siteMeans(result.fits);
         return result;
     } catch (const AnalysisError &error) {

@@ -311,9 +311,9 @@ int runMeasuredCommand(std::span<const std::string> arguments, std::ostream &out
         const std::string location = !framed.empty() && !framed.front().site.empty()
             ? framed.front().site
             : batch.measurements.settings.prefix;
-        MeasurementFiles conversions({ batch.measurements.magicFolder,
-                                         batch.measurements.puffinPlotPath,
-                                         batch.measurements.utrechtPath },
+        MeasurementFiles conversions(
+            { batch.measurements.magicFolder, batch.measurements.puffinPlotPath,
+                batch.measurements.utrechtPath },
             location);
         if (batch.measurements.hasOutput()) {
             conversions.addFiles(files);

@@ -20,7 +20,8 @@ std::vector<FitStep> stepsWithOutlier()
 TEST(InterpretationTest, ChosenStepsLeaveOutTheOnesBetween)
 {
     const std::vector<FitStep> steps = stepsWithOutlier();
-    InterpretedComponent skipping { "HT", FitType::Free, { 4, 0, 3, 1, 3 }, Coordinates::Specimen, {} };
+    InterpretedComponent skipping { "HT", FitType::Free, { 4, 0, 3, 1, 3 }, Coordinates::Specimen,
+        {} };
     const ComponentFit fit = fitComponent(steps, skipping);
     ASSERT_TRUE(fit.fit) << fit.refusal;
     EXPECT_EQ(fit.n, 4);
@@ -62,7 +63,8 @@ TEST(InterpretationTest, StepOutsideTheSpecimenIsRefusedByItsNumber)
     const std::vector<FitStep> steps = stepsWithOutlier();
     for (const int index : { 5, -1 }) {
         SCOPED_TRACE(index);
-        InterpretedComponent component { "X", FitType::Free, { 0, index }, Coordinates::Specimen, {} };
+        InterpretedComponent component { "X", FitType::Free, { 0, index }, Coordinates::Specimen,
+            {} };
         try {
             fitComponent(steps, component);
             FAIL() << "no error";

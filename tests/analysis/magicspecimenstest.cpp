@@ -51,8 +51,7 @@ TEST(MagicSpecimensTest, FitsReadBackAsWritten)
                                  "dir_mad_free\tdir_dang\tdir_n_measurements\tdir_tilt_correction\t"
                                  "meas_step_min\tmeas_step_max\tmeas_step_unit\tmethod_codes\t"
                                  "result_quality\tcitations\tsoftware_packages\n"));
-    EXPECT_NE(
-        text.find("\t3\t-1\t273\t673\tK\tLP-DIR-T:DE-BFL\tg\tThis study\tdemagora-"),
+    EXPECT_NE(text.find("\t3\t-1\t273\t673\tK\tLP-DIR-T:DE-BFL\tg\tThis study\tdemagora-"),
         std::string::npos);
     EXPECT_NE(text.find("\t0\t523\t823\tK\tLP-DIR-T:DE-BFL-A:DA-DIR-GEO\t"), std::string::npos);
     EXPECT_NE(text.find("\t100\t273\t823\tK\tLP-DIR-T:DE-BFP:DA-DIR-TILT\t"), std::string::npos);
@@ -240,14 +239,14 @@ TEST(MagicSpecimensTest, AVectorMeanRowKeepsItsStoredDirection)
 {
     const std::vector<FitStep> steps
         = { { 0, { 5, 0, 0 } }, { 100, { 1, 3, 0 } }, { 200, { 0.5, 0.5, 2 } } };
-    const InterpretedComponent mean { "HT", FitType::VectorMean, { 0, 1, 2 },
-        Coordinates::Specimen, "pmagpy-4.2.106" };
+    const InterpretedComponent mean { "HT", FitType::VectorMean, { 0, 1, 2 }, Coordinates::Specimen,
+        "pmagpy-4.2.106" };
     const ComponentFit fit = fitComponent(steps, mean);
     ASSERT_TRUE(fit.fit);
     std::ostringstream out;
     writeMagicSpecimens(out, std::vector { savedInterpretation("a", "a", mean, fit) });
-    EXPECT_NE(out.str().find("LP-DIR-T:DE-BFL-A\tg\tThis study\tpmagpy-4.2.106\n"),
-        std::string::npos)
+    EXPECT_NE(
+        out.str().find("LP-DIR-T:DE-BFL-A\tg\tThis study\tpmagpy-4.2.106\n"), std::string::npos)
         << out.str();
     const SavedInterpretation read = readText(out.str()).at(0);
     ASSERT_EQ(read.type, FitType::VectorMean);
@@ -296,8 +295,8 @@ TEST(MagicSpecimensTest, SavingOverATableKeepsWhatItDidNotMake)
     EXPECT_NE(text.find("\nb\tB\t2e-5\tHT\t9\t10\t"), std::string::npos) << text;
     EXPECT_EQ(text.find("\t1\t2\t373"), std::string::npos) << text;
     EXPECT_EQ(text.find("\t3\t4\t373"), std::string::npos) << text;
-    EXPECT_NE(text.find("\na\tA\t\tHT\t45\t45\t373\t673\tK\t-1\tLP-DIR-T:DE-BFL\t"),
-        std::string::npos)
+    EXPECT_NE(
+        text.find("\na\tA\t\tHT\t45\t45\t373\t673\tK\t-1\tLP-DIR-T:DE-BFL\t"), std::string::npos)
         << text;
     std::istringstream again(text);
     const MagicSpecimensFits reread = readMagicSpecimens(again, "specimens.txt");

@@ -266,8 +266,8 @@ TEST(SiteMeanTest, ReproducesThePublishedSiteMeansOfARealStudy)
         };
         if (!has("DE-BFL") && !has("DE-BFP"))
             continue;
-        auto &[lines, poles] = fits[{ row->field("specimen"), row->field("dir_comp"),
-            row->field("dir_tilt_correction") }];
+        auto &[lines, poles] = fits[{
+            row->field("specimen"), row->field("dir_comp"), row->field("dir_tilt_correction") }];
         (has("DE-BFP") ? poles : lines)
             .push_back(unitVector(row->number("dir_dec"), row->number("dir_inc")));
     }
@@ -282,8 +282,8 @@ TEST(SiteMeanTest, ReproducesThePublishedSiteMeansOfARealStudy)
         std::vector<Vector3> lines, poles;
         std::istringstream names(row->field("specimens"));
         for (std::string name; std::getline(names, name, ':');) {
-            const auto &[own, circles] = fits[{ name, row->field("dir_comp_name"),
-                row->field("dir_tilt_correction") }];
+            const auto &[own, circles]
+                = fits[{ name, row->field("dir_comp_name"), row->field("dir_tilt_correction") }];
             lines.insert(lines.end(), own.begin(), own.end());
             poles.insert(poles.end(), circles.begin(), circles.end());
         }

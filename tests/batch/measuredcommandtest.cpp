@@ -136,9 +136,8 @@ TEST(MeasuredCommandTest, ARealStudysTableIsFittedOncePerFitInTheFrameAsked)
             continue;
         SCOPED_TRACE(line);
         ++compared;
-        EXPECT_LE(angleBetween(unitVector(std::stod(fields[5]), std::stod(fields[6])),
-                      found->second),
-            1);
+        EXPECT_LE(
+            angleBetween(unitVector(std::stod(fields[5]), std::stod(fields[6])), found->second), 1);
     }
     EXPECT_GT(compared, 60);
 }

@@ -59,10 +59,12 @@ TEST(InterpretationFilesTest, SiteMeansGroupByNameAndLeaveOutWhatCannotBeFitted)
     set.specimens = { specimen("a", "S1", true), specimen("b", "S1", true),
         specimen("c", "S1", false), specimen("d", "", true) };
     Interpretations interpretations = emptyInterpretations(set);
-    const InterpretedComponent high { "HT", FitType::Free, { 2, 3, 4 }, Coordinates::Geographic, {} };
+    const InterpretedComponent high { "HT", FitType::Free, { 2, 3, 4 }, Coordinates::Geographic,
+        {} };
     const InterpretedComponent circle { "HT", FitType::Plane, { 1, 2, 3, 4, 5 },
         Coordinates::Geographic, {} };
-    const InterpretedComponent low { "LT", FitType::Anchored, { 0, 1 }, Coordinates::Geographic, {} };
+    const InterpretedComponent low { "LT", FitType::Anchored, { 0, 1 }, Coordinates::Geographic,
+        {} };
     interpretations[0].components = { low, high };
     interpretations[1].components = { circle };
     interpretations[2].components = { high }; // no orientation: left out in geographic
@@ -137,7 +139,8 @@ TEST(InterpretationFilesTest, SavingRefusesStepsThatAreNotThermal)
     set.specimens = { specimen("a", "S1", true) };
     set.specimens[0].steps[3].treatment = Treatment::AlternatingField;
     Interpretations interpretations = emptyInterpretations(set);
-    interpretations[0].components = { { "HT", FitType::Free, { 2, 3, 4 }, Coordinates::Specimen, {} } };
+    interpretations[0].components
+        = { { "HT", FitType::Free, { 2, 3, 4 }, Coordinates::Specimen, {} } };
     try {
         savedInterpretations(set, interpretations);
         FAIL() << "saved an AF step";
@@ -149,7 +152,8 @@ TEST(InterpretationFilesTest, SavingRefusesStepsThatAreNotThermal)
     const std::vector<SavedInterpretation> rows = savedInterpretations(set, interpretations);
     // Written as analysis programs write a fit: once in every frame the specimen has.
     ASSERT_EQ(rows.size(), 3u);
-    const Coordinates frames[] = { Coordinates::Specimen, Coordinates::Geographic, Coordinates::Tilt };
+    const Coordinates frames[]
+        = { Coordinates::Specimen, Coordinates::Geographic, Coordinates::Tilt };
     for (std::size_t i = 0; i < rows.size(); ++i) {
         EXPECT_EQ(rows[i].coordinates, frames[i]);
         EXPECT_EQ(rows[i].sample, "a");

@@ -233,7 +233,8 @@ TEST(InterpretationPanelTest, SavingOverALabsTableKeepsWhatItDidNotMake)
     Testing::ScriptedPrompts prompts;
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("specimens.txt"));
-    ASSERT_TRUE(QFile::copy(QStringLiteral(DEMAGORA_MEASUREMENTS_DIR "/cit-PI47/specimens.txt"), path));
+    ASSERT_TRUE(
+        QFile::copy(QStringLiteral(DEMAGORA_MEASUREMENTS_DIR "/cit-PI47/specimens.txt"), path));
     const auto window = openActiveCit();
     window->chooseSteps({ 0, 2, 4, 6 }, false);
     window->interpretation().fitChosen(FitType::Free);
@@ -248,7 +249,8 @@ TEST(InterpretationPanelTest, SavingOverALabsTableKeepsWhatItDidNotMake)
     ASSERT_TRUE(window->interpretation().saveInterpretations());
     ASSERT_EQ(prompts.suggestedNames.size(), 1);
     EXPECT_FALSE(prompts.suggestedNames.front().endsWith(QStringLiteral("cit-PI47/specimens.txt")));
-    EXPECT_EQ(prompts.questions, QStringList { path + QStringLiteral(" already exists. Replace it?") });
+    EXPECT_EQ(
+        prompts.questions, QStringList { path + QStringLiteral(" already exists. Replace it?") });
     QFile saved(path);
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(saved.readAll());
@@ -257,7 +259,8 @@ TEST(InterpretationPanelTest, SavingOverALabsTableKeepsWhatItDidNotMake)
         << text.toStdString();
     EXPECT_EQ(text.count(QStringLiteral("\tLP-NOMAG\t")), 9) << text.toStdString();
     // The fit once per frame the CIT orientation and bedding give.
-    for (const char *frame : { "\t-1\t273\t448\tK\t", "\t0\t273\t448\tK\t", "\t100\t273\t448\tK\t" })
+    for (const char *frame :
+        { "\t-1\t273\t448\tK\t", "\t0\t273\t448\tK\t", "\t100\t273\t448\tK\t" })
         EXPECT_EQ(text.count(QString::fromLatin1(frame)), 1) << frame;
 }
 
