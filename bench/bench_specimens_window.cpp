@@ -2,7 +2,7 @@
 // the specimen fitted in the coordinates shown, and the picture painted, as one user action.
 // Opening a study's interpretations: 341 oriented specimens, a specimens table holding each of
 // their two fits once per frame, read, taken for the frame shown, refitted, site means made.
-#include "specimens_window/interpretationfiles.h"
+#include "analysis/interpretationfiles.h"
 #include "specimens_window/interpretationpanel.h"
 #include "specimens_window/specimeninterpretations.h"
 #include "specimens_window/specimenpicture.h"

@@ -4,6 +4,7 @@
 #include "analysis/analysiserror.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 #include <unordered_map>
 
@@ -35,43 +36,56 @@ std::vector<InterpretationResult> fitInterpretations(
     return results;
 }
 
-std::vector<SiteResult> siteMeans(std::span<const InterpretationResult> results)
+void SiteGroups::add(const std::string &site, const std::string &component, const ComponentFit &fit)
 {
-    using Key = std::pair<std::string, std::string>; // site, component
-    std::vector<Key> order;
-    struct Members
-    {
-        std::vector<Vector3> lines;
-        std::vector<Vector3> poles;
-        std::vector<Vector3> ends;
-    };
-    std::map<Key, Members> members;
-    for (const InterpretationResult &result : results) {
-        const Key key { result.site, result.request.component };
-        auto [entry, isNew] = members.try_emplace(key);
-        if (isNew)
-            order.push_back(key);
-        if (!result.fit.fit)
-            continue;
-        Members &group = entry->second;
-        const Fit &fit = *result.fit.fit;
-        if (fit.type == FitType::Plane) {
-            group.poles.push_back(fit.direction);
-            group.ends.push_back(fit.towards);
-        } else {
-            group.lines.push_back(fit.direction);
-        }
+    const std::pair<std::string, std::string> key { site, component };
+    auto [entry, isNew] = m_members.try_emplace(key);
+    if (isNew)
+        m_order.push_back(key);
+    Members &members = entry->second;
+    if (!fit.fit) {
+        ++members.leftOut;
+    } else if (fit.fit->type == FitType::Plane) {
+        members.poles.push_back(fit.fit->direction);
+        members.ends.push_back(fit.fit->towards);
+    } else {
+        members.lines.push_back(fit.fit->direction);
     }
+}
+
+std::vector<SiteResult> SiteGroups::means() const
+{
     std::vector<SiteResult> sites;
-    sites.reserve(order.size());
-    for (const Key &key : order) {
-        const Members &group = members.at(key);
-        SiteResult result { key.first, key.second, std::nullopt };
-        if (!group.lines.empty() || !group.poles.empty())
-            result.mean = siteMean(group.lines, group.poles, group.ends);
+    sites.reserve(m_order.size());
+    for (const auto &key : m_order) {
+        const Members &members = m_members.at(key);
+        SiteResult result { key.first, key.second, std::nullopt, members.leftOut };
+        if (!members.lines.empty() || !members.poles.empty())
+            result.mean = siteMean(members.lines, members.poles, members.ends);
         sites.push_back(std::move(result));
     }
     return sites;
+}
+
+std::string siteOf(const Specimen &specimen, const std::string &measurementsName)
+{
+    return !specimen.site.empty() ? specimen.site
+        : !specimen.sample.empty() ? specimen.sample
+                                   : measurementsName;
+}
+
+std::string measurementsName(const std::string &path)
+{
+    const std::filesystem::path given(path);
+    return (given.has_filename() ? given.filename() : given.parent_path().filename()).string();
+}
+
+std::vector<SiteResult> siteMeans(std::span<const InterpretationResult> results)
+{
+    SiteGroups groups;
+    for (const InterpretationResult &result : results)
+        groups.add(result.site, result.request.component, result.fit);
+    return groups.means();
 }
 
 void writeInterpretationFitsCsv(std::ostream &out, std::span<const InterpretationResult> results)

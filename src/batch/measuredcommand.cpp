@@ -5,6 +5,7 @@
 #include "batch/batchoptions.h"
 #include "files/outputfiles.h"
 #include "analysis/analysiserror.h"
+#include "analysis/interpretationfiles.h"
 #include "batch/interpretationoutput.h"
 #include "batch/measuredoutputs.h"
 #include "batch/measuredspecimens.h"
@@ -244,7 +245,7 @@ MeasuredResults computeResults(const MeasuredOptions &options, const std::vector
     }
     if (batch.interpretationsPath) {
         results.interpretations = interpretSpecimens(
-            list, measuredNamedSteps(framed, options.path), *batch.interpretationsPath);
+            list, namedSteps(framed, measurementsName(options.path)), *batch.interpretationsPath);
     }
     if (batch.unmix.requested()) {
         results.unmixed = unmixSpecimens(

@@ -4,7 +4,6 @@
 #include "unmixing/unmixing.h"
 
 #include <cmath>
-#include <filesystem>
 
 namespace Demagora {
 
@@ -110,21 +109,6 @@ MemberSteps measuredFitSteps(const std::vector<Specimen> &framed)
         }
     }
     return steps;
-}
-
-std::vector<NamedSteps> measuredNamedSteps(
-    const std::vector<Specimen> &framed, const std::string &fileName)
-{
-    const std::string fileSite = std::filesystem::path(fileName).filename().string();
-    std::vector<NamedSteps> named;
-    named.reserve(framed.size());
-    for (const Specimen &specimen : framed) {
-        const std::string &site = !specimen.site.empty() ? specimen.site
-            : !specimen.sample.empty()                   ? specimen.sample
-                                                         : fileSite;
-        named.push_back({ specimen.name, site, thermalSteps(specimen) });
-    }
-    return named;
 }
 
 std::vector<UnmixSpecimenSteps> measuredUnmixSteps(const std::vector<Specimen> &framed)

@@ -248,7 +248,8 @@ void InterpretationPanel::showSites()
     const Coordinates coordinates = m_window.coordinates();
     lbl_sites->setText(
         QStringLiteral("Site means, %1 coordinates:").arg(coordinatesText(coordinates)));
-    m_sitesModel->setSummaries(siteSummaries(m_window.measurements(), m_store->all(), coordinates));
+    m_sitesModel->setSummaries(siteSummaries(m_window.measurements(), m_store->all(),
+        coordinates, measurementsName(QFile::encodeName(m_measurementsPath).toStdString())));
     SG_sites->resizeColumnsToContents();
 }
 
@@ -290,9 +291,10 @@ void InterpretationPanel::decorate(SpecimenDiagramData &data)
 
     if (!CH_site->isChecked())
         return;
-    const std::string site = specimen.site.empty() ? specimen.name : specimen.site;
+    const std::string site
+        = siteOf(specimen, measurementsName(QFile::encodeName(m_measurementsPath).toStdString()));
     std::size_t colour = 0;
-    for (const SiteSummary &summary : m_sitesModel->summaries()) {
+    for (const SiteResult &summary : m_sitesModel->summaries()) {
         if (summary.site != site)
             continue;
         const std::size_t index = colour++;

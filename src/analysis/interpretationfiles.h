@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/interpretation.h"
+#include "analysis/interpretationbatch.h"
 #include "analysis/magicspecimens.h"
 #include "analysis/sitemean.h"
 #include "measurements/measurementset.h"
@@ -33,19 +34,16 @@ Coordinates shownCoordinates(const Specimen &specimen, Coordinates wanted);
 ComponentFit fitIn(
     const Specimen &specimen, const InterpretedComponent &component, Coordinates coordinates);
 
-// The mean of one component name over the specimens of one site, in one frame.
-struct SiteSummary
-{
-    std::string site;
-    std::string component;
-    std::optional<SiteMean> mean; // absent when no member could be combined
-    int leftOut = 0; // members without a fit in the frame (no orientation, no answer)
-};
+// The NRM and thermal steps of each specimen under its name and site (siteOf), in the frame the
+// specimens are given in: what the batch fits its lists over.
+std::vector<NamedSteps> namedSteps(
+    std::span<const Specimen> framed, const std::string &measurementsName);
 
-// One row per site and component name, in the order they first appear; a specimen without a
-// site counts under its own name.
-std::vector<SiteSummary> siteSummaries(
-    const MeasurementSet &set, const Interpretations &interpretations, Coordinates coordinates);
+// One row per site and component name (SiteGroups), every fit refitted in the frame given; a
+// specimen's site is siteOf(specimen, measurementsName), as in the batch.
+std::vector<SiteResult> siteSummaries(const MeasurementSet &set,
+    const Interpretations &interpretations, Coordinates coordinates,
+    const std::string &measurementsName);
 
 // The rows of the specimens table: every component with a fit, once in every frame its
 // specimen has the orientation (and bedding) for, as analysis programs write them. Throws

@@ -1,9 +1,13 @@
-#include "specimens_window/interpretationfiles.h"
+#include "analysis/interpretationfiles.h"
 
 #include "analysis/analysiserror.h"
+#include "measurements/measurementreader.h"
 #include "measurements/specimencoordinates.h"
+#include "support/sharedmeasurements.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace Demagora {
 namespace {
@@ -69,14 +73,14 @@ TEST(InterpretationFilesTest, SiteMeansGroupByNameAndLeaveOutWhatCannotBeFitted)
     interpretations[1].components = { circle };
     interpretations[2].components = { high }; // no orientation: left out in geographic
     interpretations[3].components = { high };
-    const std::vector<SiteSummary> summaries
-        = siteSummaries(set, interpretations, Coordinates::Geographic);
+    const std::vector<SiteResult> summaries
+        = siteSummaries(set, interpretations, Coordinates::Geographic, "lab.jr6");
     ASSERT_EQ(summaries.size(), 3u);
     const struct
     {
         const char *site, *component;
         int lines, planes, leftOut;
-    } expected[] = { { "S1", "LT", 1, 0, 0 }, { "S1", "HT", 1, 1, 1 }, { "d", "HT", 1, 0, 0 } };
+    } expected[] = { { "S1", "LT", 1, 0, 0 }, { "S1", "HT", 1, 1, 1 }, { "lab.jr6", "HT", 1, 0, 0 } };
     for (std::size_t i = 0; i < summaries.size(); ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(summaries[i].site, expected[i].site);
@@ -87,7 +91,7 @@ TEST(InterpretationFilesTest, SiteMeansGroupByNameAndLeaveOutWhatCannotBeFitted)
         EXPECT_EQ(summaries[i].leftOut, expected[i].leftOut);
     }
     // In specimen coordinates the unoriented specimen counts.
-    EXPECT_EQ(siteSummaries(set, interpretations, Coordinates::Specimen)[1].mean->lines, 2);
+    EXPECT_EQ(siteSummaries(set, interpretations, Coordinates::Specimen, "lab.jr6")[1].mean->lines, 2);
 }
 
 TEST(InterpretationFilesTest, OpenedRowsFindTheirStepsAndSayWhatDoesNotMatch)
@@ -163,6 +167,66 @@ TEST(InterpretationFilesTest, SavingRefusesStepsThatAreNotThermal)
     // Without an orientation, only the specimen's own frame.
     set.specimens[0].orientation.reset();
     EXPECT_EQ(savedInterpretations(set, interpretations).size(), 1u);
+}
+
+} // namespace
+} // namespace Demagora
+
+namespace Demagora {
+namespace {
+
+// The window's site table and the batch's site means are one computation: on every shared
+// file, a line and a circle over each specimen's steps give the same sites, members and means.
+TEST(InterpretationFilesTest, WindowAndBatchGiveTheSameSiteMeansOnEverySharedFile)
+{
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
+    for (const char *file : { "cit-PI47/PI47-.sam", "cit-PI47", "jr6-TRM/TRM.jr6",
+             "2g-mn1/mn001-1a.dat", "magic-dmag", "magic-zeq/measurements.txt" }) {
+        SCOPED_TRACE(file);
+        const std::string path = std::string(DEMAGORA_MEASUREMENTS_DIR) + "/" + file;
+        const MeasurementSet set = readMeasurements(path);
+        Interpretations interpretations = emptyInterpretations(set);
+        std::vector<InterpretationRequest> requests;
+        for (std::size_t i = 0; i < set.specimens.size(); ++i) {
+            const Specimen &specimen = set.specimens[i];
+            std::vector<int> all(specimen.steps.size());
+            for (std::size_t s = 0; s < all.size(); ++s)
+                all[s] = int(s);
+            interpretations[i].components
+                = { { "ALL", FitType::Free, all, Coordinates::Specimen, {} },
+                      { "GC", FitType::Plane, all, Coordinates::Specimen, {} } };
+            const std::vector<FitStep> steps = thermalSteps(specimen);
+            const auto [low, high] = std::minmax_element(steps.begin(), steps.end(),
+                [](const FitStep &a, const FitStep &b) { return a.temperature < b.temperature; });
+            for (const auto &[component, type] :
+                { std::pair { "ALL", FitType::Free }, std::pair { "GC", FitType::Plane } })
+                requests.push_back(
+                    { specimen.name, type, low->temperature, high->temperature, component, 0, 0 });
+        }
+        const std::string name = measurementsName(path);
+        const std::vector<SiteResult> window
+            = siteSummaries(set, interpretations, Coordinates::Specimen, name);
+        const std::vector<SiteResult> batch
+            = siteMeans(fitInterpretations(requests, namedSteps(set.specimens, name), path));
+        ASSERT_EQ(window.size(), batch.size());
+        ASSERT_FALSE(window.empty());
+        for (std::size_t i = 0; i < window.size(); ++i) {
+            SCOPED_TRACE(window[i].site + " " + window[i].component);
+            EXPECT_EQ(window[i].site, batch[i].site);
+            EXPECT_EQ(window[i].component, batch[i].component);
+            EXPECT_EQ(window[i].leftOut, batch[i].leftOut);
+            ASSERT_EQ(window[i].mean.has_value(), batch[i].mean.has_value());
+            if (!window[i].mean)
+                continue;
+            EXPECT_EQ(window[i].mean->lines, batch[i].mean->lines);
+            EXPECT_EQ(window[i].mean->planes, batch[i].mean->planes);
+            ASSERT_EQ(window[i].mean->mean.has_value(), batch[i].mean->mean.has_value());
+            if (window[i].mean->mean) {
+                EXPECT_NEAR(window[i].mean->mean->declination, batch[i].mean->mean->declination, 1e-9);
+                EXPECT_NEAR(window[i].mean->mean->inclination, batch[i].mean->mean->inclination, 1e-9);
+            }
+        }
+    }
 }
 
 } // namespace

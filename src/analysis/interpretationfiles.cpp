@@ -1,4 +1,4 @@
-#include "specimens_window/interpretationfiles.h"
+#include "analysis/interpretationfiles.h"
 
 #include "analysis/analysiserror.h"
 #include "measurements/specimencoordinates.h"
@@ -95,46 +95,29 @@ ComponentFit fitIn(
     }
 }
 
-std::vector<SiteSummary> siteSummaries(
-    const MeasurementSet &set, const Interpretations &interpretations, Coordinates coordinates)
+std::vector<NamedSteps> namedSteps(
+    std::span<const Specimen> framed, const std::string &measurementsName)
 {
-    struct Members
-    {
-        std::vector<Vector3> lines;
-        std::vector<Vector3> poles;
-        std::vector<Vector3> ends;
-        int leftOut = 0;
-    };
-    std::vector<std::pair<std::string, std::string>> order;
-    std::map<std::pair<std::string, std::string>, Members> groups;
+    std::vector<NamedSteps> named;
+    named.reserve(framed.size());
+    for (const Specimen &specimen : framed)
+        named.push_back({ specimen.name, siteOf(specimen, measurementsName), thermalSteps(specimen) });
+    return named;
+}
+
+std::vector<SiteResult> siteSummaries(const MeasurementSet &set,
+    const Interpretations &interpretations, Coordinates coordinates,
+    const std::string &measurementsName)
+{
+    SiteGroups groups;
     const std::size_t count = std::min(set.specimens.size(), interpretations.size());
     for (std::size_t i = 0; i < count; ++i) {
         const Specimen &specimen = set.specimens[i];
-        const std::string site = specimen.site.empty() ? specimen.name : specimen.site;
-        for (const InterpretedComponent &component : interpretations[i].components) {
-            const auto key = std::make_pair(site, component.name);
-            if (!groups.contains(key))
-                order.push_back(key);
-            Members &members = groups[key];
-            const ComponentFit fit = fitIn(specimen, component, coordinates);
-            if (!fit.fit)
-                ++members.leftOut;
-            else if (component.type == FitType::Plane) {
-                members.poles.push_back(fit.fit->direction);
-                members.ends.push_back(fit.fit->towards);
-            } else
-                members.lines.push_back(fit.fit->direction);
-        }
+        const std::string site = siteOf(specimen, measurementsName);
+        for (const InterpretedComponent &component : interpretations[i].components)
+            groups.add(site, component.name, fitIn(specimen, component, coordinates));
     }
-    std::vector<SiteSummary> summaries;
-    for (const auto &key : order) {
-        const Members &members = groups[key];
-        SiteSummary summary { key.first, key.second, std::nullopt, members.leftOut };
-        if (!members.lines.empty() || !members.poles.empty())
-            summary.mean = siteMean(members.lines, members.poles, members.ends);
-        summaries.push_back(std::move(summary));
-    }
-    return summaries;
+    return groups.means();
 }
 
 std::vector<SavedInterpretation> savedInterpretations(
