@@ -31,7 +31,7 @@ void BM_ChooseStepRefitAndRepaint(benchmark::State &state)
     SpecimensWindow window(readMeasurements(CitSite.toStdString()), CitSite);
     window.setAttribute(Qt::WA_DeleteOnClose, false);
     window.show();
-    window.setCoordinates(1);
+    window.setCoordinates(CoordinateSystem::Geographic);
     QApplication::processEvents();
     const int n = int(window.measurements().specimens.front().steps.size());
     // Two components already made, so that each repaint refits them too.
@@ -90,9 +90,9 @@ void BM_OpenThreeFrameInterpretations(benchmark::State &state)
     Interpretations interpretations = emptyInterpretations(set);
     for (SpecimenInterpretation &interpretation : interpretations) {
         interpretation.components
-            = { { "LT", FitType::Free, { 0, 1, 2, 3, 4, 5, 6, 7, 8 }, Coordinates::Specimen, {} },
+            = { { "LT", FitType::Free, { 0, 1, 2, 3, 4, 5, 6, 7, 8 }, CoordinateSystem::Specimen, {} },
                   { "HT", FitType::Anchored, { 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21 },
-                      Coordinates::Specimen, {} } };
+                      CoordinateSystem::Specimen, {} } };
     }
     const QString table = QDir::temp().filePath(QStringLiteral("bench-three-frames.txt"));
     {
@@ -102,7 +102,7 @@ void BM_OpenThreeFrameInterpretations(benchmark::State &state)
     SpecimensWindow window(set, QStringLiteral("study"));
     window.setAttribute(Qt::WA_DeleteOnClose, false);
     window.show();
-    window.setCoordinates(2);
+    window.setCoordinates(CoordinateSystem::TiltCorrected);
     QApplication::processEvents();
     Testing::ScriptedPrompts prompts;
     for (auto _ : state) {

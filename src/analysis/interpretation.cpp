@@ -8,52 +8,6 @@
 
 namespace Demagora {
 
-namespace {
-
-constexpr std::array<std::string_view, 3> CoordinatesNames = { "specimen", "geographic", "tilt" };
-
-} // namespace
-
-std::string_view coordinatesName(Coordinates coordinates)
-{
-    return CoordinatesNames[static_cast<std::size_t>(coordinates)];
-}
-
-std::optional<Coordinates> coordinatesNamed(std::string_view name)
-{
-    for (std::size_t i = 0; i < CoordinatesNames.size(); ++i) {
-        if (CoordinatesNames[i] == name)
-            return static_cast<Coordinates>(i);
-    }
-    return std::nullopt;
-}
-
-CoordinateSystem systemOf(Coordinates coordinates)
-{
-    switch (coordinates) {
-    case Coordinates::Specimen:
-        return CoordinateSystem::Specimen;
-    case Coordinates::Geographic:
-        return CoordinateSystem::Geographic;
-    case Coordinates::Tilt:
-        return CoordinateSystem::TiltCorrected;
-    }
-    return CoordinateSystem::Specimen;
-}
-
-Coordinates coordinatesOf(CoordinateSystem system)
-{
-    switch (system) {
-    case CoordinateSystem::Specimen:
-        return Coordinates::Specimen;
-    case CoordinateSystem::Geographic:
-        return Coordinates::Geographic;
-    case CoordinateSystem::TiltCorrected:
-        return Coordinates::Tilt;
-    }
-    return Coordinates::Specimen;
-}
-
 std::vector<int> stepsBetween(std::span<const FitStep> steps, double from, double to)
 {
     std::vector<int> indices;

@@ -12,18 +12,6 @@
 
 namespace Demagora {
 
-// The frame a specimen's steps were fitted in: as measured, rotated to the geographic frame,
-// or with the bedding restored to horizontal.
-enum class Coordinates { Specimen, Geographic, Tilt };
-
-// "specimen", "geographic", "tilt".
-std::string_view coordinatesName(Coordinates coordinates);
-std::optional<Coordinates> coordinatesNamed(std::string_view name);
-
-// The same frame as the measurement readers name it.
-CoordinateSystem systemOf(Coordinates coordinates);
-Coordinates coordinatesOf(CoordinateSystem system);
-
 // One component of a specimen as the user picked it: any set of its steps, not only an
 // interval, the kind of fit and a name ("LT", "HT" ...).
 struct InterpretedComponent
@@ -32,7 +20,7 @@ struct InterpretedComponent
     FitType type = FitType::Free;
     // Indices into the specimen's steps, in increasing order, each once.
     std::vector<int> steps;
-    Coordinates coordinates = Coordinates::Specimen;
+    CoordinateSystem coordinates = CoordinateSystem::Specimen;
     // The program whose method the fit follows, as a MagIC table names it in
     // software_packages; empty for this program's own fits.
     std::string software;

@@ -55,9 +55,9 @@ Interpretations emptyInterpretations(const MeasurementSet &set)
     return interpretations;
 }
 
-std::optional<std::vector<FitStep>> fitStepsIn(const Specimen &specimen, Coordinates coordinates)
+std::optional<std::vector<FitStep>> fitStepsIn(const Specimen &specimen, CoordinateSystem coordinates)
 {
-    const CoordinateSystem system = systemOf(coordinates);
+    const CoordinateSystem system = coordinates;
     if (!hasCoordinates(specimen, system))
         return std::nullopt;
     std::vector<FitStep> steps;
@@ -70,20 +70,20 @@ std::optional<std::vector<FitStep>> fitStepsIn(const Specimen &specimen, Coordin
     return steps;
 }
 
-Coordinates shownCoordinates(const Specimen &specimen, Coordinates wanted)
+CoordinateSystem shownCoordinates(const Specimen &specimen, CoordinateSystem wanted)
 {
-    return hasCoordinates(specimen, systemOf(wanted)) ? wanted : Coordinates::Specimen;
+    return hasCoordinates(specimen, wanted) ? wanted : CoordinateSystem::Specimen;
 }
 
 ComponentFit fitIn(
-    const Specimen &specimen, const InterpretedComponent &component, Coordinates coordinates)
+    const Specimen &specimen, const InterpretedComponent &component, CoordinateSystem coordinates)
 {
     const std::optional<std::vector<FitStep>> steps = fitStepsIn(specimen, coordinates);
     if (!steps) {
         ComponentFit none;
         none.n = int(component.steps.size());
         none.refusal
-            = "no orientation for " + std::string(coordinatesName(coordinates)) + " coordinates";
+            = "no orientation for " + std::string(coordinateSystemName(coordinates)) + " coordinates";
         return none;
     }
     try {
@@ -106,7 +106,7 @@ std::vector<NamedSteps> namedSteps(
 }
 
 std::vector<SiteResult> siteSummaries(const MeasurementSet &set,
-    const Interpretations &interpretations, Coordinates coordinates,
+    const Interpretations &interpretations, CoordinateSystem coordinates,
     const std::string &measurementsName)
 {
     SiteGroups groups;
@@ -134,9 +134,9 @@ std::vector<SavedInterpretation> savedInterpretations(
                     + " takes steps that are not thermal; the specimens table holds thermal "
                       "steps only");
             }
-            for (const Coordinates frame :
-                { Coordinates::Specimen, Coordinates::Geographic, Coordinates::Tilt }) {
-                if (!hasCoordinates(specimen, systemOf(frame)))
+            for (const CoordinateSystem frame :
+                { CoordinateSystem::Specimen, CoordinateSystem::Geographic, CoordinateSystem::TiltCorrected }) {
+                if (!hasCoordinates(specimen, frame))
                     continue;
                 InterpretedComponent framed = component;
                 framed.coordinates = frame;
@@ -179,7 +179,7 @@ std::vector<std::string> fitsSkippingSteps(
 }
 
 OpenedInterpretations interpretationsFromRows(const MeasurementSet &set,
-    std::span<const SavedInterpretation> allRows, const Interpretations &current, Coordinates shown)
+    std::span<const SavedInterpretation> allRows, const Interpretations &current, CoordinateSystem shown)
 {
     const FramedFits framed = fitsForFrame(allRows, shown);
     const std::vector<SavedInterpretation> &rows = framed.fits;

@@ -23,16 +23,16 @@ Interpretations emptyInterpretations(const MeasurementSet &set);
 
 // Every step of a specimen as fits take it, in the frame asked for: the NRM at 0, the others
 // at their level. Nothing when the specimen lacks the orientation (or bedding) the frame needs.
-std::optional<std::vector<FitStep>> fitStepsIn(const Specimen &specimen, Coordinates coordinates);
+std::optional<std::vector<FitStep>> fitStepsIn(const Specimen &specimen, CoordinateSystem coordinates);
 
 // The frame a specimen's steps are shown and fitted in when the one wanted is asked for: that
 // frame, or the specimen's own when it lacks the orientation (or bedding) it needs.
-Coordinates shownCoordinates(const Specimen &specimen, Coordinates wanted);
+CoordinateSystem shownCoordinates(const Specimen &specimen, CoordinateSystem wanted);
 
 // A component fitted over its specimen's steps in the frame given, whatever frame it was made
 // in: a rotation of every step turns the fit with it, so this is the same component seen there.
 ComponentFit fitIn(
-    const Specimen &specimen, const InterpretedComponent &component, Coordinates coordinates);
+    const Specimen &specimen, const InterpretedComponent &component, CoordinateSystem coordinates);
 
 // The NRM and thermal steps of each specimen under its name and site (siteOf), in the frame the
 // specimens are given in: what the batch fits its lists over.
@@ -42,7 +42,7 @@ std::vector<NamedSteps> namedSteps(
 // One row per site and component name (SiteGroups), every fit refitted in the frame given; a
 // specimen's site is siteOf(specimen, measurementsName), as in the batch.
 std::vector<SiteResult> siteSummaries(const MeasurementSet &set,
-    const Interpretations &interpretations, Coordinates coordinates,
+    const Interpretations &interpretations, CoordinateSystem coordinates,
     const std::string &measurementsName);
 
 // The rows of the specimens table: every component with a fit, once in every frame its
@@ -69,7 +69,7 @@ struct OpenedInterpretations
 // highest step, both included, within half a degree, so that tables written in kelvin with
 // 273.15 find the same steps.
 OpenedInterpretations interpretationsFromRows(const MeasurementSet &set,
-    std::span<const SavedInterpretation> rows, const Interpretations &current, Coordinates shown);
+    std::span<const SavedInterpretation> rows, const Interpretations &current, CoordinateSystem shown);
 
 // The fits that skip steps between their first and last (the table keeps only those two, so
 // such a fit reads back over every step between them): "specimen component" each.

@@ -80,7 +80,7 @@ std::vector<InterpretationRequest> readCsv(
     return requests;
 }
 
-InterpretationList readMagic(std::istream &in, const std::string &fileName, Coordinates frame)
+InterpretationList readMagic(std::istream &in, const std::string &fileName, CoordinateSystem frame)
 {
     const MagicSpecimensFits read = readMagicSpecimens(in, fileName);
     FramedFits framed = fitsForFrame(read.fits, frame);
@@ -107,7 +107,7 @@ InterpretationList readMagic(std::istream &in, const std::string &fileName, Coor
 } // namespace
 
 InterpretationList readInterpretationList(
-    std::istream &in, const std::string &fileName, Coordinates frame)
+    std::istream &in, const std::string &fileName, CoordinateSystem frame)
 {
     std::vector<std::string> lines = textLines(in, fileName);
     InterpretationList list;
@@ -125,7 +125,7 @@ InterpretationList readInterpretationList(
     return list;
 }
 
-std::string interpretationListText(const InterpretationList &list, Coordinates frame)
+std::string interpretationListText(const InterpretationList &list, CoordinateSystem frame)
 {
     if (!list.table)
         return {};

@@ -44,10 +44,10 @@ struct InterpretationList
 // file, the line and the field for a row it cannot read, and for a list without any
 // interpretation.
 InterpretationList readInterpretationList(
-    std::istream &in, const std::string &fileName, Coordinates frame = Coordinates::Specimen);
+    std::istream &in, const std::string &fileName, CoordinateSystem frame = CoordinateSystem::Specimen);
 
 // What a MagIC table's list holds beyond its fits, one line for standard error: the fits per
 // frame, the vector means and the rows passed over. Empty for a CSV list.
-std::string interpretationListText(const InterpretationList &list, Coordinates frame);
+std::string interpretationListText(const InterpretationList &list, CoordinateSystem frame);
 
 } // namespace Demagora

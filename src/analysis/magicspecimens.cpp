@@ -47,21 +47,21 @@ std::string fitCode(FitType type)
 std::string methodCodes(const SavedInterpretation &row)
 {
     std::string codes = "LP-DIR-T:" + fitCode(row.type);
-    if (row.coordinates == Coordinates::Geographic)
+    if (row.coordinates == CoordinateSystem::Geographic)
         codes += ":DA-DIR-GEO";
-    else if (row.coordinates == Coordinates::Tilt)
+    else if (row.coordinates == CoordinateSystem::TiltCorrected)
         codes += ":DA-DIR-TILT";
     return codes;
 }
 
-std::string tiltCorrection(Coordinates coordinates)
+std::string tiltCorrection(CoordinateSystem coordinates)
 {
     switch (coordinates) {
-    case Coordinates::Specimen:
+    case CoordinateSystem::Specimen:
         return "-1";
-    case Coordinates::Geographic:
+    case CoordinateSystem::Geographic:
         return "0";
-    case Coordinates::Tilt:
+    case CoordinateSystem::TiltCorrected:
         return "100";
     }
     return {};
@@ -77,23 +77,23 @@ std::optional<FitType> fitTypeOfCodes(const std::vector<std::string> &codes)
     return std::nullopt;
 }
 
-Coordinates frameOfRow(const TableRow &row, const std::vector<std::string> &codes)
+CoordinateSystem frameOfRow(const TableRow &row, const std::vector<std::string> &codes)
 {
     const std::string tilt = row.field("dir_tilt_correction");
     if (tilt.empty()) {
         if (std::find(codes.begin(), codes.end(), "DA-DIR-TILT") != codes.end())
-            return Coordinates::Tilt;
+            return CoordinateSystem::TiltCorrected;
         if (std::find(codes.begin(), codes.end(), "DA-DIR-GEO") != codes.end())
-            return Coordinates::Geographic;
-        return Coordinates::Specimen;
+            return CoordinateSystem::Geographic;
+        return CoordinateSystem::Specimen;
     }
     const double value = row.number("dir_tilt_correction");
     if (value == -1)
-        return Coordinates::Specimen;
+        return CoordinateSystem::Specimen;
     if (value == 0)
-        return Coordinates::Geographic;
+        return CoordinateSystem::Geographic;
     if (value == 100)
-        return Coordinates::Tilt;
+        return CoordinateSystem::TiltCorrected;
     throw row.error("dir_tilt_correction", "'" + tilt + "' is not -1, 0 or 100");
 }
 
@@ -261,14 +261,14 @@ MagicSpecimensFits readMagicSpecimens(std::istream &in, const std::string &fileN
     return read;
 }
 
-FramedFits fitsForFrame(std::span<const SavedInterpretation> rows, Coordinates wanted)
+FramedFits fitsForFrame(std::span<const SavedInterpretation> rows, CoordinateSystem wanted)
 {
     using Group = std::pair<std::string, std::string>; // specimen, component
-    std::map<Group, std::optional<Coordinates>> taken; // the frame each group's fits come from
+    std::map<Group, std::optional<CoordinateSystem>> taken; // the frame each group's fits come from
     FramedFits framed;
     for (const SavedInterpretation &row : rows) {
         ++framed.counts.read[static_cast<std::size_t>(row.coordinates)];
-        std::optional<Coordinates> &frame = taken[{ row.specimen, row.component }];
+        std::optional<CoordinateSystem> &frame = taken[{ row.specimen, row.component }];
         if (row.coordinates == wanted || !frame)
             frame = row.coordinates;
     }
@@ -289,7 +289,7 @@ FramedFits fitsForFrame(std::span<const SavedInterpretation> rows, Coordinates w
     return framed;
 }
 
-std::string frameCountsText(const FrameCounts &counts, Coordinates wanted)
+std::string frameCountsText(const FrameCounts &counts, CoordinateSystem wanted)
 {
     int read = 0;
     int used = 0;
@@ -299,13 +299,13 @@ std::string frameCountsText(const FrameCounts &counts, Coordinates wanted)
         used += counts.used[i];
         if (counts.read[i] > 0) {
             perFrame += (perFrame.empty() ? "" : ", ") + std::to_string(counts.read[i]) + " "
-                + std::string(coordinatesName(static_cast<Coordinates>(i)));
+                + std::string(coordinateSystemName(static_cast<CoordinateSystem>(i)));
         }
     }
     std::string text = std::to_string(read) + " fits read";
     if (!perFrame.empty())
         text += " (" + perFrame + ")";
-    text += "; " + std::to_string(used) + " used in " + std::string(coordinatesName(wanted))
+    text += "; " + std::to_string(used) + " used in " + std::string(coordinateSystemName(wanted))
         + " coordinates";
     if (counts.converted > 0)
         text += " (" + std::to_string(counts.converted) + " refitted from another frame)";

@@ -20,7 +20,7 @@ struct SavedInterpretation
     std::string sample; // the specimen's name again when the sample is not known
     std::string component; // dir_comp
     FitType type = FitType::Free;
-    Coordinates coordinates = Coordinates::Specimen;
+    CoordinateSystem coordinates = CoordinateSystem::Specimen;
     double fromCelsius = 0; // the lowest and the highest step fitted
     double toCelsius = 0;
     int n = 0;
@@ -76,7 +76,7 @@ MagicSpecimensFits readMagicSpecimens(std::istream &in, const std::string &fileN
 // How the fits of a table made in several frames were taken for one frame.
 struct FrameCounts
 {
-    std::array<int, 3> read {}; // fits read per frame (Coordinates as index)
+    std::array<int, 3> read {}; // fits read per frame (CoordinateSystem as index)
     std::array<int, 3> used {}; // fits taken, per the frame they were made in
     int converted = 0; // fits taken from another frame, to be refitted in the one wanted
     int repeats = 0; // rows that repeat a fit of the same frame, counted once
@@ -93,10 +93,10 @@ struct FramedFits
 // the rows made in the frame wanted; where it has none, from the first frame the table gives
 // them in (converted: their steps are to be refitted in the frame wanted). A row that repeats
 // another of its frame (same fit type and steps) counts once. The order of the table is kept.
-FramedFits fitsForFrame(std::span<const SavedInterpretation> rows, Coordinates wanted);
+FramedFits fitsForFrame(std::span<const SavedInterpretation> rows, CoordinateSystem wanted);
 
 // "24 fits read (8 specimen, 8 geographic, 8 tilt); 8 used in geographic coordinates (1
 // converted from another frame)", for the messages of the window and the batch.
-std::string frameCountsText(const FrameCounts &counts, Coordinates wanted);
+std::string frameCountsText(const FrameCounts &counts, CoordinateSystem wanted);
 
 } // namespace Demagora

@@ -172,7 +172,7 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
             interpretations = interpretSpecimens(interpretationList,
                 simulatedSpecimens(options, run, noiseSeed), *options.interpretationsPath);
             reportInterpretationList(err, *options.interpretationsPath, interpretationList,
-                *interpretations, Coordinates::Specimen);
+                *interpretations, CoordinateSystem::Specimen);
         }
         if (options.unmix.requested()) {
             unmixed = unmixSpecimens(measuredRunSteps(run.series, options.measurements.settings,

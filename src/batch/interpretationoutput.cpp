@@ -26,7 +26,7 @@ std::string memberName(const std::string &prefix, std::size_t member, std::size_
 
 } // namespace
 
-InterpretationList readBatchInterpretations(const std::string &path, Coordinates frame)
+InterpretationList readBatchInterpretations(const std::string &path, CoordinateSystem frame)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in)
@@ -87,7 +87,7 @@ BatchInterpretations interpretSpecimens(const InterpretationList &list,
 }
 
 void reportInterpretationList(std::ostream &err, const std::string &listPath,
-    const InterpretationList &list, const BatchInterpretations &fitted, Coordinates frame)
+    const InterpretationList &list, const BatchInterpretations &fitted, CoordinateSystem frame)
 {
     if (!list.table)
         return;

@@ -16,7 +16,7 @@ namespace Demagora {
 // MagIC table's fits are taken for the frame given. Throws BatchError naming the file (and the
 // line) when it cannot be opened or read.
 InterpretationList readBatchInterpretations(
-    const std::string &path, Coordinates frame = Coordinates::Specimen);
+    const std::string &path, CoordinateSystem frame = CoordinateSystem::Specimen);
 
 // Every member of a simulated run as a specimen, named as the measurement files name it (the
 // prefix and the zero-padded member index), all in one site named by the prefix: every whole
@@ -41,6 +41,6 @@ BatchInterpretations interpretSpecimens(const InterpretationList &list,
 // One line for standard error on what a MagIC table's list gave: its fits per frame and what
 // was passed over. Nothing for a CSV list.
 void reportInterpretationList(std::ostream &err, const std::string &listPath,
-    const InterpretationList &list, const BatchInterpretations &fitted, Coordinates frame);
+    const InterpretationList &list, const BatchInterpretations &fitted, CoordinateSystem frame);
 
 } // namespace Demagora

@@ -286,7 +286,7 @@ int runMeasuredCommand(std::span<const std::string> arguments, std::ostream &out
         const BatchOptions &batch = options.batch;
         std::vector<std::string> inputs = { options.path };
         InterpretationList list;
-        const Coordinates frame = coordinatesOf(options.coordinates);
+        const CoordinateSystem frame = options.coordinates;
         if (batch.interpretationsPath) {
             list = readBatchInterpretations(*batch.interpretationsPath, frame);
             inputs.push_back(*batch.interpretationsPath);

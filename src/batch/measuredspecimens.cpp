@@ -9,19 +9,6 @@ namespace Demagora {
 
 namespace {
 
-const char *frameName(CoordinateSystem system)
-{
-    switch (system) {
-    case CoordinateSystem::Specimen:
-        return "specimen";
-    case CoordinateSystem::Geographic:
-        return "geographic";
-    case CoordinateSystem::TiltCorrected:
-        return "tilt-corrected";
-    }
-    return "specimen";
-}
-
 class FramedSpecimens : public SpecimenSource
 {
 public:
@@ -126,7 +113,7 @@ SpecimenPicture specimenPicture(
     SpecimenPicture picture;
     picture.path = path;
     picture.width = width;
-    picture.title = framed.name + "   (" + frameName(system) + ")";
+    picture.title = framed.name + "   (" + std::string(coordinateSystemCaption(system)) + ")";
     bool af = false;
     for (const SpecimenStep &step : framed.steps) {
         af = af || step.treatment == Treatment::AlternatingField;

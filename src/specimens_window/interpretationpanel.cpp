@@ -245,7 +245,7 @@ void InterpretationPanel::showComponents()
 
 void InterpretationPanel::showSites()
 {
-    const Coordinates coordinates = m_window.coordinates();
+    const CoordinateSystem coordinates = m_window.coordinates();
     lbl_sites->setText(
         QStringLiteral("Site means, %1 coordinates:").arg(coordinatesText(coordinates)));
     m_sitesModel->setSummaries(siteSummaries(m_window.measurements(), m_store->all(),
@@ -269,7 +269,7 @@ void InterpretationPanel::decorate(SpecimenDiagramData &data)
     if (current < 0)
         return;
     const Specimen &specimen = m_window.measurements().specimens[std::size_t(current)];
-    const Coordinates shown = shownCoordinates(specimen, m_window.coordinates());
+    const CoordinateSystem shown = shownCoordinates(specimen, m_window.coordinates());
     const std::vector<InterpretedComponent> &components = m_store->of(current).components;
     for (std::size_t i = 0; i < components.size(); ++i) {
         const ComponentFit fit = fitIn(specimen, components[i], shown);
@@ -326,7 +326,7 @@ void InterpretationPanel::fitChosen(FitType type)
         name = QString::fromStdString(m_store->unusedName(current));
         LE_component->setText(name);
     }
-    const Coordinates shown = shownCoordinates(specimen, m_window.coordinates());
+    const CoordinateSystem shown = shownCoordinates(specimen, m_window.coordinates());
     InterpretedComponent component { name.toStdString(), type, chosen, shown, {} };
     const ComponentFit fit = fitIn(specimen, component, shown);
     if (!fit.fit) {
@@ -457,8 +457,8 @@ void InterpretationPanel::openInterpretations()
         return;
     }
     // A table made in one frame only is shown in that frame, and so are its site means.
-    Coordinates shown = m_window.coordinates();
-    std::set<Coordinates> frames;
+    CoordinateSystem shown = m_window.coordinates();
+    std::set<CoordinateSystem> frames;
     for (const SavedInterpretation &fit : read.fits)
         frames.insert(fit.coordinates);
     if (frames.size() == 1)
@@ -476,7 +476,7 @@ void InterpretationPanel::openInterpretations()
         hadNone = hadNone && interpretation.components.empty();
     m_store->replaceAll(opened.interpretations, QStringLiteral("Open %1").arg(fileName));
     if (shown != m_window.coordinates())
-        m_window.setCoordinates(static_cast<int>(shown));
+        m_window.setCoordinates(shown);
     QStringList notes;
     notes << QString::fromStdString(frameCountsText(opened.frames, shown));
     if (read.vectorMeans > 0)

@@ -28,17 +28,10 @@ QString fitTypeText(FitType type)
     return {};
 }
 
-QString coordinatesText(Coordinates coordinates)
+QString coordinatesText(CoordinateSystem coordinates)
 {
-    switch (coordinates) {
-    case Coordinates::Specimen:
-        return QStringLiteral("specimen");
-    case Coordinates::Geographic:
-        return QStringLiteral("geographic");
-    case Coordinates::Tilt:
-        return QStringLiteral("tilt-corrected");
-    }
-    return {};
+    const std::string_view caption = coordinateSystemCaption(coordinates);
+    return QString::fromUtf8(caption.data(), qsizetype(caption.size()));
 }
 
 InterpretationTableModel::InterpretationTableModel(QObject *parent)

@@ -35,9 +35,9 @@ TEST(InterpretationFilesTest, FitInAnotherFrameTurnsWithTheSteps)
 {
     const Specimen oriented = specimen("a", "s", true);
     const InterpretedComponent component { "C1", FitType::Free, { 1, 2, 3, 4 },
-        Coordinates::Specimen, {} };
-    const ComponentFit own = fitIn(oriented, component, Coordinates::Specimen);
-    const ComponentFit geographic = fitIn(oriented, component, Coordinates::Geographic);
+        CoordinateSystem::Specimen, {} };
+    const ComponentFit own = fitIn(oriented, component, CoordinateSystem::Specimen);
+    const ComponentFit geographic = fitIn(oriented, component, CoordinateSystem::Geographic);
     ASSERT_TRUE(own.fit && geographic.fit);
     const Moment3 turned
         = specimenToGeographic({ own.fit->direction.x, own.fit->direction.y, own.fit->direction.z },
@@ -46,13 +46,13 @@ TEST(InterpretationFilesTest, FitInAnotherFrameTurnsWithTheSteps)
     EXPECT_NEAR(geographic.fit->direction.y, turned[1], 1e-12);
     EXPECT_NEAR(geographic.fit->direction.z, turned[2], 1e-12);
     EXPECT_NEAR(geographic.fit->mad, own.fit->mad, 1e-9);
-    EXPECT_NE(fitIn(oriented, component, Coordinates::Tilt).fit->angles.inclination,
+    EXPECT_NE(fitIn(oriented, component, CoordinateSystem::TiltCorrected).fit->angles.inclination,
         geographic.fit->angles.inclination);
 
     const Specimen loose = specimen("b", "s", false);
-    EXPECT_EQ(shownCoordinates(loose, Coordinates::Tilt), Coordinates::Specimen);
-    EXPECT_EQ(shownCoordinates(oriented, Coordinates::Tilt), Coordinates::Tilt);
-    const ComponentFit none = fitIn(loose, component, Coordinates::Geographic);
+    EXPECT_EQ(shownCoordinates(loose, CoordinateSystem::TiltCorrected), CoordinateSystem::Specimen);
+    EXPECT_EQ(shownCoordinates(oriented, CoordinateSystem::TiltCorrected), CoordinateSystem::TiltCorrected);
+    const ComponentFit none = fitIn(loose, component, CoordinateSystem::Geographic);
     EXPECT_FALSE(none.fit);
     EXPECT_EQ(none.refusal, "no orientation for geographic coordinates");
 }
@@ -63,18 +63,18 @@ TEST(InterpretationFilesTest, SiteMeansGroupByNameAndLeaveOutWhatCannotBeFitted)
     set.specimens = { specimen("a", "S1", true), specimen("b", "S1", true),
         specimen("c", "S1", false), specimen("d", "", true) };
     Interpretations interpretations = emptyInterpretations(set);
-    const InterpretedComponent high { "HT", FitType::Free, { 2, 3, 4 }, Coordinates::Geographic,
+    const InterpretedComponent high { "HT", FitType::Free, { 2, 3, 4 }, CoordinateSystem::Geographic,
         {} };
     const InterpretedComponent circle { "HT", FitType::Plane, { 1, 2, 3, 4, 5 },
-        Coordinates::Geographic, {} };
-    const InterpretedComponent low { "LT", FitType::Anchored, { 0, 1 }, Coordinates::Geographic,
+        CoordinateSystem::Geographic, {} };
+    const InterpretedComponent low { "LT", FitType::Anchored, { 0, 1 }, CoordinateSystem::Geographic,
         {} };
     interpretations[0].components = { low, high };
     interpretations[1].components = { circle };
     interpretations[2].components = { high }; // no orientation: left out in geographic
     interpretations[3].components = { high };
     const std::vector<SiteResult> summaries
-        = siteSummaries(set, interpretations, Coordinates::Geographic, "lab.jr6");
+        = siteSummaries(set, interpretations, CoordinateSystem::Geographic, "lab.jr6");
     ASSERT_EQ(summaries.size(), 3u);
     const struct
     {
@@ -91,7 +91,7 @@ TEST(InterpretationFilesTest, SiteMeansGroupByNameAndLeaveOutWhatCannotBeFitted)
         EXPECT_EQ(summaries[i].leftOut, expected[i].leftOut);
     }
     // In specimen coordinates the unoriented specimen counts.
-    EXPECT_EQ(siteSummaries(set, interpretations, Coordinates::Specimen, "lab.jr6")[1].mean->lines, 2);
+    EXPECT_EQ(siteSummaries(set, interpretations, CoordinateSystem::Specimen, "lab.jr6")[1].mean->lines, 2);
 }
 
 TEST(InterpretationFilesTest, OpenedRowsFindTheirStepsAndSayWhatDoesNotMatch)
@@ -99,14 +99,14 @@ TEST(InterpretationFilesTest, OpenedRowsFindTheirStepsAndSayWhatDoesNotMatch)
     MeasurementSet set;
     set.specimens = { specimen("a", "S1", true), specimen("b", "S1", true) };
     Interpretations current = emptyInterpretations(set);
-    current[1].components = { { "kept", FitType::Free, { 1, 2 }, Coordinates::Specimen, {} } };
-    current[0].components = { { "gone", FitType::Free, { 1, 2 }, Coordinates::Specimen, {} } };
+    current[1].components = { { "kept", FitType::Free, { 1, 2 }, CoordinateSystem::Specimen, {} } };
+    current[0].components = { { "gone", FitType::Free, { 1, 2 }, CoordinateSystem::Specimen, {} } };
 
     SavedInterpretation row;
     row.specimen = "a";
     row.component = "HT";
     row.type = FitType::Origin;
-    row.coordinates = Coordinates::Tilt;
+    row.coordinates = CoordinateSystem::TiltCorrected;
     row.fromCelsius = 99.85; // 373 K written by a table counting 273.15
     row.toCelsius = 300;
     row.n = 3;
@@ -120,7 +120,7 @@ TEST(InterpretationFilesTest, OpenedRowsFindTheirStepsAndSayWhatDoesNotMatch)
     const std::vector<SavedInterpretation> rows { row, gap, stranger, stranger };
 
     const OpenedInterpretations opened
-        = interpretationsFromRows(set, rows, current, Coordinates::Tilt);
+        = interpretationsFromRows(set, rows, current, CoordinateSystem::TiltCorrected);
     EXPECT_EQ(opened.components, 2);
     EXPECT_EQ(opened.specimens, 1);
     EXPECT_EQ(opened.unknownSpecimens, std::vector<std::string> { "z" });
@@ -128,7 +128,7 @@ TEST(InterpretationFilesTest, OpenedRowsFindTheirStepsAndSayWhatDoesNotMatch)
     const InterpretedComponent &first = opened.interpretations[0].components[0];
     EXPECT_EQ(first.name, "HT");
     EXPECT_EQ(first.type, FitType::Origin);
-    EXPECT_EQ(first.coordinates, Coordinates::Tilt);
+    EXPECT_EQ(first.coordinates, CoordinateSystem::TiltCorrected);
     EXPECT_EQ(first.steps, (std::vector<int> { 1, 2, 3 }));
     EXPECT_EQ(opened.interpretations[0].components[1].name, "C2");
     EXPECT_EQ(opened.notes,
@@ -144,7 +144,7 @@ TEST(InterpretationFilesTest, SavingRefusesStepsThatAreNotThermal)
     set.specimens[0].steps[3].treatment = Treatment::AlternatingField;
     Interpretations interpretations = emptyInterpretations(set);
     interpretations[0].components
-        = { { "HT", FitType::Free, { 2, 3, 4 }, Coordinates::Specimen, {} } };
+        = { { "HT", FitType::Free, { 2, 3, 4 }, CoordinateSystem::Specimen, {} } };
     try {
         savedInterpretations(set, interpretations);
         FAIL() << "saved an AF step";
@@ -156,8 +156,8 @@ TEST(InterpretationFilesTest, SavingRefusesStepsThatAreNotThermal)
     const std::vector<SavedInterpretation> rows = savedInterpretations(set, interpretations);
     // Written as analysis programs write a fit: once in every frame the specimen has.
     ASSERT_EQ(rows.size(), 3u);
-    const Coordinates frames[]
-        = { Coordinates::Specimen, Coordinates::Geographic, Coordinates::Tilt };
+    const CoordinateSystem frames[]
+        = { CoordinateSystem::Specimen, CoordinateSystem::Geographic, CoordinateSystem::TiltCorrected };
     for (std::size_t i = 0; i < rows.size(); ++i) {
         EXPECT_EQ(rows[i].coordinates, frames[i]);
         EXPECT_EQ(rows[i].sample, "a");
@@ -193,8 +193,8 @@ TEST(InterpretationFilesTest, WindowAndBatchGiveTheSameSiteMeansOnEverySharedFil
             for (std::size_t s = 0; s < all.size(); ++s)
                 all[s] = int(s);
             interpretations[i].components
-                = { { "ALL", FitType::Free, all, Coordinates::Specimen, {} },
-                      { "GC", FitType::Plane, all, Coordinates::Specimen, {} } };
+                = { { "ALL", FitType::Free, all, CoordinateSystem::Specimen, {} },
+                      { "GC", FitType::Plane, all, CoordinateSystem::Specimen, {} } };
             const std::vector<FitStep> steps = thermalSteps(specimen);
             const auto [low, high] = std::minmax_element(steps.begin(), steps.end(),
                 [](const FitStep &a, const FitStep &b) { return a.temperature < b.temperature; });
@@ -205,7 +205,7 @@ TEST(InterpretationFilesTest, WindowAndBatchGiveTheSameSiteMeansOnEverySharedFil
         }
         const std::string name = measurementsName(path);
         const std::vector<SiteResult> window
-            = siteSummaries(set, interpretations, Coordinates::Specimen, name);
+            = siteSummaries(set, interpretations, CoordinateSystem::Specimen, name);
         const std::vector<SiteResult> batch
             = siteMeans(fitInterpretations(requests, namedSteps(set.specimens, name), path));
         ASSERT_EQ(window.size(), batch.size());

@@ -20,7 +20,7 @@ std::vector<FitStep> stepsWithOutlier()
 TEST(InterpretationTest, ChosenStepsLeaveOutTheOnesBetween)
 {
     const std::vector<FitStep> steps = stepsWithOutlier();
-    InterpretedComponent skipping { "HT", FitType::Free, { 4, 0, 3, 1, 3 }, Coordinates::Specimen,
+    InterpretedComponent skipping { "HT", FitType::Free, { 4, 0, 3, 1, 3 }, CoordinateSystem::Specimen,
         {} };
     const ComponentFit fit = fitComponent(steps, skipping);
     ASSERT_TRUE(fit.fit) << fit.refusal;
@@ -33,7 +33,7 @@ TEST(InterpretationTest, ChosenStepsLeaveOutTheOnesBetween)
 
     // The interval with the outlier in it is no longer a straight line.
     InterpretedComponent interval { "HT", FitType::Free, stepsBetween(steps, 0, 400),
-        Coordinates::Specimen, {} };
+        CoordinateSystem::Specimen, {} };
     EXPECT_EQ(interval.steps, (std::vector<int> { 0, 1, 2, 3, 4 }));
     EXPECT_GT(fitComponent(steps, interval).fit->mad, 5);
 }
@@ -42,9 +42,9 @@ TEST(InterpretationTest, RefitKeepsEveryComponentInOrderWithItsRefusal)
 {
     const std::vector<FitStep> steps = stepsWithOutlier();
     SpecimenInterpretation interpretation { "a1", "A",
-        { { "LT", FitType::Free, { 0, 1 }, Coordinates::Specimen, {} },
-            { "GC", FitType::Plane, { 3, 4 }, Coordinates::Geographic, {} },
-            { "HT", FitType::Anchored, { 3, 4 }, Coordinates::Specimen, {} } } };
+        { { "LT", FitType::Free, { 0, 1 }, CoordinateSystem::Specimen, {} },
+            { "GC", FitType::Plane, { 3, 4 }, CoordinateSystem::Geographic, {} },
+            { "HT", FitType::Anchored, { 3, 4 }, CoordinateSystem::Specimen, {} } } };
     const std::vector<ComponentFit> fits = refit(steps, interpretation);
     ASSERT_EQ(fits.size(), 3u);
     EXPECT_TRUE(fits[0].fit);
@@ -63,7 +63,7 @@ TEST(InterpretationTest, StepOutsideTheSpecimenIsRefusedByItsNumber)
     const std::vector<FitStep> steps = stepsWithOutlier();
     for (const int index : { 5, -1 }) {
         SCOPED_TRACE(index);
-        InterpretedComponent component { "X", FitType::Free, { 0, index }, Coordinates::Specimen,
+        InterpretedComponent component { "X", FitType::Free, { 0, index }, CoordinateSystem::Specimen,
             {} };
         try {
             fitComponent(steps, component);
@@ -82,7 +82,7 @@ TEST(InterpretationTest, AnchoredLineIsTheAxisThroughTheOriginNotTheVectorMean)
 {
     const std::vector<FitStep> steps = { { 100, { 2, 0, 0 } }, { 200, { 0, 1, 0 } } };
     const ComponentFit fit
-        = fitComponent(steps, { "A", FitType::Anchored, { 0, 1 }, Coordinates::Specimen, {} });
+        = fitComponent(steps, { "A", FitType::Anchored, { 0, 1 }, CoordinateSystem::Specimen, {} });
     ASSERT_TRUE(fit.fit);
     EXPECT_NEAR(fit.fit->angles.declination, 0, 1e-9);
     EXPECT_NEAR(fit.fit->angles.inclination, 0, 1e-9);

@@ -36,10 +36,10 @@ TEST(MagicSpecimensTest, FitsReadBackAsWritten)
     const std::vector<FitStep> steps = { { 0, { 4, 0.1, 0.3 } }, { 100, { 3, 0.2, 0.1 } },
         { 250, { 2.1, 0.9, 0.4 } }, { 400, { 1, 0.1, 0.2 } }, { 550, { 0.4, 0.05, 0.1 } } };
     const std::vector<InterpretedComponent> components
-        = { { "LT", FitType::Free, { 0, 1, 3 }, Coordinates::Specimen, {} },
-              { "HT", FitType::Anchored, { 2, 3, 4 }, Coordinates::Geographic, {} },
-              { "GC", FitType::Plane, { 0, 2, 4 }, Coordinates::Tilt, {} },
-              { "", FitType::Origin, { 1, 2 }, Coordinates::Specimen, {} } };
+        = { { "LT", FitType::Free, { 0, 1, 3 }, CoordinateSystem::Specimen, {} },
+              { "HT", FitType::Anchored, { 2, 3, 4 }, CoordinateSystem::Geographic, {} },
+              { "GC", FitType::Plane, { 0, 2, 4 }, CoordinateSystem::TiltCorrected, {} },
+              { "", FitType::Origin, { 1, 2 }, CoordinateSystem::Specimen, {} } };
     std::vector<SavedInterpretation> written;
     for (const InterpretedComponent &component : components)
         written.push_back(
@@ -95,7 +95,7 @@ TEST(MagicSpecimensTest, ReadsTheFitsAnotherProgramStored)
     ASSERT_EQ(read.size(), 1u);
     EXPECT_EQ(read[0].specimen, "s2");
     EXPECT_EQ(read[0].type, FitType::Plane);
-    EXPECT_EQ(read[0].coordinates, Coordinates::Geographic);
+    EXPECT_EQ(read[0].coordinates, CoordinateSystem::Geographic);
     EXPECT_EQ(read[0].component, "B");
     EXPECT_EQ(read[0].direction.declination, 201.5);
     EXPECT_EQ(read[0].direction.inclination, -41.25);
@@ -168,9 +168,9 @@ TEST(MagicSpecimensTest, ReopenedIntervalsGiveTheSameFits)
             { t, { 5 - 0.4 * i + 0.03 * (i % 3), 1 - 0.05 * i, 0.5 + 0.02 * (i % 2) } });
     }
     const std::vector<InterpretedComponent> components
-        = { { "LT", FitType::Free, stepsBetween(steps, 0, 150), Coordinates::Specimen, {} },
-              { "HT", FitType::Anchored, stepsBetween(steps, 200, 550), Coordinates::Specimen, {} },
-              { "GC", FitType::Plane, stepsBetween(steps, 100, 400), Coordinates::Specimen, {} } };
+        = { { "LT", FitType::Free, stepsBetween(steps, 0, 150), CoordinateSystem::Specimen, {} },
+              { "HT", FitType::Anchored, stepsBetween(steps, 200, 550), CoordinateSystem::Specimen, {} },
+              { "GC", FitType::Plane, stepsBetween(steps, 100, 400), CoordinateSystem::Specimen, {} } };
     std::vector<SavedInterpretation> saved;
     std::vector<ComponentFit> fits;
     for (const InterpretedComponent &component : components) {
@@ -216,19 +216,19 @@ TEST(MagicSpecimensTest, FitsAreTakenOncePerFrameAsTheirProgramMadeThem)
     EXPECT_EQ(read.otherTreatments, 1);
     EXPECT_EQ(read.vectorMeans, 1);
 
-    const FramedFits framed = fitsForFrame(read.fits, Coordinates::Geographic);
+    const FramedFits framed = fitsForFrame(read.fits, CoordinateSystem::Geographic);
     ASSERT_EQ(framed.fits.size(), 10u); // 8 MT lines, not 24, and two HT
     EXPECT_EQ(framed.counts.read, (std::array<int, 3> { 9, 10, 8 }));
     EXPECT_EQ(framed.counts.used, (std::array<int, 3> { 1, 9, 0 }));
     EXPECT_EQ(framed.counts.converted, 1);
     EXPECT_EQ(framed.counts.repeats, 1);
-    EXPECT_EQ(framed.fits[0].coordinates, Coordinates::Geographic);
+    EXPECT_EQ(framed.fits[0].coordinates, CoordinateSystem::Geographic);
     const SavedInterpretation &pmagpy = framed.fits[8];
     EXPECT_EQ(pmagpy.specimen, "t1");
     EXPECT_EQ(pmagpy.type, FitType::VectorMean);
-    EXPECT_EQ(pmagpy.coordinates, Coordinates::Specimen);
+    EXPECT_EQ(pmagpy.coordinates, CoordinateSystem::Specimen);
     EXPECT_EQ(framed.fits[9].type, FitType::Anchored);
-    EXPECT_EQ(frameCountsText(framed.counts, Coordinates::Geographic),
+    EXPECT_EQ(frameCountsText(framed.counts, CoordinateSystem::Geographic),
         "27 fits read (9 specimen, 10 geographic, 8 tilt); 10 used in geographic coordinates (1 "
         "refitted from another frame); 1 repeated rows counted once");
 }
@@ -239,7 +239,7 @@ TEST(MagicSpecimensTest, AVectorMeanRowKeepsItsStoredDirection)
 {
     const std::vector<FitStep> steps
         = { { 0, { 5, 0, 0 } }, { 100, { 1, 3, 0 } }, { 200, { 0.5, 0.5, 2 } } };
-    const InterpretedComponent mean { "HT", FitType::VectorMean, { 0, 1, 2 }, Coordinates::Specimen,
+    const InterpretedComponent mean { "HT", FitType::VectorMean, { 0, 1, 2 }, CoordinateSystem::Specimen,
         "pmagpy-4.2.106" };
     const ComponentFit fit = fitComponent(steps, mean);
     ASSERT_TRUE(fit.fit);

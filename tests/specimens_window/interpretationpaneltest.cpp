@@ -153,7 +153,7 @@ TEST(InterpretationPanelTest, SavedInterpretationsReopenWithTheSameFits)
     QStringList sites;
     {
         const auto window = openActiveCit();
-        window->setCoordinates(1);
+        window->setCoordinates(CoordinateSystem::Geographic);
         const int count = int(window->measurements().specimens.size());
         for (int i = 0; i < count; ++i) {
             window->setCurrentSpecimen(i);
@@ -196,10 +196,10 @@ TEST(InterpretationPanelTest, SavedInterpretationsReopenWithTheSameFits)
     // The table holds every fit once per frame; the window takes those of the frame it shows,
     // each fit once, and says how many it read and used.
     const auto window = openActiveCit();
-    window->setCoordinates(1);
+    window->setCoordinates(CoordinateSystem::Geographic);
     prompts.fileNames = { path };
     window->interpretation().openInterpretations();
-    EXPECT_EQ(window->coordinates(), Coordinates::Geographic);
+    EXPECT_EQ(window->coordinates(), CoordinateSystem::Geographic);
     EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join('\n').toStdString();
     ASSERT_EQ(prompts.informations.size(), 1);
     const int fits = 2 * int(made.size());
