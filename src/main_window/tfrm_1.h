@@ -69,6 +69,8 @@ public:
     void setAnalysisOpener(AnalysisOpener opener) { m_analysisOpener = std::move(opener); }
     void setEditorRunner(EditorRunner runner) { m_editorRunner = std::move(runner); }
     void setBeep(std::function<void()> beep) { m_beep = std::move(beep); }
+    // Where new components draw their seeds; the window starts from the clock.
+    void setRandomSource(std::unique_ptr<RandomSource> source) { m_random = std::move(source); }
     void setDecimalSeparator(const QString &separator);
     void setMeasurementExportRunner(MeasurementExportRunner runner)
     {

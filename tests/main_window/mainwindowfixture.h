@@ -35,6 +35,9 @@ protected:
     void SetUp() override
     {
         window.setBeep([this] { ++beeps; });
+        // Scattered populations drawn from the clock would make the drawn k of a test vary
+        // from one run to the next.
+        window.setRandomSource(std::make_unique<MersenneTwisterSource>(20261210));
         window.setResultOpener([this](QWidget *, const ComponentPopulations &,
                                    const ResultSeries &series, const RunSettings &settings) {
             openedResults
