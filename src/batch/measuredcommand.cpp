@@ -256,18 +256,33 @@ MeasuredResults computeResults(const MeasuredOptions &options, const std::vector
     return results;
 }
 
+// What the reader left out, as the summary and the refusal of an empty run both say it.
+std::string leftOutText(const ReadSummary &s)
+{
+    return "left out: " + std::to_string(s.otherExperiments) + " rows of other experiments, "
+        + std::to_string(s.otherDemagnetization) + " rows of the other demagnetization, "
+        + std::to_string(s.flaggedBad) + " flagged bad, " + std::to_string(s.missingMoment)
+        + " without a moment, " + std::to_string(s.specimensWithoutSteps)
+        + " specimens without steps";
+}
+
 void reportSummary(std::ostream &err, const MeasuredOptions &options, const MeasurementSet &set)
 {
     const ReadSummary &s = set.summary;
     err << ProgramName << ": " << options.path << " (" << measurementFormatName(s.format)
-        << "): " << set.specimens.size() << " specimens; left out: " << s.otherExperiments
-        << " rows of other experiments, " << s.otherDemagnetization
-        << " rows of the other demagnetization, " << s.flaggedBad << " flagged bad, "
-        << s.missingMoment << " without a moment, " << s.specimensWithoutSteps
-        << " specimens without steps; repeats: " << s.repeatsMerged << " merged, " << s.repeatsKept
-        << " kept\n";
+        << "): " << set.specimens.size() << " specimens; " << leftOutText(s)
+        << "; repeats: " << s.repeatsMerged << " merged, " << s.repeatsKept << " kept\n";
     for (const std::string &note : s.notes)
         err << ProgramName << ": " << note << '\n';
+}
+
+// A run without a specimen has nothing to write: every output would be empty or a header.
+void refuseEmptyRun(const MeasuredOptions &options, const MeasurementSet &set)
+{
+    const std::string demag = options.read.demag == DemagKind::AlternatingField ? "af" : "thermal";
+    throw BatchError(options.path + " (" + measurementFormatName(set.summary.format)
+        + "): no specimen has a kept step (--demag " + demag + "); " + leftOutText(set.summary)
+        + "; nothing was written");
 }
 
 } // namespace
@@ -291,6 +306,8 @@ int runMeasuredCommand(std::span<const std::string> arguments, std::ostream &out
             inputs.push_back(*batch.interpretationsPath);
         }
         const MeasurementSet set = readMeasurements(options.path, options.read);
+        if (set.specimens.empty())
+            refuseEmptyRun(options, set);
         const std::vector<const Specimen *> specimens = chosenSpecimens(set, options);
         std::vector<Specimen> framed;
         for (const Specimen *specimen : specimens)
@@ -307,9 +324,9 @@ int runMeasuredCommand(std::span<const std::string> arguments, std::ostream &out
         const std::string location = !framed.empty() && !framed.front().site.empty()
             ? framed.front().site
             : batch.measurements.settings.prefix;
-        MeasurementFiles conversions({ batch.measurements.magicFolder,
-                                         batch.measurements.puffinPlotPath,
-                                         batch.measurements.utrechtPath },
+        MeasurementFiles conversions(
+            { batch.measurements.magicFolder, batch.measurements.puffinPlotPath,
+                batch.measurements.utrechtPath },
             location);
         if (batch.measurements.hasOutput()) {
             conversions.addFiles(files);

@@ -1,9 +1,11 @@
 #include "batch/batchcommand.h"
 #include "batch/batchtestruns.h"
 #include "support/sharedmeasurements.h"
+#include "support/temporaryfolder.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -80,6 +82,55 @@ TEST(MeasuredCommandTest, BadInputExitsWithStatusTwoAndSaysWhy)
         { { "--measured", shared("none.txt"), "--steps-csv", "-" }, "no such file or folder" },
     };
     Testing::expectRefused(run, cases);
+}
+
+class MeasuredRunTest : public Testing::TemporaryFolderTest
+{ };
+
+// A file whose every row is left out gives no specimen: whatever the outputs, the run fails,
+// says what was left out and writes nothing (the picture and the twin once took the first
+// specimen of an empty list).
+TEST_F(MeasuredRunTest, RunWithoutAKeptSpecimenFailsWhateverTheOutputs)
+{
+    const std::string flagged = path("flagged.txt");
+    std::ofstream(flagged) << "tab\tmeasurements\n"
+                              "specimen\tmethod_codes\ttreat_temp\tdir_dec\tdir_inc\t"
+                              "magn_moment\tquality\n"
+                              "a1\tLT-NO\t273\t10\t20\t1e-5\tb\n"
+                              "a1\tLT-T-Z\t373\t10\t20\t9e-6\tb\n";
+    const std::vector<std::vector<std::string>> outputs = {
+        { "--steps-csv", path("steps.csv") },
+        { "--png", path("x.png") },
+        { "--fit", "0:600", "--fits", path("fits.csv") },
+        { "--unmix", "1", "--unmix-out", path("unmix.csv"), "--twin", path("twin.json") },
+        { "--magic", path("converted") },
+        { "--ppl", path("converted.ppl") },
+    };
+    for (const std::vector<std::string> &output : outputs) {
+        SCOPED_TRACE(output.front());
+        std::vector<std::string> arguments = { "--measured", flagged };
+        arguments.insert(arguments.end(), output.begin(), output.end());
+        const Outcome outcome = run(arguments);
+        EXPECT_EQ(outcome.status, BatchBadInput);
+        EXPECT_NE(outcome.err.find(flagged
+                      + " (magic): no specimen has a kept step (--demag "
+                        "thermal); left out: 0 rows of other experiments, 0 "
+                        "rows of the other demagnetization, 2 flagged bad"),
+            std::string::npos)
+            << outcome.err;
+        EXPECT_EQ(entries(), std::set<std::string> { "flagged.txt" });
+    }
+}
+
+TEST_F(MeasuredRunTest, SharedFileWithoutAnAfStepIsRefusedForThePicture)
+{
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
+    const Outcome outcome = run({ "--measured", shared("cit-PI47/measurements.txt"), "--demag",
+        "af", "--png", path("x.png") });
+    EXPECT_EQ(outcome.status, BatchBadInput);
+    EXPECT_NE(outcome.err.find("no specimen has a kept step (--demag af)"), std::string::npos)
+        << outcome.err;
+    EXPECT_TRUE(entries().empty());
 }
 
 } // namespace
