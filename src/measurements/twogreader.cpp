@@ -5,7 +5,7 @@
 
 #include <cctype>
 #include <optional>
-#include <regex>
+#include <string_view>
 
 namespace Demagora {
 
@@ -68,10 +68,30 @@ std::optional<std::vector<Chunk>> chunksOf(const std::string &bytes)
     return chunks;
 }
 
-bool isDate(const std::string &text)
+// "Mon dd yyyy" and anything after it: a capital and two small letters, spaces, one or two
+// digits, spaces and four digits. Scanned by hand: a regular expression overflowed the stack
+// on a header run of some ten thousand characters.
+bool isDate(std::string_view text)
 {
-    static const std::regex date(R"([A-Z][a-z]{2} +\d{1,2} +\d{4}.*)");
-    return std::regex_match(text, date);
+    std::size_t at = 0;
+    const auto count = [&](auto accepted, std::size_t most) {
+        std::size_t n = 0;
+        while (at < text.size() && n < most && accepted(static_cast<unsigned char>(text[at]))) {
+            ++at;
+            ++n;
+        }
+        return n;
+    };
+    const auto upper = [](unsigned char c) { return c >= 'A' && c <= 'Z'; };
+    const auto lower = [](unsigned char c) { return c >= 'a' && c <= 'z'; };
+    const auto digit = [](unsigned char c) { return c >= '0' && c <= '9'; };
+    const auto space = [](unsigned char c) { return c == ' '; };
+    const std::size_t none = std::string_view::npos;
+    if (count(upper, 1) != 1 || count(lower, 2) != 2 || count(space, none) == 0)
+        return false;
+    if (count(digit, 2) == 0 || (at < text.size() && digit(text[at])))
+        return false;
+    return count(space, none) > 0 && count(digit, 4) == 4;
 }
 
 [[noreturn]] void fail(const std::string &path, const std::string &where, const std::string &what)

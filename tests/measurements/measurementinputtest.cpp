@@ -317,5 +317,52 @@ TEST(MeasurementInputTest, OtherProgramsUtrechtAndPuffinPlotFiles)
     EXPECT_EQ(p.summary.otherExperiments, 1u);
 }
 
+// The date that anchors a 2G header is "Mon dd yyyy" and anything after it; a run of any
+// length is scanned (a 26,000-character date once overflowed the stack), and a run that is
+// no date leaves the header without one.
+TEST(MeasurementInputTest, TwoGHeaderDatesOfAnyLengthAreRecognised)
+{
+    struct DateCase
+    {
+        std::string date;
+        bool accepted;
+    };
+    const DateCase cases[] = {
+        { "Apr 23 2006 15:34", true },
+        { "Apr 3  2006", true },
+        { "Apr 23 2006" + std::string(26000, 'x'), true },
+        { "Apr 23 2006" + std::string(60000, ' '), true },
+        { "Apr " + std::string(30000, ' ') + "23 2006", true },
+        { "apr 23 2006", false },
+        { "Apr 123 2006", false },
+        { "Apr 23 206", false },
+        { "Apr23 2006", false },
+        { std::string(30000, 'A'), false },
+    };
+    TemporaryFolder folder;
+    for (const DateCase &c : cases) {
+        SCOPED_TRACE(c.date.substr(0, 20));
+        const std::string path = folder.file("s1.dat",
+            Fixtures::twoGFile(
+                "S1", c.date, { { "NRM", 1e-3, 2e-3, 3e-3 }, { "100C", 1e-3, 1e-3, 1e-3 } }));
+        if (c.accepted) {
+            const MeasurementSet set = readMeasurements(path);
+            ASSERT_EQ(set.specimens.size(), 1u);
+            EXPECT_EQ(set.specimens[0].name, "S1");
+            EXPECT_EQ(set.specimens[0].steps.size(), 2u);
+        } else {
+            try {
+                readMeasurements(path);
+                ADD_FAILURE() << "read without complaint";
+            } catch (const MeasurementError &error) {
+                EXPECT_NE(std::string(error.what())
+                              .find(path + ", header: expected the specimen name, volume and date"),
+                    std::string::npos)
+                    << error.what();
+            }
+        }
+    }
+}
+
 } // namespace
 } // namespace Demagora
