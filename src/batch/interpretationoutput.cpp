@@ -5,8 +5,9 @@
 #include "batch/batcherror.h"
 #include "measurements/measuredseries.h"
 #include "measurements/measurementerror.h"
+#include "measurements/readertext.h"
 
-#include <fstream>
+#include <sstream>
 
 namespace Demagora {
 
@@ -27,9 +28,13 @@ std::string memberName(const std::string &prefix, std::size_t member, std::size_
 
 std::vector<InterpretationRequest> readBatchInterpretations(const std::string &path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw BatchError("--interpretations: '" + path + "' cannot be opened");
+    // Read as a measurement file is: a pipe or device is refused, never waited on.
+    std::istringstream in;
+    try {
+        in.str(readMeasurementFile(path));
+    } catch (const MeasurementError &error) {
+        throw BatchError(std::string("--interpretations: ") + error.what());
+    }
     try {
         return readInterpretationList(in, path);
     } catch (const AnalysisError &error) {

@@ -32,9 +32,9 @@ void readStepKind(std::string_view line, const TextLines &lines, std::size_t ind
 }
 
 void readSpecimenFile(const std::string &path, const std::string &name, double declination,
-    SpecimenCollector &collector)
+    SpecimenCollector &collector, FilesRead &files)
 {
-    const TextLines lines(path, readMeasurementFile(path));
+    const TextLines lines(path, files.read(path));
     if (lines.size() < 2)
         lines.fail(lines.size() == 0 ? 0 : 1,
             "expected a header line and an orientation line (level, core strike, core dip, "
@@ -90,7 +90,8 @@ void readSpecimenFile(const std::string &path, const std::string &name, double d
 MeasurementSet readCit(const std::string &samPath, const ReadOptions &options)
 {
     namespace fs = std::filesystem;
-    const TextLines sam(samPath, readMeasurementFile(samPath));
+    FilesRead files;
+    const TextLines sam(samPath, files.read(samPath));
     if (sam.size() < 3)
         sam.fail(sam.size(),
             "expected the site, a line of latitude, longitude and declination, "
@@ -109,12 +110,23 @@ MeasurementSet readCit(const std::string &samPath, const ReadOptions &options)
         if (name.empty())
             continue;
         const fs::path file = folder / name;
-        if (!fs::is_regular_file(file))
+        std::error_code error;
+        const fs::file_status status = fs::status(file, error);
+        if (status.type() == fs::file_type::not_found)
             sam.fail(i, "expected a specimen file " + file.string() + " beside the .sam file.");
-        readSpecimenFile(file.string(), name, declination, collector);
+        if (error)
+            sam.fail(i,
+                "the specimen file " + file.string()
+                    + " cannot be read: " + lowerCase(error.message()) + ".");
+        if (!fs::is_regular_file(status))
+            sam.fail(i,
+                "the specimen file " + file.string()
+                    + " is not a regular file (a folder, pipe, device or socket is never read).");
+        readSpecimenFile(file.string(), name, declination, collector, files);
         collector.specimen(name).site = site;
     }
     set.specimens = collector.finish();
+    set.files = files.paths();
     return set;
 }
 

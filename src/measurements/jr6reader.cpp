@@ -132,6 +132,7 @@ MeasurementSet readJr6(const std::string &path, const ReadOptions &options)
         collector.add(name, step);
     }
     set.specimens = collector.finish();
+    set.files = { path };
     if (noteOrientation)
         set.summary.notes.push_back("Orientation parameters other than P1 = 12 with P2 = 0 or "
                                     "90 are not read: those specimens have no orientation.");

@@ -375,8 +375,9 @@ MeasurementSet readMagic(const std::string &path, const ReadOptions &options)
     }
     // A measurements table alone takes its parents from the tables beside it.
     const fs::path folder = fs::path(files.front()).parent_path();
+    FilesRead read;
     std::vector<TextLines> texts;
-    texts.emplace_back(files.front(), readMeasurementFile(files.front()));
+    texts.emplace_back(files.front(), read.read(files.front()));
     std::vector<Table> mainTables = readTables(texts.front());
     const bool combined = mainTables.size() > 1;
     const bool magic25 = !mainTables.empty() && mainTables.front().name == "magic_measurements";
@@ -401,13 +402,15 @@ MeasurementSet readMagic(const std::string &path, const ReadOptions &options)
             : std::vector<const char *> { "specimens.txt", "samples.txt", "sites.txt" };
         for (const char *name : names) {
             const fs::path beside = folder / name;
-            if (!fs::is_regular_file(beside))
+            std::error_code error;
+            if (!fs::is_regular_file(beside, error))
                 continue;
-            const TextLines lines(beside.string(), readMeasurementFile(beside.string()));
+            const TextLines lines(beside.string(), read.read(beside.string()));
             readParentTables(lines, readTables(lines), contribution);
         }
     }
     set.specimens = collector.finish();
+    set.files = read.paths();
     for (Specimen &specimen : set.specimens)
         specimen.unit = unit;
     attachParents(set.specimens, contribution, rowParents);

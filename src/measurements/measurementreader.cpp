@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 
 namespace Demagora {
 
@@ -20,17 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::size_t SniffBytes = 4096;
-
-std::string firstBytes(const std::string &path)
-{
-    std::ifstream stream(path, std::ios::binary);
-    if (!stream)
-        throw MeasurementError(path + ": the file cannot be opened.");
-    std::string bytes(SniffBytes, '\0');
-    stream.read(bytes.data(), std::streamsize(bytes.size()));
-    bytes.resize(std::size_t(stream.gcount()));
-    return bytes;
-}
 
 std::string extensionOf(const std::string &path)
 {
@@ -74,7 +62,7 @@ MeasurementFormat detectMeasurementFormat(const std::string &path)
             + ": the folder holds no measurements.txt and no 2G .dat "
               "files.");
     }
-    const std::string bytes = firstBytes(path);
+    const std::string bytes = measurementFileStart(path, SniffBytes);
     const std::string extension = extensionOf(path);
     if (looksLikeMagic(bytes))
         return MeasurementFormat::Magic;
@@ -94,7 +82,9 @@ MeasurementFormat detectMeasurementFormat(const std::string &path)
           "a Utrecht file.");
 }
 
-MeasurementSet readMeasurements(const std::string &path, const ReadOptions &options)
+namespace {
+
+MeasurementSet readFormat(const std::string &path, const ReadOptions &options)
 {
     if (!fs::exists(path))
         throw MeasurementError(path + ": no such file or folder.");
@@ -117,6 +107,21 @@ MeasurementSet readMeasurements(const std::string &path, const ReadOptions &opti
         return readUtrecht(path, options);
     }
     throw MeasurementError(path + ": the format is not known.");
+}
+
+} // namespace
+
+MeasurementSet readMeasurements(const std::string &path, const ReadOptions &options)
+{
+    try {
+        return readFormat(path, options);
+    } catch (const fs::filesystem_error &error) {
+        // A loop of links, a name too long, a folder that cannot be listed: said in the
+        // reader's words, naming the file it concerns.
+        const std::string concerned = error.path1().empty() ? path : error.path1().string();
+        throw MeasurementError(concerned
+            + ": the file or folder cannot be read: " + lowerCase(error.code().message()) + ".");
+    }
 }
 
 } // namespace Demagora

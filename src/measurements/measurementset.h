@@ -53,6 +53,9 @@ struct MeasurementSet
 {
     std::vector<Specimen> specimens;
     ReadSummary summary;
+    // Every file the reader read (the file given, its siblings, the specimen files of a .sam
+    // file, the files of a folder): none of them may be replaced by an output.
+    std::vector<std::string> files;
 };
 
 std::string measurementFormatName(MeasurementFormat format);

@@ -110,6 +110,7 @@ MeasurementSet readPuffinPlot(const std::string &path, const ReadOptions &option
         collector.add(name, step);
     }
     set.specimens = collector.finish();
+    set.files = { path };
     return set;
 }
 

@@ -137,9 +137,9 @@ RawStep stepFromLabel(const std::string &label)
     return step;
 }
 
-void readFile(const std::string &path, SpecimenCollector &collector)
+void readFile(const std::string &path, SpecimenCollector &collector, FilesRead &files)
 {
-    const std::string bytes = readMeasurementFile(path);
+    const std::string bytes = files.read(path);
     const std::optional<std::vector<Chunk>> chunks = chunksOf(bytes);
     if (!chunks || chunks->size() < HeaderChunk + 1 || (chunks->size() - HeaderChunk - 1) % 2)
         fail(path, "byte 0",
@@ -199,9 +199,11 @@ MeasurementSet readTwoG(const std::vector<std::string> &paths, const ReadOptions
     MeasurementSet set;
     set.summary.format = MeasurementFormat::TwoG;
     SpecimenCollector collector(options, set.summary);
+    FilesRead files;
     for (const std::string &path : paths)
-        readFile(path, collector);
+        readFile(path, collector, files);
     set.specimens = collector.finish();
+    set.files = files.paths();
     return set;
 }
 

@@ -86,6 +86,7 @@ MeasurementSet readUtrecht(const std::string &path, const ReadOptions &options)
         collector.add(specimen, step);
     }
     set.specimens = collector.finish();
+    set.files = { path };
     return set;
 }
 

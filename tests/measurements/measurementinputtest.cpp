@@ -10,6 +10,8 @@
 
 #include <filesystem>
 
+#include <sys/stat.h>
+
 namespace Demagora {
 namespace {
 
@@ -362,6 +364,82 @@ TEST(MeasurementInputTest, TwoGHeaderDatesOfAnyLengthAreRecognised)
             }
         }
     }
+}
+
+// Only regular files and folders are read: a pipe or device met anywhere (given, named by a
+// .sam file, inside a folder) is refused at once instead of waiting for a writer, and a name
+// the system cannot follow is refused in the readers' words with the file it concerns.
+TEST(MeasurementInputTest, OnlyRegularFilesAndFoldersAreRead)
+{
+    TemporaryFolder folder;
+    const std::filesystem::path root = folder.path();
+    const auto fifo = [&](const std::filesystem::path &path) {
+        EXPECT_EQ(::mkfifo(path.c_str(), 0600), 0);
+        return path.string();
+    };
+    ReadOptions jr6;
+    jr6.format = MeasurementFormat::Jr6;
+    std::filesystem::create_directories(root / "magic");
+    fifo(root / "magic" / "measurements.txt");
+    std::filesystem::create_directories(root / "empty");
+    fifo(root / "cit-pipe");
+    folder.file("pipe.sam", "site\n0 0 0\ncit-pipe\n");
+    std::filesystem::create_symlink("loop-b", root / "loop-a");
+    std::filesystem::create_symlink("loop-a", root / "loop-b");
+    struct Case
+    {
+        std::string path;
+        ReadOptions options;
+        std::string message;
+    };
+    const std::string pipe = fifo(root / "pipe.txt");
+    const std::string notRegular
+        = ": not a regular file (a pipe, device or socket is never read as a measurement file).";
+    const Case cases[] = {
+        { pipe, {}, pipe + notRegular },
+        { pipe, jr6, pipe + notRegular },
+        { (root / "empty").string(), jr6,
+            (root / "empty").string() + ": a folder, where a file was expected." },
+        { (root / "magic").string(), {},
+            (root / "magic" / "measurements.txt").string() + notRegular },
+        { (root / "pipe.sam").string(), {},
+            (root / "pipe.sam").string() + ", line 3: the specimen file "
+                + (root / "cit-pipe").string()
+                + " is not a regular file (a folder, pipe, device or socket is never read)." },
+        { (root / "loop-a").string(), {},
+            (root / "loop-a").string()
+                + ": the file or folder cannot be read: too many levels of symbolic links." },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.message);
+        try {
+            readMeasurements(c.path, c.options);
+            ADD_FAILURE() << "read without complaint";
+        } catch (const MeasurementError &error) {
+            EXPECT_EQ(std::string(error.what()), c.message);
+        }
+    }
+}
+
+// The files of one reading share one budget: the file that would pass it is refused before it
+// is read, and every file read is listed.
+TEST(MeasurementInputTest, FilesOfOneReadingShareOneBudget)
+{
+    TemporaryFolder folder;
+    const std::string ten = folder.file("ten.txt", "0123456789");
+    FilesRead files(25);
+    EXPECT_EQ(files.read(ten), "0123456789");
+    EXPECT_EQ(files.read(ten), "0123456789");
+    try {
+        files.read(ten);
+        ADD_FAILURE() << "read past the budget";
+    } catch (const MeasurementError &error) {
+        EXPECT_EQ(std::string(error.what()),
+            ten
+                + ": with the 2 files read before it (20 bytes), more than the 25 bytes one "
+                  "reading takes.");
+    }
+    EXPECT_EQ(files.paths(), (std::vector<std::string> { ten, ten }));
 }
 
 } // namespace
