@@ -306,6 +306,9 @@ int runMeasuredCommand(std::span<const std::string> arguments, std::ostream &out
             inputs.push_back(*batch.interpretationsPath);
         }
         const MeasurementSet set = readMeasurements(options.path, options.read);
+        // Every file the reader opened is an input as well: its siblings, the specimen files
+        // of a .sam file, the files of a folder.
+        inputs.insert(inputs.end(), set.files.begin(), set.files.end());
         if (set.specimens.empty())
             refuseEmptyRun(options, set);
         const std::vector<const Specimen *> specimens = chosenSpecimens(set, options);

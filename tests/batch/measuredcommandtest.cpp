@@ -1,10 +1,12 @@
 #include "batch/batchcommand.h"
 #include "batch/batchtestruns.h"
+#include "support/filetext.h"
 #include "support/sharedmeasurements.h"
 #include "support/temporaryfolder.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -131,6 +133,54 @@ TEST_F(MeasuredRunTest, SharedFileWithoutAnAfStepIsRefusedForThePicture)
     EXPECT_NE(outcome.err.find("no specimen has a kept step (--demag af)"), std::string::npos)
         << outcome.err;
     EXPECT_TRUE(entries().empty());
+}
+
+// No output replaces a file the reader read, by any name: the siblings of a MagIC table, the
+// specimen files of a .sam file, the files of a 2G folder, through a link or a hard link.
+TEST_F(MeasuredRunTest, FilesTheReaderReadAreNeverReplaced)
+{
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
+    namespace fs = std::filesystem;
+    const fs::path cit = m_folder / "cit";
+    fs::copy(shared("cit-PI47"), cit);
+    const fs::path twoG = m_folder / "2g";
+    fs::copy(shared("2g-mn1"), twoG);
+    for (const fs::path &file : fs::recursive_directory_iterator(m_folder))
+        fs::permissions(file, fs::perms::owner_write, fs::perm_options::add);
+    fs::create_symlink(cit / "sites.txt", m_folder / "link.txt");
+    fs::create_hard_link(cit / "PI47-3a", m_folder / "hard");
+    const std::string sam = (cit / "PI47-.sam").string();
+    struct Case
+    {
+        std::vector<std::string> arguments;
+        std::string input;
+    };
+    const Case cases[] = {
+        { { "--measured", cit.string(), "--magic", cit.string() }, (cit / "sites.txt").string() },
+        { { "--measured", (cit / "measurements.txt").string(), "--steps-csv",
+              (cit / "samples.txt").string() },
+            (cit / "samples.txt").string() },
+        { { "--measured", sam, "--steps-csv", (cit / "PI47-1a").string() },
+            (cit / "PI47-1a").string() },
+        { { "--measured", cit.string(), "--steps-csv", path("link.txt") },
+            (cit / "sites.txt").string() },
+        { { "--measured", sam, "--png", path("hard") }, (cit / "PI47-3a").string() },
+        { { "--measured", twoG.string(), "--ppl", (twoG / "mn004-2b.dat").string() },
+            (twoG / "mn004-2b.dat").string() },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.arguments.back());
+        const Outcome outcome = run(c.arguments);
+        EXPECT_EQ(outcome.status, BatchBadInput);
+        EXPECT_NE(outcome.err.find("that is the input file " + c.input), std::string::npos)
+            << outcome.err;
+    }
+    for (const char *name :
+        { "measurements.txt", "samples.txt", "sites.txt", "PI47-1a", "PI47-3a" })
+        EXPECT_EQ(Testing::fileText(cit / name), Testing::fileText(shared("cit-PI47/") + name))
+            << name;
+    EXPECT_EQ(
+        Testing::fileText(twoG / "mn004-2b.dat"), Testing::fileText(shared("2g-mn1/mn004-2b.dat")));
 }
 
 } // namespace
