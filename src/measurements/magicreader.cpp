@@ -96,6 +96,9 @@ double celsiusFromKelvin(double kelvin)
     const double fraction = celsius - std::floor(celsius);
     if (std::abs(fraction - 0.15) < 1e-6)
         celsius = kelvin - 273.15;
+    // Rounding a level far past any oven would overflow; it is refused as it is.
+    if (!(std::abs(celsius) < 1e12))
+        return celsius;
     return std::round(celsius * 1e6) / 1e6;
 }
 
@@ -282,12 +285,21 @@ void readMeasurementRows(const TextLines &lines, const Table &table, SpecimenCol
         if (name.empty())
             lines.fail(row, "expected a specimen name.");
         RawStep step;
-        const double kelvin
-            = number(fields, c.temp, lines, row, "a temperature in kelvin").value_or(273);
-        const double tesla
-            = number(fields, c.field, lines, row, "an AF field in tesla").value_or(0);
-        classify(c.codes >= 0 ? fields[c.codes] : std::string_view(), kelvin, tesla, step);
+        const std::optional<double> kelvin
+            = number(fields, c.temp, lines, row, "a temperature in kelvin");
+        const std::optional<double> tesla
+            = number(fields, c.field, lines, row, "an AF field in tesla");
+        classify(c.codes >= 0 ? fields[c.codes] : std::string_view(), kelvin.value_or(273),
+            tesla.value_or(0), step);
         step.flaggedBad = lowerCase(field(fields, c.quality)) == "b";
+        // A step of its kind without its level is refused, never taken as 0 (unless the row
+        // is flagged bad, and so left out whatever it holds).
+        if (step.treatment == Treatment::Thermal && !kelvin && !step.flaggedBad)
+            lines.fail(row, "expected a temperature in kelvin for a thermal step, found none.");
+        if (step.treatment == Treatment::AlternatingField && !tesla && !step.flaggedBad)
+            lines.fail(row, "expected an AF field in tesla for an AF step, found none.");
+        if (const std::optional<std::string> refusal = levelRefusal(step.treatment, step.level))
+            lines.fail(row, *refusal);
         const std::optional<double> dec = number(fields, c.dec, lines, row, "a declination");
         const std::optional<double> inc = number(fields, c.inc, lines, row, "an inclination");
         const std::optional<double> size = number(fields, intensity, lines, row,

@@ -229,6 +229,31 @@ std::string lowerCase(std::string_view text)
     return lower;
 }
 
+std::string shownText(std::string_view text)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string shown = "\"";
+    for (const char c : text.substr(0, MaxShownCharacters)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\t') {
+            shown += "\\t";
+        } else if (c == '"' || c == '\\') {
+            shown += '\\';
+            shown += c;
+        } else if (byte < 0x20 || byte == 0x7f) {
+            shown += "\\x";
+            shown += digits[byte >> 4];
+            shown += digits[byte & 15];
+        } else {
+            shown += c;
+        }
+    }
+    shown += '"';
+    if (text.size() > MaxShownCharacters)
+        shown += " (cut; " + std::to_string(text.size()) + " characters in all)";
+    return shown;
+}
+
 std::string fileNameOf(const std::string &path)
 {
     const std::size_t slash = path.find_last_of('/');
@@ -250,6 +275,23 @@ std::optional<double> numberOrNothing(std::string_view field)
     return value;
 }
 
+std::optional<std::string> levelRefusal(Treatment treatment, double level)
+{
+    const auto text = [](double value) {
+        char buffer[32];
+        const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+        return std::string(buffer, end);
+    };
+    if (treatment == Treatment::Thermal
+        && !(level >= MinThermalCelsius && level <= MaxThermalCelsius))
+        return "expected a temperature from " + text(MinThermalCelsius) + " to "
+            + text(MaxThermalCelsius) + " degrees Celsius, found " + text(level) + ".";
+    if (treatment == Treatment::AlternatingField && !(level >= 0 && level <= MaxAfMillitesla))
+        return "expected an AF field from 0 to " + text(MaxAfMillitesla) + " mT, found "
+            + text(level) + ".";
+    return std::nullopt;
+}
+
 std::optional<double> parseOptionalNumber(
     std::string_view field, const TextLines &lines, std::size_t index, const std::string &what)
 {
@@ -258,7 +300,7 @@ std::optional<double> parseOptionalNumber(
         return std::nullopt;
     if (const std::optional<double> value = numberOrNothing(field))
         return value;
-    lines.fail(index, "expected " + what + ", found \"" + std::string(field) + "\".");
+    lines.fail(index, "expected " + what + ", found " + shownText(field) + ".");
 }
 
 double parseNumber(

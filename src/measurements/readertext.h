@@ -1,5 +1,7 @@
 #pragma once
 
+#include "measurements/specimen.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -69,6 +71,12 @@ std::vector<std::string_view> splitTabs(std::string_view line);
 void splitTabs(std::string_view line, std::vector<std::string_view> &fields);
 std::vector<std::string_view> splitWhitespace(std::string_view line);
 std::string lowerCase(std::string_view text);
+
+// The longest text of a file a message shows; past it the text is cut and its length said.
+inline constexpr std::size_t MaxShownCharacters = 60;
+// A field, name or line of a file as a message shows it: in double quotes, control characters
+// and quotes escaped (\t, \x1b, \"), cut after MaxShownCharacters bytes.
+std::string shownText(std::string_view text);
 std::string fileNameOf(const std::string &path);
 
 // A number in the C locale: an optional sign, digits with a point, an exponent. Empty text and
@@ -81,5 +89,13 @@ double parseNumber(
     std::string_view field, const TextLines &lines, std::size_t index, const std::string &what);
 // A plain number or nothing, never throwing.
 std::optional<double> numberOrNothing(std::string_view field);
+
+// The levels a step can have: degrees Celsius from absolute zero to far past the melting of any
+// rock, millitesla from 0 to far past any demagnetizer. A level outside is a misread file.
+inline constexpr double MinThermalCelsius = -273.15;
+inline constexpr double MaxThermalCelsius = 2000;
+inline constexpr double MaxAfMillitesla = 10000;
+// Why a thermal or AF level cannot be, for a refusal ("expected ..."); nothing when it can.
+std::optional<std::string> levelRefusal(Treatment treatment, double level);
 
 } // namespace Demagora

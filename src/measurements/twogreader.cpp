@@ -104,7 +104,7 @@ double number(
 {
     if (const std::optional<double> value = numberOrNothing(token.text))
         return *value;
-    fail(path, where, "expected " + what + ", found \"" + token.text + "\".");
+    fail(path, where, "expected " + what + ", found " + shownText(token.text) + ".");
 }
 
 RawStep stepFromLabel(const std::string &label)
@@ -178,6 +178,8 @@ void readFile(const std::string &path, SpecimenCollector &collector, FilesRead &
                 "the record ends after " + std::to_string(fields.size()) + " values; expected "
                     + std::to_string(RecordFields) + ".");
         RawStep step = stepFromLabel(fields[0].text);
+        if (const std::optional<std::string> refusal = levelRefusal(step.treatment, step.level))
+            fail(path, where, *refusal);
         step.x = number(path, where, fields[9], "the X moment in emu") * AmpereSquareMetresPerEmu;
         step.y = number(path, where, fields[13], "the Y moment in emu") * AmpereSquareMetresPerEmu;
         step.z = number(path, where, fields[17], "the Z moment in emu") * AmpereSquareMetresPerEmu;

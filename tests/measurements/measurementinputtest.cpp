@@ -63,6 +63,35 @@ TEST(MeasurementInputTest, BadInputIsRefusedWithFileLineAndExpectation)
             "expected the columns DISCRETE_ID" },
         { "cut.dat", twoG.substr(0, 1000), "byte 0", "truncated" },
         { "unknown.xyz", "nothing a reader knows\n", "", "the format is not known" },
+        // Levels and exponents no measurement can have are misread columns, not values.
+        { "hot.txt", std::string(MagicHeader) + "a1\tLT-T-Z\t1e308\t0\t10\t20\t1e-5\tg\n", "line 3",
+            "expected a temperature from -273.15 to 2000 degrees Celsius, found 1e+308" },
+        { "no-temperature.txt", std::string(MagicHeader) + "a1\tLT-T-Z\t\t0\t10\t20\t1e-5\tg\n",
+            "line 3", "expected a temperature in kelvin for a thermal step, found none" },
+        { "exponent.jr6",
+            "ST1       NRM      -3.10  4.29 -6.47 999  27  27   0   0   0   0 12 90 12  0   0\n",
+            "line 1", "expected an exponent from -20 to 20 in columns 37-40, found \"999\"" },
+        { "negative.jr6",
+            "ST1       NRM      -3.10  4.29 -6.47-999  27  27   0   0   0   0 12 90 12  0   0\n",
+            "line 1", "expected an exponent from -20 to 20 in columns 37-40, found \"-999\"" },
+        { "level.jr6",
+            "ST1       T9999    -3.10  4.29 -6.47  -5  27  27   0   0   0   0 12 90 12  0   0\n",
+            "line 1", "columns 11-18: expected a temperature from -273.15 to 2000" },
+        { "level.TH", "\"comment\"\n\"s1\",2,0,90,10,0,0\n0,1,2,3\n5000,1,2,3\n9999\nEND\n",
+            "line 4", "expected a temperature from -273.15 to 2000 degrees Celsius, found 5000" },
+        { "no-temperature.ppl",
+            "PuffinPlot file. Version 3\nDISCRETE_ID\tTREATMENT\tTEMPERATURE\tX_MOMENT\t"
+            "Y_MOMENT\tZ_MOMENT\np1\tTHERMAL\t\t1\t2\t3\n",
+            "line 3", "expected a temperature for a THERMAL step, found none" },
+        // A long field is cut and control characters are shown escaped.
+        { "long-field.txt",
+            std::string(MagicHeader) + "a1\tLT-NO\t273\t0\t10\t20\t" + std::string(100000, '7')
+                + "x\tg\n",
+            "line 3",
+            "found \"777777777777777777777777777777777777777777777777777777777777\" (cut; 100001 "
+            "characters in all)." },
+        { "escape.txt", std::string(MagicHeader) + "a1\tLT-NO\t273\t0\t10\t20\t1e\x1b[2J\tg\n",
+            "line 3", "found \"1e\\x1b[2J\"." },
     };
     TemporaryFolder folder;
     for (const BadInput &c : cases) {
@@ -73,6 +102,8 @@ TEST(MeasurementInputTest, BadInputIsRefusedWithFileLineAndExpectation)
             ADD_FAILURE() << "read without complaint";
         } catch (const MeasurementError &error) {
             const std::string message = error.what();
+            EXPECT_LT(message.size(), path.size() + 300) << message;
+            EXPECT_EQ(message.find('\x1b'), std::string::npos) << message;
             EXPECT_NE(message.find(path), std::string::npos) << message;
             EXPECT_NE(message.find(c.line), std::string::npos) << message;
             EXPECT_NE(message.find(c.expected), std::string::npos) << message;
@@ -440,6 +471,49 @@ TEST(MeasurementInputTest, FilesOfOneReadingShareOneBudget)
                   "reading takes.");
     }
     EXPECT_EQ(files.paths(), (std::vector<std::string> { ten, ten }));
+}
+
+// A CIT step line holds its values in the columns the format gives them: a value added or left
+// blank before the specimen direction is refused, where splitting on spaces alone once read
+// the moment from another column.
+TEST(MeasurementInputTest, CitValuesStandInTheirColumns)
+{
+    const std::string nrm = "NRM    085.0  56.1 085.0  56.1 9.06E-05 002.1 203.3  41.9 0.1 0.2 "
+                            "0.1 op 2015-09-16 18:20:04\n";
+    struct CitCase
+    {
+        const char *name;
+        std::string step;
+        std::string message; // empty: read
+    };
+    const CitCase cases[] = {
+        { "as written", "TT  50 082.2  56.5 082.2  56.5 9.00E-05 001.4 201.2  41.9 0.1 op\n", "" },
+        { "one value added", "TT  50 082.2  56.5 7 082.2  56.5 9.00E-05 001.4 201.2  41.9 0.1\n",
+            "line 4: expected the tilt-corrected inclination in columns 25-30, found \"082.2\" in "
+            "columns 22-26" },
+        { "error angle blank", "TT  50 082.2  56.5 082.2  56.5 9.00E-05       201.2  41.9 0.1\n",
+            "line 4: expected the error angle in columns 40-45, found \"201.2\" in columns 47-51" },
+        { "line cut", "TT  50 082.2  56.5 082.2  56.5 9.00E-05 001.4 201.2\n",
+            "line 4: the line ends after 7 values; expected 8" },
+        { "level past any oven", "TT9999 082.2  56.5 082.2  56.5 9.00E-05 001.4 201.2  41.9\n",
+            "line 4: expected a temperature from -273.15 to 2000 degrees Celsius, found 9999" },
+    };
+    for (const CitCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        TemporaryFolder folder;
+        const std::string sam = folder.file("S-.sam", "S-\n 48.7 -87.0   0.0\nS-1a\n");
+        const std::string specimen
+            = folder.file("S-1a", "S- 1a\n      0 323.1  16.0  0.0  0.0  1.0\n" + nrm + c.step);
+        try {
+            const MeasurementSet set = readMeasurements(sam);
+            EXPECT_TRUE(c.message.empty()) << "read without complaint";
+            ASSERT_EQ(set.specimens.size(), 1u);
+            EXPECT_EQ(set.specimens[0].steps.size(), 2u);
+        } catch (const MeasurementError &error) {
+            EXPECT_EQ(std::string(error.what()).substr(0, specimen.size() + 2 + c.message.size()),
+                specimen + ", " + c.message);
+        }
+    }
 }
 
 } // namespace
