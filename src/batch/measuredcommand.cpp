@@ -120,7 +120,13 @@ MeasuredOptions parseMeasuredOptions(std::span<const std::string> arguments)
                 throw BatchError("--format: '" + format
                     + "' is not a measurement format (magic, cit, jr6, 2g, ppl or utrecht)");
         } else if (name == "--specimen") {
-            options.specimens.push_back(value());
+            // A specimen named twice would count twice in every mean of the run.
+            std::string specimen = value();
+            if (std::find(options.specimens.begin(), options.specimens.end(), specimen)
+                != options.specimens.end())
+                throw BatchError("--specimen '" + specimen
+                    + "' is given more than once; each specimen is taken once");
+            options.specimens.push_back(std::move(specimen));
         } else if (name == "--coordinates") {
             const std::string system = value();
             const std::optional<CoordinateSystem> chosen = coordinateSystemFromName(system);

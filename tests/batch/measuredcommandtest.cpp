@@ -75,6 +75,8 @@ TEST(MeasuredCommandTest, BadInputExitsWithStatusTwoAndSaysWhy)
             "--repeats: 'first' is not average, last or all" },
         { { "--measured", zeq, "--steps-csv", "-", "--specimen", "nope" },
             "--specimen: no specimen 'nope'" },
+        { { "--measured", zeq, "--steps-csv", "-", "--specimen", "sr01a1", "--specimen=sr01a1" },
+            "--specimen 'sr01a1' is given more than once; each specimen is taken once" },
         { { "--measured", zeq, "--steps-csv", "-", "--coordinates", "geographic" },
             "Specimen sr01a1 has no sample orientation" },
         { { "--measured", zeq, "--steps-csv", "-", "--format", "jr6" },
