@@ -317,10 +317,16 @@ int runMeasuredCommand(std::span<const std::string> arguments, std::ostream &out
         inputs.insert(inputs.end(), set.files.begin(), set.files.end());
         if (set.specimens.empty())
             refuseEmptyRun(options, set);
-        const std::vector<const Specimen *> specimens = chosenSpecimens(set, options);
+        std::vector<const Specimen *> specimens;
         std::vector<Specimen> framed;
-        for (const Specimen *specimen : specimens)
-            framed.push_back(specimenInFrame(*specimen, options.coordinates));
+        try {
+            specimens = chosenSpecimens(set, options);
+            for (const Specimen *specimen : specimens)
+                framed.push_back(specimenInFrame(*specimen, options.coordinates));
+        } catch (const MeasurementError &error) {
+            // A specimen the frame cannot take is named by the reader; the file is named here.
+            throw BatchError(options.path + ": " + error.what());
+        }
         MeasuredResults results = computeResults(options, framed, list);
         OutputFiles files(inputs, &out);
         if (options.stepsCsvPath) {

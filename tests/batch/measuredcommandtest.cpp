@@ -65,6 +65,7 @@ TEST(MeasuredCommandTest, BadInputExitsWithStatusTwoAndSaysWhy)
 {
     SKIP_WITHOUT_SHARED_MEASUREMENTS();
     const std::string zeq = shared("magic-zeq/measurements.txt");
+    const std::string noOrientation = zeq + ": Specimen sr01a1 has no sample orientation";
     const Testing::RefusedCase cases[] = {
         { { "--measured", zeq }, "--measured needs an output: --steps-csv FILE" },
         { { "--measured", zeq, "--steps-csv", "-", "--format", "csv" },
@@ -78,7 +79,7 @@ TEST(MeasuredCommandTest, BadInputExitsWithStatusTwoAndSaysWhy)
         { { "--measured", zeq, "--steps-csv", "-", "--specimen", "sr01a1", "--specimen=sr01a1" },
             "--specimen 'sr01a1' is given more than once; each specimen is taken once" },
         { { "--measured", zeq, "--steps-csv", "-", "--coordinates", "geographic" },
-            "Specimen sr01a1 has no sample orientation" },
+            noOrientation.c_str() },
         { { "--measured", zeq, "--steps-csv", "-", "--format", "jr6" },
             "measurements.txt, line 1: " },
         { { "--measured", zeq, "--steps-csv", "-", "--seed", "3" },
