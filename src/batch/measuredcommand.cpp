@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <filesystem>
 #include <new>
 #include <optional>
 #include <vector>
@@ -363,6 +364,10 @@ int runMeasuredCommand(std::span<const std::string> arguments, std::ostream &out
         err << ProgramName << ": " << error.what() << '\n';
     } catch (const std::bad_alloc &) {
         err << ProgramName << ": not enough memory for these specimens; nothing was written\n";
+    } catch (const std::filesystem::filesystem_error &error) {
+        // A name the system cannot follow is bad input: said in one line, with the name.
+        err << ProgramName << ": " << error.path1().string() << ": " << error.code().message()
+            << "; nothing was written\n";
     } catch (const std::exception &error) {
         err << ProgramName << ": " << error.what() << '\n';
         return BatchInternalFailure;

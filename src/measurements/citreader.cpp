@@ -163,14 +163,14 @@ MeasurementSet readCit(const std::string &samPath, const ReadOptions &options)
         std::error_code error;
         const fs::file_status status = fs::status(file, error);
         if (status.type() == fs::file_type::not_found)
-            sam.fail(i, "expected a specimen file " + file.string() + " beside the .sam file.");
+            sam.fail(i, "expected a specimen file " + shownText(name) + " beside the .sam file.");
         if (error)
             sam.fail(i,
-                "the specimen file " + file.string()
+                "the specimen file " + shownText(name)
                     + " cannot be read: " + lowerCase(error.message()) + ".");
         if (!fs::is_regular_file(status))
             sam.fail(i,
-                "the specimen file " + file.string()
+                "the specimen file " + shownText(name)
                     + " is not a regular file (a folder, pipe, device or socket is never read).");
         readSpecimenFile(file.string(), name, declination, collector, files);
         collector.specimen(name).site = site;

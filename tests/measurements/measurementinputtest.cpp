@@ -415,6 +415,7 @@ TEST(MeasurementInputTest, OnlyRegularFilesAndFoldersAreRead)
     std::filesystem::create_directories(root / "empty");
     fifo(root / "cit-pipe");
     folder.file("pipe.sam", "site\n0 0 0\ncit-pipe\n");
+    folder.file("long.sam", "site\n0 0 0\n" + std::string(300, 'n') + "\n");
     std::filesystem::create_symlink("loop-b", root / "loop-a");
     std::filesystem::create_symlink("loop-a", root / "loop-b");
     struct Case
@@ -434,9 +435,12 @@ TEST(MeasurementInputTest, OnlyRegularFilesAndFoldersAreRead)
         { (root / "magic").string(), {},
             (root / "magic" / "measurements.txt").string() + notRegular },
         { (root / "pipe.sam").string(), {},
-            (root / "pipe.sam").string() + ", line 3: the specimen file "
-                + (root / "cit-pipe").string()
-                + " is not a regular file (a folder, pipe, device or socket is never read)." },
+            (root / "pipe.sam").string()
+                + ", line 3: the specimen file \"cit-pipe\" is not a regular file (a folder, "
+                  "pipe, device or socket is never read)." },
+        { (root / "long.sam").string(), {},
+            (root / "long.sam").string() + ", line 3: the specimen file \"" + std::string(60, 'n')
+                + "\" (cut; 300 characters in all) cannot be read: file name too long." },
         { (root / "loop-a").string(), {},
             (root / "loop-a").string()
                 + ": the file or folder cannot be read: too many levels of symbolic links." },
