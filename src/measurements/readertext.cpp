@@ -154,21 +154,34 @@ TextLines::TextLines(std::string path, std::string text)
     : m_path(std::move(path))
     , m_text(std::move(text))
 {
-    std::string_view rest(m_text);
-    if (rest.starts_with("\xEF\xBB\xBF"))
-        rest.remove_prefix(3);
-    while (!rest.empty()) {
-        const std::size_t end = rest.find_first_of("\r\n");
-        if (end == std::string_view::npos) {
-            m_lines.push_back(rest);
+    if (m_text.size() > UINT32_MAX)
+        throw MeasurementError(m_path + ": the file is too large for a measurement file.");
+    std::size_t at = std::string_view(m_text).starts_with("\xEF\xBB\xBF") ? 3 : 0;
+    while (at < m_text.size()) {
+        if (m_starts.size() == MaxMeasurementLines)
+            throw MeasurementError(m_path + ": more than " + std::to_string(MaxMeasurementLines)
+                + " lines, too many for a measurement file.");
+        m_starts.push_back(std::uint32_t(at));
+        const std::size_t end = m_text.find_first_of("\r\n", at);
+        if (end == std::string::npos)
             break;
-        }
-        m_lines.push_back(rest.substr(0, end));
-        std::size_t next = end + 1;
-        if (rest[end] == '\r' && next < rest.size() && rest[next] == '\n')
-            ++next;
-        rest.remove_prefix(next);
+        at = end + 1;
+        if (m_text[end] == '\r' && at < m_text.size() && m_text[at] == '\n')
+            ++at;
     }
+}
+
+std::string_view TextLines::line(std::size_t index) const
+{
+    const std::string_view text(m_text);
+    const std::size_t start = m_starts[index];
+    const std::size_t end = text.find_first_of("\r\n", start);
+    return text.substr(start, end == std::string_view::npos ? text.npos : end - start);
+}
+
+bool TextLines::lastLineUnended() const
+{
+    return !m_starts.empty() && m_text.back() != '\n' && m_text.back() != '\r';
 }
 
 void TextLines::fail(std::size_t index, const std::string &what) const

@@ -3,6 +3,7 @@
 #include "measurements/specimen.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -45,16 +46,23 @@ std::string readMeasurementFile(const std::string &path);
 // At most the first bytes of a file, to tell its format; refused as FilesRead refuses.
 std::string measurementFileStart(const std::string &path, std::size_t bytes);
 
+// The most lines a measurement file may have: some 16 bytes a line in the largest file, far
+// fewer than any measurement row takes. Only where a line starts is kept, 4 bytes a line.
+inline constexpr std::size_t MaxMeasurementLines = std::size_t(1) << 24;
+
 // A text file cut into lines: a leading byte-order mark dropped, LF, CRLF and CR-only line ends
 // all taken as ends. Line numbers count from 1.
 class TextLines
 {
 public:
+    // Throws MeasurementError naming the file when it has more than MaxMeasurementLines lines.
     TextLines(std::string path, std::string text);
 
     const std::string &path() const { return m_path; }
-    std::size_t size() const { return m_lines.size(); }
-    std::string_view line(std::size_t index) const { return m_lines[index]; }
+    std::size_t size() const { return m_starts.size(); }
+    std::string_view line(std::size_t index) const;
+    // Whether the last line has no line end: a file cut in its last line may read as whole.
+    bool lastLineUnended() const;
 
     // "<file>, line <n>: <what>": the message of a MeasurementError for the line at index.
     [[noreturn]] void fail(std::size_t index, const std::string &what) const;
@@ -62,7 +70,7 @@ public:
 private:
     std::string m_path;
     std::string m_text;
-    std::vector<std::string_view> m_lines;
+    std::vector<std::uint32_t> m_starts;
 };
 
 std::string_view trimmed(std::string_view text);

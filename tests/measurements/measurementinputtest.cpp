@@ -126,6 +126,23 @@ TEST(MeasurementInputTest, FilesOver256MiBAreRefusedUnread)
     }
 }
 
+// Lines are counted too: a file of nothing but line ends once took 17 bytes of memory for
+// each of its bytes.
+TEST(MeasurementInputTest, FilesOfTooManyLinesAreRefused)
+{
+    TemporaryFolder folder;
+    const std::string path = folder.file("blank.jr6", std::string(MaxMeasurementLines + 1, '\n'));
+    try {
+        readMeasurements(path);
+        ADD_FAILURE() << "read without complaint";
+    } catch (const MeasurementError &error) {
+        EXPECT_EQ(std::string(error.what()),
+            path + ": more than 16777216 lines, too many for a measurement file.");
+    }
+    const std::string fewer = folder.file("fewer.jr6", std::string(MaxMeasurementLines, '\n'));
+    EXPECT_TRUE(readMeasurements(fewer).specimens.empty());
+}
+
 std::string withLineEnds(const std::string &text, const std::string &end, bool bom)
 {
     std::string result = bom ? "\xEF\xBB\xBF" : "";
