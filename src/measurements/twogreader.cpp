@@ -42,30 +42,36 @@ std::vector<Token> textRuns(const std::string &bytes, std::size_t from, std::siz
 }
 
 // The file is a chain of chunks, each a 16-bit little-endian length and that many bytes: three
-// short chunks, the header, then per step its number and its record. Nothing when the chain
-// does not end exactly at the end of the file.
+// short chunks, the header, then per step its number and its record. The chain is walked, not
+// kept: a file of empty chunks would otherwise take 8 times its size.
 struct Chunk
 {
     std::size_t offset;
     std::size_t size;
 };
 
-std::optional<std::vector<Chunk>> chunksOf(const std::string &bytes)
+// The chunk at `at`, which then moves past it; nothing when the chain breaks off there.
+std::optional<Chunk> nextChunk(const std::string &bytes, std::size_t &at)
 {
-    std::vector<Chunk> chunks;
-    std::size_t at = 0;
-    while (at < bytes.size()) {
-        if (at + 2 > bytes.size())
+    if (at + 2 > bytes.size())
+        return std::nullopt;
+    const std::size_t size = std::size_t(static_cast<unsigned char>(bytes[at]))
+        | std::size_t(static_cast<unsigned char>(bytes[at + 1])) << 8;
+    if (at + 2 + size > bytes.size())
+        return std::nullopt;
+    const Chunk chunk { at + 2, size };
+    at += 2 + size;
+    return chunk;
+}
+
+// How many chunks the file holds; nothing when the chain does not end exactly at its end.
+std::optional<std::size_t> chunkCount(const std::string &bytes)
+{
+    std::size_t count = 0;
+    for (std::size_t at = 0; at < bytes.size(); ++count)
+        if (!nextChunk(bytes, at))
             return std::nullopt;
-        const std::size_t size = std::size_t(static_cast<unsigned char>(bytes[at]))
-            | std::size_t(static_cast<unsigned char>(bytes[at + 1])) << 8;
-        at += 2;
-        if (at + size > bytes.size())
-            return std::nullopt;
-        chunks.push_back({ at, size });
-        at += size;
-    }
-    return chunks;
+    return count;
 }
 
 // "Mon dd yyyy" and anything after it: a capital and two small letters, spaces, one or two
@@ -140,12 +146,15 @@ RawStep stepFromLabel(const std::string &label)
 void readFile(const std::string &path, SpecimenCollector &collector, FilesRead &files)
 {
     const std::string bytes = files.read(path);
-    const std::optional<std::vector<Chunk>> chunks = chunksOf(bytes);
-    if (!chunks || chunks->size() < HeaderChunk + 1 || (chunks->size() - HeaderChunk - 1) % 2)
+    const std::optional<std::size_t> count = chunkCount(bytes);
+    if (!count || *count < HeaderChunk + 1 || (*count - HeaderChunk - 1) % 2)
         fail(path, "byte 0",
             "expected a 2G binary file: a header and step records, each with its length; the "
             "file is truncated or of another kind.");
-    const Chunk &head = (*chunks)[HeaderChunk];
+    std::size_t at = 0;
+    for (std::size_t c = 0; c < HeaderChunk; ++c)
+        nextChunk(bytes, at);
+    const Chunk head = *nextChunk(bytes, at);
     const std::vector<Token> header = textRuns(bytes, head.offset, head.offset + head.size);
     std::size_t date = 0;
     while (date < header.size() && !isDate(header[date].text))
@@ -167,8 +176,10 @@ void readFile(const std::string &path, SpecimenCollector &collector, FilesRead &
     specimen.volumeCubicMetres = volume * 1e-6;
     specimen.orientation = SpecimenOrientation { azimuth + declination, dip - 90 };
     specimen.bedding = Bedding { bedDirection + declination, bedDip };
-    for (std::size_t c = HeaderChunk + 1, r = 1; c + 1 < chunks->size(); c += 2, ++r) {
-        const Chunk &record = (*chunks)[c + 1];
+    for (std::size_t r = 1; at < bytes.size(); ++r) {
+        // The step's number, then its record: the count above holds them in pairs.
+        nextChunk(bytes, at);
+        const Chunk record = *nextChunk(bytes, at);
         const std::string where
             = "record " + std::to_string(r) + " (byte " + std::to_string(record.offset) + ")";
         const std::vector<Token> fields
