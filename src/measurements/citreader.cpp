@@ -87,9 +87,11 @@ std::array<std::string_view, StepValues> stepValues(
 }
 
 void readSpecimenFile(const std::string &path, const std::string &name, double declination,
-    SpecimenCollector &collector, FilesRead &files)
+    SpecimenCollector &collector, FilesRead &files, std::vector<std::string> &notes)
 {
     const TextLines lines(path, files.read(path));
+    if (std::optional<std::string> note = unendedLastLineNote(lines))
+        notes.push_back(std::move(*note));
     if (lines.size() < 2)
         lines.fail(lines.size() == 0 ? 0 : 1,
             "expected a header line and an orientation line (level, core strike, core dip, "
@@ -172,7 +174,7 @@ MeasurementSet readCit(const std::string &samPath, const ReadOptions &options)
             sam.fail(i,
                 "the specimen file " + shownText(name)
                     + " is not a regular file (a folder, pipe, device or socket is never read).");
-        readSpecimenFile(file.string(), name, declination, collector, files);
+        readSpecimenFile(file.string(), name, declination, collector, files, set.summary.notes);
         collector.specimen(name).site = site;
     }
     set.specimens = collector.finish();

@@ -143,6 +143,8 @@ MeasurementSet readJr6(const std::string &path, const ReadOptions &options)
     }
     set.specimens = collector.finish();
     set.files = { path };
+    if (std::optional<std::string> note = unendedLastLineNote(lines))
+        set.summary.notes.push_back(std::move(*note));
     if (noteOrientation)
         set.summary.notes.push_back("Orientation parameters other than P1 = 12 with P2 = 0 or "
                                     "90 are not read: those specimens have no orientation.");

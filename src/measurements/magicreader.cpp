@@ -423,6 +423,8 @@ MeasurementSet readMagic(const std::string &path, const ReadOptions &options)
     }
     set.specimens = collector.finish();
     set.files = read.paths();
+    if (std::optional<std::string> note = unendedLastLineNote(texts.front()))
+        set.summary.notes.push_back(std::move(*note));
     for (Specimen &specimen : set.specimens)
         specimen.unit = unit;
     attachParents(set.specimens, contribution, rowParents);

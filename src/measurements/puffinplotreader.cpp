@@ -117,6 +117,8 @@ MeasurementSet readPuffinPlot(const std::string &path, const ReadOptions &option
     }
     set.specimens = collector.finish();
     set.files = { path };
+    if (std::optional<std::string> note = unendedLastLineNote(lines))
+        set.summary.notes.push_back(std::move(*note));
     return set;
 }
 

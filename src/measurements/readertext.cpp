@@ -184,6 +184,15 @@ bool TextLines::lastLineUnended() const
     return !m_starts.empty() && m_text.back() != '\n' && m_text.back() != '\r';
 }
 
+std::optional<std::string> unendedLastLineNote(const TextLines &lines)
+{
+    if (!lines.lastLineUnended())
+        return std::nullopt;
+    return lines.path() + ", line " + std::to_string(lines.size())
+        + ": the last line has no line end; if the file was cut there, its last value may "
+          "have been cut short.";
+}
+
 void TextLines::fail(std::size_t index, const std::string &what) const
 {
     throw MeasurementError(m_path + ", line " + std::to_string(index + 1) + ": " + what);

@@ -73,6 +73,10 @@ private:
     std::vector<std::uint32_t> m_starts;
 };
 
+// The note a reader adds to its summary for a file whose last line has no line end: a file cut
+// inside its last number reads as a shorter number. Nothing for a file that ends its lines.
+std::optional<std::string> unendedLastLineNote(const TextLines &lines);
+
 std::string_view trimmed(std::string_view text);
 std::vector<std::string_view> splitTabs(std::string_view line);
 // The same into fields, reusing its storage.

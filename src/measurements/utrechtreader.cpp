@@ -89,6 +89,8 @@ MeasurementSet readUtrecht(const std::string &path, const ReadOptions &options)
     }
     set.specimens = collector.finish();
     set.files = { path };
+    if (std::optional<std::string> note = unendedLastLineNote(lines))
+        set.summary.notes.push_back(std::move(*note));
     return set;
 }
 

@@ -537,5 +537,38 @@ TEST(MeasurementInputTest, CitValuesStandInTheirColumns)
     }
 }
 
+// A file whose last line has no line end may have been cut inside its last number, which then
+// reads as a shorter one: the reading says so in its notes, naming the file and the line.
+TEST(MeasurementInputTest, LastLineWithoutItsEndIsNoted)
+{
+    struct EndCase
+    {
+        const char *name;
+        std::string text;
+        std::size_t lines;
+    };
+    const EndCase cases[] = {
+        { "cut.txt", std::string(MagicHeader) + "a1\tLT-NO\t273\t0\t10\t20\t1e-5\tg", 3 },
+        { "cut.jr6",
+            "ST1       NRM      -3.10  4.29 -6.47  -5  27  27   0   0   0   0 12 90 12  0   0", 1 },
+        { "cut.ppl",
+            "PuffinPlot file. Version 3\nDISCRETE_ID\tTREATMENT\tX_MOMENT\tY_MOMENT\t"
+            "Z_MOMENT\np1\tNONE\t1\t2\t3",
+            3 },
+        { "cut.TH", "\"comment\"\n\"s1\",2,0,90,10,0,0\n0,1,2,3\n9999\nEND", 5 },
+    };
+    for (const EndCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        TemporaryFolder folder;
+        const std::string cut = folder.file(c.name, c.text);
+        const std::vector<std::string> expected = { cut + ", line " + std::to_string(c.lines)
+            + ": the last line has no line end; if the file was cut there, its last value may "
+              "have been cut short." };
+        EXPECT_EQ(readMeasurements(cut).summary.notes, expected);
+        const std::string whole = folder.file(std::string("whole-") + c.name, c.text + "\r\n");
+        EXPECT_TRUE(readMeasurements(whole).summary.notes.empty());
+    }
+}
+
 } // namespace
 } // namespace Demagora
