@@ -49,9 +49,9 @@ Study makeStudy()
         }
         study.steps.push_back(std::move(steps));
         study.interpretations.push_back({ "s" + std::to_string(s), "site",
-            { { "LT", FitType::Free, lowSteps, Coordinates::Specimen },
-                { "HT", FitType::Anchored, highSteps, Coordinates::Specimen },
-                { "GC", FitType::Plane, all, Coordinates::Specimen } } });
+            { { "LT", FitType::Free, lowSteps, CoordinateSystem::Specimen, {} },
+                { "HT", FitType::Anchored, highSteps, CoordinateSystem::Specimen, {} },
+                { "GC", FitType::Plane, all, CoordinateSystem::Specimen, {} } } });
     }
     return study;
 }

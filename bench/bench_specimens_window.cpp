@@ -1,15 +1,25 @@
 // Choosing a step in the specimens window: the chosen steps fitted again, every component of
 // the specimen fitted in the coordinates shown, and the picture painted, as one user action.
+// Opening a study's interpretations: 341 oriented specimens, a specimens table holding each of
+// their two fits once per frame, read, taken for the frame shown, refitted, site means made.
+#include "analysis/interpretationfiles.h"
 #include "specimens_window/interpretationpanel.h"
+#include "specimens_window/specimeninterpretations.h"
 #include "specimens_window/specimenpicture.h"
 #include "specimens_window/specimenswindow.h"
 
 #include "measurements/measurementreader.h"
+#include "support/scriptedprompts.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLineEdit>
 
 #include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <fstream>
+#include <random>
 
 namespace {
 
@@ -21,7 +31,7 @@ void BM_ChooseStepRefitAndRepaint(benchmark::State &state)
     SpecimensWindow window(readMeasurements(CitSite.toStdString()), CitSite);
     window.setAttribute(Qt::WA_DeleteOnClose, false);
     window.show();
-    window.setCoordinates(1);
+    window.setCoordinates(CoordinateSystem::Geographic);
     QApplication::processEvents();
     const int n = int(window.measurements().specimens.front().steps.size());
     // Two components already made, so that each repaint refits them too.
@@ -44,9 +54,73 @@ void BM_ChooseStepRefitAndRepaint(benchmark::State &state)
     }
 }
 
+// 341 specimens of 27 thermal steps, two overlapping components and a little noise, each with
+// its own orientation and bedding.
+Demagora::MeasurementSet threeFrameStudy()
+{
+    using namespace Demagora;
+    std::mt19937_64 random(20261209);
+    std::uniform_real_distribution<double> angle(0, 360);
+    std::normal_distribution<double> noise(0, 0.01);
+    MeasurementSet set;
+    for (int s = 0; s < 341; ++s) {
+        Specimen specimen;
+        specimen.name = "s" + std::to_string(s);
+        specimen.sample = specimen.name;
+        specimen.site = "site" + std::to_string(s / 8);
+        specimen.orientation = SpecimenOrientation { angle(random), angle(random) / 6 - 60 };
+        specimen.bedding = Bedding { angle(random), angle(random) / 12 };
+        for (int i = 0; i < 27; ++i) {
+            const double t = i / 26.0;
+            const double low = std::max(0.0, 1 - 2.5 * t);
+            const double high = 2 * (1 - t);
+            specimen.steps.push_back({ i == 0 ? Treatment::Nrm : Treatment::Thermal, 25.0 * i,
+                low * 0.5 + high * 0.2 + noise(random), low * 0.3 - high * 0.1 + noise(random),
+                low * 0.8 - high * 0.6 + noise(random), {} });
+        }
+        set.specimens.push_back(std::move(specimen));
+    }
+    return set;
+}
+
+void BM_OpenThreeFrameInterpretations(benchmark::State &state)
+{
+    using namespace Demagora;
+    const MeasurementSet set = threeFrameStudy();
+    Interpretations interpretations = emptyInterpretations(set);
+    for (SpecimenInterpretation &interpretation : interpretations) {
+        interpretation.components
+            = { { "LT", FitType::Free, { 0, 1, 2, 3, 4, 5, 6, 7, 8 }, CoordinateSystem::Specimen, {} },
+                  { "HT", FitType::Anchored, { 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21 },
+                      CoordinateSystem::Specimen, {} } };
+    }
+    const QString table = QDir::temp().filePath(QStringLiteral("bench-three-frames.txt"));
+    {
+        std::ofstream out(table.toStdString(), std::ios::binary);
+        writeMagicSpecimens(out, savedInterpretations(set, interpretations));
+    }
+    SpecimensWindow window(set, QStringLiteral("study"));
+    window.setAttribute(Qt::WA_DeleteOnClose, false);
+    window.show();
+    window.setCoordinates(CoordinateSystem::TiltCorrected);
+    QApplication::processEvents();
+    Testing::ScriptedPrompts prompts;
+    for (auto _ : state) {
+        prompts.fileNames = { table };
+        window.interpretation().openInterpretations();
+        QApplication::processEvents();
+    }
+    if (prompts.informations.isEmpty() || !prompts.errors.isEmpty())
+        state.SkipWithError("the table was not opened");
+    else
+        state.SetLabel(prompts.informations.back().section(QLatin1Char('\n'), 2, 2).toStdString());
+    QFile::remove(table);
+}
+
 } // namespace
 
 BENCHMARK(BM_ChooseStepRefitAndRepaint)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenThreeFrameInterpretations)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {

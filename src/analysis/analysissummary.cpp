@@ -63,6 +63,8 @@ std::string fitTypeCaption(FitType type)
         return "Line with origin";
     case FitType::Plane:
         return "Plane";
+    case FitType::VectorMean:
+        return "Vector mean";
     }
     return {};
 }

@@ -12,7 +12,8 @@ namespace Demagora {
 
 namespace {
 
-constexpr std::array<std::string_view, 4> FitTypeNames = { "free", "anchored", "origin", "plane" };
+constexpr std::array<std::string_view, 5> FitTypeNames
+    = { "free", "anchored", "origin", "plane", "mean" };
 
 // A spread of the points below this share of their squared size is rounding, not a line.
 constexpr double NegligibleSpread = 1e-24;
@@ -68,7 +69,8 @@ Fit fitLine(std::span<const FitStep> steps, FitType type)
     const Vector3 dataMean = meanPoint(points);
     if (type == FitType::Origin)
         points.push_back(Vector3 {});
-    const Vector3 centre = type == FitType::Anchored ? Vector3 {} : meanPoint(points);
+    const bool throughOrigin = type == FitType::Anchored || type == FitType::VectorMean;
+    const Vector3 centre = throughOrigin ? Vector3 {} : meanPoint(points);
 
     Matrix3 tensor {};
     for (const Vector3 &p : points)
@@ -76,7 +78,7 @@ Fit fitLine(std::span<const FitStep> steps, FitType type)
     const SymmetricEigen eigen = symmetricEigen(tensor);
     const double l1 = eigen.values[0];
     if (!(l1 > NegligibleSpread * squaredSize)) {
-        throw AnalysisError(type == FitType::Anchored && squaredSize == 0
+        throw AnalysisError(throughOrigin && squaredSize == 0
                 ? "the steps have no moment left; no line can be fitted"
                 : "the steps all lie at one point; no line can be fitted");
     }
@@ -85,12 +87,17 @@ Fit fitLine(std::span<const FitStep> steps, FitType type)
     fit.type = type;
     fit.n = static_cast<int>(steps.size());
     fit.direction = eigen.vectors[0];
+    if (type == FitType::VectorMean) {
+        if (!(norm(dataMean) > 0))
+            throw AnalysisError("the steps' vectors cancel out; their mean has no direction");
+        fit.direction = (1 / norm(dataMean)) * dataMean;
+    }
     // The removed component points from the later steps back to the earlier ones; where the
     // first and last step coincide along the line, towards the mean point.
     double sense = dot(fit.direction, steps.front().moment - steps.back().moment);
     if (sense == 0)
         sense = dot(fit.direction, dataMean);
-    if (sense < 0)
+    if (sense < 0 && type != FitType::VectorMean)
         fit.direction = -1.0 * fit.direction;
     fit.angles = directionOf(fit.direction);
     const double rest = std::max(0.0, eigen.values[1]) + std::max(0.0, eigen.values[2]);
@@ -101,6 +108,7 @@ Fit fitLine(std::span<const FitStep> steps, FitType type)
         = [&](const Vector3 &p) { return centre + dot(p - centre, fit.direction) * fit.direction; };
     fit.segmentStart = project(steps.front().moment);
     fit.segmentEnd = project(steps.back().moment);
+    fit.towards = fit.direction;
     return fit;
 }
 
@@ -130,6 +138,9 @@ Fit fitPlane(std::span<const FitStep> steps)
     fit.angles = directionOf(fit.direction);
     const double l3 = std::max(0.0, eigen.values[2]);
     fit.mad = std::atan(std::sqrt(l3 / l2 + l3 / l1)) * RadToDeg;
+    const Vector3 last = steps.back().moment;
+    const Vector3 inPlane = last - dot(last, fit.direction) * fit.direction;
+    fit.towards = norm(inPlane) > 0 ? (1 / norm(inPlane)) * inPlane : inPlane;
     return fit;
 }
 

@@ -11,10 +11,14 @@ namespace Demagora {
 
 // Principal component fits of demagnetization steps. A free line through the steps' mean
 // point; a line anchored to the origin; a free line with the origin as one more point; a
-// plane (great circle) through the origin fitted to the steps' directions.
-enum class FitType { Free, Anchored, Origin, Plane };
+// plane (great circle) through the origin fitted to the steps' directions. Beside them the
+// vector mean: the direction of the mean of the chosen steps, which some analysis programs
+// store as their anchored line; it is read so that their fits keep the direction they were
+// published with.
+enum class FitType { Free, Anchored, Origin, Plane, VectorMean };
 
-// "free", "anchored", "origin", "plane": the names of the command line and the CSV files.
+// "free", "anchored", "origin", "plane", "mean": the names of the command line and the CSV
+// files.
 std::string_view fitTypeName(FitType type);
 std::optional<FitType> fitTypeNamed(std::string_view name);
 
@@ -40,6 +44,10 @@ struct Fit
     // Lines: the angle between the direction and the steps' mean point, degrees; absent when
     // that mean is the origin. Planes have none.
     std::optional<double> dang;
+    // Planes: the direction the steps move towards along the circle (the last step's point of
+    // the circle), which tells the polarity of the end point that circles alone leave open.
+    // Lines: their direction.
+    Vector3 towards;
     // Lines: the first and the last step projected onto the line, so that the fitted part of
     // the line can be drawn over the steps. Planes: both at the origin.
     Vector3 segmentStart;
@@ -48,7 +56,9 @@ struct Fit
 
 // Fits the steps, given in treatment order. Throws AnalysisError when the fit has no
 // answer: fewer steps than minimumSteps(type), steps that all lie at one point (a line),
-// a step without moment or directions along one line (a plane).
+// a step without moment or directions along one line (a plane). A vector mean's MAD is that
+// of the principal axis through the origin, as the programs that store it compute it; its
+// DANG is 0 by construction.
 Fit fitSteps(std::span<const FitStep> steps, FitType type);
 
 // The angle between a fitted direction and a direction: between the two for a line, from

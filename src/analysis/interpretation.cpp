@@ -8,26 +8,6 @@
 
 namespace Demagora {
 
-namespace {
-
-constexpr std::array<std::string_view, 3> CoordinatesNames = { "specimen", "geographic", "tilt" };
-
-} // namespace
-
-std::string_view coordinatesName(Coordinates coordinates)
-{
-    return CoordinatesNames[static_cast<std::size_t>(coordinates)];
-}
-
-std::optional<Coordinates> coordinatesNamed(std::string_view name)
-{
-    for (std::size_t i = 0; i < CoordinatesNames.size(); ++i) {
-        if (CoordinatesNames[i] == name)
-            return static_cast<Coordinates>(i);
-    }
-    return std::nullopt;
-}
-
 std::vector<int> stepsBetween(std::span<const FitStep> steps, double from, double to)
 {
     std::vector<int> indices;
@@ -67,8 +47,8 @@ ComponentFit fitComponent(std::span<const FitStep> steps, const InterpretedCompo
     }
     try {
         result.fit = fitSteps(chosen, component.type);
-        if (component.type != FitType::Plane)
-            result.alpha95FromMad = alpha95FromMad(result.fit->mad, result.n, component.type);
+        result.alpha95FromMad = alpha95FromMad(result.fit->mad, result.n, component.type);
+        result.alpha95Isotropic = alpha95Isotropic(result.fit->mad, result.n, component.type);
     } catch (const AnalysisError &error) {
         result.refusal = error.what();
     }

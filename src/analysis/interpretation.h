@@ -2,6 +2,7 @@
 
 #include "analysis/fits.h"
 #include "measurements/specimen.h"
+#include "measurements/specimencoordinates.h"
 
 #include <optional>
 #include <span>
@@ -11,14 +12,6 @@
 
 namespace Demagora {
 
-// The frame a specimen's steps were fitted in: as measured, rotated to the geographic frame,
-// or with the bedding restored to horizontal.
-enum class Coordinates { Specimen, Geographic, Tilt };
-
-// "specimen", "geographic", "tilt".
-std::string_view coordinatesName(Coordinates coordinates);
-std::optional<Coordinates> coordinatesNamed(std::string_view name);
-
 // One component of a specimen as the user picked it: any set of its steps, not only an
 // interval, the kind of fit and a name ("LT", "HT" ...).
 struct InterpretedComponent
@@ -27,7 +20,10 @@ struct InterpretedComponent
     FitType type = FitType::Free;
     // Indices into the specimen's steps, in increasing order, each once.
     std::vector<int> steps;
-    Coordinates coordinates = Coordinates::Specimen;
+    CoordinateSystem coordinates = CoordinateSystem::Specimen;
+    // The program whose method the fit follows, as a MagIC table names it in
+    // software_packages; empty for this program's own fits.
+    std::string software;
 };
 
 // A component fitted: its fit, or why it has none.
@@ -37,8 +33,10 @@ struct ComponentFit
     double from = 0; // the lowest and the highest treatment among them, degrees
     double to = 0;
     std::optional<Fit> fit;
-    // Lines only: the 95% cone of the direction estimated from the MAD (alpha95FromMad).
+    // Lines only: the 95% cone of the direction estimated from the MAD, with the published
+    // factors (alpha95FromMad) and exact for isotropic noise (alpha95Isotropic).
     std::optional<double> alpha95FromMad;
+    std::optional<double> alpha95Isotropic;
     std::string refusal;
 };
 

@@ -4,6 +4,7 @@
 #include "analysis/analysiserror.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 #include <unordered_map>
 
@@ -35,37 +36,62 @@ std::vector<InterpretationResult> fitInterpretations(
     return results;
 }
 
-std::vector<SiteResult> siteMeans(std::span<const InterpretationResult> results)
+void SiteGroups::add(const std::string &site, const std::string &component, const ComponentFit &fit)
 {
-    using Key = std::pair<std::string, std::string>; // site, component
-    std::vector<Key> order;
-    std::map<Key, std::pair<std::vector<Vector3>, std::vector<Vector3>>> members;
-    for (const InterpretationResult &result : results) {
-        const Key key { result.site, result.request.component };
-        auto [entry, isNew] = members.try_emplace(key);
-        if (isNew)
-            order.push_back(key);
-        if (!result.fit.fit)
-            continue;
-        auto &[lines, planes] = entry->second;
-        (result.fit.fit->type == FitType::Plane ? planes : lines)
-            .push_back(result.fit.fit->direction);
+    const std::pair<std::string, std::string> key { site, component };
+    auto [entry, isNew] = m_members.try_emplace(key);
+    if (isNew)
+        m_order.push_back(key);
+    Members &members = entry->second;
+    if (!fit.fit) {
+        ++members.leftOut;
+    } else if (fit.fit->type == FitType::Plane) {
+        members.poles.push_back(fit.fit->direction);
+        members.ends.push_back(fit.fit->towards);
+    } else {
+        members.lines.push_back(fit.fit->direction);
     }
+}
+
+std::vector<SiteResult> SiteGroups::means() const
+{
     std::vector<SiteResult> sites;
-    sites.reserve(order.size());
-    for (const Key &key : order) {
-        const auto &[lines, planes] = members.at(key);
-        SiteResult result { key.first, key.second, std::nullopt };
-        if (!lines.empty() || !planes.empty())
-            result.mean = siteMean(lines, planes);
+    sites.reserve(m_order.size());
+    for (const auto &key : m_order) {
+        const Members &members = m_members.at(key);
+        SiteResult result { key.first, key.second, std::nullopt, members.leftOut };
+        if (!members.lines.empty() || !members.poles.empty())
+            result.mean = siteMean(members.lines, members.poles, members.ends);
         sites.push_back(std::move(result));
     }
     return sites;
 }
 
+std::string siteOf(const Specimen &specimen, const std::string &measurementsName)
+{
+    return !specimen.site.empty() ? specimen.site
+        : !specimen.sample.empty() ? specimen.sample
+                                   : measurementsName;
+}
+
+std::string measurementsName(const std::string &path)
+{
+    const std::filesystem::path given(path);
+    return (given.has_filename() ? given.filename() : given.parent_path().filename()).string();
+}
+
+std::vector<SiteResult> siteMeans(std::span<const InterpretationResult> results)
+{
+    SiteGroups groups;
+    for (const InterpretationResult &result : results)
+        groups.add(result.site, result.request.component, result.fit);
+    return groups.means();
+}
+
 void writeInterpretationFitsCsv(std::ostream &out, std::span<const InterpretationResult> results)
 {
-    out << "specimen,type,from,to,n,declination,inclination,mad,dang,alpha95_from_mad\n";
+    out << "specimen,type,from,to,n,declination,inclination,mad,dang,alpha95_from_mad,"
+           "alpha95_isotropic,site,component\n";
     std::string row;
     for (const InterpretationResult &result : results) {
         const ComponentFit &c = result.fit;
@@ -80,6 +106,8 @@ void writeInterpretationFitsCsv(std::ostream &out, std::span<const Interpretatio
         row += ',' + (fit ? csvNumber(fit->mad) : std::string());
         row += ',' + (fit ? csvNumber(fit->dang) : std::string());
         row += ',' + csvNumber(c.alpha95FromMad);
+        row += ',' + csvNumber(c.alpha95Isotropic);
+        row += ',' + result.site + ',' + result.request.component;
         out << row << '\n';
     }
 }
@@ -88,8 +116,8 @@ void writeSiteMeansCsv(std::ostream &out, std::span<const SiteResult> sites)
 {
     const bool named = std::any_of(
         sites.begin(), sites.end(), [](const SiteResult &s) { return !s.component.empty(); });
-    out << "site,n_lines,n_planes,declination,inclination,k,alpha95"
-        << (named ? ",component\n" : "\n");
+    out << "site,n_lines,n_planes,declination,inclination,k,alpha95" << (named ? ",component" : "")
+        << ",note\n";
     for (const SiteResult &site : sites) {
         out << site.site << ',';
         if (!site.mean) {
@@ -103,7 +131,7 @@ void writeSiteMeansCsv(std::ostream &out, std::span<const SiteResult> sites)
         }
         if (named)
             out << ',' << site.component;
-        out << '\n';
+        out << ',' << (site.mean ? site.mean->note : std::string("no member has a fit")) << '\n';
     }
 }
 

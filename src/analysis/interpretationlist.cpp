@@ -57,7 +57,7 @@ std::vector<InterpretationRequest> readCsv(
         if (request.specimen.empty())
             throw AnalysisError(where + ", specimen: no specimen is named");
         const std::optional<FitType> type = fitTypeNamed(fields[1]);
-        if (!type) {
+        if (!type || *type == FitType::VectorMean) {
             throw AnalysisError(where + ", type: '" + fields[1]
                 + "' is not a fit (free, anchored, origin or plane)");
         }
@@ -80,10 +80,17 @@ std::vector<InterpretationRequest> readCsv(
     return requests;
 }
 
-std::vector<InterpretationRequest> readMagic(std::istream &in, const std::string &fileName)
+InterpretationList readMagic(std::istream &in, const std::string &fileName, CoordinateSystem frame)
 {
-    std::vector<InterpretationRequest> requests;
-    for (const SavedInterpretation &saved : readMagicSpecimens(in, fileName)) {
+    const MagicSpecimensFits read = readMagicSpecimens(in, fileName);
+    FramedFits framed = fitsForFrame(read.fits, frame);
+    InterpretationList list;
+    list.table = true;
+    list.frames = framed.counts;
+    list.otherTreatments = read.otherTreatments;
+    list.vectorMeans = read.vectorMeans;
+    std::vector<InterpretationRequest> &requests = list.requests;
+    for (const SavedInterpretation &saved : framed.fits) {
         InterpretationRequest request;
         request.specimen = saved.specimen;
         request.type = saved.type;
@@ -94,28 +101,44 @@ std::vector<InterpretationRequest> readMagic(std::istream &in, const std::string
         request.line = saved.line;
         requests.push_back(std::move(request));
     }
-    return requests;
+    return list;
 }
 
 } // namespace
 
-std::vector<InterpretationRequest> readInterpretationList(
-    std::istream &in, const std::string &fileName)
+InterpretationList readInterpretationList(
+    std::istream &in, const std::string &fileName, CoordinateSystem frame)
 {
     std::vector<std::string> lines = textLines(in, fileName);
-    std::vector<InterpretationRequest> requests;
+    InterpretationList list;
     if (!lines.empty() && lines.front().starts_with("tab")) {
         std::string text;
         for (const std::string &line : lines)
             text += line + '\n';
         std::istringstream table(text);
-        requests = readMagic(table, fileName);
+        list = readMagic(table, fileName, frame);
     } else {
-        requests = readCsv(lines, fileName);
+        list.requests = readCsv(lines, fileName);
     }
-    if (requests.empty())
+    if (list.requests.empty())
         throw AnalysisError(fileName + ": the list holds no interpretation");
-    return requests;
+    return list;
+}
+
+std::string interpretationListText(const InterpretationList &list, CoordinateSystem frame)
+{
+    if (!list.table)
+        return {};
+    std::string text = frameCountsText(list.frames, frame);
+    if (list.vectorMeans > 0) {
+        text += "; " + std::to_string(list.vectorMeans)
+            + " anchored lines read as their program made them (vector means of the steps)";
+    }
+    if (list.otherTreatments > 0) {
+        text += "; " + std::to_string(list.otherTreatments)
+            + " fits of steps not in kelvin (alternating field or other) passed over";
+    }
+    return text;
 }
 
 } // namespace Demagora

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "analysis/fits.h"
+#include "analysis/interpretation.h"
+#include "analysis/magicspecimens.h"
 
 #include <istream>
 #include <string>
@@ -24,11 +26,28 @@ struct InterpretationRequest
     int line = 0;
 };
 
+// A list of interpretations as read, and, for a MagIC specimens table, what was passed over.
+struct InterpretationList
+{
+    std::vector<InterpretationRequest> requests;
+    // A MagIC specimens table: a lab's table names specimens the measurements may not hold,
+    // which are passed over; a CSV list typed by the user is held to every name.
+    bool table = false;
+    FrameCounts frames;
+    int otherTreatments = 0;
+    int vectorMeans = 0;
+};
+
 // Reads a list of interpretations: a CSV file with the header "specimen,type,from,to" (type
-// free, anchored, origin or plane), or a MagIC specimens table (told by its first line "tab").
-// Throws AnalysisError naming the file, the line and the field for a row it cannot read, and
-// for a list without any interpretation.
-std::vector<InterpretationRequest> readInterpretationList(
-    std::istream &in, const std::string &fileName);
+// free, anchored, origin or plane), or a MagIC specimens table (told by its first line "tab"),
+// whose fits are taken for the frame given (fitsForFrame). Throws AnalysisError naming the
+// file, the line and the field for a row it cannot read, and for a list without any
+// interpretation.
+InterpretationList readInterpretationList(
+    std::istream &in, const std::string &fileName, CoordinateSystem frame = CoordinateSystem::Specimen);
+
+// What a MagIC table's list holds beyond its fits, one line for standard error: the fits per
+// frame, the vector means and the rows passed over. Empty for a CSV list.
+std::string interpretationListText(const InterpretationList &list, CoordinateSystem frame);
 
 } // namespace Demagora

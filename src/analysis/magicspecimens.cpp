@@ -3,10 +3,15 @@
 #include "analysis/analysiscsv.h"
 #include "analysis/analysiserror.h"
 #include "analysis/tabletext.h"
+#include "version/version.h"
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
+#include <map>
+#include <set>
+#include <tuple>
 
 namespace Demagora {
 
@@ -15,10 +20,13 @@ namespace {
 // Degrees Celsius to kelvin as the measurements tables count them.
 constexpr double KelvinOffset = 273;
 
-constexpr std::array<const char *, 15> Columns
+constexpr std::array<const char *, 16> Columns
     = { "specimen", "sample", "dir_comp", "dir_dec", "dir_inc", "dir_mad_free", "dir_dang",
           "dir_n_measurements", "dir_tilt_correction", "meas_step_min", "meas_step_max",
-          "meas_step_unit", "method_codes", "result_quality", "citations" };
+          "meas_step_unit", "method_codes", "result_quality", "citations", "software_packages" };
+
+// The method codes that make a row a fit.
+constexpr std::array<const char *, 4> FitCodes = { "DE-BFL", "DE-BFL-A", "DE-BFL-O", "DE-BFP" };
 
 std::string fitCode(FitType type)
 {
@@ -26,6 +34,7 @@ std::string fitCode(FitType type)
     case FitType::Free:
         return "DE-BFL";
     case FitType::Anchored:
+    case FitType::VectorMean: // stored as its programs store it
         return "DE-BFL-A";
     case FitType::Origin:
         return "DE-BFL-O";
@@ -38,21 +47,21 @@ std::string fitCode(FitType type)
 std::string methodCodes(const SavedInterpretation &row)
 {
     std::string codes = "LP-DIR-T:" + fitCode(row.type);
-    if (row.coordinates == Coordinates::Geographic)
+    if (row.coordinates == CoordinateSystem::Geographic)
         codes += ":DA-DIR-GEO";
-    else if (row.coordinates == Coordinates::Tilt)
+    else if (row.coordinates == CoordinateSystem::TiltCorrected)
         codes += ":DA-DIR-TILT";
     return codes;
 }
 
-std::string tiltCorrection(Coordinates coordinates)
+std::string tiltCorrection(CoordinateSystem coordinates)
 {
     switch (coordinates) {
-    case Coordinates::Specimen:
+    case CoordinateSystem::Specimen:
         return "-1";
-    case Coordinates::Geographic:
+    case CoordinateSystem::Geographic:
         return "0";
-    case Coordinates::Tilt:
+    case CoordinateSystem::TiltCorrected:
         return "100";
     }
     return {};
@@ -68,24 +77,40 @@ std::optional<FitType> fitTypeOfCodes(const std::vector<std::string> &codes)
     return std::nullopt;
 }
 
-Coordinates coordinatesOf(const TableRow &row, const std::vector<std::string> &codes)
+CoordinateSystem frameOfRow(const TableRow &row, const std::vector<std::string> &codes)
 {
     const std::string tilt = row.field("dir_tilt_correction");
     if (tilt.empty()) {
         if (std::find(codes.begin(), codes.end(), "DA-DIR-TILT") != codes.end())
-            return Coordinates::Tilt;
+            return CoordinateSystem::TiltCorrected;
         if (std::find(codes.begin(), codes.end(), "DA-DIR-GEO") != codes.end())
-            return Coordinates::Geographic;
-        return Coordinates::Specimen;
+            return CoordinateSystem::Geographic;
+        return CoordinateSystem::Specimen;
     }
     const double value = row.number("dir_tilt_correction");
     if (value == -1)
-        return Coordinates::Specimen;
+        return CoordinateSystem::Specimen;
     if (value == 0)
-        return Coordinates::Geographic;
+        return CoordinateSystem::Geographic;
     if (value == 100)
-        return Coordinates::Tilt;
+        return CoordinateSystem::TiltCorrected;
     throw row.error("dir_tilt_correction", "'" + tilt + "' is not -1, 0 or 100");
+}
+
+bool isFitRow(const std::vector<std::string> &codes)
+{
+    return std::any_of(FitCodes.begin(), FitCodes.end(), [&](const char *code) {
+        return std::find(codes.begin(), codes.end(), code) != codes.end();
+    });
+}
+
+// Programs whose anchored line (DE-BFL-A) is the vector mean of the chosen steps.
+bool storesVectorMeans(const std::string &software)
+{
+    std::string lower = software;
+    for (char &c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower.find("pmagpy") != std::string::npos;
 }
 
 SavedInterpretation interpretationOf(
@@ -104,11 +129,9 @@ SavedInterpretation interpretationOf(
         throw row.error("dir_inc", "an inclination lies from -90 to 90 degrees");
     saved.mad = row.optionalNumber("dir_mad_free");
     saved.dang = row.optionalNumber("dir_dang");
-    const std::string unit = row.field("meas_step_unit");
-    if (!unit.empty() && unit != "K") {
-        throw row.error("meas_step_unit",
-            "the steps are in '" + unit + "'; only thermal steps (K) can be read");
-    }
+    saved.software = row.field("software_packages");
+    if (type == FitType::Anchored && storesVectorMeans(saved.software))
+        saved.type = FitType::VectorMean;
     saved.fromCelsius = row.number("meas_step_min") - KelvinOffset;
     saved.toCelsius = row.number("meas_step_max") - KelvinOffset;
     if (saved.fromCelsius > saved.toCelsius)
@@ -118,7 +141,7 @@ SavedInterpretation interpretationOf(
             throw row.error("dir_n_measurements", "not a count of measurements");
         saved.n = static_cast<int>(*n);
     }
-    saved.coordinates = coordinatesOf(row, codes);
+    saved.coordinates = frameOfRow(row, codes);
     return saved;
 }
 
@@ -142,39 +165,153 @@ SavedInterpretation savedInterpretation(const std::string &specimen, const std::
     saved.direction = fit.fit->angles;
     saved.mad = fit.fit->mad;
     saved.dang = fit.fit->dang;
+    saved.software = component.software;
     return saved;
 }
+
+namespace {
+
+std::array<std::string, Columns.size()> rowFields(const SavedInterpretation &row)
+{
+    return { row.specimen, row.sample.empty() ? row.specimen : row.sample, row.component,
+        csvNumber(row.direction.declination), csvNumber(row.direction.inclination),
+        csvNumber(row.mad), csvNumber(row.dang), std::to_string(row.n),
+        tiltCorrection(row.coordinates), csvNumber(row.fromCelsius + KelvinOffset),
+        csvNumber(row.toCelsius + KelvinOffset), "K", methodCodes(row), "g", "This study",
+        row.software.empty() ? std::string("demagora-") + ProgramVersion : row.software };
+}
+
+void writeFields(std::ostream &out, std::span<const std::string> fields)
+{
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        out << (i == 0 ? "" : "\t") << fields[i];
+    out << '\n';
+}
+
+bool inKelvin(const TableRow &row)
+{
+    const std::string unit = row.field("meas_step_unit");
+    return unit.empty() || unit == "K";
+}
+
+} // namespace
 
 void writeMagicSpecimens(std::ostream &out, std::span<const SavedInterpretation> rows)
 {
     out << "tab\tspecimens\n";
-    for (std::size_t i = 0; i < Columns.size(); ++i)
-        out << (i == 0 ? "" : "\t") << Columns[i];
-    out << '\n';
-    for (const SavedInterpretation &row : rows) {
-        const std::array<std::string, Columns.size()> fields = { row.specimen,
-            row.sample.empty() ? row.specimen : row.sample, row.component,
-            csvNumber(row.direction.declination), csvNumber(row.direction.inclination),
-            csvNumber(row.mad), csvNumber(row.dang), std::to_string(row.n),
-            tiltCorrection(row.coordinates), csvNumber(row.fromCelsius + KelvinOffset),
-            csvNumber(row.toCelsius + KelvinOffset), "K", methodCodes(row), "g", "This study" };
-        for (std::size_t i = 0; i < fields.size(); ++i)
-            out << (i == 0 ? "" : "\t") << fields[i];
-        out << '\n';
-    }
+    writeFields(out, std::vector<std::string>(Columns.begin(), Columns.end()));
+    for (const SavedInterpretation &row : rows)
+        writeFields(out, rowFields(row));
 }
 
-std::vector<SavedInterpretation> readMagicSpecimens(std::istream &in, const std::string &fileName)
+int writeMergedMagicSpecimens(std::ostream &out, std::istream &existing,
+    const std::string &existingName, std::span<const SavedInterpretation> rows)
+{
+    TabTable table(existing, existingName, "specimens");
+    std::vector<std::string> columns = table.columns();
+    for (const char *column : Columns) {
+        if (std::find(columns.begin(), columns.end(), column) == columns.end())
+            columns.emplace_back(column);
+    }
+    std::set<std::pair<std::string, std::string>> replaced;
+    for (const SavedInterpretation &row : rows)
+        replaced.emplace(row.specimen, row.component);
+
+    out << "tab\tspecimens\n";
+    writeFields(out, columns);
+    int kept = 0;
+    while (const std::optional<TableRow> row = table.next()) {
+        if (isFitRow(row->codes("method_codes")) && inKelvin(*row)
+            && replaced.contains({ row->field("specimen"), row->field("dir_comp") }))
+            continue;
+        std::vector<std::string> fields = row->fields();
+        fields.resize(columns.size());
+        writeFields(out, fields);
+        ++kept;
+    }
+    for (const SavedInterpretation &row : rows) {
+        const std::array<std::string, Columns.size()> own = rowFields(row);
+        std::vector<std::string> fields(columns.size());
+        for (std::size_t i = 0; i < Columns.size(); ++i) {
+            const auto at = std::find(columns.begin(), columns.end(), Columns[i]);
+            fields[static_cast<std::size_t>(at - columns.begin())] = own[i];
+        }
+        writeFields(out, fields);
+    }
+    return kept;
+}
+
+MagicSpecimensFits readMagicSpecimens(std::istream &in, const std::string &fileName)
 {
     TabTable table(in, fileName, "specimens");
-    std::vector<SavedInterpretation> saved;
+    MagicSpecimensFits read;
     while (const std::optional<TableRow> row = table.next()) {
         const std::vector<std::string> codes = row->codes("method_codes");
         const std::optional<FitType> type = fitTypeOfCodes(codes);
-        if (type)
-            saved.push_back(interpretationOf(*row, *type, codes));
+        if (!type)
+            continue;
+        if (!inKelvin(*row)) {
+            ++read.otherTreatments;
+            continue;
+        }
+        read.fits.push_back(interpretationOf(*row, *type, codes));
+        if (read.fits.back().type == FitType::VectorMean)
+            ++read.vectorMeans;
     }
-    return saved;
+    return read;
+}
+
+FramedFits fitsForFrame(std::span<const SavedInterpretation> rows, CoordinateSystem wanted)
+{
+    using Group = std::pair<std::string, std::string>; // specimen, component
+    std::map<Group, std::optional<CoordinateSystem>> taken; // the frame each group's fits come from
+    FramedFits framed;
+    for (const SavedInterpretation &row : rows) {
+        ++framed.counts.read[static_cast<std::size_t>(row.coordinates)];
+        std::optional<CoordinateSystem> &frame = taken[{ row.specimen, row.component }];
+        if (row.coordinates == wanted || !frame)
+            frame = row.coordinates;
+    }
+    std::set<std::tuple<std::string, std::string, FitType, double, double>> seen;
+    for (const SavedInterpretation &row : rows) {
+        if (taken.at({ row.specimen, row.component }) != row.coordinates)
+            continue;
+        if (!seen.emplace(row.specimen, row.component, row.type, row.fromCelsius, row.toCelsius)
+                 .second) {
+            ++framed.counts.repeats;
+            continue;
+        }
+        ++framed.counts.used[static_cast<std::size_t>(row.coordinates)];
+        if (row.coordinates != wanted)
+            ++framed.counts.converted;
+        framed.fits.push_back(row);
+    }
+    return framed;
+}
+
+std::string frameCountsText(const FrameCounts &counts, CoordinateSystem wanted)
+{
+    int read = 0;
+    int used = 0;
+    std::string perFrame;
+    for (std::size_t i = 0; i < counts.read.size(); ++i) {
+        read += counts.read[i];
+        used += counts.used[i];
+        if (counts.read[i] > 0) {
+            perFrame += (perFrame.empty() ? "" : ", ") + std::to_string(counts.read[i]) + " "
+                + std::string(coordinateSystemName(static_cast<CoordinateSystem>(i)));
+        }
+    }
+    std::string text = std::to_string(read) + " fits read";
+    if (!perFrame.empty())
+        text += " (" + perFrame + ")";
+    text += "; " + std::to_string(used) + " used in " + std::string(coordinateSystemName(wanted))
+        + " coordinates";
+    if (counts.converted > 0)
+        text += " (" + std::to_string(counts.converted) + " refitted from another frame)";
+    if (counts.repeats > 0)
+        text += "; " + std::to_string(counts.repeats) + " repeated rows counted once";
+    return text;
 }
 
 } // namespace Demagora

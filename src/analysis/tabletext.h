@@ -26,6 +26,8 @@ public:
         const std::string *fileName, int line);
 
     int line() const { return m_line; }
+    // Every field, in the order of the table's columns (a short row has fewer).
+    const std::vector<std::string> &fields() const { return m_fields; }
     // The field without surrounding blanks; empty when the table has no such column.
     std::string field(std::string_view column) const;
     // Throws the error naming the column when the field is empty or not a real.
@@ -53,6 +55,7 @@ public:
 
     // The next row that is not blank; absent at the end.
     std::optional<TableRow> next();
+    const std::vector<std::string> &columns() const { return m_columns; }
 
 private:
     std::string m_fileName;

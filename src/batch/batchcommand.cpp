@@ -24,8 +24,6 @@ namespace Demagora {
 
 namespace {
 
-constexpr const char *ProgramName = "demagora-batch";
-
 // The seed on the command line wins over the scenario's; without either the clock gives one.
 std::uint64_t chooseSeed(const BatchOptions &options, const Scenario &scenario)
 {
@@ -51,8 +49,8 @@ void addUnmixOutputs(OutputFiles &files, const BatchOptions &options, const Batc
     if (options.unmix.twinPath) {
         files.add(*options.unmix.twinPath, "the twin scenario", [&](std::ostream &stream) {
             writeScenario(stream,
-                twinScenario(firstUnmixed(unmixed)->result.twin,
-                    options.measurements.settings.scaleAPerM));
+                twinScenario(
+                    firstUnmixed(unmixed)->result.twin, options.measurements.settings.scaleAPerM));
         });
     }
 }
@@ -132,7 +130,7 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
         std::optional<ReportTable> report;
         std::optional<RunAnalysis> analysis;
         std::optional<BatchInterpretations> interpretations;
-        std::vector<InterpretationRequest> interpretationList;
+        InterpretationList interpretationList;
         std::vector<UnmixedSpecimen> unmixed;
         std::vector<std::string> inputs = { options.scenarioPath };
         if (options.interpretationsPath) {
@@ -173,6 +171,8 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
         if (options.interpretationsPath) {
             interpretations = interpretSpecimens(interpretationList,
                 simulatedSpecimens(options, run, noiseSeed), *options.interpretationsPath);
+            reportInterpretationList(err, *options.interpretationsPath, interpretationList,
+                *interpretations, CoordinateSystem::Specimen);
         }
         if (options.unmix.requested()) {
             unmixed = unmixSpecimens(measuredRunSteps(run.series, options.measurements.settings,
@@ -180,8 +180,8 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
                 options.unmix, seed);
             // The twin is built before anything is written, so that a refused one writes nothing.
             if (options.unmix.twinPath)
-                twinScenario(firstUnmixed(unmixed)->result.twin,
-                    options.measurements.settings.scaleAPerM);
+                twinScenario(
+                    firstUnmixed(unmixed)->result.twin, options.measurements.settings.scaleAPerM);
         }
         files.commit();
         measurements.keep();

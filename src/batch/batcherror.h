@@ -9,4 +9,7 @@ namespace Demagora {
 // exits with status 2.
 using BatchError = UserError<struct BatchLayer>;
 
+// How the tool names itself at the start of its messages.
+inline constexpr const char *ProgramName = "demagora-batch";
+
 } // namespace Demagora

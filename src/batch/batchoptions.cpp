@@ -154,7 +154,8 @@ constexpr ValueOption ValueOptions[] = {
     { "--fit-type",
         [](BatchOptions &options, const std::string &, const std::string &text) {
             options.fitType = fitTypeNamed(text);
-            if (!options.fitType) {
+            // The vector mean is read from other programs' tables, never asked for.
+            if (!options.fitType || *options.fitType == FitType::VectorMean) {
                 throw BatchError(
                     "--fit-type: '" + text + "' is not a fit (free, anchored, origin or plane)");
             }

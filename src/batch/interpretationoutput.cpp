@@ -8,6 +8,7 @@
 #include "measurements/readertext.h"
 
 #include <sstream>
+#include <unordered_set>
 
 namespace Demagora {
 
@@ -26,7 +27,7 @@ std::string memberName(const std::string &prefix, std::size_t member, std::size_
 
 } // namespace
 
-std::vector<InterpretationRequest> readBatchInterpretations(const std::string &path)
+InterpretationList readBatchInterpretations(const std::string &path, CoordinateSystem frame)
 {
     // Read as a measurement file is: a pipe or device is refused, never waited on.
     std::istringstream in;
@@ -36,7 +37,7 @@ std::vector<InterpretationRequest> readBatchInterpretations(const std::string &p
         throw BatchError(std::string("--interpretations: ") + error.what());
     }
     try {
-        return readInterpretationList(in, path);
+        return readInterpretationList(in, path, frame);
     } catch (const AnalysisError &error) {
         throw BatchError(std::string("--interpretations: ") + error.what());
     }
@@ -64,17 +65,43 @@ std::vector<NamedSteps> simulatedSpecimens(
     return specimens;
 }
 
-BatchInterpretations interpretSpecimens(const std::vector<InterpretationRequest> &list,
+BatchInterpretations interpretSpecimens(const InterpretationList &list,
     const std::vector<NamedSteps> &specimens, const std::string &listPath)
 {
     try {
         BatchInterpretations result;
-        result.fits = fitInterpretations(list, specimens, listPath);
+        std::vector<InterpretationRequest> requests;
+        if (list.table) {
+            std::unordered_set<std::string> names;
+            for (const NamedSteps &specimen : specimens)
+                names.insert(specimen.name);
+            for (const InterpretationRequest &request : list.requests) {
+                if (names.contains(request.specimen))
+                    requests.push_back(request);
+                else
+                    ++result.absentSpecimens;
+            }
+        }
+        result.fits
+            = fitInterpretations(list.table ? requests : list.requests, specimens, listPath);
         result.sites = siteMeans(result.fits);
         return result;
     } catch (const AnalysisError &error) {
         throw BatchError(std::string("--interpretations: ") + error.what());
     }
+}
+
+void reportInterpretationList(std::ostream &err, const std::string &listPath,
+    const InterpretationList &list, const BatchInterpretations &fitted, CoordinateSystem frame)
+{
+    if (!list.table)
+        return;
+    err << ProgramName << ": " << listPath << ": " << interpretationListText(list, frame);
+    if (fitted.absentSpecimens > 0) {
+        err << "; " << fitted.absentSpecimens
+            << " fits of specimens without measurements passed over";
+    }
+    err << '\n';
 }
 
 } // namespace Demagora

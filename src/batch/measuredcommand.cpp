@@ -5,6 +5,7 @@
 #include "batch/batchoptions.h"
 #include "files/outputfiles.h"
 #include "analysis/analysiserror.h"
+#include "analysis/interpretationfiles.h"
 #include "batch/interpretationoutput.h"
 #include "batch/measuredoutputs.h"
 #include "batch/measuredspecimens.h"
@@ -26,7 +27,6 @@ namespace Demagora {
 
 namespace {
 
-constexpr const char *ProgramName = "demagora-batch";
 // The bootstrap of --unmix draws from this seed unless --seed gives one, so that the same file
 // gives the same intervals.
 constexpr std::uint64_t DefaultUnmixSeed = 0;
@@ -238,7 +238,7 @@ std::vector<const Specimen *> chosenSpecimens(
 // What the outputs of a run hold for the specimens, computed before anything is written so that
 // a refused fit writes nothing at all.
 MeasuredResults computeResults(const MeasuredOptions &options, const std::vector<Specimen> &framed,
-    const std::vector<InterpretationRequest> &list)
+    const InterpretationList &list)
 {
     const BatchOptions &batch = options.batch;
     MeasuredResults results;
@@ -252,7 +252,7 @@ MeasuredResults computeResults(const MeasuredOptions &options, const std::vector
     }
     if (batch.interpretationsPath) {
         results.interpretations = interpretSpecimens(
-            list, measuredNamedSteps(framed, options.path), *batch.interpretationsPath);
+            list, namedSteps(framed, measurementsName(options.path)), *batch.interpretationsPath);
     }
     if (batch.unmix.requested()) {
         results.unmixed = unmixSpecimens(
@@ -307,9 +307,10 @@ int runMeasuredCommand(std::span<const std::string> arguments, std::ostream &out
         const MeasuredOptions options = parseMeasuredOptions(arguments);
         const BatchOptions &batch = options.batch;
         std::vector<std::string> inputs = { options.path };
-        std::vector<InterpretationRequest> list;
+        InterpretationList list;
+        const CoordinateSystem frame = options.coordinates;
         if (batch.interpretationsPath) {
-            list = readBatchInterpretations(*batch.interpretationsPath);
+            list = readBatchInterpretations(*batch.interpretationsPath, frame);
             inputs.push_back(*batch.interpretationsPath);
         }
         const MeasurementSet set = readMeasurements(options.path, options.read);
@@ -329,6 +330,10 @@ int runMeasuredCommand(std::span<const std::string> arguments, std::ostream &out
             throw BatchError(options.path + ": " + error.what());
         }
         MeasuredResults results = computeResults(options, framed, list);
+        if (results.interpretations) {
+            reportInterpretationList(
+                err, *batch.interpretationsPath, list, *results.interpretations, frame);
+        }
         OutputFiles files(inputs, &out);
         if (options.stepsCsvPath) {
             files.add(*options.stepsCsvPath, "the steps", [&](std::ostream &stream) {

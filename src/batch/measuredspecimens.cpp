@@ -4,24 +4,10 @@
 #include "unmixing/unmixing.h"
 
 #include <cmath>
-#include <filesystem>
 
 namespace Demagora {
 
 namespace {
-
-const char *frameName(CoordinateSystem system)
-{
-    switch (system) {
-    case CoordinateSystem::Specimen:
-        return "specimen";
-    case CoordinateSystem::Geographic:
-        return "geographic";
-    case CoordinateSystem::TiltCorrected:
-        return "tilt-corrected";
-    }
-    return "specimen";
-}
 
 class FramedSpecimens : public SpecimenSource
 {
@@ -112,21 +98,6 @@ MemberSteps measuredFitSteps(const std::vector<Specimen> &framed)
     return steps;
 }
 
-std::vector<NamedSteps> measuredNamedSteps(
-    const std::vector<Specimen> &framed, const std::string &fileName)
-{
-    const std::string fileSite = std::filesystem::path(fileName).filename().string();
-    std::vector<NamedSteps> named;
-    named.reserve(framed.size());
-    for (const Specimen &specimen : framed) {
-        const std::string &site = !specimen.site.empty() ? specimen.site
-            : !specimen.sample.empty()                   ? specimen.sample
-                                                         : fileSite;
-        named.push_back({ specimen.name, site, thermalSteps(specimen) });
-    }
-    return named;
-}
-
 std::vector<UnmixSpecimenSteps> measuredUnmixSteps(const std::vector<Specimen> &framed)
 {
     std::vector<UnmixSpecimenSteps> steps;
@@ -142,7 +113,7 @@ SpecimenPicture specimenPicture(
     SpecimenPicture picture;
     picture.path = path;
     picture.width = width;
-    picture.title = framed.name + "   (" + frameName(system) + ")";
+    picture.title = framed.name + "   (" + std::string(coordinateSystemCaption(system)) + ")";
     bool af = false;
     for (const SpecimenStep &step : framed.steps) {
         af = af || step.treatment == Treatment::AlternatingField;

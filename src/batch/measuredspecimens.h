@@ -25,11 +25,6 @@ Specimen specimenInFrame(const Specimen &specimen, CoordinateSystem system);
 // Every kept step (the NRM at level 0) of each specimen, for the fits of --fit LO:HI.
 MemberSteps measuredFitSteps(const std::vector<Specimen> &framed);
 
-// The NRM and thermal steps of each specimen under its name and site: the specimen's site, else
-// its sample, else the name of the file it was read from.
-std::vector<NamedSteps> measuredNamedSteps(
-    const std::vector<Specimen> &framed, const std::string &fileName);
-
 // The NRM and thermal steps of each specimen with their error angles, for --unmix.
 std::vector<UnmixSpecimenSteps> measuredUnmixSteps(const std::vector<Specimen> &framed);
 

@@ -11,16 +11,34 @@ namespace {
 
 constexpr double Radians = std::numbers::pi / 180;
 
+struct SystemNames
+{
+    std::string_view name;
+    std::string_view caption;
+};
+
+// In the order of CoordinateSystem.
+constexpr std::array<SystemNames, 3> CoordinateSystemNames = { SystemNames { "specimen", "specimen" },
+    SystemNames { "geographic", "geographic" }, SystemNames { "tilt", "tilt-corrected" } };
+
 } // namespace
 
-std::optional<CoordinateSystem> coordinateSystemFromName(const std::string &name)
+std::string_view coordinateSystemName(CoordinateSystem system)
 {
-    if (name == "specimen")
-        return CoordinateSystem::Specimen;
-    if (name == "geographic")
-        return CoordinateSystem::Geographic;
-    if (name == "tilt")
-        return CoordinateSystem::TiltCorrected;
+    return CoordinateSystemNames[static_cast<std::size_t>(system)].name;
+}
+
+std::string_view coordinateSystemCaption(CoordinateSystem system)
+{
+    return CoordinateSystemNames[static_cast<std::size_t>(system)].caption;
+}
+
+std::optional<CoordinateSystem> coordinateSystemFromName(std::string_view name)
+{
+    for (std::size_t i = 0; i < CoordinateSystemNames.size(); ++i) {
+        if (CoordinateSystemNames[i].name == name)
+            return static_cast<CoordinateSystem>(i);
+    }
     return std::nullopt;
 }
 

@@ -5,6 +5,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace Demagora {
 
@@ -14,8 +15,12 @@ enum class CoordinateSystem { Specimen, Geographic, TiltCorrected };
 
 using Moment3 = std::array<double, 3>;
 
-// "specimen", "geographic", "tilt"; nothing for another word.
-std::optional<CoordinateSystem> coordinateSystemFromName(const std::string &name);
+// "specimen", "geographic", "tilt": the name of the command line and of the files written.
+std::string_view coordinateSystemName(CoordinateSystem system);
+// "specimen", "geographic", "tilt-corrected": the name captions and titles give it.
+std::string_view coordinateSystemCaption(CoordinateSystem system);
+// The system of a name coordinateSystemName gives; nothing for another word.
+std::optional<CoordinateSystem> coordinateSystemFromName(std::string_view name);
 
 // A moment in specimen axes turned into north, east, down by the orientation of the x axis
 // (the y axis is horizontal, z = x cross y).

@@ -27,8 +27,9 @@ void QtPrompts::showError(QWidget *parent, const QString &message)
 
 Prompts::Answer QtPrompts::confirm(QWidget *parent, const QString &question)
 {
-    const auto button = QMessageBox::question(
-        parent, QStringLiteral("Confirm"), question, QMessageBox::Yes | QMessageBox::No);
+    // No is the default: Enter never replaces a file or clears data by accident.
+    const auto button = QMessageBox::question(parent, QStringLiteral("Confirm"), question,
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
     return button == QMessageBox::No ? Answer::No : Answer::Yes;
 }
 

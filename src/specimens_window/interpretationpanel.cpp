@@ -30,7 +30,10 @@
 
 #include <array>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 #include <optional>
+#include <set>
 
 namespace Demagora {
 
@@ -242,10 +245,11 @@ void InterpretationPanel::showComponents()
 
 void InterpretationPanel::showSites()
 {
-    const Coordinates coordinates = m_window.coordinates();
+    const CoordinateSystem coordinates = m_window.coordinates();
     lbl_sites->setText(
         QStringLiteral("Site means, %1 coordinates:").arg(coordinatesText(coordinates)));
-    m_sitesModel->setSummaries(siteSummaries(m_window.measurements(), m_store->all(), coordinates));
+    m_sitesModel->setSummaries(siteSummaries(m_window.measurements(), m_store->all(),
+        coordinates, measurementsName(QFile::encodeName(m_measurementsPath).toStdString())));
     SG_sites->resizeColumnsToContents();
 }
 
@@ -265,7 +269,7 @@ void InterpretationPanel::decorate(SpecimenDiagramData &data)
     if (current < 0)
         return;
     const Specimen &specimen = m_window.measurements().specimens[std::size_t(current)];
-    const Coordinates shown = shownCoordinates(specimen, m_window.coordinates());
+    const CoordinateSystem shown = shownCoordinates(specimen, m_window.coordinates());
     const std::vector<InterpretedComponent> &components = m_store->of(current).components;
     for (std::size_t i = 0; i < components.size(); ++i) {
         const ComponentFit fit = fitIn(specimen, components[i], shown);
@@ -277,7 +281,7 @@ void InterpretationPanel::decorate(SpecimenDiagramData &data)
     if (chosen.empty()) {
         lbl_choice->setText(QStringLiteral("No step chosen."));
     } else {
-        const InterpretedComponent choice { {}, m_lastType, chosen, shown };
+        const InterpretedComponent choice { {}, m_lastType, chosen, shown, {} };
         const ComponentFit fit = fitIn(specimen, choice, shown);
         lbl_choice->setText(
             QStringLiteral("%1 steps chosen, %2").arg(chosen.size()).arg(fitText(fit, m_lastType)));
@@ -287,9 +291,10 @@ void InterpretationPanel::decorate(SpecimenDiagramData &data)
 
     if (!CH_site->isChecked())
         return;
-    const std::string site = specimen.site.empty() ? specimen.name : specimen.site;
+    const std::string site
+        = siteOf(specimen, measurementsName(QFile::encodeName(m_measurementsPath).toStdString()));
     std::size_t colour = 0;
-    for (const SiteSummary &summary : m_sitesModel->summaries()) {
+    for (const SiteResult &summary : m_sitesModel->summaries()) {
         if (summary.site != site)
             continue;
         const std::size_t index = colour++;
@@ -321,8 +326,8 @@ void InterpretationPanel::fitChosen(FitType type)
         name = QString::fromStdString(m_store->unusedName(current));
         LE_component->setText(name);
     }
-    const Coordinates shown = shownCoordinates(specimen, m_window.coordinates());
-    InterpretedComponent component { name.toStdString(), type, chosen, shown };
+    const CoordinateSystem shown = shownCoordinates(specimen, m_window.coordinates());
+    InterpretedComponent component { name.toStdString(), type, chosen, shown, {} };
     const ComponentFit fit = fitIn(specimen, component, shown);
     if (!fit.fit) {
         reportError(this,
@@ -364,8 +369,25 @@ bool InterpretationPanel::saveInterpretations()
                 .arg(QString::fromStdString(error.what())));
         return false;
     }
-    const QString suggested
-        = QFileInfo(m_measurementsPath).dir().filePath(QStringLiteral("specimens.txt"));
+    const std::vector<std::string> skipping
+        = fitsSkippingSteps(m_window.measurements(), m_store->all());
+    if (!skipping.empty()) {
+        QStringList names;
+        for (const std::string &name : skipping)
+            names << QString::fromStdString(name);
+        if (Prompts::current().warnOkCancel(this,
+                QStringLiteral("These fits leave out steps between their first and last:\n%1\n"
+                               "A specimens table keeps only the first and the last step of a "
+                               "fit, so opened again they take every step between them.")
+                    .arg(names.join(QLatin1Char('\n'))))
+            != Prompts::Answer::Ok)
+            return false;
+    }
+    // The table of the measurements' own folder holds the lab's interpretations: it is never
+    // proposed, though the user may choose it (its other rows are then kept).
+    const QFileInfo measurements(m_measurementsPath);
+    const QDir folder = measurements.isDir() ? QDir(measurements.filePath()) : measurements.dir();
+    const QString suggested = folder.filePath(QStringLiteral("demagora-specimens.txt"));
     const QString name
         = Prompts::current().askSaveFileName(this, QStringLiteral("Save interpretations"),
             suggested, QStringLiteral("MagIC specimens tables (*.txt);;All files (*)"));
@@ -374,10 +396,30 @@ bool InterpretationPanel::saveInterpretations()
     const std::string path = QFile::encodeName(name).toStdString();
     if (!confirmOutputs(this, { { path, "the interpretations" } }, QString()))
         return false;
+    // A specimens table replaced keeps every row this save does not replace.
+    std::optional<std::string> existing;
+    if (std::ifstream in(path, std::ios::binary); in) {
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::istringstream probe(text);
+        try {
+            std::ostringstream ignored;
+            writeMergedMagicSpecimens(ignored, probe, path, {});
+            existing = std::move(text);
+        } catch (const AnalysisError &) {
+            // Not a specimens table: the user chose to replace it whole.
+        }
+    }
     try {
         // The measurements read are never replaced, whatever name the table is given.
         writeOutputFile(path, "the interpretations",
-            [&](std::ostream &stream) { writeMagicSpecimens(stream, rows); },
+            [&](std::ostream &stream) {
+                if (existing) {
+                    std::istringstream table(*existing);
+                    writeMergedMagicSpecimens(stream, table, path, rows);
+                } else {
+                    writeMagicSpecimens(stream, rows);
+                }
+            },
             { QFile::encodeName(m_measurementsPath).toStdString() });
     } catch (const std::exception &error) {
         reportError(this, QString::fromLocal8Bit(error.what()));
@@ -402,20 +444,27 @@ void InterpretationPanel::openInterpretations()
     if (name.isEmpty())
         return;
     const QString fileName = QFileInfo(name).fileName();
-    std::vector<SavedInterpretation> rows;
+    MagicSpecimensFits read;
     std::ifstream in(QFile::encodeName(name).toStdString(), std::ios::binary);
     if (!in) {
         reportError(this, QStringLiteral("Cannot open %1").arg(name));
         return;
     }
     try {
-        rows = readMagicSpecimens(in, fileName.toStdString());
+        read = readMagicSpecimens(in, fileName.toStdString());
     } catch (const AnalysisError &error) {
         reportError(this, QString::fromStdString(error.what()));
         return;
     }
+    // A table made in one frame only is shown in that frame, and so are its site means.
+    CoordinateSystem shown = m_window.coordinates();
+    std::set<CoordinateSystem> frames;
+    for (const SavedInterpretation &fit : read.fits)
+        frames.insert(fit.coordinates);
+    if (frames.size() == 1)
+        shown = *frames.begin();
     const OpenedInterpretations opened
-        = interpretationsFromRows(m_window.measurements(), rows, m_store->all());
+        = interpretationsFromRows(m_window.measurements(), read.fits, m_store->all(), shown);
     if (opened.components == 0) {
         reportError(this,
             QStringLiteral("%1 holds no interpretation of the specimens of this file")
@@ -426,17 +475,18 @@ void InterpretationPanel::openInterpretations()
     for (const SpecimenInterpretation &interpretation : m_store->all())
         hadNone = hadNone && interpretation.components.empty();
     m_store->replaceAll(opened.interpretations, QStringLiteral("Open %1").arg(fileName));
-    // Interpretations made in one frame are shown in it, and so are their site means.
-    std::optional<Coordinates> frame;
-    bool oneFrame = true;
-    for (const SpecimenInterpretation &interpretation : opened.interpretations)
-        for (const InterpretedComponent &component : interpretation.components) {
-            oneFrame = oneFrame && (!frame || *frame == component.coordinates);
-            frame = component.coordinates;
-        }
-    if (frame && oneFrame)
-        m_window.setCoordinates(static_cast<int>(*frame));
+    if (shown != m_window.coordinates())
+        m_window.setCoordinates(shown);
     QStringList notes;
+    notes << QString::fromStdString(frameCountsText(opened.frames, shown));
+    if (read.vectorMeans > 0)
+        notes << QStringLiteral("%1 anchored lines read as their program made them: the vector "
+                                "mean of the chosen steps")
+                     .arg(read.vectorMeans);
+    if (read.otherTreatments > 0)
+        notes << QStringLiteral("%1 fits of steps not in kelvin (alternating field or other) "
+                                "passed over")
+                     .arg(read.otherTreatments);
     for (const std::string &note : opened.notes)
         notes << QString::fromStdString(note);
     if (!opened.unknownSpecimens.empty())
@@ -444,12 +494,11 @@ void InterpretationPanel::openInterpretations()
                      .arg(opened.unknownSpecimens.size());
     if (hadNone && opened.unknownSpecimens.empty())
         m_store->markSaved();
-    if (!notes.isEmpty())
-        Prompts::current().showInformation(this, QStringLiteral("Interpretations opened"),
-            QStringLiteral("%1 components of %2 specimens read from %3.\n%4")
-                .arg(opened.components)
-                .arg(opened.specimens)
-                .arg(fileName, notes.join(QLatin1Char('\n'))));
+    Prompts::current().showInformation(this, QStringLiteral("Interpretations opened"),
+        QStringLiteral("%1 components of %2 specimens read from %3.\n%4")
+            .arg(opened.components)
+            .arg(opened.specimens)
+            .arg(fileName, notes.join(QLatin1Char('\n'))));
 }
 
 bool InterpretationPanel::mayClose()

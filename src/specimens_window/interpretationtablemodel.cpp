@@ -22,21 +22,16 @@ QString fitTypeText(FitType type)
         return QStringLiteral("line with origin");
     case FitType::Plane:
         return QStringLiteral("plane");
+    case FitType::VectorMean:
+        return QStringLiteral("vector mean");
     }
     return {};
 }
 
-QString coordinatesText(Coordinates coordinates)
+QString coordinatesText(CoordinateSystem coordinates)
 {
-    switch (coordinates) {
-    case Coordinates::Specimen:
-        return QStringLiteral("specimen");
-    case Coordinates::Geographic:
-        return QStringLiteral("geographic");
-    case Coordinates::Tilt:
-        return QStringLiteral("tilt-corrected");
-    }
-    return {};
+    const std::string_view caption = coordinateSystemCaption(coordinates);
+    return QString::fromUtf8(caption.data(), qsizetype(caption.size()));
 }
 
 InterpretationTableModel::InterpretationTableModel(QObject *parent)
@@ -70,6 +65,15 @@ QVariant InterpretationTableModel::data(const QModelIndex &index, int role) cons
     const ComponentFit &fit = m_fits[std::size_t(index.row())];
     if (role == Qt::ToolTipRole && !fit.fit)
         return QString::fromStdString(fit.refusal);
+    if (role == Qt::ToolTipRole && index.column() == Alpha95) {
+        const QString isotropic = fit.alpha95Isotropic
+            ? QStringLiteral("%1\u00B0").arg(number(*fit.alpha95Isotropic, 1))
+            : QStringLiteral("none");
+        return QStringLiteral("\u03B195 = factor \u00D7 MAD, the factors of Khokhlov & Hulot "
+                              "(2016) for the number of steps.\nExact for noise of one size at "
+                              "every step (too narrow where it grows with the moment): %1")
+            .arg(isotropic);
+    }
     if (role == Qt::TextAlignmentRole && index.column() >= Steps)
         return int(Qt::AlignRight | Qt::AlignVCenter);
     if (role == Qt::DisplayRole || (role == Qt::EditRole && index.column() == Name))
@@ -118,6 +122,10 @@ QVariant InterpretationTableModel::cell(int row, int column) const
 QVariant InterpretationTableModel::headerData(
     int section, Qt::Orientation orientation, int role) const
 {
+    if (role == Qt::ToolTipRole && orientation == Qt::Horizontal && section == Alpha95) {
+        return QStringLiteral("The 95% cone of a line from its MAD, after Khokhlov & Hulot "
+                              "(2016); empty below 3 steps, for planes and vector means");
+    }
     if (role != Qt::DisplayRole)
         return {};
     if (orientation == Qt::Vertical)

@@ -57,6 +57,6 @@ private:
 // "free line", "anchored line", "line with origin", "plane".
 QString fitTypeText(FitType type);
 // "specimen", "geographic", "tilt-corrected".
-QString coordinatesText(Coordinates coordinates);
+QString coordinatesText(CoordinateSystem coordinates);
 
 } // namespace Demagora

@@ -8,7 +8,7 @@ SiteSummaryModel::SiteSummaryModel(QObject *parent)
     : QAbstractTableModel(parent)
 { }
 
-void SiteSummaryModel::setSummaries(std::vector<SiteSummary> summaries)
+void SiteSummaryModel::setSummaries(std::vector<SiteResult> summaries)
 {
     beginResetModel();
     m_summaries = std::move(summaries);
@@ -31,10 +31,16 @@ QVariant SiteSummaryModel::data(const QModelIndex &index, int role) const
         return {};
     if (role == Qt::TextAlignmentRole && index.column() >= Lines)
         return int(Qt::AlignRight | Qt::AlignVCenter);
+    const SiteResult &summary = m_summaries[std::size_t(index.row())];
+    const std::optional<SiteMean> &mean = summary.mean;
+    // Why a mean, k or alpha95 is left empty.
+    if (role == Qt::ToolTipRole && index.column() >= Declination && index.column() <= Alpha95) {
+        if (!mean)
+            return QStringLiteral("no member has a fit in these coordinates");
+        return mean->note.empty() ? QVariant() : QString::fromStdString(mean->note);
+    }
     if (role != Qt::DisplayRole)
         return {};
-    const SiteSummary &summary = m_summaries[std::size_t(index.row())];
-    const std::optional<SiteMean> &mean = summary.mean;
     switch (index.column()) {
     case Site:
         return QString::fromStdString(summary.site);

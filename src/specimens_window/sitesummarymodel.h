@@ -1,6 +1,6 @@
 #pragma once
 
-#include "specimens_window/interpretationfiles.h"
+#include "analysis/interpretationfiles.h"
 
 #include <QAbstractTableModel>
 
@@ -30,8 +30,8 @@ public:
 
     explicit SiteSummaryModel(QObject *parent = nullptr);
 
-    void setSummaries(std::vector<SiteSummary> summaries);
-    const std::vector<SiteSummary> &summaries() const { return m_summaries; }
+    void setSummaries(std::vector<SiteResult> summaries);
+    const std::vector<SiteResult> &summaries() const { return m_summaries; }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -39,7 +39,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    std::vector<SiteSummary> m_summaries;
+    std::vector<SiteResult> m_summaries;
 };
 
 } // namespace Demagora

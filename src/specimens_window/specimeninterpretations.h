@@ -1,6 +1,6 @@
 #pragma once
 
-#include "specimens_window/interpretationfiles.h"
+#include "analysis/interpretationfiles.h"
 
 #include <QObject>
 #include <QString>

@@ -39,9 +39,9 @@ QTableView *tableView(QWidget *parent, const char *name)
 
 // The steps of a specimen in the coordinates asked for; false when the file lacks what they
 // need, and then the specimen's own coordinates.
-bool stepsInCoordinates(const Specimen &specimen, int choice, std::vector<SpecimenStep> &steps)
+bool stepsInCoordinates(
+    const Specimen &specimen, CoordinateSystem system, std::vector<SpecimenStep> &steps)
 {
-    const auto system = static_cast<CoordinateSystem>(choice);
     steps = specimen.steps;
     if (!hasCoordinates(specimen, system))
         return false;
@@ -89,8 +89,11 @@ void SpecimensWindow::buildLayout()
 
     CB_coordinates = new QComboBox(this);
     CB_coordinates->setObjectName(QStringLiteral("CB_coordinates"));
-    CB_coordinates->addItems({ QStringLiteral("Specimen"), QStringLiteral("Geographic"),
-        QStringLiteral("Tilt-corrected") });
+    // Each choice holds its system as item data; the order of the list is only what is read.
+    for (const auto &[text, system] : { std::pair { "Specimen", CoordinateSystem::Specimen },
+             std::pair { "Geographic", CoordinateSystem::Geographic },
+             std::pair { "Tilt-corrected", CoordinateSystem::TiltCorrected } })
+        CB_coordinates->addItem(QString::fromLatin1(text), static_cast<int>(system));
     connect(CB_coordinates, &QComboBox::currentIndexChanged, this, [this] { showSpecimen(); });
     auto *coordinatesLabel = new QLabel(QStringLiteral("&Coordinates:"), this);
     coordinatesLabel->setBuddy(CB_coordinates);
@@ -164,14 +167,14 @@ void SpecimensWindow::setCurrentSpecimen(int index)
     showSpecimen();
 }
 
-void SpecimensWindow::setCoordinates(int choice)
+void SpecimensWindow::setCoordinates(CoordinateSystem system)
 {
-    CB_coordinates->setCurrentIndex(choice);
+    CB_coordinates->setCurrentIndex(CB_coordinates->findData(static_cast<int>(system)));
 }
 
-Coordinates SpecimensWindow::coordinates() const
+CoordinateSystem SpecimensWindow::coordinates() const
 {
-    return static_cast<Coordinates>(std::clamp(CB_coordinates->currentIndex(), 0, 2));
+    return static_cast<CoordinateSystem>(CB_coordinates->currentData().toInt());
 }
 
 void SpecimensWindow::closeEvent(QCloseEvent *event)
@@ -188,8 +191,7 @@ void SpecimensWindow::showSpecimen()
         return;
     const Specimen &specimen = m_set.specimens[std::size_t(m_current)];
     std::vector<SpecimenStep> steps;
-    const int choice = CB_coordinates->currentIndex();
-    const bool shown = stepsInCoordinates(specimen, choice, steps);
+    const bool shown = stepsInCoordinates(specimen, coordinates(), steps);
     m_stepsModel->setSteps(std::move(steps), specimen.unit);
     SG_steps->resizeColumnsToContents();
     QString note = summaryText(m_set.summary);

@@ -34,10 +34,10 @@ public:
     int currentSpecimen() const { return m_current; }
     void setCurrentSpecimen(int index);
     // 0 specimen, 1 geographic, 2 tilt-corrected.
-    void setCoordinates(int choice);
+    void setCoordinates(CoordinateSystem system);
     // The coordinates chosen; a specimen without the orientation they need is shown (and
     // fitted) in its own.
-    Coordinates coordinates() const;
+    CoordinateSystem coordinates() const;
     const SpecimenPicture &picture() const { return *m_picture; }
     // The chosen steps of the current specimen, in step order.
     std::vector<int> chosenSteps() const;

@@ -1,30 +1,17 @@
 #include "specimens_window/specimentables.h"
 
+#include "measurements/specimencoordinates.h"
+
 #include <cmath>
 
 namespace Demagora {
 
 namespace {
 
-constexpr double RadToDeg = 57.29577951308232;
-
-double intensityOf(const SpecimenStep &step)
+// A step's moment as the measurement layer computes directions of.
+Moment3 momentOf(const SpecimenStep &step)
 {
-    return std::sqrt(step.x * step.x + step.y * step.y + step.z * step.z);
-}
-
-double declinationOf(const SpecimenStep &step)
-{
-    if (step.x == 0 && step.y == 0)
-        return 0;
-    const double d = std::atan2(step.y, step.x) * RadToDeg;
-    return d < 0 ? d + 360 : d;
-}
-
-double inclinationOf(const SpecimenStep &step)
-{
-    const double j = intensityOf(step);
-    return j > 0 ? std::asin(step.z / j) * RadToDeg : 0;
+    return { step.x, step.y, step.z };
 }
 
 QString real(double value)
@@ -82,7 +69,7 @@ QVariant SpecimenListModel::data(const QModelIndex &index, int role) const
     default:
         if (specimen.steps.empty())
             return {};
-        return real(intensityOf(specimen.steps.front())) + QLatin1Char(' ')
+        return real(intensityOf(momentOf(specimen.steps.front()))) + QLatin1Char(' ')
             + unitText(specimen.unit);
     }
 }
@@ -138,11 +125,11 @@ QVariant SpecimenStepsModel::data(const QModelIndex &index, int role) const
     case 4:
         return real(step.z);
     case 5:
-        return QString::number(declinationOf(step), 'f', 1);
+        return QString::number(declinationOf(momentOf(step)), 'f', 1);
     case 6:
-        return QString::number(inclinationOf(step), 'f', 1);
+        return QString::number(inclinationOf(momentOf(step)), 'f', 1);
     default:
-        return real(intensityOf(step));
+        return real(intensityOf(momentOf(step)));
     }
 }
 

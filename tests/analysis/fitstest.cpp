@@ -69,7 +69,9 @@ TEST(LineFitTest, FreeAndAnchoredLinesOfThreePoints)
         double declination, inclination, mad;
     };
     for (const Row &row :
-        { Row { FitType::Free, 45, 35.26, 0 }, Row { FitType::Anchored, 45, 22.27, 6.06 } }) {
+        { Row { FitType::Free, 45, 35.26, 0 }, Row { FitType::Anchored, 45, 22.27, 6.06 },
+            // The mean point (2, 2, 1), inclination atan(1 / sqrt(8)); the anchored MAD.
+            Row { FitType::VectorMean, 45, 19.47, 6.06 } }) {
         SCOPED_TRACE(std::string(fitTypeName(row.type)));
         const Fit fit = fitSteps(steps, row.type);
         EXPECT_NEAR(fit.angles.declination, row.declination, 0.005);

@@ -13,7 +13,7 @@ namespace {
 std::vector<InterpretationRequest> readList(const std::string &text)
 {
     std::istringstream in(text);
-    return readInterpretationList(in, "list.csv");
+    return readInterpretationList(in, "list.csv").requests;
 }
 
 std::string refusal(const std::string &text)

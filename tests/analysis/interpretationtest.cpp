@@ -20,7 +20,8 @@ std::vector<FitStep> stepsWithOutlier()
 TEST(InterpretationTest, ChosenStepsLeaveOutTheOnesBetween)
 {
     const std::vector<FitStep> steps = stepsWithOutlier();
-    InterpretedComponent skipping { "HT", FitType::Free, { 4, 0, 3, 1, 3 }, Coordinates::Specimen };
+    InterpretedComponent skipping { "HT", FitType::Free, { 4, 0, 3, 1, 3 }, CoordinateSystem::Specimen,
+        {} };
     const ComponentFit fit = fitComponent(steps, skipping);
     ASSERT_TRUE(fit.fit) << fit.refusal;
     EXPECT_EQ(fit.n, 4);
@@ -32,7 +33,7 @@ TEST(InterpretationTest, ChosenStepsLeaveOutTheOnesBetween)
 
     // The interval with the outlier in it is no longer a straight line.
     InterpretedComponent interval { "HT", FitType::Free, stepsBetween(steps, 0, 400),
-        Coordinates::Specimen };
+        CoordinateSystem::Specimen, {} };
     EXPECT_EQ(interval.steps, (std::vector<int> { 0, 1, 2, 3, 4 }));
     EXPECT_GT(fitComponent(steps, interval).fit->mad, 5);
 }
@@ -41,9 +42,9 @@ TEST(InterpretationTest, RefitKeepsEveryComponentInOrderWithItsRefusal)
 {
     const std::vector<FitStep> steps = stepsWithOutlier();
     SpecimenInterpretation interpretation { "a1", "A",
-        { { "LT", FitType::Free, { 0, 1 }, Coordinates::Specimen },
-            { "GC", FitType::Plane, { 3, 4 }, Coordinates::Geographic },
-            { "HT", FitType::Anchored, { 3, 4 }, Coordinates::Specimen } } };
+        { { "LT", FitType::Free, { 0, 1 }, CoordinateSystem::Specimen, {} },
+            { "GC", FitType::Plane, { 3, 4 }, CoordinateSystem::Geographic, {} },
+            { "HT", FitType::Anchored, { 3, 4 }, CoordinateSystem::Specimen, {} } } };
     const std::vector<ComponentFit> fits = refit(steps, interpretation);
     ASSERT_EQ(fits.size(), 3u);
     EXPECT_TRUE(fits[0].fit);
@@ -52,7 +53,9 @@ TEST(InterpretationTest, RefitKeepsEveryComponentInOrderWithItsRefusal)
     EXPECT_EQ(fits[1].refusal, "a plane needs at least 3 steps; the interval holds 2");
     ASSERT_TRUE(fits[2].fit);
     EXPECT_EQ(fits[2].from, 300);
-    EXPECT_TRUE(fits[2].alpha95FromMad);
+    // Two steps: the isotropic cone has freedom left, the published factors start at three.
+    EXPECT_TRUE(fits[2].alpha95Isotropic);
+    EXPECT_FALSE(fits[2].alpha95FromMad);
 }
 
 TEST(InterpretationTest, StepOutsideTheSpecimenIsRefusedByItsNumber)
@@ -60,7 +63,8 @@ TEST(InterpretationTest, StepOutsideTheSpecimenIsRefusedByItsNumber)
     const std::vector<FitStep> steps = stepsWithOutlier();
     for (const int index : { 5, -1 }) {
         SCOPED_TRACE(index);
-        InterpretedComponent component { "X", FitType::Free, { 0, index }, Coordinates::Specimen };
+        InterpretedComponent component { "X", FitType::Free, { 0, index }, CoordinateSystem::Specimen,
+            {} };
         try {
             fitComponent(steps, component);
             FAIL() << "no error";
@@ -78,7 +82,7 @@ TEST(InterpretationTest, AnchoredLineIsTheAxisThroughTheOriginNotTheVectorMean)
 {
     const std::vector<FitStep> steps = { { 100, { 2, 0, 0 } }, { 200, { 0, 1, 0 } } };
     const ComponentFit fit
-        = fitComponent(steps, { "A", FitType::Anchored, { 0, 1 }, Coordinates::Specimen });
+        = fitComponent(steps, { "A", FitType::Anchored, { 0, 1 }, CoordinateSystem::Specimen, {} });
     ASSERT_TRUE(fit.fit);
     EXPECT_NEAR(fit.fit->angles.declination, 0, 1e-9);
     EXPECT_NEAR(fit.fit->angles.inclination, 0, 1e-9);

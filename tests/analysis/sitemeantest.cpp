@@ -1,10 +1,18 @@
 #include "analysis/sitemean.h"
 
 #include "analysis/analysiserror.h"
+#include "analysis/tabletext.h"
+#include "support/sharedmeasurements.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <tuple>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -103,9 +111,79 @@ TEST(SiteMeanTest, CirclesAloneMeetAtTheirCommonDirection)
     EXPECT_THROW(siteMean(std::vector<Vector3> { Vector3 {} }, {}), AnalysisError);
 }
 
+// Circles alone: the mean lies on the side the specimens' steps move towards along their
+// circles, whatever the hemisphere; a single circle has no mean at all.
+TEST(SiteMeanTest, CirclesAloneTakeThePolarityTheirStepsMoveTowards)
+{
+    struct Row
+    {
+        const char *name;
+        AngularDirection end; // where every specimen's steps head
+        std::size_t circles;
+        std::optional<AngularDirection> mean;
+    };
+    for (const Row &row : { Row { "normal", { 30, 40 }, 3, AngularDirection { 30, 40 } },
+             Row { "reversed", { 210, -40 }, 3, AngularDirection { 210, -40 } },
+             Row { "single", { 210, -40 }, 1, std::nullopt } }) {
+        SCOPED_TRACE(row.name);
+        const Vector3 end = unitVector(row.end.declination, row.end.inclination);
+        std::vector<Vector3> poles, ends;
+        for (const AngularDirection start : { AngularDirection { 100, 0 },
+                 AngularDirection { 250, 10 }, AngularDirection { 0, -60 } }) {
+            if (poles.size() == row.circles)
+                break;
+            // A specimen whose steps turn from 'start' towards the end point.
+            const Vector3 first = unitVector(start.declination, start.inclination);
+            std::vector<FitStep> steps;
+            for (int i = 0; i <= 4; ++i)
+                steps.push_back({ 100.0 * i, (4.0 - i) * first + (0.5 + i) * end });
+            const Fit fit = fitSteps(steps, FitType::Plane);
+            poles.push_back(fit.direction);
+            ends.push_back(fit.towards);
+        }
+        const SiteMean mean = siteMean({}, poles, ends);
+        ASSERT_EQ(mean.mean.has_value(), row.mean.has_value());
+        if (row.mean) {
+            EXPECT_NEAR(mean.mean->declination, row.mean->declination, 1e-6);
+            EXPECT_NEAR(mean.mean->inclination, row.mean->inclination, 1e-6);
+            EXPECT_TRUE(mean.note.empty()) << mean.note;
+        } else {
+            EXPECT_FALSE(mean.k);
+            EXPECT_FALSE(mean.alpha95);
+            EXPECT_EQ(mean.note, "a single great circle has no mean direction");
+        }
+    }
+}
+
+// Khokhlov & Hulot (2016), Table 8: alpha95 = factor x MAD, free and anchored, with the
+// large-n factor beyond 16 steps; nothing below 3 steps, for planes and vector means.
+TEST(SiteMeanTest, Alpha95FromMadTakesThePublishedFactors)
+{
+    struct Row
+    {
+        FitType type;
+        int n;
+        std::optional<double> factor;
+    };
+    for (const Row &row : { Row { FitType::Free, 3, 7.69 }, Row { FitType::Free, 7, 2.71 },
+             Row { FitType::Free, 16, 2.43 }, Row { FitType::Free, 40, 2.37 },
+             Row { FitType::Anchored, 3, 6.00 }, Row { FitType::Anchored, 7, 4.31 },
+             Row { FitType::Anchored, 16, 4.05 }, Row { FitType::Anchored, 40, 3.99 },
+             Row { FitType::Origin, 7, 4.31 }, Row { FitType::Free, 2, std::nullopt },
+             Row { FitType::Anchored, 2, std::nullopt }, Row { FitType::Plane, 7, std::nullopt },
+             Row { FitType::VectorMean, 7, std::nullopt } }) {
+        SCOPED_TRACE(std::string(fitTypeName(row.type)) + " " + std::to_string(row.n));
+        const std::optional<double> alpha95 = alpha95FromMad(2, row.n, row.type);
+        ASSERT_EQ(alpha95.has_value(), row.factor.has_value());
+        if (alpha95) {
+            EXPECT_NEAR(*alpha95, 2 * *row.factor, 1e-12);
+        }
+    }
+}
+
 // The conversion tan(alpha95) = tan(MAD) sqrt(20^(2/v) - 1) worked by hand for MAD = 2
 // degrees: v = 2 (free, 3 steps), 4 (anchored or with the origin, 3 steps), 8 (free, 6 steps).
-TEST(SiteMeanTest, Alpha95FromMadByDegreesOfFreedom)
+TEST(SiteMeanTest, IsotropicAlpha95ByDegreesOfFreedom)
 {
     struct Row
     {
@@ -119,7 +197,7 @@ TEST(SiteMeanTest, Alpha95FromMadByDegreesOfFreedom)
              Row { FitType::Free, 6, 2.1115289831563335 }, Row { FitType::Free, 2, std::nullopt },
              Row { FitType::Plane, 6, std::nullopt } }) {
         SCOPED_TRACE(std::string(fitTypeName(row.type)) + " " + std::to_string(row.n));
-        const std::optional<double> alpha95 = alpha95FromMad(2, row.n, row.type);
+        const std::optional<double> alpha95 = alpha95Isotropic(2, row.n, row.type);
         ASSERT_EQ(alpha95.has_value(), row.alpha95.has_value());
         if (alpha95) {
             EXPECT_NEAR(*alpha95, *row.alpha95, 1e-12);
@@ -127,10 +205,10 @@ TEST(SiteMeanTest, Alpha95FromMadByDegreesOfFreedom)
     }
 }
 
-// What the conversion promises, after Khokhlov & Hulot (2016): steps scattered about a line by
-// isotropic noise give a fitted direction that lies within the alpha95 from its MAD in 95% of
-// specimens, whatever the number of steps. Checked on simulated specimens with a known line.
-TEST(SiteMeanTest, Alpha95FromMadCoversTheTrueLineInNineteenSpecimensOfTwenty)
+// What the isotropic cone promises: steps scattered about a line by isotropic noise give a
+// fitted direction that lies within it in 95% of specimens, whatever the number of steps.
+// Checked on simulated specimens with a known line.
+TEST(SiteMeanTest, IsotropicAlpha95CoversTheTrueLineInNineteenSpecimensOfTwenty)
 {
     struct Row
     {
@@ -159,7 +237,7 @@ TEST(SiteMeanTest, Alpha95FromMadCoversTheTrueLineInNineteenSpecimensOfTwenty)
                 steps.push_back({ 100.0 + 10 * i, moment });
             }
             const Fit fit = fitSteps(steps, row.type);
-            const std::optional<double> alpha95 = alpha95FromMad(fit.mad, fit.n, row.type);
+            const std::optional<double> alpha95 = alpha95Isotropic(fit.mad, fit.n, row.type);
             ASSERT_TRUE(alpha95);
             if (angleBetween(fit.direction, truth) <= *alpha95)
                 ++covered;
@@ -167,4 +245,56 @@ TEST(SiteMeanTest, Alpha95FromMadCoversTheTrueLineInNineteenSpecimensOfTwenty)
         // 4000 specimens: the share covered has a standard error of 0.0035 around 0.95.
         EXPECT_NEAR(static_cast<double>(covered) / Specimens, 0.95, 0.015);
     }
+}
+
+// A real study's published site means (sites.txt of the shared MagIC contribution: lines and
+// great circles of thermal and AF specimens, in geographic coordinates) come back from the
+// authors' own fits of the specimens table, taken in that frame: the same numbers of lines and
+// planes, the direction within 1 degree and k within 10%.
+TEST(SiteMeanTest, ReproducesThePublishedSiteMeansOfARealStudy)
+{
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
+    const std::string folder = std::string(DEMAGORA_MEASUREMENTS_DIR) + "/magic-dmag/";
+    std::ifstream specimensFile(folder + "specimens.txt", std::ios::binary);
+    TabTable specimens(specimensFile, "specimens.txt", "specimens");
+    using Key = std::tuple<std::string, std::string, std::string>; // specimen, component, frame
+    std::map<Key, std::pair<std::vector<Vector3>, std::vector<Vector3>>> fits; // lines, poles
+    while (const std::optional<TableRow> row = specimens.next()) {
+        const std::vector<std::string> codes = row->codes("method_codes");
+        const auto has = [&](const char *code) {
+            return std::find(codes.begin(), codes.end(), code) != codes.end();
+        };
+        if (!has("DE-BFL") && !has("DE-BFP"))
+            continue;
+        auto &[lines, poles] = fits[{
+            row->field("specimen"), row->field("dir_comp"), row->field("dir_tilt_correction") }];
+        (has("DE-BFP") ? poles : lines)
+            .push_back(unitVector(row->number("dir_dec"), row->number("dir_inc")));
+    }
+    std::ifstream sitesFile(folder + "sites.txt", std::ios::binary);
+    TabTable sites(sitesFile, "sites.txt", "sites");
+    int published = 0;
+    while (const std::optional<TableRow> row = sites.next()) {
+        if (row->field("dir_dec").empty() || row->field("dir_n_specimens_lines").empty())
+            continue; // intensity rows, and the VGP rows that repeat a site's direction
+        ++published;
+        SCOPED_TRACE(row->field("site"));
+        std::vector<Vector3> lines, poles;
+        std::istringstream names(row->field("specimens"));
+        for (std::string name; std::getline(names, name, ':');) {
+            const auto &[own, circles]
+                = fits[{ name, row->field("dir_comp_name"), row->field("dir_tilt_correction") }];
+            lines.insert(lines.end(), own.begin(), own.end());
+            poles.insert(poles.end(), circles.begin(), circles.end());
+        }
+        const SiteMean mean = siteMean(lines, poles);
+        EXPECT_EQ(mean.lines, row->number("dir_n_specimens_lines"));
+        EXPECT_EQ(mean.planes, row->number("dir_n_specimens_planes"));
+        ASSERT_TRUE(mean.mean && mean.k);
+        EXPECT_LE(angleBetween(unitVector(mean.mean->declination, mean.mean->inclination),
+                      unitVector(row->number("dir_dec"), row->number("dir_inc"))),
+            1);
+        EXPECT_NEAR(*mean.k / row->number("dir_k"), 1, 0.1);
+    }
+    EXPECT_EQ(published, 37);
 }

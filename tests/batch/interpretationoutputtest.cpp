@@ -98,10 +98,13 @@ TEST(InterpretationOutputTest, FitsEveryListedInterpretationInListOrder)
     ASSERT_EQ(listed.status, 0) << listed.err;
     const std::vector<std::string> rows = lines(listed.out);
     ASSERT_EQ(rows.size(), 4u) << listed.out;
-    EXPECT_EQ(rows[0], "specimen,type,from,to,n,declination,inclination,mad,dang,alpha95_from_mad");
+    EXPECT_EQ(rows[0],
+        "specimen,type,from,to,n,declination,inclination,mad,dang,alpha95_from_mad,"
+        "alpha95_isotropic,site,component");
     EXPECT_TRUE(rows[1].starts_with("sim03,free,300,550,251,")) << rows[1];
     EXPECT_TRUE(rows[2].starts_with("sim01,plane,200,550,351,")) << rows[2];
-    EXPECT_TRUE(rows[2].ends_with(",,")) << rows[2]; // a plane has no dang, no alpha95
+    // A plane has no dang, no alpha95; every member of the run is of the site its prefix names.
+    EXPECT_TRUE(rows[2].ends_with(",,,,sim,")) << rows[2];
     EXPECT_TRUE(rows[3].starts_with("sim03,anchored,200,400,201,")) << rows[3];
 
     // The same member over the same interval as --fit gives it, field for field.
@@ -131,7 +134,7 @@ TEST(InterpretationOutputTest, SiteMeanOfMeasuredSpecimensAndRefusals)
     text << in.rdbuf();
     const std::vector<std::string> rows = lines(text.str());
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0], "site,n_lines,n_planes,declination,inclination,k,alpha95");
+    EXPECT_EQ(rows[0], "site,n_lines,n_planes,declination,inclination,k,alpha95,note");
     EXPECT_TRUE(rows[1].starts_with("q,2,1,")) << rows[1];
 
     const fs::path bad = folder / "interpretations-bad.csv";
@@ -144,4 +147,31 @@ TEST(InterpretationOutputTest, SiteMeanOfMeasuredSpecimensAndRefusals)
         "demagora-batch: --interpretations: " + bad.string()
             + " line 3: there is no specimen named 'sim99'\n");
     EXPECT_FALSE(fs::exists(untouched));
+}
+
+// A lab's MagIC specimens table as the list: every fit once per frame, a fit of AF steps and
+// one of a specimen the run does not hold are passed over and counted, never refused.
+TEST(InterpretationOutputTest, AMagicTablePassesOverWhatTheSpecimensCannotTake)
+{
+    const fs::path list = fs::path(testing::TempDir()) / "interpretations-table.txt";
+    std::string text = "tab\tspecimens\nspecimen\tdir_comp\tdir_dec\tdir_inc\tmeas_step_min\t"
+                       "meas_step_max\tmeas_step_unit\tdir_tilt_correction\tmethod_codes\n";
+    for (const char *tilt : { "-1", "0", "100" })
+        text += std::string("sim03\tHT\t1\t2\t573\t823\tK\t") + tilt + "\tLP-DIR-T:DE-BFL\n";
+    text += "sim03\tAF\t1\t2\t0.01\t0.05\tT\t-1\tLP-DIR-AF:DE-BFL\n"
+            "sim99\tHT\t1\t2\t573\t823\tK\t-1\tLP-DIR-T:DE-BFL\n";
+    writeText(list, text);
+    const CommandResult result
+        = run({ Scattered, "--seed", "7", "--interpretations", list.string(), "--fits", "-" });
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::vector<std::string> rows = lines(result.out);
+    ASSERT_EQ(rows.size(), 2u) << result.out;
+    EXPECT_TRUE(rows[1].starts_with("sim03,free,300,550,")) << rows[1];
+    EXPECT_TRUE(rows[1].ends_with(",sim,HT")) << rows[1];
+    EXPECT_NE(result.err.find(list.string()
+                  + ": 4 fits read (2 specimen, 1 geographic, 1 tilt); 2 used in specimen "
+                    "coordinates; 1 fits of steps not in kelvin (alternating field or other) "
+                    "passed over; 1 fits of specimens without measurements passed over\n"),
+        std::string::npos)
+        << result.err;
 }

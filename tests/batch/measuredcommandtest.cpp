@@ -1,3 +1,5 @@
+#include "analysis/tabletext.h"
+#include "analysis/vector3.h"
 #include "batch/batchcommand.h"
 #include "batch/batchtestruns.h"
 #include "support/filetext.h"
@@ -6,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -184,6 +188,61 @@ TEST_F(MeasuredRunTest, FilesTheReaderReadAreNeverReplaced)
             << name;
     EXPECT_EQ(
         Testing::fileText(twoG / "mn004-2b.dat"), Testing::fileText(shared("2g-mn1/mn004-2b.dat")));
+}
+
+} // namespace
+} // namespace Demagora
+
+namespace Demagora {
+namespace {
+
+// A real contribution's measurements and specimens table: each fit taken once, in the frame
+// asked for, its AF fits and its specimens without measurements passed over with counts; every
+// thermal line refitted over its steps lies where the authors' own geographic row puts it.
+TEST(MeasuredCommandTest, ARealStudysTableIsFittedOncePerFitInTheFrameAsked)
+{
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
+    const std::string table = shared("magic-dmag/specimens.txt");
+    const Outcome outcome = run({ "--measured", shared("magic-dmag"), "--interpretations", table,
+        "--coordinates", "geographic", "--fits", "-" });
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_NE(outcome.err.find(table
+                  + ": 519 fits read (238 specimen, 186 geographic, 95 tilt); 238 used in "
+                    "geographic coordinates (52 refitted from another frame); 278 fits of steps "
+                    "not in kelvin (alternating field or other) passed over; 83 fits of "
+                    "specimens without measurements passed over\n"),
+        std::string::npos)
+        << outcome.err;
+
+    std::map<std::pair<std::string, std::string>, Vector3> authors; // their geographic lines
+    std::ifstream in(table, std::ios::binary);
+    TabTable rows(in, table, "specimens");
+    while (const std::optional<TableRow> row = rows.next()) {
+        const std::vector<std::string> codes = row->codes("method_codes");
+        if (row->field("dir_tilt_correction") == "0" && row->field("meas_step_unit") == "K"
+            && std::find(codes.begin(), codes.end(), "DE-BFL") != codes.end()) {
+            authors[{ row->field("specimen"), row->field("dir_comp") }]
+                = unitVector(row->number("dir_dec"), row->number("dir_inc"));
+        }
+    }
+    std::istringstream fits(outcome.out);
+    std::string line;
+    std::getline(fits, line);
+    int compared = 0;
+    while (std::getline(fits, line)) {
+        std::vector<std::string> fields;
+        std::istringstream split(line);
+        for (std::string field; std::getline(split, field, ',');)
+            fields.push_back(field);
+        const auto found = authors.find({ fields[0], fields.back() });
+        if (fields[1] != "free" || found == authors.end())
+            continue;
+        SCOPED_TRACE(line);
+        ++compared;
+        EXPECT_LE(
+            angleBetween(unitVector(std::stod(fields[5]), std::stod(fields[6])), found->second), 1);
+    }
+    EXPECT_GT(compared, 60);
 }
 
 } // namespace

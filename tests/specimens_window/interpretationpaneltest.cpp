@@ -153,7 +153,7 @@ TEST(InterpretationPanelTest, SavedInterpretationsReopenWithTheSameFits)
     QStringList sites;
     {
         const auto window = openActiveCit();
-        window->setCoordinates(1);
+        window->setCoordinates(CoordinateSystem::Geographic);
         const int count = int(window->measurements().specimens.size());
         for (int i = 0; i < count; ++i) {
             window->setCurrentSpecimen(i);
@@ -193,14 +193,20 @@ TEST(InterpretationPanelTest, SavedInterpretationsReopenWithTheSameFits)
         EXPECT_EQ(prompts.questions.back(), path + QStringLiteral(" already exists. Replace it?"));
     }
 
-    // The window opens in specimen coordinates; interpretations made in geographic ones show
-    // it in those, site means too.
+    // The table holds every fit once per frame; the window takes those of the frame it shows,
+    // each fit once, and says how many it read and used.
     const auto window = openActiveCit();
+    window->setCoordinates(CoordinateSystem::Geographic);
     prompts.fileNames = { path };
     window->interpretation().openInterpretations();
-    EXPECT_EQ(window->coordinates(), Coordinates::Geographic);
+    EXPECT_EQ(window->coordinates(), CoordinateSystem::Geographic);
     EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join('\n').toStdString();
-    EXPECT_TRUE(prompts.informations.isEmpty()) << prompts.informations.join('\n').toStdString();
+    ASSERT_EQ(prompts.informations.size(), 1);
+    const int fits = 2 * int(made.size());
+    EXPECT_TRUE(prompts.informations.front().contains(
+        QStringLiteral("%1 used in geographic coordinates").arg(fits)))
+        << prompts.informations.front().toStdString();
+    EXPECT_TRUE(prompts.informations.front().contains(QStringLiteral("%1 geographic").arg(fits)));
     EXPECT_TRUE(window->interpretation().interpretations().isSaved());
     for (int i = 0; i < int(made.size()); ++i) {
         SCOPED_TRACE(i);
@@ -211,6 +217,51 @@ TEST(InterpretationPanelTest, SavedInterpretationsReopenWithTheSameFits)
     // Opening is one step to undo.
     QTest::keyClick(table(*window, "SG_steps"), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(table(*window, "SG_components")->model()->rowCount(), 0);
+}
+
+} // namespace
+} // namespace Demagora
+
+namespace Demagora {
+namespace {
+
+// Saving over a lab's specimens table keeps its rows and columns; the folder's own table is
+// never proposed, and a fit that leaves out steps is saved only after a warning.
+TEST(InterpretationPanelTest, SavingOverALabsTableKeepsWhatItDidNotMake)
+{
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
+    Testing::ScriptedPrompts prompts;
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("specimens.txt"));
+    ASSERT_TRUE(
+        QFile::copy(QStringLiteral(DEMAGORA_MEASUREMENTS_DIR "/cit-PI47/specimens.txt"), path));
+    const auto window = openActiveCit();
+    window->chooseSteps({ 0, 2, 4, 6 }, false);
+    window->interpretation().fitChosen(FitType::Free);
+
+    prompts.fileNames = { path };
+    prompts.answers = { Prompts::Answer::Cancel };
+    EXPECT_FALSE(window->interpretation().saveInterpretations());
+    ASSERT_EQ(prompts.warnings.size(), 1);
+    EXPECT_TRUE(prompts.warnings.front().contains(QStringLiteral("PI47-1a C1")));
+    EXPECT_TRUE(prompts.suggestedNames.isEmpty()); // cancelled before the dialog
+
+    ASSERT_TRUE(window->interpretation().saveInterpretations());
+    ASSERT_EQ(prompts.suggestedNames.size(), 1);
+    EXPECT_FALSE(prompts.suggestedNames.front().endsWith(QStringLiteral("cit-PI47/specimens.txt")));
+    EXPECT_EQ(
+        prompts.questions, QStringList { path + QStringLiteral(" already exists. Replace it?") });
+    QFile saved(path);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(saved.readAll());
+    EXPECT_TRUE(text.startsWith(QStringLiteral(
+        "tab\tspecimens\nspecimen\tsample\tanalysts\tcitations\tmethod_codes\tvolume\tweight\t")))
+        << text.toStdString();
+    EXPECT_EQ(text.count(QStringLiteral("\tLP-NOMAG\t")), 9) << text.toStdString();
+    // The fit once per frame the CIT orientation and bedding give.
+    for (const char *frame :
+        { "\t-1\t273\t448\tK\t", "\t0\t273\t448\tK\t", "\t100\t273\t448\tK\t" })
+        EXPECT_EQ(text.count(QString::fromLatin1(frame)), 1) << frame;
 }
 
 } // namespace

@@ -61,7 +61,7 @@ TEST(SpecimensWindowTest, CoordinatesTurnTheStepsButKeepTheirIntensity)
     auto *steps = window->findChild<QTableView *>(QStringLiteral("SG_steps"));
     const QString specimenDeclination = cell(steps, 0, 5);
     const QString intensity = cell(steps, 0, 7);
-    window->setCoordinates(1);
+    window->setCoordinates(CoordinateSystem::Geographic);
     EXPECT_NE(cell(steps, 0, 5), specimenDeclination);
     EXPECT_EQ(cell(steps, 0, 7), intensity);
     EXPECT_EQ(

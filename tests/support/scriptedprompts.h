@@ -25,6 +25,7 @@ public:
     std::deque<Answer> answers;
     std::deque<QString> fileNames; // for the file dialogs; empty (cancelled) when empty
     QStringList folderCaptions; // the folder dialogs asked for
+    QStringList suggestedNames; // the names the save dialogs proposed
 
     void showError(QWidget *, const QString &message) override { errors << message; }
     Answer confirm(QWidget *, const QString &question) override
@@ -51,8 +52,10 @@ public:
     {
         return nextFile();
     }
-    QString askSaveFileName(QWidget *, const QString &, const QString &, const QString &) override
+    QString askSaveFileName(
+        QWidget *, const QString &, const QString &suggestedName, const QString &) override
     {
+        suggestedNames << suggestedName;
         return nextFile();
     }
     QString askFolder(QWidget *, const QString &caption, const QString &) override

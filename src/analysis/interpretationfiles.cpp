@@ -1,29 +1,17 @@
-#include "specimens_window/interpretationfiles.h"
+#include "analysis/interpretationfiles.h"
 
 #include "analysis/analysiserror.h"
 #include "measurements/specimencoordinates.h"
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <set>
 
 namespace Demagora {
 
 namespace {
-
-CoordinateSystem systemOf(Coordinates coordinates)
-{
-    switch (coordinates) {
-    case Coordinates::Specimen:
-        return CoordinateSystem::Specimen;
-    case Coordinates::Geographic:
-        return CoordinateSystem::Geographic;
-    case Coordinates::Tilt:
-        return CoordinateSystem::TiltCorrected;
-    }
-    return CoordinateSystem::Specimen;
-}
 
 bool takesThermalSteps(const Specimen &specimen, const InterpretedComponent &component)
 {
@@ -33,6 +21,12 @@ bool takesThermalSteps(const Specimen &specimen, const InterpretedComponent &com
         const Treatment treatment = specimen.steps[std::size_t(index)].treatment;
         return treatment == Treatment::Nrm || treatment == Treatment::Thermal;
     });
+}
+
+// A step's temperature as fits take it: the NRM at 0.
+double thermalLevel(const SpecimenStep &step)
+{
+    return step.treatment == Treatment::Nrm ? 0 : step.level;
 }
 
 std::string componentLabel(const std::string &specimen, const std::string &component)
@@ -61,9 +55,9 @@ Interpretations emptyInterpretations(const MeasurementSet &set)
     return interpretations;
 }
 
-std::optional<std::vector<FitStep>> fitStepsIn(const Specimen &specimen, Coordinates coordinates)
+std::optional<std::vector<FitStep>> fitStepsIn(const Specimen &specimen, CoordinateSystem coordinates)
 {
-    const CoordinateSystem system = systemOf(coordinates);
+    const CoordinateSystem system = coordinates;
     if (!hasCoordinates(specimen, system))
         return std::nullopt;
     std::vector<FitStep> steps;
@@ -76,20 +70,20 @@ std::optional<std::vector<FitStep>> fitStepsIn(const Specimen &specimen, Coordin
     return steps;
 }
 
-Coordinates shownCoordinates(const Specimen &specimen, Coordinates wanted)
+CoordinateSystem shownCoordinates(const Specimen &specimen, CoordinateSystem wanted)
 {
-    return hasCoordinates(specimen, systemOf(wanted)) ? wanted : Coordinates::Specimen;
+    return hasCoordinates(specimen, wanted) ? wanted : CoordinateSystem::Specimen;
 }
 
 ComponentFit fitIn(
-    const Specimen &specimen, const InterpretedComponent &component, Coordinates coordinates)
+    const Specimen &specimen, const InterpretedComponent &component, CoordinateSystem coordinates)
 {
     const std::optional<std::vector<FitStep>> steps = fitStepsIn(specimen, coordinates);
     if (!steps) {
         ComponentFit none;
         none.n = int(component.steps.size());
         none.refusal
-            = "no orientation for " + std::string(coordinatesName(coordinates)) + " coordinates";
+            = "no orientation for " + std::string(coordinateSystemName(coordinates)) + " coordinates";
         return none;
     }
     try {
@@ -101,44 +95,29 @@ ComponentFit fitIn(
     }
 }
 
-std::vector<SiteSummary> siteSummaries(
-    const MeasurementSet &set, const Interpretations &interpretations, Coordinates coordinates)
+std::vector<NamedSteps> namedSteps(
+    std::span<const Specimen> framed, const std::string &measurementsName)
 {
-    struct Members
-    {
-        std::vector<Vector3> lines;
-        std::vector<Vector3> poles;
-        int leftOut = 0;
-    };
-    std::vector<std::pair<std::string, std::string>> order;
-    std::map<std::pair<std::string, std::string>, Members> groups;
+    std::vector<NamedSteps> named;
+    named.reserve(framed.size());
+    for (const Specimen &specimen : framed)
+        named.push_back({ specimen.name, siteOf(specimen, measurementsName), thermalSteps(specimen) });
+    return named;
+}
+
+std::vector<SiteResult> siteSummaries(const MeasurementSet &set,
+    const Interpretations &interpretations, CoordinateSystem coordinates,
+    const std::string &measurementsName)
+{
+    SiteGroups groups;
     const std::size_t count = std::min(set.specimens.size(), interpretations.size());
     for (std::size_t i = 0; i < count; ++i) {
         const Specimen &specimen = set.specimens[i];
-        const std::string site = specimen.site.empty() ? specimen.name : specimen.site;
-        for (const InterpretedComponent &component : interpretations[i].components) {
-            const auto key = std::make_pair(site, component.name);
-            if (!groups.contains(key))
-                order.push_back(key);
-            Members &members = groups[key];
-            const ComponentFit fit = fitIn(specimen, component, coordinates);
-            if (!fit.fit)
-                ++members.leftOut;
-            else if (component.type == FitType::Plane)
-                members.poles.push_back(fit.fit->direction);
-            else
-                members.lines.push_back(fit.fit->direction);
-        }
+        const std::string site = siteOf(specimen, measurementsName);
+        for (const InterpretedComponent &component : interpretations[i].components)
+            groups.add(site, component.name, fitIn(specimen, component, coordinates));
     }
-    std::vector<SiteSummary> summaries;
-    for (const auto &key : order) {
-        const Members &members = groups[key];
-        SiteSummary summary { key.first, key.second, std::nullopt, members.leftOut };
-        if (!members.lines.empty() || !members.poles.empty())
-            summary.mean = siteMean(members.lines, members.poles);
-        summaries.push_back(std::move(summary));
-    }
-    return summaries;
+    return groups.means();
 }
 
 std::vector<SavedInterpretation> savedInterpretations(
@@ -155,18 +134,57 @@ std::vector<SavedInterpretation> savedInterpretations(
                     + " takes steps that are not thermal; the specimens table holds thermal "
                       "steps only");
             }
-            const ComponentFit fit = fitIn(specimen, component, component.coordinates);
-            if (fit.fit)
-                rows.push_back(savedInterpretation(specimen.name, sample, component, fit));
+            for (const CoordinateSystem frame :
+                { CoordinateSystem::Specimen, CoordinateSystem::Geographic, CoordinateSystem::TiltCorrected }) {
+                if (!hasCoordinates(specimen, frame))
+                    continue;
+                InterpretedComponent framed = component;
+                framed.coordinates = frame;
+                const ComponentFit fit = fitIn(specimen, framed, frame);
+                if (fit.fit)
+                    rows.push_back(savedInterpretation(specimen.name, sample, framed, fit));
+            }
         }
     }
     return rows;
 }
 
-OpenedInterpretations interpretationsFromRows(const MeasurementSet &set,
-    std::span<const SavedInterpretation> rows, const Interpretations &current)
+std::vector<std::string> fitsSkippingSteps(
+    const MeasurementSet &set, const Interpretations &interpretations)
 {
+    std::vector<std::string> skipping;
+    const std::size_t count = std::min(set.specimens.size(), interpretations.size());
+    for (std::size_t i = 0; i < count; ++i) {
+        const Specimen &specimen = set.specimens[i];
+        for (const InterpretedComponent &component : interpretations[i].components) {
+            double from = std::numeric_limits<double>::infinity();
+            double to = -from;
+            for (const int index : component.steps) {
+                if (index < 0 || std::size_t(index) >= specimen.steps.size())
+                    continue;
+                from = std::min(from, thermalLevel(specimen.steps[std::size_t(index)]));
+                to = std::max(to, thermalLevel(specimen.steps[std::size_t(index)]));
+            }
+            const auto between = std::count_if(
+                specimen.steps.begin(), specimen.steps.end(), [&](const SpecimenStep &step) {
+                    const bool thermal
+                        = step.treatment == Treatment::Nrm || step.treatment == Treatment::Thermal;
+                    return thermal && thermalLevel(step) >= from && thermalLevel(step) <= to;
+                });
+            if (std::size_t(between) > component.steps.size())
+                skipping.push_back(componentLabel(specimen.name, component.name));
+        }
+    }
+    return skipping;
+}
+
+OpenedInterpretations interpretationsFromRows(const MeasurementSet &set,
+    std::span<const SavedInterpretation> allRows, const Interpretations &current, CoordinateSystem shown)
+{
+    const FramedFits framed = fitsForFrame(allRows, shown);
+    const std::vector<SavedInterpretation> &rows = framed.fits;
     OpenedInterpretations opened;
+    opened.frames = framed.counts;
     opened.interpretations = current;
     if (opened.interpretations.size() != set.specimens.size())
         opened.interpretations = emptyInterpretations(set);
@@ -191,6 +209,7 @@ OpenedInterpretations interpretationsFromRows(const MeasurementSet &set,
             : row.component;
         component.type = row.type;
         component.coordinates = row.coordinates;
+        component.software = row.software;
         for (std::size_t s = 0; s < found->steps.size(); ++s) {
             const SpecimenStep &step = found->steps[s];
             const bool thermal

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/interpretation.h"
+#include "analysis/interpretationbatch.h"
 #include "analysis/magicspecimens.h"
 #include "analysis/sitemean.h"
 #include "measurements/measurementset.h"
@@ -22,32 +23,30 @@ Interpretations emptyInterpretations(const MeasurementSet &set);
 
 // Every step of a specimen as fits take it, in the frame asked for: the NRM at 0, the others
 // at their level. Nothing when the specimen lacks the orientation (or bedding) the frame needs.
-std::optional<std::vector<FitStep>> fitStepsIn(const Specimen &specimen, Coordinates coordinates);
+std::optional<std::vector<FitStep>> fitStepsIn(const Specimen &specimen, CoordinateSystem coordinates);
 
 // The frame a specimen's steps are shown and fitted in when the one wanted is asked for: that
 // frame, or the specimen's own when it lacks the orientation (or bedding) it needs.
-Coordinates shownCoordinates(const Specimen &specimen, Coordinates wanted);
+CoordinateSystem shownCoordinates(const Specimen &specimen, CoordinateSystem wanted);
 
 // A component fitted over its specimen's steps in the frame given, whatever frame it was made
 // in: a rotation of every step turns the fit with it, so this is the same component seen there.
 ComponentFit fitIn(
-    const Specimen &specimen, const InterpretedComponent &component, Coordinates coordinates);
+    const Specimen &specimen, const InterpretedComponent &component, CoordinateSystem coordinates);
 
-// The mean of one component name over the specimens of one site, in one frame.
-struct SiteSummary
-{
-    std::string site;
-    std::string component;
-    std::optional<SiteMean> mean; // absent when no member could be combined
-    int leftOut = 0; // members without a fit in the frame (no orientation, no answer)
-};
+// The NRM and thermal steps of each specimen under its name and site (siteOf), in the frame the
+// specimens are given in: what the batch fits its lists over.
+std::vector<NamedSteps> namedSteps(
+    std::span<const Specimen> framed, const std::string &measurementsName);
 
-// One row per site and component name, in the order they first appear; a specimen without a
-// site counts under its own name.
-std::vector<SiteSummary> siteSummaries(
-    const MeasurementSet &set, const Interpretations &interpretations, Coordinates coordinates);
+// One row per site and component name (SiteGroups), every fit refitted in the frame given; a
+// specimen's site is siteOf(specimen, measurementsName), as in the batch.
+std::vector<SiteResult> siteSummaries(const MeasurementSet &set,
+    const Interpretations &interpretations, CoordinateSystem coordinates,
+    const std::string &measurementsName);
 
-// The rows of the specimens table: every component with a fit, in its own frame. Throws
+// The rows of the specimens table: every component with a fit, once in every frame its
+// specimen has the orientation (and bedding) for, as analysis programs write them. Throws
 // AnalysisError naming the specimen and the component for one that takes a step the table
 // cannot hold (not thermal).
 std::vector<SavedInterpretation> savedInterpretations(
@@ -62,11 +61,19 @@ struct OpenedInterpretations
     std::vector<std::string> unknownSpecimens;
     // Components whose steps in the table's range are not as many as the table counts.
     std::vector<std::string> notes;
+    FrameCounts frames; // the table's fits per frame, and those taken
 };
 
-// Steps are those between the row's lowest and highest step, both included, within half a
-// degree, so that tables written in kelvin with 273.15 find the same steps.
+// The fits taken are those of the frame shown (fitsForFrame); a component made in another
+// frame only is refitted in the frame shown. Steps are those between the row's lowest and
+// highest step, both included, within half a degree, so that tables written in kelvin with
+// 273.15 find the same steps.
 OpenedInterpretations interpretationsFromRows(const MeasurementSet &set,
-    std::span<const SavedInterpretation> rows, const Interpretations &current);
+    std::span<const SavedInterpretation> rows, const Interpretations &current, CoordinateSystem shown);
+
+// The fits that skip steps between their first and last (the table keeps only those two, so
+// such a fit reads back over every step between them): "specimen component" each.
+std::vector<std::string> fitsSkippingSteps(
+    const MeasurementSet &set, const Interpretations &interpretations);
 
 } // namespace Demagora
