@@ -62,7 +62,8 @@ std::vector<Table> readTables(const TextLines &lines)
             continue;
         }
         if (i >= lines.size())
-            lines.fail(i - 1, "expected the column names of table " + table.name + " to follow.");
+            lines.fail(i - 1,
+                "expected the column names of table " + shownText(table.name) + " to follow.");
         for (std::string_view name : splitTabs(lines.line(i)))
             table.columns.emplace_back(name);
         table.firstRow = ++i;
@@ -258,7 +259,7 @@ void readMeasurementRows(const TextLines &lines, const Table &table, SpecimenCol
     const MeasurementColumns c(table);
     const auto missing = [&](const char *name) {
         lines.fail(table.firstRow - 1,
-            std::string("expected a column ") + name + " in table " + table.name + ".");
+            std::string("expected a column ") + name + " in table " + shownText(table.name) + ".");
     };
     if (c.specimen < 0)
         missing("specimen");
@@ -280,7 +281,7 @@ void readMeasurementRows(const TextLines &lines, const Table &table, SpecimenCol
             lines.fail(row,
                 "the row ends after " + std::to_string(fields.size()) + " fields; expected "
                     + std::to_string(table.columns.size()) + " (column "
-                    + table.columns[fields.size()] + " is missing).");
+                    + shownText(table.columns[fields.size()]) + " is missing).");
         name = field(fields, c.specimen);
         if (name.empty())
             lines.fail(row, "expected a specimen name.");

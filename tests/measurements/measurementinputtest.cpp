@@ -90,6 +90,8 @@ TEST(MeasurementInputTest, BadInputIsRefusedWithFileLineAndExpectation)
             "line 3",
             "found \"777777777777777777777777777777777777777777777777777777777777\" (cut; 100001 "
             "characters in all)." },
+        { "long-table.txt", "tab\t" + std::string(10000, 'm') + "\n", "line 1",
+            "mmmmmm\" (cut; 10000 characters in all) to follow." },
         { "escape.txt", std::string(MagicHeader) + "a1\tLT-NO\t273\t0\t10\t20\t1e\x1b[2J\tg\n",
             "line 3", "found \"1e\\x1b[2J\"." },
     };
