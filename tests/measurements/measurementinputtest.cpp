@@ -475,6 +475,20 @@ TEST(MeasurementInputTest, OnlyRegularFilesAndFoldersAreRead)
     }
 }
 
+// A file that holds more than its size said when it was opened is refused, not read in part.
+// The system's own status file is such a file: its size is 0, yet it holds lines.
+TEST(MeasurementInputTest, AFileLongerThanItsSizeIsRefused)
+{
+    try {
+        readMeasurementFile("/proc/self/status");
+        ADD_FAILURE() << "read without complaint";
+    } catch (const MeasurementError &error) {
+        EXPECT_EQ(std::string(error.what()),
+            "/proc/self/status: the file changed while it was read; read it again once it is "
+            "written.");
+    }
+}
+
 // The files of one reading share one budget: the file that would pass it is refused before it
 // is read, and every file read is listed.
 TEST(MeasurementInputTest, FilesOfOneReadingShareOneBudget)
