@@ -25,11 +25,13 @@ std::string extensionOf(const std::string &path)
     return lowerCase(fs::path(path).extension().string());
 }
 
+// Every .dat entry, whatever it is: one that is no regular file (a pipe, a dangling link) is
+// refused when it is read rather than passed over, so that no file of the folder goes unread.
 std::vector<std::string> twoGFilesIn(const std::string &folder)
 {
     std::vector<std::string> files;
     for (const fs::directory_entry &entry : fs::directory_iterator(folder))
-        if (entry.is_regular_file() && extensionOf(entry.path().string()) == ".dat")
+        if (extensionOf(entry.path().string()) == ".dat")
             files.push_back(entry.path().string());
     std::sort(files.begin(), files.end());
     return files;

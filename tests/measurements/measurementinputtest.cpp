@@ -432,6 +432,10 @@ TEST(MeasurementInputTest, OnlyRegularFilesAndFoldersAreRead)
     std::filesystem::create_directories(root / "magic");
     fifo(root / "magic" / "measurements.txt");
     std::filesystem::create_directories(root / "empty");
+    std::filesystem::create_directories(root / "twoG");
+    folder.file(
+        "twoG/a.dat", Fixtures::twoGFile("S1", "Apr 23 2006", { { "NRM", 1e-3, 2e-3, 3e-3 } }));
+    fifo(root / "twoG" / "b.dat");
     fifo(root / "cit-pipe");
     folder.file("pipe.sam", "site\n0 0 0\ncit-pipe\n");
     folder.file("long.sam", "site\n0 0 0\n" + std::string(300, 'n') + "\n");
@@ -453,6 +457,7 @@ TEST(MeasurementInputTest, OnlyRegularFilesAndFoldersAreRead)
             (root / "empty").string() + ": a folder, where a file was expected." },
         { (root / "magic").string(), {},
             (root / "magic" / "measurements.txt").string() + notRegular },
+        { (root / "twoG").string(), {}, (root / "twoG" / "b.dat").string() + notRegular },
         { (root / "pipe.sam").string(), {},
             (root / "pipe.sam").string()
                 + ", line 3: the specimen file \"cit-pipe\" is not a regular file (a folder, "
