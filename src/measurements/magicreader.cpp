@@ -415,8 +415,10 @@ MeasurementSet readMagic(const std::string &path, const ReadOptions &options)
             : std::vector<const char *> { "specimens.txt", "samples.txt", "sites.txt" };
         for (const char *name : names) {
             const fs::path beside = folder / name;
+            // A sibling that is there but no regular file (a pipe) is refused when read, not
+            // passed over with the orientations it should hold.
             std::error_code error;
-            if (!fs::is_regular_file(beside, error))
+            if (fs::status(beside, error).type() == fs::file_type::not_found)
                 continue;
             const TextLines lines(beside.string(), read.read(beside.string()));
             readParentTables(lines, readTables(lines), contribution);

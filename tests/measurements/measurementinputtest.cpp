@@ -432,6 +432,10 @@ TEST(MeasurementInputTest, OnlyRegularFilesAndFoldersAreRead)
     std::filesystem::create_directories(root / "magic");
     fifo(root / "magic" / "measurements.txt");
     std::filesystem::create_directories(root / "empty");
+    std::filesystem::create_directories(root / "siblings");
+    folder.file("siblings/measurements.txt",
+        std::string(MagicHeader) + "a1\tLT-NO\t273\t0\t10\t20\t1e-5\tg\n");
+    fifo(root / "siblings" / "samples.txt");
     std::filesystem::create_directories(root / "twoG");
     folder.file(
         "twoG/a.dat", Fixtures::twoGFile("S1", "Apr 23 2006", { { "NRM", 1e-3, 2e-3, 3e-3 } }));
@@ -458,6 +462,8 @@ TEST(MeasurementInputTest, OnlyRegularFilesAndFoldersAreRead)
         { (root / "magic").string(), {},
             (root / "magic" / "measurements.txt").string() + notRegular },
         { (root / "twoG").string(), {}, (root / "twoG" / "b.dat").string() + notRegular },
+        { (root / "siblings" / "measurements.txt").string(), {},
+            (root / "siblings" / "samples.txt").string() + notRegular },
         { (root / "pipe.sam").string(), {},
             (root / "pipe.sam").string()
                 + ", line 3: the specimen file \"cit-pipe\" is not a regular file (a folder, "
