@@ -382,7 +382,7 @@ MeasurementSet readMagic(const std::string &path, const ReadOptions &options)
             if (fs::exists(fs::path(path) / name))
                 files.push_back((fs::path(path) / name).string());
         if (files.empty())
-            throw MeasurementError(path + ": the folder holds no measurements.txt.");
+            throw MeasurementError(shownPath(path) + ": the folder holds no measurements.txt.");
     } else {
         files.push_back(path);
     }
@@ -407,7 +407,8 @@ MeasurementSet readMagic(const std::string &path, const ReadOptions &options)
             sawMeasurements = true;
         }
     if (!sawMeasurements)
-        throw MeasurementError(files.front() + ": the file holds no measurements table.");
+        throw MeasurementError(
+            shownPath(files.front()) + ": the file holds no measurements table.");
     readParentTables(texts.front(), mainTables, contribution);
     if (!combined) {
         const std::vector<const char *> names = magic25

@@ -60,7 +60,7 @@ MeasurementFormat detectMeasurementFormat(const std::string &path)
             return MeasurementFormat::Magic;
         if (!twoGFilesIn(path).empty())
             return MeasurementFormat::TwoG;
-        throw MeasurementError(path
+        throw MeasurementError(shownPath(path)
             + ": the folder holds no measurements.txt and no 2G .dat "
               "files.");
     }
@@ -78,7 +78,7 @@ MeasurementFormat detectMeasurementFormat(const std::string &path)
         return MeasurementFormat::Jr6;
     if (extension == ".th" || extension == ".af" || bytes.starts_with("\""))
         return MeasurementFormat::Utrecht;
-    throw MeasurementError(path
+    throw MeasurementError(shownPath(path)
         + ": the format is not known; expected a MagIC table, a CIT "
           ".sam file, a JR6 file, a 2G .dat file, a PuffinPlot file or "
           "a Utrecht file.");
@@ -89,7 +89,7 @@ namespace {
 MeasurementSet readFormat(const std::string &path, const ReadOptions &options)
 {
     if (!fs::exists(path))
-        throw MeasurementError(path + ": no such file or folder.");
+        throw MeasurementError(shownPath(path) + ": no such file or folder.");
     const MeasurementFormat format
         = options.format ? *options.format : detectMeasurementFormat(path);
     switch (format) {
@@ -108,7 +108,7 @@ MeasurementSet readFormat(const std::string &path, const ReadOptions &options)
     case MeasurementFormat::Utrecht:
         return readUtrecht(path, options);
     }
-    throw MeasurementError(path + ": the format is not known.");
+    throw MeasurementError(shownPath(path) + ": the format is not known.");
 }
 
 } // namespace
@@ -121,7 +121,7 @@ MeasurementSet readMeasurements(const std::string &path, const ReadOptions &opti
         // A loop of links, a name too long, a folder that cannot be listed: said in the
         // reader's words, naming the file it concerns.
         const std::string concerned = error.path1().empty() ? path : error.path1().string();
-        throw MeasurementError(concerned
+        throw MeasurementError(shownPath(concerned)
             + ": the file or folder cannot be read: " + lowerCase(error.code().message()) + ".");
     }
 }

@@ -41,7 +41,7 @@ private:
 
 [[noreturn]] void refuseFile(const std::string &path, const std::string &why)
 {
-    throw MeasurementError(path + ": " + why);
+    throw MeasurementError(shownPath(path) + ": " + why);
 }
 
 std::string errorText(int error)
@@ -155,12 +155,13 @@ TextLines::TextLines(std::string path, std::string text)
     , m_text(std::move(text))
 {
     if (m_text.size() > UINT32_MAX)
-        throw MeasurementError(m_path + ": the file is too large for a measurement file.");
+        throw MeasurementError(
+            shownPath(m_path) + ": the file is too large for a measurement file.");
     std::size_t at = std::string_view(m_text).starts_with("\xEF\xBB\xBF") ? 3 : 0;
     while (at < m_text.size()) {
         if (m_starts.size() == MaxMeasurementLines)
-            throw MeasurementError(m_path + ": more than " + std::to_string(MaxMeasurementLines)
-                + " lines, too many for a measurement file.");
+            throw MeasurementError(shownPath(m_path) + ": more than "
+                + std::to_string(MaxMeasurementLines) + " lines, too many for a measurement file.");
         m_starts.push_back(std::uint32_t(at));
         const std::size_t end = m_text.find_first_of("\r\n", at);
         if (end == std::string::npos)
@@ -188,14 +189,14 @@ std::optional<std::string> unendedLastLineNote(const TextLines &lines)
 {
     if (!lines.lastLineUnended())
         return std::nullopt;
-    return lines.path() + ", line " + std::to_string(lines.size())
+    return shownPath(lines.path()) + ", line " + std::to_string(lines.size())
         + ": the last line has no line end; if the file was cut there, its last value may "
           "have been cut short.";
 }
 
 void TextLines::fail(std::size_t index, const std::string &what) const
 {
-    throw MeasurementError(m_path + ", line " + std::to_string(index + 1) + ": " + what);
+    throw MeasurementError(shownPath(m_path) + ", line " + std::to_string(index + 1) + ": " + what);
 }
 
 std::string_view trimmed(std::string_view text)
@@ -251,15 +252,18 @@ std::string lowerCase(std::string_view text)
     return lower;
 }
 
-std::string shownText(std::string_view text)
+namespace {
+
+// The text with its control characters escaped (\t, \x1b), and quotes and backslashes too
+// when it is quoted.
+void appendEscaped(std::string &shown, std::string_view text, bool quoted)
 {
     static const char digits[] = "0123456789abcdef";
-    std::string shown = "\"";
-    for (const char c : text.substr(0, MaxShownCharacters)) {
+    for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
         if (c == '\t') {
             shown += "\\t";
-        } else if (c == '"' || c == '\\') {
+        } else if (quoted && (c == '"' || c == '\\')) {
             shown += '\\';
             shown += c;
         } else if (byte < 0x20 || byte == 0x7f) {
@@ -270,9 +274,24 @@ std::string shownText(std::string_view text)
             shown += c;
         }
     }
+}
+
+} // namespace
+
+std::string shownText(std::string_view text)
+{
+    std::string shown = "\"";
+    appendEscaped(shown, text.substr(0, MaxShownCharacters), true);
     shown += '"';
     if (text.size() > MaxShownCharacters)
         shown += " (cut; " + std::to_string(text.size()) + " characters in all)";
+    return shown;
+}
+
+std::string shownPath(std::string_view path)
+{
+    std::string shown;
+    appendEscaped(shown, path, false);
     return shown;
 }
 

@@ -89,6 +89,8 @@ inline constexpr std::size_t MaxShownCharacters = 60;
 // A field, name or line of a file as a message shows it: in double quotes, control characters
 // and quotes escaped (\t, \x1b, \"), cut after MaxShownCharacters bytes.
 std::string shownText(std::string_view text);
+// A file's name as messages show it: whole, with its control characters escaped.
+std::string shownPath(std::string_view path);
 std::string fileNameOf(const std::string &path);
 
 // A number in the C locale: an optional sign, digits with a point, an exponent. Empty text and

@@ -102,7 +102,7 @@ bool isDate(std::string_view text)
 
 [[noreturn]] void fail(const std::string &path, const std::string &where, const std::string &what)
 {
-    throw MeasurementError(path + ", " + where + ": " + what);
+    throw MeasurementError(shownPath(path) + ", " + where + ": " + what);
 }
 
 double number(

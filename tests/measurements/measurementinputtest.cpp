@@ -457,6 +457,7 @@ TEST(MeasurementInputTest, OnlyRegularFilesAndFoldersAreRead)
     const Case cases[] = {
         { pipe, {}, pipe + notRegular },
         { pipe, jr6, pipe + notRegular },
+        { fifo(root / "pipe\x1b[2J.txt"), {}, (root / "pipe\\x1b[2J.txt").string() + notRegular },
         { (root / "empty").string(), jr6,
             (root / "empty").string() + ": a folder, where a file was expected." },
         { (root / "magic").string(), {},
