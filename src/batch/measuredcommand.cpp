@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
+#include <memory>
 #include <new>
 #include <optional>
 #include <vector>
@@ -341,17 +342,18 @@ int runMeasuredCommand(std::span<const std::string> arguments, std::ostream &out
             });
         }
         addMeasuredOutputs(files, batch, options.coordinates, framed, results);
-        // The first specimen's site names the location of converted files.
-        const std::string location = !framed.empty() && !framed.front().site.empty()
-            ? framed.front().site
-            : batch.measurements.settings.prefix;
+        // The converted files' location, which names the upload file as well, is the one the
+        // tables are written with: the first specimen's site (else sample), safe and short,
+        // whatever the file held there.
+        std::unique_ptr<SpecimenSource> converted
+            = measuredSpecimenSource(framed, batch.measurements.settings);
         MeasurementFiles conversions(
             { batch.measurements.magicFolder, batch.measurements.puffinPlotPath,
                 batch.measurements.utrechtPath },
-            location);
+            converted->settings().prefix);
         if (batch.measurements.hasOutput()) {
             conversions.addFiles(files);
-            conversions.measure(measuredSpecimenSource(framed, batch.measurements.settings));
+            conversions.measure(std::move(converted));
             conversions.addNewFolder(files);
         }
         files.commit();

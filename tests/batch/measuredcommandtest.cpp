@@ -245,5 +245,19 @@ TEST(MeasuredCommandTest, ARealStudysTableIsFittedOncePerFitInTheFrameAsked)
     EXPECT_GT(compared, 60);
 }
 
+// The location of converted files, which names the MagIC upload file, is the site cut short
+// and made safe, as the tables write it: a site of a thousand characters once made a file name
+// the system refused.
+TEST_F(MeasuredRunTest, ALongSiteNamesTheUploadFileShortened)
+{
+    std::ofstream(path("S.sam")) << std::string(1000, 'S') << "\n 48.7 -87.0   0.0\nS-1a\n";
+    std::ofstream(path("S-1a")) << "S- 1a\n      0 323.1  16.0  0.0  0.0  1.0\n"
+                                   "NRM    085.0  56.1 085.0  56.1 9.06E-05 002.1 203.3  41.9\n"
+                                   "TT  50 082.2  56.5 082.2  56.5 9.00E-05 001.4 201.2  41.9\n";
+    const Outcome outcome = run({ "--measured", path("S.sam"), "--magic", path("lab") });
+    ASSERT_EQ(outcome.status, BatchSuccess) << outcome.err;
+    EXPECT_TRUE(std::filesystem::exists(m_folder / "lab" / (std::string(32, 'S') + "_upload.txt")));
+}
+
 } // namespace
 } // namespace Demagora
