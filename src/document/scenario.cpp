@@ -25,7 +25,7 @@ using Json = nlohmann::json;
 
 // Every component gets three standard deviations in half its blocking range, as in the
 // main window.
-constexpr std::int32_t ComponentSigmaCount = 3;
+constexpr std::int32_t ComponentSigmaCount = GaussSigmasEachSide;
 
 // Reads one JSON object, naming the file and the path of each field in its messages.
 class FieldReader

@@ -28,7 +28,7 @@ struct PopulationChoices
     bool multiple = false; // "multiple ?" checked
     bool differentLengths = false; // "different lengths" checked
     SpectrumShape shape = SpectrumShape::Gauss;
-    std::string sigmaCount = "3";
+    std::string sigmaCount = std::to_string(GaussSigmasEachSide);
     std::string fisherK;
     std::string randomPoints;
     std::string heightStdDev;

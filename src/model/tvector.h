@@ -8,6 +8,10 @@ namespace Demagora {
 // Any code other than Gauss is evaluated as rectangular.
 enum class SpectrumShape : std::uint8_t { Gauss = 0, Rectangular = 1 };
 
+// Every component's Gauss spectrum spans this many standard deviations on each side of its
+// midpoint, so that its blocking range is six of them wide.
+inline constexpr std::int32_t GaussSigmasEachSide = 3;
+
 // One magnetization component, or one member of a component's population: a direction,
 // a blocking-temperature spectrum and the temperature at which it is currently evaluated.
 // Nothing is checked: reversed ranges, zero or negative heights are computed as they stand.

@@ -30,7 +30,7 @@ Scalar continuousRemaining(
         return whole ? height * (high - low) : height * (high - Scalar(t));
     using std::erf;
     using std::sqrt;
-    constexpr double CutSigmas = 3;
+    constexpr double CutSigmas = GaussSigmasEachSide;
     constexpr double HalfSlice = 0.05;
     const Scalar sigma = (high - low) / (2 * CutSigmas);
     const Scalar midpoint = (high + low) / 2.0;

@@ -16,7 +16,7 @@ Scenario twinScenario(const std::vector<UnmixComponent> &components, double scal
     for (const UnmixComponent &c : components) {
         TVector v;
         // Three standard deviations in each half of a Gauss range, as every component has.
-        v.SigmaCount = 3;
+        v.SigmaCount = GaussSigmasEachSide;
         v.Declination = c.declination;
         v.Inclination = c.inclination;
         v.BlockLow = c.low;
