@@ -256,8 +256,14 @@ MeasuredResults computeResults(const MeasuredOptions &options, const std::vector
             list, namedSteps(framed, measurementsName(options.path)), *batch.interpretationsPath);
     }
     if (batch.unmix.requested()) {
-        results.unmixed = unmixSpecimens(
-            measuredUnmixSteps(framed), batch.unmix, batch.seed.value_or(DefaultUnmixSeed));
+        try {
+            results.unmixed = unmixSpecimens(
+                measuredUnmixSteps(framed), batch.unmix, batch.seed.value_or(DefaultUnmixSeed));
+        } catch (const BatchError &error) {
+            // No specimen could be unmixed: the refusal names the specimen and step, and the
+            // file is named here.
+            throw BatchError(options.path + ": " + error.what());
+        }
         if (batch.unmix.twinPath)
             results.twin = twinScenario(firstUnmixed(results.unmixed)->result.twin, 1.0);
     }
@@ -359,7 +365,7 @@ int runMeasuredCommand(std::span<const std::string> arguments, std::ostream &out
         files.commit();
         conversions.keep();
         reportSummary(err, options, set);
-        reportUnmixRefusals(err, ProgramName, results.unmixed);
+        reportUnmixRefusals(err, ProgramName, results.unmixed, options.path);
         return BatchSuccess;
     } catch (const BatchError &error) {
         err << ProgramName << ": " << error.what() << '\n';

@@ -70,6 +70,8 @@ TEST(MeasuredCommandTest, BadInputExitsWithStatusTwoAndSaysWhy)
     SKIP_WITHOUT_SHARED_MEASUREMENTS();
     const std::string zeq = shared("magic-zeq/measurements.txt");
     const std::string noOrientation = zeq + ": Specimen sr01a1 has no sample orientation";
+    const std::string jr6 = shared("jr6-TRM/TRM.jr6");
+    const std::string tooShort = jr6 + ": --unmix: ST38B: 1 step is too few to unmix";
     const Testing::RefusedCase cases[] = {
         { { "--measured", zeq }, "--measured needs an output: --steps-csv FILE" },
         { { "--measured", zeq, "--steps-csv", "-", "--format", "csv" },
@@ -84,6 +86,8 @@ TEST(MeasuredCommandTest, BadInputExitsWithStatusTwoAndSaysWhy)
             "--specimen 'sr01a1' is given more than once; each specimen is taken once" },
         { { "--measured", zeq, "--steps-csv", "-", "--coordinates", "geographic" },
             noOrientation.c_str() },
+        { { "--measured", jr6, "--specimen", "ST38B", "--unmix", "1", "--unmix-out", "-" },
+            tooShort.c_str() },
         { { "--measured", zeq, "--steps-csv", "-", "--format", "jr6" },
             "measurements.txt, line 1: " },
         { { "--measured", zeq, "--steps-csv", "-", "--seed", "3" },
