@@ -351,12 +351,13 @@ int runMeasuredCommand(std::span<const std::string> arguments, std::ostream &out
         // The converted files' location, which names the upload file as well, is the one the
         // tables are written with: the first specimen's site (else sample), safe and short,
         // whatever the file held there.
-        std::unique_ptr<SpecimenSource> converted
-            = measuredSpecimenSource(framed, batch.measurements.settings);
+        std::unique_ptr<SpecimenSource> converted = batch.measurements.hasOutput()
+            ? measuredSpecimenSource(framed, batch.measurements.settings)
+            : nullptr;
         MeasurementFiles conversions(
             { batch.measurements.magicFolder, batch.measurements.puffinPlotPath,
                 batch.measurements.utrechtPath },
-            converted->settings().prefix);
+            converted ? converted->settings().prefix : std::string());
         if (batch.measurements.hasOutput()) {
             conversions.addFiles(files);
             conversions.measure(std::move(converted));
