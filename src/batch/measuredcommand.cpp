@@ -12,6 +12,7 @@
 #include "measurements/measurementerror.h"
 #include "measurements/measurementfiles.h"
 #include "measurements/measurementreader.h"
+#include "measurements/readertext.h"
 #include "measurements/specimencoordinates.h"
 #include "unmixing/twinscenario.h"
 #include "unmixing/unmixingerror.h"
@@ -22,6 +23,8 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <sstream>
+#include <string_view>
 #include <vector>
 
 namespace Demagora {
@@ -270,6 +273,28 @@ MeasuredResults computeResults(const MeasuredOptions &options, const std::vector
     return results;
 }
 
+// The longest word of a message printed whole: a longer one is a name or field read from a
+// file, cut so that a hostile file cannot fill the terminal.
+constexpr std::size_t MaxMessageWord = 1000;
+
+// A message as one line on standard error: control characters (line ends too) escaped, and a
+// word longer than MaxMessageWord cut with its length said.
+std::string messageLine(std::string_view message)
+{
+    std::string line;
+    for (std::size_t at = 0; at <= message.size();) {
+        const std::size_t end = std::min(message.find(' ', at), message.size());
+        const std::string_view word = message.substr(at, end - at);
+        line += shownPath(word.substr(0, MaxMessageWord));
+        if (word.size() > MaxMessageWord)
+            line += "... (cut; " + std::to_string(word.size()) + " characters in all)";
+        if (end < message.size())
+            line += ' ';
+        at = end + 1;
+    }
+    return line;
+}
+
 // What the reader left out, as the summary and the refusal of an empty run both say it.
 std::string leftOutText(const ReadSummary &s)
 {
@@ -287,7 +312,7 @@ void reportSummary(std::ostream &err, const MeasuredOptions &options, const Meas
         << "): " << set.specimens.size() << " specimens; " << leftOutText(s)
         << "; repeats: " << s.repeatsMerged << " merged, " << s.repeatsKept << " kept\n";
     for (const std::string &note : s.notes)
-        err << ProgramName << ": " << note << '\n';
+        err << ProgramName << ": " << messageLine(note) << '\n';
 }
 
 // A run without a specimen has nothing to write: every output would be empty or a header.
@@ -366,21 +391,26 @@ int runMeasuredCommand(std::span<const std::string> arguments, std::ostream &out
         files.commit();
         conversions.keep();
         reportSummary(err, options, set);
-        reportUnmixRefusals(err, ProgramName, results.unmixed, options.path);
+        std::ostringstream refusals;
+        reportUnmixRefusals(refusals, ProgramName, results.unmixed, options.path);
+        std::istringstream refused(refusals.str());
+        for (std::string line; std::getline(refused, line);)
+            err << messageLine(line) << '\n';
         return BatchSuccess;
     } catch (const BatchError &error) {
-        err << ProgramName << ": " << error.what() << '\n';
+        err << ProgramName << ": " << messageLine(error.what()) << '\n';
     } catch (const MeasurementError &error) {
-        err << ProgramName << ": " << error.what() << '\n';
+        err << ProgramName << ": " << messageLine(error.what()) << '\n';
     } catch (const OutputError &error) {
-        err << ProgramName << ": " << error.what() << '\n';
+        err << ProgramName << ": " << messageLine(error.what()) << '\n';
     } catch (const UnmixingError &error) {
-        err << ProgramName << ": " << error.what() << '\n';
+        err << ProgramName << ": " << messageLine(error.what()) << '\n';
     } catch (const std::bad_alloc &) {
         err << ProgramName << ": not enough memory for these specimens; nothing was written\n";
     } catch (const std::filesystem::filesystem_error &error) {
         // A name the system cannot follow is bad input: said in one line, with the name.
-        err << ProgramName << ": " << error.path1().string() << ": " << error.code().message()
+        err << ProgramName << ": "
+            << messageLine(error.path1().string() + ": " + error.code().message())
             << "; nothing was written\n";
     } catch (const std::exception &error) {
         err << ProgramName << ": " << error.what() << '\n';

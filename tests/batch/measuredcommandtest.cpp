@@ -249,6 +249,27 @@ TEST(MeasuredCommandTest, ARealStudysTableIsFittedOncePerFitInTheFrameAsked)
     EXPECT_GT(compared, 60);
 }
 
+// A name read from a file reaches a message cut and with its control characters escaped,
+// whatever layer refuses it: here a specimen without orientation, asked for in geographic
+// coordinates.
+TEST_F(MeasuredRunTest, NamesFromTheFileAreCutAndEscapedInMessages)
+{
+    const std::string name = "\x1b[2J" + std::string(300000, 'n');
+    std::ofstream(path("long.txt")) << "tab\tmeasurements\n"
+                                       "specimen\tmethod_codes\ttreat_temp\tdir_dec\tdir_inc\t"
+                                       "magn_moment\tquality\n"
+                                    << name << "\tLT-NO\t273\t10\t20\t1e-5\tg\n";
+    const Outcome outcome = run(
+        { "--measured", path("long.txt"), "--coordinates", "geographic", "--steps-csv", "-" });
+    EXPECT_EQ(outcome.status, BatchBadInput);
+    EXPECT_LT(outcome.err.size(), 2000u);
+    EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1);
+    EXPECT_NE(outcome.err.find("Specimen \\x1b[2Jnnn"), std::string::npos) << outcome.err;
+    EXPECT_NE(outcome.err.find("... (cut; 300004 characters in all) has no sample orientation"),
+        std::string::npos)
+        << outcome.err;
+}
+
 // The location of converted files, which names the MagIC upload file, is the site cut short
 // and made safe, as the tables write it: a site of a thousand characters once made a file name
 // the system refused.
