@@ -5,8 +5,9 @@
 #include "batch/batcherror.h"
 #include "measurements/measuredseries.h"
 #include "measurements/measurementerror.h"
+#include "measurements/readertext.h"
 
-#include <fstream>
+#include <sstream>
 #include <unordered_set>
 
 namespace Demagora {
@@ -28,9 +29,13 @@ std::string memberName(const std::string &prefix, std::size_t member, std::size_
 
 InterpretationList readBatchInterpretations(const std::string &path, CoordinateSystem frame)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw BatchError("--interpretations: '" + path + "' cannot be opened");
+    // Read as a measurement file is: a pipe or device is refused, never waited on.
+    std::istringstream in;
+    try {
+        in.str(readMeasurementFile(path));
+    } catch (const MeasurementError &error) {
+        throw BatchError(std::string("--interpretations: ") + error.what());
+    }
     try {
         return readInterpretationList(in, path, frame);
     } catch (const AnalysisError &error) {

@@ -12,14 +12,19 @@
 #include "measurements/measurementerror.h"
 #include "measurements/measurementfiles.h"
 #include "measurements/measurementreader.h"
+#include "measurements/readertext.h"
 #include "measurements/specimencoordinates.h"
 #include "unmixing/twinscenario.h"
 #include "unmixing/unmixingerror.h"
 
 #include <algorithm>
 #include <charconv>
+#include <filesystem>
+#include <memory>
 #include <new>
 #include <optional>
+#include <sstream>
+#include <string_view>
 #include <vector>
 
 namespace Demagora {
@@ -120,7 +125,13 @@ MeasuredOptions parseMeasuredOptions(std::span<const std::string> arguments)
                 throw BatchError("--format: '" + format
                     + "' is not a measurement format (magic, cit, jr6, 2g, ppl or utrecht)");
         } else if (name == "--specimen") {
-            options.specimens.push_back(value());
+            // A specimen named twice would count twice in every mean of the run.
+            std::string specimen = value();
+            if (std::find(options.specimens.begin(), options.specimens.end(), specimen)
+                != options.specimens.end())
+                throw BatchError("--specimen '" + specimen
+                    + "' is given more than once; each specimen is taken once");
+            options.specimens.push_back(std::move(specimen));
         } else if (name == "--coordinates") {
             const std::string system = value();
             const std::optional<CoordinateSystem> chosen = coordinateSystemFromName(system);
@@ -248,26 +259,69 @@ MeasuredResults computeResults(const MeasuredOptions &options, const std::vector
             list, namedSteps(framed, measurementsName(options.path)), *batch.interpretationsPath);
     }
     if (batch.unmix.requested()) {
-        results.unmixed = unmixSpecimens(
-            measuredUnmixSteps(framed), batch.unmix, batch.seed.value_or(DefaultUnmixSeed));
+        try {
+            results.unmixed = unmixSpecimens(
+                measuredUnmixSteps(framed), batch.unmix, batch.seed.value_or(DefaultUnmixSeed));
+        } catch (const BatchError &error) {
+            // No specimen could be unmixed: the refusal names the specimen and step, and the
+            // file is named here.
+            throw BatchError(options.path + ": " + error.what());
+        }
         if (batch.unmix.twinPath)
             results.twin = twinScenario(firstUnmixed(results.unmixed)->result.twin, 1.0);
     }
     return results;
 }
 
+// The longest word of a message printed whole: a longer one is a name or field read from a
+// file, cut so that a hostile file cannot fill the terminal.
+constexpr std::size_t MaxMessageWord = 1000;
+
+// A message as one line on standard error: control characters (line ends too) escaped, and a
+// word longer than MaxMessageWord cut with its length said.
+std::string messageLine(std::string_view message)
+{
+    std::string line;
+    for (std::size_t at = 0; at <= message.size();) {
+        const std::size_t end = std::min(message.find(' ', at), message.size());
+        const std::string_view word = message.substr(at, end - at);
+        line += shownPath(word.substr(0, MaxMessageWord));
+        if (word.size() > MaxMessageWord)
+            line += "... (cut; " + std::to_string(word.size()) + " characters in all)";
+        if (end < message.size())
+            line += ' ';
+        at = end + 1;
+    }
+    return line;
+}
+
+// What the reader left out, as the summary and the refusal of an empty run both say it.
+std::string leftOutText(const ReadSummary &s)
+{
+    return "left out: " + std::to_string(s.otherExperiments) + " rows of other experiments, "
+        + std::to_string(s.otherDemagnetization) + " rows of the other demagnetization, "
+        + std::to_string(s.flaggedBad) + " flagged bad, " + std::to_string(s.missingMoment)
+        + " without a moment, " + std::to_string(s.specimensWithoutSteps)
+        + " specimens without steps";
+}
+
 void reportSummary(std::ostream &err, const MeasuredOptions &options, const MeasurementSet &set)
 {
     const ReadSummary &s = set.summary;
     err << ProgramName << ": " << options.path << " (" << measurementFormatName(s.format)
-        << "): " << set.specimens.size() << " specimens; left out: " << s.otherExperiments
-        << " rows of other experiments, " << s.otherDemagnetization
-        << " rows of the other demagnetization, " << s.flaggedBad << " flagged bad, "
-        << s.missingMoment << " without a moment, " << s.specimensWithoutSteps
-        << " specimens without steps; repeats: " << s.repeatsMerged << " merged, " << s.repeatsKept
-        << " kept\n";
+        << "): " << set.specimens.size() << " specimens; " << leftOutText(s)
+        << "; repeats: " << s.repeatsMerged << " merged, " << s.repeatsKept << " kept\n";
     for (const std::string &note : s.notes)
-        err << ProgramName << ": " << note << '\n';
+        err << ProgramName << ": " << messageLine(note) << '\n';
+}
+
+// A run without a specimen has nothing to write: every output would be empty or a header.
+void refuseEmptyRun(const MeasuredOptions &options, const MeasurementSet &set)
+{
+    const std::string demag = options.read.demag == DemagKind::AlternatingField ? "af" : "thermal";
+    throw BatchError(options.path + " (" + measurementFormatName(set.summary.format)
+        + "): no specimen has a kept step (--demag " + demag + "); " + leftOutText(set.summary)
+        + "; nothing was written");
 }
 
 } // namespace
@@ -292,10 +346,21 @@ int runMeasuredCommand(std::span<const std::string> arguments, std::ostream &out
             inputs.push_back(*batch.interpretationsPath);
         }
         const MeasurementSet set = readMeasurements(options.path, options.read);
-        const std::vector<const Specimen *> specimens = chosenSpecimens(set, options);
+        // Every file the reader opened is an input as well: its siblings, the specimen files
+        // of a .sam file, the files of a folder.
+        inputs.insert(inputs.end(), set.files.begin(), set.files.end());
+        if (set.specimens.empty())
+            refuseEmptyRun(options, set);
+        std::vector<const Specimen *> specimens;
         std::vector<Specimen> framed;
-        for (const Specimen *specimen : specimens)
-            framed.push_back(specimenInFrame(*specimen, options.coordinates));
+        try {
+            specimens = chosenSpecimens(set, options);
+            for (const Specimen *specimen : specimens)
+                framed.push_back(specimenInFrame(*specimen, options.coordinates));
+        } catch (const MeasurementError &error) {
+            // A specimen the frame cannot take is named by the reader; the file is named here.
+            throw BatchError(options.path + ": " + error.what());
+        }
         MeasuredResults results = computeResults(options, framed, list);
         if (results.interpretations) {
             reportInterpretationList(
@@ -308,34 +373,45 @@ int runMeasuredCommand(std::span<const std::string> arguments, std::ostream &out
             });
         }
         addMeasuredOutputs(files, batch, options.coordinates, framed, results);
-        // The first specimen's site names the location of converted files.
-        const std::string location = !framed.empty() && !framed.front().site.empty()
-            ? framed.front().site
-            : batch.measurements.settings.prefix;
+        // The converted files' location, which names the upload file as well, is the one the
+        // tables are written with: the first specimen's site (else sample), safe and short,
+        // whatever the file held there.
+        std::unique_ptr<SpecimenSource> converted = batch.measurements.hasOutput()
+            ? measuredSpecimenSource(framed, batch.measurements.settings)
+            : nullptr;
         MeasurementFiles conversions(
             { batch.measurements.magicFolder, batch.measurements.puffinPlotPath,
                 batch.measurements.utrechtPath },
-            location);
+            converted ? converted->settings().prefix : std::string());
         if (batch.measurements.hasOutput()) {
             conversions.addFiles(files);
-            conversions.measure(measuredSpecimenSource(framed, batch.measurements.settings));
+            conversions.measure(std::move(converted));
             conversions.addNewFolder(files);
         }
         files.commit();
         conversions.keep();
         reportSummary(err, options, set);
-        reportUnmixRefusals(err, ProgramName, results.unmixed);
+        std::ostringstream refusals;
+        reportUnmixRefusals(refusals, ProgramName, results.unmixed, options.path);
+        std::istringstream refused(refusals.str());
+        for (std::string line; std::getline(refused, line);)
+            err << messageLine(line) << '\n';
         return BatchSuccess;
     } catch (const BatchError &error) {
-        err << ProgramName << ": " << error.what() << '\n';
+        err << ProgramName << ": " << messageLine(error.what()) << '\n';
     } catch (const MeasurementError &error) {
-        err << ProgramName << ": " << error.what() << '\n';
+        err << ProgramName << ": " << messageLine(error.what()) << '\n';
     } catch (const OutputError &error) {
-        err << ProgramName << ": " << error.what() << '\n';
+        err << ProgramName << ": " << messageLine(error.what()) << '\n';
     } catch (const UnmixingError &error) {
-        err << ProgramName << ": " << error.what() << '\n';
+        err << ProgramName << ": " << messageLine(error.what()) << '\n';
     } catch (const std::bad_alloc &) {
         err << ProgramName << ": not enough memory for these specimens; nothing was written\n";
+    } catch (const std::filesystem::filesystem_error &error) {
+        // A name the system cannot follow is bad input: said in one line, with the name.
+        err << ProgramName << ": "
+            << messageLine(error.path1().string() + ": " + error.code().message())
+            << "; nothing was written\n";
     } catch (const std::exception &error) {
         err << ProgramName << ": " << error.what() << '\n';
         return BatchInternalFailure;

@@ -60,12 +60,13 @@ const UnmixedSpecimen *firstUnmixed(const std::vector<UnmixedSpecimen> &specimen
     return found == specimens.end() ? nullptr : &*found;
 }
 
-void reportUnmixRefusals(
-    std::ostream &err, const char *program, const std::vector<UnmixedSpecimen> &specimens)
+void reportUnmixRefusals(std::ostream &err, const char *program,
+    const std::vector<UnmixedSpecimen> &specimens, const std::string &file)
 {
     for (const UnmixedSpecimen &specimen : specimens)
         if (!specimen.refusal.empty())
-            err << program << ": --unmix: left out " << specimen.refusal << '\n';
+            err << program << ": --unmix: " << (file.empty() ? "" : file + ": ") << "left out "
+                << specimen.refusal << '\n';
 }
 
 namespace {

@@ -31,9 +31,10 @@ struct UnmixedSpecimen
 // The first specimen that was unmixed, nullptr when none was.
 const UnmixedSpecimen *firstUnmixed(const std::vector<UnmixedSpecimen> &specimens);
 
-// One line per refused specimen, for standard error: "PROGRAM: --unmix: left out ...".
-void reportUnmixRefusals(
-    std::ostream &err, const char *program, const std::vector<UnmixedSpecimen> &specimens);
+// One line per refused specimen, for standard error: "PROGRAM: --unmix: left out ...", or
+// "PROGRAM: --unmix: FILE: left out ..." for specimens read from a file.
+void reportUnmixRefusals(std::ostream &err, const char *program,
+    const std::vector<UnmixedSpecimen> &specimens, const std::string &file = {});
 
 // Every member of a run measured as the measurement files measure it: the schedule, the scale
 // and the noise of the settings, the noise drawn from seed; removedAbove is highestBlockHigh of

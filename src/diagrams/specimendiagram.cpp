@@ -335,18 +335,22 @@ void paintDecay(PanelCanvas &canvas, const SpecimenDiagramData &data)
     if (data.steps.empty())
         return;
     const double first = lengthOf(data.steps.front().moment);
-    double top = 1;
+    double largest = 1;
     for (const SpecimenDiagramStep &step : data.steps) {
         if (first > 0)
-            top = std::max(top, lengthOf(step.moment) / first);
+            largest = std::max(largest, lengthOf(step.moment) / first);
     }
-    top = std::ceil(top * 2) / 2; // J/J0 may exceed 1: the axis ends at the next half
+    // J/J0 may exceed 1; the axis numbers at most seven ratios however far it goes, so that a
+    // first step all but 0 cannot ask for millions of labels.
+    const RatioAxis ratios = ratioAxis(largest);
+    const double top = ratios.top;
     const double low = data.steps.front().level;
     const double high = std::max(data.steps.back().level, low + 1);
     PanelLabels numbers(canvas);
-    const DecayFrame frame = levelFrame(
-        canvas, low, high, metrics.horizontalAdvance(QStringLiteral("0.5")) + 6, numbers);
-    for (double ratio = 0; ratio <= top + 1e-9; ratio += 0.5) {
+    const int numberWidth = std::max(metrics.horizontalAdvance(QStringLiteral("0.5")),
+        metrics.horizontalAdvance(QString::number(top)));
+    const DecayFrame frame = levelFrame(canvas, low, high, numberWidth + 6, numbers);
+    for (const double ratio : ratios.ticks()) {
         if (const std::optional<int> y = decayY(frame, ratio / top)) {
             canvas.line(frame.left - 4, *y, frame.left, *y);
             const QString text = QString::number(ratio);

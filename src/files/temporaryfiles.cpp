@@ -14,7 +14,9 @@ namespace Demagora {
 namespace {
 
 constexpr int SlotCount = 256;
-constexpr std::array<int, 3> CleanedSignals = { SIGINT, SIGTERM, SIGHUP };
+// SIGXFSZ ends a program whose file grows past the size limit (`ulimit -f`) in the middle of
+// a write, as surely as the others.
+constexpr std::array<int, 4> CleanedSignals = { SIGINT, SIGTERM, SIGHUP, SIGXFSZ };
 
 enum SlotState : int { Free = 0, Filling = 1, Ready = 2 };
 

@@ -6,7 +6,7 @@
 
 namespace Demagora {
 
-// Temporary files that SIGINT, SIGTERM or SIGHUP must not leave behind. The first
+// Temporary files that SIGINT, SIGTERM, SIGHUP or SIGXFSZ must not leave behind. The first
 // registration installs handlers for those signals (where the program has none of its own)
 // that remove every registered file and then end the program as the signal would have.
 // Returns a slot for unregisterTemporaryFile, or -1 when the file could not be registered.

@@ -4,7 +4,9 @@
 #include "measurements/readertext.h"
 #include "measurements/specimencoordinates.h"
 
+#include <array>
 #include <filesystem>
+#include <iterator>
 
 namespace Demagora {
 
@@ -29,12 +31,67 @@ void readStepKind(std::string_view line, const TextLines &lines, std::size_t ind
     const std::string_view level = trimmed(line.substr(2, 4));
     if (step.treatment != Treatment::Other)
         step.level = parseNumber(level, lines, index, "a step level after the step code");
+    if (const std::optional<std::string> refusal = levelRefusal(step.treatment, step.level))
+        lines.fail(index, *refusal);
+}
+
+// The values of a step line after its code and level, each in the columns the format gives
+// it (counted from 0, end excluded): a value out of place would move every value after it.
+struct StepColumn
+{
+    std::size_t start;
+    std::size_t end;
+    const char *what;
+};
+constexpr StepColumn StepColumns[] = {
+    { 6, 12, "the geographic declination" },
+    { 12, 18, "the geographic inclination" },
+    { 18, 24, "the tilt-corrected declination" },
+    { 24, 30, "the tilt-corrected inclination" },
+    { 30, 39, "the moment in emu" },
+    { 39, 45, "the error angle" },
+    { 45, 51, "the specimen declination" },
+    { 51, 57, "the specimen inclination" },
+};
+constexpr std::size_t StepValues = std::size(StepColumns);
+
+// The eight values of a step line, each checked to stand in its columns.
+std::array<std::string_view, StepValues> stepValues(
+    std::string_view line, const TextLines &lines, std::size_t index)
+{
+    std::array<std::string_view, StepValues> values;
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    std::size_t at = StepColumns[0].start;
+    for (std::size_t k = 0; k < StepValues; ++k) {
+        while (at < line.size() && blank(line[at]))
+            ++at;
+        if (at >= line.size())
+            lines.fail(index,
+                "the line ends after " + std::to_string(k)
+                    + " values; expected 8 (geographic and tilt-corrected directions, moment, "
+                      "error angle, specimen direction).");
+        const std::size_t start = at;
+        while (at < line.size() && !blank(line[at]))
+            ++at;
+        const StepColumn &column = StepColumns[k];
+        values[k] = line.substr(start, at - start);
+        if (start < column.start || at > column.end)
+            lines.fail(index,
+                "expected " + std::string(column.what) + " in columns "
+                    + std::to_string(column.start + 1) + "-" + std::to_string(column.end)
+                    + ", found " + shownText(values[k]) + " in columns " + std::to_string(start + 1)
+                    + "-" + std::to_string(at)
+                    + " (a value missing or added moves the ones after it).");
+    }
+    return values;
 }
 
 void readSpecimenFile(const std::string &path, const std::string &name, double declination,
-    SpecimenCollector &collector)
+    SpecimenCollector &collector, FilesRead &files, std::vector<std::string> &notes)
 {
-    const TextLines lines(path, readMeasurementFile(path));
+    const TextLines lines(path, files.read(path));
+    if (std::optional<std::string> note = unendedLastLineNote(lines))
+        notes.push_back(std::move(*note));
     if (lines.size() < 2)
         lines.fail(lines.size() == 0 ? 0 : 1,
             "expected a header line and an orientation line (level, core strike, core dip, "
@@ -60,12 +117,7 @@ void readSpecimenFile(const std::string &path, const std::string &name, double d
             lines.fail(i, "expected a step: a code and level, then directions and a moment.");
         RawStep step;
         readStepKind(line, lines, i, step);
-        const std::vector<std::string_view> fields = splitWhitespace(line.substr(6));
-        if (fields.size() < 8)
-            lines.fail(i,
-                "the line ends after " + std::to_string(fields.size())
-                    + " values; expected 8 (geographic and tilt-corrected directions, moment, "
-                      "error angle, specimen direction).");
+        const std::array<std::string_view, StepValues> fields = stepValues(line, lines, i);
         const std::optional<double> moment
             = parseOptionalNumber(fields[4], lines, i, "a moment in emu");
         step.errorDegrees = parseOptionalNumber(fields[5], lines, i, "an error angle in degrees");
@@ -90,7 +142,8 @@ void readSpecimenFile(const std::string &path, const std::string &name, double d
 MeasurementSet readCit(const std::string &samPath, const ReadOptions &options)
 {
     namespace fs = std::filesystem;
-    const TextLines sam(samPath, readMeasurementFile(samPath));
+    FilesRead files;
+    const TextLines sam(samPath, files.read(samPath));
     if (sam.size() < 3)
         sam.fail(sam.size(),
             "expected the site, a line of latitude, longitude and declination, "
@@ -109,12 +162,23 @@ MeasurementSet readCit(const std::string &samPath, const ReadOptions &options)
         if (name.empty())
             continue;
         const fs::path file = folder / name;
-        if (!fs::is_regular_file(file))
-            sam.fail(i, "expected a specimen file " + file.string() + " beside the .sam file.");
-        readSpecimenFile(file.string(), name, declination, collector);
+        std::error_code error;
+        const fs::file_status status = fs::status(file, error);
+        if (status.type() == fs::file_type::not_found)
+            sam.fail(i, "expected a specimen file " + shownText(name) + " beside the .sam file.");
+        if (error)
+            sam.fail(i,
+                "the specimen file " + shownText(name)
+                    + " cannot be read: " + lowerCase(error.message()) + ".");
+        if (!fs::is_regular_file(status))
+            sam.fail(i,
+                "the specimen file " + shownText(name)
+                    + " is not a regular file (a folder, pipe, device or socket is never read).");
+        readSpecimenFile(file.string(), name, declination, collector, files, set.summary.notes);
         collector.specimen(name).site = site;
     }
     set.specimens = collector.finish();
+    set.files = files.paths();
     return set;
 }
 

@@ -13,6 +13,9 @@ constexpr std::size_t NameWidth = 10;
 constexpr std::size_t StepWidth = 8;
 constexpr std::size_t AxisWidth = 6;
 constexpr std::size_t ExponentWidth = 4;
+// The powers of ten a magnetization in A/m can take, far beyond either end of what a
+// magnetometer measures: past them the exponent is a misread column.
+constexpr double MaxExponent = 20;
 
 bool allDigits(std::string_view text)
 {
@@ -87,6 +90,8 @@ MeasurementSet readJr6(const std::string &path, const ReadOptions &options)
         if (name.empty())
             lines.fail(i, "expected a specimen name in the first 10 columns.");
         RawStep step = jr6Step(columns(line, NameWidth, StepWidth));
+        if (const std::optional<std::string> refusal = levelRefusal(step.treatment, step.level))
+            lines.fail(i, "columns 11-18: " + *refusal);
         std::size_t at = NameWidth + StepWidth;
         double axes[3] = {};
         const char *axisNames[3] = { "X", "Y", "Z" };
@@ -101,6 +106,11 @@ MeasurementSet readJr6(const std::string &path, const ReadOptions &options)
         }
         const std::optional<double> exponent
             = parseOptionalNumber(columns(line, at, ExponentWidth), lines, i, "the exponent");
+        if (exponent && std::fabs(*exponent) > MaxExponent)
+            lines.fail(i,
+                "expected an exponent from -20 to 20 in columns " + std::to_string(at + 1) + "-"
+                    + std::to_string(at + ExponentWidth) + ", found "
+                    + shownText(trimmed(columns(line, at, ExponentWidth))) + ".");
         at += ExponentWidth;
         const std::vector<std::string_view> rest = splitWhitespace(columns(line, at, line.size()));
         if (rest.size() < 10)
@@ -132,6 +142,9 @@ MeasurementSet readJr6(const std::string &path, const ReadOptions &options)
         collector.add(name, step);
     }
     set.specimens = collector.finish();
+    set.files = { path };
+    if (std::optional<std::string> note = unendedLastLineNote(lines))
+        set.summary.notes.push_back(std::move(*note));
     if (noteOrientation)
         set.summary.notes.push_back("Orientation parameters other than P1 = 12 with P2 = 0 or "
                                     "90 are not read: those specimens have no orientation.");

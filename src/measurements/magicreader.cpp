@@ -62,7 +62,8 @@ std::vector<Table> readTables(const TextLines &lines)
             continue;
         }
         if (i >= lines.size())
-            lines.fail(i - 1, "expected the column names of table " + table.name + " to follow.");
+            lines.fail(i - 1,
+                "expected the column names of table " + shownText(table.name) + " to follow.");
         for (std::string_view name : splitTabs(lines.line(i)))
             table.columns.emplace_back(name);
         table.firstRow = ++i;
@@ -96,6 +97,9 @@ double celsiusFromKelvin(double kelvin)
     const double fraction = celsius - std::floor(celsius);
     if (std::abs(fraction - 0.15) < 1e-6)
         celsius = kelvin - 273.15;
+    // Rounding a level far past any oven would overflow; it is refused as it is.
+    if (!(std::abs(celsius) < 1e12))
+        return celsius;
     return std::round(celsius * 1e6) / 1e6;
 }
 
@@ -255,7 +259,7 @@ void readMeasurementRows(const TextLines &lines, const Table &table, SpecimenCol
     const MeasurementColumns c(table);
     const auto missing = [&](const char *name) {
         lines.fail(table.firstRow - 1,
-            std::string("expected a column ") + name + " in table " + table.name + ".");
+            std::string("expected a column ") + name + " in table " + shownText(table.name) + ".");
     };
     if (c.specimen < 0)
         missing("specimen");
@@ -277,17 +281,26 @@ void readMeasurementRows(const TextLines &lines, const Table &table, SpecimenCol
             lines.fail(row,
                 "the row ends after " + std::to_string(fields.size()) + " fields; expected "
                     + std::to_string(table.columns.size()) + " (column "
-                    + table.columns[fields.size()] + " is missing).");
+                    + shownText(table.columns[fields.size()]) + " is missing).");
         name = field(fields, c.specimen);
         if (name.empty())
             lines.fail(row, "expected a specimen name.");
         RawStep step;
-        const double kelvin
-            = number(fields, c.temp, lines, row, "a temperature in kelvin").value_or(273);
-        const double tesla
-            = number(fields, c.field, lines, row, "an AF field in tesla").value_or(0);
-        classify(c.codes >= 0 ? fields[c.codes] : std::string_view(), kelvin, tesla, step);
+        const std::optional<double> kelvin
+            = number(fields, c.temp, lines, row, "a temperature in kelvin");
+        const std::optional<double> tesla
+            = number(fields, c.field, lines, row, "an AF field in tesla");
+        classify(c.codes >= 0 ? fields[c.codes] : std::string_view(), kelvin.value_or(273),
+            tesla.value_or(0), step);
         step.flaggedBad = lowerCase(field(fields, c.quality)) == "b";
+        // A step of its kind without its level is refused, never taken as 0 (unless the row
+        // is flagged bad, and so left out whatever it holds).
+        if (step.treatment == Treatment::Thermal && !kelvin && !step.flaggedBad)
+            lines.fail(row, "expected a temperature in kelvin for a thermal step, found none.");
+        if (step.treatment == Treatment::AlternatingField && !tesla && !step.flaggedBad)
+            lines.fail(row, "expected an AF field in tesla for an AF step, found none.");
+        if (const std::optional<std::string> refusal = levelRefusal(step.treatment, step.level))
+            lines.fail(row, *refusal);
         const std::optional<double> dec = number(fields, c.dec, lines, row, "a declination");
         const std::optional<double> inc = number(fields, c.inc, lines, row, "an inclination");
         const std::optional<double> size = number(fields, intensity, lines, row,
@@ -369,14 +382,15 @@ MeasurementSet readMagic(const std::string &path, const ReadOptions &options)
             if (fs::exists(fs::path(path) / name))
                 files.push_back((fs::path(path) / name).string());
         if (files.empty())
-            throw MeasurementError(path + ": the folder holds no measurements.txt.");
+            throw MeasurementError(shownPath(path) + ": the folder holds no measurements.txt.");
     } else {
         files.push_back(path);
     }
     // A measurements table alone takes its parents from the tables beside it.
     const fs::path folder = fs::path(files.front()).parent_path();
+    FilesRead read;
     std::vector<TextLines> texts;
-    texts.emplace_back(files.front(), readMeasurementFile(files.front()));
+    texts.emplace_back(files.front(), read.read(files.front()));
     std::vector<Table> mainTables = readTables(texts.front());
     const bool combined = mainTables.size() > 1;
     const bool magic25 = !mainTables.empty() && mainTables.front().name == "magic_measurements";
@@ -393,7 +407,8 @@ MeasurementSet readMagic(const std::string &path, const ReadOptions &options)
             sawMeasurements = true;
         }
     if (!sawMeasurements)
-        throw MeasurementError(files.front() + ": the file holds no measurements table.");
+        throw MeasurementError(
+            shownPath(files.front()) + ": the file holds no measurements table.");
     readParentTables(texts.front(), mainTables, contribution);
     if (!combined) {
         const std::vector<const char *> names = magic25
@@ -401,13 +416,19 @@ MeasurementSet readMagic(const std::string &path, const ReadOptions &options)
             : std::vector<const char *> { "specimens.txt", "samples.txt", "sites.txt" };
         for (const char *name : names) {
             const fs::path beside = folder / name;
-            if (!fs::is_regular_file(beside))
+            // A sibling that is there but no regular file (a pipe) is refused when read, not
+            // passed over with the orientations it should hold.
+            std::error_code error;
+            if (fs::status(beside, error).type() == fs::file_type::not_found)
                 continue;
-            const TextLines lines(beside.string(), readMeasurementFile(beside.string()));
+            const TextLines lines(beside.string(), read.read(beside.string()));
             readParentTables(lines, readTables(lines), contribution);
         }
     }
     set.specimens = collector.finish();
+    set.files = read.paths();
+    if (std::optional<std::string> note = unendedLastLineNote(texts.front()))
+        set.summary.notes.push_back(std::move(*note));
     for (Specimen &specimen : set.specimens)
         specimen.unit = unit;
     attachParents(set.specimens, contribution, rowParents);

@@ -114,7 +114,7 @@ void MeasurementFiles::addNewFolder(OutputFiles &files)
         throw MeasurementError("the folder '" + folder + "' cannot be created: " + error.message());
     }
     m_createdFolder = folder;
-    // SIGINT, SIGTERM or SIGHUP before the set is written takes the folder away too.
+    // SIGINT, SIGTERM, SIGHUP or SIGXFSZ before the set is written takes the folder away too.
     m_folderSlot = registerTemporaryFolder(folder);
     m_newFolder = false;
     addMagicTables(files);

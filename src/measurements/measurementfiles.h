@@ -29,8 +29,8 @@ struct MeasurementTargets
 // folder that does not exist yet is created only by addNewFolder, which the caller calls
 // after every other check has passed and just before it writes the set. Unless keep() is
 // called after the set was written, the destructor removes that folder again while it is
-// empty, and so does SIGINT, SIGTERM or SIGHUP meanwhile, so a refused, failed or interrupted
-// export leaves nothing behind.
+// empty, and so does SIGINT, SIGTERM, SIGHUP or SIGXFSZ meanwhile, so a refused, failed or
+// interrupted export leaves nothing behind.
 class MeasurementFiles
 {
 public:

@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 
 namespace Demagora {
 
@@ -21,27 +20,18 @@ namespace fs = std::filesystem;
 
 constexpr std::size_t SniffBytes = 4096;
 
-std::string firstBytes(const std::string &path)
-{
-    std::ifstream stream(path, std::ios::binary);
-    if (!stream)
-        throw MeasurementError(path + ": the file cannot be opened.");
-    std::string bytes(SniffBytes, '\0');
-    stream.read(bytes.data(), std::streamsize(bytes.size()));
-    bytes.resize(std::size_t(stream.gcount()));
-    return bytes;
-}
-
 std::string extensionOf(const std::string &path)
 {
     return lowerCase(fs::path(path).extension().string());
 }
 
+// Every .dat entry, whatever it is: one that is no regular file (a pipe, a dangling link) is
+// refused when it is read rather than passed over, so that no file of the folder goes unread.
 std::vector<std::string> twoGFilesIn(const std::string &folder)
 {
     std::vector<std::string> files;
     for (const fs::directory_entry &entry : fs::directory_iterator(folder))
-        if (entry.is_regular_file() && extensionOf(entry.path().string()) == ".dat")
+        if (extensionOf(entry.path().string()) == ".dat")
             files.push_back(entry.path().string());
     std::sort(files.begin(), files.end());
     return files;
@@ -70,11 +60,11 @@ MeasurementFormat detectMeasurementFormat(const std::string &path)
             return MeasurementFormat::Magic;
         if (!twoGFilesIn(path).empty())
             return MeasurementFormat::TwoG;
-        throw MeasurementError(path
+        throw MeasurementError(shownPath(path)
             + ": the folder holds no measurements.txt and no 2G .dat "
               "files.");
     }
-    const std::string bytes = firstBytes(path);
+    const std::string bytes = measurementFileStart(path, SniffBytes);
     const std::string extension = extensionOf(path);
     if (looksLikeMagic(bytes))
         return MeasurementFormat::Magic;
@@ -88,16 +78,18 @@ MeasurementFormat detectMeasurementFormat(const std::string &path)
         return MeasurementFormat::Jr6;
     if (extension == ".th" || extension == ".af" || bytes.starts_with("\""))
         return MeasurementFormat::Utrecht;
-    throw MeasurementError(path
+    throw MeasurementError(shownPath(path)
         + ": the format is not known; expected a MagIC table, a CIT "
           ".sam file, a JR6 file, a 2G .dat file, a PuffinPlot file or "
           "a Utrecht file.");
 }
 
-MeasurementSet readMeasurements(const std::string &path, const ReadOptions &options)
+namespace {
+
+MeasurementSet readFormat(const std::string &path, const ReadOptions &options)
 {
     if (!fs::exists(path))
-        throw MeasurementError(path + ": no such file or folder.");
+        throw MeasurementError(shownPath(path) + ": no such file or folder.");
     const MeasurementFormat format
         = options.format ? *options.format : detectMeasurementFormat(path);
     switch (format) {
@@ -116,7 +108,22 @@ MeasurementSet readMeasurements(const std::string &path, const ReadOptions &opti
     case MeasurementFormat::Utrecht:
         return readUtrecht(path, options);
     }
-    throw MeasurementError(path + ": the format is not known.");
+    throw MeasurementError(shownPath(path) + ": the format is not known.");
+}
+
+} // namespace
+
+MeasurementSet readMeasurements(const std::string &path, const ReadOptions &options)
+{
+    try {
+        return readFormat(path, options);
+    } catch (const fs::filesystem_error &error) {
+        // A loop of links, a name too long, a folder that cannot be listed: said in the
+        // reader's words, naming the file it concerns.
+        const std::string concerned = error.path1().empty() ? path : error.path1().string();
+        throw MeasurementError(shownPath(concerned)
+            + ": the file or folder cannot be read: " + lowerCase(error.code().message()) + ".");
+    }
 }
 
 } // namespace Demagora

@@ -1,7 +1,6 @@
 #include "measurements/measurementset.h"
 
 #include <cmath>
-#include <map>
 
 namespace Demagora {
 
@@ -47,6 +46,7 @@ Specimen &SpecimenCollector::specimen(const std::string &name)
     if (inserted) {
         m_specimens.emplace_back();
         m_specimens.back().name = name;
+        m_steps.emplace_back();
     }
     m_lastName = name;
     m_last = it->second;
@@ -56,7 +56,8 @@ Specimen &SpecimenCollector::specimen(const std::string &name)
 void SpecimenCollector::add(const std::string &specimenName, const RawStep &step)
 {
     ++m_summary.rowsRead;
-    Specimen &target = specimen(specimenName);
+    specimen(specimenName);
+    const std::size_t index = m_last;
     const Treatment wanted
         = m_options.demag == DemagKind::Thermal ? Treatment::Thermal : Treatment::AlternatingField;
     if (step.flaggedBad) {
@@ -85,61 +86,40 @@ void SpecimenCollector::add(const std::string &specimenName, const RawStep &step
     kept.y = step.y;
     kept.z = step.z;
     kept.errorDegrees = step.errorDegrees;
-    target.steps.push_back(kept);
+    keep(index, kept);
 }
 
-namespace {
-
-// Steps at one treatment and level (to a millionth of a degree or mT) count as one step.
-std::pair<int, long long> stepKey(const SpecimenStep &step)
+void SpecimenCollector::keep(std::size_t index, const SpecimenStep &step)
 {
-    return { int(step.treatment), std::llround(step.level * 1e6) };
-}
-
-struct Repeat
-{
-    std::size_t first = 0;
-    std::size_t count = 0;
-    std::size_t errorCount = 0;
-    double errorSum = 0;
-};
-
-void mergeRepeats(Specimen &specimen, RepeatRule rule, ReadSummary &summary)
-{
-    std::map<std::pair<int, long long>, Repeat> repeats;
-    std::vector<SpecimenStep> merged;
-    for (const SpecimenStep &step : specimen.steps) {
-        const auto [it, inserted] = repeats.try_emplace(stepKey(step), Repeat { merged.size() });
-        Repeat &repeat = it->second;
-        ++repeat.count;
-        if (step.errorDegrees) {
-            ++repeat.errorCount;
-            repeat.errorSum += *step.errorDegrees;
-        }
-        if (inserted || rule == RepeatRule::All) {
-            if (!inserted)
-                ++summary.repeatsKept;
-            merged.push_back(step);
-            continue;
-        }
-        ++summary.repeatsMerged;
-        SpecimenStep &target = merged[repeat.first];
-        if (rule == RepeatRule::Last) {
-            target = step;
-            continue;
-        }
-        // A running mean keeps every repeat's weight equal.
-        const double n = double(repeat.count);
-        target.x += (step.x - target.x) / n;
-        target.y += (step.y - target.y) / n;
-        target.z += (step.z - target.z) / n;
-        if (repeat.errorCount > 0)
-            target.errorDegrees = repeat.errorSum / double(repeat.errorCount);
+    std::vector<SpecimenStep> &steps = m_specimens[index].steps;
+    const StepKey key { int(step.treatment), std::llround(step.level * 1e6) };
+    const auto [it, inserted] = m_steps[index].try_emplace(key, Repeat { steps.size() });
+    Repeat &repeat = it->second;
+    ++repeat.count;
+    if (step.errorDegrees) {
+        ++repeat.errorCount;
+        repeat.errorSum += *step.errorDegrees;
     }
-    specimen.steps = std::move(merged);
+    if (inserted || m_options.repeats == RepeatRule::All) {
+        if (!inserted)
+            ++m_summary.repeatsKept;
+        steps.push_back(step);
+        return;
+    }
+    ++m_summary.repeatsMerged;
+    SpecimenStep &target = steps[repeat.first];
+    if (m_options.repeats == RepeatRule::Last) {
+        target = step;
+        return;
+    }
+    // A running mean keeps every repeat's weight equal.
+    const double n = double(repeat.count);
+    target.x += (step.x - target.x) / n;
+    target.y += (step.y - target.y) / n;
+    target.z += (step.z - target.z) / n;
+    if (repeat.errorCount > 0)
+        target.errorDegrees = repeat.errorSum / double(repeat.errorCount);
 }
-
-} // namespace
 
 std::vector<Specimen> SpecimenCollector::finish()
 {
@@ -150,10 +130,10 @@ std::vector<Specimen> SpecimenCollector::finish()
             ++m_summary.specimensWithoutSteps;
             continue;
         }
-        mergeRepeats(specimen, m_options.repeats, m_summary);
         kept.push_back(std::move(specimen));
     }
     m_specimens.clear();
+    m_steps.clear();
     m_index.clear();
     m_lastName.clear();
     return kept;

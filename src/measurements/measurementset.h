@@ -3,9 +3,11 @@
 #include "measurements/specimen.h"
 
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace Demagora {
@@ -53,6 +55,9 @@ struct MeasurementSet
 {
     std::vector<Specimen> specimens;
     ReadSummary summary;
+    // Every file the reader read (the file given, its siblings, the specimen files of a .sam
+    // file, the files of a folder): none of them may be replaced by an output.
+    std::vector<std::string> files;
 };
 
 std::string measurementFormatName(MeasurementFormat format);
@@ -89,9 +94,27 @@ public:
     std::vector<Specimen> finish();
 
 private:
+    // A step of a specimen: where it stands among the kept steps, and the rows merged into it.
+    struct Repeat
+    {
+        std::size_t first = 0;
+        std::size_t count = 0;
+        std::size_t errorCount = 0;
+        double errorSum = 0;
+    };
+    // Steps at one treatment and level (to a millionth of a degree or mT) count as one step.
+    using StepKey = std::pair<int, long long>;
+
+    // Keeps a step of the specimen at index, merged with the earlier rows at its step as the
+    // options say.
+    void keep(std::size_t index, const SpecimenStep &step);
+
     ReadOptions m_options;
     ReadSummary &m_summary;
     std::vector<Specimen> m_specimens;
+    // Per specimen, its steps so far: repeats are merged as they come, so that memory follows
+    // the steps kept rather than the rows read.
+    std::vector<std::map<StepKey, Repeat>> m_steps;
     std::unordered_map<std::string, std::size_t> m_index;
     // The specimen last asked for: rows of one specimen mostly follow each other.
     std::string m_lastName;

@@ -76,7 +76,11 @@ MeasurementSet readPuffinPlot(const std::string &path, const ReadOptions &option
             step.treatment = Treatment::Nrm;
         } else if (kind == "THERMAL") {
             step.treatment = Treatment::Thermal;
-            step.level = value(fields, temperature, lines, row, "a temperature").value_or(0);
+            const std::optional<double> level
+                = value(fields, temperature, lines, row, "a temperature");
+            if (!level)
+                lines.fail(row, "expected a temperature for a THERMAL step, found none.");
+            step.level = *level;
         } else if (kind == "DEGAUSS_XYZ" || kind == "DEGAUSS_Z") {
             step.treatment = Treatment::AlternatingField;
             double tesla = 0;
@@ -86,6 +90,8 @@ MeasurementSet readPuffinPlot(const std::string &path, const ReadOptions &option
         } else {
             step.treatment = Treatment::Other;
         }
+        if (const std::optional<std::string> refusal = levelRefusal(step.treatment, step.level))
+            lines.fail(row, *refusal);
         const std::optional<double> mx = value(fields, x, lines, row, "X_MOMENT");
         const std::optional<double> my = value(fields, y, lines, row, "Y_MOMENT");
         const std::optional<double> mz = value(fields, z, lines, row, "Z_MOMENT");
@@ -110,6 +116,9 @@ MeasurementSet readPuffinPlot(const std::string &path, const ReadOptions &option
         collector.add(name, step);
     }
     set.specimens = collector.finish();
+    set.files = { path };
+    if (std::optional<std::string> note = unendedLastLineNote(lines))
+        set.summary.notes.push_back(std::move(*note));
     return set;
 }
 

@@ -5,54 +5,58 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <climits>
 #include <cmath>
-#include <fstream>
 
 namespace Demagora {
-
-std::string readMeasurementFile(const std::string &path)
-{
-    std::ifstream stream(path, std::ios::binary | std::ios::ate);
-    if (!stream)
-        throw MeasurementError(path + ": the file cannot be opened.");
-    const std::streamoff size = stream.tellg();
-    if (size < 0)
-        throw MeasurementError(path + ": the file cannot be read.");
-    if (std::uint64_t(size) > MaxMeasurementFileBytes)
-        throw MeasurementError(path
-            + ": the file is larger than 256 MiB, too large for a "
-              "measurement file.");
-    std::string text(std::size_t(size), '\0');
-    stream.seekg(0);
-    if (!stream.read(text.data(), size))
-        throw MeasurementError(path + ": the file cannot be read.");
-    return text;
-}
 
 TextLines::TextLines(std::string path, std::string text)
     : m_path(std::move(path))
     , m_text(std::move(text))
 {
-    std::string_view rest(m_text);
-    if (rest.starts_with("\xEF\xBB\xBF"))
-        rest.remove_prefix(3);
-    while (!rest.empty()) {
-        const std::size_t end = rest.find_first_of("\r\n");
-        if (end == std::string_view::npos) {
-            m_lines.push_back(rest);
+    if (m_text.size() > UINT32_MAX)
+        throw MeasurementError(
+            shownPath(m_path) + ": the file is too large for a measurement file.");
+    std::size_t at = std::string_view(m_text).starts_with("\xEF\xBB\xBF") ? 3 : 0;
+    while (at < m_text.size()) {
+        if (m_starts.size() == MaxMeasurementLines)
+            throw MeasurementError(shownPath(m_path) + ": more than "
+                + std::to_string(MaxMeasurementLines) + " lines, too many for a measurement file.");
+        m_starts.push_back(std::uint32_t(at));
+        const std::size_t end = m_text.find_first_of("\r\n", at);
+        if (end == std::string::npos)
             break;
-        }
-        m_lines.push_back(rest.substr(0, end));
-        std::size_t next = end + 1;
-        if (rest[end] == '\r' && next < rest.size() && rest[next] == '\n')
-            ++next;
-        rest.remove_prefix(next);
+        at = end + 1;
+        if (m_text[end] == '\r' && at < m_text.size() && m_text[at] == '\n')
+            ++at;
     }
+}
+
+std::string_view TextLines::line(std::size_t index) const
+{
+    const std::string_view text(m_text);
+    const std::size_t start = m_starts[index];
+    const std::size_t end = text.find_first_of("\r\n", start);
+    return text.substr(start, end == std::string_view::npos ? text.npos : end - start);
+}
+
+bool TextLines::lastLineUnended() const
+{
+    return !m_starts.empty() && m_text.back() != '\n' && m_text.back() != '\r';
+}
+
+std::optional<std::string> unendedLastLineNote(const TextLines &lines)
+{
+    if (!lines.lastLineUnended())
+        return std::nullopt;
+    return shownPath(lines.path()) + ", line " + std::to_string(lines.size())
+        + ": the last line has no line end; if the file was cut there, its last value may "
+          "have been cut short.";
 }
 
 void TextLines::fail(std::size_t index, const std::string &what) const
 {
-    throw MeasurementError(m_path + ", line " + std::to_string(index + 1) + ": " + what);
+    throw MeasurementError(shownPath(m_path) + ", line " + std::to_string(index + 1) + ": " + what);
 }
 
 std::string_view trimmed(std::string_view text)
@@ -108,6 +112,49 @@ std::string lowerCase(std::string_view text)
     return lower;
 }
 
+namespace {
+
+// The text with its control characters escaped (\t, \x1b), and quotes and backslashes too
+// when it is quoted.
+void appendEscaped(std::string &shown, std::string_view text, bool quoted)
+{
+    static const char digits[] = "0123456789abcdef";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\t') {
+            shown += "\\t";
+        } else if (quoted && (c == '"' || c == '\\')) {
+            shown += '\\';
+            shown += c;
+        } else if (byte < 0x20 || byte == 0x7f) {
+            shown += "\\x";
+            shown += digits[byte >> 4];
+            shown += digits[byte & 15];
+        } else {
+            shown += c;
+        }
+    }
+}
+
+} // namespace
+
+std::string shownText(std::string_view text)
+{
+    std::string shown = "\"";
+    appendEscaped(shown, text.substr(0, MaxShownCharacters), true);
+    shown += '"';
+    if (text.size() > MaxShownCharacters)
+        shown += " (cut; " + std::to_string(text.size()) + " characters in all)";
+    return shown;
+}
+
+std::string shownPath(std::string_view path)
+{
+    std::string shown;
+    appendEscaped(shown, path, false);
+    return shown;
+}
+
 std::string fileNameOf(const std::string &path)
 {
     const std::size_t slash = path.find_last_of('/');
@@ -129,6 +176,23 @@ std::optional<double> numberOrNothing(std::string_view field)
     return value;
 }
 
+std::optional<std::string> levelRefusal(Treatment treatment, double level)
+{
+    const auto text = [](double value) {
+        char buffer[32];
+        const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+        return std::string(buffer, end);
+    };
+    if (treatment == Treatment::Thermal
+        && !(level >= MinThermalCelsius && level <= MaxThermalCelsius))
+        return "expected a temperature from " + text(MinThermalCelsius) + " to "
+            + text(MaxThermalCelsius) + " degrees Celsius, found " + text(level) + ".";
+    if (treatment == Treatment::AlternatingField && !(level >= 0 && level <= MaxAfMillitesla))
+        return "expected an AF field from 0 to " + text(MaxAfMillitesla) + " mT, found "
+            + text(level) + ".";
+    return std::nullopt;
+}
+
 std::optional<double> parseOptionalNumber(
     std::string_view field, const TextLines &lines, std::size_t index, const std::string &what)
 {
@@ -137,7 +201,7 @@ std::optional<double> parseOptionalNumber(
         return std::nullopt;
     if (const std::optional<double> value = numberOrNothing(field))
         return value;
-    lines.fail(index, "expected " + what + ", found \"" + std::string(field) + "\".");
+    lines.fail(index, "expected " + what + ", found " + shownText(field) + ".");
 }
 
 double parseNumber(

@@ -5,7 +5,7 @@
 
 #include <cctype>
 #include <optional>
-#include <regex>
+#include <string_view>
 
 namespace Demagora {
 
@@ -42,41 +42,67 @@ std::vector<Token> textRuns(const std::string &bytes, std::size_t from, std::siz
 }
 
 // The file is a chain of chunks, each a 16-bit little-endian length and that many bytes: three
-// short chunks, the header, then per step its number and its record. Nothing when the chain
-// does not end exactly at the end of the file.
+// short chunks, the header, then per step its number and its record. The chain is walked, not
+// kept: a file of empty chunks would otherwise take 8 times its size.
 struct Chunk
 {
     std::size_t offset;
     std::size_t size;
 };
 
-std::optional<std::vector<Chunk>> chunksOf(const std::string &bytes)
+// The chunk at `at`, which then moves past it; nothing when the chain breaks off there.
+std::optional<Chunk> nextChunk(const std::string &bytes, std::size_t &at)
 {
-    std::vector<Chunk> chunks;
-    std::size_t at = 0;
-    while (at < bytes.size()) {
-        if (at + 2 > bytes.size())
-            return std::nullopt;
-        const std::size_t size = std::size_t(static_cast<unsigned char>(bytes[at]))
-            | std::size_t(static_cast<unsigned char>(bytes[at + 1])) << 8;
-        at += 2;
-        if (at + size > bytes.size())
-            return std::nullopt;
-        chunks.push_back({ at, size });
-        at += size;
-    }
-    return chunks;
+    if (at + 2 > bytes.size())
+        return std::nullopt;
+    const std::size_t size = std::size_t(static_cast<unsigned char>(bytes[at]))
+        | std::size_t(static_cast<unsigned char>(bytes[at + 1])) << 8;
+    if (at + 2 + size > bytes.size())
+        return std::nullopt;
+    const Chunk chunk { at + 2, size };
+    at += 2 + size;
+    return chunk;
 }
 
-bool isDate(const std::string &text)
+// How many chunks the file holds; nothing when the chain does not end exactly at its end.
+std::optional<std::size_t> chunkCount(const std::string &bytes)
 {
-    static const std::regex date(R"([A-Z][a-z]{2} +\d{1,2} +\d{4}.*)");
-    return std::regex_match(text, date);
+    std::size_t count = 0;
+    for (std::size_t at = 0; at < bytes.size(); ++count)
+        if (!nextChunk(bytes, at))
+            return std::nullopt;
+    return count;
+}
+
+// "Mon dd yyyy" and anything after it: a capital and two small letters, spaces, one or two
+// digits, spaces and four digits. Scanned by hand: a regular expression overflowed the stack
+// on a header run of some ten thousand characters.
+bool isDate(std::string_view text)
+{
+    std::size_t at = 0;
+    const auto count = [&](auto accepted, std::size_t most) {
+        std::size_t n = 0;
+        while (at < text.size() && n < most && accepted(static_cast<unsigned char>(text[at]))) {
+            ++at;
+            ++n;
+        }
+        return n;
+    };
+    const auto upper = [](unsigned char c) { return c >= 'A' && c <= 'Z'; };
+    const auto lower = [](unsigned char c) { return c >= 'a' && c <= 'z'; };
+    const auto digit = [](unsigned char c) { return c >= '0' && c <= '9'; };
+    const auto space = [](unsigned char c) { return c == ' '; };
+    const std::size_t none = std::string_view::npos;
+    if (count(upper, 1) != 1 || count(lower, 2) != 2 || count(space, none) == 0)
+        return false;
+    if (count(digit, 2) == 0 || (at < text.size() && digit(text[at])))
+        return false;
+    return count(space, none) > 0 && count(digit, 4) == 4;
 }
 
 [[noreturn]] void fail(const std::string &path, const std::string &where, const std::string &what)
 {
-    throw MeasurementError(path + ", " + where + ": " + what);
+    throw MeasurementError(shownPath(path) + ", " + where + ": " + what);
 }
 
 double number(
@@ -84,7 +110,7 @@ double number(
 {
     if (const std::optional<double> value = numberOrNothing(token.text))
         return *value;
-    fail(path, where, "expected " + what + ", found \"" + token.text + "\".");
+    fail(path, where, "expected " + what + ", found " + shownText(token.text) + ".");
 }
 
 RawStep stepFromLabel(const std::string &label)
@@ -117,15 +143,18 @@ RawStep stepFromLabel(const std::string &label)
     return step;
 }
 
-void readFile(const std::string &path, SpecimenCollector &collector)
+void readFile(const std::string &path, SpecimenCollector &collector, FilesRead &files)
 {
-    const std::string bytes = readMeasurementFile(path);
-    const std::optional<std::vector<Chunk>> chunks = chunksOf(bytes);
-    if (!chunks || chunks->size() < HeaderChunk + 1 || (chunks->size() - HeaderChunk - 1) % 2)
+    const std::string bytes = files.read(path);
+    const std::optional<std::size_t> count = chunkCount(bytes);
+    if (!count || *count < HeaderChunk + 1 || (*count - HeaderChunk - 1) % 2)
         fail(path, "byte 0",
             "expected a 2G binary file: a header and step records, each with its length; the "
             "file is truncated or of another kind.");
-    const Chunk &head = (*chunks)[HeaderChunk];
+    std::size_t at = 0;
+    for (std::size_t c = 0; c < HeaderChunk; ++c)
+        nextChunk(bytes, at);
+    const Chunk head = *nextChunk(bytes, at);
     const std::vector<Token> header = textRuns(bytes, head.offset, head.offset + head.size);
     std::size_t date = 0;
     while (date < header.size() && !isDate(header[date].text))
@@ -147,8 +176,10 @@ void readFile(const std::string &path, SpecimenCollector &collector)
     specimen.volumeCubicMetres = volume * 1e-6;
     specimen.orientation = SpecimenOrientation { azimuth + declination, dip - 90 };
     specimen.bedding = Bedding { bedDirection + declination, bedDip };
-    for (std::size_t c = HeaderChunk + 1, r = 1; c + 1 < chunks->size(); c += 2, ++r) {
-        const Chunk &record = (*chunks)[c + 1];
+    for (std::size_t r = 1; at < bytes.size(); ++r) {
+        // The step's number, then its record: the count above holds them in pairs.
+        nextChunk(bytes, at);
+        const Chunk record = *nextChunk(bytes, at);
         const std::string where
             = "record " + std::to_string(r) + " (byte " + std::to_string(record.offset) + ")";
         const std::vector<Token> fields
@@ -158,6 +189,8 @@ void readFile(const std::string &path, SpecimenCollector &collector)
                 "the record ends after " + std::to_string(fields.size()) + " values; expected "
                     + std::to_string(RecordFields) + ".");
         RawStep step = stepFromLabel(fields[0].text);
+        if (const std::optional<std::string> refusal = levelRefusal(step.treatment, step.level))
+            fail(path, where, *refusal);
         step.x = number(path, where, fields[9], "the X moment in emu") * AmpereSquareMetresPerEmu;
         step.y = number(path, where, fields[13], "the Y moment in emu") * AmpereSquareMetresPerEmu;
         step.z = number(path, where, fields[17], "the Z moment in emu") * AmpereSquareMetresPerEmu;
@@ -179,9 +212,11 @@ MeasurementSet readTwoG(const std::vector<std::string> &paths, const ReadOptions
     MeasurementSet set;
     set.summary.format = MeasurementFormat::TwoG;
     SpecimenCollector collector(options, set.summary);
+    FilesRead files;
     for (const std::string &path : paths)
-        readFile(path, collector);
+        readFile(path, collector, files);
     set.specimens = collector.finish();
+    set.files = files.paths();
     return set;
 }
 

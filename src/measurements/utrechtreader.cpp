@@ -75,6 +75,8 @@ MeasurementSet readUtrecht(const std::string &path, const ReadOptions &options)
         RawStep step;
         step.level = parseNumber(fields[0], lines, i, "a step level");
         step.treatment = step.level == 0 ? Treatment::Nrm : kind;
+        if (const std::optional<std::string> refusal = levelRefusal(step.treatment, step.level))
+            lines.fail(i, *refusal);
         const std::optional<double> a = parseOptionalNumber(fields[1], lines, i, "moment a");
         const std::optional<double> b = parseOptionalNumber(fields[2], lines, i, "moment b");
         const std::optional<double> c = parseOptionalNumber(fields[3], lines, i, "moment c");
@@ -86,6 +88,9 @@ MeasurementSet readUtrecht(const std::string &path, const ReadOptions &options)
         collector.add(specimen, step);
     }
     set.specimens = collector.finish();
+    set.files = { path };
+    if (std::optional<std::string> note = unendedLastLineNote(lines))
+        set.summary.notes.push_back(std::move(*note));
     return set;
 }
 

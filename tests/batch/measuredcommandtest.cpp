@@ -2,11 +2,14 @@
 #include "analysis/vector3.h"
 #include "batch/batchcommand.h"
 #include "batch/batchtestruns.h"
+#include "support/filetext.h"
 #include "support/sharedmeasurements.h"
+#include "support/temporaryfolder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -66,6 +69,9 @@ TEST(MeasuredCommandTest, BadInputExitsWithStatusTwoAndSaysWhy)
 {
     SKIP_WITHOUT_SHARED_MEASUREMENTS();
     const std::string zeq = shared("magic-zeq/measurements.txt");
+    const std::string noOrientation = zeq + ": Specimen sr01a1 has no sample orientation";
+    const std::string jr6 = shared("jr6-TRM/TRM.jr6");
+    const std::string tooShort = jr6 + ": --unmix: ST38B: 1 step is too few to unmix";
     const Testing::RefusedCase cases[] = {
         { { "--measured", zeq }, "--measured needs an output: --steps-csv FILE" },
         { { "--measured", zeq, "--steps-csv", "-", "--format", "csv" },
@@ -76,8 +82,12 @@ TEST(MeasuredCommandTest, BadInputExitsWithStatusTwoAndSaysWhy)
             "--repeats: 'first' is not average, last or all" },
         { { "--measured", zeq, "--steps-csv", "-", "--specimen", "nope" },
             "--specimen: no specimen 'nope'" },
+        { { "--measured", zeq, "--steps-csv", "-", "--specimen", "sr01a1", "--specimen=sr01a1" },
+            "--specimen 'sr01a1' is given more than once; each specimen is taken once" },
         { { "--measured", zeq, "--steps-csv", "-", "--coordinates", "geographic" },
-            "Specimen sr01a1 has no sample orientation" },
+            noOrientation.c_str() },
+        { { "--measured", jr6, "--specimen", "ST38B", "--unmix", "1", "--unmix-out", "-" },
+            tooShort.c_str() },
         { { "--measured", zeq, "--steps-csv", "-", "--format", "jr6" },
             "measurements.txt, line 1: " },
         { { "--measured", zeq, "--steps-csv", "-", "--seed", "3" },
@@ -85,6 +95,103 @@ TEST(MeasuredCommandTest, BadInputExitsWithStatusTwoAndSaysWhy)
         { { "--measured", shared("none.txt"), "--steps-csv", "-" }, "no such file or folder" },
     };
     Testing::expectRefused(run, cases);
+}
+
+class MeasuredRunTest : public Testing::TemporaryFolderTest
+{ };
+
+// A file whose every row is left out gives no specimen: whatever the outputs, the run fails,
+// says what was left out and writes nothing (the picture and the twin once took the first
+// specimen of an empty list).
+TEST_F(MeasuredRunTest, RunWithoutAKeptSpecimenFailsWhateverTheOutputs)
+{
+    const std::string flagged = path("flagged.txt");
+    std::ofstream(flagged) << "tab\tmeasurements\n"
+                              "specimen\tmethod_codes\ttreat_temp\tdir_dec\tdir_inc\t"
+                              "magn_moment\tquality\n"
+                              "a1\tLT-NO\t273\t10\t20\t1e-5\tb\n"
+                              "a1\tLT-T-Z\t373\t10\t20\t9e-6\tb\n";
+    const std::vector<std::vector<std::string>> outputs = {
+        { "--steps-csv", path("steps.csv") },
+        { "--png", path("x.png") },
+        { "--fit", "0:600", "--fits", path("fits.csv") },
+        { "--unmix", "1", "--unmix-out", path("unmix.csv"), "--twin", path("twin.json") },
+        { "--magic", path("converted") },
+        { "--ppl", path("converted.ppl") },
+    };
+    for (const std::vector<std::string> &output : outputs) {
+        SCOPED_TRACE(output.front());
+        std::vector<std::string> arguments = { "--measured", flagged };
+        arguments.insert(arguments.end(), output.begin(), output.end());
+        const Outcome outcome = run(arguments);
+        EXPECT_EQ(outcome.status, BatchBadInput);
+        EXPECT_NE(outcome.err.find(flagged
+                      + " (magic): no specimen has a kept step (--demag "
+                        "thermal); left out: 0 rows of other experiments, 0 "
+                        "rows of the other demagnetization, 2 flagged bad"),
+            std::string::npos)
+            << outcome.err;
+        EXPECT_EQ(entries(), std::set<std::string> { "flagged.txt" });
+    }
+}
+
+TEST_F(MeasuredRunTest, SharedFileWithoutAnAfStepIsRefusedForThePicture)
+{
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
+    const Outcome outcome = run({ "--measured", shared("cit-PI47/measurements.txt"), "--demag",
+        "af", "--png", path("x.png") });
+    EXPECT_EQ(outcome.status, BatchBadInput);
+    EXPECT_NE(outcome.err.find("no specimen has a kept step (--demag af)"), std::string::npos)
+        << outcome.err;
+    EXPECT_TRUE(entries().empty());
+}
+
+// No output replaces a file the reader read, by any name: the siblings of a MagIC table, the
+// specimen files of a .sam file, the files of a 2G folder, through a link or a hard link.
+TEST_F(MeasuredRunTest, FilesTheReaderReadAreNeverReplaced)
+{
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
+    namespace fs = std::filesystem;
+    const fs::path cit = m_folder / "cit";
+    fs::copy(shared("cit-PI47"), cit);
+    const fs::path twoG = m_folder / "2g";
+    fs::copy(shared("2g-mn1"), twoG);
+    for (const fs::path &file : fs::recursive_directory_iterator(m_folder))
+        fs::permissions(file, fs::perms::owner_write, fs::perm_options::add);
+    fs::create_symlink(cit / "sites.txt", m_folder / "link.txt");
+    fs::create_hard_link(cit / "PI47-3a", m_folder / "hard");
+    const std::string sam = (cit / "PI47-.sam").string();
+    struct Case
+    {
+        std::vector<std::string> arguments;
+        std::string input;
+    };
+    const Case cases[] = {
+        { { "--measured", cit.string(), "--magic", cit.string() }, (cit / "sites.txt").string() },
+        { { "--measured", (cit / "measurements.txt").string(), "--steps-csv",
+              (cit / "samples.txt").string() },
+            (cit / "samples.txt").string() },
+        { { "--measured", sam, "--steps-csv", (cit / "PI47-1a").string() },
+            (cit / "PI47-1a").string() },
+        { { "--measured", cit.string(), "--steps-csv", path("link.txt") },
+            (cit / "sites.txt").string() },
+        { { "--measured", sam, "--png", path("hard") }, (cit / "PI47-3a").string() },
+        { { "--measured", twoG.string(), "--ppl", (twoG / "mn004-2b.dat").string() },
+            (twoG / "mn004-2b.dat").string() },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.arguments.back());
+        const Outcome outcome = run(c.arguments);
+        EXPECT_EQ(outcome.status, BatchBadInput);
+        EXPECT_NE(outcome.err.find("that is the input file " + c.input), std::string::npos)
+            << outcome.err;
+    }
+    for (const char *name :
+        { "measurements.txt", "samples.txt", "sites.txt", "PI47-1a", "PI47-3a" })
+        EXPECT_EQ(Testing::fileText(cit / name), Testing::fileText(shared("cit-PI47/") + name))
+            << name;
+    EXPECT_EQ(
+        Testing::fileText(twoG / "mn004-2b.dat"), Testing::fileText(shared("2g-mn1/mn004-2b.dat")));
 }
 
 } // namespace
@@ -140,6 +247,41 @@ TEST(MeasuredCommandTest, ARealStudysTableIsFittedOncePerFitInTheFrameAsked)
             angleBetween(unitVector(std::stod(fields[5]), std::stod(fields[6])), found->second), 1);
     }
     EXPECT_GT(compared, 60);
+}
+
+// A name read from a file reaches a message cut and with its control characters escaped,
+// whatever layer refuses it: here a specimen without orientation, asked for in geographic
+// coordinates.
+TEST_F(MeasuredRunTest, NamesFromTheFileAreCutAndEscapedInMessages)
+{
+    const std::string name = "\x1b[2J" + std::string(300000, 'n');
+    std::ofstream(path("long.txt")) << "tab\tmeasurements\n"
+                                       "specimen\tmethod_codes\ttreat_temp\tdir_dec\tdir_inc\t"
+                                       "magn_moment\tquality\n"
+                                    << name << "\tLT-NO\t273\t10\t20\t1e-5\tg\n";
+    const Outcome outcome = run(
+        { "--measured", path("long.txt"), "--coordinates", "geographic", "--steps-csv", "-" });
+    EXPECT_EQ(outcome.status, BatchBadInput);
+    EXPECT_LT(outcome.err.size(), 2000u);
+    EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1);
+    EXPECT_NE(outcome.err.find("Specimen \\x1b[2Jnnn"), std::string::npos) << outcome.err;
+    EXPECT_NE(outcome.err.find("... (cut; 300004 characters in all) has no sample orientation"),
+        std::string::npos)
+        << outcome.err;
+}
+
+// The location of converted files, which names the MagIC upload file, is the site cut short
+// and made safe, as the tables write it: a site of a thousand characters once made a file name
+// the system refused.
+TEST_F(MeasuredRunTest, ALongSiteNamesTheUploadFileShortened)
+{
+    std::ofstream(path("S.sam")) << std::string(1000, 'S') << "\n 48.7 -87.0   0.0\nS-1a\n";
+    std::ofstream(path("S-1a")) << "S- 1a\n      0 323.1  16.0  0.0  0.0  1.0\n"
+                                   "NRM    085.0  56.1 085.0  56.1 9.06E-05 002.1 203.3  41.9\n"
+                                   "TT  50 082.2  56.5 082.2  56.5 9.00E-05 001.4 201.2  41.9\n";
+    const Outcome outcome = run({ "--measured", path("S.sam"), "--magic", path("lab") });
+    ASSERT_EQ(outcome.status, BatchSuccess) << outcome.err;
+    EXPECT_TRUE(std::filesystem::exists(m_folder / "lab" / (std::string(32, 'S') + "_upload.txt")));
 }
 
 } // namespace

@@ -10,11 +10,13 @@
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <vector>
 
@@ -152,31 +154,51 @@ TEST_F(MeasurementOutputsTest, OutOfMemoryExitsWithTheStatusTheHelpGives)
 #endif
 
 // SIGTERM (or SIGINT) while the files are written takes the new folder away with the
-// temporary files in it; it used to stay behind, empty.
+// temporary files in it; it used to stay behind, empty. So does a file grown past the size
+// limit of `ulimit -f` (SIGXFSZ), which used to leave the temporary file as well.
 TEST_F(MeasurementOutputsTest, ATerminatedExportLeavesNoNewFolder)
 {
     const ResultSeries series { { { 0, 1, 2, 3 }, { 10, 1, 1, 1 } } };
     MeasurementSettings settings;
     settings.schedule = parseSchedule("0,10");
-    EXPECT_EXIT(
-        {
-            OutputFiles files;
-            MeasurementFiles measurementFiles(
-                { path("lab"), std::nullopt, std::nullopt }, settings.prefix);
-            measurementFiles.addFiles(files);
-            measurementFiles.measure(series, settings);
-            measurementFiles.addNewFolder(files);
-            // Written after the tables, whose temporary files are in the folder by then.
-            files.add(path("last.txt"), "the last file", [](std::ostream &stream) {
+    struct Ending
+    {
+        const char *name;
+        int signal;
+        std::function<void(std::ostream &)> write;
+    };
+    const Ending endings[] = {
+        { "terminated", SIGTERM,
+            [](std::ostream &stream) {
                 stream << "partial" << std::flush;
                 std::raise(SIGTERM);
-            });
-            files.commit();
-        },
-        testing::KilledBySignal(SIGTERM), "");
-    EXPECT_FALSE(fs::exists(m_folder / "lab"));
-    EXPECT_FALSE(fs::exists(m_folder / "last.txt"));
-    EXPECT_TRUE(fs::is_empty(m_folder));
+            } },
+        { "over the file size limit", SIGXFSZ,
+            [](std::ostream &stream) {
+                const struct rlimit limit = { 8192, 8192 };
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+                stream << std::string(20000, 'x') << std::flush;
+            } },
+    };
+    for (const Ending &ending : endings) {
+        SCOPED_TRACE(ending.name);
+        EXPECT_EXIT(
+            {
+                OutputFiles files;
+                MeasurementFiles measurementFiles(
+                    { path("lab"), std::nullopt, std::nullopt }, settings.prefix);
+                measurementFiles.addFiles(files);
+                measurementFiles.measure(series, settings);
+                measurementFiles.addNewFolder(files);
+                // Written after the tables, whose temporary files are in the folder by then.
+                files.add(path("last.txt"), "the last file", ending.write);
+                files.commit();
+            },
+            testing::KilledBySignal(ending.signal), "");
+        EXPECT_FALSE(fs::exists(m_folder / "lab"));
+        EXPECT_FALSE(fs::exists(m_folder / "last.txt"));
+        EXPECT_TRUE(fs::is_empty(m_folder));
+    }
 }
 
 } // namespace

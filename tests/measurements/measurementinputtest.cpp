@@ -10,6 +10,8 @@
 
 #include <filesystem>
 
+#include <sys/stat.h>
+
 namespace Demagora {
 namespace {
 
@@ -61,6 +63,37 @@ TEST(MeasurementInputTest, BadInputIsRefusedWithFileLineAndExpectation)
             "expected the columns DISCRETE_ID" },
         { "cut.dat", twoG.substr(0, 1000), "byte 0", "truncated" },
         { "unknown.xyz", "nothing a reader knows\n", "", "the format is not known" },
+        // Levels and exponents no measurement can have are misread columns, not values.
+        { "hot.txt", std::string(MagicHeader) + "a1\tLT-T-Z\t1e308\t0\t10\t20\t1e-5\tg\n", "line 3",
+            "expected a temperature from -273.15 to 2000 degrees Celsius, found 1e+308" },
+        { "no-temperature.txt", std::string(MagicHeader) + "a1\tLT-T-Z\t\t0\t10\t20\t1e-5\tg\n",
+            "line 3", "expected a temperature in kelvin for a thermal step, found none" },
+        { "exponent.jr6",
+            "ST1       NRM      -3.10  4.29 -6.47 999  27  27   0   0   0   0 12 90 12  0   0\n",
+            "line 1", "expected an exponent from -20 to 20 in columns 37-40, found \"999\"" },
+        { "negative.jr6",
+            "ST1       NRM      -3.10  4.29 -6.47-999  27  27   0   0   0   0 12 90 12  0   0\n",
+            "line 1", "expected an exponent from -20 to 20 in columns 37-40, found \"-999\"" },
+        { "level.jr6",
+            "ST1       T9999    -3.10  4.29 -6.47  -5  27  27   0   0   0   0 12 90 12  0   0\n",
+            "line 1", "columns 11-18: expected a temperature from -273.15 to 2000" },
+        { "level.TH", "\"comment\"\n\"s1\",2,0,90,10,0,0\n0,1,2,3\n5000,1,2,3\n9999\nEND\n",
+            "line 4", "expected a temperature from -273.15 to 2000 degrees Celsius, found 5000" },
+        { "no-temperature.ppl",
+            "PuffinPlot file. Version 3\nDISCRETE_ID\tTREATMENT\tTEMPERATURE\tX_MOMENT\t"
+            "Y_MOMENT\tZ_MOMENT\np1\tTHERMAL\t\t1\t2\t3\n",
+            "line 3", "expected a temperature for a THERMAL step, found none" },
+        // A long field is cut and control characters are shown escaped.
+        { "long-field.txt",
+            std::string(MagicHeader) + "a1\tLT-NO\t273\t0\t10\t20\t" + std::string(100000, '7')
+                + "x\tg\n",
+            "line 3",
+            "found \"777777777777777777777777777777777777777777777777777777777777\" (cut; 100001 "
+            "characters in all)." },
+        { "long-table.txt", "tab\t" + std::string(10000, 'm') + "\n", "line 1",
+            "mmmmmm\" (cut; 10000 characters in all) to follow." },
+        { "escape.txt", std::string(MagicHeader) + "a1\tLT-NO\t273\t0\t10\t20\t1e\x1b[2J\tg\n",
+            "line 3", "found \"1e\\x1b[2J\"." },
     };
     TemporaryFolder folder;
     for (const BadInput &c : cases) {
@@ -71,6 +104,8 @@ TEST(MeasurementInputTest, BadInputIsRefusedWithFileLineAndExpectation)
             ADD_FAILURE() << "read without complaint";
         } catch (const MeasurementError &error) {
             const std::string message = error.what();
+            EXPECT_LT(message.size(), path.size() + 300) << message;
+            EXPECT_EQ(message.find('\x1b'), std::string::npos) << message;
             EXPECT_NE(message.find(path), std::string::npos) << message;
             EXPECT_NE(message.find(c.line), std::string::npos) << message;
             EXPECT_NE(message.find(c.expected), std::string::npos) << message;
@@ -91,6 +126,23 @@ TEST(MeasurementInputTest, FilesOver256MiBAreRefusedUnread)
         EXPECT_EQ(std::string(error.what()),
             path + ": the file is larger than 256 MiB, too large for a measurement file.");
     }
+}
+
+// Lines are counted too: a file of nothing but line ends once took 17 bytes of memory for
+// each of its bytes.
+TEST(MeasurementInputTest, FilesOfTooManyLinesAreRefused)
+{
+    TemporaryFolder folder;
+    const std::string path = folder.file("blank.jr6", std::string(MaxMeasurementLines + 1, '\n'));
+    try {
+        readMeasurements(path);
+        ADD_FAILURE() << "read without complaint";
+    } catch (const MeasurementError &error) {
+        EXPECT_EQ(std::string(error.what()),
+            path + ": more than 16777216 lines, too many for a measurement file.");
+    }
+    const std::string fewer = folder.file("fewer.jr6", std::string(MaxMeasurementLines, '\n'));
+    EXPECT_TRUE(readMeasurements(fewer).specimens.empty());
 }
 
 std::string withLineEnds(const std::string &text, const std::string &end, bool bom)
@@ -315,6 +367,235 @@ TEST(MeasurementInputTest, OtherProgramsUtrechtAndPuffinPlotFiles)
     EXPECT_EQ(p.specimens[0].steps[1].z, 1.5);
     EXPECT_EQ(p.summary.flaggedBad, 1u);
     EXPECT_EQ(p.summary.otherExperiments, 1u);
+}
+
+// The date that anchors a 2G header is "Mon dd yyyy" and anything after it; a run of any
+// length is scanned (a 26,000-character date once overflowed the stack), and a run that is
+// no date leaves the header without one.
+TEST(MeasurementInputTest, TwoGHeaderDatesOfAnyLengthAreRecognised)
+{
+    struct DateCase
+    {
+        std::string date;
+        bool accepted;
+    };
+    const DateCase cases[] = {
+        { "Apr 23 2006 15:34", true },
+        { "Apr 3  2006", true },
+        { "Apr 23 2006" + std::string(26000, 'x'), true },
+        { "Apr 23 2006" + std::string(60000, ' '), true },
+        { "Apr " + std::string(30000, ' ') + "23 2006", true },
+        { "apr 23 2006", false },
+        { "Apr 123 2006", false },
+        { "Apr 23 206", false },
+        { "Apr23 2006", false },
+        { std::string(30000, 'A'), false },
+    };
+    TemporaryFolder folder;
+    for (const DateCase &c : cases) {
+        SCOPED_TRACE(c.date.substr(0, 20));
+        const std::string path = folder.file("s1.dat",
+            Fixtures::twoGFile(
+                "S1", c.date, { { "NRM", 1e-3, 2e-3, 3e-3 }, { "100C", 1e-3, 1e-3, 1e-3 } }));
+        if (c.accepted) {
+            const MeasurementSet set = readMeasurements(path);
+            ASSERT_EQ(set.specimens.size(), 1u);
+            EXPECT_EQ(set.specimens[0].name, "S1");
+            EXPECT_EQ(set.specimens[0].steps.size(), 2u);
+        } else {
+            try {
+                readMeasurements(path);
+                ADD_FAILURE() << "read without complaint";
+            } catch (const MeasurementError &error) {
+                EXPECT_NE(std::string(error.what())
+                              .find(path + ", header: expected the specimen name, volume and date"),
+                    std::string::npos)
+                    << error.what();
+            }
+        }
+    }
+}
+
+// Only regular files and folders are read: a pipe or device met anywhere (given, named by a
+// .sam file, inside a folder) is refused at once instead of waiting for a writer, and a name
+// the system cannot follow is refused in the readers' words with the file it concerns.
+TEST(MeasurementInputTest, OnlyRegularFilesAndFoldersAreRead)
+{
+    TemporaryFolder folder;
+    const std::filesystem::path root = folder.path();
+    const auto fifo = [&](const std::filesystem::path &path) {
+        EXPECT_EQ(::mkfifo(path.c_str(), 0600), 0);
+        return path.string();
+    };
+    ReadOptions jr6;
+    jr6.format = MeasurementFormat::Jr6;
+    std::filesystem::create_directories(root / "magic");
+    fifo(root / "magic" / "measurements.txt");
+    std::filesystem::create_directories(root / "empty");
+    std::filesystem::create_directories(root / "siblings");
+    folder.file("siblings/measurements.txt",
+        std::string(MagicHeader) + "a1\tLT-NO\t273\t0\t10\t20\t1e-5\tg\n");
+    fifo(root / "siblings" / "samples.txt");
+    std::filesystem::create_directories(root / "twoG");
+    folder.file(
+        "twoG/a.dat", Fixtures::twoGFile("S1", "Apr 23 2006", { { "NRM", 1e-3, 2e-3, 3e-3 } }));
+    fifo(root / "twoG" / "b.dat");
+    fifo(root / "cit-pipe");
+    folder.file("pipe.sam", "site\n0 0 0\ncit-pipe\n");
+    folder.file("long.sam", "site\n0 0 0\n" + std::string(300, 'n') + "\n");
+    std::filesystem::create_symlink("loop-b", root / "loop-a");
+    std::filesystem::create_symlink("loop-a", root / "loop-b");
+    struct Case
+    {
+        std::string path;
+        ReadOptions options;
+        std::string message;
+    };
+    const std::string pipe = fifo(root / "pipe.txt");
+    const std::string notRegular
+        = ": not a regular file (a pipe, device or socket is never read as a measurement file).";
+    const Case cases[] = {
+        { pipe, {}, pipe + notRegular },
+        { pipe, jr6, pipe + notRegular },
+        { fifo(root / "pipe\x1b[2J.txt"), {}, (root / "pipe\\x1b[2J.txt").string() + notRegular },
+        { (root / "empty").string(), jr6,
+            (root / "empty").string() + ": a folder, where a file was expected." },
+        { (root / "magic").string(), {},
+            (root / "magic" / "measurements.txt").string() + notRegular },
+        { (root / "twoG").string(), {}, (root / "twoG" / "b.dat").string() + notRegular },
+        { (root / "siblings" / "measurements.txt").string(), {},
+            (root / "siblings" / "samples.txt").string() + notRegular },
+        { (root / "pipe.sam").string(), {},
+            (root / "pipe.sam").string()
+                + ", line 3: the specimen file \"cit-pipe\" is not a regular file (a folder, "
+                  "pipe, device or socket is never read)." },
+        { (root / "long.sam").string(), {},
+            (root / "long.sam").string() + ", line 3: the specimen file \"" + std::string(60, 'n')
+                + "\" (cut; 300 characters in all) cannot be read: file name too long." },
+        { (root / "loop-a").string(), {},
+            (root / "loop-a").string()
+                + ": the file or folder cannot be read: too many levels of symbolic links." },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.message);
+        try {
+            readMeasurements(c.path, c.options);
+            ADD_FAILURE() << "read without complaint";
+        } catch (const MeasurementError &error) {
+            EXPECT_EQ(std::string(error.what()), c.message);
+        }
+    }
+}
+
+// A file that holds more than its size said when it was opened is refused, not read in part.
+// The system's own status file is such a file: its size is 0, yet it holds lines.
+TEST(MeasurementInputTest, AFileLongerThanItsSizeIsRefused)
+{
+    try {
+        readMeasurementFile("/proc/self/status");
+        ADD_FAILURE() << "read without complaint";
+    } catch (const MeasurementError &error) {
+        EXPECT_EQ(std::string(error.what()),
+            "/proc/self/status: the file changed while it was read; read it again once it is "
+            "written.");
+    }
+}
+
+// The files of one reading share one budget: the file that would pass it is refused before it
+// is read, and every file read is listed.
+TEST(MeasurementInputTest, FilesOfOneReadingShareOneBudget)
+{
+    TemporaryFolder folder;
+    const std::string ten = folder.file("ten.txt", "0123456789");
+    FilesRead files(25);
+    EXPECT_EQ(files.read(ten), "0123456789");
+    EXPECT_EQ(files.read(ten), "0123456789");
+    try {
+        files.read(ten);
+        ADD_FAILURE() << "read past the budget";
+    } catch (const MeasurementError &error) {
+        EXPECT_EQ(std::string(error.what()),
+            ten
+                + ": with the 2 files read before it (20 bytes), more than the 25 bytes one "
+                  "reading takes.");
+    }
+    EXPECT_EQ(files.paths(), (std::vector<std::string> { ten, ten }));
+}
+
+// A CIT step line holds its values in the columns the format gives them: a value added or left
+// blank before the specimen direction is refused, where splitting on spaces alone once read
+// the moment from another column.
+TEST(MeasurementInputTest, CitValuesStandInTheirColumns)
+{
+    const std::string nrm = "NRM    085.0  56.1 085.0  56.1 9.06E-05 002.1 203.3  41.9 0.1 0.2 "
+                            "0.1 op 2015-09-16 18:20:04\n";
+    struct CitCase
+    {
+        const char *name;
+        std::string step;
+        std::string message; // empty: read
+    };
+    const CitCase cases[] = {
+        { "as written", "TT  50 082.2  56.5 082.2  56.5 9.00E-05 001.4 201.2  41.9 0.1 op\n", "" },
+        { "one value added", "TT  50 082.2  56.5 7 082.2  56.5 9.00E-05 001.4 201.2  41.9 0.1\n",
+            "line 4: expected the tilt-corrected inclination in columns 25-30, found \"082.2\" in "
+            "columns 22-26" },
+        { "error angle blank", "TT  50 082.2  56.5 082.2  56.5 9.00E-05       201.2  41.9 0.1\n",
+            "line 4: expected the error angle in columns 40-45, found \"201.2\" in columns 47-51" },
+        { "line cut", "TT  50 082.2  56.5 082.2  56.5 9.00E-05 001.4 201.2\n",
+            "line 4: the line ends after 7 values; expected 8" },
+        { "level past any oven", "TT9999 082.2  56.5 082.2  56.5 9.00E-05 001.4 201.2  41.9\n",
+            "line 4: expected a temperature from -273.15 to 2000 degrees Celsius, found 9999" },
+    };
+    for (const CitCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        TemporaryFolder folder;
+        const std::string sam = folder.file("S-.sam", "S-\n 48.7 -87.0   0.0\nS-1a\n");
+        const std::string specimen
+            = folder.file("S-1a", "S- 1a\n      0 323.1  16.0  0.0  0.0  1.0\n" + nrm + c.step);
+        try {
+            const MeasurementSet set = readMeasurements(sam);
+            EXPECT_TRUE(c.message.empty()) << "read without complaint";
+            ASSERT_EQ(set.specimens.size(), 1u);
+            EXPECT_EQ(set.specimens[0].steps.size(), 2u);
+        } catch (const MeasurementError &error) {
+            EXPECT_EQ(std::string(error.what()).substr(0, specimen.size() + 2 + c.message.size()),
+                specimen + ", " + c.message);
+        }
+    }
+}
+
+// A file whose last line has no line end may have been cut inside its last number, which then
+// reads as a shorter one: the reading says so in its notes, naming the file and the line.
+TEST(MeasurementInputTest, LastLineWithoutItsEndIsNoted)
+{
+    struct EndCase
+    {
+        const char *name;
+        std::string text;
+        std::size_t lines;
+    };
+    const EndCase cases[] = {
+        { "cut.txt", std::string(MagicHeader) + "a1\tLT-NO\t273\t0\t10\t20\t1e-5\tg", 3 },
+        { "cut.jr6",
+            "ST1       NRM      -3.10  4.29 -6.47  -5  27  27   0   0   0   0 12 90 12  0   0", 1 },
+        { "cut.ppl",
+            "PuffinPlot file. Version 3\nDISCRETE_ID\tTREATMENT\tX_MOMENT\tY_MOMENT\t"
+            "Z_MOMENT\np1\tNONE\t1\t2\t3",
+            3 },
+        { "cut.TH", "\"comment\"\n\"s1\",2,0,90,10,0,0\n0,1,2,3\n9999\nEND", 5 },
+    };
+    for (const EndCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        TemporaryFolder folder;
+        const std::string cut = folder.file(c.name, c.text);
+        const std::vector<std::string> expected = { cut + ", line " + std::to_string(c.lines)
+            + ": the last line has no line end; if the file was cut there, its last value may "
+              "have been cut short." };
+        EXPECT_EQ(readMeasurements(cut).summary.notes, expected);
+        const std::string whole = folder.file(std::string("whole-") + c.name, c.text + "\r\n");
+        EXPECT_TRUE(readMeasurements(whole).summary.notes.empty());
+    }
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace Demagora::Fixtures {
 
@@ -53,6 +54,41 @@ public:
 private:
     std::filesystem::path m_path;
 };
+
+// A 2G binary file: three short chunks, the header, then per step its number and its record,
+// each chunk a 16-bit little-endian length and its bytes. The header holds the name, a volume
+// of 10 cm3, the date, then orientation, bedding and declination fields; each step's record
+// has 26 values, the moment's x, y and z (emu) at 9, 13 and 17.
+struct TwoGStep
+{
+    std::string label;
+    double x, y, z;
+};
+inline std::string twoGFile(
+    const std::string &name, const std::string &date, const std::vector<TwoGStep> &steps)
+{
+    const auto chunk = [](const std::string &bytes) {
+        return std::string { char(bytes.size() & 0xff), char(bytes.size() >> 8) } + bytes;
+    };
+    const std::string nul(1, '\0');
+    std::string header = nul + name + nul + "10" + nul + date + nul;
+    for (const char *field : { "17", "42", "341", "7", "0", "0", "-0.9" })
+        header += field + nul;
+    std::string file = chunk("-1") + chunk(std::string(2, '\0')) + chunk("0") + chunk(header);
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        std::vector<std::string> fields(26, "1");
+        fields[0] = steps[i].label;
+        fields[9] = std::to_string(steps[i].x);
+        fields[13] = std::to_string(steps[i].y);
+        fields[17] = std::to_string(steps[i].z);
+        fields[25] = "Apr 28 2006";
+        std::string record = "\xcd";
+        for (const std::string &field : fields)
+            record += nul + field;
+        file += chunk(std::to_string(i + 1)) + chunk(record);
+    }
+    return file;
+}
 
 inline std::size_t stepCount(const MeasurementSet &set)
 {
