@@ -7,6 +7,7 @@
 #include "specimens_window/specimeninterpretations.h"
 #include "specimens_window/specimenpicture.h"
 #include "specimens_window/specimenswindow.h"
+#include "specimens_window/unmixdialog.h"
 
 #include "measurements/measurementreader.h"
 #include "support/scriptedprompts.h"
@@ -14,6 +15,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QThread>
 
 #include <benchmark/benchmark.h>
 
@@ -117,10 +119,36 @@ void BM_OpenThreeFrameInterpretations(benchmark::State &state)
     QFile::remove(table);
 }
 
+// Closing an unmix window while its worker runs a long bootstrap: the worker is stopped, not
+// waited for, so closing takes about one iteration of the solver.
+void BM_CloseUnmixWindowMidRun(benchmark::State &state)
+{
+    using namespace Demagora;
+    const std::vector<UnmixComponent> truth = { { SpectrumShape::Gauss, 20, 40, 2e-3, 100, 600 },
+        { SpectrumShape::Gauss, 200, -30, 3e-3, 300, 450 } };
+    std::vector<double> temperatures;
+    for (int t = 0; t <= 650; t += 25)
+        temperatures.push_back(t);
+    const auto moments = predictedMoments(truth, temperatures);
+    std::vector<UnmixStep> steps;
+    for (std::size_t i = 0; i < temperatures.size(); ++i)
+        steps.push_back({ temperatures[i], moments[i].x, moments[i].y, moments[i].z, {} });
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto dialog = std::make_unique<UnmixDialog>("S1", steps, 1e-3);
+        dialog->setChoices(2, UnmixShapes::Gauss, 100000);
+        dialog->btn_unmixClick();
+        QThread::msleep(100);
+        state.ResumeTiming();
+        dialog.reset();
+    }
+}
+
 } // namespace
 
 BENCHMARK(BM_ChooseStepRefitAndRepaint)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenThreeFrameInterpretations)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CloseUnmixWindowMidRun)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 int main(int argc, char **argv)
 {

@@ -42,8 +42,8 @@ void addMeasuredOutputs(OutputFiles &files, const BatchOptions &batch, Coordinat
 {
     if (batch.pngPath) {
         checkPictureSize(*batch.pngPath, framed.front().steps.size());
-        const SpecimenPicture picture
-            = specimenPicture(framed.front(), system, *batch.pngPath, batch.pngWidth.value_or(700));
+        const SpecimenPictureRequest picture = specimenPictureRequest(
+            framed.front(), system, *batch.pngPath, batch.pngWidth.value_or(700));
         files.add(*batch.pngPath, "the picture",
             [picture](std::ostream &stream) { writeSpecimenPicture(stream, picture); });
     }

@@ -107,10 +107,10 @@ std::vector<UnmixSpecimenSteps> measuredUnmixSteps(const std::vector<Specimen> &
     return steps;
 }
 
-SpecimenPicture specimenPicture(
+SpecimenPictureRequest specimenPictureRequest(
     const Specimen &framed, CoordinateSystem system, const std::string &path, int width)
 {
-    SpecimenPicture picture;
+    SpecimenPictureRequest picture;
     picture.path = path;
     picture.width = width;
     picture.title = framed.name + "   (" + std::string(coordinateSystemCaption(system)) + ")";

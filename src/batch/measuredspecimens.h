@@ -2,7 +2,7 @@
 
 #include "analysis/interpretationbatch.h"
 #include "analysis/runanalysis.h"
-#include "batch/specimenpicture.h"
+#include "batch/specimenpicturerequest.h"
 #include "batch/unmixoutput.h"
 #include "measurements/measuredseries.h"
 #include "measurements/specimen.h"
@@ -29,7 +29,7 @@ MemberSteps measuredFitSteps(const std::vector<Specimen> &framed);
 std::vector<UnmixSpecimenSteps> measuredUnmixSteps(const std::vector<Specimen> &framed);
 
 // The picture of one framed specimen; title names the specimen and the frame.
-SpecimenPicture specimenPicture(
+SpecimenPictureRequest specimenPictureRequest(
     const Specimen &framed, CoordinateSystem system, const std::string &path, int width);
 
 // The framed specimens as the file writers read them, to convert a measurement file: the steps

@@ -1,6 +1,6 @@
 #include "batch/picturemodule.h"
 
-#include "batch/specimenpicture.h"
+#include "batch/specimenpicturerequest.h"
 #include "diagrams/diagramrenderer.h"
 #include "diagrams/picturefile.h"
 #include "diagrams/specimendiagram.h"
@@ -62,7 +62,7 @@ std::string encodeSpecimenPicture(const SpecimenDiagram &diagram, const QString 
 } // namespace
 
 bool demagoraWriteSpecimenPicture(
-    const SpecimenPicture *picture, std::ostream *stream, std::string *error)
+    const SpecimenPictureRequest *picture, std::ostream *stream, std::string *error)
 {
     try {
         const GuiSession session;

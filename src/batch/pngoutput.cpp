@@ -2,7 +2,7 @@
 
 #include "batch/batcherror.h"
 #include "batch/picturemodule.h"
-#include "batch/specimenpicture.h"
+#include "batch/specimenpicturerequest.h"
 #include "diagrams/picturelimits.h"
 
 #include <algorithm>
@@ -234,7 +234,7 @@ void writePicture(std::ostream &stream, const PictureRequest &request, const Bat
         throw BatchError(error);
 }
 
-void writeSpecimenPicture(std::ostream &stream, const SpecimenPicture &picture)
+void writeSpecimenPicture(std::ostream &stream, const SpecimenPictureRequest &picture)
 {
     const auto entry
         = reinterpret_cast<SpecimenPictureEntry>(pictureModuleSymbol(SpecimenPictureEntryPoint));

@@ -55,13 +55,13 @@ MeasurementTargets measurementTargets(const MeasurementExportChoices &choices)
         throw MeasurementError("choose where the measurements go");
     MeasurementTargets targets;
     switch (choices.format) {
-    case MeasurementFormat::Magic:
+    case ExportFormat::Magic:
         targets.magicFolder = choices.target;
         break;
-    case MeasurementFormat::PuffinPlot:
+    case ExportFormat::PuffinPlot:
         targets.puffinPlotPath = choices.target;
         break;
-    case MeasurementFormat::Utrecht:
+    case ExportFormat::Utrecht:
         targets.utrechtPath = choices.target;
         break;
     }

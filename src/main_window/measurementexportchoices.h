@@ -8,13 +8,13 @@
 namespace Demagora {
 
 // The formats the export dialog offers, in the order of its list.
-enum class MeasurementFormat { Magic = 0, PuffinPlot = 1, Utrecht = 2 };
+enum class ExportFormat { Magic = 0, PuffinPlot = 1, Utrecht = 2 };
 
 // The export dialog's fields as typed. The defaults are the program's defaults.
 struct MeasurementExportChoices
 {
     std::string steps = "every:50";
-    MeasurementFormat format = MeasurementFormat::Magic;
+    ExportFormat format = ExportFormat::Magic;
     std::string scale = "0.001"; // A/m per unit
     std::string volume = "10"; // cm3
     std::string noise = "0"; // A/m

@@ -118,7 +118,7 @@ MeasurementExportChoices MeasurementExportDialog::choices() const
 {
     MeasurementExportChoices choices;
     choices.steps = EB_steps->text().toStdString();
-    choices.format = MeasurementFormat(std::max(0, CB_format->currentIndex()));
+    choices.format = ExportFormat(std::max(0, CB_format->currentIndex()));
     choices.scale = EB_scale->text().toStdString();
     choices.volume = EB_volume->text().toStdString();
     choices.noise = EB_noise->text().toStdString();
@@ -174,7 +174,7 @@ void MeasurementExportDialog::btn_browseClick()
         = { "Folders (*)", "PuffinPlot files (*.ppl)", "Utrecht thermal files (*.TH *.th)" };
     const int format = std::clamp(CB_format->currentIndex(), 0, 2);
     // The MagIC tables go into a folder, existing or new.
-    const QString name = format == int(MeasurementFormat::Magic)
+    const QString name = format == int(ExportFormat::Magic)
         ? Prompts::current().askFolder(this, QString::fromUtf8(Captions[format]), EB_target->text())
         : Prompts::current().askSaveFileName(this, QString::fromUtf8(Captions[format]),
             EB_target->text(), QString::fromUtf8(Filters[format]));
@@ -192,7 +192,7 @@ void MeasurementExportDialog::loadChoices()
     MeasurementExportChoices choices;
     choices.steps = value("steps", defaults.steps);
     const int format = m_store.value(QStringLiteral("format"), 0).toInt();
-    choices.format = MeasurementFormat(format >= 0 && format <= 2 ? format : 0);
+    choices.format = ExportFormat(format >= 0 && format <= 2 ? format : 0);
     choices.scale = value("scale", localNumber(defaults.scale, m_decimalSeparator));
     choices.volume = value("volume", defaults.volume);
     choices.noise = value("noise", defaults.noise);

@@ -160,6 +160,22 @@ bool soundCandidate(const UnmixCandidate &candidate)
     return candidate.converged && candidate.cancellation <= MaxUnmixCancellation;
 }
 
+std::size_t chosenCandidate(const std::vector<UnmixCandidate> &candidates)
+{
+    // A fit the solver left unfinished is no minimum, and its BIC says nothing; nor does a fit
+    // whose components mostly cancel one another (two of one range pointing apart, grown far
+    // beyond the moment measured): noise in the steps decides their directions. BIC chooses
+    // among the sound fits, and among all only when none is sound.
+    const bool anySound = std::any_of(candidates.begin(), candidates.end(), soundCandidate);
+    std::optional<std::size_t> bestFound;
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        const UnmixCandidate &c = candidates[i];
+        if ((soundCandidate(c) || !anySound) && (!bestFound || c.bic < candidates[*bestFound].bic))
+            bestFound = i;
+    }
+    return bestFound.value_or(0);
+}
+
 UnmixResult unmixSpecimen(
     const std::string &specimen, const std::vector<UnmixStep> &steps, const UnmixOptions &options)
 {
@@ -238,20 +254,7 @@ UnmixResult unmixSpecimen(
     }
     if (outcomes.empty())
         throw UnmixingError(specimen + ": no blocking range fits the steps");
-    // A fit the solver left unfinished is no minimum, and its BIC says nothing; nor does a fit
-    // whose components mostly cancel one another (two of one range pointing apart, grown far
-    // beyond the moment measured): noise in the steps decides their directions. BIC chooses
-    // among the sound fits, and among all only when none is sound.
-    const bool anySound
-        = std::any_of(result.candidates.begin(), result.candidates.end(), soundCandidate);
-    std::optional<std::size_t> bestFound;
-    for (std::size_t i = 0; i < result.candidates.size(); ++i) {
-        const UnmixCandidate &c = result.candidates[i];
-        if ((soundCandidate(c) || !anySound)
-            && (!bestFound || c.bic < result.candidates[*bestFound].bic))
-            bestFound = i;
-    }
-    const std::size_t best = *bestFound;
+    const std::size_t best = chosenCandidate(result.candidates);
     result.best = result.candidates[best];
     result.chosen = best;
     const FitOutcome &chosen = outcomes[best];

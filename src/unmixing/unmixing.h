@@ -76,6 +76,10 @@ inline constexpr double MaxUnmixCancellation = 5;
 // A fit BIC may choose: converged, its cancellation at most MaxUnmixCancellation.
 bool soundCandidate(const UnmixCandidate &candidate);
 
+// The index of the candidate BIC chooses: the least BIC among the sound candidates, among all
+// when none is sound; the first of equal BICs. 0 for no candidates.
+std::size_t chosenCandidate(const std::vector<UnmixCandidate> &candidates);
+
 // The uncertainty of one component from the bootstrap: alpha95 is the angle around the fitted
 // direction holding 95 % of the refitted directions; the rest are 95 % percentile intervals.
 struct ComponentInterval

@@ -70,7 +70,7 @@ TEST(MeasurementExportDialogTest, ReadsTheFieldsAndRemembersTheLastExport)
     }
     MeasurementExportDialog reopened(store, ",");
     EXPECT_EQ(reopened.choices().steps, "0,100,200");
-    EXPECT_EQ(reopened.choices().format, MeasurementFormat::Utrecht);
+    EXPECT_EQ(reopened.choices().format, ExportFormat::Utrecht);
     EXPECT_EQ(reopened.choices().scale, "2,5e-3");
     EXPECT_EQ(reopened.choices().noiseSeed, "77");
     EXPECT_EQ(reopened.choices().latitude, "-45,25");

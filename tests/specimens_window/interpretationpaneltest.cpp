@@ -21,11 +21,12 @@ namespace Demagora {
 namespace {
 
 const QString CitSite = QStringLiteral(DEMAGORA_MEASUREMENTS_DIR "/cit-PI47/PI47-.sam");
+// A small CIT site of three specimens of twelve steps each, oriented.
+const QString SmallSite = QStringLiteral(DEMAGORA_TEST_FIXTURES_DIR "/cit-small/SM1-.sam");
 
-std::unique_ptr<SpecimensWindow> openActiveCit()
+std::unique_ptr<SpecimensWindow> openActiveCit(const QString &path = SmallSite)
 {
-    auto window
-        = std::make_unique<SpecimensWindow>(readMeasurements(CitSite.toStdString()), CitSite);
+    auto window = std::make_unique<SpecimensWindow>(readMeasurements(path.toStdString()), path);
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     window->show();
     window->activateWindow();
@@ -71,7 +72,6 @@ QPoint pointOfStep(const SpecimenPicture &picture, int step)
 
 TEST(InterpretationPanelTest, KeysFitTheStepsChosenByKeyboardAndMouseAndUndoTakesThemBack)
 {
-    SKIP_WITHOUT_SHARED_MEASUREMENTS();
     Testing::ScriptedPrompts prompts;
     const auto window = openActiveCit();
     QTableView *steps = table(*window, "SG_steps");
@@ -130,14 +130,13 @@ TEST(InterpretationPanelTest, KeysFitTheStepsChosenByKeyboardAndMouseAndUndoTake
 
 TEST(InterpretationPanelTest, FitWithoutEnoughStepsIsRefusedAndChangesNothing)
 {
-    SKIP_WITHOUT_SHARED_MEASUREMENTS();
     Testing::ScriptedPrompts prompts;
     const auto window = openActiveCit();
     QTableView *steps = table(*window, "SG_steps");
     window->chooseSteps({ 2, 3 }, false);
     QTest::keyClick(steps, Qt::Key_P);
     ASSERT_EQ(prompts.errors.size(), 1);
-    EXPECT_TRUE(prompts.errors.front().startsWith(QStringLiteral("Cannot fit C1 of PI47-1a: ")))
+    EXPECT_TRUE(prompts.errors.front().startsWith(QStringLiteral("Cannot fit C1 of SM1-1a: ")))
         << prompts.errors.front().toStdString();
     EXPECT_EQ(table(*window, "SG_components")->model()->rowCount(), 0);
     EXPECT_TRUE(window->interpretation().interpretations().isSaved());
@@ -145,7 +144,6 @@ TEST(InterpretationPanelTest, FitWithoutEnoughStepsIsRefusedAndChangesNothing)
 
 TEST(InterpretationPanelTest, SavedInterpretationsReopenWithTheSameFits)
 {
-    SKIP_WITHOUT_SHARED_MEASUREMENTS();
     Testing::ScriptedPrompts prompts;
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("specimens.txt"));
@@ -235,7 +233,7 @@ TEST(InterpretationPanelTest, SavingOverALabsTableKeepsWhatItDidNotMake)
     const QString path = folder.filePath(QStringLiteral("specimens.txt"));
     ASSERT_TRUE(
         QFile::copy(QStringLiteral(DEMAGORA_MEASUREMENTS_DIR "/cit-PI47/specimens.txt"), path));
-    const auto window = openActiveCit();
+    const auto window = openActiveCit(CitSite);
     window->chooseSteps({ 0, 2, 4, 6 }, false);
     window->interpretation().fitChosen(FitType::Free);
 

@@ -5,7 +5,6 @@
 
 #include "measurements/measurementreader.h"
 #include "support/scriptedprompts.h"
-#include "support/sharedmeasurements.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -21,7 +20,8 @@
 namespace Demagora {
 namespace {
 
-const QString CitSite = QStringLiteral(DEMAGORA_MEASUREMENTS_DIR "/cit-PI47/PI47-.sam");
+// A small CIT site of three specimens of twelve steps each, oriented.
+const QString CitSite = QStringLiteral(DEMAGORA_TEST_FIXTURES_DIR "/cit-small/SM1-.sam");
 
 std::unique_ptr<SpecimensWindow> openCit()
 {
@@ -39,24 +39,22 @@ QString cell(const QTableView *view, int row, int column)
 
 TEST(SpecimensWindowTest, ListsTheSpecimensAndArrowsMoveThroughThem)
 {
-    SKIP_WITHOUT_SHARED_MEASUREMENTS();
     const auto window = openCit();
     auto *list = window->findChild<QTableView *>(QStringLiteral("SG_specimens"));
-    ASSERT_EQ(list->model()->rowCount(), 9);
-    EXPECT_EQ(cell(list, 0, 0), QStringLiteral("PI47-1a"));
+    ASSERT_EQ(list->model()->rowCount(), 3);
+    EXPECT_EQ(cell(list, 0, 0), QStringLiteral("SM1-1a"));
     EXPECT_EQ(window->currentSpecimen(), 0);
     list->setFocus();
     QTest::keyClick(list, Qt::Key_Down);
     QTest::keyClick(list, Qt::Key_Down);
     EXPECT_EQ(window->currentSpecimen(), 2);
-    EXPECT_EQ(window->picture().diagram().data().title.left(7), QStringLiteral("PI47-3a"));
+    EXPECT_EQ(window->picture().diagram().data().title.left(6), QStringLiteral("SM1-3a"));
     QTest::keyClick(list, Qt::Key_Up);
     EXPECT_EQ(window->currentSpecimen(), 1);
 }
 
 TEST(SpecimensWindowTest, CoordinatesTurnTheStepsButKeepTheirIntensity)
 {
-    SKIP_WITHOUT_SHARED_MEASUREMENTS();
     const auto window = openCit();
     auto *steps = window->findChild<QTableView *>(QStringLiteral("SG_steps"));
     const QString specimenDeclination = cell(steps, 0, 5);
@@ -70,7 +68,6 @@ TEST(SpecimensWindowTest, CoordinatesTurnTheStepsButKeepTheirIntensity)
 
 TEST(SpecimensWindowTest, StepsChosenInTheTableOrOnTheDiagramAreTheSame)
 {
-    SKIP_WITHOUT_SHARED_MEASUREMENTS();
     const auto window = openCit();
     auto *steps = window->findChild<QTableView *>(QStringLiteral("SG_steps"));
     window->chooseSteps({ 3, 4, 5 }, false);
@@ -129,7 +126,6 @@ TEST(SpecimensWindowTest, RecentFilesTellScenariosFromMeasurements)
 // window, which opens it there; without an opener nobody is asked about opening it.
 TEST(SpecimensWindowTest, UnmixWindowsHandTheirTwinsToTheMainWindow)
 {
-    SKIP_WITHOUT_SHARED_MEASUREMENTS();
     for (const bool withOpener : { true, false }) {
         SCOPED_TRACE(withOpener);
         Testing::ScriptedPrompts prompts;

@@ -121,6 +121,46 @@ TEST(UnmixingTest, InformationCriterionCountsClearComponents)
     }
 }
 
+// BIC chooses among the sound fits: a lower BIC from a fit that did not converge or whose
+// components cancel beyond MaxUnmixCancellation is passed over, unless no fit is sound.
+TEST(UnmixingTest, ChoosesTheLeastBicAmongSoundFits)
+{
+    struct Fit
+    {
+        double bic;
+        bool converged;
+        double cancellation;
+    };
+    const struct
+    {
+        const char *name;
+        std::vector<Fit> fits;
+        std::size_t expected;
+    } cases[] = {
+        { "all sound", { { 10, true, 1 }, { -3, true, 1.2 }, { 4, true, 1 } }, 1 },
+        { "the least does not converge", { { 10, true, 1 }, { -3, false, 1 }, { 4, true, 1 } }, 2 },
+        { "the least cancels", { { 10, true, 1 }, { -3, true, 5.01 }, { 4, true, 1 } }, 2 },
+        { "cancelling exactly at the limit is sound", { { 10, true, 1 }, { -3, true, 5 } }, 1 },
+        { "a cancelling fit that never converged", { { 2, true, 1 }, { -9, false, 80 } }, 0 },
+        { "none sound: the least of all", { { 10, false, 1 }, { -3, true, 9 }, { 4, false, 1 } },
+            1 },
+        { "equal BICs: the first", { { 7, true, 1 }, { 5, true, 1 }, { 5, true, 1 } }, 1 },
+        { "one fit", { { 3, false, 50 } }, 0 },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<UnmixCandidate> candidates;
+        for (const Fit &fit : c.fits) {
+            UnmixCandidate candidate;
+            candidate.bic = fit.bic;
+            candidate.converged = fit.converged;
+            candidate.cancellation = fit.cancellation;
+            candidates.push_back(candidate);
+        }
+        EXPECT_EQ(chosenCandidate(candidates), c.expected);
+    }
+}
+
 // Of specimens drawn with known components and noise, the bootstrap's alpha95 must hold the
 // true direction in most; a cone that ignored the noise or was computed around the wrong
 // component would miss far more often.

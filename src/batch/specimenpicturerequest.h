@@ -16,9 +16,9 @@ struct SpecimenPictureStep
     double down = 0;
 };
 
-// The picture of one measured specimen, as plain data that crosses the module's edge: the four
-// panels of the specimens window, width pixels wide and width + 24 high.
-struct SpecimenPicture
+// What the picture of one measured specimen needs, as plain data that crosses the module's
+// edge: the four panels of the specimens window, width pixels wide and width + 24 high.
+struct SpecimenPictureRequest
 {
     std::string path; // decides the format: SVG or PDF for .svg or .pdf, PNG otherwise
     int width = 700;
@@ -29,18 +29,19 @@ struct SpecimenPicture
 
 // Writes the picture onto stream through the picture module. Throws BatchError when the module
 // cannot be loaded or the picture cannot be drawn.
-void writeSpecimenPicture(std::ostream &stream, const SpecimenPicture &picture);
+void writeSpecimenPicture(std::ostream &stream, const SpecimenPictureRequest &picture);
 
 } // namespace Demagora
 
 // The module's entry point for a measured specimen: true when the picture was written onto
 // stream, otherwise error holds the message for the user.
 extern "C" bool demagoraWriteSpecimenPicture(
-    const Demagora::SpecimenPicture *picture, std::ostream *stream, std::string *error);
+    const Demagora::SpecimenPictureRequest *picture, std::ostream *stream, std::string *error);
 
 namespace Demagora {
 
 inline constexpr const char *SpecimenPictureEntryPoint = "demagoraWriteSpecimenPicture";
-using SpecimenPictureEntry = bool (*)(const SpecimenPicture *, std::ostream *, std::string *);
+using SpecimenPictureEntry
+    = bool (*)(const SpecimenPictureRequest *, std::ostream *, std::string *);
 
 } // namespace Demagora

@@ -1,0 +1,8 @@
+#include "unmixing/refinefixedimpl.h"
+
+namespace Demagora {
+
+template FitOutcome refineFixed<2>(
+    const FitData &, const std::vector<ComponentParameters> &, const std::function<bool()> &);
+
+} // namespace Demagora

@@ -1,0 +1,116 @@
+#pragma once
+
+// The definition of refineFixed, included only by the files that instantiate it: Ceres'
+// automatic derivatives are compiled there and nowhere else.
+
+#include "unmixing/refinefixed.h"
+
+#include "unmixing/continuousspectrum.h"
+
+#include <ceres/ceres.h>
+
+#include <algorithm>
+#include <array>
+
+namespace Demagora {
+
+namespace RefineFixedDetail {
+
+// The residual of one step: weight times (sum of the components' remaining moments - measured).
+template <int K> struct StepResidual
+{
+    double temperature;
+    std::array<double, 3> moment;
+    double weight;
+    std::array<SpectrumShape, K> shapes;
+
+    template <typename T> bool operator()(const T *const p, T *residual) const
+    {
+        T sum[3] = { T(0), T(0), T(0) };
+        for (int j = 0; j < K; ++j) {
+            const T *c = p + 5 * j;
+            const T unit = continuousRemaining(shapes[j], T(1), c[3], c[3] + c[4], temperature);
+            for (int a = 0; a < 3; ++a)
+                sum[a] += c[a] * unit;
+        }
+        for (int a = 0; a < 3; ++a)
+            residual[a] = weight * (sum[a] - moment[a]);
+        return true;
+    }
+};
+
+// Ends the solver once the caller asks it to stop.
+class StopCallback : public ceres::IterationCallback
+{
+public:
+    explicit StopCallback(const std::function<bool()> &stop)
+        : m_stop(stop)
+    { }
+
+    ceres::CallbackReturnType operator()(const ceres::IterationSummary &) override
+    {
+        return m_stop() ? ceres::SOLVER_ABORT : ceres::SOLVER_CONTINUE;
+    }
+
+private:
+    const std::function<bool()> &m_stop;
+};
+
+} // namespace RefineFixedDetail
+
+template <int K>
+FitOutcome refineFixed(const FitData &data, const std::vector<ComponentParameters> &start,
+    const std::function<bool()> &stop)
+{
+    std::array<double, 5 * K> p {};
+    std::array<SpectrumShape, K> shapes {};
+    for (int j = 0; j < K; ++j) {
+        shapes[j] = start[j].shape;
+        for (int a = 0; a < 5; ++a)
+            p[5 * j + a] = start[j].values[a];
+    }
+    ceres::Problem::Options problemOptions;
+    ceres::Problem problem(problemOptions);
+    for (std::size_t i = 0; i < data.temperatures.size(); ++i) {
+        auto *cost = new ceres::AutoDiffCostFunction<RefineFixedDetail::StepResidual<K>, 3, 5 * K>(
+            new RefineFixedDetail::StepResidual<K> {
+                data.temperatures[i], data.moments[i], data.weights[i], shapes });
+        problem.AddResidualBlock(cost, nullptr, p.data());
+    }
+    const double span = data.highBound - data.lowBound;
+    for (int j = 0; j < K; ++j) {
+        // Keep the start inside the bounds: Ceres refuses a start outside them.
+        p[5 * j + 3] = std::clamp(p[5 * j + 3], data.lowBound, data.highBound - data.minWidth);
+        p[5 * j + 4] = std::clamp(p[5 * j + 4], data.minWidth, span);
+        problem.SetParameterLowerBound(p.data(), 5 * j + 3, data.lowBound);
+        problem.SetParameterUpperBound(p.data(), 5 * j + 3, data.highBound - data.minWidth);
+        problem.SetParameterLowerBound(p.data(), 5 * j + 4, data.minWidth);
+        problem.SetParameterUpperBound(p.data(), 5 * j + 4, span);
+    }
+    ceres::Solver::Options options;
+    options.linear_solver_type = ceres::DENSE_QR;
+    options.max_num_iterations = 200;
+    options.function_tolerance = 1e-15;
+    options.gradient_tolerance = 1e-16;
+    options.parameter_tolerance = 1e-14;
+    options.num_threads = 1;
+    options.logging_type = ceres::SILENT;
+    RefineFixedDetail::StopCallback stopCallback(stop);
+    if (stop)
+        options.callbacks.push_back(&stopCallback);
+    ceres::Solver::Summary summary;
+    ceres::Solve(options, &problem, &summary);
+
+    FitOutcome outcome;
+    outcome.converged = summary.termination_type == ceres::CONVERGENCE;
+    outcome.components.resize(K);
+    for (int j = 0; j < K; ++j) {
+        outcome.components[j].shape = shapes[j];
+        for (int a = 0; a < 5; ++a)
+            outcome.components[j].values[a] = p[5 * j + a];
+    }
+    outcome.cost = weightedCost(data, outcome.components);
+    return outcome;
+}
+
+} // namespace Demagora
