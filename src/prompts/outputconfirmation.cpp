@@ -35,8 +35,8 @@ std::vector<std::string> protectedFiles(const QString &openScenario)
     return { QFile::encodeName(openScenario).toStdString() };
 }
 
-bool confirmOutputs(
-    QWidget *parent, const std::vector<PlannedOutput> &outputs, const QString &openScenario)
+bool confirmOutputs(QWidget *parent, const std::vector<PlannedOutput> &outputs,
+    const QString &openScenario, const std::vector<std::string> &measurementsRead)
 {
     const std::vector<std::string> scenario = protectedFiles(openScenario);
     QStringList existing;
@@ -47,6 +47,15 @@ bool confirmOutputs(
                                "replaced; choose another name")
                     .arg(QString::fromStdString(output.what), nameOf(output.path)));
             return false;
+        }
+        for (const std::string &read : measurementsRead) {
+            if (sameFile(output.path, read)) {
+                reportError(parent,
+                    QStringLiteral("Cannot write %1 to %2: the measurements were read from it, "
+                                   "and they are never replaced; choose another name")
+                        .arg(QString::fromStdString(output.what), nameOf(output.path)));
+                return false;
+            }
         }
         std::error_code error;
         if (fs::exists(output.path, error))

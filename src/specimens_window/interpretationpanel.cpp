@@ -248,8 +248,8 @@ void InterpretationPanel::showSites()
     const CoordinateSystem coordinates = m_window.coordinates();
     lbl_sites->setText(
         QStringLiteral("Site means, %1 coordinates:").arg(coordinatesText(coordinates)));
-    m_sitesModel->setSummaries(siteSummaries(m_window.measurements(), m_store->all(),
-        coordinates, measurementsName(QFile::encodeName(m_measurementsPath).toStdString())));
+    m_sitesModel->setSummaries(siteSummaries(m_window.measurements(), m_store->all(), coordinates,
+        measurementsName(QFile::encodeName(m_measurementsPath).toStdString())));
     SG_sites->resizeColumnsToContents();
 }
 
@@ -394,7 +394,10 @@ bool InterpretationPanel::saveInterpretations()
     if (name.isEmpty())
         return false;
     const std::string path = QFile::encodeName(name).toStdString();
-    if (!confirmOutputs(this, { { path, "the interpretations" } }, QString()))
+    // The measurements read are never replaced, whatever name the table is given.
+    std::vector<std::string> measurementsRead = m_window.measurements().files;
+    measurementsRead.push_back(QFile::encodeName(m_measurementsPath).toStdString());
+    if (!confirmOutputs(this, { { path, "the interpretations" } }, QString(), measurementsRead))
         return false;
     // A specimens table replaced keeps every row this save does not replace.
     std::optional<std::string> existing;
@@ -410,8 +413,8 @@ bool InterpretationPanel::saveInterpretations()
         }
     }
     try {
-        // The measurements read are never replaced, whatever name the table is given.
-        writeOutputFile(path, "the interpretations",
+        writeOutputFile(
+            path, "the interpretations",
             [&](std::ostream &stream) {
                 if (existing) {
                     std::istringstream table(*existing);
@@ -420,7 +423,7 @@ bool InterpretationPanel::saveInterpretations()
                     writeMagicSpecimens(stream, rows);
                 }
             },
-            { QFile::encodeName(m_measurementsPath).toStdString() });
+            measurementsRead);
     } catch (const std::exception &error) {
         reportError(this, QString::fromLocal8Bit(error.what()));
         return false;

@@ -130,9 +130,11 @@ void SpecimensWindow::buildLayout()
     connect(unmix, &QPushButton::clicked, this, [this] {
         if (m_current < 0)
             return;
-        if (UnmixDialog *dialog
-            = openUnmixDialog(this, m_set.specimens[std::size_t(m_current)], m_stepsModel->steps()))
+        if (UnmixDialog *dialog = openUnmixDialog(
+                this, m_set.specimens[std::size_t(m_current)], m_stepsModel->steps())) {
             dialog->setScenarioOpener(m_scenarioOpener);
+            dialog->setMeasurementsRead(m_set.files);
+        }
     });
     coordinates->addWidget(unmix);
     topLayout->addLayout(coordinates);

@@ -255,13 +255,16 @@ void UnmixDialog::btn_saveClick()
     if (name.isEmpty())
         return;
     const std::string path = QFile::encodeName(name).toStdString();
-    if (!confirmOutputs(this, { { path, "the twin scenario" } }, m_openScenario))
+    if (!confirmOutputs(
+            this, { { path, "the twin scenario" } }, m_openScenario, m_measurementsRead))
         return;
+    std::vector<std::string> neverReplaced = protectedFiles(m_openScenario);
+    neverReplaced.insert(neverReplaced.end(), m_measurementsRead.begin(), m_measurementsRead.end());
     try {
         const Scenario twin = twinScenario(m_result->twin, m_scaleAPerM);
         writeOutputFile(
             path, "the twin scenario", [&](std::ostream &stream) { writeScenario(stream, twin); },
-            protectedFiles(m_openScenario));
+            neverReplaced);
     } catch (const std::exception &error) {
         reportError(this, QString::fromLocal8Bit(error.what()));
         return;

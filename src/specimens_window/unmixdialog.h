@@ -46,6 +46,11 @@ public:
     void setScenarioOpener(ScenarioOpener opener) { m_opener = std::move(opener); }
     // The file of the open scenario, which saving the twin refuses to replace.
     void setOpenScenario(const QString &path) { m_openScenario = path; }
+    // The files the steps were measured in, which saving the twin refuses to replace too.
+    void setMeasurementsRead(std::vector<std::string> files)
+    {
+        m_measurementsRead = std::move(files);
+    }
 
     // 0 automatic, else the number of components; shapes; bootstrap refits.
     void setChoices(int components, UnmixShapes shapes, int bootstrap);
@@ -73,6 +78,7 @@ private:
     double m_scaleAPerM;
     ScenarioOpener m_opener;
     QString m_openScenario;
+    std::vector<std::string> m_measurementsRead;
     std::optional<UnmixResult> m_result;
     bool m_chosenByBic = false;
 

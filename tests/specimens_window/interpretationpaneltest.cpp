@@ -264,3 +264,41 @@ TEST(InterpretationPanelTest, SavingOverALabsTableKeepsWhatItDidNotMake)
 
 } // namespace
 } // namespace Demagora
+
+namespace Demagora {
+namespace {
+
+// No name given to the table replaces a file the measurements were read from: the site's .sam
+// file and a specimen's file are refused before any question, even when the user would answer
+// Yes, and stay as they were.
+TEST(InterpretationPanelTest, MeasurementFilesAreNeverReplacedBySaving)
+{
+    QTemporaryDir folder;
+    for (const char *name : { "SM1-.sam", "SM1-1a", "SM1-2a", "SM1-3a" })
+        ASSERT_TRUE(QFile::copy(QStringLiteral(DEMAGORA_TEST_FIXTURES_DIR "/cit-small/") + name,
+            folder.filePath(QLatin1String(name))));
+    const auto window = openActiveCit(folder.filePath(QStringLiteral("SM1-.sam")));
+    window->chooseSteps({ 0, 1, 2, 3 }, false);
+    window->interpretation().fitChosen(FitType::Free);
+    for (const char *name : { "SM1-.sam", "SM1-2a" }) {
+        SCOPED_TRACE(name);
+        Testing::ScriptedPrompts prompts;
+        const QString path = folder.filePath(QLatin1String(name));
+        QFile before(path);
+        ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+        const QByteArray text = before.readAll();
+        prompts.fileNames = { path };
+        prompts.answers = { Prompts::Answer::Yes };
+        EXPECT_FALSE(window->interpretation().saveInterpretations());
+        EXPECT_TRUE(prompts.questions.isEmpty());
+        ASSERT_EQ(prompts.errors.size(), 1);
+        EXPECT_TRUE(prompts.errors.front().contains("the measurements were read from it"));
+        QFile after(path);
+        ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+        EXPECT_EQ(after.readAll(), text);
+    }
+    EXPECT_FALSE(window->interpretation().interpretations().isSaved());
+}
+
+} // namespace
+} // namespace Demagora

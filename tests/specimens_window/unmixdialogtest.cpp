@@ -171,6 +171,24 @@ TEST(UnmixDialogTest, SavesTheTwinAsAScenario)
     dialog->btn_saveClick();
     EXPECT_EQ(QFileInfo(path).size(), 0);
     EXPECT_EQ(prompts.questions.size(), 2);
+
+    // A file the steps were measured in is refused before any question, even answered Yes.
+    const QString measured = dir.filePath(QStringLiteral("S1.sam"));
+    {
+        QFile file(measured);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("measured\n");
+    }
+    dialog->setMeasurementsRead({ QFile::encodeName(measured).toStdString() });
+    prompts.fileNames = { measured };
+    prompts.answers = { Prompts::Answer::Yes };
+    dialog->btn_saveClick();
+    EXPECT_EQ(prompts.questions.size(), 2);
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_TRUE(prompts.errors.front().contains("the measurements were read from it"));
+    QFile file(measured);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("measured\n"));
 }
 
 } // namespace
