@@ -30,9 +30,15 @@ std::vector<UnmixSpecimenSteps> measuredRunSteps(const ResultSeries &series,
     }
 }
 
-std::vector<UnmixedSpecimen> unmixSpecimens(
-    const std::vector<UnmixSpecimenSteps> &specimens, const UnmixBatchOptions &options, std::uint64_t seed)
+std::vector<UnmixedSpecimen> unmixSpecimens(const std::vector<UnmixSpecimenSteps> &specimens,
+    const UnmixBatchOptions &options, std::uint64_t seed)
 {
+    const long long fits = (long long)specimens.size() * (options.bootstrap + 1LL);
+    if (fits > MaxUnmixFits)
+        throw BatchError("--bootstrap: " + std::to_string(specimens.size()) + " specimens with "
+            + std::to_string(options.bootstrap) + " refits each make " + std::to_string(fits)
+            + " fits, more than the " + std::to_string(MaxUnmixFits)
+            + " a run makes; give a smaller --bootstrap or fewer specimens (--specimen)");
     UnmixOptions fit;
     fit.components = options.components;
     fit.shapes = options.shapes;

@@ -35,6 +35,10 @@ void check(const std::string &specimen, const std::vector<UnmixStep> &steps, int
             + (steps.size() == 1 ? " step is" : " steps are") + " too few to unmix; "
             + std::to_string(components > 0 ? components : 1) + " component(s) need at least "
             + std::to_string(needed));
+    if (steps.size() > std::size_t(MaxUnmixSteps))
+        throw UnmixingError(specimen + ": " + std::to_string(steps.size())
+            + " steps are more than the " + std::to_string(MaxUnmixSteps)
+            + " the unmixing of one specimen takes");
     bool moment = false;
     for (std::size_t i = 0; i < steps.size(); ++i) {
         const UnmixStep &s = steps[i];

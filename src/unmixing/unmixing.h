@@ -111,6 +111,8 @@ struct UnmixResult
 
 // The fewest steps the fit takes for k components.
 int minimumUnmixSteps(int components);
+// The most steps the fit takes: a real specimen has tens; time and memory grow with each.
+inline constexpr int MaxUnmixSteps = 1000;
 
 // Fits the component model to the steps (in increasing temperature). Throws UnmixingError
 // naming the specimen for too few steps, steps without moment, values that are not finite,

@@ -1,4 +1,6 @@
 #include "batch/batchcommand.h"
+#include "batch/batcherror.h"
+#include "batch/unmixoutput.h"
 #include "document/scenario.h"
 
 #include "support/csvfields.h"
@@ -92,6 +94,30 @@ TEST(UnmixOutputTest, RefusesIncompleteOptions)
         std::ostringstream out, err;
         EXPECT_EQ(runBatchCommand(c.arguments, out, err), BatchBadInput);
         EXPECT_EQ(err.str(), c.message);
+    }
+}
+
+// The fits of a run are bounded before the first: specimens times (refits + 1).
+TEST(UnmixOutputTest, RunsOfTooManyFitsAreRefusedBeforeTheFirst)
+{
+    const std::vector<UnmixSpecimenSteps> two(2, UnmixSpecimenSteps { "S", {} });
+    UnmixBatchOptions options;
+    options.bootstrap = 50000;
+    try {
+        unmixSpecimens(two, options, 1);
+        ADD_FAILURE() << "not refused";
+    } catch (const BatchError &error) {
+        EXPECT_EQ(std::string(error.what()),
+            "--bootstrap: 2 specimens with 50000 refits each make 100002 fits, more than the "
+            "100000 a run makes; give a smaller --bootstrap or fewer specimens (--specimen)");
+    }
+    // Within the bound the specimens go to the fit (which refuses these for want of steps).
+    options.bootstrap = 49999;
+    try {
+        unmixSpecimens(two, options, 1);
+        ADD_FAILURE() << "not refused";
+    } catch (const BatchError &error) {
+        EXPECT_TRUE(std::string(error.what()).starts_with("--unmix: S: 0 steps")) << error.what();
     }
 }
 

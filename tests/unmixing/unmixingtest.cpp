@@ -281,6 +281,10 @@ TEST(UnmixingTest, RefusesSpecimensItCannotUnmix)
             "S7, step 5 (150): temperatures must increase from step to step" },
         { "not a number", notFinite, 0,
             "S7, step 3 (100): the temperature and the moment must be finite numbers" },
+        { "too many steps",
+            exactSteps(
+                { { SpectrumShape::Gauss, 10, 60, 2e-3, 80, 420 } }, everyDegrees(0, 1000, 1)),
+            0, "S7: 1001 steps are more than the 1000 the unmixing of one specimen takes" },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
