@@ -265,7 +265,11 @@ QString SpecimensWindow::summaryText(const ReadSummary &summary)
     count(summary.missingMoment, "without a moment left out");
     count(summary.repeatsMerged, "repeats merged");
     count(summary.repeatsKept, "repeats kept");
-    return parts.join(QStringLiteral(", ")) + QLatin1Char('.');
+    QString text = parts.join(QStringLiteral(", ")) + QLatin1Char('.');
+    // The readers' notes (a last line without its line end, an orientation not used ...).
+    for (const std::string &note : summary.notes)
+        text += QLatin1Char('\n') + QString::fromStdString(note);
+    return text;
 }
 
 } // namespace Demagora

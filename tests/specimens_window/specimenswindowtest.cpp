@@ -53,6 +53,31 @@ TEST(SpecimensWindowTest, ListsTheSpecimensAndArrowsMoveThroughThem)
     EXPECT_EQ(window->currentSpecimen(), 1);
 }
 
+// A file whose last line has no line end may have been cut inside its last number: the
+// summary says so, naming the file and line, as the batch does on standard error.
+TEST(SpecimensWindowTest, SummaryShowsTheReadersNotes)
+{
+    QTemporaryDir folder;
+    for (const char *name : { "SM1-.sam", "SM1-1a", "SM1-2a", "SM1-3a" })
+        ASSERT_TRUE(QFile::copy(QStringLiteral(DEMAGORA_TEST_FIXTURES_DIR "/cit-small/") + name,
+            folder.filePath(QLatin1String(name))));
+    QFile cut(folder.filePath(QStringLiteral("SM1-2a")));
+    ASSERT_TRUE(cut.open(QIODevice::ReadWrite));
+    QByteArray text = cut.readAll();
+    while (text.endsWith('\n') || text.endsWith('\r'))
+        text.chop(1);
+    const int lines = int(text.count('\n')) + 1;
+    ASSERT_TRUE(cut.resize(0));
+    cut.write(text);
+    cut.close();
+    const QString sam = folder.filePath(QStringLiteral("SM1-.sam"));
+    SpecimensWindow window(readMeasurements(sam.toStdString()), sam);
+    const QString summary = window.findChild<QLabel *>(QStringLiteral("lbl_summary"))->text();
+    EXPECT_TRUE(summary.contains(
+        QStringLiteral("SM1-2a, line %1: the last line has no line end").arg(lines)))
+        << summary.toStdString();
+}
+
 TEST(SpecimensWindowTest, CoordinatesTurnTheStepsButKeepTheirIntensity)
 {
     const auto window = openCit();
