@@ -4,7 +4,9 @@
 #include "analysis/magicspecimens.h"
 #include "analysis/tabletext.h"
 
+#include <map>
 #include <sstream>
+#include <tuple>
 
 namespace Demagora {
 
@@ -40,6 +42,8 @@ std::vector<InterpretationRequest> readCsv(
             + "\" (or a MagIC specimens table)");
     }
     std::vector<InterpretationRequest> requests;
+    // A row listed twice would count its fit twice in the site mean.
+    std::map<std::tuple<std::string, FitType, double, double>, int> listed;
     for (std::size_t i = 1; i < lines.size(); ++i) {
         if (trimmedText(lines[i]).empty())
             continue;
@@ -74,6 +78,12 @@ std::vector<InterpretationRequest> readCsv(
         if (request.from > request.to) {
             throw AnalysisError(
                 where + ", to: " + fields[3] + " lies below from (" + fields[2] + ")");
+        }
+        const auto [earlier, first] = listed.emplace(
+            std::tuple(request.specimen, request.type, request.from, request.to), request.line);
+        if (!first) {
+            throw AnalysisError(where + ": repeats line " + std::to_string(earlier->second)
+                + " (the same specimen, type and bounds), which would count one fit twice");
         }
         requests.push_back(std::move(request));
     }

@@ -92,6 +92,9 @@ TEST(InterpretationListTest, RefusesBadRowsByLineAndField)
         { head + "a,free,1,inf\n",
             "list.csv line 2, to: 'inf' is not a temperature in degrees Celsius" },
         { head + "a,free,300,200\n", "list.csv line 2, to: 200 lies below from (300)" },
+        { head + "a,free,100,500\nb,free,100,500\na,plane,100,500\na, free ,100,500.0\n",
+            "list.csv line 5: repeats line 2 (the same specimen, type and bounds), which "
+            "would count one fit twice" },
         { "tab\tspecimens\nspecimen\tmethod_codes\nx\tLP-NOMAG\n",
             "list.csv: the list holds no interpretation" },
     };
