@@ -56,6 +56,8 @@ Specimen &SpecimenCollector::specimen(const std::string &name)
 void SpecimenCollector::add(const std::string &specimenName, const RawStep &step)
 {
     ++m_summary.rowsRead;
+    if (m_summary.rowsRead % 1024 == 0 && m_options.stop.stop_requested())
+        throw ReadStopped();
     specimen(specimenName);
     const std::size_t index = m_last;
     const Treatment wanted

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <map>
 #include <optional>
+#include <exception>
+#include <stop_token>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -27,6 +29,14 @@ struct ReadOptions
     std::optional<MeasurementFormat> format;
     DemagKind demag = DemagKind::Thermal;
     RepeatRule repeats = RepeatRule::Average;
+    // Asked to stop, a reading throws ReadStopped within a thousand rows.
+    std::stop_token stop;
+};
+
+// A reading that stopped because it was asked to: nothing was read.
+struct ReadStopped : std::exception
+{
+    const char *what() const noexcept override { return "the reading was stopped"; }
 };
 
 // What a reader left out of a file and why, in measurement rows, and how repeats were met.

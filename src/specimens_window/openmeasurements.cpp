@@ -11,7 +11,7 @@
 
 #include <exception>
 #include <future>
-#include <memory>
+#include <stop_token>
 #include <thread>
 
 namespace Demagora {
@@ -19,11 +19,16 @@ namespace Demagora {
 std::optional<MeasurementSet> readMeasurementsInBackground(
     QWidget *parent, const QString &path, const ReadOptions &options)
 {
-    // The worker owns what it reads: a cancelled read ends on its own and is thrown away.
-    auto task = std::make_shared<std::packaged_task<MeasurementSet()>>(
-        [file = path.toStdString(), options] { return readMeasurements(file, options); });
-    std::future<MeasurementSet> result = task->get_future();
-    std::thread([task] { (*task)(); }).detach();
+    std::packaged_task<MeasurementSet(std::stop_token)> task(
+        [file = path.toStdString(), options](std::stop_token stop) {
+            ReadOptions reading = options;
+            reading.stop = std::move(stop);
+            return readMeasurements(file, reading);
+        });
+    std::future<MeasurementSet> result = task.get_future();
+    // Every way out of here asks the reading to stop and waits for it: a cancelled reading
+    // stops within a thousand rows, and no thread outlives the window that asked for it.
+    std::jthread worker(std::move(task));
 
     if (result.wait_for(std::chrono::milliseconds(150)) != std::future_status::ready) {
         QProgressDialog progress(QStringLiteral("Reading %1...").arg(QFileInfo(path).fileName()),

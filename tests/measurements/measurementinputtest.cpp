@@ -600,3 +600,26 @@ TEST(MeasurementInputTest, LastLineWithoutItsEndIsNoted)
 
 } // namespace
 } // namespace Demagora
+
+namespace Demagora {
+namespace {
+
+// A reading asked to stop ends without a result, whatever it had read; one not asked reads
+// every row.
+TEST(MeasurementInputTest, ReadingAskedToStopEndsWithoutAResult)
+{
+    std::string text = MagicHeader;
+    for (int i = 0; i < 3000; ++i)
+        text += "s" + std::to_string(i) + "\tLT-NO\t273\t0\t0\t0\t4\tg\n";
+    Fixtures::TemporaryFolder folder;
+    const std::string path = folder.file("measurements.txt", text);
+    std::stop_source stop;
+    ReadOptions options;
+    options.stop = stop.get_token();
+    EXPECT_EQ(readMeasurements(path, options).specimens.size(), 3000u);
+    stop.request_stop();
+    EXPECT_THROW(readMeasurements(path, options), ReadStopped);
+}
+
+} // namespace
+} // namespace Demagora
