@@ -7,6 +7,7 @@
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <cstring>
 
 namespace Demagora {
 
@@ -18,26 +19,44 @@ TextLines::TextLines(std::string path, std::string text)
         throw MeasurementError(
             shownPath(m_path) + ": the file is too large for a measurement file.");
     std::size_t at = std::string_view(m_text).starts_with("\xEF\xBB\xBF") ? 3 : 0;
-    while (at < m_text.size()) {
+    // The next line feed and carriage return at or after at, each found once with memchr and
+    // kept until passed: one scan of the text whatever its line ends.
+    const char *const begin = m_text.data();
+    const std::size_t size = m_text.size();
+    const auto next = [&](char c, std::size_t from) {
+        const void *found = std::memchr(begin + from, c, size - from);
+        return found ? std::size_t(static_cast<const char *>(found) - begin) : size;
+    };
+    std::size_t feed = next('\n', at), ret = next('\r', at);
+    while (at < size) {
         if (m_starts.size() == MaxMeasurementLines)
             throw MeasurementError(shownPath(m_path) + ": more than "
                 + std::to_string(MaxMeasurementLines) + " lines, too many for a measurement file.");
         m_starts.push_back(std::uint32_t(at));
-        const std::size_t end = m_text.find_first_of("\r\n", at);
-        if (end == std::string::npos)
+        if (feed < at)
+            feed = next('\n', at);
+        if (ret < at)
+            ret = next('\r', at);
+        const std::size_t end = std::min(feed, ret);
+        if (end == size)
             break;
         at = end + 1;
-        if (m_text[end] == '\r' && at < m_text.size() && m_text[at] == '\n')
+        if (m_text[end] == '\r' && at < size && m_text[at] == '\n')
             ++at;
     }
 }
 
 std::string_view TextLines::line(std::size_t index) const
 {
+    // A line runs to the next one's start, less the line feed and carriage return ending it.
     const std::string_view text(m_text);
     const std::size_t start = m_starts[index];
-    const std::size_t end = text.find_first_of("\r\n", start);
-    return text.substr(start, end == std::string_view::npos ? text.npos : end - start);
+    std::size_t end = index + 1 < m_starts.size() ? m_starts[index + 1] : text.size();
+    if (end > start && text[end - 1] == '\n')
+        --end;
+    if (end > start && text[end - 1] == '\r')
+        --end;
+    return text.substr(start, end - start);
 }
 
 bool TextLines::lastLineUnended() const
@@ -194,22 +213,25 @@ std::optional<std::string> levelRefusal(Treatment treatment, double level)
 }
 
 std::optional<double> parseOptionalNumber(
-    std::string_view field, const TextLines &lines, std::size_t index, const std::string &what)
+    std::string_view field, const TextLines &lines, std::size_t index, std::string_view what)
 {
     field = trimmed(field);
-    if (field.empty() || lowerCase(field) == "nan")
+    const auto lower = [](char c) { return char(c | 0x20); };
+    if (field.empty()
+        || (field.size() == 3 && lower(field[0]) == 'n' && lower(field[1]) == 'a'
+            && lower(field[2]) == 'n'))
         return std::nullopt;
     if (const std::optional<double> value = numberOrNothing(field))
         return value;
-    lines.fail(index, "expected " + what + ", found " + shownText(field) + ".");
+    lines.fail(index, "expected " + std::string(what) + ", found " + shownText(field) + ".");
 }
 
 double parseNumber(
-    std::string_view field, const TextLines &lines, std::size_t index, const std::string &what)
+    std::string_view field, const TextLines &lines, std::size_t index, std::string_view what)
 {
     if (const std::optional<double> value = parseOptionalNumber(field, lines, index, what))
         return *value;
-    lines.fail(index, "expected " + what + ", found an empty field.");
+    lines.fail(index, "expected " + std::string(what) + ", found an empty field.");
 }
 
 } // namespace Demagora

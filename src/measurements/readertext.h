@@ -63,10 +63,10 @@ std::string fileNameOf(const std::string &path);
 // NaN give nothing; anything else that is not a finite number throws through lines.fail with
 // "expected <what>".
 std::optional<double> parseOptionalNumber(
-    std::string_view field, const TextLines &lines, std::size_t index, const std::string &what);
+    std::string_view field, const TextLines &lines, std::size_t index, std::string_view what);
 // The same, but an empty or NaN field is refused too.
 double parseNumber(
-    std::string_view field, const TextLines &lines, std::size_t index, const std::string &what);
+    std::string_view field, const TextLines &lines, std::size_t index, std::string_view what);
 // A plain number or nothing, never throwing.
 std::optional<double> numberOrNothing(std::string_view field);
 
