@@ -20,6 +20,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <random>
 
@@ -91,10 +92,10 @@ void BM_OpenThreeFrameInterpretations(benchmark::State &state)
     const MeasurementSet set = threeFrameStudy();
     Interpretations interpretations = emptyInterpretations(set);
     for (SpecimenInterpretation &interpretation : interpretations) {
-        interpretation.components
-            = { { "LT", FitType::Free, { 0, 1, 2, 3, 4, 5, 6, 7, 8 }, CoordinateSystem::Specimen, {} },
-                  { "HT", FitType::Anchored, { 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21 },
-                      CoordinateSystem::Specimen, {} } };
+        interpretation.components = { { "LT", FitType::Free, { 0, 1, 2, 3, 4, 5, 6, 7, 8 },
+                                          CoordinateSystem::Specimen, {} },
+            { "HT", FitType::Anchored, { 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21 },
+                CoordinateSystem::Specimen, {} } };
     }
     const QString table = QDir::temp().filePath(QStringLiteral("bench-three-frames.txt"));
     {
@@ -118,6 +119,30 @@ void BM_OpenThreeFrameInterpretations(benchmark::State &state)
         state.SetLabel(prompts.informations.back().section(QLatin1Char('\n'), 2, 2).toStdString());
     QFile::remove(table);
 }
+
+// Moving to the next specimen of a study of 341 specimens with the arrow key: its steps
+// shown in the table, its fits drawn, the picture painted.
+void BM_NextSpecimen(benchmark::State &state)
+{
+    using namespace Demagora;
+    // The shared thermal study when it is there (real specimens, repeats and all), else the
+    // made one.
+    const std::string real = DEMAGORA_MEASUREMENTS_DIR "/magic-dmag";
+    SpecimensWindow window(
+        std::filesystem::exists(real) ? readMeasurements(real) : threeFrameStudy(),
+        QStringLiteral("study"));
+    window.setAttribute(Qt::WA_DeleteOnClose, false);
+    window.show();
+    QApplication::processEvents();
+    const int count = int(window.measurements().specimens.size());
+    int next = 0;
+    for (auto _ : state) {
+        next = (next + 1) % count;
+        window.setCurrentSpecimen(next);
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_NextSpecimen)->Unit(benchmark::kMillisecond);
 
 // Closing an unmix window while its worker runs a long bootstrap: the worker is stopped, not
 // waited for, so closing takes about one iteration of the solver.
