@@ -7,6 +7,7 @@
 #include "measurements/measurementreader.h"
 #include "support/scriptedprompts.h"
 #include "support/sharedmeasurements.h"
+#include "support/smallcitsite.h"
 
 #include <QFile>
 #include <QLabel>
@@ -21,8 +22,7 @@ namespace Demagora {
 namespace {
 
 const QString CitSite = QStringLiteral(DEMAGORA_MEASUREMENTS_DIR "/cit-PI47/PI47-.sam");
-// A small CIT site of three specimens of twelve steps each, oriented.
-const QString SmallSite = QStringLiteral(DEMAGORA_TEST_FIXTURES_DIR "/cit-small/SM1-.sam");
+const QString SmallSite = Testing::SmallCitSite;
 
 std::unique_ptr<SpecimensWindow> openActiveCit(const QString &path = SmallSite)
 {
@@ -274,10 +274,9 @@ namespace {
 TEST(InterpretationPanelTest, MeasurementFilesAreNeverReplacedBySaving)
 {
     QTemporaryDir folder;
-    for (const char *name : { "SM1-.sam", "SM1-1a", "SM1-2a", "SM1-3a" })
-        ASSERT_TRUE(QFile::copy(QStringLiteral(DEMAGORA_TEST_FIXTURES_DIR "/cit-small/") + name,
-            folder.filePath(QLatin1String(name))));
-    const auto window = openActiveCit(folder.filePath(QStringLiteral("SM1-.sam")));
+    const QString sam = Testing::copySmallCitSite(folder.path());
+    ASSERT_FALSE(sam.isEmpty());
+    const auto window = openActiveCit(sam);
     window->chooseSteps({ 0, 1, 2, 3 }, false);
     window->interpretation().fitChosen(FitType::Free);
     for (const char *name : { "SM1-.sam", "SM1-2a" }) {

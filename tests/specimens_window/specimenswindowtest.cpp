@@ -5,6 +5,7 @@
 
 #include "measurements/measurementreader.h"
 #include "support/scriptedprompts.h"
+#include "support/smallcitsite.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -20,8 +21,7 @@
 namespace Demagora {
 namespace {
 
-// A small CIT site of three specimens of twelve steps each, oriented.
-const QString CitSite = QStringLiteral(DEMAGORA_TEST_FIXTURES_DIR "/cit-small/SM1-.sam");
+const QString CitSite = Testing::SmallCitSite;
 
 std::unique_ptr<SpecimensWindow> openCit()
 {
@@ -58,9 +58,8 @@ TEST(SpecimensWindowTest, ListsTheSpecimensAndArrowsMoveThroughThem)
 TEST(SpecimensWindowTest, SummaryShowsTheReadersNotes)
 {
     QTemporaryDir folder;
-    for (const char *name : { "SM1-.sam", "SM1-1a", "SM1-2a", "SM1-3a" })
-        ASSERT_TRUE(QFile::copy(QStringLiteral(DEMAGORA_TEST_FIXTURES_DIR "/cit-small/") + name,
-            folder.filePath(QLatin1String(name))));
+    const QString sam = Testing::copySmallCitSite(folder.path());
+    ASSERT_FALSE(sam.isEmpty());
     QFile cut(folder.filePath(QStringLiteral("SM1-2a")));
     ASSERT_TRUE(cut.open(QIODevice::ReadWrite));
     QByteArray text = cut.readAll();
@@ -70,7 +69,6 @@ TEST(SpecimensWindowTest, SummaryShowsTheReadersNotes)
     ASSERT_TRUE(cut.resize(0));
     cut.write(text);
     cut.close();
-    const QString sam = folder.filePath(QStringLiteral("SM1-.sam"));
     SpecimensWindow window(readMeasurements(sam.toStdString()), sam);
     const QString summary = window.findChild<QLabel *>(QStringLiteral("lbl_summary"))->text();
     EXPECT_TRUE(summary.contains(
