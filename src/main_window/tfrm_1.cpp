@@ -541,12 +541,25 @@ void TFrm_1::FormResize()
 
 void TFrm_1::closeEvent(QCloseEvent *event)
 {
-    if (!m_closed && !m_document->maybeSave()) {
+    // The program ends with this window: every window with unsaved work is asked before any
+    // closes, and a Cancel in any of them keeps them all.
+    if (!m_closed && !m_closingSettled && !settleEveryWindow(*this)) {
         event->ignore();
         return;
     }
     FormClose();
     QWidget::closeEvent(event);
+}
+
+bool TFrm_1::askAboutUnsavedWork()
+{
+    return m_document->maybeSave();
+}
+
+void TFrm_1::closeWithoutAsking()
+{
+    m_closingSettled = true;
+    close();
 }
 
 void TFrm_1::FormClose()

@@ -5,6 +5,7 @@
 #include "main_window/measurementexportcommand.h"
 #include "main_window/runsettings.h"
 #include "model/randomsource.h"
+#include "prompts/unsavedwork.h"
 
 #include <QWidget>
 
@@ -35,7 +36,7 @@ class TFRM_par;
 // The main window: entry and listing of the components, the run settings, and the commands
 // that run the model and open the result table, the diagram window and the component
 // editor. It owns the session with both lists; the run goes to a RunController.
-class TFrm_1 : public QWidget
+class TFrm_1 : public QWidget, public UnsavedWork
 {
     Q_OBJECT
 
@@ -63,6 +64,10 @@ public:
     // changes; refused with a message while a run lasts.
     void openOtherScenario(const QString &path);
     bool isRunning() const;
+
+    // The scenario not saved: Save, Discard or Cancel.
+    bool askAboutUnsavedWork() override;
+    void closeWithoutAsking() override;
 
     void setResultOpener(ResultOpener opener) { m_resultOpener = std::move(opener); }
     void setDiagramOpener(DiagramOpener opener) { m_diagramOpener = std::move(opener); }
@@ -148,6 +153,8 @@ private:
     MainMenu *m_menu = nullptr;
     ScenarioDocument *m_document = nullptr;
     bool m_closed = false;
+    // The questions about unsaved work have been answered for this close.
+    bool m_closingSettled = false;
     ResultOpener m_resultOpener;
     DiagramOpener m_diagramOpener;
     AnalysisOpener m_analysisOpener;

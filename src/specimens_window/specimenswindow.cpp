@@ -181,10 +181,21 @@ CoordinateSystem SpecimensWindow::coordinates() const
 
 void SpecimensWindow::closeEvent(QCloseEvent *event)
 {
-    if (m_interpretation->mayClose())
+    if (m_closingSettled || m_interpretation->mayClose())
         event->accept();
     else
         event->ignore();
+}
+
+bool SpecimensWindow::askAboutUnsavedWork()
+{
+    return m_interpretation->mayClose();
+}
+
+void SpecimensWindow::closeWithoutAsking()
+{
+    m_closingSettled = true;
+    close();
 }
 
 void SpecimensWindow::showSpecimen()

@@ -2,6 +2,7 @@
 
 #include "analysis/interpretation.h"
 #include "measurements/measurementset.h"
+#include "prompts/unsavedwork.h"
 
 #include <QString>
 #include <QWidget>
@@ -22,7 +23,7 @@ class SpecimenStepsModel;
 
 // The specimens window: the specimens of a measurement file, and for the chosen one its four
 // diagrams and its steps in the coordinates chosen. Opened by File > Open measurements...
-class SpecimensWindow : public QWidget
+class SpecimensWindow : public QWidget, public UnsavedWork
 {
     Q_OBJECT
 
@@ -50,8 +51,12 @@ public:
         m_scenarioOpener = std::move(opener);
     }
 
-    // What the reader left out and merged, in one line.
+    // What the reader left out and merged, in one line, and the readers' notes.
     static QString summaryText(const ReadSummary &summary);
+
+    // The interpretations not saved: Save, Discard or Cancel.
+    bool askAboutUnsavedWork() override;
+    void closeWithoutAsking() override;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -65,6 +70,8 @@ private:
     QString m_path;
     std::function<void(const QString &path)> m_scenarioOpener;
     int m_current = -1;
+    // The question about unsaved interpretations has been answered for this close.
+    bool m_closingSettled = false;
 
     SpecimenListModel *m_listModel = nullptr;
     SpecimenStepsModel *m_stepsModel = nullptr;

@@ -2,6 +2,12 @@
 
 #include "main_window/mainmenu.h"
 #include "support/mnemonics.h"
+#include "support/smallcitsite.h"
+
+#include "measurements/measurementreader.h"
+#include "specimens_window/interpretationpanel.h"
+#include "specimens_window/specimeninterpretations.h"
+#include "specimens_window/specimenswindow.h"
 
 #include <QAction>
 #include <QMenu>
@@ -114,6 +120,43 @@ TEST_F(MainMenuTest, AltKeysDoWhatTheKeyboardReferenceSays)
     EXPECT_TRUE(waitUntil([&] { return !prompts.questions.isEmpty(); }, 3000))
         << "the first Alt+L asks to clear everything";
     EXPECT_EQ(grid()->rowCount(), 3);
+}
+
+} // namespace
+} // namespace Demagora::Testing
+
+namespace Demagora::Testing {
+namespace {
+
+// Quit asks every window with unsaved work before any closes: Cancel in a specimens window
+// keeps every window as it was, the main window's changes included; Discard closes them all.
+TEST_F(MainMenuTest, QuitAsksEveryWindowBeforeClosingAny)
+{
+    enter("0", "0", "10", "100", "200");
+    click("btn_getcoor");
+    ASSERT_TRUE(window.isWindowModified());
+    const QString sam = SmallCitSite;
+    auto *specimens = new SpecimensWindow(readMeasurements(sam.toStdString()), sam, &window);
+    specimens->setAttribute(Qt::WA_DeleteOnClose, false);
+    specimens->show();
+    specimens->chooseSteps({ 0, 1, 2, 3 }, false);
+    specimens->interpretation().fitChosen(FitType::Free);
+    ASSERT_FALSE(specimens->interpretation().interpretations().isSaved());
+
+    prompts.answers = { Prompts::Answer::Discard, Prompts::Answer::Cancel };
+    window.menu().quitAction()->trigger();
+    EXPECT_EQ(prompts.questions,
+        QStringList({ "Save changes?", "Save the interpretations before closing?" }));
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(specimens->isVisible());
+    EXPECT_TRUE(window.isWindowModified());
+
+    prompts.questions.clear();
+    prompts.answers = { Prompts::Answer::Discard, Prompts::Answer::Discard };
+    window.menu().quitAction()->trigger();
+    EXPECT_EQ(prompts.questions.size(), 2);
+    EXPECT_FALSE(specimens->isVisible());
+    EXPECT_FALSE(window.isVisible());
 }
 
 } // namespace
