@@ -196,7 +196,7 @@ void InterpretationPanel::buildLayout()
                 componentClicked(current.row());
         });
 
-    CH_site = new QCheckBox(QStringLiteral("Show the site &mean on the stereogram"), this);
+    CH_site = new QCheckBox(QStringLiteral("Show the site mean on the s&tereogram"), this);
     CH_site->setObjectName(QStringLiteral("CH_site"));
     connect(CH_site, &QCheckBox::toggled, this, [this] { emit pictureChanged(); });
     lbl_sites = new QLabel(this);
@@ -284,7 +284,10 @@ void InterpretationPanel::decorate(SpecimenDiagramData &data)
         const InterpretedComponent choice { {}, m_lastType, chosen, shown, {} };
         const ComponentFit fit = fitIn(specimen, choice, shown);
         lbl_choice->setText(
-            QStringLiteral("%1 steps chosen, %2").arg(chosen.size()).arg(fitText(fit, m_lastType)));
+            QStringLiteral("%1 %2 chosen, %3")
+                .arg(chosen.size())
+                .arg(chosen.size() == 1 ? QStringLiteral("step") : QStringLiteral("steps"))
+                .arg(fitText(fit, m_lastType)));
         if (fit.fit)
             addFit(data, *fit.fit, ChoiceColour);
     }
@@ -354,8 +357,15 @@ void InterpretationPanel::deleteComponent()
                 row = int(i);
         }
     }
-    if (row >= 0)
-        m_store->removeComponent(current, row);
+    if (row < 0) {
+        reportError(this,
+            QStringLiteral("No component to delete: choose one in the components table, or "
+                           "type the name of one of %1's components.")
+                .arg(QString::fromStdString(
+                    m_window.measurements().specimens[std::size_t(current)].name)));
+        return;
+    }
+    m_store->removeComponent(current, row);
 }
 
 bool InterpretationPanel::saveInterpretations()

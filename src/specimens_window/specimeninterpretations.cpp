@@ -12,19 +12,22 @@ namespace Demagora {
 class InterpretationChange : public QUndoCommand
 {
 public:
-    InterpretationChange(SpecimenInterpretations &store, Interpretations before,
+    // specimen: the one changed, -1 for every one.
+    InterpretationChange(SpecimenInterpretations &store, int specimen, Interpretations before,
         Interpretations after, const QString &text)
         : QUndoCommand(text)
         , m_store(store)
+        , m_specimen(specimen)
         , m_before(std::move(before))
         , m_after(std::move(after))
     { }
 
-    void undo() override { m_store.assign(m_before); }
-    void redo() override { m_store.assign(m_after); }
+    void undo() override { m_store.assign(m_before, m_specimen); }
+    void redo() override { m_store.assign(m_after, m_specimen); }
 
 private:
     SpecimenInterpretations &m_store;
+    int m_specimen;
     Interpretations m_before;
     Interpretations m_after;
 };
@@ -72,7 +75,7 @@ void SpecimenInterpretations::putComponent(int specimen, InterpretedComponent co
         *same = std::move(component);
     else
         components.push_back(std::move(component));
-    change(std::move(after), text);
+    change(specimen, std::move(after), text);
 }
 
 void SpecimenInterpretations::removeComponent(int specimen, int index)
@@ -85,7 +88,7 @@ void SpecimenInterpretations::removeComponent(int specimen, int index)
         = QStringLiteral("Delete %1")
               .arg(specimenText(after[std::size_t(specimen)], components[std::size_t(index)].name));
     components.erase(components.begin() + index);
-    change(std::move(after), text);
+    change(specimen, std::move(after), text);
 }
 
 bool SpecimenInterpretations::renameComponent(int specimen, int index, const std::string &name)
@@ -101,7 +104,7 @@ bool SpecimenInterpretations::renameComponent(int specimen, int index, const std
         = QStringLiteral("Rename %1")
               .arg(specimenText(after[std::size_t(specimen)], components[std::size_t(index)].name));
     components[std::size_t(index)].name = name;
-    change(std::move(after), text);
+    change(specimen, std::move(after), text);
     return true;
 }
 
@@ -109,7 +112,7 @@ void SpecimenInterpretations::replaceAll(Interpretations interpretations, const 
 {
     if (interpretations.size() != m_interpretations.size())
         return;
-    change(std::move(interpretations), text);
+    change(-1, std::move(interpretations), text);
 }
 
 std::string SpecimenInterpretations::unusedName(int specimen) const
@@ -123,14 +126,17 @@ std::string SpecimenInterpretations::unusedName(int specimen) const
     }
 }
 
-void SpecimenInterpretations::change(Interpretations after, const QString &text)
+void SpecimenInterpretations::change(int specimen, Interpretations after, const QString &text)
 {
-    m_undo->push(new InterpretationChange(*this, m_interpretations, std::move(after), text));
+    m_undo->push(
+        new InterpretationChange(*this, specimen, m_interpretations, std::move(after), text));
 }
 
-void SpecimenInterpretations::assign(const Interpretations &interpretations)
+void SpecimenInterpretations::assign(const Interpretations &interpretations, int specimen)
 {
     m_interpretations = interpretations;
+    if (specimen >= 0)
+        emit specimenChanged(specimen);
     emit changed();
 }
 

@@ -38,12 +38,16 @@ public:
     std::string unusedName(int specimen) const;
 
 signals:
+    // Before changed(), when a change, its undo or its redo touches one specimen: the window
+    // shows that specimen, so that nothing changes out of sight.
+    void specimenChanged(int specimen);
     void changed();
 
 private:
     friend class InterpretationChange;
-    void change(Interpretations after, const QString &text);
-    void assign(const Interpretations &interpretations);
+    // specimen: the one changed, -1 for every one.
+    void change(int specimen, Interpretations after, const QString &text);
+    void assign(const Interpretations &interpretations, int specimen);
 
     Interpretations m_interpretations;
     QUndoStack *m_undo = nullptr;

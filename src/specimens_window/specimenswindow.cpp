@@ -1,6 +1,7 @@
 #include "specimens_window/specimenswindow.h"
 
 #include "specimens_window/interpretationpanel.h"
+#include "specimens_window/specimeninterpretations.h"
 #include "specimens_window/specimenpicture.h"
 #include "specimens_window/specimentables.h"
 #include "specimens_window/unmixdialog.h"
@@ -9,6 +10,9 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QAction>
+#include <QLineEdit>
+#include <QMenu>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -77,6 +81,18 @@ void SpecimensWindow::buildLayout()
     m_listModel = new SpecimenListModel(m_set.specimens, this);
     m_stepsModel = new SpecimenStepsModel(this);
 
+    LE_find = new QLineEdit(this);
+    LE_find->setObjectName(QStringLiteral("LE_find"));
+    LE_find->setPlaceholderText(QStringLiteral("Part of a specimen's name (Ctrl+F)"));
+    LE_find->setClearButtonEnabled(true);
+    // Typing shows the first specimen whose name holds the text; Enter the next one.
+    connect(LE_find, &QLineEdit::textEdited, this,
+        [this](const QString &text) { findSpecimen(text, 0); });
+    connect(LE_find, &QLineEdit::returnPressed, this,
+        [this] { findSpecimen(LE_find->text(), m_current + 1); });
+    auto *findLabel = new QLabel(QStringLiteral("Fi&nd:"), this);
+    findLabel->setBuddy(LE_find);
+
     SG_specimens = tableView(this, "SG_specimens");
     SG_specimens->setSelectionMode(QAbstractItemView::SingleSelection);
     SG_specimens->setModel(m_listModel);
@@ -114,12 +130,22 @@ void SpecimensWindow::buildLayout()
     m_interpretation = new InterpretationPanel(*this, m_path);
     connect(
         m_interpretation, &InterpretationPanel::pictureChanged, this, [this] { repaintPicture(); });
+    // A change, its undo and its redo show the specimen they change.
+    connect(&m_interpretation->interpretations(), &SpecimenInterpretations::specimenChanged, this,
+        [this](int specimen) {
+            if (specimen != m_current)
+                setCurrentSpecimen(specimen);
+        });
 
     // The specimens and the chosen one's steps on the left, its picture on the right.
     auto *left = new QSplitter(Qt::Vertical, this);
     auto *top = new QWidget(left);
     auto *topLayout = new QVBoxLayout(top);
     topLayout->setContentsMargins(0, 0, 0, 0);
+    auto *find = new QHBoxLayout;
+    find->addWidget(findLabel);
+    find->addWidget(LE_find, 1);
+    topLayout->addLayout(find);
     topLayout->addWidget(SG_specimens, 1);
     auto *coordinates = new QHBoxLayout;
     coordinates->addWidget(coordinatesLabel);
@@ -153,9 +179,51 @@ void SpecimensWindow::buildLayout()
     split->setStretchFactor(1, 3);
     split->setSizes({ 480, 720 });
     auto *layout = new QVBoxLayout(this);
-    layout->setMenuBar(m_interpretation->createMenuBar(this));
+    QMenuBar *bar = m_interpretation->createMenuBar(this);
+    bar->insertMenu(bar->actions().value(1), specimenMenu(bar));
+    layout->setMenuBar(bar);
     layout->addWidget(split);
     SG_specimens->setFocus();
+}
+
+QMenu *SpecimensWindow::specimenMenu(QWidget *parent)
+{
+    auto *menu = new QMenu(QStringLiteral("&Specimen"), parent);
+    const auto add = [this, menu](const QString &text, const QKeySequence &key, auto slot) {
+        QAction *action = menu->addAction(text, this, slot);
+        action->setShortcut(key);
+        // From anywhere in the window: the picture, a table, the component field.
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+    };
+    add(QStringLiteral("&Next specimen"), QKeySequence(Qt::CTRL | Qt::Key_Down),
+        [this] { setCurrentSpecimen(m_current + 1); });
+    add(QStringLiteral("&Previous specimen"), QKeySequence(Qt::CTRL | Qt::Key_Up),
+        [this] { setCurrentSpecimen(m_current - 1); });
+    add(QStringLiteral("&Find specimen..."), QKeySequence(QKeySequence::Find), [this] {
+        LE_find->setFocus();
+        LE_find->selectAll();
+    });
+    return menu;
+}
+
+void SpecimensWindow::findSpecimen(const QString &text, int from)
+{
+    const QString wanted = text.trimmed();
+    if (wanted.isEmpty() || m_set.specimens.empty())
+        return;
+    // The first specimen from `from` on, round to the start, whose name holds the text.
+    const int count = int(m_set.specimens.size());
+    for (int k = 0; k < count; ++k) {
+        const int i = (from + k) % count;
+        if (QString::fromStdString(m_set.specimens[std::size_t(i)].name)
+                .contains(wanted, Qt::CaseInsensitive)) {
+            setCurrentSpecimen(i);
+            LE_find->setStyleSheet(QString());
+            return;
+        }
+    }
+    LE_find->setStyleSheet(QStringLiteral("color: #b00000"));
 }
 
 void SpecimensWindow::setCurrentSpecimen(int index)
@@ -207,6 +275,7 @@ void SpecimensWindow::showSpecimen()
     const bool shown = stepsInCoordinates(specimen, coordinates(), steps);
     m_stepsModel->setSteps(std::move(steps), specimen.unit);
     SG_steps->resizeColumnsToContents();
+    SG_steps->scrollToTop();
     QString note = summaryText(m_set.summary);
     if (!shown)
         note += QStringLiteral("\n%1 has no orientation for these coordinates: shown in specimen "

@@ -12,6 +12,8 @@
 
 class QComboBox;
 class QLabel;
+class QLineEdit;
+class QMenu;
 class QTableView;
 
 namespace Demagora {
@@ -63,6 +65,10 @@ protected:
 
 private:
     void buildLayout();
+    // Next, previous and find, with their keys.
+    QMenu *specimenMenu(QWidget *parent);
+    // Shows the first specimen from index from on (round to the start) whose name holds text.
+    void findSpecimen(const QString &text, int from);
     void showSpecimen();
     void repaintPicture();
 
@@ -79,6 +85,7 @@ private:
     QTableView *SG_steps = nullptr;
     QComboBox *CB_coordinates = nullptr;
     QLabel *lbl_summary = nullptr;
+    QLineEdit *LE_find = nullptr;
     SpecimenPicture *m_picture = nullptr;
     InterpretationPanel *m_interpretation = nullptr;
 };

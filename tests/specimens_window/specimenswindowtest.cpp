@@ -1,16 +1,21 @@
+#include "specimens_window/interpretationpanel.h"
 #include "specimens_window/openmeasurements.h"
+#include "specimens_window/specimeninterpretations.h"
 #include "specimens_window/specimenpicture.h"
 #include "specimens_window/specimenswindow.h"
 #include "specimens_window/unmixdialog.h"
 
 #include "measurements/measurementreader.h"
 #include "support/scriptedprompts.h"
+#include "support/mnemonics.h"
 #include "support/smallcitsite.h"
 
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -74,6 +79,74 @@ TEST(SpecimensWindowTest, SummaryShowsTheReadersNotes)
     EXPECT_TRUE(summary.contains(
         QStringLiteral("SM1-2a, line %1: the last line has no line end").arg(lines)))
         << summary.toStdString();
+}
+
+// Moving through the specimens works from anywhere in the window: Ctrl+Down and Ctrl+Up from
+// the picture, Find by part of a name (Enter for the next match), each specimen's steps shown
+// from their first row; Undo shows the specimen it changes.
+TEST(SpecimensWindowTest, NextPreviousFindAndUndoShowTheirSpecimen)
+{
+    Testing::ScriptedPrompts prompts;
+    const auto window = openCit();
+    window->resize(900, 420);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    auto *picture = window->findChild<SpecimenPicture *>();
+    picture->setFocus();
+    QTest::keyClick(picture, Qt::Key_Down, Qt::ControlModifier);
+    QTest::keyClick(picture, Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(window->currentSpecimen(), 2);
+    QTest::keyClick(picture, Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(window->currentSpecimen(), 2);
+    QTest::keyClick(picture, Qt::Key_Up, Qt::ControlModifier);
+    EXPECT_EQ(window->currentSpecimen(), 1);
+
+    auto *steps = window->findChild<QTableView *>(QStringLiteral("SG_steps"));
+    steps->scrollToBottom();
+    ASSERT_GT(steps->verticalScrollBar()->value(), 0);
+    QTest::keyClick(picture, Qt::Key_Up, Qt::ControlModifier);
+    EXPECT_EQ(steps->verticalScrollBar()->value(), 0);
+
+    auto *find = window->findChild<QLineEdit *>(QStringLiteral("LE_find"));
+    QTest::keyClick(picture, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(find->hasFocus());
+    QTest::keyClicks(find, QStringLiteral("3A"));
+    EXPECT_EQ(window->currentSpecimen(), 2);
+    find->clear();
+    QTest::keyClicks(find, QStringLiteral("sm1-"));
+    EXPECT_EQ(window->currentSpecimen(), 0);
+    for (int expected : { 1, 2, 0 }) {
+        QTest::keyClick(find, Qt::Key_Return);
+        EXPECT_EQ(window->currentSpecimen(), expected);
+    }
+
+    window->chooseSteps({ 0, 1, 2, 3 }, false);
+    window->interpretation().fitChosen(FitType::Free);
+    window->setCurrentSpecimen(2);
+    QTest::keyClick(picture, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(window->currentSpecimen(), 0);
+    EXPECT_TRUE(window->interpretation().interpretations().of(0).components.empty());
+    window->setCurrentSpecimen(1);
+    QTest::keyClick(picture, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(window->currentSpecimen(), 0);
+    EXPECT_EQ(window->interpretation().interpretations().of(0).components.size(), 1u);
+}
+
+// Each Alt+letter key of the window belongs to one control or menu; the choice line counts one
+// step as one; Delete with no component to delete says why.
+TEST(SpecimensWindowTest, KeysAndMessagesOfTheInterpretationPanel)
+{
+    Testing::ScriptedPrompts prompts;
+    const auto window = openCit();
+    EXPECT_EQ(Testing::sharedMnemonics(*window), QStringList {});
+    window->chooseSteps({ 4 }, false);
+    EXPECT_TRUE(window->findChild<QLabel *>(QStringLiteral("lbl_choice"))
+                    ->text()
+                    .startsWith(QStringLiteral("1 step chosen")));
+    window->findChild<QLineEdit *>(QStringLiteral("LE_component"))->setText(QStringLiteral("HT"));
+    window->interpretation().deleteComponent();
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_TRUE(prompts.errors.front().startsWith(QStringLiteral("No component to delete")));
 }
 
 TEST(SpecimensWindowTest, CoordinatesTurnTheStepsButKeepTheirIntensity)
