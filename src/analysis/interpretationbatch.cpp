@@ -2,6 +2,7 @@
 
 #include "analysis/analysiscsv.h"
 #include "analysis/analysiserror.h"
+#include "text/csvfield.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -69,7 +70,7 @@ std::vector<SiteResult> SiteGroups::means() const
 
 std::string siteOf(const Specimen &specimen, const std::string &measurementsName)
 {
-    return !specimen.site.empty() ? specimen.site
+    return !specimen.site.empty()  ? specimen.site
         : !specimen.sample.empty() ? specimen.sample
                                    : measurementsName;
 }
@@ -97,7 +98,8 @@ void writeInterpretationFitsCsv(std::ostream &out, std::span<const Interpretatio
         const ComponentFit &c = result.fit;
         const bool hasSteps = c.n > 0;
         const std::optional<Fit> &fit = c.fit;
-        row = result.request.specimen + ',' + std::string(fitTypeName(result.request.type));
+        row = csvField(result.request.specimen) + ','
+            + std::string(fitTypeName(result.request.type));
         row += ',' + (hasSteps ? csvNumber(c.from) : std::string());
         row += ',' + (hasSteps ? csvNumber(c.to) : std::string());
         row += ',' + std::to_string(c.n);
@@ -107,7 +109,7 @@ void writeInterpretationFitsCsv(std::ostream &out, std::span<const Interpretatio
         row += ',' + (fit ? csvNumber(fit->dang) : std::string());
         row += ',' + csvNumber(c.alpha95FromMad);
         row += ',' + csvNumber(c.alpha95Isotropic);
-        row += ',' + result.site + ',' + result.request.component;
+        row += ',' + csvField(result.site) + ',' + csvField(result.request.component);
         out << row << '\n';
     }
 }
@@ -119,7 +121,7 @@ void writeSiteMeansCsv(std::ostream &out, std::span<const SiteResult> sites)
     out << "site,n_lines,n_planes,declination,inclination,k,alpha95" << (named ? ",component" : "")
         << ",note\n";
     for (const SiteResult &site : sites) {
-        out << site.site << ',';
+        out << csvField(site.site) << ',';
         if (!site.mean) {
             out << "0,0,,,,";
         } else {
@@ -130,7 +132,7 @@ void writeSiteMeansCsv(std::ostream &out, std::span<const SiteResult> sites)
                 << csvNumber(m.k) << ',' << csvNumber(m.alpha95);
         }
         if (named)
-            out << ',' << site.component;
+            out << ',' << csvField(site.component);
         out << ',' << (site.mean ? site.mean->note : std::string("no member has a fit")) << '\n';
     }
 }

@@ -55,7 +55,8 @@ Interpretations emptyInterpretations(const MeasurementSet &set)
     return interpretations;
 }
 
-std::optional<std::vector<FitStep>> fitStepsIn(const Specimen &specimen, CoordinateSystem coordinates)
+std::optional<std::vector<FitStep>> fitStepsIn(
+    const Specimen &specimen, CoordinateSystem coordinates)
 {
     const CoordinateSystem system = coordinates;
     if (!hasCoordinates(specimen, system))
@@ -82,8 +83,8 @@ ComponentFit fitIn(
     if (!steps) {
         ComponentFit none;
         none.n = int(component.steps.size());
-        none.refusal
-            = "no orientation for " + std::string(coordinateSystemName(coordinates)) + " coordinates";
+        none.refusal = "no orientation for " + std::string(coordinateSystemName(coordinates))
+            + " coordinates";
         return none;
     }
     try {
@@ -101,8 +102,34 @@ std::vector<NamedSteps> namedSteps(
     std::vector<NamedSteps> named;
     named.reserve(framed.size());
     for (const Specimen &specimen : framed)
-        named.push_back({ specimen.name, siteOf(specimen, measurementsName), thermalSteps(specimen) });
+        named.push_back(
+            { specimen.name, siteOf(specimen, measurementsName), thermalSteps(specimen) });
     return named;
+}
+
+std::vector<InterpretationResult> fitsIn(const MeasurementSet &set,
+    const Interpretations &interpretations, CoordinateSystem coordinates,
+    const std::string &measurementsName)
+{
+    std::vector<InterpretationResult> results;
+    const std::size_t count = std::min(set.specimens.size(), interpretations.size());
+    for (std::size_t i = 0; i < count; ++i) {
+        const Specimen &specimen = set.specimens[i];
+        const std::string site = siteOf(specimen, measurementsName);
+        for (const InterpretedComponent &component : interpretations[i].components) {
+            InterpretationRequest request;
+            request.specimen = specimen.name;
+            request.type = component.type;
+            request.component = component.name;
+            if (!component.steps.empty()) {
+                request.from = specimen.steps.at(std::size_t(component.steps.front())).level;
+                request.to = specimen.steps.at(std::size_t(component.steps.back())).level;
+            }
+            results.push_back(
+                { std::move(request), site, fitIn(specimen, component, coordinates) });
+        }
+    }
+    return results;
 }
 
 std::vector<SiteResult> siteSummaries(const MeasurementSet &set,
@@ -110,13 +137,9 @@ std::vector<SiteResult> siteSummaries(const MeasurementSet &set,
     const std::string &measurementsName)
 {
     SiteGroups groups;
-    const std::size_t count = std::min(set.specimens.size(), interpretations.size());
-    for (std::size_t i = 0; i < count; ++i) {
-        const Specimen &specimen = set.specimens[i];
-        const std::string site = siteOf(specimen, measurementsName);
-        for (const InterpretedComponent &component : interpretations[i].components)
-            groups.add(site, component.name, fitIn(specimen, component, coordinates));
-    }
+    for (const InterpretationResult &result :
+        fitsIn(set, interpretations, coordinates, measurementsName))
+        groups.add(result.site, result.request.component, result.fit);
     return groups.means();
 }
 
@@ -134,8 +157,8 @@ std::vector<SavedInterpretation> savedInterpretations(
                     + " takes steps that are not thermal; the specimens table holds thermal "
                       "steps only");
             }
-            for (const CoordinateSystem frame :
-                { CoordinateSystem::Specimen, CoordinateSystem::Geographic, CoordinateSystem::TiltCorrected }) {
+            for (const CoordinateSystem frame : { CoordinateSystem::Specimen,
+                     CoordinateSystem::Geographic, CoordinateSystem::TiltCorrected }) {
                 if (!hasCoordinates(specimen, frame))
                     continue;
                 InterpretedComponent framed = component;
@@ -179,7 +202,8 @@ std::vector<std::string> fitsSkippingSteps(
 }
 
 OpenedInterpretations interpretationsFromRows(const MeasurementSet &set,
-    std::span<const SavedInterpretation> allRows, const Interpretations &current, CoordinateSystem shown)
+    std::span<const SavedInterpretation> allRows, const Interpretations &current,
+    CoordinateSystem shown)
 {
     const FramedFits framed = fitsForFrame(allRows, shown);
     const std::vector<SavedInterpretation> &rows = framed.fits;

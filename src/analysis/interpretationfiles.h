@@ -23,7 +23,8 @@ Interpretations emptyInterpretations(const MeasurementSet &set);
 
 // Every step of a specimen as fits take it, in the frame asked for: the NRM at 0, the others
 // at their level. Nothing when the specimen lacks the orientation (or bedding) the frame needs.
-std::optional<std::vector<FitStep>> fitStepsIn(const Specimen &specimen, CoordinateSystem coordinates);
+std::optional<std::vector<FitStep>> fitStepsIn(
+    const Specimen &specimen, CoordinateSystem coordinates);
 
 // The frame a specimen's steps are shown and fitted in when the one wanted is asked for: that
 // frame, or the specimen's own when it lacks the orientation (or bedding) it needs.
@@ -38,6 +39,13 @@ ComponentFit fitIn(
 // specimens are given in: what the batch fits its lists over.
 std::vector<NamedSteps> namedSteps(
     std::span<const Specimen> framed, const std::string &measurementsName);
+
+// Every component of every specimen refitted in the frame given, in specimen order, as the
+// batch's fits of a list: the request names the specimen, the fit type, the component and the
+// levels of its first and last step; the site is siteOf(specimen, measurementsName).
+std::vector<InterpretationResult> fitsIn(const MeasurementSet &set,
+    const Interpretations &interpretations, CoordinateSystem coordinates,
+    const std::string &measurementsName);
 
 // One row per site and component name (SiteGroups), every fit refitted in the frame given; a
 // specimen's site is siteOf(specimen, measurementsName), as in the batch.
@@ -69,7 +77,8 @@ struct OpenedInterpretations
 // highest step, both included, within half a degree, so that tables written in kelvin with
 // 273.15 find the same steps.
 OpenedInterpretations interpretationsFromRows(const MeasurementSet &set,
-    std::span<const SavedInterpretation> rows, const Interpretations &current, CoordinateSystem shown);
+    std::span<const SavedInterpretation> rows, const Interpretations &current,
+    CoordinateSystem shown);
 
 // The fits that skip steps between their first and last (the table keeps only those two, so
 // such a fit reads back over every step between them): "specimen component" each.

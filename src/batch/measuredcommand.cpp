@@ -14,6 +14,7 @@
 #include "measurements/measurementreader.h"
 #include "measurements/readertext.h"
 #include "measurements/specimencoordinates.h"
+#include "measurements/stepscsv.h"
 #include "unmixing/twinscenario.h"
 #include "unmixing/unmixingerror.h"
 
@@ -176,45 +177,6 @@ MeasuredOptions parseMeasuredOptions(std::span<const std::string> arguments)
                          "--utrecht FILE");
     }
     return options;
-}
-
-std::string number(double value)
-{
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
-}
-
-const char *treatmentName(Treatment treatment)
-{
-    switch (treatment) {
-    case Treatment::Nrm:
-        return "nrm";
-    case Treatment::Thermal:
-        return "thermal";
-    case Treatment::AlternatingField:
-        return "af";
-    case Treatment::Other:
-        return "other";
-    }
-    return "other";
-}
-
-void writeStepsCsv(
-    std::ostream &stream, const std::vector<const Specimen *> &specimens, CoordinateSystem system)
-{
-    stream << "specimen,treatment,level,x,y,z,unit,declination,inclination,intensity\n";
-    for (const Specimen *specimen : specimens) {
-        const char *unit = specimen->unit == MomentUnit::AmpereSquareMetre ? "Am2" : "A/m";
-        for (const SpecimenStep &step : specimen->steps) {
-            const Moment3 moment = stepMoment(*specimen, step, system);
-            stream << specimen->name << ',' << treatmentName(step.treatment) << ','
-                   << number(step.level) << ',' << number(moment[0]) << ',' << number(moment[1])
-                   << ',' << number(moment[2]) << ',' << unit << ','
-                   << number(declinationOf(moment)) << ',' << number(inclinationOf(moment)) << ','
-                   << number(intensityOf(moment)) << '\n';
-        }
-    }
 }
 
 std::vector<const Specimen *> chosenSpecimens(

@@ -16,21 +16,6 @@ std::optional<ReportKind> reportKindNamed(std::string_view name)
     return std::nullopt;
 }
 
-void appendCsvField(std::string &line, std::string_view text)
-{
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
-        line += text;
-        return;
-    }
-    line += '"';
-    for (const char c : text) {
-        if (c == '"')
-            line += '"';
-        line += c;
-    }
-    line += '"';
-}
-
 void checkReportSize(ReportKind kind, std::uint64_t resultPoints)
 {
     if (kind == ReportKind::Resulting && resultPoints > MaxResultingReportPoints) {
@@ -38,13 +23,6 @@ void checkReportSize(ReportKind kind, std::uint64_t resultPoints)
             + " result points would take minutes to write (at most "
             + std::to_string(MaxResultingReportPoints) + "); use --series FILE for every curve");
     }
-}
-
-std::string csvField(std::string_view text)
-{
-    std::string field;
-    appendCsvField(field, text);
-    return field;
 }
 
 void writeReportCsv(std::ostream &out, const ReportTable &table)

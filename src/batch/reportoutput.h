@@ -1,6 +1,7 @@
 #pragma once
 
 #include "results/reporttable.h"
+#include "text/csvfield.h"
 
 #include <cstdint>
 #include <optional>
@@ -19,12 +20,6 @@ inline constexpr std::uint64_t MaxResultingReportPoints = 15'000'000;
 
 // Refuses, with a BatchError, a Resulting report CSV of more result points than that.
 void checkReportSize(ReportKind kind, std::uint64_t resultPoints);
-
-// One CSV field: quoted, with inner quotes doubled, when it holds a comma, a quote or a
-// line break; as it stands otherwise.
-std::string csvField(std::string_view text);
-// The same field appended to line.
-void appendCsvField(std::string &line, std::string_view text);
 
 // Every row of the grid as one CSV line, the heading row and empty trailing rows included,
 // formed row by row from the table.

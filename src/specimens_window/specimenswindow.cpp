@@ -180,10 +180,29 @@ void SpecimensWindow::buildLayout()
     split->setSizes({ 480, 720 });
     auto *layout = new QVBoxLayout(this);
     QMenuBar *bar = m_interpretation->createMenuBar(this);
+    addSavingCommands(*bar);
     bar->insertMenu(bar->actions().value(1), specimenMenu(bar));
     layout->setMenuBar(bar);
     layout->addWidget(split);
     SG_specimens->setFocus();
+}
+
+void SpecimensWindow::addSavingCommands(QMenuBar &bar)
+{
+    // The panel's File and Edit menus come first.
+    QMenu *file = bar.actions().value(0)->menu();
+    QMenu *edit = bar.actions().value(1)->menu();
+    file->addSeparator();
+    file->addAction(QStringLiteral("Save &picture..."), this, [this] { savePicture(); });
+    file->addAction(QStringLiteral("Save s&teps as CSV..."), this, [this] { saveStepsCsv(); });
+    file->addAction(QStringLiteral("Save &fits as CSV..."), this, [this] { saveFitsCsv(); });
+    file->addAction(
+        QStringLiteral("Save site &means as CSV..."), this, [this] { saveSiteMeansCsv(); });
+    edit->addSeparator();
+    QAction *copy = edit->addAction(QStringLiteral("&Copy table"), this, [this] { copyTable(); });
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WindowShortcut);
+    addAction(copy);
 }
 
 QMenu *SpecimensWindow::specimenMenu(QWidget *parent)

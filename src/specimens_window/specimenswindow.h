@@ -8,12 +8,15 @@
 #include <QWidget>
 
 #include <functional>
+#include <ostream>
+#include <string>
 #include <vector>
 
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QMenuBar;
 class QTableView;
 
 namespace Demagora {
@@ -56,6 +59,15 @@ public:
     // What the reader left out and merged, in one line, and the readers' notes.
     static QString summaryText(const ReadSummary &summary);
 
+    // File menu: what the window shows, saved through the output layer (never over a file the
+    // measurements were read from); true when written.
+    bool savePicture();
+    bool saveStepsCsv(); // the current specimen's steps in the coordinates shown
+    bool saveFitsCsv(); // every fit, in the coordinates chosen, as the batch's --fits
+    bool saveSiteMeansCsv(); // as the batch's --site-means
+    // Edit > Copy: the table the user is in (else the steps) as shown, tab-separated.
+    void copyTable() const;
+
     // The interpretations not saved: Save, Discard or Cancel.
     bool askAboutUnsavedWork() override;
     void closeWithoutAsking() override;
@@ -65,6 +77,12 @@ protected:
 
 private:
     void buildLayout();
+    // The files read and the path opened: no output replaces them.
+    std::vector<std::string> measurementsRead() const;
+    bool saveOutput(const QString &caption, const QString &suggested, const QString &filter,
+        const char *what, const std::function<void(const QString &name, std::ostream &)> &write);
+    // Save picture, steps, fits and site means (File), Copy table (Edit).
+    void addSavingCommands(QMenuBar &bar);
     // Next, previous and find, with their keys.
     QMenu *specimenMenu(QWidget *parent);
     // Shows the first specimen from index from on (round to the start) whose name holds text.

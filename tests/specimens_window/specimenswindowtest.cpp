@@ -10,6 +10,8 @@
 #include "support/mnemonics.h"
 #include "support/smallcitsite.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -22,6 +24,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace Demagora {
 namespace {
@@ -147,6 +151,70 @@ TEST(SpecimensWindowTest, KeysAndMessagesOfTheInterpretationPanel)
     window->interpretation().deleteComponent();
     ASSERT_EQ(prompts.errors.size(), 1);
     EXPECT_TRUE(prompts.errors.front().startsWith(QStringLiteral("No component to delete")));
+}
+
+// What the window shows can be saved (the picture in the format its name asks for, the steps,
+// fits and site means as the batch writes them) and copied as a spreadsheet pastes it; no
+// name given replaces a file the measurements were read from.
+TEST(SpecimensWindowTest, SavesAndCopiesWhatItShows)
+{
+    Testing::ScriptedPrompts prompts;
+    QTemporaryDir folder;
+    const QString sam = Testing::copySmallCitSite(folder.path());
+    ASSERT_FALSE(sam.isEmpty());
+    SpecimensWindow window(readMeasurements(sam.toStdString()), sam);
+    window.setAttribute(Qt::WA_DeleteOnClose, false);
+    window.show();
+    window.chooseSteps({ 0, 1, 2, 3 }, false);
+    window.interpretation().fitChosen(FitType::Free);
+    const struct
+    {
+        const char *file;
+        std::function<bool()> save;
+        QByteArray start;
+        int lines;
+    } cases[] = {
+        { "p.png", [&] { return window.savePicture(); }, "\x89PNG", -1 },
+        { "p.svg", [&] { return window.savePicture(); }, "<?xml", -1 },
+        { "p.pdf", [&] { return window.savePicture(); }, "%PDF", -1 },
+        { "steps.csv", [&] { return window.saveStepsCsv(); },
+            "specimen,treatment,level,x,y,z,unit,declination,inclination,intensity\nSM1-1a,nrm,0,",
+            13 },
+        { "fits.csv", [&] { return window.saveFitsCsv(); },
+            "specimen,type,from,to,n,declination,inclination,mad,dang,alpha95_from_mad,"
+            "alpha95_isotropic,site,component\nSM1-1a,free,0,150,4,",
+            2 },
+        { "sites.csv", [&] { return window.saveSiteMeansCsv(); },
+            "site,n_lines,n_planes,declination,inclination,k,alpha95,component,note\n", 2 },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.file);
+        const QString path = folder.filePath(QLatin1String(c.file));
+        prompts.fileNames = { path };
+        ASSERT_TRUE(c.save());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        EXPECT_TRUE(bytes.startsWith(c.start)) << bytes.left(120).toStdString();
+        if (c.lines >= 0)
+            EXPECT_EQ(bytes.count('\n'), c.lines);
+    }
+    EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join('\n').toStdString();
+
+    prompts.fileNames = { folder.filePath(QStringLiteral("SM1-1a")) };
+    EXPECT_FALSE(window.savePicture());
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_TRUE(prompts.errors.front().contains("the measurements were read from it"));
+
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    auto *components = window.findChild<QTableView *>(QStringLiteral("SG_components"));
+    components->setFocus();
+    QTest::keyClick(components, Qt::Key_C, Qt::ControlModifier);
+    const QStringList copied = QApplication::clipboard()->text().split(QLatin1Char('\n'));
+    ASSERT_GE(copied.size(), 2);
+    EXPECT_TRUE(copied[0].startsWith(QStringLiteral("Name\tFit\t"))) << copied[0].toStdString();
+    EXPECT_TRUE(copied[1].startsWith(QStringLiteral("C1\tfree line\t"))) << copied[1].toStdString();
 }
 
 TEST(SpecimensWindowTest, CoordinatesTurnTheStepsButKeepTheirIntensity)
