@@ -97,3 +97,29 @@ TEST(InterpretationBatchTest, NamedComponentsHaveMeansOfTheirOwn)
         std::string::npos)
         << text;
 }
+
+namespace Demagora {
+namespace {
+
+// Names come from files: a comma or a quote in one is quoted, so that no column moves.
+TEST(InterpretationBatchTest, NamesWithCommasAndQuotesKeepTheirColumns)
+{
+    InterpretationResult result;
+    result.request.specimen = "S,1";
+    result.request.component = "L\"T";
+    result.site = "north, upper";
+    std::ostringstream fits;
+    writeInterpretationFitsCsv(fits, std::span(&result, 1));
+    EXPECT_TRUE(fits.str().ends_with(",\"north, upper\",\"L\"\"T\"\n")) << fits.str();
+    EXPECT_NE(fits.str().find("\n\"S,1\",free,"), std::string::npos) << fits.str();
+
+    SiteResult site;
+    site.site = "north, upper";
+    site.component = "LT";
+    std::ostringstream means;
+    writeSiteMeansCsv(means, std::span(&site, 1));
+    EXPECT_NE(means.str().find("\n\"north, upper\",0,0,"), std::string::npos) << means.str();
+}
+
+} // namespace
+} // namespace Demagora
