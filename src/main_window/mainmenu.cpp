@@ -33,6 +33,8 @@ MainMenu::MainMenu(QWidget *window)
     m_open = addAction(file, "actionOpen", QStringLiteral("&Open..."), QKeySequence::Open);
     m_openMeasurements = addAction(file, "actionOpenMeasurements",
         QStringLiteral("Open &measurements..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+    m_openMeasurementFolder = addAction(
+        file, "actionOpenMeasurementFolder", QStringLiteral("Open measurement &folder..."), {});
     m_recent = file->addMenu(QStringLiteral("Open &Recent"));
     m_recent->setObjectName(QStringLiteral("RecentMenu"));
     m_recent->setEnabled(false);
@@ -64,7 +66,8 @@ MainMenu::MainMenu(QWidget *window)
     m_about = addAction(m_help, "actionAbout", QStringLiteral("&About Demagora"), {});
 
     // The shortcuts work wherever the focus is in the window, the menu bar included.
-    for (QAction *action : { m_new, m_open, m_openMeasurements, m_save, m_saveAs, m_quit, m_undo, m_redo })
+    for (QAction *action :
+        { m_new, m_open, m_openMeasurements, m_save, m_saveAs, m_quit, m_undo, m_redo })
         action->setShortcutContext(Qt::WindowShortcut);
 }
 

@@ -25,6 +25,8 @@ public:
     QAction *newAction() const { return m_new; }
     QAction *openAction() const { return m_open; }
     QAction *openMeasurementsAction() const { return m_openMeasurements; }
+    // A folder read as one: a folder of 2G files, a MagIC contribution.
+    QAction *openMeasurementFolderAction() const { return m_openMeasurementFolder; }
     QMenu *recentMenu() const { return m_recent; }
     QAction *saveAction() const { return m_save; }
     QAction *saveAsAction() const { return m_saveAs; }
@@ -53,6 +55,7 @@ private:
     QAction *m_new = nullptr;
     QAction *m_open = nullptr;
     QAction *m_openMeasurements = nullptr;
+    QAction *m_openMeasurementFolder = nullptr;
     QAction *m_save = nullptr;
     QAction *m_saveAs = nullptr;
     QAction *m_exportMeasurements = nullptr;

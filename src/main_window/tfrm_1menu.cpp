@@ -51,6 +51,12 @@ void TFrm_1::connectMenu()
         if (!path.isEmpty() && openMeasurements(this, path, twinOpener))
             m_document->remember(path);
     });
+    connect(m_menu->openMeasurementFolderAction(), &QAction::triggered, this, [this, twinOpener] {
+        const QString folder = Prompts::current().askFolder(
+            this, QStringLiteral("Open measurement folder"), QString());
+        if (!folder.isEmpty() && openMeasurements(this, folder, twinOpener))
+            m_document->remember(folder);
+    });
     connect(m_menu, &MainMenu::recentFileChosen, this, [this, twinOpener](const QString &path) {
         // Measurement files open beside the scenario, which stays as it is.
         if (isMeasurementPath(path)) {

@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTemporaryDir>
 
 namespace Demagora::Testing {
 namespace {
@@ -157,6 +158,34 @@ TEST_F(MainMenuTest, QuitAsksEveryWindowBeforeClosingAny)
     EXPECT_EQ(prompts.questions.size(), 2);
     EXPECT_FALSE(specimens->isVisible());
     EXPECT_FALSE(window.isVisible());
+}
+
+} // namespace
+} // namespace Demagora::Testing
+
+namespace Demagora::Testing {
+namespace {
+
+// A folder is read as one (a MagIC contribution here, a folder of 2G files alike): its
+// specimens open in one specimens window, and the folder joins the recent files.
+TEST_F(MainMenuTest, MeasurementFolderOpensAsOneSet)
+{
+    QTemporaryDir folder;
+    QFile table(folder.filePath(QStringLiteral("measurements.txt")));
+    ASSERT_TRUE(table.open(QIODevice::WriteOnly));
+    table.write("tab\tmeasurements\nspecimen\tmethod_codes\ttreat_temp\tdir_dec\tdir_inc\t"
+                "magn_moment\tquality\n"
+                "a1\tLT-NO\t273\t10\t20\t4e-6\tg\na1\tLT-T-Z\t373\t10\t20\t3e-6\tg\n"
+                "b1\tLT-NO\t273\t30\t40\t5e-6\tg\n");
+    table.close();
+    prompts.fileNames = { folder.path() };
+    window.menu().openMeasurementFolderAction()->trigger();
+    EXPECT_EQ(prompts.folderCaptions, QStringList { "Open measurement folder" });
+    const auto opened = window.findChildren<SpecimensWindow *>();
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened.front()->measurements().specimens.size(), 2u);
+    EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join('\n').toStdString();
+    opened.front()->close();
 }
 
 } // namespace
