@@ -375,6 +375,62 @@ TEST(UnmixingTest, RangesKeepWithinTheBoundInFitAndRefits)
     }
 }
 
+// A step thrown off by twenty times the noise (at 500 degrees, inside the second range only)
+// turns the second component when it is left out, further than the bootstrap's cone: that
+// component is marked unstable and its cone widened to the turn; the first stays as it was.
+TEST(UnmixingTest, JackknifeMarksComponentsOneStepTurns)
+{
+    const TVector a = component(SpectrumShape::Gauss, 30, 50, 10, 100, 450);
+    const TVector b = component(SpectrumShape::Gauss, 210, -20, 10, 300, 600);
+    const double sigma = 0.02 * a.Remaining(0);
+    const struct
+    {
+        const char *name;
+        double thrownOff;
+        bool secondStable;
+    } cases[] = { { "noise alone", 0, true }, { "one step thrown off", 20 * sigma, false } };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        auto steps = noisySteps({ a, b }, sigma, sigma, 4);
+        for (UnmixStep &s : steps)
+            s.errorDegrees.reset();
+        ASSERT_EQ(steps[20].temperature, 500);
+        steps[20].z += c.thrownOff;
+        const UnmixResult result = unmixSpecimen("S1", steps, fixed(2, UnmixShapes::Gauss, 40));
+        EXPECT_EQ(result.jackknifeRefits, int(steps.size()));
+        ASSERT_EQ(result.intervals.size(), 2u);
+        const auto &fitted = result.best.components;
+        const std::size_t second
+            = std::size_t(&closest(fitted, b.Declination, b.Inclination) - fitted.data());
+        for (std::size_t j = 0; j < 2; ++j) {
+            SCOPED_TRACE(j);
+            const ComponentInterval &interval = result.intervals[j];
+            const bool stable = j == second ? c.secondStable : true;
+            EXPECT_EQ(interval.stable, stable);
+            EXPECT_GT(interval.jackknife, 0);
+            EXPECT_EQ(interval.alpha95, stable ? interval.bootstrapAlpha95 : interval.jackknife);
+        }
+    }
+}
+
+// One component measured every 100 degrees: two components asked for cannot each have three
+// steps inside their ranges, so the fit gives way to one, the two-component fits kept among
+// the candidates as not sound.
+TEST(UnmixingTest, FewerComponentsWhereTheStepsCarryFewer)
+{
+    const auto steps = exactSteps(
+        { { SpectrumShape::Gauss, 10, 60, 2e-3, 80, 420 } }, everyDegrees(0, 600, 100));
+    const UnmixResult result = unmixSpecimen("S1", steps, fixed(2, UnmixShapes::Any));
+    ASSERT_EQ(result.best.components.size(), 1u);
+    EXPECT_LT(angle(result.best.components[0], 10, 60), 1e-3);
+    const auto twos = std::count_if(result.candidates.begin(), result.candidates.end(),
+        [](const UnmixCandidate &c) { return c.components.size() == 2; });
+    EXPECT_GE(twos, 1);
+    for (const UnmixCandidate &c : result.candidates)
+        if (c.components.size() == 2)
+            EXPECT_LT(c.fewestSteps, MinUnmixStepsInRange);
+}
+
 TEST(UnmixingTest, RefusesSpecimensItCannotUnmix)
 {
     const auto good
