@@ -241,7 +241,8 @@ TEST(UnmixingTest, BootstrapConesCoverTheTrueDirections)
                 ++covered;
         }
     }
-    EXPECT_GE(covered, cones * 3 / 4) << covered << " of " << cones;
+    // 90 % is the aim; 21 of 24 allows for the small sample.
+    EXPECT_GE(covered, cones * 7 / 8) << covered << " of " << cones;
 }
 
 // A stop is heard inside the first fit (the counts, the starts and the solver's iterations),
