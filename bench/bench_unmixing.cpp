@@ -258,6 +258,7 @@ void BM_NestedGaussAccuracy(benchmark::State &state)
     }
 }
 BENCHMARK(BM_NestedGaussAccuracy)
+    ->Args({ 4, 2 })
     ->Args({ 2, 3 })
     ->Args({ 2, 4 })
     ->Args({ 2, 5 })

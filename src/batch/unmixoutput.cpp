@@ -94,13 +94,14 @@ void writeUnmixCsv(std::ostream &out, const std::vector<UnmixedSpecimen> &specim
     const std::vector<TVector> &entered)
 {
     std::string line = "specimen,components,component,shape,declination,inclination,alpha95,"
-                       "height,height_lo,height_hi,low,low_lo,low_hi,high,high_lo,high_hi,rms,bic";
+                       "height,height_lo,height_hi,low,low_lo,low_hi,high,high_lo,high_hi,rms,bic,"
+                       "noise,misfit,stable";
     for (std::size_t i = 0; i < entered.size(); ++i)
         line += ",angle_to_component_" + std::to_string(i + 1);
     out << line << '\n';
     for (const UnmixedSpecimen &specimen : specimens) {
         if (!specimen.refusal.empty()) {
-            out << specimen.name << ",0" << std::string(16 + entered.size(), ',') << '\n';
+            out << specimen.name << ",0" << std::string(19 + entered.size(), ',') << '\n';
             continue;
         }
         const UnmixCandidate &best = specimen.result.best;
@@ -130,6 +131,12 @@ void writeUnmixCsv(std::ostream &out, const std::vector<UnmixedSpecimen> &specim
             optional(interval ? interval->highHigh : 0);
             field(line, best.rms);
             field(line, best.bic);
+            field(line, specimen.result.noise);
+            if (specimen.result.misfit)
+                field(line, *specimen.result.misfit);
+            else
+                line += ',';
+            line += interval ? (interval->stable ? ",true" : ",false") : ",";
             for (const TVector &e : entered)
                 field(line,
                     angleBetween(unitVector(c.declination, c.inclination),

@@ -45,11 +45,12 @@ std::vector<UnmixSpecimenSteps> measuredRunSteps(const ResultSeries &series,
 // Fits every specimen in turn, the bootstrap of each on every core from seed. A specimen that
 // cannot be unmixed keeps its place with the refusal, so that one short specimen does not stop
 // a whole file; when none can be unmixed, throws BatchError with the first refusal.
-std::vector<UnmixedSpecimen> unmixSpecimens(
-    const std::vector<UnmixSpecimenSteps> &specimens, const UnmixBatchOptions &options, std::uint64_t seed);
+std::vector<UnmixedSpecimen> unmixSpecimens(const std::vector<UnmixSpecimenSteps> &specimens,
+    const UnmixBatchOptions &options, std::uint64_t seed);
 
 // One row per fitted component; with entered components (a simulated run) also the angle from
-// each fitted direction to each entered one. Intervals are empty without bootstrap. A refused
+// each fitted direction to each entered one. Intervals and stability are empty without
+// bootstrap, the misfit without error angles. A refused
 // specimen has one row: its name, 0 components and every other field empty.
 void writeUnmixCsv(std::ostream &out, const std::vector<UnmixedSpecimen> &specimens,
     const std::vector<TVector> &entered);

@@ -124,6 +124,10 @@ void UnmixDialog::buildControls()
     lbl_summary = new QLabel(this);
     lbl_summary->setObjectName(QStringLiteral("lbl_summary"));
     lbl_summary->setWordWrap(true);
+    lbl_warning = new QLabel(this);
+    lbl_warning->setObjectName(QStringLiteral("lbl_warning"));
+    lbl_warning->setWordWrap(true);
+    lbl_warning->setStyleSheet(QStringLiteral("color: #a00000; font-weight: bold"));
     SG_components = table(this, "SG_components", unmixComponentHeadings());
     SG_candidates = table(this, "SG_candidates", unmixCandidateHeadings());
     SG_residuals = table(this, "SG_residuals", unmixResidualHeadings());
@@ -141,6 +145,7 @@ void UnmixDialog::buildControls()
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(choices);
     layout->addWidget(lbl_summary);
+    layout->addWidget(lbl_warning);
     layout->addWidget(split, 1);
     setRunning(false);
 }
@@ -155,6 +160,11 @@ void UnmixDialog::setChoices(int components, UnmixShapes shapes, int bootstrap)
 QString UnmixDialog::statusText() const
 {
     return lbl_summary->text();
+}
+
+QString UnmixDialog::warningText() const
+{
+    return lbl_warning->text();
 }
 
 void UnmixDialog::setRunning(bool running)
@@ -190,6 +200,7 @@ void UnmixDialog::btn_unmixClick()
     m_total = options.bootstrap;
     m_progress->setValue(0);
     lbl_summary->setText(QStringLiteral("Unmixing..."));
+    lbl_warning->clear();
     setRunning(true);
     m_worker = std::thread([this, options] {
         std::optional<UnmixResult> result;
@@ -242,6 +253,8 @@ void UnmixDialog::showResult()
     fill(SG_candidates, unmixCandidateRows(*m_result));
     fill(SG_residuals, unmixResidualRows(m_steps, *m_result));
     lbl_summary->setText(unmixSummaryText(*m_result, m_chosenByBic));
+    lbl_warning->setText(unmixWarningText(*m_result));
+    lbl_warning->setVisible(!lbl_warning->text().isEmpty());
 }
 
 void UnmixDialog::btn_saveClick()

@@ -58,6 +58,7 @@ public:
     const std::optional<UnmixResult> &result() const { return m_result; }
     const SpecimenPicture &picture() const { return *m_picture; }
     QString statusText() const;
+    QString warningText() const;
 
     void btn_unmixClick();
     void btn_cancelClick();
@@ -96,6 +97,7 @@ private:
     QProgressBar *m_progress = nullptr;
     QTimer *m_ticks = nullptr;
     QLabel *lbl_summary = nullptr;
+    QLabel *lbl_warning = nullptr;
     QTableWidget *SG_components = nullptr;
     QTableWidget *SG_candidates = nullptr;
     QTableWidget *SG_residuals = nullptr;

@@ -98,8 +98,9 @@ SpecimenDiagramData unmixDiagramData(
         const double d = c.declination * Pi / 180;
         const double i = c.inclination * Pi / 180;
         const double cone = j < result.intervals.size() ? result.intervals[j].alpha95 : 0;
-        data.cones.push_back({ { std::cos(i) * std::cos(d), std::cos(i) * std::sin(d), std::sin(i) },
-            cone, unmixComponentColour(j) });
+        data.cones.push_back(
+            { { std::cos(i) * std::cos(d), std::cos(i) * std::sin(d), std::sin(i) }, cone,
+                unmixComponentColour(j) });
     }
     return data;
 }
@@ -107,9 +108,25 @@ SpecimenDiagramData unmixDiagramData(
 QStringList unmixComponentHeadings()
 {
     return { QStringLiteral("Component"), QStringLiteral("Shape"), QStringLiteral("Dec"),
-        QStringLiteral("Inc"), QStringLiteral("\u03B195"), QStringLiteral("Height (95 %)"),
-        QStringLiteral("Low (95 %)"), QStringLiteral("High (95 %)") };
+        QStringLiteral("Inc"), QStringLiteral("\u03B195"), QStringLiteral("Stable"),
+        QStringLiteral("Height (95 %)"), QStringLiteral("Low (95 %)"),
+        QStringLiteral("High (95 %)") };
 }
+
+namespace {
+
+// "yes", or "no" with the most one left-out step turns it; a dash without the bootstrap and its
+// jackknife.
+QString stabilityText(const ComponentInterval *interval)
+{
+    if (!interval)
+        return QStringLiteral("-");
+    if (interval->stable)
+        return QStringLiteral("yes");
+    return QStringLiteral("no (%1\u00B0)").arg(number(interval->jackknife, 1));
+}
+
+} // namespace
 
 std::vector<QStringList> unmixComponentRows(const UnmixResult &result)
 {
@@ -122,7 +139,7 @@ std::vector<QStringList> unmixComponentRows(const UnmixResult &result)
             c.shape == SpectrumShape::Gauss ? QStringLiteral("Gauss")
                                             : QStringLiteral("Rectangular"),
             number(c.declination, 1), number(c.inclination, 1),
-            interval ? number(interval->alpha95, 1) : QStringLiteral("-"),
+            interval ? number(interval->alpha95, 1) : QStringLiteral("-"), stabilityText(interval),
             withInterval(c.height, interval, interval ? interval->heightLow : 0,
                 interval ? interval->heightHigh : 0, false),
             withInterval(c.low, interval, interval ? interval->lowLow : 0,
@@ -160,6 +177,8 @@ std::vector<QStringList> unmixCandidateRows(const UnmixResult &result)
             add(QStringLiteral("not converged"));
         if (c.cancellation > MaxUnmixCancellation)
             add(QStringLiteral("components cancel"));
+        if (c.fewestSteps < MinUnmixStepsInRange)
+            add(QStringLiteral("%1 step(s) in a range").arg(c.fewestSteps));
         rows.push_back({ QString::number(c.components.size()), shapes.join(QStringLiteral(", ")),
             scientific(c.rms), number(c.bic, 1), mark });
     }
@@ -192,20 +211,52 @@ std::vector<QStringList> unmixResidualRows(
 
 QString unmixSummaryText(const UnmixResult &result, bool chosenByBic)
 {
-    QString text = QStringLiteral("%1 component(s)%2; rms %3, noise %4 per axis (%5), BIC %6.")
-                       .arg(result.best.components.size())
-                       .arg(chosenByBic ? QStringLiteral(", chosen by BIC") : QString())
-                       .arg(scientific(result.best.rms), scientific(result.noise),
-                           result.noiseFromErrors ? QStringLiteral("from the steps' errors")
-                                                  : QStringLiteral("from the residuals"),
-                           number(result.best.bic, 1));
-    if (result.bootstrapRefits > 0)
-        text += QStringLiteral(" Bootstrap: %1 refits, %2 did not converge.")
+    const std::size_t k = result.best.components.size();
+    std::size_t asked = 0;
+    for (const UnmixCandidate &c : result.candidates)
+        asked = std::max(asked, c.components.size());
+    QString text = QStringLiteral("%1 component(s)").arg(k);
+    if (chosenByBic)
+        text += QStringLiteral(", chosen by BIC");
+    else if (asked > k)
+        text += QStringLiteral(" (%1 asked: no fit of more is sound, see the candidates)")
+                    .arg(asked);
+    text += QStringLiteral("; rms %1, noise %2 per axis (%3), BIC %4.")
+                .arg(scientific(result.best.rms), scientific(result.noise),
+                    !result.noiseFromErrors     ? QStringLiteral("from the residuals")
+                        : result.noiseScale > 1 ? QStringLiteral("the steps' errors times %1")
+                                                      .arg(number(result.noiseScale, 1))
+                                                : QStringLiteral("from the steps' errors"),
+                    number(result.best.bic, 1));
+    if (result.misfit) {
+        text += QStringLiteral(" Misfit %1 (chi-square per degree of freedom; %2 to %3 expected).")
+                    .arg(number(*result.misfit, 2), number(result.misfitLow, 2),
+                        number(result.misfitHigh, 2));
+    }
+    if (result.bootstrapRefits > 0) {
+        text += QStringLiteral(" Bootstrap: %1 refits, %2 did not converge; jackknife: %3 refits.")
                     .arg(result.bootstrapRefits)
-                    .arg(result.bootstrapNotConverged);
-    else
+                    .arg(result.bootstrapNotConverged)
+                    .arg(result.jackknifeRefits);
+    } else {
         text += QStringLiteral(" No bootstrap: no intervals.");
+    }
     return text;
+}
+
+QString unmixWarningText(const UnmixResult &result)
+{
+    QStringList warnings;
+    if (result.misfit && result.noiseScale > 1)
+        warnings << QStringLiteral("The model does not fit the steps within their errors: the "
+                                   "intervals use the larger noise of the residuals.");
+    const auto unstable = std::count_if(result.intervals.begin(), result.intervals.end(),
+        [](const ComponentInterval &i) { return !i.stable; });
+    if (unstable > 0)
+        warnings << QStringLiteral("%1 component(s) turn more than their cone when one step is "
+                                   "left out: their \u03B195 is widened to that turn.")
+                        .arg(unstable);
+    return warnings.join(QLatin1Char(' '));
 }
 
 } // namespace Demagora

@@ -23,8 +23,8 @@ SpecimenDiagramData unmixDiagramData(
 // The colour of the i-th fitted component, shared by the picture and the table.
 QColor unmixComponentColour(std::size_t index);
 
-// The components' table: the headings, then one row per component with its intervals where
-// the bootstrap ran.
+// The components' table: the headings, then one row per component with its intervals and its
+// stability where the bootstrap ran.
 QStringList unmixComponentHeadings();
 std::vector<QStringList> unmixComponentRows(const UnmixResult &result);
 
@@ -39,8 +39,13 @@ QStringList unmixResidualHeadings();
 std::vector<QStringList> unmixResidualRows(
     const std::vector<UnmixStep> &steps, const UnmixResult &result);
 
-// One line: the number of components and how it was chosen, the residual, the noise, the BIC
-// and the bootstrap's refits with those that did not converge.
+// One line: the number of components and how it was chosen (or why fewer than asked), the
+// residual, the noise and where it came from, the misfit against the steps' errors, the BIC,
+// the bootstrap's and the jackknife's refits.
 QString unmixSummaryText(const UnmixResult &result, bool chosenByBic);
+
+// What the user must not miss, in plain words: the model does not fit the steps within their
+// errors, components turn when one step is left out. Empty when neither.
+QString unmixWarningText(const UnmixResult &result);
 
 } // namespace Demagora

@@ -31,4 +31,16 @@ SampleStatistics sampleStatistics(std::span<const double> samples)
     return statistics;
 }
 
+ChiSquareRange chiSquarePerDegreeRange(double degreesOfFreedom)
+{
+    if (!(degreesOfFreedom > 0))
+        throw std::invalid_argument("chiSquarePerDegreeRange needs positive degrees of freedom");
+    // The cube root of chi-square over its degrees of freedom is nearly normal with mean
+    // 1 - 2 / (9 dof) and variance 2 / (9 dof); 1.959964 is the normal's 97.5 percentile.
+    constexpr double Z = 1.959963984540054;
+    const double v = 2 / (9 * degreesOfFreedom);
+    const auto cube = [](double x) { return x > 0 ? x * x * x : 0.0; };
+    return { cube(1 - v - Z * std::sqrt(v)), cube(1 - v + Z * std::sqrt(v)) };
+}
+
 } // namespace Demagora

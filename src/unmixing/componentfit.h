@@ -19,13 +19,14 @@ struct FitData
     std::vector<std::array<double, 3>> moments; // scaled
     std::vector<double> weights;
     double lowBound = 0; // lowest temperature a range may start at
-    double highBound = 0; // highest temperature a range may start below
+    double highBound = 0; // highest temperature a range may end at
     double minWidth = 1; // degrees
 };
 
 // One component as the solver varies it: the moment per degree as a free vector (its length
 // is the height, so the height never goes negative and no direction is singular), the lower
-// end of the range and the width of the range (at least minWidth, so low < high).
+// end of the range and the width of the range (at least minWidth, so low < high). The solver
+// keeps low >= lowBound and low + width <= highBound.
 struct ComponentParameters
 {
     SpectrumShape shape = SpectrumShape::Gauss;

@@ -16,6 +16,16 @@ namespace Demagora {
 
 namespace RefineFixedDetail {
 
+// The solver varies each range as its lower end and the fraction of the room left above it
+// that the range takes beyond minWidth: the upper end is then low + minWidth + fraction *
+// (highBound - low - minWidth), never above highBound, in the fit as in every refit. A plain
+// bound on the width would let a range that starts near highBound end a whole span above it.
+inline double rangeFraction(double low, double width, const FitData &data)
+{
+    const double room = data.highBound - low - data.minWidth;
+    return room > 0 ? std::clamp((width - data.minWidth) / room, 0.0, 1.0) : 0.0;
+}
+
 // The residual of one step: weight times (sum of the components' remaining moments - measured).
 template <int K> struct StepResidual
 {
@@ -23,13 +33,16 @@ template <int K> struct StepResidual
     std::array<double, 3> moment;
     double weight;
     std::array<SpectrumShape, K> shapes;
+    double highBound;
+    double minWidth;
 
     template <typename T> bool operator()(const T *const p, T *residual) const
     {
         T sum[3] = { T(0), T(0), T(0) };
         for (int j = 0; j < K; ++j) {
             const T *c = p + 5 * j;
-            const T unit = continuousRemaining(shapes[j], T(1), c[3], c[3] + c[4], temperature);
+            const T high = c[3] + minWidth + c[4] * (highBound - c[3] - minWidth);
+            const T unit = continuousRemaining(shapes[j], T(1), c[3], high, temperature);
             for (int a = 0; a < 3; ++a)
                 sum[a] += c[a] * unit;
         }
@@ -62,30 +75,30 @@ template <int K>
 FitOutcome refineFixed(const FitData &data, const std::vector<ComponentParameters> &start,
     const std::function<bool()> &stop)
 {
+    using RefineFixedDetail::rangeFraction;
     std::array<double, 5 * K> p {};
     std::array<SpectrumShape, K> shapes {};
     for (int j = 0; j < K; ++j) {
         shapes[j] = start[j].shape;
         for (int a = 0; a < 5; ++a)
             p[5 * j + a] = start[j].values[a];
+        // Keep the start inside the bounds: Ceres refuses a start outside them.
+        p[5 * j + 3] = std::clamp(p[5 * j + 3], data.lowBound, data.highBound - data.minWidth);
+        p[5 * j + 4] = rangeFraction(p[5 * j + 3], start[j].values[4], data);
     }
     ceres::Problem::Options problemOptions;
     ceres::Problem problem(problemOptions);
     for (std::size_t i = 0; i < data.temperatures.size(); ++i) {
         auto *cost = new ceres::AutoDiffCostFunction<RefineFixedDetail::StepResidual<K>, 3, 5 * K>(
-            new RefineFixedDetail::StepResidual<K> {
-                data.temperatures[i], data.moments[i], data.weights[i], shapes });
+            new RefineFixedDetail::StepResidual<K> { data.temperatures[i], data.moments[i],
+                data.weights[i], shapes, data.highBound, data.minWidth });
         problem.AddResidualBlock(cost, nullptr, p.data());
     }
-    const double span = data.highBound - data.lowBound;
     for (int j = 0; j < K; ++j) {
-        // Keep the start inside the bounds: Ceres refuses a start outside them.
-        p[5 * j + 3] = std::clamp(p[5 * j + 3], data.lowBound, data.highBound - data.minWidth);
-        p[5 * j + 4] = std::clamp(p[5 * j + 4], data.minWidth, span);
         problem.SetParameterLowerBound(p.data(), 5 * j + 3, data.lowBound);
         problem.SetParameterUpperBound(p.data(), 5 * j + 3, data.highBound - data.minWidth);
-        problem.SetParameterLowerBound(p.data(), 5 * j + 4, data.minWidth);
-        problem.SetParameterUpperBound(p.data(), 5 * j + 4, span);
+        problem.SetParameterLowerBound(p.data(), 5 * j + 4, 0);
+        problem.SetParameterUpperBound(p.data(), 5 * j + 4, 1);
     }
     ceres::Solver::Options options;
     options.linear_solver_type = ceres::DENSE_QR;
@@ -106,8 +119,11 @@ FitOutcome refineFixed(const FitData &data, const std::vector<ComponentParameter
     outcome.components.resize(K);
     for (int j = 0; j < K; ++j) {
         outcome.components[j].shape = shapes[j];
-        for (int a = 0; a < 5; ++a)
+        for (int a = 0; a < 4; ++a)
             outcome.components[j].values[a] = p[5 * j + a];
+        const double low = p[5 * j + 3];
+        outcome.components[j].values[4]
+            = data.minWidth + p[5 * j + 4] * std::max(data.highBound - low - data.minWidth, 0.0);
     }
     outcome.cost = weightedCost(data, outcome.components);
     return outcome;

@@ -1,6 +1,7 @@
 #include "unmixing/unmixing.h"
 
 #include "analysis/vector3.h"
+#include "text/statistics.h"
 #include "unmixing/componentfit.h"
 #include "unmixing/continuousspectrum.h"
 #include "unmixing/unmixbootstrap.h"
@@ -138,18 +139,42 @@ std::vector<UnmixVector> predictedMoments(
 
 namespace {
 
-// How much the components cancel one another over the steps: the sum over the steps of each
-// component's own remaining moment, over the sum of the lengths of their total.
-double cancellation(const FitData &data, const std::vector<ComponentParameters> &components)
+// The fewest steps inside the range of one of the components, its ends included.
+int fewestSteps(const FitData &data, const std::vector<ComponentParameters> &components)
+{
+    int fewest = std::numeric_limits<int>::max();
+    for (const ComponentParameters &c : components) {
+        const double low = c.values[3];
+        const double high = low + c.values[4];
+        fewest = std::min(fewest,
+            int(std::count_if(data.temperatures.begin(), data.temperatures.end(),
+                [&](double t) { return t >= low && t <= high; })));
+    }
+    return components.empty() ? 0 : fewest;
+}
+
+// Chi-square per degree of freedom of a fit against the weights.
+double misfitOf(double cost, double numbers, int components)
+{
+    return cost / std::max(numbers - 5.0 * components, 1.0);
+}
+
+} // namespace
+
+double unmixCancellation(
+    const std::vector<UnmixComponent> &components, const std::vector<double> &temperatures)
 {
     double parts = 0, whole = 0;
-    for (const double t : data.temperatures) {
+    for (std::size_t i = 0; i < temperatures.size(); ++i) {
         Vector3 sum {};
-        for (const ComponentParameters &c : components) {
-            const auto &v = c.values;
-            const double unit = continuousRemaining(c.shape, 1.0, v[3], v[3] + v[4], t);
-            const Vector3 part { v[0] * unit, v[1] * unit, v[2] * unit };
-            parts += norm(part);
+        for (const UnmixComponent &c : components) {
+            const auto remaining = [&c](double t) {
+                return continuousRemaining(c.shape, c.height, c.low, c.high, t);
+            };
+            const double lost = remaining(temperatures[i])
+                - (i + 1 < temperatures.size() ? remaining(temperatures[i + 1]) : 0);
+            const Vector3 part = lost * unitVector(c.declination, c.inclination);
+            parts += std::abs(lost);
             sum = sum + part;
         }
         whole += norm(sum);
@@ -157,19 +182,19 @@ double cancellation(const FitData &data, const std::vector<ComponentParameters> 
     return whole > 0 ? parts / whole : std::numeric_limits<double>::infinity();
 }
 
-} // namespace
-
 bool soundCandidate(const UnmixCandidate &candidate)
 {
-    return candidate.converged && candidate.cancellation <= MaxUnmixCancellation;
+    return candidate.converged && candidate.cancellation <= MaxUnmixCancellation
+        && candidate.fewestSteps >= MinUnmixStepsInRange;
 }
 
 std::size_t chosenCandidate(const std::vector<UnmixCandidate> &candidates)
 {
     // A fit the solver left unfinished is no minimum, and its BIC says nothing; nor does a fit
     // whose components mostly cancel one another (two of one range pointing apart, grown far
-    // beyond the moment measured): noise in the steps decides their directions. BIC chooses
-    // among the sound fits, and among all only when none is sound.
+    // beyond the moment measured), or one with a component that too few steps carry: noise in
+    // the steps decides their directions. BIC chooses among the sound fits, and among all only
+    // when none is sound.
     const bool anySound = std::any_of(candidates.begin(), candidates.end(), soundCandidate);
     std::optional<std::size_t> bestFound;
     for (std::size_t i = 0; i < candidates.size(); ++i) {
@@ -225,7 +250,11 @@ UnmixResult unmixSpecimen(
     const double n = 3.0 * double(steps.size());
     UnmixResult result;
     std::vector<FitOutcome> outcomes;
-    for (const int k : componentCounts(options.components, options.maxComponents, steps.size())) {
+    // A fixed number of components gives way, one at a time, to fewer until a fit is sound.
+    std::vector<int> counts
+        = componentCounts(options.components, options.maxComponents, steps.size());
+    for (std::size_t at = 0; at < counts.size(); ++at) {
+        const int k = counts[at];
         stopIfAsked();
         // The best refit of each choice of shapes for this count.
         std::map<int, FitOutcome> byShapes;
@@ -238,26 +267,56 @@ UnmixResult unmixSpecimen(
             if (found == byShapes.end() || outcome.cost < found->second.cost)
                 byShapes[key] = std::move(outcome);
         }
+        bool anySound = false;
         for (auto &[key, outcome] : byShapes) {
             UnmixCandidate candidate;
             for (const ComponentParameters &p : outcome.components)
                 candidate.components.push_back(component(p, scale));
-            const double plain = plainCost(data, outcome.components);
-            candidate.rms = std::sqrt(plain / n) * scale;
-            const double parameters = 5.0 * k;
-            if (withErrors)
-                candidate.bic = outcome.cost + parameters * std::log(n);
-            else
-                candidate.bic = n * std::log(std::max(plain / n, ExactFitRms * ExactFitRms))
-                    + parameters * std::log(n);
+            candidate.rms = std::sqrt(plainCost(data, outcome.components) / n) * scale;
             candidate.converged = outcome.converged;
-            candidate.cancellation = cancellation(data, outcome.components);
+            candidate.cancellation = unmixCancellation(candidate.components, data.temperatures);
+            candidate.fewestSteps = fewestSteps(data, outcome.components);
+            anySound = anySound || soundCandidate(candidate);
             result.candidates.push_back(std::move(candidate));
             outcomes.push_back(std::move(outcome));
         }
+        if (options.components > 0 && !anySound && k > 1)
+            counts.push_back(k - 1);
     }
     if (outcomes.empty())
         throw UnmixingError(specimen + ": no blocking range fits the steps");
+
+    // With error angles, BIC is chi-square plus the penalty while the closest fit lies within
+    // the errors. Where even that fit leaves chi-square per degree of freedom above its 95 %
+    // range, the errors understate the misfit (a model that is not quite the rock's): their
+    // size is then unknown, and BIC takes it as a free scale of the stated errors, as it takes
+    // the noise without them.
+    bool errorsHold = false;
+    if (withErrors) {
+        std::optional<std::size_t> closest;
+        for (std::size_t i = 0; i < outcomes.size(); ++i) {
+            const double m = misfitOf(outcomes[i].cost, n, int(outcomes[i].components.size()));
+            if (outcomes[i].converged
+                && (!closest
+                    || m < misfitOf(
+                           outcomes[*closest].cost, n, int(outcomes[*closest].components.size()))))
+                closest = i;
+        }
+        const std::size_t c = closest.value_or(0);
+        const int k = int(outcomes[c].components.size());
+        errorsHold = misfitOf(outcomes[c].cost, n, k)
+            <= chiSquarePerDegreeRange(std::max(n - 5.0 * k, 1.0)).high;
+    }
+    for (std::size_t i = 0; i < outcomes.size(); ++i) {
+        const double parameters = 5.0 * double(outcomes[i].components.size());
+        const double sum = withErrors ? outcomes[i].cost : plainCost(data, outcomes[i].components);
+        if (errorsHold)
+            result.candidates[i].bic = sum + parameters * std::log(n);
+        else
+            result.candidates[i].bic = n * std::log(std::max(sum / n, ExactFitRms * ExactFitRms))
+                + parameters * std::log(n);
+    }
+
     const std::size_t best = chosenCandidate(result.candidates);
     result.best = result.candidates[best];
     result.chosen = best;
@@ -270,16 +329,24 @@ UnmixResult unmixSpecimen(
     // The noise the bootstrap draws, per step and axis, in scaled units.
     std::vector<double> noise(steps.size());
     const int k = int(chosen.components.size());
+    const double freedom = std::max(n - 5.0 * k, 1.0);
     if (withErrors) {
+        const double misfit = chosen.cost / freedom;
+        const ChiSquareRange range = chiSquarePerDegreeRange(freedom);
+        result.misfit = misfit;
+        result.misfitLow = range.low;
+        result.misfitHigh = range.high;
+        // Errors too small for the fit's own residuals are scaled up to them; errors too large
+        // are kept, so that no interval is narrowed below what the file states.
+        result.noiseScale = misfit > range.high ? std::sqrt(misfit) : 1.0;
         double sum = 0;
         for (std::size_t i = 0; i < steps.size(); ++i) {
-            noise[i] = 1 / data.weights[i];
+            noise[i] = result.noiseScale / data.weights[i];
             sum += noise[i] * noise[i];
         }
         result.noise = std::sqrt(sum / double(steps.size())) * scale;
     } else {
-        const double sigma
-            = std::sqrt(plainCost(data, chosen.components) / std::max(n - 5.0 * k, 1.0));
+        const double sigma = std::sqrt(plainCost(data, chosen.components) / freedom);
         std::fill(noise.begin(), noise.end(), sigma);
         result.noise = sigma * scale;
     }
@@ -290,6 +357,7 @@ UnmixResult unmixSpecimen(
         result.intervals = std::move(summary.intervals);
         result.bootstrapRefits = summary.refits;
         result.bootstrapNotConverged = summary.notConverged;
+        result.jackknifeRefits = summary.jackknifeRefits;
     }
     return result;
 }

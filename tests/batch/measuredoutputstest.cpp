@@ -172,10 +172,17 @@ TEST_F(MeasuredOutputsTest, UnmixWritesComponentsAndTheTwin)
     const Outcome outcome = run({ "--specimen", "PI47-2a", "--unmix", "1", "--bootstrap", "0",
         "--unmix-out", file("unmix.csv"), "--twin", file("twin.json") });
     ASSERT_EQ(outcome.status, BatchSuccess) << outcome.err;
-    const auto rows = csvRows(slurp(file("unmix.csv")));
+    const std::string text = slurp(file("unmix.csv"));
+    const auto rows = csvRows(text);
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].size(), 18u);
+    EXPECT_EQ(rows[0].size(), 21u);
+    // The last field, stable, is empty without bootstrap: the splitter drops it.
+    ASSERT_EQ(rows[1].size(), 20u);
+    EXPECT_EQ(text.substr(text.size() - 2), ",\n");
     EXPECT_EQ(rows[1][0], "PI47-2a");
+    // The CIT file gives error angles: a misfit against them.
+    EXPECT_GT(std::stod(rows[1][19]), 1);
+    EXPECT_GT(std::stod(rows[1][18]), 0);
     const Scenario twin = readScenarioFile(file("twin.json"));
     ASSERT_EQ(twin.components.size(), 1u);
     const TVector &c = twin.components[0];
@@ -191,11 +198,11 @@ TEST_F(MeasuredOutputsTest, UnmixWritesComponentsAndTheTwin)
 TEST(MeasuredUnmixingTest, ASpecimenTooShortIsLeftOutAlone)
 {
     SKIP_WITHOUT_SHARED_MEASUREMENTS();
-    const Outcome outcome = Testing::runCommand({ "--measured",
-        std::string(DEMAGORA_MEASUREMENTS_DIR) + "/jr6-TRM/TRM.jr6", "--unmix", "1",
-        "--bootstrap", "0", "--unmix-out", "-" });
+    const Outcome outcome = Testing::runCommand(
+        { "--measured", std::string(DEMAGORA_MEASUREMENTS_DIR) + "/jr6-TRM/TRM.jr6", "--unmix", "1",
+            "--bootstrap", "0", "--unmix-out", "-" });
     ASSERT_EQ(outcome.status, BatchSuccess) << outcome.err;
-    EXPECT_NE(outcome.out.find("\nST38B,0,,,,,,,,,,,,,,,,\n"), std::string::npos);
+    EXPECT_NE(outcome.out.find("\nST38B,0,,,,,,,,,,,,,,,,,,,\n"), std::string::npos);
     EXPECT_EQ(std::count(outcome.out.begin(), outcome.out.end(), '\n'), 43);
     EXPECT_NE(outcome.err.find("demagora-batch: --unmix: " + std::string(DEMAGORA_MEASUREMENTS_DIR)
                   + "/jr6-TRM/TRM.jr6: left out ST38B: 1 step is too few to unmix; 1 "

@@ -52,19 +52,23 @@ TEST(UnmixOutputTest, WritesFittedComponentsBesideTheEnteredOnes)
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0],
         "specimen,components,component,shape,declination,inclination,alpha95,height,height_lo,"
-        "height_hi,low,low_lo,low_hi,high,high_lo,high_hi,rms,bic,angle_to_component_1,"
-        "angle_to_component_2");
+        "height_hi,low,low_lo,low_hi,high,high_lo,high_hi,rms,bic,noise,misfit,stable,"
+        "angle_to_component_1,angle_to_component_2");
     for (std::size_t r = 1; r < rows.size(); ++r) {
         SCOPED_TRACE(rows[r]);
         const auto fields = Testing::splitFields(rows[r]);
-        ASSERT_EQ(fields.size(), 20u);
+        ASSERT_EQ(fields.size(), 23u);
         EXPECT_EQ(fields[0], "sim0");
         EXPECT_EQ(fields[1], "2");
         EXPECT_EQ(fields[3], "gauss");
         // Each fitted component lies within a degree of one entered component.
-        const double nearest = std::min(std::stod(fields[18]), std::stod(fields[19]));
+        const double nearest = std::min(std::stod(fields[21]), std::stod(fields[22]));
         EXPECT_LT(nearest, 1.0);
         EXPECT_GT(std::stod(fields[6]), 0) << "alpha95 from the bootstrap";
+        // The noise from the residuals, near the 0.0002 A/m drawn; no errors, no misfit.
+        EXPECT_NEAR(std::stod(fields[18]), 0.0002, 0.00005);
+        EXPECT_EQ(fields[19], "");
+        EXPECT_EQ(fields[20], "true");
     }
     const Scenario read = readScenarioFile(twin.string());
     ASSERT_EQ(read.components.size(), 2u);

@@ -105,7 +105,8 @@ TEST(UnmixDialogTest, ShowsTheFittedComponents)
     EXPECT_EQ(result.bootstrapRefits, 20);
     const auto *components = dialog->findChild<QTableWidget *>(QStringLiteral("SG_components"));
     ASSERT_EQ(components->rowCount(), 2);
-    EXPECT_TRUE(components->item(0, 5)->text().contains(QLatin1Char('(')));
+    EXPECT_TRUE(components->item(0, 6)->text().contains(QLatin1Char('(')));
+    EXPECT_EQ(components->item(0, 5)->text(), QStringLiteral("yes"));
     // Every count tried (Gauss only: one candidate each), the one with the least BIC marked.
     const auto *candidates = dialog->findChild<QTableWidget *>(QStringLiteral("SG_candidates"));
     ASSERT_EQ(candidates->rowCount(), 4);

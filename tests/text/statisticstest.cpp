@@ -71,3 +71,20 @@ TEST(SampleStatisticsTest, RefusesAnEmptySample)
 {
     EXPECT_THROW(sampleStatistics({}), std::invalid_argument);
 }
+
+// Against the tabulated 2.5 and 97.5 percentiles of chi-square: a range taken from the wrong
+// tail, or not divided by the degrees of freedom, misses by far more than the 1 % allowed.
+TEST(ChiSquarePerDegreeRangeTest, MatchesTabulatedPercentiles)
+{
+    const struct
+    {
+        double dof, low, high;
+    } cases[] = { { 10, 3.247, 20.483 }, { 30, 16.791, 46.979 }, { 80, 57.153, 106.629 },
+        { 150, 117.985, 185.800 } };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.dof);
+        const ChiSquareRange range = chiSquarePerDegreeRange(c.dof);
+        EXPECT_NEAR(range.low * c.dof, c.low, 0.01 * c.low);
+        EXPECT_NEAR(range.high * c.dof, c.high, 0.01 * c.high);
+    }
+}

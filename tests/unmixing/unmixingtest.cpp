@@ -74,6 +74,11 @@ TEST(UnmixingTest, RecoversKnownComponentsWithoutNoise)
         { "Gauss beside a rectangle", UnmixShapes::Any,
             { { SpectrumShape::Rectangular, 45, 20, 1e-3, 110, 340 },
                 { SpectrumShape::Gauss, 250, 70, 2e-3, 260, 560 } } },
+        // 170 degrees apart, the inner peak 2.5 times the outer's: the components cancel 6.2
+        // times in what remains, 2.0 times in what the steps remove; still the true model.
+        { "nested Gauss nearly opposite", UnmixShapes::Gauss,
+            { { SpectrumShape::Gauss, 0, 0, 2e-3, 100, 600 },
+                { SpectrumShape::Gauss, 170, 0, 5e-3, 300, 450 } } },
         // 326 steps: more than the starting ranges take as ends.
         { "nested Gauss every 2 degrees", UnmixShapes::Gauss,
             { { SpectrumShape::Gauss, 350, 50, 1e-3, 100, 600 },
@@ -121,8 +126,9 @@ TEST(UnmixingTest, InformationCriterionCountsClearComponents)
     }
 }
 
-// BIC chooses among the sound fits: a lower BIC from a fit that did not converge or whose
-// components cancel beyond MaxUnmixCancellation is passed over, unless no fit is sound.
+// BIC chooses among the sound fits: a lower BIC from a fit that did not converge, whose
+// components cancel beyond MaxUnmixCancellation or with a component of fewer than three steps
+// inside its range is passed over, unless no fit is sound.
 TEST(UnmixingTest, ChoosesTheLeastBicAmongSoundFits)
 {
     struct Fit
@@ -130,6 +136,7 @@ TEST(UnmixingTest, ChoosesTheLeastBicAmongSoundFits)
         double bic;
         bool converged;
         double cancellation;
+        int fewestSteps = 5;
     };
     const struct
     {
@@ -139,10 +146,12 @@ TEST(UnmixingTest, ChoosesTheLeastBicAmongSoundFits)
     } cases[] = {
         { "all sound", { { 10, true, 1 }, { -3, true, 1.2 }, { 4, true, 1 } }, 1 },
         { "the least does not converge", { { 10, true, 1 }, { -3, false, 1 }, { 4, true, 1 } }, 2 },
-        { "the least cancels", { { 10, true, 1 }, { -3, true, 5.01 }, { 4, true, 1 } }, 2 },
-        { "cancelling exactly at the limit is sound", { { 10, true, 1 }, { -3, true, 5 } }, 1 },
+        { "the least cancels", { { 10, true, 1 }, { -3, true, 3.01 }, { 4, true, 1 } }, 2 },
+        { "cancelling exactly at the limit is sound", { { 10, true, 1 }, { -3, true, 3 } }, 1 },
         { "a cancelling fit that never converged", { { 2, true, 1 }, { -9, false, 80 } }, 0 },
-        { "none sound: the least of all", { { 10, false, 1 }, { -3, true, 9 }, { 4, false, 1 } },
+        { "a component on two steps", { { 10, true, 1 }, { -3, true, 1, 2 }, { 4, true, 1 } }, 2 },
+        { "three steps carry a component", { { 10, true, 1 }, { -3, true, 1, 3 } }, 1 },
+        { "none sound: the least of all", { { 10, false, 1 }, { -3, true, 9 }, { 4, true, 1, 0 } },
             1 },
         { "equal BICs: the first", { { 7, true, 1 }, { 5, true, 1 }, { 5, true, 1 } }, 1 },
         { "one fit", { { 3, false, 50 } }, 0 },
@@ -155,9 +164,49 @@ TEST(UnmixingTest, ChoosesTheLeastBicAmongSoundFits)
             candidate.bic = fit.bic;
             candidate.converged = fit.converged;
             candidate.cancellation = fit.cancellation;
+            candidate.fewestSteps = fit.fewestSteps;
             candidates.push_back(candidate);
         }
         EXPECT_EQ(chosenCandidate(candidates), c.expected);
+    }
+}
+
+// The true models of nested spectra pointing nearly opposite stay under the line; two of nearly
+// one range pointing apart, as a fit of a slowly turning real specimen gave them, go over it.
+// A measure over what remains rather than what each step removes puts the nested ones at 6.
+TEST(UnmixingTest, CancellationTellsNestedFromCoincidentRanges)
+{
+    const auto gauss = [](double declination, double height, double low, double high) {
+        return UnmixComponent { SpectrumShape::Gauss, declination, 0, height, low, high };
+    };
+    const auto rectangle
+        = [](double declination, double inclination, double height, double low, double high) {
+              return UnmixComponent { SpectrumShape::Rectangular, declination, inclination, height,
+                  low, high };
+          };
+    const struct
+    {
+        const char *name;
+        std::vector<UnmixComponent> components;
+        double least, most;
+    } cases[] = {
+        { "one direction", { gauss(40, 2, 100, 600), gauss(40, 5, 300, 450) }, 1, 1 + 1e-12 },
+        { "nested, 90 degrees apart", { gauss(0, 2, 100, 600), gauss(90, 5, 300, 450) }, 1.1, 1.5 },
+        { "nested, 170 apart, inner 2.5 times", { gauss(0, 2, 100, 600), gauss(170, 5, 300, 450) },
+            1.8, 2.2 },
+        { "nested, opposite, inner weaker", { gauss(0, 2, 100, 600), gauss(180, 1, 300, 450) }, 1.2,
+            1.5 },
+        { "nearly one range pointing apart",
+            { rectangle(122.7, 61.6, 4.8, 126, 578.5), rectangle(281.1, -56.6, 4.2, 153, 576.4) },
+            MaxUnmixCancellation, 20 },
+    };
+    const auto temperatures = everyDegrees(0, 650, 25);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const double value = unmixCancellation(
+            c.components, std::vector<double>(temperatures.begin(), temperatures.end()));
+        EXPECT_GE(value, c.least);
+        EXPECT_LE(value, c.most);
     }
 }
 
@@ -192,7 +241,8 @@ TEST(UnmixingTest, BootstrapConesCoverTheTrueDirections)
                 ++covered;
         }
     }
-    EXPECT_GE(covered, cones * 3 / 4) << covered << " of " << cones;
+    // 90 % is the aim; 21 of 24 allows for the small sample.
+    EXPECT_GE(covered, cones * 7 / 8) << covered << " of " << cones;
 }
 
 // A stop is heard inside the first fit (the counts, the starts and the solver's iterations),
@@ -250,6 +300,136 @@ TEST(UnmixingTest, TwinScenarioReproducesItsSpecimen)
     const double rms = std::sqrt(sum / (3.0 * double(steps.size())));
     EXPECT_NEAR(rms, result.twinRms, 1e-4 * result.twinRms);
     EXPECT_LT(result.twinRms, 1.02 * result.best.rms);
+}
+
+// Steps of the components with Gauss noise of sigma per axis, each given the error angle that
+// states noise of statedSigma per axis.
+std::vector<UnmixStep> noisySteps(
+    const std::vector<TVector> &components, double sigma, double statedSigma, std::uint64_t seed)
+{
+    MersenneTwisterSource random(seed);
+    auto steps = simulatedSteps(components, everyDegrees(0, 650, 25), 1, sigma, &random);
+    const double radius = std::sqrt(-2 * std::log(0.05));
+    for (UnmixStep &s : steps)
+        s.errorDegrees
+            = std::atan(statedSigma * radius / std::hypot(s.x, s.y, s.z)) * 180 / std::acos(-1.0);
+    return steps;
+}
+
+// The misfit is chi-square per degree of freedom against the stated errors. Errors that hold
+// keep the noise and the cones; errors five times too small are scaled up to the residuals,
+// so the noise and the cones come out as with the true errors, not five times narrower.
+TEST(UnmixingTest, NoiseFollowsTheMisfit)
+{
+    const TVector a = component(SpectrumShape::Gauss, 30, 50, 10, 100, 450);
+    const TVector b = component(SpectrumShape::Gauss, 210, -20, 10, 300, 600);
+    const double sigma = 0.02 * a.Remaining(0);
+    const UnmixResult honest = unmixSpecimen(
+        "S1", noisySteps({ a, b }, sigma, sigma, 4), fixed(2, UnmixShapes::Gauss, 40));
+    const UnmixResult understated = unmixSpecimen(
+        "S1", noisySteps({ a, b }, sigma, sigma / 5, 4), fixed(2, UnmixShapes::Gauss, 40));
+    ASSERT_TRUE(honest.misfit && understated.misfit);
+    EXPECT_GE(*honest.misfit, honest.misfitLow);
+    EXPECT_LE(*honest.misfit, honest.misfitHigh);
+    EXPECT_EQ(honest.noiseScale, 1);
+    EXPECT_NEAR(honest.noise, sigma, 1e-9 * sigma) << "the stated errors, kept";
+
+    EXPECT_GT(*understated.misfit, understated.misfitHigh);
+    EXPECT_NEAR(*understated.misfit, 25 * *honest.misfit, 1e-3 * *understated.misfit);
+    // Weights five times larger leave the fit as it was: the scaled noise is the residuals'.
+    EXPECT_NEAR(understated.noise, sigma * std::sqrt(*honest.misfit), 1e-3 * sigma);
+    for (std::size_t j = 0; j < 2; ++j) {
+        SCOPED_TRACE(j);
+        const double ratio
+            = understated.intervals[j].bootstrapAlpha95 / honest.intervals[j].bootstrapAlpha95;
+        EXPECT_GT(ratio, 0.7);
+        EXPECT_LT(ratio, 1.4);
+    }
+
+    auto withoutErrors = noisySteps({ a, b }, sigma, sigma, 4);
+    for (UnmixStep &s : withoutErrors)
+        s.errorDegrees.reset();
+    EXPECT_FALSE(unmixSpecimen("S1", withoutErrors, fixed(2, UnmixShapes::Gauss)).misfit);
+}
+
+// A component that the last step has not removed wants a range far beyond the steps; the fit
+// and every refit stop at the bound, a tenth of the heating range past the first and last step.
+TEST(UnmixingTest, RangesKeepWithinTheBoundInFitAndRefits)
+{
+    const TVector low = component(SpectrumShape::Rectangular, 30, 50, 10, 50, 300);
+    const TVector unremoved = component(SpectrumShape::Rectangular, 210, -20, 3, 250, 1800);
+    MersenneTwisterSource random(4);
+    const auto steps = simulatedSteps(
+        { low, unremoved }, everyDegrees(100, 600, 25), 1, 0.02 * low.Remaining(0), &random);
+    const UnmixResult result = unmixSpecimen("S1", steps, fixed(2, UnmixShapes::Rectangular, 40));
+    for (const UnmixCandidate &candidate : result.candidates)
+        for (const UnmixComponent &c : candidate.components) {
+            EXPECT_GE(c.low, 50);
+            EXPECT_LE(c.high, 650);
+        }
+    ASSERT_FALSE(result.intervals.empty());
+    EXPECT_GT(std::max(result.best.components[0].high, result.best.components[1].high), 600)
+        << "the fit reaches past the last step";
+    for (const ComponentInterval &interval : result.intervals) {
+        EXPECT_GE(interval.lowLow, 50);
+        EXPECT_LE(interval.highHigh, 650);
+    }
+}
+
+// A step thrown off by twenty times the noise (at 500 degrees, inside the second range only)
+// turns the second component when it is left out, further than the bootstrap's cone: that
+// component is marked unstable and its cone widened to the turn; the first stays as it was.
+TEST(UnmixingTest, JackknifeMarksComponentsOneStepTurns)
+{
+    const TVector a = component(SpectrumShape::Gauss, 30, 50, 10, 100, 450);
+    const TVector b = component(SpectrumShape::Gauss, 210, -20, 10, 300, 600);
+    const double sigma = 0.02 * a.Remaining(0);
+    const struct
+    {
+        const char *name;
+        double thrownOff;
+        bool secondStable;
+    } cases[] = { { "noise alone", 0, true }, { "one step thrown off", 20 * sigma, false } };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        auto steps = noisySteps({ a, b }, sigma, sigma, 4);
+        for (UnmixStep &s : steps)
+            s.errorDegrees.reset();
+        ASSERT_EQ(steps[20].temperature, 500);
+        steps[20].z += c.thrownOff;
+        const UnmixResult result = unmixSpecimen("S1", steps, fixed(2, UnmixShapes::Gauss, 40));
+        EXPECT_EQ(result.jackknifeRefits, int(steps.size()));
+        ASSERT_EQ(result.intervals.size(), 2u);
+        const auto &fitted = result.best.components;
+        const std::size_t second
+            = std::size_t(&closest(fitted, b.Declination, b.Inclination) - fitted.data());
+        for (std::size_t j = 0; j < 2; ++j) {
+            SCOPED_TRACE(j);
+            const ComponentInterval &interval = result.intervals[j];
+            const bool stable = j == second ? c.secondStable : true;
+            EXPECT_EQ(interval.stable, stable);
+            EXPECT_GT(interval.jackknife, 0);
+            EXPECT_EQ(interval.alpha95, stable ? interval.bootstrapAlpha95 : interval.jackknife);
+        }
+    }
+}
+
+// One component measured every 100 degrees: two components asked for cannot each have three
+// steps inside their ranges, so the fit gives way to one, the two-component fits kept among
+// the candidates as not sound.
+TEST(UnmixingTest, FewerComponentsWhereTheStepsCarryFewer)
+{
+    const auto steps = exactSteps(
+        { { SpectrumShape::Gauss, 10, 60, 2e-3, 80, 420 } }, everyDegrees(0, 600, 100));
+    const UnmixResult result = unmixSpecimen("S1", steps, fixed(2, UnmixShapes::Any));
+    ASSERT_EQ(result.best.components.size(), 1u);
+    EXPECT_LT(angle(result.best.components[0], 10, 60), 1e-3);
+    const auto twos = std::count_if(result.candidates.begin(), result.candidates.end(),
+        [](const UnmixCandidate &c) { return c.components.size() == 2; });
+    EXPECT_GE(twos, 1);
+    for (const UnmixCandidate &c : result.candidates)
+        if (c.components.size() == 2)
+            EXPECT_LT(c.fewestSteps, MinUnmixStepsInRange);
 }
 
 TEST(UnmixingTest, RefusesSpecimensItCannotUnmix)
