@@ -33,11 +33,15 @@ std::vector<UnmixSpecimenSteps> measuredRunSteps(const ResultSeries &series,
 std::vector<UnmixedSpecimen> unmixSpecimens(const std::vector<UnmixSpecimenSteps> &specimens,
     const UnmixBatchOptions &options, std::uint64_t seed)
 {
-    const long long fits = (long long)specimens.size() * (options.bootstrap + 1LL);
+    // Each specimen: the fit, the refits and, with them, the jackknife's one refit per step.
+    long long fits = 0;
+    for (const UnmixSpecimenSteps &specimen : specimens)
+        fits += 1LL + options.bootstrap
+            + (options.bootstrap > 0 ? (long long)specimen.steps.size() : 0LL);
     if (fits > MaxUnmixFits)
         throw BatchError("--bootstrap: " + std::to_string(specimens.size()) + " specimens with "
-            + std::to_string(options.bootstrap) + " refits each make " + std::to_string(fits)
-            + " fits, more than the " + std::to_string(MaxUnmixFits)
+            + std::to_string(options.bootstrap) + " refits each (and one per step left out) make "
+            + std::to_string(fits) + " fits, more than the " + std::to_string(MaxUnmixFits)
             + " a run makes; give a smaller --bootstrap or fewer specimens (--specimen)");
     UnmixOptions fit;
     fit.components = options.components;

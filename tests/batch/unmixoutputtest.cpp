@@ -112,8 +112,9 @@ TEST(UnmixOutputTest, RunsOfTooManyFitsAreRefusedBeforeTheFirst)
         ADD_FAILURE() << "not refused";
     } catch (const BatchError &error) {
         EXPECT_EQ(std::string(error.what()),
-            "--bootstrap: 2 specimens with 50000 refits each make 100002 fits, more than the "
-            "100000 a run makes; give a smaller --bootstrap or fewer specimens (--specimen)");
+            "--bootstrap: 2 specimens with 50000 refits each (and one per step left out) make "
+            "100002 fits, more than the 100000 a run makes; give a smaller --bootstrap or fewer "
+            "specimens (--specimen)");
     }
     // Within the bound the specimens go to the fit (which refuses these for want of steps).
     options.bootstrap = 49999;
