@@ -1,6 +1,7 @@
 #include "analysis/tabletext.h"
 
 #include "analysis/analysiserror.h"
+#include "text/tabseparatedtable.h"
 
 #include <algorithm>
 #include <charconv>
@@ -12,16 +13,6 @@ namespace Demagora {
 namespace {
 
 constexpr std::size_t LargestTableBytes = std::size_t { 256 } << 20;
-
-std::string_view trimmed(std::string_view text)
-{
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
 
 std::vector<std::string> split(std::string_view text, char separator)
 {
@@ -36,9 +27,14 @@ std::vector<std::string> split(std::string_view text, char separator)
     }
 }
 
+[[noreturn]] void refuseTable(const std::string &message)
+{
+    throw AnalysisError(message);
+}
+
 } // namespace
 
-std::vector<std::string> textLines(std::istream &in, const std::string &fileName)
+TextLines tableLines(std::istream &in, const std::string &fileName)
 {
     std::string text;
     char buffer[65536];
@@ -49,19 +45,16 @@ std::vector<std::string> textLines(std::istream &in, const std::string &fileName
     }
     if (in.bad())
         throw AnalysisError(fileName + ": the file cannot be read");
-    if (text.starts_with("\xEF\xBB\xBF"))
-        text.erase(0, 3);
+    return TextLines(fileName, std::move(text), TextRefusal { refuseTable, "a table" });
+}
+
+std::vector<std::string> textLines(std::istream &in, const std::string &fileName)
+{
+    const TextLines text = tableLines(in, fileName);
     std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string::npos) {
-            lines.push_back(text.substr(start));
-            break;
-        }
-        lines.push_back(text.substr(start, end - start));
-        start = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
-    }
+    lines.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i)
+        lines.emplace_back(text.line(i));
     return lines;
 }
 
@@ -125,34 +118,32 @@ AnalysisError TableRow::error(std::string_view column, const std::string &messag
 
 TabTable::TabTable(std::istream &in, std::string fileName, std::string_view tableName)
     : m_fileName(std::move(fileName))
-    , m_lines(textLines(in, m_fileName))
+    , m_lines(tableLines(in, m_fileName))
 {
-    const std::vector<std::string> first
-        = m_lines.empty() ? std::vector<std::string>() : split(m_lines.front(), '\t');
-    if (first.size() < 2 || (first[0] != "tab" && first[0] != "tab delimited")
-        || first[1] != tableName) {
+    const std::optional<TabSeparatedTable> table = tabSeparatedTableAt(m_lines, 0);
+    if (!table || table->name != tableName) {
         throw AnalysisError(m_fileName + " line 1: expected \"tab\" and \"" + std::string(tableName)
             + "\" separated by a tab, the first line of a MagIC " + std::string(tableName)
             + " table");
     }
-    if (m_lines.size() < 2 || trimmed(m_lines[1]).empty())
+    if (m_lines.size() < 2 || trimmed(m_lines.line(1)).empty())
         throw AnalysisError(m_fileName + " line 2: expected the names of the table's columns");
-    m_columns = split(m_lines[1], '\t');
+    m_columns = table->columns;
+    m_next = table->firstRow;
+    m_end = table->endRow;
 }
 
 std::optional<TableRow> TabTable::next()
 {
-    while (m_next < m_lines.size()) {
+    // The rows end at the end of the first table: a combined file's other tables are not read.
+    while (m_next < m_end) {
         const std::size_t index = m_next++;
-        if (trimmed(m_lines[index]).empty())
+        if (trimmed(m_lines.line(index)).empty())
             continue;
-        // The tables separate joined tables with a line of '>': the first table ends there.
-        if (m_lines[index].starts_with(">>>>")) {
-            m_next = m_lines.size();
-            break;
-        }
-        return TableRow(
-            &m_columns, split(m_lines[index], '\t'), &m_fileName, static_cast<int>(index + 1));
+        std::vector<std::string> fields;
+        for (const std::string_view field : splitTabs(m_lines.line(index)))
+            fields.emplace_back(field);
+        return TableRow(&m_columns, std::move(fields), &m_fileName, static_cast<int>(index + 1));
     }
     return std::nullopt;
 }

@@ -78,7 +78,7 @@ RawStep jr6Step(std::string_view spelling)
 
 bool looksLikeJr6(const std::string &bytes)
 {
-    const TextLines lines("", bytes);
+    const TextLines lines = measurementLines("", bytes);
     if (lines.size() == 0 || lines.line(0).size() < 40)
         return false;
     const std::vector<std::string_view> rest = splitWhitespace(lines.line(0).substr(18));
@@ -90,7 +90,7 @@ bool looksLikeJr6(const std::string &bytes)
 
 MeasurementSet readJr6(const std::string &path, const ReadOptions &options)
 {
-    const TextLines lines(path, readMeasurementFile(path));
+    const TextLines lines = measurementLines(path, readMeasurementFile(path));
     MeasurementSet set;
     set.summary.format = MeasurementFormat::Jr6;
     SpecimenCollector collector(options, set.summary);
