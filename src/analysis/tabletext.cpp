@@ -48,16 +48,6 @@ TextLines tableLines(std::istream &in, const std::string &fileName)
     return TextLines(fileName, std::move(text), TextRefusal { refuseTable, "a table" });
 }
 
-std::vector<std::string> textLines(std::istream &in, const std::string &fileName)
-{
-    const TextLines text = tableLines(in, fileName);
-    std::vector<std::string> lines;
-    lines.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i)
-        lines.emplace_back(text.line(i));
-    return lines;
-}
-
 std::optional<double> parseReal(std::string_view text)
 {
     text = trimmed(text);
@@ -117,8 +107,12 @@ AnalysisError TableRow::error(std::string_view column, const std::string &messag
 }
 
 TabTable::TabTable(std::istream &in, std::string fileName, std::string_view tableName)
-    : m_fileName(std::move(fileName))
-    , m_lines(tableLines(in, m_fileName))
+    : TabTable(tableLines(in, fileName), tableName)
+{ }
+
+TabTable::TabTable(TextLines lines, std::string_view tableName)
+    : m_fileName(lines.path())
+    , m_lines(std::move(lines))
 {
     const std::optional<TabSeparatedTable> table = tabSeparatedTableAt(m_lines, 0);
     if (!table || table->name != tableName) {

@@ -15,8 +15,6 @@ namespace Demagora {
 // ends, without a byte-order mark). Throws AnalysisError naming the file when it cannot be
 // read, is larger than a table can reasonably be (256 MiB) or has more than MaxTextLines lines.
 TextLines tableLines(std::istream &in, const std::string &fileName);
-// The same lines as strings.
-std::vector<std::string> textLines(std::istream &in, const std::string &fileName);
 
 // A real written as text, surrounding blanks allowed; absent when it is not one or not finite.
 std::optional<double> parseReal(std::string_view text);
@@ -56,6 +54,8 @@ class TabTable
 {
 public:
     TabTable(std::istream &in, std::string fileName, std::string_view tableName);
+    // The table of lines already cut (by tableLines), its file named by lines.path().
+    TabTable(TextLines lines, std::string_view tableName);
 
     // The next row that is not blank; absent at the end.
     std::optional<TableRow> next();
