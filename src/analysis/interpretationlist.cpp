@@ -59,7 +59,7 @@ std::vector<InterpretationRequest> readCsv(const TextLines &lines, const std::st
         request.type = *type;
         const char *names[2] = { "from", "to" };
         for (int b = 0; b < 2; ++b) {
-            const std::optional<double> value = parseReal(fields[2 + b]);
+            const std::optional<double> value = numberOrNothing(fields[2 + b]);
             if (!value) {
                 throw AnalysisError(where + ", " + names[b] + ": '" + fields[2 + b]
                     + "' is not a temperature in degrees Celsius");

@@ -4,8 +4,6 @@
 #include "text/tabseparatedtable.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <iterator>
 
 namespace Demagora {
@@ -48,19 +46,6 @@ TextLines tableLines(std::istream &in, const std::string &fileName)
     return TextLines(fileName, std::move(text), TextRefusal { refuseTable, "a table" });
 }
 
-std::optional<double> parseReal(std::string_view text)
-{
-    text = trimmed(text);
-    if (text.starts_with('+'))
-        text.remove_prefix(1);
-    double value = 0;
-    const char *last = text.data() + text.size();
-    const auto [end, error] = std::from_chars(text.data(), last, value);
-    if (text.empty() || error != std::errc() || end != last || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
 TableRow::TableRow(const std::vector<std::string> *columns, std::vector<std::string> fields,
     const std::string *fileName, int line)
     : m_columns(columns)
@@ -81,7 +66,7 @@ double TableRow::number(std::string_view column) const
     const std::string text = field(column);
     if (text.empty())
         throw error(column, "a number is needed here and the field is empty");
-    const std::optional<double> value = parseReal(text);
+    const std::optional<double> value = numberOrNothing(text);
     if (!value)
         throw error(column, "'" + text + "' is not a number");
     return *value;

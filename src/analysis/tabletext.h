@@ -16,9 +16,6 @@ namespace Demagora {
 // read, is larger than a table can reasonably be (256 MiB) or has more than MaxTextLines lines.
 TextLines tableLines(std::istream &in, const std::string &fileName);
 
-// A real written as text, surrounding blanks allowed; absent when it is not one or not finite.
-std::optional<double> parseReal(std::string_view text);
-
 // One row of a MagIC table, its fields found by column name.
 class TableRow
 {

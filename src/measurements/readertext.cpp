@@ -64,21 +64,6 @@ std::string fileNameOf(const std::string &path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::optional<double> numberOrNothing(std::string_view field)
-{
-    field = trimmed(field);
-    if (!field.empty() && field.front() == '+')
-        field.remove_prefix(1);
-    if (field.empty())
-        return std::nullopt;
-    double value = 0;
-    const auto result = std::from_chars(field.data(), field.data() + field.size(), value);
-    if (result.ec != std::errc() || result.ptr != field.data() + field.size()
-        || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
 std::optional<std::string> levelRefusal(Treatment treatment, double level)
 {
     const auto text = [](double value) {

@@ -37,8 +37,6 @@ std::optional<double> parseOptionalNumber(
 // The same, but an empty or NaN field is refused too.
 double parseNumber(
     std::string_view field, const TextLines &lines, std::size_t index, std::string_view what);
-// A plain number or nothing, never throwing.
-std::optional<double> numberOrNothing(std::string_view field);
 
 // The levels a step can have: degrees Celsius from absolute zero to far past the melting of any
 // rock, millitesla from 0 to far past any demagnetizer. A level outside is a misread file.

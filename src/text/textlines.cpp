@@ -3,7 +3,9 @@
 #include "text/showntext.h"
 
 #include <algorithm>
+#include <charconv>
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <stdexcept>
 
@@ -101,6 +103,21 @@ void splitTabs(std::string_view line, std::vector<std::string_view> &fields)
             return;
         line.remove_prefix(tab + 1);
     }
+}
+
+std::optional<double> numberOrNothing(std::string_view field)
+{
+    field = trimmed(field);
+    if (!field.empty() && field.front() == '+')
+        field.remove_prefix(1);
+    if (field.empty())
+        return std::nullopt;
+    double value = 0;
+    const auto result = std::from_chars(field.data(), field.data() + field.size(), value);
+    if (result.ec != std::errc() || result.ptr != field.data() + field.size()
+        || !std::isfinite(value))
+        return std::nullopt;
+    return value;
 }
 
 } // namespace Demagora

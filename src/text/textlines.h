@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,5 +55,9 @@ std::string_view trimmed(std::string_view text);
 std::vector<std::string_view> splitTabs(std::string_view line);
 // The same into fields, reusing its storage.
 void splitTabs(std::string_view line, std::vector<std::string_view> &fields);
+// A field's number as files write it, in the C locale: blanks around, an optional sign ('+'
+// too), digits with a point, an exponent. Nothing for an empty field, anything else, or a
+// number that is not finite; never throws.
+std::optional<double> numberOrNothing(std::string_view field);
 
 } // namespace Demagora
