@@ -24,30 +24,6 @@ TextLines linesOf(std::string text, std::string path = "t.txt")
     return TextLines(std::move(path), std::move(text), TextRefusal { refuse, "a test file" });
 }
 
-TEST(TextLinesTest, LineEndsOfEveryKindAndAByteOrderMarkGiveTheSameLines)
-{
-    const struct
-    {
-        const char *name;
-        std::string text;
-    } cases[] = {
-        { "LF", "a\tb\n\nc\n" },
-        { "CRLF", "a\tb\r\n\r\nc\r\n" },
-        { "CR", "a\tb\r\rc\r" },
-        { "mixed, byte-order mark",
-            "\xEF\xBB\xBF"
-            "a\tb\r\n\rc" },
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        const TextLines lines = linesOf(c.text);
-        ASSERT_EQ(lines.size(), 3u);
-        EXPECT_EQ(lines.line(0), "a\tb");
-        EXPECT_EQ(lines.line(1), "");
-        EXPECT_EQ(lines.line(2), "c");
-    }
-}
-
 TEST(TextLinesTest, FailNamesTheFileAndLineThroughTheReadersRefusal)
 {
     const TextLines lines = linesOf("a\nb\n", "two\tlines.txt");
