@@ -59,27 +59,38 @@ bool sniffUtrecht(const std::string &bytes, bool ownExtension)
     return ownExtension || bytes.starts_with("\"");
 }
 
+bool holdsMagic(const std::string &folder)
+{
+    return !magicMeasurementFilesIn(folder).empty();
+}
+
+bool holdsTwoG(const std::string &folder)
+{
+    return !twoGFilesIn(folder).empty();
+}
+
 const std::array<MeasurementFormatInfo, 6> &formatTable()
 {
     static const std::array<MeasurementFormatInfo, 6> table { {
         { MeasurementFormat::Magic, "magic", "MagIC", "a MagIC table", { ".txt" }, sniffMagic,
-            readMagic, writeMagicContribution },
+            holdsMagic, readMagic, writeMagicContribution },
         { MeasurementFormat::Cit, "cit", "CIT .sam", "a CIT .sam file", { ".sam" }, sniffCit,
-            readCit, nullptr },
-        { MeasurementFormat::Jr6, "jr6", "JR6", "a JR6 file", { ".jr6" }, sniffJr6, readJr6,
-            nullptr },
+            nullptr, readCit, nullptr },
+        { MeasurementFormat::Jr6, "jr6", "JR6", "a JR6 file", { ".jr6" }, sniffJr6, nullptr,
+            readJr6, nullptr },
         { MeasurementFormat::TwoG, "2g", "2G .dat", "a 2G .dat file", { ".dat" }, sniffTwoG,
-            readTwoGFileOrFolder, nullptr },
+            holdsTwoG, readTwoGFileOrFolder, nullptr },
         { MeasurementFormat::PuffinPlot, "ppl", "PuffinPlot .ppl", "a PuffinPlot file", { ".ppl" },
-            sniffPuffinPlot, readPuffinPlot, writePuffinPlotFile },
+            sniffPuffinPlot, nullptr, readPuffinPlot, writePuffinPlotFile },
         { MeasurementFormat::Utrecht, "utrecht", "Utrecht", "a Utrecht file", { ".th", ".af" },
-            sniffUtrecht, readUtrecht, writeUtrechtFile },
+            sniffUtrecht, nullptr, readUtrecht, writeUtrechtFile },
     } };
     return table;
 }
 
 // What a file's content says comes first: a MagIC table, PuffinPlot's first line and 2G's
-// binary records are known whatever the file is called. Then the names CIT and JR6 files are
+// binary records are known whatever the file is called (and a folder with a measurements table
+// is MagIC's even where 2G files lie beside it). Then the names CIT and JR6 files are
 // known by (a .sam file is CIT's even where its first line would pass for JR6), and Utrecht's
 // quoted first line last, as many a text file starts with a quote.
 constexpr std::array<MeasurementFormat, 6> DetectionOrder { MeasurementFormat::Magic,

@@ -28,6 +28,9 @@ struct MeasurementFormatInfo
     // Whether a file is taken to be in this format, from its first bytes and whether its
     // extension is one of the format's.
     bool (*sniff)(const std::string &bytes, bool ownExtension);
+    // Whether a folder holds files of this format to be read together; none where a format's
+    // files are read one by one.
+    bool (*holdsFolder)(const std::string &folder);
     // Reads a file or folder of this format; MeasurementError names the file and the line.
     MeasurementSet (*read)(const std::string &path, const ReadOptions &options);
     // Writes measured specimens as one file of this format; none where the program writes none.

@@ -345,14 +345,22 @@ bool looksLikeMagic(const std::string &text)
     return lines.size() > 0 && !tabSeparatedTableName(lines.line(0)).empty();
 }
 
+std::vector<std::string> magicMeasurementFilesIn(const std::string &folder)
+{
+    namespace fs = std::filesystem;
+    std::vector<std::string> files;
+    for (const char *name : { "measurements.txt", "magic_measurements.txt" })
+        if (fs::exists(fs::path(folder) / name))
+            files.push_back((fs::path(folder) / name).string());
+    return files;
+}
+
 MeasurementSet readMagic(const std::string &path, const ReadOptions &options)
 {
     namespace fs = std::filesystem;
     std::vector<std::string> files;
     if (fs::is_directory(path)) {
-        for (const char *name : { "measurements.txt", "magic_measurements.txt" })
-            if (fs::exists(fs::path(path) / name))
-                files.push_back((fs::path(path) / name).string());
+        files = magicMeasurementFilesIn(path);
         if (files.empty())
             throw MeasurementError(shownPath(path) + ": the folder holds no measurements.txt.");
     } else {

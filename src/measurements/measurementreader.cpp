@@ -3,7 +3,6 @@
 #include "measurements/formattable.h"
 #include "measurements/measurementerror.h"
 #include "measurements/readertext.h"
-#include "measurements/twogreader.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -30,11 +29,11 @@ MeasurementSet readFormat(const std::string &path, const ReadOptions &options)
 MeasurementFormat detectMeasurementFormat(const std::string &path)
 {
     if (fs::is_directory(path)) {
-        if (fs::exists(fs::path(path) / "measurements.txt")
-            || fs::exists(fs::path(path) / "magic_measurements.txt"))
-            return MeasurementFormat::Magic;
-        if (!twoGFilesIn(path).empty())
-            return MeasurementFormat::TwoG;
+        for (const MeasurementFormat format : measurementDetectionOrder()) {
+            const MeasurementFormatInfo &info = measurementFormatInfo(format);
+            if (info.holdsFolder && info.holdsFolder(path))
+                return format;
+        }
         throw MeasurementError(shownPath(path)
             + ": the folder holds no measurements.txt and no 2G .dat "
               "files.");

@@ -118,6 +118,15 @@ TEST(FormatTableTest, ContentDecidesBeforeTheNameAndNamesBeforeAQuote)
     }
 }
 
+TEST(FormatTableTest, AFolderIsMagicsWhereItHoldsAMeasurementsTableElseTwoGs)
+{
+    const TemporaryFolder folder;
+    folder.file("S1.DAT", "");
+    EXPECT_EQ(detectMeasurementFormat(folder.path().string()), MeasurementFormat::TwoG);
+    folder.file("magic_measurements.txt", "");
+    EXPECT_EQ(detectMeasurementFormat(folder.path().string()), MeasurementFormat::Magic);
+}
+
 TEST(FormatTableTest, TextDatFileIsNoTwoGFile)
 {
     const TemporaryFolder folder;
