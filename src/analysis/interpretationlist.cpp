@@ -26,18 +26,9 @@ std::vector<std::string> csvFields(const std::string &line)
     return fields;
 }
 
-std::string trimmedText(const std::string &text)
+std::vector<InterpretationRequest> readCsv(const TextLines &lines, const std::string &fileName)
 {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-std::vector<InterpretationRequest> readCsv(
-    const std::vector<std::string> &lines, const std::string &fileName)
-{
-    if (lines.empty() || trimmedText(lines.front()) != CsvHeader) {
+    if (lines.size() == 0 || trimmed(lines.line(0)) != CsvHeader) {
         throw AnalysisError(fileName + " line 1: expected the header \"" + CsvHeader
             + "\" (or a MagIC specimens table)");
     }
@@ -45,16 +36,16 @@ std::vector<InterpretationRequest> readCsv(
     // A row listed twice would count its fit twice in the site mean.
     std::map<std::tuple<std::string, FitType, double, double>, int> listed;
     for (std::size_t i = 1; i < lines.size(); ++i) {
-        if (trimmedText(lines[i]).empty())
+        if (trimmed(lines.line(i)).empty())
             continue;
         const std::string where = fileName + " line " + std::to_string(i + 1);
-        std::vector<std::string> fields = csvFields(lines[i]);
+        std::vector<std::string> fields = csvFields(std::string(lines.line(i)));
         if (fields.size() != 4) {
             throw AnalysisError(where + ": expected 4 fields (specimen,type,from,to), found "
                 + std::to_string(fields.size()));
         }
         for (std::string &field : fields)
-            field = trimmedText(field);
+            field = std::string(trimmed(field));
         InterpretationRequest request;
         request.line = static_cast<int>(i + 1);
         request.specimen = fields[0];
@@ -68,7 +59,7 @@ std::vector<InterpretationRequest> readCsv(
         request.type = *type;
         const char *names[2] = { "from", "to" };
         for (int b = 0; b < 2; ++b) {
-            const std::optional<double> value = parseReal(fields[2 + b]);
+            const std::optional<double> value = numberOrNothing(fields[2 + b]);
             if (!value) {
                 throw AnalysisError(where + ", " + names[b] + ": '" + fields[2 + b]
                     + "' is not a temperature in degrees Celsius");
@@ -90,9 +81,9 @@ std::vector<InterpretationRequest> readCsv(
     return requests;
 }
 
-InterpretationList readMagic(std::istream &in, const std::string &fileName, CoordinateSystem frame)
+InterpretationList readMagic(TextLines lines, CoordinateSystem frame)
 {
-    const MagicSpecimensFits read = readMagicSpecimens(in, fileName);
+    const MagicSpecimensFits read = readMagicSpecimens(std::move(lines));
     FramedFits framed = fitsForFrame(read.fits, frame);
     InterpretationList list;
     list.table = true;
@@ -119,14 +110,10 @@ InterpretationList readMagic(std::istream &in, const std::string &fileName, Coor
 InterpretationList readInterpretationList(
     std::istream &in, const std::string &fileName, CoordinateSystem frame)
 {
-    std::vector<std::string> lines = textLines(in, fileName);
+    TextLines lines = tableLines(in, fileName);
     InterpretationList list;
-    if (!lines.empty() && lines.front().starts_with("tab")) {
-        std::string text;
-        for (const std::string &line : lines)
-            text += line + '\n';
-        std::istringstream table(text);
-        list = readMagic(table, fileName, frame);
+    if (lines.size() > 0 && lines.line(0).starts_with("tab")) {
+        list = readMagic(std::move(lines), frame);
     } else {
         list.requests = readCsv(lines, fileName);
     }

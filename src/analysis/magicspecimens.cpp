@@ -243,7 +243,12 @@ int writeMergedMagicSpecimens(std::ostream &out, std::istream &existing,
 
 MagicSpecimensFits readMagicSpecimens(std::istream &in, const std::string &fileName)
 {
-    TabTable table(in, fileName, "specimens");
+    return readMagicSpecimens(tableLines(in, fileName));
+}
+
+MagicSpecimensFits readMagicSpecimens(TextLines lines)
+{
+    TabTable table(std::move(lines), "specimens");
     MagicSpecimensFits read;
     while (const std::optional<TableRow> row = table.next()) {
         const std::vector<std::string> codes = row->codes("method_codes");

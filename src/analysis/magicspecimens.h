@@ -2,6 +2,7 @@
 
 #include "analysis/fits.h"
 #include "analysis/interpretation.h"
+#include "text/textlines.h"
 
 #include <array>
 #include <istream>
@@ -72,6 +73,8 @@ int writeMergedMagicSpecimens(std::ostream &out, std::istream &existing,
 // cannot read: a missing "tab specimens" line, a column a fit needs left empty or not a
 // number, a tilt correction other than -1, 0 or 100.
 MagicSpecimensFits readMagicSpecimens(std::istream &in, const std::string &fileName);
+// The same of a table already cut into lines (by tableLines).
+MagicSpecimensFits readMagicSpecimens(TextLines lines);
 
 // How the fits of a table made in several frames were taken for one frame.
 struct FrameCounts

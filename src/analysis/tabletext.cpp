@@ -1,10 +1,9 @@
 #include "analysis/tabletext.h"
 
 #include "analysis/analysiserror.h"
+#include "text/tabseparatedtable.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <iterator>
 
 namespace Demagora {
@@ -12,16 +11,6 @@ namespace Demagora {
 namespace {
 
 constexpr std::size_t LargestTableBytes = std::size_t { 256 } << 20;
-
-std::string_view trimmed(std::string_view text)
-{
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
 
 std::vector<std::string> split(std::string_view text, char separator)
 {
@@ -36,9 +25,14 @@ std::vector<std::string> split(std::string_view text, char separator)
     }
 }
 
+[[noreturn]] void refuseTable(const std::string &message)
+{
+    throw AnalysisError(message);
+}
+
 } // namespace
 
-std::vector<std::string> textLines(std::istream &in, const std::string &fileName)
+TextLines tableLines(std::istream &in, const std::string &fileName)
 {
     std::string text;
     char buffer[65536];
@@ -49,33 +43,7 @@ std::vector<std::string> textLines(std::istream &in, const std::string &fileName
     }
     if (in.bad())
         throw AnalysisError(fileName + ": the file cannot be read");
-    if (text.starts_with("\xEF\xBB\xBF"))
-        text.erase(0, 3);
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string::npos) {
-            lines.push_back(text.substr(start));
-            break;
-        }
-        lines.push_back(text.substr(start, end - start));
-        start = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
-    }
-    return lines;
-}
-
-std::optional<double> parseReal(std::string_view text)
-{
-    text = trimmed(text);
-    if (text.starts_with('+'))
-        text.remove_prefix(1);
-    double value = 0;
-    const char *last = text.data() + text.size();
-    const auto [end, error] = std::from_chars(text.data(), last, value);
-    if (text.empty() || error != std::errc() || end != last || !std::isfinite(value))
-        return std::nullopt;
-    return value;
+    return TextLines(fileName, std::move(text), TextRefusal { refuseTable, "a table" });
 }
 
 TableRow::TableRow(const std::vector<std::string> *columns, std::vector<std::string> fields,
@@ -98,7 +66,7 @@ double TableRow::number(std::string_view column) const
     const std::string text = field(column);
     if (text.empty())
         throw error(column, "a number is needed here and the field is empty");
-    const std::optional<double> value = parseReal(text);
+    const std::optional<double> value = numberOrNothing(text);
     if (!value)
         throw error(column, "'" + text + "' is not a number");
     return *value;
@@ -124,35 +92,37 @@ AnalysisError TableRow::error(std::string_view column, const std::string &messag
 }
 
 TabTable::TabTable(std::istream &in, std::string fileName, std::string_view tableName)
-    : m_fileName(std::move(fileName))
-    , m_lines(textLines(in, m_fileName))
+    : TabTable(tableLines(in, fileName), tableName)
+{ }
+
+TabTable::TabTable(TextLines lines, std::string_view tableName)
+    : m_fileName(lines.path())
+    , m_lines(std::move(lines))
 {
-    const std::vector<std::string> first
-        = m_lines.empty() ? std::vector<std::string>() : split(m_lines.front(), '\t');
-    if (first.size() < 2 || (first[0] != "tab" && first[0] != "tab delimited")
-        || first[1] != tableName) {
+    const std::optional<TabSeparatedTable> table = tabSeparatedTableAt(m_lines, 0);
+    if (!table || table->name != tableName) {
         throw AnalysisError(m_fileName + " line 1: expected \"tab\" and \"" + std::string(tableName)
             + "\" separated by a tab, the first line of a MagIC " + std::string(tableName)
             + " table");
     }
-    if (m_lines.size() < 2 || trimmed(m_lines[1]).empty())
+    if (m_lines.size() < 2 || trimmed(m_lines.line(1)).empty())
         throw AnalysisError(m_fileName + " line 2: expected the names of the table's columns");
-    m_columns = split(m_lines[1], '\t');
+    m_columns = table->columns;
+    m_next = table->firstRow;
+    m_end = table->endRow;
 }
 
 std::optional<TableRow> TabTable::next()
 {
-    while (m_next < m_lines.size()) {
+    // The rows end at the end of the first table: a combined file's other tables are not read.
+    while (m_next < m_end) {
         const std::size_t index = m_next++;
-        if (trimmed(m_lines[index]).empty())
+        if (trimmed(m_lines.line(index)).empty())
             continue;
-        // The tables separate joined tables with a line of '>': the first table ends there.
-        if (m_lines[index].starts_with(">>>>")) {
-            m_next = m_lines.size();
-            break;
-        }
-        return TableRow(
-            &m_columns, split(m_lines[index], '\t'), &m_fileName, static_cast<int>(index + 1));
+        std::vector<std::string> fields;
+        for (const std::string_view field : splitTabs(m_lines.line(index)))
+            fields.emplace_back(field);
+        return TableRow(&m_columns, std::move(fields), &m_fileName, static_cast<int>(index + 1));
     }
     return std::nullopt;
 }

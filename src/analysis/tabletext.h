@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/analysiserror.h"
+#include "text/textlines.h"
 
 #include <istream>
 #include <optional>
@@ -10,13 +11,10 @@
 
 namespace Demagora {
 
-// The lines of a text file whatever its line endings (LF, CRLF or CR alone), without a
-// byte-order mark. Throws AnalysisError naming the file when it cannot be read or is larger
-// than a table file can reasonably be (256 MiB).
-std::vector<std::string> textLines(std::istream &in, const std::string &fileName);
-
-// A real written as text, surrounding blanks allowed; absent when it is not one or not finite.
-std::optional<double> parseReal(std::string_view text);
+// The lines of a table or list of interpretations, as TextLines cuts them (whatever the line
+// ends, without a byte-order mark). Throws AnalysisError naming the file when it cannot be
+// read, is larger than a table can reasonably be (256 MiB) or has more than MaxTextLines lines.
+TextLines tableLines(std::istream &in, const std::string &fileName);
 
 // One row of a MagIC table, its fields found by column name.
 class TableRow
@@ -45,13 +43,16 @@ private:
     int m_line;
 };
 
-// A MagIC 3.0 table: the line "tab<TAB>name" ("tab delimited" is read too), a line of column
-// names, then the rows. Throws AnalysisError naming the file when the first two lines are not
+// A MagIC 3.0 table read by column names, over the text layer's TabSeparatedTable: the line
+// "tab<TAB>name" ("tab delimited" is read too), a line of column names, then the rows up to
+// the first table's end. Throws AnalysisError naming the file when the first two lines are not
 // those of the table asked for.
 class TabTable
 {
 public:
     TabTable(std::istream &in, std::string fileName, std::string_view tableName);
+    // The table of lines already cut (by tableLines), its file named by lines.path().
+    TabTable(TextLines lines, std::string_view tableName);
 
     // The next row that is not blank; absent at the end.
     std::optional<TableRow> next();
@@ -59,9 +60,10 @@ public:
 
 private:
     std::string m_fileName;
-    std::vector<std::string> m_lines;
+    TextLines m_lines;
     std::vector<std::string> m_columns;
-    std::size_t m_next = 2;
+    std::size_t m_next = 0;
+    std::size_t m_end = 0;
 };
 
 } // namespace Demagora

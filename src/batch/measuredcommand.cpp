@@ -9,6 +9,7 @@
 #include "batch/interpretationoutput.h"
 #include "batch/measuredoutputs.h"
 #include "batch/measuredspecimens.h"
+#include "measurements/formattable.h"
 #include "measurements/measurementerror.h"
 #include "measurements/measurementfiles.h"
 #include "measurements/measurementreader.h"
@@ -123,8 +124,8 @@ MeasuredOptions parseMeasuredOptions(std::span<const std::string> arguments)
             const std::string format = value();
             options.read.format = measurementFormatFromName(format);
             if (!options.read.format)
-                throw BatchError("--format: '" + format
-                    + "' is not a measurement format (magic, cit, jr6, 2g, ppl or utrecht)");
+                throw BatchError("--format: '" + format + "' is not a measurement format ("
+                    + measurementFormatNames() + ")");
         } else if (name == "--specimen") {
             // A specimen named twice would count twice in every mean of the run.
             std::string specimen = value();
@@ -384,24 +385,28 @@ int runMeasuredCommand(std::span<const std::string> arguments, std::ostream &out
 std::string measuredUsage()
 {
     return "  --measured PATH  reads a measurement file or folder in place of a scenario\n"
-           "                   (MagIC, CIT .sam, JR6, 2G .dat, PuffinPlot .ppl, Utrecht)\n"
-           "  --format F       magic, cit, jr6, 2g, ppl or utrecht (default: detected)\n"
-           "  --specimen NAME  only this specimen (may be repeated)\n"
-           "  --coordinates C  specimen (default), geographic or tilt\n"
-           "  --demag D        thermal (default) or af steps besides the NRM\n"
-           "  --repeats R      repeated steps: average (default), last or all\n"
-           "  --steps-csv FILE writes every kept step as CSV ('-': standard output)\n"
-           "  With --measured, --png draws the first specimen (or the first --specimen) as\n"
-           "  the specimens window does, --fit LO:HI fits every specimen's steps from LO to\n"
-           "  HI (degrees, or mT with --demag af) and --fits names them, --interpretations\n"
-           "  fits the list with sites from the file (else the sample, else the file name),\n"
-           "  and --unmix fits the NRM and thermal steps (--seed N: the bootstrap's seed,\n"
-           "  default 0; the twin's heights are the file's unit per degree, scale 1); all\n"
-           "  in the frame of --coordinates. --magic, --ppl and --utrecht convert the\n"
-           "  specimens (with --latitude, --longitude). --seed (without --unmix), --series, "
-           "--report,\n"
-           "  --xls, --steps, --scale, --noise, --volume, --prefix and the options that\n"
-           "  shape a run's picture are refused.\n";
+           "                   ("
+        + measurementFormatTitles()
+        + ")\n"
+          "  --format F       "
+        + measurementFormatNames()
+        + " (default: detected)\n"
+          "  --specimen NAME  only this specimen (may be repeated)\n"
+          "  --coordinates C  specimen (default), geographic or tilt\n"
+          "  --demag D        thermal (default) or af steps besides the NRM\n"
+          "  --repeats R      repeated steps: average (default), last or all\n"
+          "  --steps-csv FILE writes every kept step as CSV ('-': standard output)\n"
+          "  With --measured, --png draws the first specimen (or the first --specimen) as\n"
+          "  the specimens window does, --fit LO:HI fits every specimen's steps from LO to\n"
+          "  HI (degrees, or mT with --demag af) and --fits names them, --interpretations\n"
+          "  fits the list with sites from the file (else the sample, else the file name),\n"
+          "  and --unmix fits the NRM and thermal steps (--seed N: the bootstrap's seed,\n"
+          "  default 0; the twin's heights are the file's unit per degree, scale 1); all\n"
+          "  in the frame of --coordinates. --magic, --ppl and --utrecht convert the\n"
+          "  specimens (with --latitude, --longitude). --seed (without --unmix), --series, "
+          "--report,\n"
+          "  --xls, --steps, --scale, --noise, --volume, --prefix and the options that\n"
+          "  shape a run's picture are refused.\n";
 }
 
 } // namespace Demagora

@@ -89,7 +89,7 @@ std::array<std::string_view, StepValues> stepValues(
 void readSpecimenFile(const std::string &path, const std::string &name, double declination,
     SpecimenCollector &collector, FilesRead &files, std::vector<std::string> &notes)
 {
-    const TextLines lines(path, files.read(path));
+    const TextLines lines = measurementLines(path, files.read(path));
     if (std::optional<std::string> note = unendedLastLineNote(lines))
         notes.push_back(std::move(*note));
     if (lines.size() < 2)
@@ -143,7 +143,7 @@ MeasurementSet readCit(const std::string &samPath, const ReadOptions &options)
 {
     namespace fs = std::filesystem;
     FilesRead files;
-    const TextLines sam(samPath, files.read(samPath));
+    const TextLines sam = measurementLines(samPath, files.read(samPath));
     if (sam.size() < 3)
         sam.fail(sam.size(),
             "expected the site, a line of latitude, longitude and declination, "

@@ -2,6 +2,7 @@
 
 #include "measurements/readertext.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 
@@ -75,9 +76,21 @@ RawStep jr6Step(std::string_view spelling)
     return step;
 }
 
+bool looksLikeJr6(const std::string &bytes)
+{
+    const TextLines lines = measurementLines("", bytes);
+    if (lines.size() == 0 || lines.line(0).size() < 40)
+        return false;
+    const std::vector<std::string_view> rest = splitWhitespace(lines.line(0).substr(18));
+    if (rest.size() < 14)
+        return false;
+    return std::all_of(rest.begin(), rest.begin() + 14,
+        [](std::string_view field) { return numberOrNothing(field).has_value(); });
+}
+
 MeasurementSet readJr6(const std::string &path, const ReadOptions &options)
 {
-    const TextLines lines(path, readMeasurementFile(path));
+    const TextLines lines = measurementLines(path, readMeasurementFile(path));
     MeasurementSet set;
     set.summary.format = MeasurementFormat::Jr6;
     SpecimenCollector collector(options, set.summary);

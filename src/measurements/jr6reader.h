@@ -16,4 +16,8 @@ MeasurementSet readJr6(const std::string &path, const ReadOptions &options);
 // The step of a JR6 file as it is spelled: its kind and level; Other for a spelling not known.
 RawStep jr6Step(std::string_view spelling);
 
+// Whether the first line of bytes is a JR6 line: a name and step in fixed columns, then at
+// least 14 numbers.
+bool looksLikeJr6(const std::string &bytes);
+
 } // namespace Demagora

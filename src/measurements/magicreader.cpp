@@ -3,6 +3,7 @@
 #include "measurements/measurementerror.h"
 #include "measurements/readertext.h"
 #include "measurements/specimencoordinates.h"
+#include "text/tabseparatedtable.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,64 +14,32 @@ namespace Demagora {
 
 namespace {
 
-// One table of a MagIC file: its name, its columns and the lines of its rows.
-struct Table
+// The tables of a MagIC file in their order, the contribution table (a version note, not
+// data) left out.
+std::vector<TabSeparatedTable> readTables(const TextLines &lines)
 {
-    std::string name;
-    std::vector<std::string> columns;
-    std::size_t firstRow = 0;
-    std::size_t endRow = 0;
-
-    // The index of the first of the names present, or -1.
-    int column(std::initializer_list<const char *> names) const
-    {
-        for (const char *name : names)
-            for (std::size_t i = 0; i < columns.size(); ++i)
-                if (columns[i] == name)
-                    return int(i);
-        return -1;
-    }
-};
-
-std::string tableName(std::string_view firstLine)
-{
-    const std::vector<std::string_view> fields = splitTabs(firstLine);
-    if (fields.size() < 2 || (fields[0] != "tab" && fields[0] != "tab delimited"))
-        return {};
-    return std::string(fields[1]);
-}
-
-std::vector<Table> readTables(const TextLines &lines)
-{
-    std::vector<Table> tables;
+    std::vector<TabSeparatedTable> tables;
     std::size_t i = 0;
     const auto blank = [&](std::size_t k) { return trimmed(lines.line(k)).empty(); };
     while (i < lines.size()) {
-        while (i < lines.size() && (blank(i) || lines.line(i).starts_with(">>>>")))
+        while (i < lines.size() && (blank(i) || endsTabSeparatedTable(lines.line(i))))
             ++i;
         if (i >= lines.size())
             break;
-        Table table;
-        table.name = tableName(lines.line(i));
-        if (table.name.empty())
+        std::optional<TabSeparatedTable> table = tabSeparatedTableAt(lines, i);
+        if (!table)
             lines.fail(i, "expected a table's first line, \"tab\" and the table's name.");
         ++i;
-        if (table.name == "contribution") {
-            // The contribution table is a version note, not data.
-            while (i < lines.size() && !lines.line(i).starts_with(">>>>"))
+        if (table->name == "contribution") {
+            while (i < lines.size() && !endsTabSeparatedTable(lines.line(i)))
                 ++i;
             continue;
         }
-        if (i >= lines.size())
+        if (table->columnsLine >= lines.size())
             lines.fail(i - 1,
-                "expected the column names of table " + shownText(table.name) + " to follow.");
-        for (std::string_view name : splitTabs(lines.line(i)))
-            table.columns.emplace_back(name);
-        table.firstRow = ++i;
-        while (i < lines.size() && !lines.line(i).starts_with(">>>>"))
-            ++i;
-        table.endRow = i;
-        tables.push_back(std::move(table));
+                "expected the column names of table " + shownText(table->name) + " to follow.");
+        i = table->endRow;
+        tables.push_back(std::move(*table));
     }
     return tables;
 }
@@ -172,7 +141,7 @@ struct Parent
 using Parents = std::map<std::string, Parent>;
 
 // The rows of a specimens, samples or sites table by name.
-void readParents(const TextLines &lines, const Table &table,
+void readParents(const TextLines &lines, const TabSeparatedTable &table,
     std::initializer_list<const char *> key, std::initializer_list<const char *> parentKey,
     const char *prefix, Parents &into)
 {
@@ -213,9 +182,10 @@ struct Contribution
     Parents sites;
 };
 
-void readParentTables(const TextLines &lines, const std::vector<Table> &tables, Contribution &into)
+void readParentTables(
+    const TextLines &lines, const std::vector<TabSeparatedTable> &tables, Contribution &into)
 {
-    for (const Table &table : tables) {
+    for (const TabSeparatedTable &table : tables) {
         if (table.name == "specimens" || table.name == "er_specimens")
             readParents(lines, table, { "specimen", "er_specimen_name" },
                 { "sample", "er_sample_name" }, "specimen", into.specimens);
@@ -233,7 +203,7 @@ struct MeasurementColumns
     int specimen, sample, site, codes, temp, field, dec, inc, moment, volume, quality, csd;
     std::size_t needed;
 
-    explicit MeasurementColumns(const Table &t)
+    explicit MeasurementColumns(const TabSeparatedTable &t)
         : specimen(t.column({ "specimen", "er_specimen_name" }))
         , sample(t.column({ "sample", "er_sample_name" }))
         , site(t.column({ "site", "er_site_name" }))
@@ -253,7 +223,8 @@ struct MeasurementColumns
     }
 };
 
-void readMeasurementRows(const TextLines &lines, const Table &table, SpecimenCollector &collector,
+void readMeasurementRows(const TextLines &lines, const TabSeparatedTable &table,
+    SpecimenCollector &collector,
     std::map<std::string, std::pair<std::string, std::string>> &parents, MomentUnit &unit)
 {
     const MeasurementColumns c(table);
@@ -360,7 +331,7 @@ void attachParents(std::vector<Specimen> &specimens, const Contribution &contrib
     }
 }
 
-bool isMeasurementTable(const Table &table)
+bool isMeasurementTable(const TabSeparatedTable &table)
 {
     return table.name == "measurements" || table.name == "magic_measurements";
 }
@@ -369,8 +340,19 @@ bool isMeasurementTable(const Table &table)
 
 bool looksLikeMagic(const std::string &text)
 {
-    const TextLines lines("", text.substr(0, std::min<std::size_t>(text.size(), 4096)));
-    return lines.size() > 0 && !tableName(lines.line(0)).empty();
+    const TextLines lines
+        = measurementLines("", text.substr(0, std::min<std::size_t>(text.size(), 4096)));
+    return lines.size() > 0 && !tabSeparatedTableName(lines.line(0)).empty();
+}
+
+std::vector<std::string> magicMeasurementFilesIn(const std::string &folder)
+{
+    namespace fs = std::filesystem;
+    std::vector<std::string> files;
+    for (const char *name : { "measurements.txt", "magic_measurements.txt" })
+        if (fs::exists(fs::path(folder) / name))
+            files.push_back((fs::path(folder) / name).string());
+    return files;
 }
 
 MeasurementSet readMagic(const std::string &path, const ReadOptions &options)
@@ -378,9 +360,7 @@ MeasurementSet readMagic(const std::string &path, const ReadOptions &options)
     namespace fs = std::filesystem;
     std::vector<std::string> files;
     if (fs::is_directory(path)) {
-        for (const char *name : { "measurements.txt", "magic_measurements.txt" })
-            if (fs::exists(fs::path(path) / name))
-                files.push_back((fs::path(path) / name).string());
+        files = magicMeasurementFilesIn(path);
         if (files.empty())
             throw MeasurementError(shownPath(path) + ": the folder holds no measurements.txt.");
     } else {
@@ -390,8 +370,8 @@ MeasurementSet readMagic(const std::string &path, const ReadOptions &options)
     const fs::path folder = fs::path(files.front()).parent_path();
     FilesRead read;
     std::vector<TextLines> texts;
-    texts.emplace_back(files.front(), read.read(files.front()));
-    std::vector<Table> mainTables = readTables(texts.front());
+    texts.push_back(measurementLines(files.front(), read.read(files.front())));
+    std::vector<TabSeparatedTable> mainTables = readTables(texts.front());
     const bool combined = mainTables.size() > 1;
     const bool magic25 = !mainTables.empty() && mainTables.front().name == "magic_measurements";
     MeasurementSet set;
@@ -401,7 +381,7 @@ MeasurementSet readMagic(const std::string &path, const ReadOptions &options)
     std::map<std::string, std::pair<std::string, std::string>> rowParents;
     MomentUnit unit = MomentUnit::AmpereSquareMetre;
     bool sawMeasurements = false;
-    for (const Table &table : mainTables)
+    for (const TabSeparatedTable &table : mainTables)
         if (isMeasurementTable(table)) {
             readMeasurementRows(texts.front(), table, collector, rowParents, unit);
             sawMeasurements = true;
@@ -421,7 +401,7 @@ MeasurementSet readMagic(const std::string &path, const ReadOptions &options)
             std::error_code error;
             if (fs::status(beside, error).type() == fs::file_type::not_found)
                 continue;
-            const TextLines lines(beside.string(), read.read(beside.string()));
+            const TextLines lines = measurementLines(beside.string(), read.read(beside.string()));
             readParentTables(lines, readTables(lines), contribution);
         }
     }

@@ -3,6 +3,7 @@
 #include "measurements/measurementset.h"
 
 #include <string>
+#include <vector>
 
 namespace Demagora {
 
@@ -15,5 +16,9 @@ MeasurementSet readMagic(const std::string &path, const ReadOptions &options);
 
 // Whether text starts as a MagIC table or contribution file ("tab" then a table name).
 bool looksLikeMagic(const std::string &text);
+
+// The measurements tables of a MagIC folder: measurements.txt and the older
+// magic_measurements.txt, those of the two it holds.
+std::vector<std::string> magicMeasurementFilesIn(const std::string &folder);
 
 } // namespace Demagora

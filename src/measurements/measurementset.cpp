@@ -4,35 +4,6 @@
 
 namespace Demagora {
 
-std::string measurementFormatName(MeasurementFormat format)
-{
-    switch (format) {
-    case MeasurementFormat::Magic:
-        return "magic";
-    case MeasurementFormat::Cit:
-        return "cit";
-    case MeasurementFormat::Jr6:
-        return "jr6";
-    case MeasurementFormat::TwoG:
-        return "2g";
-    case MeasurementFormat::PuffinPlot:
-        return "ppl";
-    case MeasurementFormat::Utrecht:
-        return "utrecht";
-    }
-    return {};
-}
-
-std::optional<MeasurementFormat> measurementFormatFromName(const std::string &name)
-{
-    for (const MeasurementFormat format :
-        { MeasurementFormat::Magic, MeasurementFormat::Cit, MeasurementFormat::Jr6,
-            MeasurementFormat::TwoG, MeasurementFormat::PuffinPlot, MeasurementFormat::Utrecht })
-        if (measurementFormatName(format) == name)
-            return format;
-    return std::nullopt;
-}
-
 SpecimenCollector::SpecimenCollector(const ReadOptions &options, ReadSummary &summary)
     : m_options(options)
     , m_summary(summary)

@@ -14,7 +14,7 @@
 
 namespace Demagora {
 
-// The file formats the readers know.
+// The file formats the readers know; what each is, measurements/formattable.h says.
 enum class MeasurementFormat { Magic, Cit, Jr6, TwoG, PuffinPlot, Utrecht };
 
 // Which demagnetization a reader keeps beside the NRM.
@@ -69,10 +69,6 @@ struct MeasurementSet
     // file, the files of a folder): none of them may be replaced by an output.
     std::vector<std::string> files;
 };
-
-std::string measurementFormatName(MeasurementFormat format);
-// "magic", "cit", "jr6", "2g", "ppl", "utrecht"; nothing for another word.
-std::optional<MeasurementFormat> measurementFormatFromName(const std::string &name);
 
 // One measurement row as a reader found it, before the rules are applied.
 struct RawStep

@@ -27,7 +27,7 @@ std::optional<double> value(const std::vector<std::string_view> &fields, int col
 
 MeasurementSet readPuffinPlot(const std::string &path, const ReadOptions &options)
 {
-    const TextLines lines(path, readMeasurementFile(path));
+    const TextLines lines = measurementLines(path, readMeasurementFile(path));
     if (lines.size() < 2 || !lines.line(0).starts_with("PuffinPlot file."))
         lines.fail(0, "expected \"PuffinPlot file. Version 2\" or \"... Version 3\".");
     std::vector<std::string> columns;

@@ -3,7 +3,9 @@
 #include "measurements/measurementerror.h"
 #include "measurements/readertext.h"
 
+#include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <optional>
 #include <string_view>
 
@@ -205,6 +207,17 @@ bool looksLikeTwoG(const std::string &bytes)
     // The first chunk is short text ("-1"), the header's length follows two more.
     return bytes.size() > 8 && bytes[1] == '\0' && static_cast<unsigned char>(bytes[0]) < 16
         && bytes.find('\0', 2) != std::string::npos && bytes.find("\xcd") != std::string::npos;
+}
+
+std::vector<std::string> twoGFilesIn(const std::string &folder)
+{
+    namespace fs = std::filesystem;
+    std::vector<std::string> files;
+    for (const fs::directory_entry &entry : fs::directory_iterator(folder))
+        if (lowerCase(entry.path().extension().string()) == ".dat")
+            files.push_back(entry.path().string());
+    std::sort(files.begin(), files.end());
+    return files;
 }
 
 MeasurementSet readTwoG(const std::vector<std::string> &paths, const ReadOptions &options)

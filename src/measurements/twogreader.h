@@ -3,6 +3,7 @@
 #include "measurements/measurementset.h"
 
 #include <string>
+#include <vector>
 
 namespace Demagora {
 
@@ -16,5 +17,10 @@ MeasurementSet readTwoG(const std::vector<std::string> &paths, const ReadOptions
 
 // Whether the bytes look like a 2G binary file: NUL bytes and a step record "NRM" or "..C".
 bool looksLikeTwoG(const std::string &bytes);
+
+// Every .dat entry of a folder, sorted by name, whatever it is: one that is no regular file (a
+// pipe, a dangling link) is refused when it is read rather than passed over, so that no file of
+// the folder goes unread.
+std::vector<std::string> twoGFilesIn(const std::string &folder);
 
 } // namespace Demagora

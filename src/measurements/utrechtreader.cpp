@@ -27,7 +27,7 @@ std::vector<std::string_view> splitCommas(std::string_view line)
 
 MeasurementSet readUtrecht(const std::string &path, const ReadOptions &options)
 {
-    const TextLines lines(path, readMeasurementFile(path));
+    const TextLines lines = measurementLines(path, readMeasurementFile(path));
     const std::string name = lowerCase(fileNameOf(path));
     const Treatment kind = name.ends_with(".af") ? Treatment::AlternatingField : Treatment::Thermal;
     MeasurementSet set;

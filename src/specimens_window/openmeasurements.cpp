@@ -1,5 +1,6 @@
 #include "specimens_window/openmeasurements.h"
 
+#include "measurements/formattable.h"
 #include "measurements/measurementreader.h"
 #include "prompts/prompts.h"
 #include "specimens_window/specimenswindow.h"
@@ -79,8 +80,7 @@ bool openMeasurements(
 QString askMeasurementFile(QWidget *parent)
 {
     return Prompts::current().askExistingFileName(parent, QStringLiteral("Open measurements"),
-        QStringLiteral("Measurement files (*.txt *.sam *.jr6 *.JR6 *.dat *.DAT *.ppl *.th *.TH "
-                       "*.af *.AF);;All files (*)"));
+        QString::fromStdString(measurementFileFilter()));
 }
 
 bool isMeasurementPath(const QString &path)

@@ -151,6 +151,9 @@ TEST(MagicSpecimensTest, RefusesWhatItCannotReadByFileLineAndColumn)
             "specimens.txt line 3, column dir_tilt_correction: '50' is not -1, 0 or 100" },
         { head + "a\t1\t2\t373\tnan\tK\t-1\tDE-BFL-A\n",
             "specimens.txt line 3, column meas_step_max: 'nan' is not a number" },
+        // Kept line by line, a table of blank lines took gigabytes before it was refused.
+        { head + std::string(std::size_t(1) << 24, '\n'),
+            "specimens.txt: more than 16777216 lines, too many for a table." },
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.text);

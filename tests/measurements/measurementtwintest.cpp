@@ -101,7 +101,7 @@ TEST(MeasurementTwinTest, Jr6AgreesWithItsPrintedTwin)
 
 std::map<std::string, std::map<std::string, std::string>> magicRows(const std::string &path)
 {
-    const TextLines lines(path, fileText(path));
+    const TextLines lines = measurementLines(path, fileText(path));
     std::vector<std::string> header;
     for (std::string_view name : splitTabs(lines.line(1)))
         header.emplace_back(name);
