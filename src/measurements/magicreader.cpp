@@ -270,6 +270,8 @@ void readMeasurementRows(const TextLines &lines, const TabSeparatedTable &table,
             lines.fail(row, "expected a temperature in kelvin for a thermal step, found none.");
         if (step.treatment == Treatment::AlternatingField && !tesla && !step.flaggedBad)
             lines.fail(row, "expected an AF field in tesla for an AF step, found none.");
+        step.missingLevel = (step.treatment == Treatment::Thermal && !kelvin)
+            || (step.treatment == Treatment::AlternatingField && !tesla);
         if (const std::optional<std::string> refusal = levelRefusal(step.treatment, step.level))
             lines.fail(row, *refusal);
         const std::optional<double> dec = number(fields, c.dec, lines, row, "a declination");

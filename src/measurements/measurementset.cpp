@@ -33,7 +33,7 @@ void SpecimenCollector::add(const std::string &specimenName, const RawStep &step
     const std::size_t index = m_last;
     const Treatment wanted
         = m_options.demag == DemagKind::Thermal ? Treatment::Thermal : Treatment::AlternatingField;
-    if (step.flaggedBad) {
+    if (step.flaggedBad && !m_options.keepFlaggedBad) {
         ++m_summary.flaggedBad;
         return;
     }
@@ -45,6 +45,11 @@ void SpecimenCollector::add(const std::string &specimenName, const RawStep &step
         && *step.experiment != m_options.demag;
     if ((step.treatment != Treatment::Nrm && step.treatment != wanted) || otherNrm) {
         ++m_summary.otherDemagnetization;
+        return;
+    }
+    // A step is never placed at a level the file does not give.
+    if (step.flaggedBad && step.missingLevel) {
+        ++m_summary.flaggedBad;
         return;
     }
     if (step.missingMoment || !std::isfinite(step.x) || !std::isfinite(step.y)
@@ -59,6 +64,7 @@ void SpecimenCollector::add(const std::string &specimenName, const RawStep &step
     kept.y = step.y;
     kept.z = step.z;
     kept.errorDegrees = step.errorDegrees;
+    kept.bad = step.flaggedBad;
     keep(index, kept);
 }
 
@@ -68,6 +74,10 @@ void SpecimenCollector::keep(std::size_t index, const SpecimenStep &step)
     const StepKey key { int(step.treatment), std::llround(step.level * 1e6) };
     const auto [it, inserted] = m_steps[index].try_emplace(key, Repeat { steps.size() });
     Repeat &repeat = it->second;
+    if (step.bad && (inserted || m_options.repeats == RepeatRule::All))
+        ++m_summary.flaggedKept;
+    if (!inserted && m_options.repeats != RepeatRule::All && settleFlagged(steps, repeat, step))
+        return;
     ++repeat.count;
     if (step.errorDegrees) {
         ++repeat.errorCount;
@@ -79,7 +89,10 @@ void SpecimenCollector::keep(std::size_t index, const SpecimenStep &step)
         steps.push_back(step);
         return;
     }
-    ++m_summary.repeatsMerged;
+    if (step.bad)
+        ++m_summary.flaggedKept;
+    else
+        ++m_summary.repeatsMerged;
     SpecimenStep &target = steps[repeat.first];
     if (m_options.repeats == RepeatRule::Last) {
         target = step;
@@ -92,6 +105,30 @@ void SpecimenCollector::keep(std::size_t index, const SpecimenStep &step)
     target.z += (step.z - target.z) / n;
     if (repeat.errorCount > 0)
         target.errorDegrees = repeat.errorSum / double(repeat.errorCount);
+}
+
+bool SpecimenCollector::settleFlagged(
+    std::vector<SpecimenStep> &steps, Repeat &repeat, const SpecimenStep &step)
+{
+    SpecimenStep &target = steps[repeat.first];
+    if (step.bad == target.bad)
+        return false;
+    if (step.bad) {
+        // A good row measured the step: the flagged one is left out, as without kept flags.
+        ++m_summary.flaggedBad;
+        return true;
+    }
+    // The first good row at a step replaces the flagged rows merged there so far.
+    m_summary.flaggedKept -= repeat.count;
+    m_summary.flaggedBad += repeat.count;
+    repeat = Repeat { repeat.first };
+    ++repeat.count;
+    if (step.errorDegrees) {
+        ++repeat.errorCount;
+        repeat.errorSum += *step.errorDegrees;
+    }
+    target = step;
+    return true;
 }
 
 std::vector<Specimen> SpecimenCollector::finish()

@@ -29,6 +29,9 @@ struct ReadOptions
     std::optional<MeasurementFormat> format;
     DemagKind demag = DemagKind::Thermal;
     RepeatRule repeats = RepeatRule::Average;
+    // Rows flagged bad are kept as steps marked bad, where no good row measured their step,
+    // instead of being left out: the specimens window shows them so that they can be unmarked.
+    bool keepFlaggedBad = false;
     // Asked to stop, a reading throws ReadStopped within a thousand rows.
     std::stop_token stop;
 };
@@ -48,7 +51,11 @@ struct ReadSummary
     std::size_t otherExperiments = 0;
     // AF steps when thermal ones were asked for, and the reverse (with their experiment's NRM).
     std::size_t otherDemagnetization = 0;
+    // Flagged rows left out: all of them, or when flagged rows are kept, those of a step a good
+    // row measured too and those without their level.
     std::size_t flaggedBad = 0;
+    // Flagged rows kept as steps marked bad (merged with each other at one step).
+    std::size_t flaggedKept = 0;
     // Rows whose moment is empty or NaN.
     std::size_t missingMoment = 0;
     // Rows folded into an earlier row at the same step (averaged, or replaced by the last).
@@ -83,11 +90,14 @@ struct RawStep
     std::optional<DemagKind> experiment;
     bool flaggedBad = false;
     bool missingMoment = false;
+    // The row has no level (a flagged row may lack it; any other is refused by its reader).
+    bool missingLevel = false;
 };
 
 // Gathers the rows of a file into specimens in the order first met, applying the rules:
-// flagged rows, other experiments, the other demagnetization and rows without a moment are
-// counted and left out; repeats at one step follow the options.
+// flagged rows (unless kept as bad steps), other experiments, the other demagnetization and
+// rows without a moment are counted and left out; repeats at one step follow the options, a
+// good row standing for its step before any flagged one.
 class SpecimenCollector
 {
 public:
@@ -114,6 +124,9 @@ private:
     // Keeps a step of the specimen at index, merged with the earlier rows at its step as the
     // options say.
     void keep(std::size_t index, const SpecimenStep &step);
+    // Merges a flagged row, or a good row over flagged ones, at a step met before; false when
+    // the rows at the step are alike (both good or both flagged).
+    bool settleFlagged(std::vector<SpecimenStep> &steps, Repeat &repeat, const SpecimenStep &step);
 
     ReadOptions m_options;
     ReadSummary &m_summary;

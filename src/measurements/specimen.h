@@ -27,6 +27,8 @@ struct SpecimenStep
     // The measurement's own error where the file gives one: an angle in degrees (the CIT
     // error angle, the MagIC alpha95 of repeated readings).
     std::optional<double> errorDegrees;
+    // Flagged bad in the file (or marked bad by the user): shown, but left out of fits.
+    bool bad = false;
 };
 
 // The orientation of the specimen's x axis in the field: its azimuth from north, degrees

@@ -61,7 +61,10 @@ std::optional<MeasurementSet> readMeasurementsInBackground(
 bool openMeasurements(
     QWidget *parent, const QString &path, std::function<void(const QString &path)> scenarioOpener)
 {
-    std::optional<MeasurementSet> set = readMeasurementsInBackground(parent, path);
+    // The rows a file flags bad are shown as bad steps, which the user may unmark.
+    ReadOptions options;
+    options.keepFlaggedBad = true;
+    std::optional<MeasurementSet> set = readMeasurementsInBackground(parent, path, options);
     if (!set)
         return false;
     if (set->specimens.empty()) {

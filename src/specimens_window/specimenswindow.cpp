@@ -361,6 +361,7 @@ QString SpecimensWindow::summaryText(const ReadSummary &summary)
     count(summary.otherExperiments, "of other experiments left out");
     count(summary.otherDemagnetization, "of the other demagnetization left out");
     count(summary.flaggedBad, "flagged bad left out");
+    count(summary.flaggedKept, "flagged bad shown as bad steps");
     count(summary.missingMoment, "without a moment left out");
     count(summary.repeatsMerged, "repeats merged");
     count(summary.repeatsKept, "repeats kept");

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include <sys/stat.h>
 
@@ -272,6 +273,64 @@ TEST(MeasurementInputTest, RowsFollowTheRepeatFlagAndMissingValueRules)
         EXPECT_EQ(set.summary.missingMoment, c.missing);
         EXPECT_EQ(set.summary.repeatsMerged, c.merged);
         EXPECT_EQ(set.summary.repeatsKept, c.kept);
+    }
+}
+
+// Kept for the specimens window, a flagged row becomes a step marked bad unless a good row
+// measured its step; flagged rows at one step merge with each other only; a flagged row without
+// its level stays out. Without the option the same file loses every flagged row, as before.
+TEST(MeasurementInputTest, KeptFlaggedRowsBecomeBadStepsWhereNoGoodRowStands)
+{
+    const std::string text = std::string(MagicHeader)
+        + "a1\tLT-NO\t273\t0\t0\t0\t9\tg\n"
+          "a1\tLT-T-Z\t373\t0\t0\t0\t8\tb\n"
+          "a1\tLT-T-Z\t423\t0\t0\t0\t1\tb\n"
+          "a1\tLT-T-Z\t423\t0\t0\t0\t7\tg\n"
+          "a1\tLT-T-Z\t473\t0\t0\t0\t6\tg\n"
+          "a1\tLT-T-Z\t473\t0\t0\t0\t1\tb\n"
+          "a1\tLT-T-Z\t523\t0\t0\t0\t4\tb\n"
+          "a1\tLT-T-Z\t523\t0\t0\t0\t6\tb\n"
+          "a1\tLT-T-Z\t\t0\t0\t0\t3\tb\n";
+    struct Case
+    {
+        const char *name;
+        bool keep;
+        RepeatRule repeats;
+        // level, x and bad of every step
+        std::vector<std::tuple<double, double, bool>> steps;
+        std::size_t flagged, flaggedKept, merged;
+    };
+    const Case cases[] = {
+        { "kept, averaged", true, RepeatRule::Average,
+            { { 0, 9, false }, { 100, 8, true }, { 150, 7, false }, { 200, 6, false },
+                { 250, 5, true } },
+            3, 3, 0 },
+        { "kept, last", true, RepeatRule::Last,
+            { { 0, 9, false }, { 100, 8, true }, { 150, 7, false }, { 200, 6, false },
+                { 250, 6, true } },
+            3, 3, 0 },
+        { "left out", false, RepeatRule::Average,
+            { { 0, 9, false }, { 150, 7, false }, { 200, 6, false } }, 6, 0, 0 },
+    };
+    TemporaryFolder folder;
+    const std::string path = folder.file("flags.txt", text);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ReadOptions options = repeats(c.repeats);
+        options.keepFlaggedBad = c.keep;
+        const MeasurementSet set = readMeasurements(path, options);
+        ASSERT_EQ(set.specimens.size(), 1u);
+        const std::vector<SpecimenStep> &steps = set.specimens[0].steps;
+        ASSERT_EQ(steps.size(), c.steps.size());
+        for (std::size_t i = 0; i < steps.size(); ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_NEAR(steps[i].level, std::get<0>(c.steps[i]), 1e-9);
+            EXPECT_DOUBLE_EQ(steps[i].x, std::get<1>(c.steps[i]));
+            EXPECT_EQ(steps[i].bad, std::get<2>(c.steps[i]));
+        }
+        EXPECT_EQ(set.summary.flaggedBad, c.flagged);
+        EXPECT_EQ(set.summary.flaggedKept, c.flaggedKept);
+        EXPECT_EQ(set.summary.repeatsMerged, c.merged);
     }
 }
 
