@@ -4,6 +4,7 @@
 #include "analysis/sitemean.h"
 
 #include <algorithm>
+#include <iterator>
 #include <array>
 
 namespace Demagora {
@@ -29,6 +30,15 @@ std::vector<int> normalizedSelection(std::vector<int> indices, std::size_t stepC
         }
     }
     return indices;
+}
+
+std::vector<int> withoutBadSteps(const std::vector<int> &steps, const std::vector<int> &bad)
+{
+    std::vector<int> good;
+    good.reserve(steps.size());
+    std::set_difference(
+        steps.begin(), steps.end(), bad.begin(), bad.end(), std::back_inserter(good));
+    return good;
 }
 
 ComponentFit fitComponent(std::span<const FitStep> steps, const InterpretedComponent &component)

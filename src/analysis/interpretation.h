@@ -40,12 +40,15 @@ struct ComponentFit
     std::string refusal;
 };
 
-// The interpretation of one specimen: its components, in the order they were made.
+// The interpretation of one specimen: its components, in the order they were made, and the
+// steps marked bad, which no component takes.
 struct SpecimenInterpretation
 {
     std::string specimen;
     std::string site;
     std::vector<InterpretedComponent> components;
+    // Indices into the specimen's steps, in increasing order, each once.
+    std::vector<int> badSteps;
 };
 
 // Every step with a temperature from 'from' to 'to', both included, as indices.
@@ -54,6 +57,9 @@ std::vector<int> stepsBetween(std::span<const FitStep> steps, double from, doubl
 // Puts the indices in increasing order without repeats. Throws AnalysisError naming the first
 // index outside the specimen's steps.
 std::vector<int> normalizedSelection(std::vector<int> indices, std::size_t stepCount);
+
+// The steps (in increasing order) that are not among the bad ones (in increasing order).
+std::vector<int> withoutBadSteps(const std::vector<int> &steps, const std::vector<int> &bad);
 
 // Fits the chosen steps of a specimen. A component whose steps have no fit keeps the refusal;
 // an index outside the steps throws AnalysisError.

@@ -50,8 +50,14 @@ Interpretations emptyInterpretations(const MeasurementSet &set)
 {
     Interpretations interpretations;
     interpretations.reserve(set.specimens.size());
-    for (const Specimen &specimen : set.specimens)
-        interpretations.push_back({ specimen.name, specimen.site, {} });
+    for (const Specimen &specimen : set.specimens) {
+        std::vector<int> bad;
+        for (std::size_t i = 0; i < specimen.steps.size(); ++i) {
+            if (specimen.steps[i].bad)
+                bad.push_back(int(i));
+        }
+        interpretations.push_back({ specimen.name, specimen.site, {}, std::move(bad) });
+    }
     return interpretations;
 }
 
@@ -188,13 +194,18 @@ std::vector<std::string> fitsSkippingSteps(
                 from = std::min(from, thermalLevel(specimen.steps[std::size_t(index)]));
                 to = std::max(to, thermalLevel(specimen.steps[std::size_t(index)]));
             }
-            const auto between = std::count_if(
-                specimen.steps.begin(), specimen.steps.end(), [&](const SpecimenStep &step) {
-                    const bool thermal
-                        = step.treatment == Treatment::Nrm || step.treatment == Treatment::Thermal;
-                    return thermal && thermalLevel(step) >= from && thermalLevel(step) <= to;
-                });
-            if (std::size_t(between) > component.steps.size())
+            // Bad steps are saved as such, and so left out again when the table is opened.
+            const std::vector<int> &bad = interpretations[i].badSteps;
+            std::size_t between = 0;
+            for (std::size_t s = 0; s < specimen.steps.size(); ++s) {
+                const SpecimenStep &step = specimen.steps[s];
+                const bool thermal
+                    = step.treatment == Treatment::Nrm || step.treatment == Treatment::Thermal;
+                if (thermal && thermalLevel(step) >= from && thermalLevel(step) <= to
+                    && !std::binary_search(bad.begin(), bad.end(), int(s)))
+                    ++between;
+            }
+            if (between > component.steps.size())
                 skipping.push_back(componentLabel(specimen.name, component.name));
         }
     }
@@ -239,7 +250,9 @@ OpenedInterpretations interpretationsFromRows(const MeasurementSet &set,
             const bool thermal
                 = step.treatment == Treatment::Nrm || step.treatment == Treatment::Thermal;
             const double level = step.treatment == Treatment::Nrm ? 0 : step.level;
-            if (thermal && level >= row.fromCelsius - 0.5 && level <= row.toCelsius + 0.5)
+            const std::vector<int> &bad = interpretation.badSteps;
+            if (thermal && level >= row.fromCelsius - 0.5 && level <= row.toCelsius + 0.5
+                && !std::binary_search(bad.begin(), bad.end(), int(s)))
                 component.steps.push_back(int(s));
         }
         if (int(component.steps.size()) != row.n) {
@@ -253,6 +266,75 @@ OpenedInterpretations interpretationsFromRows(const MeasurementSet &set,
     }
     opened.specimens = int(replaced.size());
     return opened;
+}
+
+std::string measurementsTableBeside(const std::string &specimensPath)
+{
+    const std::size_t slash = specimensPath.find_last_of('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    std::string path = specimensPath;
+    const std::size_t word = path.rfind("specimens");
+    if (word != std::string::npos && word >= nameStart)
+        return path.replace(word, 9, "measurements");
+    const std::size_t dot = path.find_last_of('.');
+    const std::size_t end = dot == std::string::npos || dot <= nameStart ? path.size() : dot;
+    return path.insert(end, "-measurements");
+}
+
+std::vector<Specimen> specimensMarkedBad(
+    const MeasurementSet &set, const Interpretations &interpretations)
+{
+    std::vector<Specimen> marked = set.specimens;
+    for (std::size_t i = 0; i < marked.size(); ++i) {
+        if (i >= interpretations.size())
+            break;
+        const std::vector<int> &bad = interpretations[i].badSteps;
+        for (std::size_t s = 0; s < marked[i].steps.size(); ++s)
+            marked[i].steps[s].bad = std::binary_search(bad.begin(), bad.end(), int(s));
+    }
+    return marked;
+}
+
+std::vector<std::string> withSavedBadSteps(
+    const MeasurementSet &set, const MeasurementSet &saved, Interpretations &interpretations)
+{
+    std::map<std::string, const Specimen *> savedByName;
+    for (const Specimen &specimen : saved.specimens)
+        savedByName.emplace(specimen.name, &specimen);
+    std::vector<std::string> unmatched;
+    const std::size_t count = std::min(set.specimens.size(), interpretations.size());
+    for (std::size_t i = 0; i < count; ++i) {
+        const Specimen &specimen = set.specimens[i];
+        const auto found = savedByName.find(specimen.name);
+        if (found == savedByName.end())
+            continue;
+        // The k-th step at one treatment and level is the k-th row saved there.
+        std::vector<bool> used(found->second->steps.size(), false);
+        std::vector<int> bad;
+        for (std::size_t s = 0; s < specimen.steps.size(); ++s) {
+            const SpecimenStep &step = specimen.steps[s];
+            const std::vector<SpecimenStep> &rows = found->second->steps;
+            std::size_t r = 0;
+            while (r < rows.size()
+                && (used[r] || rows[r].treatment != step.treatment
+                    || !(std::abs(rows[r].level - step.level) < 1e-6)))
+                ++r;
+            if (r == rows.size()) {
+                unmatched.push_back(specimen.name + " " + degreesText(step.level));
+                if (step.bad)
+                    bad.push_back(int(s));
+                continue;
+            }
+            used[r] = true;
+            if (rows[r].bad)
+                bad.push_back(int(s));
+        }
+        SpecimenInterpretation &interpretation = interpretations[i];
+        interpretation.badSteps = bad;
+        for (InterpretedComponent &component : interpretation.components)
+            component.steps = withoutBadSteps(component.steps, bad);
+    }
+    return unmatched;
 }
 
 } // namespace Demagora

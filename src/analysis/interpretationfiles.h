@@ -18,7 +18,8 @@ namespace Demagora {
 // Plain functions under the window's interpretation, tested without a window.
 using Interpretations = std::vector<SpecimenInterpretation>;
 
-// Empty interpretations for every specimen of the set.
+// Empty interpretations for every specimen of the set, the steps it holds marked bad (flagged in
+// the file) marked bad in them.
 Interpretations emptyInterpretations(const MeasurementSet &set);
 
 // Every step of a specimen as fits take it, in the frame asked for: the NRM at 0, the others
@@ -80,8 +81,27 @@ OpenedInterpretations interpretationsFromRows(const MeasurementSet &set,
     std::span<const SavedInterpretation> rows, const Interpretations &current,
     CoordinateSystem shown);
 
-// The fits that skip steps between their first and last (the table keeps only those two, so
-// such a fit reads back over every step between them): "specimen component" each.
+// The measurements table saved beside a specimens table, which holds its steps marked bad: the
+// table's name with its last "specimens" made "measurements" ("demagora-specimens.txt" gives
+// "demagora-measurements.txt"), else "-measurements" put before its extension.
+std::string measurementsTableBeside(const std::string &specimensPath);
+
+// The specimens of the set with the steps their interpretations mark bad marked so, the others
+// good: what the measurements table beside the specimens table holds.
+std::vector<Specimen> specimensMarkedBad(
+    const MeasurementSet &set, const Interpretations &interpretations);
+
+// The bad steps saved beside a specimens table (a measurements table, read as the set was)
+// given to the specimens it holds: a step is bad when its row is flagged, matched by
+// treatment and level (the k-th step at one level with the k-th row there), and leaves every
+// component. Specimens the table does not hold keep theirs; a step without a row keeps its
+// mark. Returns those steps, "specimen level" each.
+std::vector<std::string> withSavedBadSteps(
+    const MeasurementSet &set, const MeasurementSet &saved, Interpretations &interpretations);
+
+// The fits that skip steps between their first and last other than bad ones (the table keeps
+// only those two, so such a fit reads back over every good step between them): "specimen
+// component" each.
 std::vector<std::string> fitsSkippingSteps(
     const MeasurementSet &set, const Interpretations &interpretations);
 

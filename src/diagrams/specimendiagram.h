@@ -27,6 +27,8 @@ struct SpecimenDiagramStep
     double level = 0; // degrees Celsius or mT
     DiagramVector moment;
     bool selected = false;
+    // Marked bad: drawn hollow and grey in every panel.
+    bool bad = false;
 };
 
 // A fitted line drawn over the vector diagram, from one point to another, and its direction

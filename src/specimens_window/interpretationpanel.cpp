@@ -8,6 +8,8 @@
 #include "analysis/analysiserror.h"
 #include "diagrams/specimendiagram.h"
 #include "files/outputfiles.h"
+#include "measurements/magicmeasurements.h"
+#include "measurements/measurementreader.h"
 #include "prompts/outputconfirmation.h"
 #include "prompts/prompts.h"
 
@@ -127,6 +129,10 @@ void InterpretationPanel::buildActions()
         [this] { fitChosen(FitType::Plane); });
     m_delete = action(QStringLiteral("&Delete component"), QKeySequence(Qt::Key_Delete),
         [this] { deleteComponent(); });
+    m_markBad = action(QStringLiteral("Mark steps &bad or good"), QKeySequence(Qt::Key_B),
+        [this] { markChosenBad(); });
+    m_markBad->setToolTip(QStringLiteral(
+        "Marks the chosen steps bad, left out of every fit; when all of them are bad, good again"));
     m_save = action(QStringLiteral("&Save interpretations..."), QKeySequence(QKeySequence::Save),
         [this] { saveInterpretations(); });
     m_open = action(QStringLiteral("&Open interpretations..."), QKeySequence(),
@@ -153,6 +159,7 @@ QMenuBar *InterpretationPanel::createMenuBar(QWidget *parent)
     QMenu *interpretation = bar->addMenu(QStringLiteral("&Interpretation"));
     interpretation->addActions({ m_fitFree, m_fitAnchored, m_fitOrigin, m_fitPlane });
     interpretation->addSeparator();
+    interpretation->addAction(m_markBad);
     interpretation->addAction(m_delete);
     return bar;
 }
@@ -277,9 +284,13 @@ void InterpretationPanel::decorate(SpecimenDiagramData &data)
             addFit(data, *fit.fit, colourOf(i));
     }
 
-    const std::vector<int> chosen = m_window.chosenSteps();
+    // Bad steps chosen are left out of the fit.
+    const std::vector<int> chosen
+        = withoutBadSteps(m_window.chosenSteps(), m_store->of(current).badSteps);
     if (chosen.empty()) {
-        lbl_choice->setText(QStringLiteral("No step chosen."));
+        lbl_choice->setText(m_window.chosenSteps().empty()
+                ? QStringLiteral("No step chosen.")
+                : QStringLiteral("Only bad steps chosen."));
     } else {
         const InterpretedComponent choice { {}, m_lastType, chosen, shown, {} };
         const ComponentFit fit = fitIn(specimen, choice, shown);
@@ -316,11 +327,17 @@ void InterpretationPanel::fitChosen(FitType type)
     const int current = m_window.currentSpecimen();
     if (current < 0)
         return;
-    const std::vector<int> chosen = m_window.chosenSteps();
-    if (chosen.empty()) {
+    if (m_window.chosenSteps().empty()) {
         reportError(this,
             QStringLiteral("Choose the steps to fit first: in the steps table or on the vector "
                            "diagram"));
+        return;
+    }
+    const std::vector<int> chosen
+        = withoutBadSteps(m_window.chosenSteps(), m_store->of(current).badSteps);
+    if (chosen.empty()) {
+        reportError(this,
+            QStringLiteral("The chosen steps are all marked bad: mark them good (B) to fit them"));
         return;
     }
     const Specimen &specimen = m_window.measurements().specimens[std::size_t(current)];
@@ -341,6 +358,23 @@ void InterpretationPanel::fitChosen(FitType type)
         return;
     }
     m_store->putComponent(current, std::move(component));
+}
+
+void InterpretationPanel::markChosenBad()
+{
+    const int current = m_window.currentSpecimen();
+    if (current < 0)
+        return;
+    const std::vector<int> chosen = m_window.chosenSteps();
+    if (chosen.empty()) {
+        reportError(this,
+            QStringLiteral("Choose the steps to mark bad first: in the steps table or on the "
+                           "vector diagram"));
+        return;
+    }
+    const std::vector<int> &bad = m_store->of(current).badSteps;
+    const bool allBad = withoutBadSteps(chosen, bad).empty();
+    m_store->markStepsBad(current, chosen, !allBad);
 }
 
 void InterpretationPanel::deleteComponent()
@@ -407,7 +441,20 @@ bool InterpretationPanel::saveInterpretations()
     // The measurements read are never replaced, whatever name the table is given.
     std::vector<std::string> measurementsRead = m_window.measurements().files;
     measurementsRead.push_back(QFile::encodeName(m_measurementsPath).toStdString());
-    if (!confirmOutputs(this, { { path, "the interpretations" } }, QString(), measurementsRead))
+    // The steps marked bad go in a measurements table beside it, unless that name is one of the
+    // files read (the lab's own table beside the lab's specimens table) or cannot be written.
+    const std::string beside = measurementsTableBeside(path);
+    QString besideRefusal;
+    try {
+        OutputFiles probe(measurementsRead);
+        probe.add(beside, "the steps marked bad", [](std::ostream &) {});
+    } catch (const OutputError &error) {
+        besideRefusal = QString::fromLocal8Bit(error.what());
+    }
+    std::vector<PlannedOutput> planned { { path, "the interpretations" } };
+    if (besideRefusal.isEmpty())
+        planned.push_back({ beside, "the steps marked bad" });
+    if (!confirmOutputs(this, planned, QString(), measurementsRead))
         return false;
     // A specimens table replaced keeps every row this save does not replace.
     std::optional<std::string> existing;
@@ -422,23 +469,33 @@ bool InterpretationPanel::saveInterpretations()
             // Not a specimens table: the user chose to replace it whole.
         }
     }
+    const std::vector<Specimen> marked
+        = specimensMarkedBad(m_window.measurements(), m_store->all());
     try {
-        writeOutputFile(
-            path, "the interpretations",
-            [&](std::ostream &stream) {
-                if (existing) {
-                    std::istringstream table(*existing);
-                    writeMergedMagicSpecimens(stream, table, path, rows);
-                } else {
-                    writeMagicSpecimens(stream, rows);
-                }
-            },
-            measurementsRead);
+        // Both tables or neither: a table of fits never stands beside stale marks.
+        OutputFiles files(measurementsRead);
+        files.add(path, "the interpretations", [&](std::ostream &stream) {
+            if (existing) {
+                std::istringstream table(*existing);
+                writeMergedMagicSpecimens(stream, table, path, rows);
+            } else {
+                writeMagicSpecimens(stream, rows);
+            }
+        });
+        if (besideRefusal.isEmpty())
+            files.add(beside, "the steps marked bad",
+                [&](std::ostream &stream) { writeMagicMeasurements(stream, marked); });
+        files.commit();
     } catch (const std::exception &error) {
         reportError(this, QString::fromLocal8Bit(error.what()));
         return false;
     }
     m_store->markSaved();
+    if (!besideRefusal.isEmpty())
+        Prompts::current().showInformation(this, QStringLiteral("Interpretations saved"),
+            QStringLiteral("The interpretations are saved, the steps marked bad are not: %1\n"
+                           "Save the interpretations under another name to keep them.")
+                .arg(besideRefusal));
     return true;
 }
 
@@ -476,17 +533,44 @@ void InterpretationPanel::openInterpretations()
         frames.insert(fit.coordinates);
     if (frames.size() == 1)
         shown = *frames.begin();
+    // The steps marked bad, from the measurements table saved beside, first: the fits read
+    // leave them out.
+    Interpretations current = m_store->all();
+    QStringList badNotes;
+    const std::string beside = measurementsTableBeside(QFile::encodeName(name).toStdString());
+    if (QFileInfo::exists(QFile::decodeName(beside.c_str()))) {
+        try {
+            ReadOptions options;
+            options.format = MeasurementFormat::Magic;
+            options.keepFlaggedBad = true;
+            const MeasurementSet saved = readMeasurements(beside, options);
+            const std::vector<std::string> unmatched
+                = withSavedBadSteps(m_window.measurements(), saved, current);
+            badNotes << QStringLiteral("Steps marked bad read from %1")
+                            .arg(QFileInfo(QFile::decodeName(beside.c_str())).fileName());
+            if (!unmatched.empty())
+                badNotes << QStringLiteral("%1 steps not in it keep their marks, the first %2")
+                                .arg(unmatched.size())
+                                .arg(QString::fromStdString(unmatched.front()));
+        } catch (const std::exception &error) {
+            badNotes << QStringLiteral("The steps marked bad were not read: %1")
+                            .arg(QString::fromStdString(error.what()));
+        }
+    }
     const OpenedInterpretations opened
-        = interpretationsFromRows(m_window.measurements(), read.fits, m_store->all(), shown);
+        = interpretationsFromRows(m_window.measurements(), read.fits, current, shown);
     if (opened.components == 0) {
         reportError(this,
             QStringLiteral("%1 holds no interpretation of the specimens of this file")
                 .arg(fileName));
         return;
     }
+    // Nothing done in the window yet: no component, and every step marked as the file has it.
+    const Interpretations fresh = emptyInterpretations(m_window.measurements());
     bool hadNone = true;
-    for (const SpecimenInterpretation &interpretation : m_store->all())
-        hadNone = hadNone && interpretation.components.empty();
+    for (std::size_t i = 0; i < m_store->all().size(); ++i)
+        hadNone = hadNone && m_store->all()[i].components.empty()
+            && m_store->all()[i].badSteps == fresh[i].badSteps;
     m_store->replaceAll(opened.interpretations, QStringLiteral("Open %1").arg(fileName));
     if (shown != m_window.coordinates())
         m_window.setCoordinates(shown);
@@ -500,6 +584,7 @@ void InterpretationPanel::openInterpretations()
         notes << QStringLiteral("%1 fits of steps not in kelvin (alternating field or other) "
                                 "passed over")
                      .arg(read.otherTreatments);
+    notes << badNotes;
     for (const std::string &note : opened.notes)
         notes << QString::fromStdString(note);
     if (!opened.unknownSpecimens.empty())

@@ -21,9 +21,9 @@ class SpecimensWindow;
 struct SpecimenDiagramData;
 
 // The interpretation of the specimens window: the commands that fit the chosen steps (keys L,
-// A, O, P), delete and rename components, undo and redo, open and save a MagIC specimens
-// table; the components of the specimen shown and the site means. The window shows it under
-// its steps and lets it add the fits to the picture.
+// A, O, P) or mark them bad (B), delete and rename components, undo and redo, open and save a MagIC
+// specimens table; the components of the specimen shown and the site means. The window shows it
+// under its steps and lets it add the fits to the picture.
 class InterpretationPanel : public QWidget
 {
     Q_OBJECT
@@ -45,6 +45,10 @@ public:
     bool mayClose();
 
     void fitChosen(FitType type);
+    // Marks the chosen steps bad, or good again when every one of them is bad (key B).
+    void markChosenBad();
+    // The command that marks steps bad, for the context menus of the steps and the picture.
+    QAction *markBadAction() const { return m_markBad; }
     void deleteComponent();
     bool saveInterpretations();
     void openInterpretations();
@@ -78,6 +82,7 @@ private:
     QAction *m_fitOrigin = nullptr;
     QAction *m_fitPlane = nullptr;
     QAction *m_delete = nullptr;
+    QAction *m_markBad = nullptr;
     QAction *m_undo = nullptr;
     QAction *m_redo = nullptr;
     QAction *m_save = nullptr;

@@ -4,6 +4,7 @@
 #include <QUndoStack>
 
 #include <algorithm>
+#include <set>
 
 namespace Demagora {
 
@@ -69,6 +70,8 @@ void SpecimenInterpretations::putComponent(int specimen, InterpretedComponent co
     std::vector<InterpretedComponent> &components = after.at(std::size_t(specimen)).components;
     const auto same = std::find_if(components.begin(), components.end(),
         [&](const InterpretedComponent &c) { return c.name == component.name; });
+    // No component takes a bad step.
+    component.steps = withoutBadSteps(component.steps, after[std::size_t(specimen)].badSteps);
     const QString text
         = QStringLiteral("Fit %1").arg(specimenText(after[std::size_t(specimen)], component.name));
     if (same != components.end())
@@ -104,6 +107,31 @@ bool SpecimenInterpretations::renameComponent(int specimen, int index, const std
         = QStringLiteral("Rename %1")
               .arg(specimenText(after[std::size_t(specimen)], components[std::size_t(index)].name));
     components[std::size_t(index)].name = name;
+    change(specimen, std::move(after), text);
+    return true;
+}
+
+bool SpecimenInterpretations::markStepsBad(int specimen, const std::vector<int> &steps, bool bad)
+{
+    Interpretations after = m_interpretations;
+    SpecimenInterpretation &interpretation = after.at(std::size_t(specimen));
+    std::set<int> marked(interpretation.badSteps.begin(), interpretation.badSteps.end());
+    std::size_t changed = 0;
+    for (const int step : steps) {
+        if (step >= 0)
+            changed += bad ? std::size_t(marked.insert(step).second) : marked.erase(step);
+    }
+    if (changed == 0)
+        return false;
+    interpretation.badSteps.assign(marked.begin(), marked.end());
+    for (InterpretedComponent &component : interpretation.components)
+        component.steps = withoutBadSteps(component.steps, interpretation.badSteps);
+    const QString what
+        = changed == 1 ? QStringLiteral("1 step") : QStringLiteral("%1 steps").arg(changed);
+    const QString text = bad ? QStringLiteral("Mark %1 of %2 bad")
+                                   .arg(what, QString::fromStdString(interpretation.specimen))
+                             : QStringLiteral("Mark %1 of %2 good")
+                                   .arg(what, QString::fromStdString(interpretation.specimen));
     change(specimen, std::move(after), text);
     return true;
 }

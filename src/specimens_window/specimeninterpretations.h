@@ -31,6 +31,10 @@ public:
     void removeComponent(int specimen, int index);
     // False, changing nothing, when the name is empty or another component has it.
     bool renameComponent(int specimen, int index, const std::string &name);
+    // Marks the steps of the specimen bad (or good again); a step marked bad leaves every
+    // component that takes it, which is fitted again without it. False, changing nothing, when
+    // every step is already so.
+    bool markStepsBad(int specimen, const std::vector<int> &steps, bool bad);
     // Every interpretation at once (a table opened), as one step to undo.
     void replaceAll(Interpretations interpretations, const QString &text);
 

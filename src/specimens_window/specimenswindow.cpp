@@ -136,6 +136,17 @@ void SpecimensWindow::buildLayout()
             if (specimen != m_current)
                 setCurrentSpecimen(specimen);
         });
+    // Steps marked bad or good, their undo and their redo, change the steps table in place, so
+    // that the steps chosen stay chosen.
+    connect(&m_interpretation->interpretations(), &SpecimenInterpretations::changed, this, [this] {
+        if (m_current >= 0)
+            m_stepsModel->setBadSteps(m_interpretation->interpretations().of(m_current).badSteps);
+    });
+    // The mark-bad command acts on the chosen steps from the context menus too.
+    SG_steps->setContextMenuPolicy(Qt::ActionsContextMenu);
+    SG_steps->addAction(m_interpretation->markBadAction());
+    m_picture->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_picture->addAction(m_interpretation->markBadAction());
 
     // The specimens and the chosen one's steps on the left, its picture on the right.
     auto *left = new QSplitter(Qt::Vertical, this);
@@ -156,8 +167,14 @@ void SpecimensWindow::buildLayout()
     connect(unmix, &QPushButton::clicked, this, [this] {
         if (m_current < 0)
             return;
-        if (UnmixDialog *dialog = openUnmixDialog(
-                this, m_set.specimens[std::size_t(m_current)], m_stepsModel->steps())) {
+        // Bad steps are left out of the unmixing as of every fit.
+        std::vector<SpecimenStep> good;
+        for (const SpecimenStep &step : m_stepsModel->steps()) {
+            if (!step.bad)
+                good.push_back(step);
+        }
+        if (UnmixDialog *dialog
+            = openUnmixDialog(this, m_set.specimens[std::size_t(m_current)], std::move(good))) {
             dialog->setScenarioOpener(m_scenarioOpener);
             dialog->setMeasurementsRead(m_set.files);
         }
@@ -292,6 +309,9 @@ void SpecimensWindow::showSpecimen()
     const Specimen &specimen = m_set.specimens[std::size_t(m_current)];
     std::vector<SpecimenStep> steps;
     const bool shown = stepsInCoordinates(specimen, coordinates(), steps);
+    const std::vector<int> &bad = m_interpretation->interpretations().of(m_current).badSteps;
+    for (std::size_t i = 0; i < steps.size(); ++i)
+        steps[i].bad = std::binary_search(bad.begin(), bad.end(), int(i));
     m_stepsModel->setSteps(std::move(steps), specimen.unit);
     SG_steps->resizeColumnsToContents();
     SG_steps->scrollToTop();
@@ -338,11 +358,13 @@ void SpecimensWindow::repaintPicture()
     const std::vector<int> chosen = chosenSteps();
     const std::set<int> chosenSet(chosen.begin(), chosen.end());
     const std::vector<SpecimenStep> &steps = m_stepsModel->steps();
+    // The interpretations' own marks: the steps table follows them after the picture.
+    const std::vector<int> &bad = m_interpretation->interpretations().of(m_current).badSteps;
     bool af = false;
     for (std::size_t i = 0; i < steps.size(); ++i) {
         af = af || steps[i].treatment == Treatment::AlternatingField;
-        data.steps.push_back(
-            { steps[i].level, { steps[i].x, steps[i].y, steps[i].z }, chosenSet.contains(int(i)) });
+        data.steps.push_back({ steps[i].level, { steps[i].x, steps[i].y, steps[i].z },
+            chosenSet.contains(int(i)), std::binary_search(bad.begin(), bad.end(), int(i)) });
     }
     if (af)
         data.levelUnit = QStringLiteral("mT");

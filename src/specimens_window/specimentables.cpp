@@ -2,6 +2,9 @@
 
 #include "measurements/specimencoordinates.h"
 
+#include <QColor>
+
+#include <algorithm>
 #include <cmath>
 
 namespace Demagora {
@@ -94,6 +97,15 @@ void SpecimenStepsModel::setSteps(std::vector<SpecimenStep> steps, MomentUnit un
     endResetModel();
 }
 
+void SpecimenStepsModel::setBadSteps(const std::vector<int> &bad)
+{
+    for (std::size_t i = 0; i < m_steps.size(); ++i)
+        m_steps[i].bad = std::binary_search(bad.begin(), bad.end(), int(i));
+    if (!m_steps.empty())
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1),
+            { Qt::DisplayRole, Qt::ForegroundRole });
+}
+
 int SpecimenStepsModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : int(m_steps.size());
@@ -110,12 +122,15 @@ QVariant SpecimenStepsModel::data(const QModelIndex &index, int role) const
         return {};
     if (role == Qt::TextAlignmentRole && index.column() > 0)
         return int(Qt::AlignRight | Qt::AlignVCenter);
+    const SpecimenStep &step = m_steps[std::size_t(index.row())];
+    if (role == Qt::ForegroundRole && step.bad)
+        return QColor(Qt::gray);
     if (role != Qt::DisplayRole)
         return {};
-    const SpecimenStep &step = m_steps[std::size_t(index.row())];
     switch (index.column()) {
     case 0:
-        return treatmentText(step.treatment);
+        return step.bad ? treatmentText(step.treatment) + QStringLiteral(", bad")
+                        : treatmentText(step.treatment);
     case 1:
         return real(step.level);
     case 2:

@@ -26,7 +26,8 @@ private:
 };
 
 // The steps of one specimen in the coordinates shown: treatment, level, x, y, z, declination,
-// inclination and intensity, as the file's unit gives them.
+// inclination and intensity, as the file's unit gives them; a step marked bad is greyed and
+// its treatment says "bad".
 class SpecimenStepsModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -36,6 +37,8 @@ public:
 
     void setSteps(std::vector<SpecimenStep> steps, MomentUnit unit);
     const std::vector<SpecimenStep> &steps() const { return m_steps; }
+    // Marks these steps bad and the others good (indices in increasing order).
+    void setBadSteps(const std::vector<int> &bad);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;

@@ -3,11 +3,14 @@
 #include "analysis/analysiserror.h"
 #include "measurements/measurementreader.h"
 #include "measurements/specimencoordinates.h"
+#include "measurements/magicmeasurements.h"
 #include "support/sharedmeasurements.h"
+#include "support/temporaryfolder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 
 namespace Demagora {
 namespace {
@@ -51,7 +54,8 @@ TEST(InterpretationFilesTest, FitInAnotherFrameTurnsWithTheSteps)
 
     const Specimen loose = specimen("b", "s", false);
     EXPECT_EQ(shownCoordinates(loose, CoordinateSystem::TiltCorrected), CoordinateSystem::Specimen);
-    EXPECT_EQ(shownCoordinates(oriented, CoordinateSystem::TiltCorrected), CoordinateSystem::TiltCorrected);
+    EXPECT_EQ(shownCoordinates(oriented, CoordinateSystem::TiltCorrected),
+        CoordinateSystem::TiltCorrected);
     const ComponentFit none = fitIn(loose, component, CoordinateSystem::Geographic);
     EXPECT_FALSE(none.fit);
     EXPECT_EQ(none.refusal, "no orientation for geographic coordinates");
@@ -63,12 +67,12 @@ TEST(InterpretationFilesTest, SiteMeansGroupByNameAndLeaveOutWhatCannotBeFitted)
     set.specimens = { specimen("a", "S1", true), specimen("b", "S1", true),
         specimen("c", "S1", false), specimen("d", "", true) };
     Interpretations interpretations = emptyInterpretations(set);
-    const InterpretedComponent high { "HT", FitType::Free, { 2, 3, 4 }, CoordinateSystem::Geographic,
-        {} };
+    const InterpretedComponent high { "HT", FitType::Free, { 2, 3, 4 },
+        CoordinateSystem::Geographic, {} };
     const InterpretedComponent circle { "HT", FitType::Plane, { 1, 2, 3, 4, 5 },
         CoordinateSystem::Geographic, {} };
-    const InterpretedComponent low { "LT", FitType::Anchored, { 0, 1 }, CoordinateSystem::Geographic,
-        {} };
+    const InterpretedComponent low { "LT", FitType::Anchored, { 0, 1 },
+        CoordinateSystem::Geographic, {} };
     interpretations[0].components = { low, high };
     interpretations[1].components = { circle };
     interpretations[2].components = { high }; // no orientation: left out in geographic
@@ -80,7 +84,8 @@ TEST(InterpretationFilesTest, SiteMeansGroupByNameAndLeaveOutWhatCannotBeFitted)
     {
         const char *site, *component;
         int lines, planes, leftOut;
-    } expected[] = { { "S1", "LT", 1, 0, 0 }, { "S1", "HT", 1, 1, 1 }, { "lab.jr6", "HT", 1, 0, 0 } };
+    } expected[]
+        = { { "S1", "LT", 1, 0, 0 }, { "S1", "HT", 1, 1, 1 }, { "lab.jr6", "HT", 1, 0, 0 } };
     for (std::size_t i = 0; i < summaries.size(); ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(summaries[i].site, expected[i].site);
@@ -91,7 +96,9 @@ TEST(InterpretationFilesTest, SiteMeansGroupByNameAndLeaveOutWhatCannotBeFitted)
         EXPECT_EQ(summaries[i].leftOut, expected[i].leftOut);
     }
     // In specimen coordinates the unoriented specimen counts.
-    EXPECT_EQ(siteSummaries(set, interpretations, CoordinateSystem::Specimen, "lab.jr6")[1].mean->lines, 2);
+    EXPECT_EQ(
+        siteSummaries(set, interpretations, CoordinateSystem::Specimen, "lab.jr6")[1].mean->lines,
+        2);
 }
 
 TEST(InterpretationFilesTest, OpenedRowsFindTheirStepsAndSayWhatDoesNotMatch)
@@ -137,6 +144,84 @@ TEST(InterpretationFilesTest, OpenedRowsFindTheirStepsAndSayWhatDoesNotMatch)
     EXPECT_EQ(opened.interpretations[1].components.front().name, "kept");
 }
 
+class InterpretationFilesFolderTest : public Testing::TemporaryFolderTest
+{ };
+
+// The steps marked bad go out as a MagIC measurements table and come back to the specimens of
+// the set, whatever was marked meanwhile: a step at a level measured twice is matched with its
+// own row, and a component opened over a bad step leaves it.
+TEST_F(InterpretationFilesFolderTest, BadStepsSavedBesideTheTableComeBackToTheirSpecimens)
+{
+    MeasurementSet set;
+    set.specimens = { specimen("a", "S1", true), specimen("b", "S1", false) };
+    // b measured 200 degrees twice, both kept.
+    set.specimens[1].steps.insert(set.specimens[1].steps.begin() + 3, set.specimens[1].steps[2]);
+    set.specimens[1].steps[3].x = 2.5;
+    Interpretations marked = emptyInterpretations(set);
+    marked[0].badSteps = { 2 };
+    marked[1].badSteps = { 3 };
+    const std::string table = path("demagora-measurements.txt");
+    {
+        std::ofstream out(table);
+        writeMagicMeasurements(out, specimensMarkedBad(set, marked));
+    }
+    ReadOptions options;
+    options.keepFlaggedBad = true;
+    options.repeats = RepeatRule::All;
+    const MeasurementSet saved = readMeasurements(table, options);
+    ASSERT_EQ(saved.specimens.size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i) {
+        ASSERT_EQ(saved.specimens[i].steps.size(), set.specimens[i].steps.size());
+        for (std::size_t s = 0; s < set.specimens[i].steps.size(); ++s) {
+            SCOPED_TRACE(s);
+            const SpecimenStep &back = saved.specimens[i].steps[s];
+            const SpecimenStep &step = set.specimens[i].steps[s];
+            EXPECT_EQ(back.treatment, step.treatment);
+            EXPECT_NEAR(back.level, step.level, 1e-9);
+            EXPECT_NEAR(back.x, step.x, 1e-8);
+            EXPECT_NEAR(back.y, step.y, 1e-8);
+            EXPECT_NEAR(back.z, step.z, 1e-8);
+        }
+    }
+
+    Interpretations opened = emptyInterpretations(set);
+    opened[0].components
+        = { { "HT", FitType::Free, { 1, 2, 3, 4 }, CoordinateSystem::Specimen, {} } };
+    opened[1].badSteps = { 1 };
+    EXPECT_TRUE(withSavedBadSteps(set, saved, opened).empty());
+    EXPECT_EQ(opened[0].badSteps, std::vector<int> { 2 });
+    EXPECT_EQ(opened[0].components[0].steps, (std::vector<int> { 1, 3, 4 }));
+    EXPECT_EQ(opened[1].badSteps, std::vector<int> { 3 });
+
+    // A table of fits read over them leaves the bad step out of the range it names, and a fit
+    // that skips only the bad step is not said to skip steps.
+    SavedInterpretation row;
+    row.specimen = "a";
+    row.component = "HT";
+    row.coordinates = CoordinateSystem::Specimen;
+    row.fromCelsius = 100;
+    row.toCelsius = 400;
+    row.n = 3;
+    const OpenedInterpretations fits = interpretationsFromRows(
+        set, std::vector<SavedInterpretation> { row }, opened, CoordinateSystem::Specimen);
+    EXPECT_EQ(fits.interpretations[0].components[0].steps, (std::vector<int> { 1, 3, 4 }));
+    EXPECT_TRUE(fits.notes.empty());
+    EXPECT_TRUE(fitsSkippingSteps(set, fits.interpretations).empty());
+}
+
+TEST(InterpretationFilesTest, MeasurementsTableStandsBesideTheSpecimensTable)
+{
+    const std::pair<const char *, const char *> cases[] = {
+        { "/d/demagora-specimens.txt", "/d/demagora-measurements.txt" },
+        { "/d/specimens.txt", "/d/measurements.txt" },
+        { "/specimens/fits.txt", "/specimens/fits-measurements.txt" },
+        { "/d.x/fits", "/d.x/fits-measurements" },
+        { "fits.txt", "fits-measurements.txt" },
+    };
+    for (const auto &[table, beside] : cases)
+        EXPECT_EQ(measurementsTableBeside(table), beside) << table;
+}
+
 TEST(InterpretationFilesTest, SavingRefusesStepsThatAreNotThermal)
 {
     MeasurementSet set;
@@ -156,8 +241,8 @@ TEST(InterpretationFilesTest, SavingRefusesStepsThatAreNotThermal)
     const std::vector<SavedInterpretation> rows = savedInterpretations(set, interpretations);
     // Written as analysis programs write a fit: once in every frame the specimen has.
     ASSERT_EQ(rows.size(), 3u);
-    const CoordinateSystem frames[]
-        = { CoordinateSystem::Specimen, CoordinateSystem::Geographic, CoordinateSystem::TiltCorrected };
+    const CoordinateSystem frames[] = { CoordinateSystem::Specimen, CoordinateSystem::Geographic,
+        CoordinateSystem::TiltCorrected };
     for (std::size_t i = 0; i < rows.size(); ++i) {
         EXPECT_EQ(rows[i].coordinates, frames[i]);
         EXPECT_EQ(rows[i].sample, "a");
@@ -222,8 +307,10 @@ TEST(InterpretationFilesTest, WindowAndBatchGiveTheSameSiteMeansOnEverySharedFil
             EXPECT_EQ(window[i].mean->planes, batch[i].mean->planes);
             ASSERT_EQ(window[i].mean->mean.has_value(), batch[i].mean->mean.has_value());
             if (window[i].mean->mean) {
-                EXPECT_NEAR(window[i].mean->mean->declination, batch[i].mean->mean->declination, 1e-9);
-                EXPECT_NEAR(window[i].mean->mean->inclination, batch[i].mean->mean->inclination, 1e-9);
+                EXPECT_NEAR(
+                    window[i].mean->mean->declination, batch[i].mean->mean->declination, 1e-9);
+                EXPECT_NEAR(
+                    window[i].mean->mean->inclination, batch[i].mean->mean->inclination, 1e-9);
             }
         }
     }

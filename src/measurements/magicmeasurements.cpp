@@ -1,0 +1,71 @@
+#include "measurements/magicmeasurements.h"
+
+#include "measurements/measurementtext.h"
+#include "measurements/specimencoordinates.h"
+
+#include <algorithm>
+#include <string>
+
+namespace Demagora {
+
+namespace {
+
+// Degrees Celsius to kelvin as the tables count them: whole degrees plus 273, which the
+// readers take back exactly.
+constexpr double KelvinOffset = 273;
+
+std::string methodCodes(Treatment treatment, bool alternatingField)
+{
+    switch (treatment) {
+    case Treatment::Nrm:
+        return alternatingField ? "LT-NO:LP-DIR-AF" : "LT-NO:LP-DIR-T";
+    case Treatment::Thermal:
+        return "LT-T-Z:LP-DIR-T";
+    case Treatment::AlternatingField:
+        return "LT-AF-Z:LP-DIR-AF";
+    case Treatment::Other:
+        break;
+    }
+    return "LT-NO";
+}
+
+} // namespace
+
+void writeMagicMeasurements(std::ostream &stream, std::span<const Specimen> specimens)
+{
+    const bool volumes = !specimens.empty()
+        && std::all_of(specimens.begin(), specimens.end(),
+            [](const Specimen &specimen) { return specimen.unit == MomentUnit::AmperePerMetre; });
+    stream << "tab\tmeasurements\n"
+              "measurement\texperiment\tspecimen\tsample\tsite\tsequence\tquality\tstandard\t"
+              "method_codes\ttreat_temp\ttreat_ac_field\ttreat_dc_field\tmeas_temp\tdir_dec\t"
+              "dir_inc\t"
+           << (volumes ? "magn_volume" : "magn_moment") << "\tdir_csd\n";
+    std::size_t sequence = 0;
+    for (const Specimen &specimen : specimens) {
+        const bool alternatingField = std::any_of(specimen.steps.begin(), specimen.steps.end(),
+            [](const SpecimenStep &step) { return step.treatment == Treatment::AlternatingField; });
+        const std::string experiment
+            = specimen.name + (alternatingField ? "-LP-DIR-AF" : "-LP-DIR-T");
+        for (std::size_t i = 0; i < specimen.steps.size(); ++i) {
+            const SpecimenStep &step = specimen.steps[i];
+            const Moment3 moment { step.x, step.y, step.z };
+            const double kelvin
+                = KelvinOffset + (step.treatment == Treatment::Thermal ? step.level : 0);
+            const double tesla
+                = step.treatment == Treatment::AlternatingField ? step.level / 1000 : 0;
+            stream << specimen.name << '-' << (i + 1) << '\t' << experiment << '\t' << specimen.name
+                   << '\t' << specimen.sample << '\t' << specimen.site << '\t' << ++sequence << '\t'
+                   << (step.bad ? 'b' : 'g') << "\tu\t"
+                   << methodCodes(step.treatment, alternatingField) << '\t'
+                   << formatMeasuredValue(kelvin) << '\t' << formatMeasuredValue(tesla) << "\t0\t"
+                   << formatMeasuredValue(KelvinOffset) << '\t'
+                   << formatDeclination(declinationOf(moment)) << '\t'
+                   << formatInclination(inclinationOf(moment)) << '\t'
+                   << formatMeasuredValue(intensityOf(moment)) << '\t'
+                   << (step.errorDegrees ? formatMeasuredValue(*step.errorDegrees) : "") << '\n';
+        }
+    }
+}
+
+} // namespace Demagora
