@@ -1,5 +1,6 @@
 #include "specimens_window/interpretationpanel.h"
 #include "specimens_window/interpretationtablemodel.h"
+#include "specimens_window/openmeasurements.h"
 #include "specimens_window/specimeninterpretations.h"
 #include "specimens_window/specimenpicture.h"
 #include "specimens_window/specimenswindow.h"
@@ -9,6 +10,7 @@
 #include "support/sharedmeasurements.h"
 #include "support/smallcitsite.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -183,12 +185,14 @@ TEST(InterpretationPanelTest, SavedInterpretationsReopenWithTheSameFits)
         EXPECT_TRUE(window->close());
         EXPECT_EQ(prompts.questions.size(), 1);
 
-        // Saving over the file asks first; No leaves it.
+        // Saving over the file, and the steps' table saved beside it, asks first; No leaves them.
         prompts.fileNames = { path };
         prompts.answers = { Prompts::Answer::No };
         EXPECT_FALSE(window->interpretation().saveInterpretations());
         ASSERT_EQ(prompts.questions.size(), 2);
-        EXPECT_EQ(prompts.questions.back(), path + QStringLiteral(" already exists. Replace it?"));
+        EXPECT_EQ(prompts.questions.back(),
+            QStringLiteral("These files already exist:\n%1\n%2\nReplace them?")
+                .arg(path, folder.filePath(QStringLiteral("measurements.txt"))));
     }
 
     // The table holds every fit once per frame; the window takes those of the frame it shows,
@@ -297,6 +301,122 @@ TEST(InterpretationPanelTest, MeasurementFilesAreNeverReplacedBySaving)
         EXPECT_EQ(after.readAll(), text);
     }
     EXPECT_FALSE(window->interpretation().interpretations().isSaved());
+}
+
+} // namespace
+} // namespace Demagora
+
+namespace Demagora {
+namespace {
+
+QString componentSteps(const SpecimensWindow &window, int row)
+{
+    return cell(table(window, "SG_components"), row, InterpretationTableModel::Steps);
+}
+
+// A step marked bad with B leaves the fit that took it and any fit made over it, is drawn and
+// listed as bad, is undone like a fit, and comes back bad, with the same fits and site means,
+// from the tables saved.
+TEST(InterpretationPanelTest, BadStepLeavesTheFitsAndComesBackFromTheSavedTables)
+{
+    Testing::ScriptedPrompts prompts;
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("demagora-specimens.txt"));
+    QStringList components;
+    QStringList sites;
+    {
+        const auto window = openActiveCit();
+        QTableView *steps = table(*window, "SG_steps");
+        window->chooseSteps({ 3, 4, 5, 6 }, false);
+        QTest::keyClick(steps, Qt::Key_L);
+        ASSERT_EQ(componentSteps(*window, 0), QStringLiteral("4"));
+
+        window->chooseSteps({ 5 }, false);
+        QTest::keyClick(steps, Qt::Key_B);
+        EXPECT_EQ(componentSteps(*window, 0), QStringLiteral("3"));
+        EXPECT_EQ(cell(steps, 5, 0), QStringLiteral("thermal, bad"));
+        EXPECT_EQ(cell(steps, 4, 0), QStringLiteral("thermal"));
+        EXPECT_TRUE(window->picture().diagram().data().steps[5].bad);
+        EXPECT_FALSE(window->picture().diagram().data().steps[4].bad);
+        QTest::keyClick(steps, Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(componentSteps(*window, 0), QStringLiteral("4"));
+        EXPECT_EQ(cell(steps, 5, 0), QStringLiteral("thermal"));
+        QTest::keyClick(steps, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        EXPECT_EQ(componentSteps(*window, 0), QStringLiteral("3"));
+
+        // Six steps chosen over the bad one: the fit takes five.
+        window->chooseSteps({ 3, 4, 5, 6, 7, 8 }, false);
+        window->findChild<QLineEdit *>(QStringLiteral("LE_component"))->setText("C2");
+        QTest::keyClick(steps, Qt::Key_L);
+        ASSERT_EQ(componentSteps(*window, 1), QStringLiteral("5"));
+        components = tableText(table(*window, "SG_components"));
+        sites = tableText(table(*window, "SG_sites"));
+
+        prompts.fileNames = { path };
+        ASSERT_TRUE(window->interpretation().saveInterpretations());
+        EXPECT_TRUE(prompts.warnings.isEmpty()) << prompts.warnings.join('\n').toStdString();
+    }
+    QFile beside(folder.filePath(QStringLiteral("demagora-measurements.txt")));
+    ASSERT_TRUE(beside.open(QIODevice::ReadOnly));
+    const QString saved = QString::fromUtf8(beside.readAll());
+    EXPECT_EQ(saved.count(QStringLiteral("\tb\tu\t")), 1) << saved.toStdString();
+    EXPECT_EQ(saved.count(QStringLiteral("\tg\tu\t")), 35) << saved.toStdString();
+
+    const auto window = openActiveCit();
+    prompts.fileNames = { path };
+    window->interpretation().openInterpretations();
+    EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join('\n').toStdString();
+    EXPECT_EQ(cell(table(*window, "SG_steps"), 5, 0), QStringLiteral("thermal, bad"));
+    EXPECT_EQ(tableText(table(*window, "SG_components")), components);
+    EXPECT_EQ(tableText(table(*window, "SG_sites")), sites);
+    EXPECT_TRUE(window->interpretation().interpretations().isSaved());
+}
+
+// A row the file flags bad is opened as a bad step: out of the fits until the user marks it
+// good, and then fitted like the others.
+TEST(InterpretationPanelTest, FlaggedRowOfAFileIsABadStepThatCanBeMarkedGood)
+{
+    Testing::ScriptedPrompts prompts;
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("measurements.txt"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("tab\tmeasurements\n"
+               "specimen\tmethod_codes\ttreat_temp\tdir_dec\tdir_inc\tmagn_moment\tquality\n"
+               "a1\tLT-NO\t273\t10\t20\t1e-5\tg\n"
+               "a1\tLT-T-Z\t373\t12\t21\t8e-6\tg\n"
+               "a1\tLT-T-Z\t423\t150\t-60\t7e-6\tb\n"
+               "a1\tLT-T-Z\t473\t11\t19\t5e-6\tg\n"
+               "a1\tLT-T-Z\t523\t13\t22\t3e-6\tg\n"
+               "a1\tLT-T-Z\t573\t10\t18\t1e-6\tg\n");
+    file.close();
+    ASSERT_TRUE(openMeasurements(nullptr, path));
+    std::unique_ptr<SpecimensWindow> window;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *opened = qobject_cast<SpecimensWindow *>(widget))
+            window.reset(opened);
+    }
+    ASSERT_TRUE(window);
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    QTableView *steps = table(*window, "SG_steps");
+    ASSERT_EQ(steps->model()->rowCount(), 6);
+    EXPECT_EQ(cell(steps, 2, 0), QStringLiteral("thermal, bad"));
+    EXPECT_TRUE(window->findChild<QLabel *>(QStringLiteral("lbl_summary"))
+                    ->text()
+                    .contains(QStringLiteral("1 flagged bad shown as bad steps")));
+    EXPECT_TRUE(window->interpretation().interpretations().isSaved());
+
+    window->chooseSteps({ 0, 1, 2, 3, 4, 5 }, false);
+    window->interpretation().fitChosen(FitType::Free);
+    EXPECT_EQ(componentSteps(*window, 0), QStringLiteral("5"));
+    window->chooseSteps({ 2 }, false);
+    window->interpretation().markChosenBad();
+    EXPECT_EQ(cell(steps, 2, 0), QStringLiteral("thermal"));
+    window->chooseSteps({ 0, 1, 2, 3, 4, 5 }, false);
+    window->interpretation().fitChosen(FitType::Free);
+    EXPECT_EQ(componentSteps(*window, 0), QStringLiteral("6"));
+    EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join('\n').toStdString();
+    window->closeWithoutAsking();
 }
 
 } // namespace
