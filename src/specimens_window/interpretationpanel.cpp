@@ -294,11 +294,14 @@ void InterpretationPanel::decorate(SpecimenDiagramData &data)
     } else {
         const InterpretedComponent choice { {}, m_lastType, chosen, shown, {} };
         const ComponentFit fit = fitIn(specimen, choice, shown);
-        lbl_choice->setText(
-            QStringLiteral("%1 %2 chosen, %3")
-                .arg(chosen.size())
-                .arg(chosen.size() == 1 ? QStringLiteral("step") : QStringLiteral("steps"))
-                .arg(fitText(fit, m_lastType)));
+        const std::size_t all = m_window.chosenSteps().size();
+        const QString bad = all > chosen.size()
+            ? QStringLiteral(", %1 bad left out").arg(all - chosen.size())
+            : QString();
+        lbl_choice->setText(QStringLiteral("%1 %2 chosen%3, %4")
+                                .arg(all)
+                                .arg(all == 1 ? QStringLiteral("step") : QStringLiteral("steps"))
+                                .arg(bad, fitText(fit, m_lastType)));
         if (fit.fit)
             addFit(data, *fit.fit, ChoiceColour);
     }

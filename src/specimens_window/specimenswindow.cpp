@@ -139,8 +139,10 @@ void SpecimensWindow::buildLayout()
     // Steps marked bad or good, their undo and their redo, change the steps table in place, so
     // that the steps chosen stay chosen.
     connect(&m_interpretation->interpretations(), &SpecimenInterpretations::changed, this, [this] {
-        if (m_current >= 0)
+        if (m_current >= 0) {
             m_stepsModel->setBadSteps(m_interpretation->interpretations().of(m_current).badSteps);
+            SG_steps->resizeColumnToContents(0);
+        }
     });
     // The mark-bad command acts on the chosen steps from the context menus too.
     SG_steps->setContextMenuPolicy(Qt::ActionsContextMenu);
