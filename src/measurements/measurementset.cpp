@@ -96,8 +96,10 @@ void SpecimenCollector::keep(std::size_t index, const SpecimenStep &step)
     SpecimenStep &target = steps[repeat.first];
     if (m_options.repeats == RepeatRule::Last) {
         target = step;
+        target.readings = repeat.count;
         return;
     }
+    target.readings = repeat.count;
     // A running mean keeps every repeat's weight equal.
     const double n = double(repeat.count);
     target.x += (step.x - target.x) / n;

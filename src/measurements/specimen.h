@@ -27,6 +27,9 @@ struct SpecimenStep
     // The measurement's own error where the file gives one: an angle in degrees (the CIT
     // error angle, the MagIC alpha95 of repeated readings).
     std::optional<double> errorDegrees;
+    // The rows of the file at this step that the step stands for: more than one where repeats
+    // were averaged, or the last of them kept.
+    std::size_t readings = 1;
     // Flagged bad in the file (or marked bad by the user): shown, but left out of fits.
     bool bad = false;
 };

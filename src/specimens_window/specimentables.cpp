@@ -3,6 +3,7 @@
 #include "measurements/specimencoordinates.h"
 
 #include <QColor>
+#include <QFont>
 
 #include <algorithm>
 #include <cmath>
@@ -113,7 +114,7 @@ int SpecimenStepsModel::rowCount(const QModelIndex &parent) const
 
 int SpecimenStepsModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : 8;
+    return parent.isValid() ? 0 : 9;
 }
 
 QVariant SpecimenStepsModel::data(const QModelIndex &index, int role) const
@@ -125,6 +126,12 @@ QVariant SpecimenStepsModel::data(const QModelIndex &index, int role) const
     const SpecimenStep &step = m_steps[std::size_t(index.row())];
     if (role == Qt::ForegroundRole && step.bad)
         return QColor(Qt::gray);
+    // A step merged from repeats stands out by its count of readings.
+    if (role == Qt::FontRole && index.column() == 8 && step.readings > 1) {
+        QFont bold;
+        bold.setBold(true);
+        return bold;
+    }
     if (role != Qt::DisplayRole)
         return {};
     switch (index.column()) {
@@ -143,8 +150,10 @@ QVariant SpecimenStepsModel::data(const QModelIndex &index, int role) const
         return QString::number(declinationOf(momentOf(step)), 'f', 1);
     case 6:
         return QString::number(inclinationOf(momentOf(step)), 'f', 1);
-    default:
+    case 7:
         return real(intensityOf(momentOf(step)));
+    default:
+        return qulonglong(step.readings);
     }
 }
 
@@ -171,6 +180,8 @@ QVariant SpecimenStepsModel::headerData(int section, Qt::Orientation orientation
         return QStringLiteral("Inc");
     case 7:
         return QStringLiteral("Intensity");
+    case 8:
+        return QStringLiteral("Readings");
     default:
         return {};
     }

@@ -26,8 +26,8 @@ private:
 };
 
 // The steps of one specimen in the coordinates shown: treatment, level, x, y, z, declination,
-// inclination and intensity, as the file's unit gives them; a step marked bad is greyed and
-// its treatment says "bad".
+// inclination and intensity, as the file's unit gives them, and the readings merged into each
+// (in bold when more than one); a step marked bad is greyed and its treatment says "bad".
 class SpecimenStepsModel : public QAbstractTableModel
 {
     Q_OBJECT

@@ -269,6 +269,8 @@ TEST(MeasurementInputTest, RowsFollowTheRepeatFlagAndMissingValueRules)
         ASSERT_EQ(steps.size(), c.steps);
         EXPECT_EQ(steps[1].level, c.level);
         EXPECT_DOUBLE_EQ(steps[1].x, c.x);
+        // Averaged or the last kept, the step stands for its three readings; kept, for one.
+        EXPECT_EQ(steps[1].readings, c.options.repeats == RepeatRule::All ? 1u : c.merged + 1);
         EXPECT_EQ(set.summary.flaggedBad, c.flagged);
         EXPECT_EQ(set.summary.missingMoment, c.missing);
         EXPECT_EQ(set.summary.repeatsMerged, c.merged);
@@ -296,21 +298,21 @@ TEST(MeasurementInputTest, KeptFlaggedRowsBecomeBadStepsWhereNoGoodRowStands)
         const char *name;
         bool keep;
         RepeatRule repeats;
-        // level, x and bad of every step
-        std::vector<std::tuple<double, double, bool>> steps;
+        // level, x, bad and readings of every step
+        std::vector<std::tuple<double, double, bool, std::size_t>> steps;
         std::size_t flagged, flaggedKept, merged;
     };
     const Case cases[] = {
         { "kept, averaged", true, RepeatRule::Average,
-            { { 0, 9, false }, { 100, 8, true }, { 150, 7, false }, { 200, 6, false },
-                { 250, 5, true } },
+            { { 0, 9, false, 1 }, { 100, 8, true, 1 }, { 150, 7, false, 1 }, { 200, 6, false, 1 },
+                { 250, 5, true, 2 } },
             3, 3, 0 },
         { "kept, last", true, RepeatRule::Last,
-            { { 0, 9, false }, { 100, 8, true }, { 150, 7, false }, { 200, 6, false },
-                { 250, 6, true } },
+            { { 0, 9, false, 1 }, { 100, 8, true, 1 }, { 150, 7, false, 1 }, { 200, 6, false, 1 },
+                { 250, 6, true, 2 } },
             3, 3, 0 },
         { "left out", false, RepeatRule::Average,
-            { { 0, 9, false }, { 150, 7, false }, { 200, 6, false } }, 6, 0, 0 },
+            { { 0, 9, false, 1 }, { 150, 7, false, 1 }, { 200, 6, false, 1 } }, 6, 0, 0 },
     };
     TemporaryFolder folder;
     const std::string path = folder.file("flags.txt", text);
@@ -327,6 +329,7 @@ TEST(MeasurementInputTest, KeptFlaggedRowsBecomeBadStepsWhereNoGoodRowStands)
             EXPECT_NEAR(steps[i].level, std::get<0>(c.steps[i]), 1e-9);
             EXPECT_DOUBLE_EQ(steps[i].x, std::get<1>(c.steps[i]));
             EXPECT_EQ(steps[i].bad, std::get<2>(c.steps[i]));
+            EXPECT_EQ(steps[i].readings, std::get<3>(c.steps[i]));
         }
         EXPECT_EQ(set.summary.flaggedBad, c.flagged);
         EXPECT_EQ(set.summary.flaggedKept, c.flaggedKept);

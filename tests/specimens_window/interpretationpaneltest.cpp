@@ -373,7 +373,7 @@ TEST(InterpretationPanelTest, BadStepLeavesTheFitsAndComesBackFromTheSavedTables
 }
 
 // A row the file flags bad is opened as a bad step: out of the fits until the user marks it
-// good, and then fitted like the others.
+// good, and then fitted like the others. A step measured twice shows its two readings.
 TEST(InterpretationPanelTest, FlaggedRowOfAFileIsABadStepThatCanBeMarkedGood)
 {
     Testing::ScriptedPrompts prompts;
@@ -388,7 +388,8 @@ TEST(InterpretationPanelTest, FlaggedRowOfAFileIsABadStepThatCanBeMarkedGood)
                "a1\tLT-T-Z\t423\t150\t-60\t7e-6\tb\n"
                "a1\tLT-T-Z\t473\t11\t19\t5e-6\tg\n"
                "a1\tLT-T-Z\t523\t13\t22\t3e-6\tg\n"
-               "a1\tLT-T-Z\t573\t10\t18\t1e-6\tg\n");
+               "a1\tLT-T-Z\t573\t10\t18\t1e-6\tg\n"
+               "a1\tLT-T-Z\t573\t10\t18\t1.2e-6\tg\n");
     file.close();
     ASSERT_TRUE(openMeasurements(nullptr, path));
     std::unique_ptr<SpecimensWindow> window;
@@ -401,6 +402,9 @@ TEST(InterpretationPanelTest, FlaggedRowOfAFileIsABadStepThatCanBeMarkedGood)
     QTableView *steps = table(*window, "SG_steps");
     ASSERT_EQ(steps->model()->rowCount(), 6);
     EXPECT_EQ(cell(steps, 2, 0), QStringLiteral("thermal, bad"));
+    // The step measured twice says so.
+    EXPECT_EQ(cell(steps, 4, 8), QStringLiteral("1"));
+    EXPECT_EQ(cell(steps, 5, 8), QStringLiteral("2"));
     EXPECT_TRUE(window->findChild<QLabel *>(QStringLiteral("lbl_summary"))
                     ->text()
                     .contains(QStringLiteral("1 flagged bad shown as bad steps")));
