@@ -2,9 +2,9 @@
 
 #include "specimens_window/interpretationpanel.h"
 #include "specimens_window/specimeninterpretations.h"
-#include "specimens_window/specimenpicture.h"
+#include "diagrams/specimenpicture.h"
 #include "specimens_window/specimentables.h"
-#include "specimens_window/unmixdialog.h"
+#include "unmix_window/unmixdialog.h"
 
 #include "measurements/specimencoordinates.h"
 

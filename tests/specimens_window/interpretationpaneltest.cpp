@@ -1,7 +1,7 @@
 #include "specimens_window/interpretationpanel.h"
 #include "specimens_window/interpretationtablemodel.h"
 #include "specimens_window/specimeninterpretations.h"
-#include "specimens_window/specimenpicture.h"
+#include "diagrams/specimenpicture.h"
 #include "specimens_window/specimenswindow.h"
 
 #include "measurements/measurementreader.h"

@@ -1,7 +1,7 @@
-#include "specimens_window/unmixdialog.h"
+#include "unmix_window/unmixdialog.h"
 
 #include "document/scenario.h"
-#include "specimens_window/specimenpicture.h"
+#include "diagrams/specimenpicture.h"
 #include "support/scriptedprompts.h"
 
 #include <QSignalSpy>

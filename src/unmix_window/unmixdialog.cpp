@@ -1,12 +1,12 @@
-#include "specimens_window/unmixdialog.h"
+#include "unmix_window/unmixdialog.h"
 
 #include "document/scenario.h"
 #include "files/outputfiles.h"
 #include "measurements/measurementsettings.h"
 #include "prompts/outputconfirmation.h"
 #include "prompts/prompts.h"
-#include "specimens_window/specimenpicture.h"
-#include "specimens_window/unmixview.h"
+#include "diagrams/specimenpicture.h"
+#include "unmix_window/unmixview.h"
 #include "unmixing/twinscenario.h"
 
 #include <QComboBox>
