@@ -77,15 +77,4 @@ bool openMeasurements(
     return true;
 }
 
-QString askMeasurementFile(QWidget *parent)
-{
-    return Prompts::current().askExistingFileName(parent, QStringLiteral("Open measurements"),
-        QString::fromStdString(measurementFileFilter()));
-}
-
-bool isMeasurementPath(const QString &path)
-{
-    return QFileInfo(path).suffix().compare(QStringLiteral("json"), Qt::CaseInsensitive) != 0;
-}
-
 } // namespace Demagora

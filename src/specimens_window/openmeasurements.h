@@ -23,11 +23,4 @@ std::optional<MeasurementSet> readMeasurementsInBackground(
 bool openMeasurements(QWidget *parent, const QString &path,
     std::function<void(const QString &path)> scenarioOpener = {});
 
-// Asks for a measurement file (a MagIC table, a CIT .sam file, a JR6, 2G, PuffinPlot or
-// Utrecht file); empty when cancelled.
-QString askMeasurementFile(QWidget *parent);
-
-// Whether a file of the recent list is a measurement file rather than a scenario.
-bool isMeasurementPath(const QString &path);
-
 } // namespace Demagora

@@ -278,14 +278,6 @@ TEST(SpecimensWindowTest, RefusedFileIsReportedAndOpensNothing)
         << prompts.errors.front().toStdString();
 }
 
-TEST(SpecimensWindowTest, RecentFilesTellScenariosFromMeasurements)
-{
-    EXPECT_FALSE(isMeasurementPath(QStringLiteral("/a/saved1.json")));
-    EXPECT_FALSE(isMeasurementPath(QStringLiteral("/a/SAVED.JSON")));
-    EXPECT_TRUE(isMeasurementPath(QStringLiteral("/a/PI47-.sam")));
-    EXPECT_TRUE(isMeasurementPath(QStringLiteral("/a/magic/measurements.txt")));
-}
-
 // The twin an unmix window saves is handed to the opener the main window gave the specimens
 // window, which opens it there; without an opener nobody is asked about opening it.
 TEST(SpecimensWindowTest, UnmixWindowsHandTheirTwinsToTheMainWindow)
