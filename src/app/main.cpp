@@ -62,7 +62,11 @@ int main(int argc, char *argv[])
         return *status;
 
     Demagora::TFrm_1 mainWindow;
-    mainWindow.setMeasurementsOpener(&Demagora::openMeasurements);
+    mainWindow.setMeasurementsOpener(
+        [](QWidget *parent, const QString &path,
+            std::function<void(const QString &)> scenarioOpener, std::function<void()> opened) {
+            Demagora::openMeasurements(parent, path, std::move(scenarioOpener), std::move(opened));
+        });
     // No window writes over the open scenario.
     const auto openScenario = [&mainWindow] { return mainWindow.document().filePath(); };
     mainWindow.setResultOpener(

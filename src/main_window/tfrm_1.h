@@ -49,10 +49,11 @@ public:
     // were not scattered.
     using AnalysisOpener = std::function<void(QWidget *parent, ComponentPopulations &,
         const ResultSeries &, const RunSettings &, std::optional<double> typedFisherK)>;
-    // Opens measurements (a file or folder) in a window of their own; false when nothing was
-    // opened. scenarioOpener opens the scenarios that window saves (an unmixing's twin) here.
-    using MeasurementsOpener = std::function<bool(QWidget *parent, const QString &path,
-        std::function<void(const QString &path)> scenarioOpener)>;
+    // Starts opening measurements (a file or folder) in a window of their own, and returns;
+    // opened() is called once that window is open. scenarioOpener opens the scenarios that
+    // window saves (an unmixing's twin) here.
+    using MeasurementsOpener = std::function<void(QWidget *parent, const QString &path,
+        std::function<void(const QString &path)> scenarioOpener, std::function<void()> opened)>;
     // Shows the component editor and returns once it has closed.
     using EditorRunner = std::function<void(TFRM_par &editor)>;
 

@@ -49,8 +49,9 @@ void TFrm_1::connectMenu()
     // Measurements open beside the scenario, which stays as it is; the file or folder opened
     // joins the recent files.
     const auto openMeasurementsAt = [this, twinOpener](const QString &path) {
-        if (!path.isEmpty() && m_measurementsOpener && m_measurementsOpener(this, path, twinOpener))
-            m_document->remember(path);
+        if (!path.isEmpty() && m_measurementsOpener)
+            m_measurementsOpener(
+                this, path, twinOpener, [this, path] { m_document->remember(path); });
     };
     connect(
         m_menu->openMeasurementsAction(), &QAction::triggered, this, [this, openMeasurementsAt] {

@@ -36,7 +36,11 @@ protected:
     void SetUp() override
     {
         window.setBeep([this] { ++beeps; });
-        window.setMeasurementsOpener(&openMeasurements);
+        window.setMeasurementsOpener(
+            [](QWidget *parent, const QString &path,
+                std::function<void(const QString &)> scenarioOpener, std::function<void()> opened) {
+                openMeasurements(parent, path, std::move(scenarioOpener), std::move(opened));
+            });
         // Scattered populations drawn from the clock would make the drawn k of a test vary
         // from one run to the next.
         window.setRandomSource(std::make_unique<MersenneTwisterSource>(20261210));

@@ -272,7 +272,9 @@ TEST(SpecimensWindowTest, RefusedFileIsReportedAndOpensNothing)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("not a measurement file\n");
     file.close();
-    EXPECT_FALSE(openMeasurements(nullptr, path));
+    QSignalSpy done(openMeasurements(nullptr, path), &MeasurementOpening::done);
+    ASSERT_TRUE(done.wait(10000));
+    EXPECT_FALSE(done.front().front().toBool());
     ASSERT_EQ(prompts.errors.size(), 1);
     EXPECT_TRUE(prompts.errors.front().contains(QStringLiteral("broken.jr6")))
         << prompts.errors.front().toStdString();
