@@ -5,9 +5,9 @@
 #include "analysis/interpretationfiles.h"
 #include "specimens_window/interpretationpanel.h"
 #include "specimens_window/specimeninterpretations.h"
-#include "specimens_window/specimenpicture.h"
+#include "diagrams/specimenpicture.h"
 #include "specimens_window/specimenswindow.h"
-#include "specimens_window/unmixdialog.h"
+#include "unmix_window/unmixdialog.h"
 
 #include "measurements/measurementreader.h"
 #include "support/scriptedprompts.h"

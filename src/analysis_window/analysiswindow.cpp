@@ -10,7 +10,7 @@
 #include "model/randomsource.h"
 #include "prompts/outputconfirmation.h"
 #include "prompts/prompts.h"
-#include "specimens_window/unmixdialog.h"
+#include "unmix_window/unmixdialog.h"
 #include "text/numbertext.h"
 
 #include <QApplication>

@@ -4,6 +4,7 @@
 #include "main_window/scenariodocument.h"
 #include "main_window/tfrm_1.h"
 #include "results/resultwindow.h"
+#include "specimens_window/openmeasurements.h"
 
 #include "version/version.h"
 
@@ -61,6 +62,11 @@ int main(int argc, char *argv[])
         return *status;
 
     Demagora::TFrm_1 mainWindow;
+    mainWindow.setMeasurementsOpener(
+        [](QWidget *parent, const QString &path,
+            std::function<void(const QString &)> scenarioOpener, std::function<void()> opened) {
+            Demagora::openMeasurements(parent, path, std::move(scenarioOpener), std::move(opened));
+        });
     // No window writes over the open scenario.
     const auto openScenario = [&mainWindow] { return mainWindow.document().filePath(); };
     mainWindow.setResultOpener(

@@ -13,6 +13,11 @@
 
 namespace Demagora {
 
+bool isMeasurementPath(const QString &path)
+{
+    return QFileInfo(path).suffix().compare(QStringLiteral("json"), Qt::CaseInsensitive) != 0;
+}
+
 ScenarioDocument::ScenarioDocument(QWidget *window, QUndoStack *stack, Loader loader, Saver saver)
     : QObject(window)
     , m_window(window)

@@ -13,6 +13,9 @@ class QWidget;
 
 namespace Demagora {
 
+// Whether a file of the recent list is a measurement file (or folder) rather than a scenario.
+bool isMeasurementPath(const QString &path);
+
 // The main window's scenario as a document: its file, whether it holds unsaved changes, the
 // title that shows both, the "Save changes?" question, Save, Save As, Open and the list of
 // recent files. The window supplies how a scenario is taken from and put into its session.

@@ -49,6 +49,11 @@ public:
     // were not scattered.
     using AnalysisOpener = std::function<void(QWidget *parent, ComponentPopulations &,
         const ResultSeries &, const RunSettings &, std::optional<double> typedFisherK)>;
+    // Starts opening measurements (a file or folder) in a window of their own, and returns;
+    // opened() is called once that window is open. scenarioOpener opens the scenarios that
+    // window saves (an unmixing's twin) here.
+    using MeasurementsOpener = std::function<void(QWidget *parent, const QString &path,
+        std::function<void(const QString &path)> scenarioOpener, std::function<void()> opened)>;
     // Shows the component editor and returns once it has closed.
     using EditorRunner = std::function<void(TFRM_par &editor)>;
 
@@ -73,6 +78,10 @@ public:
     void setDiagramOpener(DiagramOpener opener) { m_diagramOpener = std::move(opener); }
     void setAnalysisOpener(AnalysisOpener opener) { m_analysisOpener = std::move(opener); }
     void setEditorRunner(EditorRunner runner) { m_editorRunner = std::move(runner); }
+    void setMeasurementsOpener(MeasurementsOpener opener)
+    {
+        m_measurementsOpener = std::move(opener);
+    }
     void setBeep(std::function<void()> beep) { m_beep = std::move(beep); }
     // Where new components draw their seeds; the window starts from the clock.
     void setRandomSource(std::unique_ptr<RandomSource> source) { m_random = std::move(source); }
@@ -159,6 +168,7 @@ private:
     DiagramOpener m_diagramOpener;
     AnalysisOpener m_analysisOpener;
     EditorRunner m_editorRunner;
+    MeasurementsOpener m_measurementsOpener;
     std::function<void()> m_beep;
     MeasurementExportRunner m_measurementExportRunner = showMeasurementExportDialog;
     QSettings *m_preferences = nullptr;

@@ -5,7 +5,7 @@
 #include "main_window/mainmenu.h"
 #include "main_window/scenariodocument.h"
 #include "prompts/prompts.h"
-#include "specimens_window/openmeasurements.h"
+#include "measurements/formattable.h"
 
 #include <QAction>
 #include <QMenu>
@@ -46,26 +46,31 @@ void TFrm_1::connectMenu()
         if (!isRunning())
             m_document->openChosen();
     });
-    connect(m_menu->openMeasurementsAction(), &QAction::triggered, this, [this, twinOpener] {
-        const QString path = askMeasurementFile(this);
-        if (!path.isEmpty() && openMeasurements(this, path, twinOpener))
-            m_document->remember(path);
-    });
-    connect(m_menu->openMeasurementFolderAction(), &QAction::triggered, this, [this, twinOpener] {
-        const QString folder = Prompts::current().askFolder(
-            this, QStringLiteral("Open measurement folder"), QString());
-        if (!folder.isEmpty() && openMeasurements(this, folder, twinOpener))
-            m_document->remember(folder);
-    });
-    connect(m_menu, &MainMenu::recentFileChosen, this, [this, twinOpener](const QString &path) {
-        // Measurement files open beside the scenario, which stays as it is.
-        if (isMeasurementPath(path)) {
-            if (openMeasurements(this, path, twinOpener))
-                m_document->remember(path);
-        } else if (!isRunning()) {
-            m_document->openRecent(path);
-        }
-    });
+    // Measurements open beside the scenario, which stays as it is; the file or folder opened
+    // joins the recent files.
+    const auto openMeasurementsAt = [this, twinOpener](const QString &path) {
+        if (!path.isEmpty() && m_measurementsOpener)
+            m_measurementsOpener(
+                this, path, twinOpener, [this, path] { m_document->remember(path); });
+    };
+    connect(
+        m_menu->openMeasurementsAction(), &QAction::triggered, this, [this, openMeasurementsAt] {
+            openMeasurementsAt(
+                Prompts::current().askExistingFileName(this, QStringLiteral("Open measurements"),
+                    QString::fromStdString(measurementFileFilter())));
+        });
+    connect(m_menu->openMeasurementFolderAction(), &QAction::triggered, this,
+        [this, openMeasurementsAt] {
+            openMeasurementsAt(Prompts::current().askFolder(
+                this, QStringLiteral("Open measurement folder"), QString()));
+        });
+    connect(
+        m_menu, &MainMenu::recentFileChosen, this, [this, openMeasurementsAt](const QString &path) {
+            if (isMeasurementPath(path))
+                openMeasurementsAt(path);
+            else if (!isRunning())
+                m_document->openRecent(path);
+        });
     connect(m_menu->saveAction(), &QAction::triggered, m_document, &ScenarioDocument::save);
     connect(m_menu->saveAsAction(), &QAction::triggered, m_document, &ScenarioDocument::saveAs);
     connect(m_menu->undoAction(), &QAction::triggered, this, [this] { undoOrRedo(true); });

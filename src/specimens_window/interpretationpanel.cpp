@@ -3,7 +3,6 @@
 #include "specimens_window/interpretationtablemodel.h"
 #include "specimens_window/sitesummarymodel.h"
 #include "specimens_window/specimeninterpretations.h"
-#include "specimens_window/specimenswindow.h"
 
 #include "analysis/analysiserror.h"
 #include "diagrams/specimendiagram.h"
@@ -93,11 +92,12 @@ QString fitText(const ComponentFit &fit, FitType type)
 
 } // namespace
 
-InterpretationPanel::InterpretationPanel(SpecimensWindow &window, const QString &measurementsPath)
-    : QWidget(&window)
-    , m_window(window)
+InterpretationPanel::InterpretationPanel(
+    ShownSpecimens &shown, const QString &measurementsPath, QWidget *parent)
+    : QWidget(parent)
+    , m_shown(shown)
     , m_measurementsPath(measurementsPath)
-    , m_store(new SpecimenInterpretations(window.measurements(), this))
+    , m_store(new SpecimenInterpretations(shown.measurements(), this))
 {
     setObjectName(QStringLiteral("InterpretationPanel"));
     buildActions();
@@ -116,7 +116,8 @@ void InterpretationPanel::buildActions()
         a->setShortcut(key);
         a->setShortcutContext(Qt::WindowShortcut);
         connect(a, &QAction::triggered, this, slot);
-        m_window.addAction(a);
+        // Added to the panel, a window shortcut works wherever the focus is in its window.
+        addAction(a);
         return a;
     };
     m_fitFree = action(
@@ -143,8 +144,8 @@ void InterpretationPanel::buildActions()
     m_redo = m_store->undoStack()->createRedoAction(this, QStringLiteral("&Redo"));
     m_redo->setShortcuts(
         { QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y) });
-    m_window.addAction(m_undo);
-    m_window.addAction(m_redo);
+    addAction(m_undo);
+    addAction(m_redo);
 }
 
 QMenuBar *InterpretationPanel::createMenuBar(QWidget *parent)
@@ -192,7 +193,7 @@ void InterpretationPanel::buildLayout()
     connect(
         m_componentsModel, &InterpretationTableModel::renameRequested, this,
         [this](int row, const QString &name) {
-            if (!m_store->renameComponent(m_window.currentSpecimen(), row, name.toStdString()))
+            if (!m_store->renameComponent(m_shown.currentSpecimen(), row, name.toStdString()))
                 reportError(this,
                     QStringLiteral("Cannot rename the component: %1 is already taken").arg(name));
         },
@@ -238,10 +239,10 @@ void InterpretationPanel::interpretationsChanged()
 
 void InterpretationPanel::showComponents()
 {
-    const int current = m_window.currentSpecimen();
+    const int current = m_shown.currentSpecimen();
     if (current < 0)
         return;
-    const Specimen &specimen = m_window.measurements().specimens[std::size_t(current)];
+    const Specimen &specimen = m_shown.measurements().specimens[std::size_t(current)];
     const std::vector<InterpretedComponent> &components = m_store->of(current).components;
     std::vector<ComponentFit> fits;
     for (const InterpretedComponent &component : components)
@@ -252,31 +253,31 @@ void InterpretationPanel::showComponents()
 
 void InterpretationPanel::showSites()
 {
-    const CoordinateSystem coordinates = m_window.coordinates();
+    const CoordinateSystem coordinates = m_shown.coordinates();
     lbl_sites->setText(
         QStringLiteral("Site means, %1 coordinates:").arg(coordinatesText(coordinates)));
-    m_sitesModel->setSummaries(siteSummaries(m_window.measurements(), m_store->all(), coordinates,
+    m_sitesModel->setSummaries(siteSummaries(m_shown.measurements(), m_store->all(), coordinates,
         measurementsName(QFile::encodeName(m_measurementsPath).toStdString())));
     SG_sites->resizeColumnsToContents();
 }
 
 void InterpretationPanel::componentClicked(int row)
 {
-    const int current = m_window.currentSpecimen();
+    const int current = m_shown.currentSpecimen();
     const std::vector<InterpretedComponent> &components = m_store->of(current).components;
     if (row < 0 || std::size_t(row) >= components.size())
         return;
     LE_component->setText(QString::fromStdString(components[std::size_t(row)].name));
-    m_window.chooseSteps(components[std::size_t(row)].steps, false);
+    m_shown.chooseSteps(components[std::size_t(row)].steps, false);
 }
 
 void InterpretationPanel::decorate(SpecimenDiagramData &data)
 {
-    const int current = m_window.currentSpecimen();
+    const int current = m_shown.currentSpecimen();
     if (current < 0)
         return;
-    const Specimen &specimen = m_window.measurements().specimens[std::size_t(current)];
-    const CoordinateSystem shown = shownCoordinates(specimen, m_window.coordinates());
+    const Specimen &specimen = m_shown.measurements().specimens[std::size_t(current)];
+    const CoordinateSystem shown = shownCoordinates(specimen, m_shown.coordinates());
     const std::vector<InterpretedComponent> &components = m_store->of(current).components;
     for (std::size_t i = 0; i < components.size(); ++i) {
         const ComponentFit fit = fitIn(specimen, components[i], shown);
@@ -286,15 +287,15 @@ void InterpretationPanel::decorate(SpecimenDiagramData &data)
 
     // Bad steps chosen are left out of the fit.
     const std::vector<int> chosen
-        = withoutBadSteps(m_window.chosenSteps(), m_store->of(current).badSteps);
+        = withoutBadSteps(m_shown.chosenSteps(), m_store->of(current).badSteps);
     if (chosen.empty()) {
-        lbl_choice->setText(m_window.chosenSteps().empty()
+        lbl_choice->setText(m_shown.chosenSteps().empty()
                 ? QStringLiteral("No step chosen.")
                 : QStringLiteral("Only bad steps chosen."));
     } else {
         const InterpretedComponent choice { {}, m_lastType, chosen, shown, {} };
         const ComponentFit fit = fitIn(specimen, choice, shown);
-        const std::size_t all = m_window.chosenSteps().size();
+        const std::size_t all = m_shown.chosenSteps().size();
         const QString bad = all > chosen.size()
             ? QStringLiteral(", %1 bad left out").arg(all - chosen.size())
             : QString();
@@ -327,29 +328,29 @@ void InterpretationPanel::decorate(SpecimenDiagramData &data)
 void InterpretationPanel::fitChosen(FitType type)
 {
     m_lastType = type;
-    const int current = m_window.currentSpecimen();
+    const int current = m_shown.currentSpecimen();
     if (current < 0)
         return;
-    if (m_window.chosenSteps().empty()) {
+    if (m_shown.chosenSteps().empty()) {
         reportError(this,
             QStringLiteral("Choose the steps to fit first: in the steps table or on the vector "
                            "diagram"));
         return;
     }
     const std::vector<int> chosen
-        = withoutBadSteps(m_window.chosenSteps(), m_store->of(current).badSteps);
+        = withoutBadSteps(m_shown.chosenSteps(), m_store->of(current).badSteps);
     if (chosen.empty()) {
         reportError(this,
             QStringLiteral("The chosen steps are all marked bad: mark them good (B) to fit them"));
         return;
     }
-    const Specimen &specimen = m_window.measurements().specimens[std::size_t(current)];
+    const Specimen &specimen = m_shown.measurements().specimens[std::size_t(current)];
     QString name = LE_component->text().trimmed();
     if (name.isEmpty()) {
         name = QString::fromStdString(m_store->unusedName(current));
         LE_component->setText(name);
     }
-    const CoordinateSystem shown = shownCoordinates(specimen, m_window.coordinates());
+    const CoordinateSystem shown = shownCoordinates(specimen, m_shown.coordinates());
     InterpretedComponent component { name.toStdString(), type, chosen, shown, {} };
     const ComponentFit fit = fitIn(specimen, component, shown);
     if (!fit.fit) {
@@ -365,10 +366,10 @@ void InterpretationPanel::fitChosen(FitType type)
 
 void InterpretationPanel::markChosenBad()
 {
-    const int current = m_window.currentSpecimen();
+    const int current = m_shown.currentSpecimen();
     if (current < 0)
         return;
-    const std::vector<int> chosen = m_window.chosenSteps();
+    const std::vector<int> chosen = m_shown.chosenSteps();
     if (chosen.empty()) {
         reportError(this,
             QStringLiteral("Choose the steps to mark bad first: in the steps table or on the "
@@ -382,7 +383,7 @@ void InterpretationPanel::markChosenBad()
 
 void InterpretationPanel::deleteComponent()
 {
-    const int current = m_window.currentSpecimen();
+    const int current = m_shown.currentSpecimen();
     if (current < 0)
         return;
     int row = SG_components->currentIndex().row();
@@ -399,7 +400,7 @@ void InterpretationPanel::deleteComponent()
             QStringLiteral("No component to delete: choose one in the components table, or "
                            "type the name of one of %1's components.")
                 .arg(QString::fromStdString(
-                    m_window.measurements().specimens[std::size_t(current)].name)));
+                    m_shown.measurements().specimens[std::size_t(current)].name)));
         return;
     }
     m_store->removeComponent(current, row);
@@ -409,7 +410,7 @@ bool InterpretationPanel::saveInterpretations()
 {
     std::vector<SavedInterpretation> rows;
     try {
-        rows = savedInterpretations(m_window.measurements(), m_store->all());
+        rows = savedInterpretations(m_shown.measurements(), m_store->all());
     } catch (const AnalysisError &error) {
         reportError(this,
             QStringLiteral("Cannot save the interpretations: %1")
@@ -417,7 +418,7 @@ bool InterpretationPanel::saveInterpretations()
         return false;
     }
     const std::vector<std::string> skipping
-        = fitsSkippingSteps(m_window.measurements(), m_store->all());
+        = fitsSkippingSteps(m_shown.measurements(), m_store->all());
     if (!skipping.empty()) {
         QStringList names;
         for (const std::string &name : skipping)
@@ -442,7 +443,7 @@ bool InterpretationPanel::saveInterpretations()
         return false;
     const std::string path = QFile::encodeName(name).toStdString();
     // The measurements read are never replaced, whatever name the table is given.
-    std::vector<std::string> measurementsRead = m_window.measurements().files;
+    std::vector<std::string> measurementsRead = m_shown.measurements().files;
     measurementsRead.push_back(QFile::encodeName(m_measurementsPath).toStdString());
     // The steps marked bad go in a measurements table beside it, unless that name is one of the
     // files read (the lab's own table beside the lab's specimens table) or cannot be written.
@@ -473,7 +474,7 @@ bool InterpretationPanel::saveInterpretations()
         }
     }
     const std::vector<Specimen> marked
-        = specimensMarkedBad(m_window.measurements(), m_store->all());
+        = specimensMarkedBad(m_shown.measurements(), m_store->all());
     try {
         // Both tables or neither: a table of fits never stands beside stale marks.
         OutputFiles files(measurementsRead);
@@ -530,7 +531,7 @@ void InterpretationPanel::openInterpretations()
         return;
     }
     // A table made in one frame only is shown in that frame, and so are its site means.
-    CoordinateSystem shown = m_window.coordinates();
+    CoordinateSystem shown = m_shown.coordinates();
     std::set<CoordinateSystem> frames;
     for (const SavedInterpretation &fit : read.fits)
         frames.insert(fit.coordinates);
@@ -548,7 +549,7 @@ void InterpretationPanel::openInterpretations()
             options.keepFlaggedBad = true;
             const MeasurementSet saved = readMeasurements(beside, options);
             const std::vector<std::string> unmatched
-                = withSavedBadSteps(m_window.measurements(), saved, current);
+                = withSavedBadSteps(m_shown.measurements(), saved, current);
             badNotes << QStringLiteral("Steps marked bad read from %1")
                             .arg(QFileInfo(QFile::decodeName(beside.c_str())).fileName());
             if (!unmatched.empty())
@@ -561,7 +562,7 @@ void InterpretationPanel::openInterpretations()
         }
     }
     const OpenedInterpretations opened
-        = interpretationsFromRows(m_window.measurements(), read.fits, current, shown);
+        = interpretationsFromRows(m_shown.measurements(), read.fits, current, shown);
     if (opened.components == 0) {
         reportError(this,
             QStringLiteral("%1 holds no interpretation of the specimens of this file")
@@ -569,14 +570,14 @@ void InterpretationPanel::openInterpretations()
         return;
     }
     // Nothing done in the window yet: no component, and every step marked as the file has it.
-    const Interpretations fresh = emptyInterpretations(m_window.measurements());
+    const Interpretations fresh = emptyInterpretations(m_shown.measurements());
     bool hadNone = true;
     for (std::size_t i = 0; i < m_store->all().size(); ++i)
         hadNone = hadNone && m_store->all()[i].components.empty()
             && m_store->all()[i].badSteps == fresh[i].badSteps;
     m_store->replaceAll(opened.interpretations, QStringLiteral("Open %1").arg(fileName));
-    if (shown != m_window.coordinates())
-        m_window.setCoordinates(shown);
+    if (shown != m_shown.coordinates())
+        m_shown.setCoordinates(shown);
     QStringList notes;
     notes << QString::fromStdString(frameCountsText(opened.frames, shown));
     if (read.vectorMeans > 0)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "specimens_window/shownspecimens.h"
+
 #include "analysis/fits.h"
 
 #include <QString>
@@ -17,7 +19,6 @@ namespace Demagora {
 class InterpretationTableModel;
 class SiteSummaryModel;
 class SpecimenInterpretations;
-class SpecimensWindow;
 struct SpecimenDiagramData;
 
 // The interpretation of the specimens window: the commands that fit the chosen steps (keys L,
@@ -29,7 +30,9 @@ class InterpretationPanel : public QWidget
     Q_OBJECT
 
 public:
-    InterpretationPanel(SpecimensWindow &window, const QString &measurementsPath);
+    // parent: the widget the panel sits in; shown: what it reads and sets of its window.
+    InterpretationPanel(
+        ShownSpecimens &shown, const QString &measurementsPath, QWidget *parent = nullptr);
     ~InterpretationPanel() override;
 
     const SpecimenInterpretations &interpretations() const { return *m_store; }
@@ -64,7 +67,7 @@ private:
     void showSites();
     void componentClicked(int row);
 
-    SpecimensWindow &m_window;
+    ShownSpecimens &m_shown;
     QString m_measurementsPath;
     SpecimenInterpretations *m_store = nullptr;
     InterpretationTableModel *m_componentsModel = nullptr;

@@ -1,94 +1,96 @@
 #include "specimens_window/openmeasurements.h"
 
-#include "measurements/formattable.h"
 #include "measurements/measurementreader.h"
 #include "prompts/prompts.h"
 #include "specimens_window/specimenswindow.h"
 
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QProgressDialog>
 #include <QTimer>
 
 #include <exception>
-#include <future>
-#include <stop_token>
-#include <thread>
 
 namespace Demagora {
 
-std::optional<MeasurementSet> readMeasurementsInBackground(
-    QWidget *parent, const QString &path, const ReadOptions &options)
+MeasurementOpening::MeasurementOpening(QWidget *parent, QString path,
+    std::function<void(const QString &path)> scenarioOpener, ReadOptions options)
+    : QObject(parent)
+    , m_parent(parent)
+    , m_path(std::move(path))
+    , m_scenarioOpener(std::move(scenarioOpener))
 {
-    std::packaged_task<MeasurementSet(std::stop_token)> task(
-        [file = path.toStdString(), options](std::stop_token stop) {
-            ReadOptions reading = options;
-            reading.stop = std::move(stop);
-            return readMeasurements(file, reading);
-        });
-    std::future<MeasurementSet> result = task.get_future();
-    // Every way out of here asks the reading to stop and waits for it: a cancelled reading
-    // stops within a thousand rows, and no thread outlives the window that asked for it.
-    std::jthread worker(std::move(task));
-
-    if (result.wait_for(std::chrono::milliseconds(150)) != std::future_status::ready) {
-        QProgressDialog progress(QStringLiteral("Reading %1...").arg(QFileInfo(path).fileName()),
+    m_progress
+        = new QProgressDialog(QStringLiteral("Reading %1...").arg(QFileInfo(m_path).fileName()),
             QStringLiteral("Cancel"), 0, 0, parent);
-        progress.setWindowTitle(QStringLiteral("Open measurements"));
-        progress.setWindowModality(Qt::WindowModal);
-        progress.setMinimumDuration(0);
-        QEventLoop loop;
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-            if (result.wait_for(std::chrono::seconds(0)) == std::future_status::ready)
-                loop.quit();
-        });
-        QObject::connect(&progress, &QProgressDialog::canceled, &loop, &QEventLoop::quit);
-        poll.start(30);
-        progress.show();
-        loop.exec();
-        if (result.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
-            return std::nullopt;
-    }
-    try {
-        return result.get();
-    } catch (const std::exception &error) {
-        reportError(parent, QString::fromStdString(error.what()));
-    }
-    return std::nullopt;
+    m_progress->setWindowTitle(QStringLiteral("Open measurements"));
+    m_progress->setWindowModality(Qt::WindowModal);
+    m_progress->setAutoClose(false);
+    m_progress->setAutoReset(false);
+    // Shown only for a reading that lasts.
+    m_progress->cancel();
+    connect(m_progress, &QProgressDialog::canceled, &m_job, &BackgroundJob::requestStop);
+    QTimer::singleShot(150, this, [this] {
+        if (m_job.isRunning())
+            m_progress->show();
+    });
+    connect(&m_job, &BackgroundJob::finished, this, &MeasurementOpening::finish);
+    m_job.start([this, file = m_path.toStdString(), options](std::stop_token stop) {
+        ReadOptions reading = options;
+        reading.stop = std::move(stop);
+        try {
+            m_set = readMeasurements(file, reading);
+        } catch (const ReadStopped &) {
+        } catch (const std::exception &error) {
+            m_failure = error.what();
+        }
+    });
 }
 
-bool openMeasurements(
-    QWidget *parent, const QString &path, std::function<void(const QString &path)> scenarioOpener)
+MeasurementOpening::~MeasurementOpening()
 {
-    // The rows a file flags bad are shown as bad steps, which the user may unmark.
-    ReadOptions options;
-    options.keepFlaggedBad = true;
-    std::optional<MeasurementSet> set = readMeasurementsInBackground(parent, path, options);
-    if (!set)
-        return false;
-    if (set->specimens.empty()) {
+    delete m_progress.data();
+}
+
+void MeasurementOpening::finish()
+{
+    if (m_progress)
+        m_progress->hide();
+    bool opened = false;
+    QWidget *parent = m_parent;
+    if (m_job.stopRequested()) {
+        // Cancelled: nothing to say.
+    } else if (!m_failure.empty()) {
+        reportError(parent, QString::fromStdString(m_failure));
+    } else if (m_set && m_set->specimens.empty()) {
         reportError(parent,
             QStringLiteral("%1 holds no specimen with a step of the NRM or a thermal "
                            "demagnetization.")
-                .arg(path));
-        return false;
+                .arg(m_path));
+    } else if (m_set) {
+        auto *window = new SpecimensWindow(std::move(*m_set), m_path, parent);
+        window->setScenarioOpener(std::move(m_scenarioOpener));
+        window->show();
+        opened = true;
     }
-    auto *window = new SpecimensWindow(std::move(*set), path, parent);
-    window->setScenarioOpener(std::move(scenarioOpener));
-    window->show();
-    return true;
+    emit done(opened);
+    deleteLater();
 }
 
-QString askMeasurementFile(QWidget *parent)
+MeasurementOpening *openMeasurements(QWidget *parent, const QString &path,
+    std::function<void(const QString &path)> scenarioOpener, std::function<void()> opened)
 {
-    return Prompts::current().askExistingFileName(parent, QStringLiteral("Open measurements"),
-        QString::fromStdString(measurementFileFilter()));
-}
-
-bool isMeasurementPath(const QString &path)
-{
-    return QFileInfo(path).suffix().compare(QStringLiteral("json"), Qt::CaseInsensitive) != 0;
+    // The rows a file flags bad are shown as bad steps, which the user may mark good.
+    ReadOptions options;
+    options.keepFlaggedBad = true;
+    auto *opening = new MeasurementOpening(parent, path, std::move(scenarioOpener), options);
+    if (opened) {
+        QObject::connect(
+            opening, &MeasurementOpening::done, opening, [opened = std::move(opened)](bool ok) {
+                if (ok)
+                    opened();
+            });
+    }
+    return opening;
 }
 
 } // namespace Demagora

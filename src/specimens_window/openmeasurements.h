@@ -1,33 +1,55 @@
 #pragma once
 
 #include "measurements/measurementset.h"
+#include "prompts/backgroundjob.h"
 
+#include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
 #include <optional>
+#include <string>
 
+class QProgressDialog;
 class QWidget;
 
 namespace Demagora {
 
-// Reads a measurement file on a worker thread while a progress dialog with Cancel stands
-// over parent, so that a large file never freezes the window. Empty when the user cancelled
-// or the file was refused; a refusal is shown with the reader's message, which names the
-// file and the line.
-std::optional<MeasurementSet> readMeasurementsInBackground(
-    QWidget *parent, const QString &path, const ReadOptions &options = {});
+// Measurements (a file or a folder) read as a background job and opened in a specimens window.
+// A reading that lasts shows a progress dialog over the parent, whose Cancel stops the reading
+// itself; a refusal is shown with the reader's message, which names the file and the line. The
+// opening belongs to the parent (closing it stops the reading) and deletes itself once done.
+class MeasurementOpening : public QObject
+{
+    Q_OBJECT
 
-// Reads the file and opens a specimens window over it; false when nothing was opened.
-// scenarioOpener opens the twins its unmix windows save in the main window.
-bool openMeasurements(QWidget *parent, const QString &path,
-    std::function<void(const QString &path)> scenarioOpener = {});
+public:
+    // scenarioOpener opens the twins the window's unmix windows save in the main window.
+    MeasurementOpening(QWidget *parent, QString path,
+        std::function<void(const QString &path)> scenarioOpener, ReadOptions options = {});
+    ~MeasurementOpening() override;
 
-// Asks for a measurement file (a MagIC table, a CIT .sam file, a JR6, 2G, PuffinPlot or
-// Utrecht file); empty when cancelled.
-QString askMeasurementFile(QWidget *parent);
+signals:
+    // Whether a specimens window was opened.
+    void done(bool opened);
 
-// Whether a file of the recent list is a measurement file rather than a scenario.
-bool isMeasurementPath(const QString &path);
+private:
+    void finish();
+
+    QPointer<QWidget> m_parent;
+    QString m_path;
+    std::function<void(const QString &path)> m_scenarioOpener;
+    QPointer<QProgressDialog> m_progress; // a child of the parent, which may delete it first
+    // Written by the job, read once it has finished.
+    std::optional<MeasurementSet> m_set;
+    std::string m_failure;
+    BackgroundJob m_job;
+};
+
+// Starts opening measurements over parent; opened() is called once a window is open.
+MeasurementOpening *openMeasurements(QWidget *parent, const QString &path,
+    std::function<void(const QString &path)> scenarioOpener = {},
+    std::function<void()> opened = {});
 
 } // namespace Demagora

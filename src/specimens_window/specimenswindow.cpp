@@ -2,9 +2,9 @@
 
 #include "specimens_window/interpretationpanel.h"
 #include "specimens_window/specimeninterpretations.h"
-#include "specimens_window/specimenpicture.h"
+#include "diagrams/specimenpicture.h"
 #include "specimens_window/specimentables.h"
-#include "specimens_window/unmixdialog.h"
+#include "unmix_window/unmixdialog.h"
 
 #include "measurements/specimencoordinates.h"
 
@@ -127,7 +127,7 @@ void SpecimensWindow::buildLayout()
     SG_steps->setModel(m_stepsModel);
     connect(SG_steps->selectionModel(), &QItemSelectionModel::selectionChanged, this,
         [this] { repaintPicture(); });
-    m_interpretation = new InterpretationPanel(*this, m_path);
+    m_interpretation = new InterpretationPanel(*this, m_path, this);
     connect(
         m_interpretation, &InterpretationPanel::pictureChanged, this, [this] { repaintPicture(); });
     // A change, its undo and its redo show the specimen they change.

@@ -3,6 +3,7 @@
 #include "analysis/interpretation.h"
 #include "measurements/measurementset.h"
 #include "prompts/unsavedwork.h"
+#include "specimens_window/shownspecimens.h"
 
 #include <QString>
 #include <QWidget>
@@ -28,7 +29,7 @@ class SpecimenStepsModel;
 
 // The specimens window: the specimens of a measurement file, and for the chosen one its four
 // diagrams and its steps in the coordinates chosen. Opened by File > Open measurements...
-class SpecimensWindow : public QWidget, public UnsavedWork
+class SpecimensWindow : public QWidget, public ShownSpecimens, public UnsavedWork
 {
     Q_OBJECT
 
@@ -36,18 +37,18 @@ public:
     SpecimensWindow(MeasurementSet set, const QString &path, QWidget *parent = nullptr);
     ~SpecimensWindow() override;
 
-    const MeasurementSet &measurements() const { return m_set; }
-    int currentSpecimen() const { return m_current; }
+    const MeasurementSet &measurements() const override { return m_set; }
+    int currentSpecimen() const override { return m_current; }
     void setCurrentSpecimen(int index);
     // 0 specimen, 1 geographic, 2 tilt-corrected.
-    void setCoordinates(CoordinateSystem system);
+    void setCoordinates(CoordinateSystem system) override;
     // The coordinates chosen; a specimen without the orientation they need is shown (and
     // fitted) in its own.
-    CoordinateSystem coordinates() const;
+    CoordinateSystem coordinates() const override;
     const SpecimenPicture &picture() const { return *m_picture; }
     // The chosen steps of the current specimen, in step order.
-    std::vector<int> chosenSteps() const;
-    void chooseSteps(const std::vector<int> &steps, bool add);
+    std::vector<int> chosenSteps() const override;
+    void chooseSteps(const std::vector<int> &steps, bool add) override;
     InterpretationPanel &interpretation() const { return *m_interpretation; }
 
     // Opens a scenario file in the main window: the twins saved by the unmix windows.

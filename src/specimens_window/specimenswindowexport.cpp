@@ -10,7 +10,7 @@
 #include "prompts/prompts.h"
 #include "specimens_window/interpretationpanel.h"
 #include "specimens_window/specimeninterpretations.h"
-#include "specimens_window/specimenpicture.h"
+#include "diagrams/specimenpicture.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>

@@ -4,7 +4,7 @@
 #include "measurements/measurementschedule.h"
 #include "model/run.h"
 #include "model/scatter.h"
-#include "specimens_window/unmixdialog.h"
+#include "unmix_window/unmixdialog.h"
 #include "support/componentfixtures.h"
 #include "support/mnemonics.h"
 #include "support/scriptedprompts.h"

@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 namespace Demagora::Testing {
@@ -181,10 +182,16 @@ TEST_F(MainMenuTest, MeasurementFolderOpensAsOneSet)
     prompts.fileNames = { folder.path() };
     window.menu().openMeasurementFolderAction()->trigger();
     EXPECT_EQ(prompts.folderCaptions, QStringList { "Open measurement folder" });
+    // The reading is a background job: the window opens once it has ended.
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return !window.findChildren<SpecimensWindow *>().isEmpty(); }));
     const auto opened = window.findChildren<SpecimensWindow *>();
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened.front()->measurements().specimens.size(), 2u);
     EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join('\n').toStdString();
+    const auto *recent = window.findChild<QMenu *>(QStringLiteral("RecentMenu"));
+    ASSERT_FALSE(recent->actions().isEmpty());
+    EXPECT_TRUE(recent->actions().front()->text().contains(QFileInfo(folder.path()).fileName()));
     opened.front()->close();
 }
 

@@ -2,6 +2,7 @@
 
 #include "main_window/tfrm_1.h"
 #include "main_window/tfrm_par.h"
+#include "specimens_window/openmeasurements.h"
 #include "support/scriptedprompts.h"
 
 #include <QCheckBox>
@@ -35,6 +36,11 @@ protected:
     void SetUp() override
     {
         window.setBeep([this] { ++beeps; });
+        window.setMeasurementsOpener(
+            [](QWidget *parent, const QString &path,
+                std::function<void(const QString &)> scenarioOpener, std::function<void()> opened) {
+                openMeasurements(parent, path, std::move(scenarioOpener), std::move(opened));
+            });
         // Scattered populations drawn from the clock would make the drawn k of a test vary
         // from one run to the next.
         window.setRandomSource(std::make_unique<MersenneTwisterSource>(20261210));

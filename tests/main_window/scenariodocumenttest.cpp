@@ -436,3 +436,18 @@ TEST_F(ScenarioDocumentTest, RebuiltPopulationsAreBuiltWhileTheWindowPaints)
 
 } // namespace
 } // namespace Demagora::Testing
+
+namespace Demagora {
+namespace {
+
+TEST(RecentFilesTest, TellScenariosFromMeasurements)
+{
+    EXPECT_FALSE(isMeasurementPath(QStringLiteral("/a/saved1.json")));
+    EXPECT_FALSE(isMeasurementPath(QStringLiteral("/a/SAVED.JSON")));
+    EXPECT_TRUE(isMeasurementPath(QStringLiteral("/a/PI47-.sam")));
+    EXPECT_TRUE(isMeasurementPath(QStringLiteral("/a/magic/measurements.txt")));
+    EXPECT_TRUE(isMeasurementPath(QStringLiteral("/a/2g-folder")));
+}
+
+} // namespace
+} // namespace Demagora

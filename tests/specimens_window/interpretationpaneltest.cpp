@@ -2,7 +2,7 @@
 #include "specimens_window/interpretationtablemodel.h"
 #include "specimens_window/openmeasurements.h"
 #include "specimens_window/specimeninterpretations.h"
-#include "specimens_window/specimenpicture.h"
+#include "diagrams/specimenpicture.h"
 #include "specimens_window/specimenswindow.h"
 
 #include "measurements/measurementreader.h"
@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -391,7 +392,9 @@ TEST(InterpretationPanelTest, FlaggedRowOfAFileIsABadStepThatCanBeMarkedGood)
                "a1\tLT-T-Z\t573\t10\t18\t1e-6\tg\n"
                "a1\tLT-T-Z\t573\t10\t18\t1.2e-6\tg\n");
     file.close();
-    ASSERT_TRUE(openMeasurements(nullptr, path));
+    QSignalSpy done(openMeasurements(nullptr, path), &MeasurementOpening::done);
+    ASSERT_TRUE(done.wait(10000));
+    ASSERT_TRUE(done.front().front().toBool());
     std::unique_ptr<SpecimensWindow> window;
     for (QWidget *widget : QApplication::topLevelWidgets()) {
         if (auto *opened = qobject_cast<SpecimensWindow *>(widget))

@@ -1,12 +1,12 @@
-#include "specimens_window/unmixdialog.h"
+#include "unmix_window/unmixdialog.h"
 
 #include "document/scenario.h"
 #include "files/outputfiles.h"
 #include "measurements/measurementsettings.h"
 #include "prompts/outputconfirmation.h"
 #include "prompts/prompts.h"
-#include "specimens_window/specimenpicture.h"
-#include "specimens_window/unmixview.h"
+#include "diagrams/specimenpicture.h"
+#include "unmix_window/unmixview.h"
 #include "unmixing/twinscenario.h"
 
 #include <QComboBox>
@@ -59,6 +59,8 @@ UnmixDialog::UnmixDialog(
     , m_scaleAPerM(scaleAPerM)
 {
     setObjectName(QStringLiteral("UnmixDialog"));
+    m_job = std::make_unique<BackgroundJob>();
+    connect(m_job.get(), &BackgroundJob::finished, this, &UnmixDialog::finish);
     setWindowTitle(QStringLiteral("Unmix - %1").arg(QString::fromStdString(m_specimen)));
     buildControls();
     showResult();
@@ -67,10 +69,8 @@ UnmixDialog::UnmixDialog(
 
 UnmixDialog::~UnmixDialog()
 {
-    // The worker reads the steps and reports to this window: it stops before either goes.
-    m_stop = true;
-    if (m_worker.joinable())
-        m_worker.join();
+    // The job reads the steps and reports to this window: it stops before either goes.
+    m_job.reset();
 }
 
 void UnmixDialog::buildControls()
@@ -99,7 +99,8 @@ void UnmixDialog::buildControls()
     m_progress->setObjectName(QStringLiteral("m_progress"));
     m_ticks = new QTimer(this);
     connect(m_ticks, &QTimer::timeout, this, [this] {
-        m_progress->setMaximum(std::max(1, m_total.load()));
+        // Busy while the model is chosen; then the refits, counted.
+        m_progress->setMaximum(m_total.load());
         m_progress->setValue(m_done.load());
     });
     connect(btn_unmix, &QPushButton::clicked, this, [this] { btn_unmixClick(); });
@@ -193,46 +194,48 @@ void UnmixDialog::btn_unmixClick()
         m_done = done;
         m_total = total;
     };
-    options.stopRequested = [this] { return m_stop.load(); };
     m_chosenByBic = options.components == 0;
-    m_stop = false;
     m_done = 0;
-    m_total = options.bootstrap;
-    m_progress->setValue(0);
+    m_total = 0;
+    // A new fit replaces the last: cancelled, it leaves none to show or save.
+    m_result.reset();
+    showResult();
+    m_progress->setRange(0, 0);
     lbl_summary->setText(QStringLiteral("Unmixing..."));
     lbl_warning->clear();
     setRunning(true);
-    m_worker = std::thread([this, options] {
-        std::optional<UnmixResult> result;
-        QString failure;
+    m_job->start([this, options](std::stop_token stop) mutable {
+        options.stopRequested = [stop] { return stop.stop_requested(); };
+        m_pending.reset();
+        m_failure.clear();
         try {
-            result = unmixSpecimen(m_specimen, m_steps, options);
+            m_pending = unmixSpecimen(m_specimen, m_steps, options);
         } catch (const std::exception &error) {
-            failure = QString::fromLocal8Bit(error.what());
+            m_failure = QString::fromLocal8Bit(error.what());
         }
-        QMetaObject::invokeMethod(
-            this, [this, result = std::move(result), failure] { finish(result, failure); },
-            Qt::QueuedConnection);
     });
 }
 
 void UnmixDialog::btn_cancelClick()
 {
-    m_stop = true;
+    m_job->requestStop();
 }
 
-void UnmixDialog::finish(std::optional<UnmixResult> result, QString failure)
+void UnmixDialog::finish()
 {
-    m_worker.join();
-    m_progress->setValue(m_done.load());
+    m_progress->setRange(0, 1);
     // Cancel discards the fit, even one that ended while the press was on its way.
-    if (m_stop) {
+    if (m_job->stopRequested()) {
+        m_progress->setValue(0);
         lbl_summary->setText(QStringLiteral("Unmixing cancelled."));
-    } else if (result) {
-        m_result = std::move(result);
+    } else if (m_pending) {
+        m_progress->setValue(1);
+        m_result = std::move(m_pending);
+        m_pending.reset();
         showResult();
     } else {
-        lbl_summary->setText(completedErrorText(failure));
+        m_progress->setValue(0);
+        lbl_summary->setText(completedErrorText(m_failure));
     }
     setRunning(false);
     emit unmixFinished();
@@ -242,6 +245,8 @@ void UnmixDialog::showResult()
 {
     const QString title = QString::fromStdString(m_specimen);
     if (!m_result) {
+        for (QTableWidget *table : { SG_components, SG_candidates, SG_residuals })
+            fill(table, {});
         m_picture->setDiagram(SpecimenDiagram(unmixDiagramData(title, m_steps, UnmixResult {})));
         lbl_summary->setText(QStringLiteral("Choose the components and press Unmix."));
         return;

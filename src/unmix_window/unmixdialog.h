@@ -1,6 +1,7 @@
 #pragma once
 
 #include "measurements/specimen.h"
+#include "prompts/backgroundjob.h"
 #include "unmixing/unmixing.h"
 
 #include <QDialog>
@@ -10,7 +11,7 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <thread>
+#include <memory>
 #include <vector>
 
 class QComboBox;
@@ -54,7 +55,7 @@ public:
 
     // 0 automatic, else the number of components; shapes; bootstrap refits.
     void setChoices(int components, UnmixShapes shapes, int bootstrap);
-    bool isRunning() const { return m_worker.joinable(); }
+    bool isRunning() const { return m_job->isRunning(); }
     const std::optional<UnmixResult> &result() const { return m_result; }
     const SpecimenPicture &picture() const { return *m_picture; }
     QString statusText() const;
@@ -70,7 +71,8 @@ signals:
 
 private:
     void buildControls();
-    void finish(std::optional<UnmixResult> result, QString failure);
+    // The job has ended: its result shown, or why there is none.
+    void finish();
     void showResult();
     void setRunning(bool running);
 
@@ -83,10 +85,13 @@ private:
     std::optional<UnmixResult> m_result;
     bool m_chosenByBic = false;
 
-    std::thread m_worker;
-    std::atomic<bool> m_stop { false };
+    // The fit runs as a background job; it reads the steps and options and writes the pending
+    // result, which the window takes once the job has finished.
+    std::unique_ptr<BackgroundJob> m_job;
     std::atomic<int> m_done { 0 };
     std::atomic<int> m_total { 0 };
+    std::optional<UnmixResult> m_pending;
+    QString m_failure;
 
     QComboBox *CB_components = nullptr;
     QComboBox *CB_shapes = nullptr;

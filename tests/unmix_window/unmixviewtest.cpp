@@ -1,4 +1,4 @@
-#include "specimens_window/unmixview.h"
+#include "unmix_window/unmixview.h"
 
 #include <gtest/gtest.h>
 

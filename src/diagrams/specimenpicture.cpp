@@ -1,4 +1,4 @@
-#include "specimens_window/specimenpicture.h"
+#include "diagrams/specimenpicture.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,9 +1,10 @@
-#include "specimens_window/unmixdialog.h"
+#include "unmix_window/unmixdialog.h"
 
 #include "document/scenario.h"
-#include "specimens_window/specimenpicture.h"
+#include "diagrams/specimenpicture.h"
 #include "support/scriptedprompts.h"
 
+#include <QProgressBar>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -57,6 +58,16 @@ TEST(UnmixDialogTest, CancelEndsTheWorkerWithoutAResult)
 {
     const auto dialog = openDialog();
     QSignalSpy finished(dialog.get(), &UnmixDialog::unmixFinished);
+    // A fit without refits ends with its progress full.
+    dialog->setChoices(2, UnmixShapes::Gauss, 0);
+    dialog->btn_unmixClick();
+    ASSERT_TRUE(finished.wait(60000));
+    ASSERT_TRUE(dialog->result().has_value());
+    auto *progress = dialog->findChild<QProgressBar *>(QStringLiteral("m_progress"));
+    EXPECT_EQ(progress->value(), progress->maximum());
+    EXPECT_GT(progress->maximum(), 0);
+
+    // A new fit cancelled leaves no result of the last one to show or save.
     dialog->setChoices(0, UnmixShapes::Any, 100000);
     dialog->btn_unmixClick();
     ASSERT_TRUE(dialog->isRunning());
@@ -69,6 +80,8 @@ TEST(UnmixDialogTest, CancelEndsTheWorkerWithoutAResult)
     EXPECT_FALSE(dialog->result().has_value());
     EXPECT_EQ(dialog->statusText(), QStringLiteral("Unmixing cancelled."));
     EXPECT_TRUE(dialog->findChild<QWidget *>(QStringLiteral("btn_unmix"))->isEnabled());
+    EXPECT_FALSE(dialog->findChild<QWidget *>(QStringLiteral("btn_save"))->isEnabled());
+    EXPECT_EQ(dialog->findChild<QTableWidget *>(QStringLiteral("SG_components"))->rowCount(), 0);
 
     // Closing mid-run stops the worker before the window goes, and the finish the worker
     // queued never reaches the window. How long closing takes is measured by
