@@ -4,6 +4,7 @@
 #include "specimens_window/specimeninterpretations.h"
 #include "diagrams/specimenpicture.h"
 #include "specimens_window/specimenswindow.h"
+#include "unmix_window/unmixdialog.h"
 
 #include "measurements/measurementreader.h"
 #include "support/scriptedprompts.h"
@@ -14,6 +15,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -344,6 +346,15 @@ TEST(InterpretationPanelTest, BadStepLeavesTheFitsAndComesBackFromTheSavedTables
         EXPECT_EQ(cell(steps, 5, 0), QStringLiteral("thermal"));
         QTest::keyClick(steps, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
         EXPECT_EQ(componentSteps(*window, 0), QStringLiteral("3"));
+
+        // Unmix takes the good steps only.
+        window->findChild<QPushButton *>(QStringLiteral("btn_unmix"))->click();
+        auto *unmix = window->findChild<UnmixDialog *>();
+        ASSERT_NE(unmix, nullptr);
+        const std::vector<SpecimenDiagramStep> &unmixed = unmix->picture().diagram().data().steps;
+        ASSERT_EQ(int(unmixed.size()), steps->model()->rowCount() - 1);
+        EXPECT_EQ(QString::number(unmixed[5].level), cell(steps, 6, 1));
+        unmix->close();
 
         // Six steps chosen over the bad one: the fit takes five.
         window->chooseSteps({ 3, 4, 5, 6, 7, 8 }, false);
