@@ -54,8 +54,7 @@ TEST(InterpretationFilesTest, FitInAnotherFrameTurnsWithTheSteps)
 
     const Specimen loose = specimen("b", "s", false);
     EXPECT_EQ(shownCoordinates(loose, CoordinateSystem::TiltCorrected), CoordinateSystem::Specimen);
-    EXPECT_EQ(shownCoordinates(oriented, CoordinateSystem::TiltCorrected),
-        CoordinateSystem::TiltCorrected);
+    EXPECT_EQ(shownCoordinates(oriented, CoordinateSystem::TiltCorrected), CoordinateSystem::TiltCorrected);
     const ComponentFit none = fitIn(loose, component, CoordinateSystem::Geographic);
     EXPECT_FALSE(none.fit);
     EXPECT_EQ(none.refusal, "no orientation for geographic coordinates");
@@ -67,12 +66,12 @@ TEST(InterpretationFilesTest, SiteMeansGroupByNameAndLeaveOutWhatCannotBeFitted)
     set.specimens = { specimen("a", "S1", true), specimen("b", "S1", true),
         specimen("c", "S1", false), specimen("d", "", true) };
     Interpretations interpretations = emptyInterpretations(set);
-    const InterpretedComponent high { "HT", FitType::Free, { 2, 3, 4 },
-        CoordinateSystem::Geographic, {} };
+    const InterpretedComponent high { "HT", FitType::Free, { 2, 3, 4 }, CoordinateSystem::Geographic,
+        {} };
     const InterpretedComponent circle { "HT", FitType::Plane, { 1, 2, 3, 4, 5 },
         CoordinateSystem::Geographic, {} };
-    const InterpretedComponent low { "LT", FitType::Anchored, { 0, 1 },
-        CoordinateSystem::Geographic, {} };
+    const InterpretedComponent low { "LT", FitType::Anchored, { 0, 1 }, CoordinateSystem::Geographic,
+        {} };
     interpretations[0].components = { low, high };
     interpretations[1].components = { circle };
     interpretations[2].components = { high }; // no orientation: left out in geographic
@@ -84,8 +83,7 @@ TEST(InterpretationFilesTest, SiteMeansGroupByNameAndLeaveOutWhatCannotBeFitted)
     {
         const char *site, *component;
         int lines, planes, leftOut;
-    } expected[]
-        = { { "S1", "LT", 1, 0, 0 }, { "S1", "HT", 1, 1, 1 }, { "lab.jr6", "HT", 1, 0, 0 } };
+    } expected[] = { { "S1", "LT", 1, 0, 0 }, { "S1", "HT", 1, 1, 1 }, { "lab.jr6", "HT", 1, 0, 0 } };
     for (std::size_t i = 0; i < summaries.size(); ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(summaries[i].site, expected[i].site);
@@ -96,9 +94,7 @@ TEST(InterpretationFilesTest, SiteMeansGroupByNameAndLeaveOutWhatCannotBeFitted)
         EXPECT_EQ(summaries[i].leftOut, expected[i].leftOut);
     }
     // In specimen coordinates the unoriented specimen counts.
-    EXPECT_EQ(
-        siteSummaries(set, interpretations, CoordinateSystem::Specimen, "lab.jr6")[1].mean->lines,
-        2);
+    EXPECT_EQ(siteSummaries(set, interpretations, CoordinateSystem::Specimen, "lab.jr6")[1].mean->lines, 2);
 }
 
 TEST(InterpretationFilesTest, OpenedRowsFindTheirStepsAndSayWhatDoesNotMatch)
@@ -241,8 +237,8 @@ TEST(InterpretationFilesTest, SavingRefusesStepsThatAreNotThermal)
     const std::vector<SavedInterpretation> rows = savedInterpretations(set, interpretations);
     // Written as analysis programs write a fit: once in every frame the specimen has.
     ASSERT_EQ(rows.size(), 3u);
-    const CoordinateSystem frames[] = { CoordinateSystem::Specimen, CoordinateSystem::Geographic,
-        CoordinateSystem::TiltCorrected };
+    const CoordinateSystem frames[]
+        = { CoordinateSystem::Specimen, CoordinateSystem::Geographic, CoordinateSystem::TiltCorrected };
     for (std::size_t i = 0; i < rows.size(); ++i) {
         EXPECT_EQ(rows[i].coordinates, frames[i]);
         EXPECT_EQ(rows[i].sample, "a");
@@ -307,10 +303,8 @@ TEST(InterpretationFilesTest, WindowAndBatchGiveTheSameSiteMeansOnEverySharedFil
             EXPECT_EQ(window[i].mean->planes, batch[i].mean->planes);
             ASSERT_EQ(window[i].mean->mean.has_value(), batch[i].mean->mean.has_value());
             if (window[i].mean->mean) {
-                EXPECT_NEAR(
-                    window[i].mean->mean->declination, batch[i].mean->mean->declination, 1e-9);
-                EXPECT_NEAR(
-                    window[i].mean->mean->inclination, batch[i].mean->mean->inclination, 1e-9);
+                EXPECT_NEAR(window[i].mean->mean->declination, batch[i].mean->mean->declination, 1e-9);
+                EXPECT_NEAR(window[i].mean->mean->inclination, batch[i].mean->mean->inclination, 1e-9);
             }
         }
     }
