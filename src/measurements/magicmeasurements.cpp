@@ -45,6 +45,8 @@ void writeMagicMeasurements(std::ostream &stream, std::span<const Specimen> spec
     for (const Specimen &specimen : specimens) {
         const bool alternatingField = std::any_of(specimen.steps.begin(), specimen.steps.end(),
             [](const SpecimenStep &step) { return step.treatment == Treatment::AlternatingField; });
+        // As the specimens table names it: a specimen of no known sample is its own sample.
+        const std::string &sample = specimen.sample.empty() ? specimen.name : specimen.sample;
         const std::string experiment
             = specimen.name + (alternatingField ? "-LP-DIR-AF" : "-LP-DIR-T");
         for (std::size_t i = 0; i < specimen.steps.size(); ++i) {
@@ -55,7 +57,7 @@ void writeMagicMeasurements(std::ostream &stream, std::span<const Specimen> spec
             const double tesla
                 = step.treatment == Treatment::AlternatingField ? step.level / 1000 : 0;
             stream << specimen.name << '-' << (i + 1) << '\t' << experiment << '\t' << specimen.name
-                   << '\t' << specimen.sample << '\t' << specimen.site << '\t' << ++sequence << '\t'
+                   << '\t' << sample << '\t' << specimen.site << '\t' << ++sequence << '\t'
                    << (step.bad ? 'b' : 'g') << "\tu\t"
                    << methodCodes(step.treatment, alternatingField) << '\t'
                    << formatMeasuredValue(kelvin) << '\t' << formatMeasuredValue(tesla) << "\t0\t"

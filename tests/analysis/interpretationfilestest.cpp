@@ -166,6 +166,8 @@ TEST_F(InterpretationFilesFolderTest, BadStepsSavedBesideTheTableComeBackToTheir
     options.repeats = RepeatRule::All;
     const MeasurementSet saved = readMeasurements(table, options);
     ASSERT_EQ(saved.specimens.size(), 2u);
+    // A specimen of no known sample is its own, as in the specimens table.
+    EXPECT_EQ(saved.specimens[0].sample, "a");
     for (std::size_t i = 0; i < 2; ++i) {
         ASSERT_EQ(saved.specimens[i].steps.size(), set.specimens[i].steps.size());
         for (std::size_t s = 0; s < set.specimens[i].steps.size(); ++s) {
