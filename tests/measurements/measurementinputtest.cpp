@@ -77,6 +77,9 @@ TEST(MeasurementInputTest, BadInputIsRefusedWithFileLineAndExpectation)
         { "level.jr6",
             "ST1       T9999    -3.10  4.29 -6.47  -5  27  27   0   0   0   0 12 90 12  0   0\n",
             "line 1", "columns 11-18: expected a temperature from -273.15 to 2000" },
+        { "dots.jr6",
+            "ST1       T1.2.5   -3.10  4.29 -6.47  -5  27  27   0   0   0   0 12 90 12  0   0\n",
+            "line 1", "columns 11-18: expected a step such as NRM, T250 or A30, found \"T1.2.5\"" },
         { "level.TH", "\"comment\"\n\"s1\",2,0,90,10,0,0\n0,1,2,3\n5000,1,2,3\n9999\nEND\n",
             "line 4", "expected a temperature from -273.15 to 2000 degrees Celsius, found 5000" },
         { "no-temperature.ppl",
@@ -319,9 +322,10 @@ TEST(MeasurementInputTest, Jr6StepSpellings)
     };
     for (const Spelling &c : cases) {
         SCOPED_TRACE(c.text);
-        const RawStep step = jr6Step(c.text);
-        EXPECT_EQ(step.treatment, c.treatment);
-        EXPECT_EQ(step.level, c.level);
+        const std::optional<RawStep> step = jr6Step(c.text);
+        ASSERT_TRUE(step.has_value());
+        EXPECT_EQ(step->treatment, c.treatment);
+        EXPECT_EQ(step->level, c.level);
     }
 }
 
