@@ -627,3 +627,38 @@ TEST(MeasurementInputTest, ReadingAskedToStopEndsWithoutAResult)
 
 } // namespace
 } // namespace Demagora
+
+namespace Demagora {
+namespace {
+
+// The moment's unit is read row by row: magn_moment where the row gives it, else magn_volume,
+// each specimen in its own; a specimen whose rows change unit is refused with the line.
+TEST(MeasurementInputTest, MagicMomentUnitsAreReadPerRowAndKeptPerSpecimen)
+{
+    const std::string header = "tab\tmeasurements\nspecimen\tmethod_codes\ttreat_temp\tdir_dec\t"
+                               "dir_inc\tmagn_moment\tmagn_volume\n";
+    Fixtures::TemporaryFolder folder;
+    const MeasurementSet set = readMeasurements(folder.file("units.txt",
+        header
+            + "a1\tLT-NO\t273\t0\t0\t\t4.5\na1\tLT-T-Z\t373\t0\t0\t\t3.5\n"
+              "b1\tLT-NO\t273\t0\t0\t2e-6\t\n"));
+    ASSERT_EQ(set.specimens.size(), 2u);
+    EXPECT_EQ(set.specimens[0].unit, MomentUnit::AmperePerMetre);
+    EXPECT_EQ(set.specimens[0].steps.size(), 2u);
+    EXPECT_EQ(set.specimens[1].unit, MomentUnit::AmpereSquareMetre);
+    EXPECT_EQ(set.summary.missingMoment, 0u);
+    try {
+        readMeasurements(folder.file(
+            "mixed.txt", header + "a1\tLT-NO\t273\t0\t0\t\t4.5\na1\tLT-T-Z\t373\t0\t0\t1e-6\t\n"));
+        ADD_FAILURE() << "not refused";
+    } catch (const MeasurementError &error) {
+        EXPECT_NE(
+            std::string(error.what())
+                .find("line 4: specimen \"a1\" has its moment in A/m (magn_volume) on line 3"),
+            std::string::npos)
+            << error.what();
+    }
+}
+
+} // namespace
+} // namespace Demagora
