@@ -45,7 +45,7 @@ std::optional<SpecimenOrientation> orientationFrom(double azimuth, double dip, i
 
 } // namespace
 
-RawStep jr6Step(std::string_view spelling)
+std::optional<RawStep> jr6Step(std::string_view spelling)
 {
     RawStep step;
     std::string text = lowerCase(trimmed(spelling));
@@ -72,7 +72,10 @@ RawStep jr6Step(std::string_view spelling)
         step.treatment = Treatment::Other;
         return step;
     }
-    step.level = numberOrNothing(rest).value_or(0);
+    const std::optional<double> level = numberOrNothing(rest);
+    if (!level)
+        return std::nullopt;
+    step.level = *level;
     return step;
 }
 
@@ -102,7 +105,13 @@ MeasurementSet readJr6(const std::string &path, const ReadOptions &options)
         const std::string name(trimmed(columns(line, 0, NameWidth)));
         if (name.empty())
             lines.fail(i, "expected a specimen name in the first 10 columns.");
-        RawStep step = jr6Step(columns(line, NameWidth, StepWidth));
+        const std::string_view spelling = columns(line, NameWidth, StepWidth);
+        std::optional<RawStep> read = jr6Step(spelling);
+        if (!read)
+            lines.fail(i,
+                "columns 11-18: expected a step such as NRM, T250 or A30, found "
+                    + shownText(trimmed(spelling)) + ".");
+        RawStep step = *read;
         if (const std::optional<std::string> refusal = levelRefusal(step.treatment, step.level))
             lines.fail(i, "columns 11-18: " + *refusal);
         std::size_t at = NameWidth + StepWidth;

@@ -2,6 +2,7 @@
 
 #include "measurements/measurementset.h"
 
+#include <optional>
 #include <string>
 
 namespace Demagora {
@@ -14,7 +15,8 @@ namespace Demagora {
 MeasurementSet readJr6(const std::string &path, const ReadOptions &options);
 
 // The step of a JR6 file as it is spelled: its kind and level; Other for a spelling not known.
-RawStep jr6Step(std::string_view spelling);
+// Nothing for a known kind whose level cannot be read (T1.2.5), which is never taken as 0.
+std::optional<RawStep> jr6Step(std::string_view spelling);
 
 // Whether the first line of bytes is a JR6 line: a name and step in fixed columns, then at
 // least 14 numbers.

@@ -51,7 +51,7 @@ std::string field(const std::vector<std::string_view> &fields, int column)
 }
 
 std::optional<double> number(const std::vector<std::string_view> &fields, int column,
-    const TextLines &lines, std::size_t row, const std::string &what)
+    const TextLines &lines, std::size_t row, std::string_view what)
 {
     if (column < 0 || std::size_t(column) >= fields.size())
         return std::nullopt;
@@ -225,7 +225,8 @@ struct MeasurementColumns
 
 void readMeasurementRows(const TextLines &lines, const TabSeparatedTable &table,
     SpecimenCollector &collector,
-    std::map<std::string, std::pair<std::string, std::string>> &parents, MomentUnit &unit)
+    std::map<std::string, std::pair<std::string, std::string>> &parents,
+    std::map<std::string, std::pair<MomentUnit, std::size_t>> &units)
 {
     const MeasurementColumns c(table);
     const auto missing = [&](const char *name) {
@@ -238,11 +239,11 @@ void readMeasurementRows(const TextLines &lines, const TabSeparatedTable &table,
         missing("dir_dec and dir_inc");
     if (c.moment < 0 && c.volume < 0)
         missing("magn_moment or magn_volume");
-    unit = c.moment >= 0 ? MomentUnit::AmpereSquareMetre : MomentUnit::AmperePerMetre;
-    const int intensity = c.moment >= 0 ? c.moment : c.volume;
     std::vector<std::string_view> fields;
     std::string name;
     std::string previous;
+    std::string unitName;
+    MomentUnit lastUnit = MomentUnit::AmpereSquareMetre;
     for (std::size_t row = table.firstRow; row < table.endRow; ++row) {
         const std::string_view line = lines.line(row);
         if (trimmed(line).empty())
@@ -276,9 +277,33 @@ void readMeasurementRows(const TextLines &lines, const TabSeparatedTable &table,
             lines.fail(row, *refusal);
         const std::optional<double> dec = number(fields, c.dec, lines, row, "a declination");
         const std::optional<double> inc = number(fields, c.inc, lines, row, "an inclination");
-        const std::optional<double> size = number(fields, intensity, lines, row,
-            c.moment >= 0 ? "a moment in A m2" : "a magnetization in A/m");
+        // Each row's unit is its own: the moment where the row gives one, else the
+        // magnetization. A specimen's steps must share one.
+        std::optional<double> size = number(fields, c.moment, lines, row, "a moment in A m2");
+        MomentUnit unit = MomentUnit::AmpereSquareMetre;
+        if (!size) {
+            size = number(fields, c.volume, lines, row, "a magnetization in A/m");
+            unit = MomentUnit::AmperePerMetre;
+        }
         step.errorDegrees = number(fields, c.csd, lines, row, "an angle in degrees");
+        // Rows come grouped by specimen: the map is looked at only when the specimen or the
+        // unit changes.
+        if (size && (name != unitName || unit != lastUnit)) {
+            unitName = name;
+            lastUnit = unit;
+            const auto [first, added] = units.try_emplace(name, unit, row);
+            if (!added && first->second.first != unit)
+                lines.fail(row,
+                    "specimen " + shownText(name) + " has its moment in "
+                        + (first->second.first == MomentUnit::AmpereSquareMetre
+                                ? "A m2 (magn_moment)"
+                                : "A/m (magn_volume)")
+                        + " on line " + std::to_string(first->second.second + 1)
+                        + " and here only in "
+                        + (unit == MomentUnit::AmpereSquareMetre ? "A m2 (magn_moment)"
+                                                                 : "A/m (magn_volume)")
+                        + "; one specimen's steps must share a unit.");
+        }
         if (dec && inc && size) {
             const Moment3 moment = momentFromDirection(*dec, *inc, *size);
             step.x = moment[0];
@@ -381,11 +406,12 @@ MeasurementSet readMagic(const std::string &path, const ReadOptions &options)
     SpecimenCollector collector(options, set.summary);
     Contribution contribution;
     std::map<std::string, std::pair<std::string, std::string>> rowParents;
-    MomentUnit unit = MomentUnit::AmpereSquareMetre;
+    // Each specimen's unit, and the line that set it.
+    std::map<std::string, std::pair<MomentUnit, std::size_t>> units;
     bool sawMeasurements = false;
     for (const TabSeparatedTable &table : mainTables)
         if (isMeasurementTable(table)) {
-            readMeasurementRows(texts.front(), table, collector, rowParents, unit);
+            readMeasurementRows(texts.front(), table, collector, rowParents, units);
             sawMeasurements = true;
         }
     if (!sawMeasurements)
@@ -412,7 +438,8 @@ MeasurementSet readMagic(const std::string &path, const ReadOptions &options)
     if (std::optional<std::string> note = unendedLastLineNote(texts.front()))
         set.summary.notes.push_back(std::move(*note));
     for (Specimen &specimen : set.specimens)
-        specimen.unit = unit;
+        if (const auto it = units.find(specimen.name); it != units.end())
+            specimen.unit = it->second.first;
     attachParents(set.specimens, contribution, rowParents);
     return set;
 }

@@ -78,6 +78,9 @@ TEST(MeasurementInputTest, BadInputIsRefusedWithFileLineAndExpectation)
         { "level.jr6",
             "ST1       T9999    -3.10  4.29 -6.47  -5  27  27   0   0   0   0 12 90 12  0   0\n",
             "line 1", "columns 11-18: expected a temperature from -273.15 to 2000" },
+        { "dots.jr6",
+            "ST1       T1.2.5   -3.10  4.29 -6.47  -5  27  27   0   0   0   0 12 90 12  0   0\n",
+            "line 1", "columns 11-18: expected a step such as NRM, T250 or A30, found \"T1.2.5\"" },
         { "level.TH", "\"comment\"\n\"s1\",2,0,90,10,0,0\n0,1,2,3\n5000,1,2,3\n9999\nEND\n",
             "line 4", "expected a temperature from -273.15 to 2000 degrees Celsius, found 5000" },
         { "no-temperature.ppl",
@@ -381,9 +384,10 @@ TEST(MeasurementInputTest, Jr6StepSpellings)
     };
     for (const Spelling &c : cases) {
         SCOPED_TRACE(c.text);
-        const RawStep step = jr6Step(c.text);
-        EXPECT_EQ(step.treatment, c.treatment);
-        EXPECT_EQ(step.level, c.level);
+        const std::optional<RawStep> step = jr6Step(c.text);
+        ASSERT_TRUE(step.has_value());
+        EXPECT_EQ(step->treatment, c.treatment);
+        EXPECT_EQ(step->level, c.level);
     }
 }
 
@@ -681,6 +685,41 @@ TEST(MeasurementInputTest, ReadingAskedToStopEndsWithoutAResult)
     EXPECT_EQ(readMeasurements(path, options).specimens.size(), 3000u);
     stop.request_stop();
     EXPECT_THROW(readMeasurements(path, options), ReadStopped);
+}
+
+} // namespace
+} // namespace Demagora
+
+namespace Demagora {
+namespace {
+
+// The moment's unit is read row by row: magn_moment where the row gives it, else magn_volume,
+// each specimen in its own; a specimen whose rows change unit is refused with the line.
+TEST(MeasurementInputTest, MagicMomentUnitsAreReadPerRowAndKeptPerSpecimen)
+{
+    const std::string header = "tab\tmeasurements\nspecimen\tmethod_codes\ttreat_temp\tdir_dec\t"
+                               "dir_inc\tmagn_moment\tmagn_volume\n";
+    Fixtures::TemporaryFolder folder;
+    const MeasurementSet set = readMeasurements(folder.file("units.txt",
+        header
+            + "a1\tLT-NO\t273\t0\t0\t\t4.5\na1\tLT-T-Z\t373\t0\t0\t\t3.5\n"
+              "b1\tLT-NO\t273\t0\t0\t2e-6\t\n"));
+    ASSERT_EQ(set.specimens.size(), 2u);
+    EXPECT_EQ(set.specimens[0].unit, MomentUnit::AmperePerMetre);
+    EXPECT_EQ(set.specimens[0].steps.size(), 2u);
+    EXPECT_EQ(set.specimens[1].unit, MomentUnit::AmpereSquareMetre);
+    EXPECT_EQ(set.summary.missingMoment, 0u);
+    try {
+        readMeasurements(folder.file(
+            "mixed.txt", header + "a1\tLT-NO\t273\t0\t0\t\t4.5\na1\tLT-T-Z\t373\t0\t0\t1e-6\t\n"));
+        ADD_FAILURE() << "not refused";
+    } catch (const MeasurementError &error) {
+        EXPECT_NE(
+            std::string(error.what())
+                .find("line 4: specimen \"a1\" has its moment in A/m (magn_volume) on line 3"),
+            std::string::npos)
+            << error.what();
+    }
 }
 
 } // namespace
