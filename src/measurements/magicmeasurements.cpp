@@ -33,18 +33,16 @@ std::string methodCodes(Treatment treatment, bool alternatingField)
 
 void writeMagicMeasurements(std::ostream &stream, std::span<const Specimen> specimens)
 {
-    const bool volumes = !specimens.empty()
-        && std::all_of(specimens.begin(), specimens.end(),
-            [](const Specimen &specimen) { return specimen.unit == MomentUnit::AmperePerMetre; });
     stream << "tab\tmeasurements\n"
               "measurement\texperiment\tspecimen\tsample\tsite\tsequence\tquality\tstandard\t"
               "method_codes\ttreat_temp\ttreat_ac_field\ttreat_dc_field\tmeas_temp\tdir_dec\t"
-              "dir_inc\t"
-           << (volumes ? "magn_volume" : "magn_moment") << "\tdir_csd\n";
+              "dir_inc\tmagn_moment\tmagn_volume\tdir_csd\n";
     std::size_t sequence = 0;
     for (const Specimen &specimen : specimens) {
         const bool alternatingField = std::any_of(specimen.steps.begin(), specimen.steps.end(),
             [](const SpecimenStep &step) { return step.treatment == Treatment::AlternatingField; });
+        // Each row in the column of its specimen's unit, the other left empty.
+        const bool volume = specimen.unit == MomentUnit::AmperePerMetre;
         // As the specimens table names it: a specimen of no known sample is its own sample.
         const std::string &sample = specimen.sample.empty() ? specimen.name : specimen.sample;
         const std::string experiment
@@ -63,8 +61,8 @@ void writeMagicMeasurements(std::ostream &stream, std::span<const Specimen> spec
                    << formatMeasuredValue(kelvin) << '\t' << formatMeasuredValue(tesla) << "\t0\t"
                    << formatMeasuredValue(KelvinOffset) << '\t'
                    << formatDeclination(declinationOf(moment)) << '\t'
-                   << formatInclination(inclinationOf(moment)) << '\t'
-                   << formatMeasuredValue(intensityOf(moment)) << '\t'
+                   << formatInclination(inclinationOf(moment)) << '\t' << (volume ? "\t" : "")
+                   << formatMeasuredValue(intensityOf(moment)) << (volume ? "" : "\t") << '\t'
                    << (step.errorDegrees ? formatMeasuredValue(*step.errorDegrees) : "") << '\n';
         }
     }

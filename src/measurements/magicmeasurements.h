@@ -11,7 +11,7 @@ namespace Demagora {
 // steps beside its interpretations: one row per step (repeats as they were merged) in specimen
 // coordinates, its quality "b" where the step is marked bad and "g" elsewhere, so that any program
 // reading MagIC tables leaves the same steps out. Temperatures in kelvin (degrees plus 273), fields
-// in tesla; the moment in magn_moment, or in magn_volume when every specimen is measured in A/m.
+// in tesla; the moment in magn_moment, or in magn_volume for a specimen measured in A/m.
 void writeMagicMeasurements(std::ostream &stream, std::span<const Specimen> specimens);
 
 } // namespace Demagora

@@ -153,6 +153,8 @@ TEST_F(InterpretationFilesFolderTest, BadStepsSavedBesideTheTableComeBackToTheir
     // b measured 200 degrees twice, both kept.
     set.specimens[1].steps.insert(set.specimens[1].steps.begin() + 3, set.specimens[1].steps[2]);
     set.specimens[1].steps[3].x = 2.5;
+    // b measured as a magnetization, a beside it as a moment: each keeps its unit.
+    set.specimens[1].unit = MomentUnit::AmperePerMetre;
     Interpretations marked = emptyInterpretations(set);
     marked[0].badSteps = { 2 };
     marked[1].badSteps = { 3 };
@@ -168,6 +170,8 @@ TEST_F(InterpretationFilesFolderTest, BadStepsSavedBesideTheTableComeBackToTheir
     ASSERT_EQ(saved.specimens.size(), 2u);
     // A specimen of no known sample is its own, as in the specimens table.
     EXPECT_EQ(saved.specimens[0].sample, "a");
+    EXPECT_EQ(saved.specimens[0].unit, MomentUnit::AmpereSquareMetre);
+    EXPECT_EQ(saved.specimens[1].unit, MomentUnit::AmperePerMetre);
     for (std::size_t i = 0; i < 2; ++i) {
         ASSERT_EQ(saved.specimens[i].steps.size(), set.specimens[i].steps.size());
         for (std::size_t s = 0; s < set.specimens[i].steps.size(); ++s) {
