@@ -4,11 +4,17 @@
 #include "measurements/specimencoordinates.h"
 
 #include <algorithm>
+#include <string_view>
+#include <vector>
 #include <string>
 
 namespace Demagora {
 
 namespace {
+
+// The software_packages of every row written, by which a table of this program's is told from
+// a laboratory's.
+constexpr std::string_view WrittenBy = "Demagora";
 
 // Degrees Celsius to kelvin as the tables count them: whole degrees plus 273, which the
 // readers take back exactly.
@@ -31,12 +37,45 @@ std::string methodCodes(Treatment treatment, bool alternatingField)
 
 } // namespace
 
+bool writtenByThisProgram(std::string_view table)
+{
+    // The first three lines: the table's name, its columns and its first row.
+    std::vector<std::string_view> lines;
+    while (lines.size() < 3 && !table.empty()) {
+        const std::size_t end = table.find('\n');
+        lines.push_back(table.substr(0, end));
+        table = end == std::string_view::npos ? std::string_view() : table.substr(end + 1);
+    }
+    if (lines.size() < 3 || !lines[0].starts_with("tab\tmeasurements"))
+        return false;
+    const auto fields = [](std::string_view line) {
+        std::vector<std::string_view> cut;
+        for (std::size_t at = 0;;) {
+            const std::size_t tab = line.find('\t', at);
+            cut.push_back(line.substr(at, tab == std::string_view::npos ? tab : tab - at));
+            if (tab == std::string_view::npos)
+                return cut;
+            at = tab + 1;
+        }
+    };
+    const std::vector<std::string_view> columns = fields(lines[1]);
+    const std::vector<std::string_view> first = fields(lines[2]);
+    for (std::size_t c = 0; c < columns.size() && c < first.size(); ++c) {
+        std::string_view value = first[c];
+        if (value.ends_with('\r'))
+            value.remove_suffix(1);
+        if (columns[c] == "software_packages")
+            return value == WrittenBy;
+    }
+    return false;
+}
+
 void writeMagicMeasurements(std::ostream &stream, std::span<const Specimen> specimens)
 {
     stream << "tab\tmeasurements\n"
               "measurement\texperiment\tspecimen\tsample\tsite\tsequence\tquality\tstandard\t"
               "method_codes\ttreat_temp\ttreat_ac_field\ttreat_dc_field\tmeas_temp\tdir_dec\t"
-              "dir_inc\tmagn_moment\tmagn_volume\tdir_csd\n";
+              "dir_inc\tmagn_moment\tmagn_volume\tdir_csd\tsoftware_packages\n";
     std::size_t sequence = 0;
     for (const Specimen &specimen : specimens) {
         const bool alternatingField = std::any_of(specimen.steps.begin(), specimen.steps.end(),
@@ -63,7 +102,8 @@ void writeMagicMeasurements(std::ostream &stream, std::span<const Specimen> spec
                    << formatDeclination(declinationOf(moment)) << '\t'
                    << formatInclination(inclinationOf(moment)) << '\t' << (volume ? "\t" : "")
                    << formatMeasuredValue(intensityOf(moment)) << (volume ? "" : "\t") << '\t'
-                   << (step.errorDegrees ? formatMeasuredValue(*step.errorDegrees) : "") << '\n';
+                   << (step.errorDegrees ? formatMeasuredValue(*step.errorDegrees) : "") << '\t'
+                   << WrittenBy << '\n';
         }
     }
 }

@@ -455,6 +455,18 @@ bool InterpretationPanel::saveInterpretations()
     } catch (const OutputError &error) {
         besideRefusal = QString::fromLocal8Bit(error.what());
     }
+    // A measurements table there that this program did not write is a laboratory's: it is
+    // never replaced, whatever the question would be answered.
+    if (std::ifstream existingTable(beside, std::ios::binary);
+        besideRefusal.isEmpty() && existingTable) {
+        std::string start(4096, '\0');
+        existingTable.read(start.data(), std::streamsize(start.size()));
+        start.resize(std::size_t(existingTable.gcount()));
+        if (!writtenByThisProgram(start))
+            besideRefusal = QStringLiteral("%1 holds measurements this program did not write, "
+                                           "and is left as it is.")
+                                .arg(QFile::decodeName(QByteArray::fromStdString(beside)));
+    }
     std::vector<PlannedOutput> planned { { path, "the interpretations" } };
     if (besideRefusal.isEmpty())
         planned.push_back({ beside, "the steps marked bad" });
@@ -473,8 +485,7 @@ bool InterpretationPanel::saveInterpretations()
             // Not a specimens table: the user chose to replace it whole.
         }
     }
-    const std::vector<Specimen> marked
-        = specimensMarkedBad(m_shown.measurements(), m_store->all());
+    const std::vector<Specimen> marked = specimensMarkedBad(m_shown.measurements(), m_store->all());
     try {
         // Both tables or neither: a table of fits never stands beside stale marks.
         OutputFiles files(measurementsRead);

@@ -240,6 +240,11 @@ TEST(InterpretationPanelTest, SavingOverALabsTableKeepsWhatItDidNotMake)
     const QString path = folder.filePath(QStringLiteral("specimens.txt"));
     ASSERT_TRUE(
         QFile::copy(QStringLiteral(DEMAGORA_MEASUREMENTS_DIR "/cit-PI47/specimens.txt"), path));
+    // The lab's measurements table beside it is never replaced, though the steps marked bad
+    // would go in a table of that name.
+    const QString labMeasurements = folder.filePath(QStringLiteral("measurements.txt"));
+    ASSERT_TRUE(QFile::copy(
+        QStringLiteral(DEMAGORA_MEASUREMENTS_DIR "/cit-PI47/measurements.txt"), labMeasurements));
     const auto window = openActiveCit(CitSite);
     window->chooseSteps({ 0, 2, 4, 6 }, false);
     window->interpretation().fitChosen(FitType::Free);
@@ -267,6 +272,15 @@ TEST(InterpretationPanelTest, SavingOverALabsTableKeepsWhatItDidNotMake)
     for (const char *frame :
         { "\t-1\t273\t448\tK\t", "\t0\t273\t448\tK\t", "\t100\t273\t448\tK\t" })
         EXPECT_EQ(text.count(QString::fromLatin1(frame)), 1) << frame;
+    QFile lab(labMeasurements);
+    ASSERT_TRUE(lab.open(QIODevice::ReadOnly));
+    QFile original(QStringLiteral(DEMAGORA_MEASUREMENTS_DIR "/cit-PI47/measurements.txt"));
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    EXPECT_EQ(lab.readAll(), original.readAll());
+    ASSERT_EQ(prompts.informations.size(), 1);
+    EXPECT_TRUE(prompts.informations.front().contains(
+        QStringLiteral("holds measurements this program did not write")))
+        << prompts.informations.front().toStdString();
 }
 
 } // namespace
