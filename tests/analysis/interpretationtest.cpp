@@ -20,8 +20,8 @@ std::vector<FitStep> stepsWithOutlier()
 TEST(InterpretationTest, ChosenStepsLeaveOutTheOnesBetween)
 {
     const std::vector<FitStep> steps = stepsWithOutlier();
-    InterpretedComponent skipping { "HT", FitType::Free, { 4, 0, 3, 1, 3 }, CoordinateSystem::Specimen,
-        {} };
+    InterpretedComponent skipping { "HT", FitType::Free, { 4, 0, 3, 1, 3 },
+        CoordinateSystem::Specimen, {} };
     const ComponentFit fit = fitComponent(steps, skipping);
     ASSERT_TRUE(fit.fit) << fit.refusal;
     EXPECT_EQ(fit.n, 4);
@@ -44,7 +44,8 @@ TEST(InterpretationTest, RefitKeepsEveryComponentInOrderWithItsRefusal)
     SpecimenInterpretation interpretation { "a1", "A",
         { { "LT", FitType::Free, { 0, 1 }, CoordinateSystem::Specimen, {} },
             { "GC", FitType::Plane, { 3, 4 }, CoordinateSystem::Geographic, {} },
-            { "HT", FitType::Anchored, { 3, 4 }, CoordinateSystem::Specimen, {} } } };
+            { "HT", FitType::Anchored, { 3, 4 }, CoordinateSystem::Specimen, {} } },
+        {} };
     const std::vector<ComponentFit> fits = refit(steps, interpretation);
     ASSERT_EQ(fits.size(), 3u);
     EXPECT_TRUE(fits[0].fit);
@@ -63,8 +64,8 @@ TEST(InterpretationTest, StepOutsideTheSpecimenIsRefusedByItsNumber)
     const std::vector<FitStep> steps = stepsWithOutlier();
     for (const int index : { 5, -1 }) {
         SCOPED_TRACE(index);
-        InterpretedComponent component { "X", FitType::Free, { 0, index }, CoordinateSystem::Specimen,
-            {} };
+        InterpretedComponent component { "X", FitType::Free, { 0, index },
+            CoordinateSystem::Specimen, {} };
         try {
             fitComponent(steps, component);
             FAIL() << "no error";

@@ -196,8 +196,9 @@ TEST(SpecimensWindowTest, SavesAndCopiesWhatItShows)
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         const QByteArray bytes = file.readAll();
         EXPECT_TRUE(bytes.startsWith(c.start)) << bytes.left(120).toStdString();
-        if (c.lines >= 0)
+        if (c.lines >= 0) {
             EXPECT_EQ(bytes.count('\n'), c.lines);
+        }
     }
     EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join('\n').toStdString();
 

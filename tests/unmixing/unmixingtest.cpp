@@ -427,9 +427,11 @@ TEST(UnmixingTest, FewerComponentsWhereTheStepsCarryFewer)
     const auto twos = std::count_if(result.candidates.begin(), result.candidates.end(),
         [](const UnmixCandidate &c) { return c.components.size() == 2; });
     EXPECT_GE(twos, 1);
-    for (const UnmixCandidate &c : result.candidates)
-        if (c.components.size() == 2)
+    for (const UnmixCandidate &c : result.candidates) {
+        if (c.components.size() == 2) {
             EXPECT_LT(c.fewestSteps, MinUnmixStepsInRange);
+        }
+    }
 }
 
 TEST(UnmixingTest, RefusesSpecimensItCannotUnmix)
