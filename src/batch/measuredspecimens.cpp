@@ -121,6 +121,7 @@ SpecimenPictureRequest specimenPictureRequest(
             { step.treatment == Treatment::Nrm ? 0 : step.level, step.x, step.y, step.z });
     }
     picture.levelUnit = af ? "mT" : "\u00B0C";
+    picture.specimenAxes = system == CoordinateSystem::Specimen;
     return picture;
 }
 

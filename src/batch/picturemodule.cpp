@@ -69,6 +69,7 @@ bool demagoraWriteSpecimenPicture(
         SpecimenDiagramData data;
         data.title = QString::fromStdString(picture->title);
         data.levelUnit = QString::fromStdString(picture->levelUnit);
+        data.specimenAxes = picture->specimenAxes;
         for (const SpecimenPictureStep &step : picture->steps)
             data.steps.push_back({ step.level, { step.north, step.east, step.down }, false });
         const std::string bytes = encodeSpecimenPicture(SpecimenDiagram(std::move(data)),

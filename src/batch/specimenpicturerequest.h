@@ -24,6 +24,7 @@ struct SpecimenPictureRequest
     int width = 700;
     std::string title;
     std::string levelUnit; // "°C" or "mT", as UTF-8
+    bool specimenAxes = false; // the steps in specimen coordinates: axes x, y, z
     std::vector<SpecimenPictureStep> steps;
 };
 

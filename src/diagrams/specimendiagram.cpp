@@ -108,24 +108,25 @@ void paintVectors(PanelCanvas &canvas, const SpecimenDiagramData &data)
     canvas.line(0, frame.originY, s, frame.originY);
     canvas.line(frame.originX, 0, frame.originX, s);
     const QFontMetrics metrics(canvas.painter().font());
-    canvas.text(s - metrics.horizontalAdvance(QStringLiteral("N")) - 2,
-        int(frame.originY) + 2, QStringLiteral("N"), Blue, false);
+    const QString north = data.specimenAxes ? QStringLiteral("x") : QStringLiteral("N");
+    canvas.text(
+        s - metrics.horizontalAdvance(north) - 2, int(frame.originY) + 2, north, Blue, false);
     // The words of the vertical axis stand beside it, on the side where they fit.
-    const QString down = QStringLiteral("E, Down");
-    const int wordWidth = metrics.horizontalAdvance(down);
+    const QString down = data.specimenAxes ? QStringLiteral("y, z") : QStringLiteral("E, Down");
+    const QString up = data.specimenAxes ? QStringLiteral("-y, -z") : QStringLiteral("W, Up");
+    const int wordWidth = std::max(metrics.horizontalAdvance(down), metrics.horizontalAdvance(up));
     const int wordX = frame.originX + 3 + wordWidth > s ? int(frame.originX) - 3 - wordWidth
                                                         : int(frame.originX) + 3;
     canvas.text(wordX, s - metrics.height(), down, Blue, false);
-    canvas.text(wordX, 0, QStringLiteral("W, Up"), Blue, false);
+    canvas.text(wordX, 0, up, Blue, false);
 
     const auto drawPath = [&](const std::vector<SpecimenDiagramStep> &points, QColor colour,
                               bool symbols) {
         for (std::size_t i = 1; i < points.size(); ++i) {
             canvas.setPen(colour, 1);
-            const QLineF h(frame.horizontal(points[i - 1].moment),
-                frame.horizontal(points[i].moment));
-            const QLineF v(
-                frame.vertical(points[i - 1].moment), frame.vertical(points[i].moment));
+            const QLineF h(
+                frame.horizontal(points[i - 1].moment), frame.horizontal(points[i].moment));
+            const QLineF v(frame.vertical(points[i - 1].moment), frame.vertical(points[i].moment));
             canvas.line(h.x1(), h.y1(), h.x2(), h.y2());
             canvas.line(v.x1(), v.y1(), v.x2(), v.y2());
         }
@@ -157,8 +158,8 @@ void paintVectors(PanelCanvas &canvas, const SpecimenDiagramData &data)
 
 // The frame of a panel plotted against the level, with both axes and the level's ticks; the
 // numbers go to numbers, drawn last.
-DecayFrame levelFrame(PanelCanvas &canvas, double low, double high, int leftRoom,
-    PanelLabels &numbers)
+DecayFrame levelFrame(
+    PanelCanvas &canvas, double low, double high, int leftRoom, PanelLabels &numbers)
 {
     const int s = canvas.size();
     const QFontMetrics metrics(canvas.painter().font());
@@ -200,9 +201,8 @@ void paintLosses(PanelCanvas &canvas, const SpecimenDiagramData &data)
         high = low + 1;
     PanelLabels numbers(canvas);
     const DecayFrame frame = levelFrame(canvas, low, high, 8, numbers);
-    const QString title = QStringLiteral("|\u0394M|/\u0394") + (data.levelUnit == "mT"
-                                                                      ? QStringLiteral("B")
-                                                                      : QStringLiteral("T"));
+    const QString title = QStringLiteral("|\u0394M|/\u0394")
+        + (data.levelUnit == "mT" ? QStringLiteral("B") : QStringLiteral("T"));
     canvas.text(frame.left + 4, 0, title, Black, false);
     if (!(largest > 0))
         return;
@@ -215,8 +215,8 @@ void paintLosses(PanelCanvas &canvas, const SpecimenDiagramData &data)
         const std::optional<int> y = decayY(frame, loss.perLevel / largest);
         if (!x0 || !x1 || !y)
             continue;
-        const QRectF bar(canvas.origin() + QPointF(*x0, *y),
-            canvas.origin() + QPointF(*x1, frame.bottom));
+        const QRectF bar(
+            canvas.origin() + QPointF(*x0, *y), canvas.origin() + QPointF(*x1, frame.bottom));
         painter.fillRect(bar, QColor(180, 190, 215));
         painter.setPen(QPen(Grey, 1));
         painter.drawRect(bar);
@@ -240,9 +240,8 @@ void paintLosses(PanelCanvas &canvas, const SpecimenDiagramData &data)
 QPointF netPoint(const NetGeometry &net, const DiagramVector &v)
 {
     const double length = lengthOf(v);
-    const double inclination = length > 0 ? std::asin(std::clamp(v.down / length, -1.0, 1.0))
-            * 180 / Pi
-                                          : 0;
+    const double inclination
+        = length > 0 ? std::asin(std::clamp(v.down / length, -1.0, 1.0)) * 180 / Pi : 0;
     const NetPoint p = equalAreaPoint(v.north, v.east, inclination);
     return { net.centre() + p.east * net.radius(), net.centre() - p.north * net.radius() };
 }
@@ -265,7 +264,8 @@ std::vector<DiagramVector> circleAbout(const DiagramVector &axis, double radiusD
     std::vector<DiagramVector> points;
     for (int i = 0; i <= 180; ++i) {
         const double t = 2 * Pi * i / 180;
-        const double c = std::cos(r), sr = std::sin(r) * std::cos(t), sw = std::sin(r) * std::sin(t);
+        const double c = std::cos(r), sr = std::sin(r) * std::cos(t),
+                     sw = std::sin(r) * std::sin(t);
         points.push_back({ c * a.north + sr * u.north + sw * w.north,
             c * a.east + sr * u.east + sw * w.east, c * a.down + sr * u.down + sw * w.down });
     }
@@ -303,8 +303,8 @@ void paintStereogram(PanelCanvas &canvas, const SpecimenDiagramData &data)
         painter.drawLine(centre + outer, centre + outer * 0.95);
     }
     const QFontMetrics metrics(painter.font());
-    canvas.text(net.centre() - metrics.horizontalAdvance(QStringLiteral("N")) / 2, 0,
-        QStringLiteral("N"), Blue, false);
+    const QString north = data.specimenAxes ? QStringLiteral("x") : QStringLiteral("N");
+    canvas.text(net.centre() - metrics.horizontalAdvance(north) / 2, 0, north, Blue, false);
     painter.drawLine(centre + QPointF(-4, 0), centre + QPointF(4, 0));
     painter.drawLine(centre + QPointF(0, -4), centre + QPointF(0, 4));
 
@@ -369,22 +369,22 @@ void paintDecay(PanelCanvas &canvas, const SpecimenDiagramData &data)
         QStringLiteral("J/J0"), Black, false);
     if (!(first > 0))
         return;
-    const auto drawCurve = [&](const std::vector<SpecimenDiagramStep> &points, QColor colour,
-                               bool symbols) {
-        std::optional<QPointF> previous;
-        for (const SpecimenDiagramStep &point : points) {
-            const std::optional<int> x = decayX(frame, point.level);
-            const std::optional<int> y = decayY(frame, lengthOf(point.moment) / first / top);
-            const std::optional<QPointF> p
-                = x && y ? std::optional<QPointF>(QPointF(*x, *y)) : std::nullopt;
-            canvas.setPen(colour, 1);
-            if (p && previous)
-                canvas.line(previous->x(), previous->y(), p->x(), p->y());
-            if (p && symbols)
-                symbol(canvas, *p, !point.bad, stepColour(point, colour));
-            previous = p;
-        }
-    };
+    const auto drawCurve
+        = [&](const std::vector<SpecimenDiagramStep> &points, QColor colour, bool symbols) {
+              std::optional<QPointF> previous;
+              for (const SpecimenDiagramStep &point : points) {
+                  const std::optional<int> x = decayX(frame, point.level);
+                  const std::optional<int> y = decayY(frame, lengthOf(point.moment) / first / top);
+                  const std::optional<QPointF> p
+                      = x && y ? std::optional<QPointF>(QPointF(*x, *y)) : std::nullopt;
+                  canvas.setPen(colour, 1);
+                  if (p && previous)
+                      canvas.line(previous->x(), previous->y(), p->x(), p->y());
+                  if (p && symbols)
+                      symbol(canvas, *p, !point.bad, stepColour(point, colour));
+                  previous = p;
+              }
+          };
     for (const SpecimenDiagramPath &path : data.paths)
         drawCurve(path.points, path.colour, false);
     drawCurve(data.steps, Black, true);
@@ -412,8 +412,8 @@ SpecimenDiagram::Layout SpecimenDiagram::layout(const QRectF &target)
 {
     const double gap = 6;
     const double titleRoom = 18;
-    const double size = std::max(
-        10.0, std::min((target.width() - 3 * gap) / 2, (target.height() - titleRoom - 3 * gap) / 2));
+    const double size = std::max(10.0,
+        std::min((target.width() - 3 * gap) / 2, (target.height() - titleRoom - 3 * gap) / 2));
     const double left = target.left() + gap;
     const double top = target.top() + titleRoom + gap;
     Layout places;
@@ -452,8 +452,8 @@ std::optional<int> SpecimenDiagram::stepAt(const QRectF &target, QPointF point, 
     std::optional<int> nearest;
     double best = radius * radius;
     for (std::size_t i = 0; i < m_data.steps.size(); ++i) {
-        for (const QPointF p : { frame.horizontal(m_data.steps[i].moment),
-                 frame.vertical(m_data.steps[i].moment) }) {
+        for (const QPointF p :
+            { frame.horizontal(m_data.steps[i].moment), frame.vertical(m_data.steps[i].moment) }) {
             const QPointF d = place.topLeft() + p - point;
             const double squared = d.x() * d.x() + d.y() * d.y();
             if (squared <= best) {

@@ -76,6 +76,9 @@ struct SpecimenDiagramData
 {
     QString title;
     QString levelUnit = QStringLiteral("\u00B0C");
+    // The steps are in the specimen's own frame: the axes are named x, y and z, not north, east
+    // and down.
+    bool specimenAxes = false;
     std::vector<SpecimenDiagramStep> steps;
     std::vector<SpecimenDiagramLine> lines;
     std::vector<SpecimenDiagramPlane> planes;

@@ -370,6 +370,7 @@ void SpecimensWindow::repaintPicture()
     }
     if (af)
         data.levelUnit = QStringLiteral("mT");
+    data.specimenAxes = shownCoordinates(specimen, coordinates()) == CoordinateSystem::Specimen;
     m_interpretation->decorate(data);
     m_picture->setDiagram(SpecimenDiagram(std::move(data)));
 }

@@ -1,11 +1,14 @@
 #include "diagrams/specimendiagram.h"
 
 #include "diagramfixtures.h"
+#include "diagrams/picturefile.h"
 
 #include <QImage>
 #include <QPainter>
 
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 namespace Demagora {
 namespace {
@@ -87,6 +90,32 @@ TEST(SpecimenDiagramTest, DecayAxisHasAFewTicksWhateverTheRatio)
         const QImage image = paint(diagram, width);
         EXPECT_EQ(
             ratioTicks(image, SpecimenDiagram::layout(QRectF(0, 0, width, width)).decay), c.ticks);
+    }
+}
+
+} // namespace
+} // namespace Demagora
+
+namespace Demagora {
+namespace {
+
+// In specimen coordinates the axes are the specimen's own, x, y and z; in geographic or
+// tilt-corrected ones north, east and down.
+TEST(SpecimenDiagramTest, AxesAreNamedForTheFrameOfTheSteps)
+{
+    for (const bool specimenAxes : { false, true }) {
+        SCOPED_TRACE(specimenAxes);
+        SpecimenDiagramData data = decayingFrom(1, 0.5);
+        data.specimenAxes = specimenAxes;
+        const SpecimenDiagram diagram(std::move(data));
+        std::ostringstream svg;
+        writePicture(svg, PictureFormat::Svg, QSize(600, 624),
+            [&](QPainter &painter, const QRectF &target) { diagram.paint(painter, target); });
+        const std::string text = svg.str();
+        for (const char *word : { ">N<", ">E, Down<", ">W, Up<" })
+            EXPECT_EQ(text.find(word) != std::string::npos, !specimenAxes) << word;
+        for (const char *word : { ">x<", ">y, z<", ">-y, -z<" })
+            EXPECT_EQ(text.find(word) != std::string::npos, specimenAxes) << word;
     }
 }
 
