@@ -1,4 +1,5 @@
 #include "measurements/readertext.h"
+#include "text/numbertext.h"
 
 #include "measurements/measurementerror.h"
 
@@ -66,11 +67,7 @@ std::string fileNameOf(const std::string &path)
 
 std::optional<std::string> levelRefusal(Treatment treatment, double level)
 {
-    const auto text = [](double value) {
-        char buffer[32];
-        const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
-        return std::string(buffer, end);
-    };
+    const auto text = [](double value) { return shortestText(value); };
     if (treatment == Treatment::Thermal
         && !(level >= MinThermalCelsius && level <= MaxThermalCelsius))
         return "expected a temperature from " + text(MinThermalCelsius) + " to "

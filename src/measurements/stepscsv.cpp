@@ -1,20 +1,13 @@
 #include "measurements/stepscsv.h"
 
 #include "text/csvfield.h"
+#include "text/numbertext.h"
 
-#include <charconv>
 #include <string>
 
 namespace Demagora {
 
 namespace {
-
-std::string number(double value)
-{
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
-}
 
 const char *treatmentName(Treatment treatment)
 {
@@ -42,11 +35,12 @@ void writeStepsCsv(
         const std::string name = csvField(specimen->name);
         for (const SpecimenStep &step : specimen->steps) {
             const Moment3 moment = stepMoment(*specimen, step, system);
-            stream << name << ',' << treatmentName(step.treatment) << ',' << number(step.level)
-                   << ',' << number(moment[0]) << ',' << number(moment[1]) << ','
-                   << number(moment[2]) << ',' << unit << ',' << number(declinationOf(moment))
-                   << ',' << number(inclinationOf(moment)) << ',' << number(intensityOf(moment))
-                   << '\n';
+            stream << name << ',' << treatmentName(step.treatment) << ','
+                   << shortestText(step.level) << ',' << shortestText(moment[0]) << ','
+                   << shortestText(moment[1]) << ',' << shortestText(moment[2]) << ',' << unit
+                   << ',' << shortestText(declinationOf(moment)) << ','
+                   << shortestText(inclinationOf(moment)) << ','
+                   << shortestText(intensityOf(moment)) << '\n';
         }
     }
 }

@@ -215,4 +215,11 @@ void appendGeneral(std::string &text, long double value, std::string_view decima
     }
 }
 
+std::string shortestText(double value)
+{
+    char buffer[32];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    return std::string(buffer, end);
+}
+
 } // namespace Demagora

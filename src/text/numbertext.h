@@ -29,4 +29,7 @@ std::string formatGeneral(long double value, std::string_view decimalSeparator =
 // The same text appended to text, without allocating beyond text's own growth.
 void appendGeneral(std::string &text, long double value, std::string_view decimalSeparator = ".");
 
+// The shortest text that reads back to the same double ("0.1", "1e-05", "250").
+std::string shortestText(double value);
+
 } // namespace Demagora
