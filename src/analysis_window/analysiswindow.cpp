@@ -8,6 +8,7 @@
 #include "files/outputfiles.h"
 #include "measurements/measuredseries.h"
 #include "model/randomsource.h"
+#include "prompts/backgroundjob.h"
 #include "prompts/outputconfirmation.h"
 #include "prompts/prompts.h"
 #include "unmix_window/unmixdialog.h"
@@ -22,8 +23,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QEventLoop>
-#include <QMetaObject>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTableView>
@@ -37,7 +36,6 @@
 #include <exception>
 #include <stdexcept>
 #include <string>
-#include <thread>
 
 namespace Demagora {
 
@@ -93,10 +91,26 @@ AnalysisWindow::AnalysisWindow(const ComponentPopulations &populations, const Re
     EB_from->setText(QString::number(runLowTemp));
     EB_to->setText(QString::number(runHighTemp));
     resize(940, 560);
+    m_fitJob = std::make_unique<BackgroundJob>();
+    connect(m_fitJob.get(), &BackgroundJob::finished, this, &AnalysisWindow::showFit);
+    m_fitTicks = new QTimer(this);
+    m_fitTicks->setInterval(50);
+    connect(m_fitTicks, &QTimer::timeout, this, [this] {
+        if (!m_fitProgress)
+            return;
+        m_fitProgress->setValue(static_cast<int>(std::min<std::size_t>(m_fitted, INT_MAX)));
+        if (m_fitProgress->wasCanceled())
+            m_fitJob->requestStop();
+    });
     fit(false);
 }
 
-AnalysisWindow::~AnalysisWindow() = default;
+// The fit's worker writes into this window: it is stopped and waited for before anything of
+// the window goes.
+AnalysisWindow::~AnalysisWindow()
+{
+    m_fitJob.reset();
+}
 
 void AnalysisWindow::buildControls()
 {
@@ -204,43 +218,111 @@ void AnalysisWindow::buildControls()
     connect(btn_paint, &QPushButton::clicked, this, &AnalysisWindow::btn_paintClick);
 }
 
-bool AnalysisWindow::fit(bool reportErrors)
+void AnalysisWindow::fit(bool reportErrors)
 {
+    if (m_fitJob->isRunning())
+        return;
+    double from = 0;
+    double to = 0;
+    FitType type = FitType::Free;
     try {
-        const double from = readNumber("from", EB_from);
-        const double to = readNumber("to", EB_to);
-        const FitType type = FitTypes[std::max(0, CB_fitType->currentIndex())];
-        const std::optional<MeasurementSettings> measurements = chosenMeasurements();
-        std::optional<RunAnalysis> analysis = analyseWaiting(measurements, type, from, to);
-        if (!analysis) {
-            m_model->setAnalysis({});
-            m_hasAnalysis = false;
-            lbl_summary->setText(QStringLiteral("The fit was cancelled."));
-            for (QPushButton *button : { btn_copy, btn_save, btn_paint })
-                button->setEnabled(false);
-            return false;
-        }
-        lbl_summary->setText(QString::fromStdString(
-            analysisSummary(*analysis, m_typedFisherK, decimalSeparator().toStdString())));
-        m_model->setAnalysis(std::move(*analysis));
-        // Scheduled steps are in A/m; the diagrams draw the run in the model's units.
-        m_fittedStepUnit = measurements ? measurements->scaleAPerM : 1;
-        m_hasAnalysis = true;
+        from = readNumber("from", EB_from);
+        to = readNumber("to", EB_to);
+        type = FitTypes[std::max(0, CB_fitType->currentIndex())];
+        m_fitMeasurements = chosenMeasurements();
     } catch (const std::exception &error) {
-        // The last fit goes, so that table and summary never show another interval's fits.
-        // The analysis words its refusals to follow a prefix; a message box starts a sentence.
-        QString message = QString::fromStdString(error.what());
-        if (!message.isEmpty())
-            message[0] = message[0].toUpper();
+        showRefusal(error, reportErrors);
+        return;
+    }
+    m_fitReportsErrors = reportErrors;
+    m_fitOutcome.reset();
+    m_fitFailure = nullptr;
+    m_fitted = 0;
+
+    const std::size_t members = m_series.size();
+    m_fitProgress = new QProgressDialog(QStringLiteral("Fitting %1 members...").arg(members),
+        QStringLiteral("Cancel"), 0, static_cast<int>(std::min<std::size_t>(members, INT_MAX)),
+        this);
+    m_fitProgress->setObjectName(QStringLiteral("fitProgress"));
+    m_fitProgress->setWindowTitle(QStringLiteral("Analysis"));
+    m_fitProgress->setWindowModality(Qt::WindowModal);
+    m_fitProgress->setMinimumDuration(400);
+    m_fitProgress->setAutoReset(false);
+    m_fitProgress->setAutoClose(false);
+    connect(m_fitProgress, &QProgressDialog::canceled, m_fitJob.get(),
+        &BackgroundJob::requestStop);
+    m_fitTicks->start();
+    btn_fit->setEnabled(false);
+
+    m_fitJob->start([this, measurements = m_fitMeasurements, type, from, to](
+                        std::stop_token stop) {
+        try {
+            AnalysisProgress watch;
+            watch.report = [this](std::size_t count) { m_fitted = count; };
+            watch.stopRequested = [&stop] { return stop.stop_requested(); };
+            std::optional<MeasuredSeries> measured;
+            if (measurements)
+                measured.emplace(m_series, *measurements, highestBlockHigh(m_populations));
+            const StepReader read
+                = measured ? measuredStepReader(*measured) : seriesStepReader(m_series);
+            m_fitOutcome = analyseRun(m_series.size(), read, m_populations, type, from, to, watch);
+        } catch (...) {
+            m_fitFailure = std::current_exception();
+        }
+    });
+}
+
+bool AnalysisWindow::isFitting() const
+{
+    return m_fitJob->isRunning();
+}
+
+void AnalysisWindow::showFit()
+{
+    m_fitTicks->stop();
+    // Cancel discards the fit, even one that ended while the press was on its way.
+    const bool cancelled = m_fitJob->stopRequested() || m_fitProgress->wasCanceled();
+    delete m_fitProgress;
+    m_fitProgress = nullptr;
+    btn_fit->setEnabled(true);
+    if (cancelled) {
         m_model->setAnalysis({});
         m_hasAnalysis = false;
-        lbl_summary->setText(completedErrorText(message));
-        if (reportErrors)
-            reportError(this, message);
+        lbl_summary->setText(QStringLiteral("The fit was cancelled."));
+    } else if (m_fitFailure) {
+        try {
+            std::rethrow_exception(m_fitFailure);
+        } catch (const std::exception &error) {
+            showRefusal(error, m_fitReportsErrors);
+            return;
+        }
+    } else {
+        lbl_summary->setText(QString::fromStdString(analysisSummary(
+            *m_fitOutcome, m_typedFisherK, decimalSeparator().toStdString())));
+        m_model->setAnalysis(std::move(*m_fitOutcome));
+        // Scheduled steps are in A/m; the diagrams draw the run in the model's units.
+        m_fittedStepUnit = m_fitMeasurements ? m_fitMeasurements->scaleAPerM : 1;
+        m_hasAnalysis = true;
     }
+    m_fitOutcome.reset();
     for (QPushButton *button : { btn_copy, btn_save, btn_paint })
         button->setEnabled(m_hasAnalysis);
-    return m_hasAnalysis;
+}
+
+void AnalysisWindow::showRefusal(const std::exception &error, bool reportErrors)
+{
+    // The last fit goes, so that table and summary never show another interval's fits.
+    // The analysis words its refusals to follow a prefix; a message box starts a sentence.
+    QString message = QString::fromStdString(error.what());
+    if (!message.isEmpty())
+        message[0] = message[0].toUpper();
+    m_model->setAnalysis({});
+    m_hasAnalysis = false;
+    lbl_summary->setText(completedErrorText(message));
+    for (QPushButton *button : { btn_copy, btn_save, btn_paint })
+        button->setEnabled(false);
+    if (reportErrors)
+        reportError(this, message);
 }
 
 void AnalysisWindow::unmixFirstMember()
@@ -254,7 +336,7 @@ void AnalysisWindow::unmixFirstMember()
         const MeasuredSeries measured(m_series, *settings, highestBlockHigh(m_populations));
         std::vector<UnmixStep> steps;
         for (const MeasuredStep &s : measured.specimen(0))
-            steps.push_back({ double(s.temperature), s.x, s.y, s.z, {} });
+            steps.push_back({ double(s.temperature), { s.x, s.y, s.z }, {} });
         UnmixDialog *dialog = openUnmixDialog(
             this, measured.specimenName(0), std::move(steps), settings->scaleAPerM);
         dialog->setOpenScenario(m_openScenario);
@@ -285,58 +367,6 @@ std::optional<MeasurementSettings> AnalysisWindow::chosenMeasurements() const
     settings.noiseAPerM = readNumber("noise", EB_noise);
     settings.noiseSeed = parseNoiseSeed(EB_seed->text().trimmed().toStdString());
     return settings;
-}
-
-std::optional<RunAnalysis> AnalysisWindow::analyseWaiting(
-    const std::optional<MeasurementSettings> &measurements, FitType type, double from, double to)
-{
-    const std::size_t members = m_series.size();
-    QProgressDialog progress(QStringLiteral("Fitting %1 members...").arg(members),
-        QStringLiteral("Cancel"), 0, static_cast<int>(std::min<std::size_t>(members, INT_MAX)),
-        this);
-    progress.setObjectName(QStringLiteral("fitProgress"));
-    progress.setWindowTitle(QStringLiteral("Analysis"));
-    progress.setWindowModality(Qt::ApplicationModal);
-    progress.setMinimumDuration(400);
-    progress.setAutoReset(false);
-    progress.setAutoClose(false);
-
-    std::atomic<std::size_t> done { 0 };
-    std::atomic<bool> stop { false };
-    std::optional<RunAnalysis> analysis;
-    std::exception_ptr failure;
-    QEventLoop loop;
-    std::thread worker([&] {
-        try {
-            AnalysisProgress watch;
-            watch.report = [&](std::size_t count) { done = count; };
-            watch.stopRequested = [&] { return stop.load(); };
-            std::optional<MeasuredSeries> measured;
-            if (measurements)
-                measured.emplace(m_series, *measurements, highestBlockHigh(m_populations));
-            const StepReader read
-                = measured ? measuredStepReader(*measured) : seriesStepReader(m_series);
-            analysis = analyseRun(members, read, m_populations, type, from, to, watch);
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
-    QTimer ticks;
-    connect(&ticks, &QTimer::timeout, &progress, [&] {
-        progress.setValue(static_cast<int>(std::min<std::size_t>(done, INT_MAX)));
-        if (progress.wasCanceled())
-            stop = true;
-    });
-    ticks.start(50);
-    loop.exec();
-    worker.join();
-    if (failure)
-        std::rethrow_exception(failure);
-    // Cancel discards the fit, even one that ended while the press was on its way.
-    if (stop || progress.wasCanceled())
-        return std::nullopt;
-    return analysis;
 }
 
 QString AnalysisWindow::summaryText() const

@@ -7,18 +7,24 @@
 
 #include <QDialog>
 
+#include <atomic>
 #include <cstdint>
+#include <exception>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QProgressDialog;
 class QPushButton;
 class QTableView;
+class QTimer;
 
 namespace Demagora {
 
+class BackgroundJob;
 class FitTableModel;
 
 // The modal analysis window "Analysis": the fits of every member over an interval of the run,
@@ -53,6 +59,8 @@ public:
 
     const FitTableModel &model() const { return *m_model; }
     QString summaryText() const;
+    // From a Fit (or the window's first fit) until its fits, refusal or cancellation show.
+    bool isFitting() const;
 
     void btn_fitClick();
     void btn_copyClick();
@@ -61,17 +69,14 @@ public:
 
 private:
     void buildControls();
-    // Fits the interval and type of the controls; false, with the reason shown, when the
-    // interval cannot be fitted.
-    bool fit(bool reportErrors);
+    // Fits the interval and type of the controls on a worker thread while a progress dialog
+    // offers Cancel; the fits, or the reason there are none, show when it ends.
+    void fit(bool reportErrors);
+    void showFit();
+    void showRefusal(const std::exception &error, bool reportErrors);
     // The measurement settings of the typed schedule, noise and seed; empty for every whole
     // degree.
     std::optional<MeasurementSettings> chosenMeasurements() const;
-    // Fits on a worker thread, reading the run in place (or its measurements), while a
-    // progress dialog offers Cancel; empty when cancelled.
-    std::optional<RunAnalysis> analyseWaiting(
-        const std::optional<MeasurementSettings> &measurements, FitType type, double from,
-        double to);
     void stepsChoiceChanged();
     // Unmix...: the run's first member measured on the typed schedule, in an unmix window.
     void unmixFirstMember();
@@ -86,6 +91,17 @@ private:
     bool m_twinsOpen = false;
     QString m_scenarioToOpen;
     bool m_hasAnalysis = false;
+
+    // The fit running: the worker reads the run in place, counts members into m_fitted and
+    // hands over its outcome before it ends.
+    std::unique_ptr<BackgroundJob> m_fitJob;
+    std::atomic<std::size_t> m_fitted { 0 };
+    std::optional<RunAnalysis> m_fitOutcome;
+    std::exception_ptr m_fitFailure;
+    std::optional<MeasurementSettings> m_fitMeasurements;
+    bool m_fitReportsErrors = false;
+    QProgressDialog *m_fitProgress = nullptr;
+    QTimer *m_fitTicks = nullptr;
 
     FitTableModel *m_model = nullptr;
     QLineEdit *EB_from = nullptr;

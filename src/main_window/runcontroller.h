@@ -5,12 +5,12 @@
 #include <QObject>
 #include <QString>
 
-#include <chrono>
 #include <cstdint>
 #include <memory>
-#include <thread>
 
 namespace Demagora {
+
+class BackgroundJob;
 
 // Runs the demagnetization on a worker thread, over its own copy of the populations, so the
 // main window stays responsive. The run's progress arrives as queued signals on the thread
@@ -29,20 +29,17 @@ public:
     };
 
     explicit RunController(QObject *parent = nullptr);
-    // Stops a run still going and waits for it briefly; see abandon().
+    // Stops a run still going and waits for it: a run stops after the member it computes.
     ~RunController() override;
 
-    bool isRunning() const { return m_running; }
+    bool isRunning() const;
     // Starts a run; false (and nothing happens) while another run lasts.
     bool startRun(ComponentPopulations populations, std::int32_t pointCount,
         std::int32_t runLowTemp, std::int32_t runHighTemp);
     // The run ends after the member it is computing; the results of a stopped run are empty.
     void requestStop();
-    // Blocks until the worker has ended or timeout has passed; true when it has ended.
-    bool waitForFinished(std::chrono::milliseconds timeout);
-    // Lets a worker that does not end in time finish on its own: it reports nothing more
-    // and drops its results.
-    void abandon();
+    // Stops a run and waits for it to end, without runFinished: for a window that closes.
+    void stopAndWait();
     // The outcome of the last run that ended; valid once runFinished has been emitted.
     Outcome takeOutcome();
 
@@ -53,15 +50,11 @@ signals:
     void runFinished();
 
 private:
-    struct Shared;
     class Observer;
 
-    void finishRun(const Shared *run);
-
-    std::shared_ptr<Shared> m_shared;
-    std::thread m_thread;
-    bool m_running = false;
+    // Written by the run's worker before it ends, read once runFinished has come.
     Outcome m_outcome;
+    std::unique_ptr<BackgroundJob> m_job;
 };
 
 } // namespace Demagora

@@ -27,7 +27,6 @@
 #include <QUndoStack>
 #include <QVBoxLayout>
 
-#include <chrono>
 #include <exception>
 #include <new>
 #include <optional>
@@ -42,7 +41,6 @@ constexpr int CommandButtonHeight = 33;
 constexpr int ClientWidth = 750;
 constexpr int ClientHeight = 287;
 // How long closing the window waits for a stopped run to end before leaving it behind.
-constexpr std::chrono::seconds CloseWait(2);
 
 } // namespace
 
@@ -564,11 +562,8 @@ void TFrm_1::closeWithoutAsking()
 
 void TFrm_1::FormClose()
 {
-    if (m_runController->isRunning()) {
-        m_runController->requestStop();
-        if (!m_runController->waitForFinished(CloseWait))
-            m_runController->abandon();
-    }
+    // A run stops after the member it computes.
+    m_runController->stopAndWait();
     m_closed = true;
     EraseLists();
 }

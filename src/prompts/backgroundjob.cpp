@@ -17,13 +17,16 @@ bool BackgroundJob::start(std::function<void(std::stop_token stop)> work)
     if (m_running)
         return false;
     m_running = true;
-    m_thread = std::jthread([this, work = std::move(work)](std::stop_token stop) {
+    const unsigned job = ++m_started;
+    m_thread = std::jthread([this, job, work = std::move(work)](std::stop_token stop) {
         work(stop);
         // Queued to this object's thread: by the time it runs, the work has returned, so the
         // join waits at most for the thread's last instructions.
         QMetaObject::invokeMethod(
             this,
-            [this] {
+            [this, job] {
+                if (job != m_started || !m_running)
+                    return;
                 m_thread.join();
                 m_running = false;
                 emit finished();
@@ -36,6 +39,15 @@ bool BackgroundJob::start(std::function<void(std::stop_token stop)> work)
 void BackgroundJob::requestStop()
 {
     m_thread.request_stop();
+}
+
+void BackgroundJob::stopAndWait()
+{
+    if (!m_running)
+        return;
+    m_thread.request_stop();
+    m_thread.join();
+    m_running = false;
 }
 
 bool BackgroundJob::stopRequested() const

@@ -24,6 +24,9 @@ public:
     // Starts the work; false, starting nothing, while a job is running.
     bool start(std::function<void(std::stop_token stop)> work);
     void requestStop();
+    // Asks the work to stop and waits for it here, for an owner that must not go on while it
+    // runs (a window closing); the job's finished() is not emitted.
+    void stopAndWait();
     // From start() until finished() is emitted.
     bool isRunning() const { return m_running; }
     // Whether the job running (or the last one) was asked to stop.
@@ -35,6 +38,8 @@ signals:
 private:
     std::jthread m_thread;
     bool m_running = false;
+    // Counts the jobs started, so that the end a stopped-and-waited job queued is ignored.
+    unsigned m_started = 0;
 };
 
 } // namespace Demagora

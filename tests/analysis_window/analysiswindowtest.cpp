@@ -64,6 +64,13 @@ protected:
         child<QLineEdit>(window, "EB_to")->setText(to);
         child<QComboBox>(window, "CB_fitType")->setCurrentIndex(type);
         QTest::mouseClick(child<QPushButton>(window, "btn_fit"), Qt::LeftButton);
+        settle(window);
+    }
+
+    // Fits run on a worker thread: waits until the last one shows.
+    static void settle(AnalysisWindow &window)
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(!window.isFitting(), 120000);
     }
 
     ComponentPopulations populations;
@@ -77,6 +84,7 @@ protected:
 TEST_F(AnalysisWindowTest, OpensOnTheWholeRunAndRefitsTheChosenInterval)
 {
     AnalysisWindow window(populations, series, range.low, range.high, 30);
+    settle(window);
     const FitTableModel &model = window.model();
     QAbstractItemModelTester tester(
         const_cast<FitTableModel *>(&model), QAbstractItemModelTester::FailureReportingMode::Fatal);
@@ -101,6 +109,7 @@ TEST_F(AnalysisWindowTest, OpensOnTheWholeRunAndRefitsTheChosenInterval)
 TEST_F(AnalysisWindowTest, RefusedIntervalIsReportedAndLeavesNoStaleFits)
 {
     AnalysisWindow window(populations, series, range.low, range.high, std::nullopt);
+    settle(window);
     fitInterval(window, "300", "300", 0);
     ASSERT_EQ(prompts.errors.size(), 1);
     EXPECT_EQ(prompts.errors[0].toStdString(),
@@ -117,6 +126,7 @@ TEST_F(AnalysisWindowTest, RefusedIntervalIsReportedAndLeavesNoStaleFits)
 TEST_F(AnalysisWindowTest, NumbersThatDoNotParseAreReportedByTheirField)
 {
     AnalysisWindow window(populations, series, range.low, range.high, std::nullopt);
+    settle(window);
     child<QComboBox>(window, "CB_steps")->setCurrentIndex(1);
     const struct
     {
@@ -138,6 +148,7 @@ TEST_F(AnalysisWindowTest, NumbersThatDoNotParseAreReportedByTheirField)
 TEST_F(AnalysisWindowTest, SaveAsCsvReplacesOnlyWhatTheUserAgreesTo)
 {
     AnalysisWindow window(populations, series, range.low, range.high, std::nullopt);
+    settle(window);
     fitInterval(window, "400", "550", 1);
     const std::filesystem::path folder
         = std::filesystem::path(testing::TempDir()) / "analysis-window-replace";
@@ -173,12 +184,14 @@ TEST_F(AnalysisWindowTest, SaveAsCsvReplacesOnlyWhatTheUserAgreesTo)
 TEST_F(AnalysisWindowTest, EveryAltKeyHasOneControl)
 {
     AnalysisWindow window(populations, series, range.low, range.high, std::nullopt);
+    settle(window);
     EXPECT_EQ(Testing::sharedMnemonics(window), QStringList());
 }
 
 TEST_F(AnalysisWindowTest, CopySaveAndPaintHandOnTheShownFits)
 {
     AnalysisWindow window(populations, series, range.low, range.high, 30);
+    settle(window);
     fitInterval(window, "400", "550", 1);
     const std::filesystem::path path
         = std::filesystem::path(testing::TempDir()) / "analysis-window-fits.csv";
@@ -218,6 +231,7 @@ TEST_F(AnalysisWindowTest, CopySaveAndPaintHandOnTheShownFits)
 TEST_F(AnalysisWindowTest, ScheduleChoiceFitsTheMeasuredSteps)
 {
     AnalysisWindow window(populations, series, range.low, range.high, 30);
+    settle(window);
     EXPECT_FALSE(child<QLineEdit>(window, "EB_schedule")->isEnabled());
     child<QComboBox>(window, "CB_steps")->setCurrentIndex(1);
     ASSERT_TRUE(child<QLineEdit>(window, "EB_schedule")->isEnabled());
@@ -249,6 +263,7 @@ TEST_F(AnalysisWindowTest, FitRunsOffTheUserInterfaceThreadAndCanBeCancelled)
     for (int copy = 0; copy < 1000; ++copy)
         many.insert(many.end(), series.begin(), series.end());
     AnalysisWindow window(populations, many, range.low, range.high, 30);
+    settle(window);
     ASSERT_EQ(window.model().rowCount(), 6000);
 
     bool cancelled = false;
@@ -279,6 +294,7 @@ TEST_F(AnalysisWindowTest, FitRunsOffTheUserInterfaceThreadAndCanBeCancelled)
 TEST_F(AnalysisWindowTest, ScheduledFitsArePaintedInTheUnitsOfTheRun)
 {
     AnalysisWindow window(populations, series, range.low, range.high, 30);
+    settle(window);
     child<QComboBox>(window, "CB_steps")->setCurrentIndex(1);
     child<QLineEdit>(window, "EB_schedule")->setText("0,300,400,500,580");
     fitInterval(window, "400", "580", 1);
@@ -300,6 +316,7 @@ TEST_F(AnalysisWindowTest, TypedNoiseSeedRepeatsTheMeasurementsOfTheBatch)
 {
     const auto noisyDeclination = [&](const QString &seed) {
         AnalysisWindow window(populations, series, range.low, range.high, 30);
+        settle(window);
         QLineEdit *seedBox = child<QLineEdit>(window, "EB_seed");
         bool isNumber = false;
         seedBox->text().toULongLong(&isNumber);
@@ -341,6 +358,7 @@ TEST_F(AnalysisWindowTest, TypedNoiseSeedRepeatsTheMeasurementsOfTheBatch)
 TEST_F(AnalysisWindowTest, UnmixTwinClosesTheWindowBeforeItOpens)
 {
     AnalysisWindow window(populations, series, range.low, range.high, 30);
+    settle(window);
     window.setTwinsOpen(true);
     window.show();
     child<QComboBox>(window, "CB_steps")->setCurrentIndex(1);
