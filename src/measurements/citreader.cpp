@@ -105,8 +105,17 @@ void readSpecimenFile(const std::string &path, const std::string &name, double d
     const double dip = parseNumber(orientation[2], lines, 1, "the core dip in degrees");
     const double bedStrike = parseNumber(orientation[3], lines, 1, "the bedding strike");
     const double bedDip = parseNumber(orientation[4], lines, 1, "the bedding dip");
+    // The sixth field, the core's volume in cm3, is left out by some files.
+    std::optional<double> volume;
+    if (orientation.size() > 5)
+        volume = parseOptionalNumber(orientation[5], lines, 1, "the core volume in cm3");
+    if (volume && !(*volume > 0))
+        lines.fail(1, "expected the core volume in cm3 as a number above 0, not "
+                + std::string(orientation[5]) + ".");
     Specimen &specimen = collector.specimen(name);
     specimen.unit = MomentUnit::AmpereSquareMetre;
+    if (volume)
+        specimen.volumeCubicMetres = *volume * 1e-6;
     specimen.orientation = SpecimenOrientation { strike + declination - 90, -dip };
     specimen.bedding = Bedding { bedStrike + declination + 90, bedDip };
     for (std::size_t i = 2; i < lines.size(); ++i) {
@@ -126,10 +135,10 @@ void readSpecimenFile(const std::string &path, const std::string &name, double d
         const std::optional<double> inc
             = parseOptionalNumber(fields[7], lines, i, "the specimen inclination");
         if (moment && dec && inc) {
-            const Moment3 v = momentFromDirection(*dec, *inc, *moment * AmpereSquareMetresPerEmu);
-            step.x = v[0];
-            step.y = v[1];
-            step.z = v[2];
+            const Vector3 v = vectorFromDirection(*dec, *inc, *moment * AmpereSquareMetresPerEmu);
+            step.x = v.x;
+            step.y = v.y;
+            step.z = v.z;
         } else {
             step.missingMoment = true;
         }

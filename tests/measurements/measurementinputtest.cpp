@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
+#include <optional>
 #include <tuple>
 
 #include <sys/stat.h>
@@ -626,6 +628,47 @@ TEST(MeasurementInputTest, CitValuesStandInTheirColumns)
             EXPECT_EQ(set.specimens[0].steps.size(), 2u);
         } catch (const MeasurementError &error) {
             EXPECT_EQ(std::string(error.what()).substr(0, specimen.size() + 2 + c.message.size()),
+                specimen + ", " + c.message);
+        }
+    }
+}
+
+// The specimen file's sixth orientation field is the core's volume in cm3, kept as the
+// specimen's volume; without it the volume stays unknown, and no volume is 0 or less.
+TEST(MeasurementInputTest, CitCoreVolumeIsReadFromTheOrientationLine)
+{
+    struct VolumeCase
+    {
+        const char *orientation;
+        std::optional<double> cubicMetres;
+        const char *message;
+    };
+    const VolumeCase cases[] = {
+        { "      0 323.1  16.0  0.0  0.0  2.5", 2.5e-6, "" },
+        { "      0 323.1  16.0  0.0  0.0", std::nullopt, "" },
+        { "      0 323.1  16.0  0.0  0.0  0.0", std::nullopt,
+            "line 2: expected the core volume in cm3 as a number above 0, not 0.0." },
+        { "      0 323.1  16.0  0.0  0.0  cc", std::nullopt,
+            "line 2: expected the core volume in cm3, found \"cc\"" },
+    };
+    for (const VolumeCase &c : cases) {
+        SCOPED_TRACE(c.orientation);
+        TemporaryFolder folder;
+        const std::string sam = folder.file("S-.sam", "S-\n 48.7 -87.0   0.0\nS-1a\n");
+        const std::string specimen = folder.file("S-1a",
+            std::string("S- 1a\n") + c.orientation
+                + "\nNRM    085.0  56.1 085.0  56.1 9.06E-05 002.1 203.3  41.9 0.1\n");
+        try {
+            const MeasurementSet set = readMeasurements(sam);
+            EXPECT_STREQ(c.message, "") << "read without complaint";
+            ASSERT_EQ(set.specimens.size(), 1u);
+            const std::optional<double> &volume = set.specimens[0].volumeCubicMetres;
+            ASSERT_EQ(volume.has_value(), c.cubicMetres.has_value());
+            if (volume) {
+                EXPECT_NEAR(*volume, *c.cubicMetres, 1e-15);
+            }
+        } catch (const MeasurementError &error) {
+            EXPECT_EQ(std::string(error.what()).substr(0, specimen.size() + 2 + strlen(c.message)),
                 specimen + ", " + c.message);
         }
     }
