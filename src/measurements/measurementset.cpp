@@ -1,5 +1,6 @@
 #include "measurements/measurementset.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace Demagora {
@@ -68,12 +69,32 @@ void SpecimenCollector::add(const std::string &specimenName, const RawStep &step
     keep(index, kept);
 }
 
+std::pair<SpecimenCollector::Repeat *, bool> SpecimenCollector::KnownSteps::find(
+    const StepKey &key, std::size_t first)
+{
+    const Repeat added { key, std::uint32_t(first) };
+    if (sorted.empty() || sorted.back().key < key) {
+        if (sorted.size() < MaxSortedSteps || late.empty()) {
+            sorted.push_back(added);
+            return { &sorted.back(), true };
+        }
+    }
+    const auto at = std::lower_bound(sorted.begin(), sorted.end(), key,
+        [](const Repeat &known, const StepKey &wanted) { return known.key < wanted; });
+    if (at != sorted.end() && at->key == key)
+        return { &*at, false };
+    if (sorted.size() < MaxSortedSteps && late.empty())
+        return { &*sorted.insert(at, added), true };
+    const auto [it, inserted] = late.try_emplace(key, added);
+    return { &it->second, inserted };
+}
+
 void SpecimenCollector::keep(std::size_t index, const SpecimenStep &step)
 {
     std::vector<SpecimenStep> &steps = m_specimens[index].steps;
     const StepKey key { int(step.treatment), std::llround(step.level * 1e6) };
-    const auto [it, inserted] = m_steps[index].try_emplace(key, Repeat { steps.size() });
-    Repeat &repeat = it->second;
+    const auto [found, inserted] = m_steps[index].find(key, steps.size());
+    Repeat &repeat = *found;
     if (step.bad && (inserted || m_options.repeats == RepeatRule::All))
         ++m_summary.flaggedKept;
     if (!inserted && m_options.repeats != RepeatRule::All && settleFlagged(steps, repeat, step))
@@ -123,7 +144,7 @@ bool SpecimenCollector::settleFlagged(
     // The first good row at a step replaces the flagged rows merged there so far.
     m_summary.flaggedKept -= repeat.count;
     m_summary.flaggedBad += repeat.count;
-    repeat = Repeat { repeat.first };
+    repeat = Repeat { repeat.key, repeat.first };
     ++repeat.count;
     if (step.errorDegrees) {
         ++repeat.errorCount;
