@@ -157,7 +157,7 @@ void BM_CloseUnmixWindowMidRun(benchmark::State &state)
     const auto moments = predictedMoments(truth, temperatures);
     std::vector<UnmixStep> steps;
     for (std::size_t i = 0; i < temperatures.size(); ++i)
-        steps.push_back({ temperatures[i], moments[i].x, moments[i].y, moments[i].z, {} });
+        steps.push_back({ temperatures[i], moments[i], {} });
     for (auto _ : state) {
         state.PauseTiming();
         auto dialog = std::make_unique<UnmixDialog>("S1", steps, 1e-3);

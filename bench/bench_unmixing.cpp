@@ -1,7 +1,7 @@
 // The component fit: one specimen without bootstrap, the bootstrap on two threads, and the
 // accuracy over simulated specimens with nested Gauss spectra beside a line fit.
 #include "analysis/fits.h"
-#include "analysis/vector3.h"
+#include "model/vector3.h"
 #include "measurements/measuredseries.h"
 #include "model/randomsource.h"
 #include "model/run.h"
@@ -46,7 +46,7 @@ std::vector<UnmixStep> simulate(const std::vector<TVector> &components,
     MersenneTwisterSource random(seed);
     std::vector<UnmixStep> steps;
     for (const MeasuredStep &m : measureMember(series.front(), temperatures, 1e-3, noise, &random))
-        steps.push_back({ double(m.temperature), m.x, m.y, m.z, {} });
+        steps.push_back({ double(m.temperature), { m.x, m.y, m.z }, {} });
     return steps;
 }
 
@@ -119,7 +119,7 @@ double innerLineError(const std::vector<UnmixStep> &steps, const TVector &inner)
     std::vector<FitStep> fitted;
     for (const UnmixStep &step : steps)
         if (step.temperature >= inner.BlockLow && step.temperature <= inner.BlockHigh)
-            fitted.push_back({ step.temperature, { step.x, step.y, step.z } });
+            fitted.push_back({ step.temperature, step.moment });
     return angleBetween(fitSteps(fitted, FitType::Free).direction,
         unitVector(inner.Declination, inner.Inclination));
 }
@@ -133,7 +133,7 @@ double knownRangesInnerError(const std::vector<UnmixStep> &steps, const std::vec
     for (const UnmixStep &s : steps)
         temperatures.push_back(s.temperature);
     // Unit spectra pointing down: their z is what each component keeps per unit of moment.
-    std::vector<std::vector<UnmixVector>> keeps;
+    std::vector<std::vector<Vector3>> keeps;
     for (const TVector &t : truth)
         keeps.push_back(
             predictedMoments({ { t.Shape, 0, 90, 1, t.BlockLow, t.BlockHigh } }, temperatures));
@@ -144,7 +144,7 @@ double knownRangesInnerError(const std::vector<UnmixStep> &steps, const std::vec
         a11 += g1 * g1;
         a12 += g1 * g2;
         a22 += g2 * g2;
-        const Vector3 m { steps[i].x, steps[i].y, steps[i].z };
+        const Vector3 &m = steps[i].moment;
         b1 = b1 + g1 * m;
         b2 = b2 + g2 * m;
     }
@@ -167,8 +167,8 @@ bool fitsWorseThanTruth(const UnmixResult &result, const std::vector<TVector> &t
     const auto predicted = predictedMoments(entered, temperatures);
     double sum = 0;
     for (std::size_t i = 0; i < steps.size(); ++i) {
-        const double dx = predicted[i].x - steps[i].x, dy = predicted[i].y - steps[i].y,
-                     dz = predicted[i].z - steps[i].z;
+        const double dx = predicted[i].x - steps[i].moment.x, dy = predicted[i].y - steps[i].moment.y,
+                     dz = predicted[i].z - steps[i].moment.z;
         sum += dx * dx + dy * dy + dz * dz;
     }
     const double truthRms = std::sqrt(sum / (3.0 * double(steps.size())));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/vector3.h"
+#include "model/vector3.h"
 
 #include <optional>
 #include <span>

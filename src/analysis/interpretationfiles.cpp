@@ -70,9 +70,9 @@ std::optional<std::vector<FitStep>> fitStepsIn(
     std::vector<FitStep> steps;
     steps.reserve(specimen.steps.size());
     for (const SpecimenStep &step : specimen.steps) {
-        const Moment3 moment = stepMoment(specimen, step, system);
+        const Vector3 moment = stepMoment(specimen, step, system);
         const double level = step.treatment == Treatment::Nrm ? 0 : step.level;
-        steps.push_back({ level, { moment[0], moment[1], moment[2] } });
+        steps.push_back({ level, moment });
     }
     return steps;
 }

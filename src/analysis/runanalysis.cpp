@@ -1,7 +1,7 @@
 #include "analysis/runanalysis.h"
 
 #include "analysis/analysiserror.h"
-#include "analysis/vector3.h"
+#include "model/vector3.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "analysis/fits.h"
-#include "analysis/vector3.h"
+#include "model/vector3.h"
 
 #include <optional>
 #include <span>

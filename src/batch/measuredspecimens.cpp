@@ -76,10 +76,10 @@ Specimen specimenInFrame(const Specimen &specimen, CoordinateSystem system)
 {
     Specimen framed = specimen;
     for (SpecimenStep &step : framed.steps) {
-        const Moment3 moment = stepMoment(specimen, step, system);
-        step.x = moment[0];
-        step.y = moment[1];
-        step.z = moment[2];
+        const Vector3 moment = stepMoment(specimen, step, system);
+        step.x = moment.x;
+        step.y = moment.y;
+        step.z = moment.z;
     }
     return framed;
 }

@@ -1,6 +1,6 @@
 #include "batch/unmixoutput.h"
 
-#include "analysis/vector3.h"
+#include "model/vector3.h"
 #include "batch/batcherror.h"
 #include "measurements/measuredseries.h"
 #include "measurements/measurementerror.h"
@@ -21,7 +21,7 @@ std::vector<UnmixSpecimenSteps> measuredRunSteps(const ResultSeries &series,
         for (std::size_t m = 0; m < measured.specimenCount(); ++m) {
             UnmixSpecimenSteps named { measured.specimenName(m), {} };
             for (const MeasuredStep &s : measured.specimen(m))
-                named.steps.push_back({ double(s.temperature), s.x, s.y, s.z, {} });
+                named.steps.push_back({ double(s.temperature), { s.x, s.y, s.z }, {} });
             specimens.push_back(std::move(named));
         }
         return specimens;

@@ -88,7 +88,7 @@ void writeMagicMeasurements(std::ostream &stream, std::span<const Specimen> spec
             = specimen.name + (alternatingField ? "-LP-DIR-AF" : "-LP-DIR-T");
         for (std::size_t i = 0; i < specimen.steps.size(); ++i) {
             const SpecimenStep &step = specimen.steps[i];
-            const Moment3 moment { step.x, step.y, step.z };
+            const Vector3 moment { step.x, step.y, step.z };
             const double kelvin
                 = KelvinOffset + (step.treatment == Treatment::Thermal ? step.level : 0);
             const double tesla
@@ -101,7 +101,7 @@ void writeMagicMeasurements(std::ostream &stream, std::span<const Specimen> spec
                    << formatMeasuredValue(KelvinOffset) << '\t'
                    << formatDeclination(declinationOf(moment)) << '\t'
                    << formatInclination(inclinationOf(moment)) << '\t' << (volume ? "\t" : "")
-                   << formatMeasuredValue(intensityOf(moment)) << (volume ? "" : "\t") << '\t'
+                   << formatMeasuredValue(norm(moment)) << (volume ? "" : "\t") << '\t'
                    << (step.errorDegrees ? formatMeasuredValue(*step.errorDegrees) : "") << '\t'
                    << WrittenBy << '\n';
         }

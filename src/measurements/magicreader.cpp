@@ -305,10 +305,10 @@ void readMeasurementRows(const TextLines &lines, const TabSeparatedTable &table,
                         + "; one specimen's steps must share a unit.");
         }
         if (dec && inc && size) {
-            const Moment3 moment = momentFromDirection(*dec, *inc, *size);
-            step.x = moment[0];
-            step.y = moment[1];
-            step.z = moment[2];
+            const Vector3 moment = vectorFromDirection(*dec, *inc, *size);
+            step.x = moment.x;
+            step.y = moment.y;
+            step.z = moment.z;
         } else {
             step.missingMoment = true;
         }

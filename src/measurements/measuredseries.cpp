@@ -4,6 +4,7 @@
 #include "measurements/measurementnoise.h"
 #include "measurements/measurementtext.h"
 #include "model/angles.h"
+#include "model/vector3.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,28 +14,17 @@ namespace Demagora {
 
 double MeasuredStep::intensity() const
 {
-    return std::sqrt((x * x + y * y) + z * z);
+    return norm({ x, y, z });
 }
 
 double MeasuredStep::declination() const
 {
-    if (x == 0 && y == 0)
-        return 0;
-    const double degrees = std::atan2(y, x) * RadToDeg;
-    // atan2 of a tiny negative y gives -0 or a value that rounds to 360 when shifted.
-    if (degrees < 0) {
-        const double shifted = degrees + 360;
-        return shifted < 360 ? shifted : 0;
-    }
-    return degrees;
+    return declinationOf({ x, y, z });
 }
 
 double MeasuredStep::inclination() const
 {
-    const double length = intensity();
-    if (!(length > 0))
-        return 0;
-    return std::asin(std::clamp(z / length, -1.0, 1.0)) * RadToDeg;
+    return inclinationOf({ x, y, z });
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "measurements/specimen.h"
+#include "model/vector3.h"
 
 #include <array>
 #include <optional>
@@ -13,8 +14,6 @@ namespace Demagora {
 // sample's orientation, or that frame with the bedding restored to horizontal.
 enum class CoordinateSystem { Specimen, Geographic, TiltCorrected };
 
-using Moment3 = std::array<double, 3>;
-
 // "specimen", "geographic", "tilt": the name of the command line and of the files written.
 std::string_view coordinateSystemName(CoordinateSystem system);
 // "specimen", "geographic", "tilt-corrected": the name captions and titles give it.
@@ -24,21 +23,14 @@ std::optional<CoordinateSystem> coordinateSystemFromName(std::string_view name);
 
 // A moment in specimen axes turned into north, east, down by the orientation of the x axis
 // (the y axis is horizontal, z = x cross y).
-Moment3 specimenToGeographic(const Moment3 &moment, const SpecimenOrientation &orientation);
+Vector3 specimenToGeographic(const Vector3 &moment, const SpecimenOrientation &orientation);
 // A geographic moment rotated about the bedding's strike until the bedding lies flat.
-Moment3 geographicToTiltCorrected(const Moment3 &moment, const Bedding &bedding);
+Vector3 geographicToTiltCorrected(const Vector3 &moment, const Bedding &bedding);
 
 // Whether the specimen carries what the system needs (an orientation, and a bedding for tilt).
 bool hasCoordinates(const Specimen &specimen, CoordinateSystem system);
 // The step's moment in the system. Throws MeasurementError naming the specimen when it lacks the
 // orientation or bedding the system needs.
-Moment3 stepMoment(const Specimen &specimen, const SpecimenStep &step, CoordinateSystem system);
-
-// Declination in [0, 360) and inclination in [-90, 90], degrees; both 0 for a zero moment.
-double declinationOf(const Moment3 &moment);
-double inclinationOf(const Moment3 &moment);
-double intensityOf(const Moment3 &moment);
-// The moment of the given intensity pointing at declination, inclination (degrees).
-Moment3 momentFromDirection(double declination, double inclination, double intensity);
+Vector3 stepMoment(const Specimen &specimen, const SpecimenStep &step, CoordinateSystem system);
 
 } // namespace Demagora

@@ -34,13 +34,13 @@ void writeStepsCsv(
         const char *unit = specimen->unit == MomentUnit::AmpereSquareMetre ? "Am2" : "A/m";
         const std::string name = csvField(specimen->name);
         for (const SpecimenStep &step : specimen->steps) {
-            const Moment3 moment = stepMoment(*specimen, step, system);
+            const Vector3 moment = stepMoment(*specimen, step, system);
             stream << name << ',' << treatmentName(step.treatment) << ','
-                   << shortestText(step.level) << ',' << shortestText(moment[0]) << ','
-                   << shortestText(moment[1]) << ',' << shortestText(moment[2]) << ',' << unit
+                   << shortestText(step.level) << ',' << shortestText(moment.x) << ','
+                   << shortestText(moment.y) << ',' << shortestText(moment.z) << ',' << unit
                    << ',' << shortestText(declinationOf(moment)) << ','
                    << shortestText(inclinationOf(moment)) << ','
-                   << shortestText(intensityOf(moment)) << '\n';
+                   << shortestText(norm(moment)) << '\n';
         }
     }
 }

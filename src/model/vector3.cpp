@@ -1,4 +1,4 @@
-#include "analysis/vector3.h"
+#include "model/vector3.h"
 
 #include "model/angles.h"
 
@@ -13,17 +13,40 @@ Vector3 unitVector(double declination, double inclination)
     return { std::cos(i) * std::cos(d), std::cos(i) * std::sin(d), std::sin(i) };
 }
 
+Vector3 vectorFromDirection(double declination, double inclination, double length)
+{
+    const double d = declination * DegToRad;
+    const double i = inclination * DegToRad;
+    return { length * std::cos(i) * std::cos(d), length * std::cos(i) * std::sin(d),
+        length * std::sin(i) };
+}
+
+// Radians are turned into degrees here by dividing by a degree's radians, not by multiplying
+// with RadToDeg: the measurement files have been written with these values to their last
+// digit, and stay the same.
+double declinationOf(const Vector3 &v)
+{
+    if (v.x == 0 && v.y == 0)
+        return 0;
+    double degrees = std::atan2(v.y, v.x) / DegToRad;
+    if (degrees < 0)
+        degrees += 360;
+    // atan2 of a tiny negative east part gives -0.0 + 360 = 360 after rounding.
+    return degrees >= 360 ? 0 : degrees;
+}
+
+double inclinationOf(const Vector3 &v)
+{
+    // atan2 keeps full precision near the poles, where the arcsine of z / |v| loses it.
+    const double horizontal = std::hypot(v.x, v.y);
+    if (horizontal == 0 && v.z == 0)
+        return 0;
+    return std::atan2(v.z, horizontal) / DegToRad;
+}
+
 AngularDirection directionOf(const Vector3 &v)
 {
-    const double length = norm(v);
-    double declination = std::atan2(v.y, v.x) * RadToDeg;
-    if (declination < 0)
-        declination += 360;
-    // atan2 of a tiny negative east part gives -0.0 + 360 = 360 after rounding.
-    if (declination >= 360)
-        declination -= 360;
-    const double sine = std::clamp(v.z / length, -1.0, 1.0);
-    return { declination, std::asin(sine) * RadToDeg };
+    return { declinationOf(v), inclinationOf(v) };
 }
 
 double angleBetween(const Vector3 &a, const Vector3 &b)

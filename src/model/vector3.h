@@ -5,7 +5,8 @@
 
 namespace Demagora {
 
-// A vector in the sample's frame: x north, y east, z down.
+// The one vector of the program: a moment or a direction in a specimen's frame, x north, y east,
+// z down once oriented (x, y, z of the specimen before).
 struct Vector3
 {
     double x = 0;
@@ -49,8 +50,13 @@ struct AngularDirection
 
 // The unit vector of a direction given in degrees.
 Vector3 unitVector(double declination, double inclination);
+// The vector of the given length pointing at declination, inclination (degrees).
+Vector3 vectorFromDirection(double declination, double inclination, double length);
 
-// The direction of a vector that is not zero.
+// Declination in [0, 360) and inclination in [-90, 90], degrees; both 0 for a zero vector.
+double declinationOf(const Vector3 &v);
+double inclinationOf(const Vector3 &v);
+// Both at once.
 AngularDirection directionOf(const Vector3 &v);
 
 // The angle between two vectors that are not zero, degrees in [0, 180]. Rounding that takes

@@ -50,10 +50,10 @@ bool stepsInCoordinates(
     if (!hasCoordinates(specimen, system))
         return false;
     for (SpecimenStep &step : steps) {
-        const Moment3 moment = stepMoment(specimen, step, system);
-        step.x = moment[0];
-        step.y = moment[1];
-        step.z = moment[2];
+        const Vector3 moment = stepMoment(specimen, step, system);
+        step.x = moment.x;
+        step.y = moment.y;
+        step.z = moment.z;
     }
     return true;
 }

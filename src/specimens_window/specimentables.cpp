@@ -13,7 +13,7 @@ namespace Demagora {
 namespace {
 
 // A step's moment as the measurement layer computes directions of.
-Moment3 momentOf(const SpecimenStep &step)
+Vector3 momentOf(const SpecimenStep &step)
 {
     return { step.x, step.y, step.z };
 }
@@ -73,7 +73,7 @@ QVariant SpecimenListModel::data(const QModelIndex &index, int role) const
     default:
         if (specimen.steps.empty())
             return {};
-        return real(intensityOf(momentOf(specimen.steps.front()))) + QLatin1Char(' ')
+        return real(norm(momentOf(specimen.steps.front()))) + QLatin1Char(' ')
             + unitText(specimen.unit);
     }
 }
@@ -151,7 +151,7 @@ QVariant SpecimenStepsModel::data(const QModelIndex &index, int role) const
     case 6:
         return QString::number(inclinationOf(momentOf(step)), 'f', 1);
     case 7:
-        return real(intensityOf(momentOf(step)));
+        return real(norm(momentOf(step)));
     default:
         return qulonglong(step.readings);
     }

@@ -64,7 +64,7 @@ SpecimenDiagramData unmixDiagramData(
     SpecimenDiagramData data;
     data.title = title;
     for (const UnmixStep &s : steps)
-        data.steps.push_back({ s.temperature, { s.x, s.y, s.z }, false });
+        data.steps.push_back({ s.temperature, { s.moment.x, s.moment.y, s.moment.z }, false });
     if (steps.empty() || result.best.components.empty())
         return data;
 
@@ -74,7 +74,7 @@ SpecimenDiagramData unmixDiagramData(
     for (double t = first; t < last; t += PathStepDegrees)
         temperatures.push_back(t);
     temperatures.push_back(last);
-    const std::vector<UnmixVector> path = predictedMoments(result.best.components, temperatures);
+    const std::vector<Vector3> path = predictedMoments(result.best.components, temperatures);
     SpecimenDiagramPath modelPath;
     modelPath.colour = QColor(90, 90, 90);
     for (std::size_t i = 0; i < path.size(); ++i)
@@ -196,12 +196,12 @@ std::vector<QStringList> unmixResidualRows(
     std::vector<double> temperatures;
     for (const UnmixStep &s : steps)
         temperatures.push_back(s.temperature);
-    const std::vector<UnmixVector> fitted = predictedMoments(result.best.components, temperatures);
+    const std::vector<Vector3> fitted = predictedMoments(result.best.components, temperatures);
     std::vector<QStringList> rows;
     for (std::size_t i = 0; i < steps.size(); ++i) {
-        const double dx = steps[i].x - fitted[i].x;
-        const double dy = steps[i].y - fitted[i].y;
-        const double dz = steps[i].z - fitted[i].z;
+        const double dx = steps[i].moment.x - fitted[i].x;
+        const double dy = steps[i].moment.y - fitted[i].y;
+        const double dz = steps[i].moment.z - fitted[i].z;
         const double length = std::sqrt(dx * dx + dy * dy + dz * dz);
         rows.push_back({ number(steps[i].temperature, 0), scientific(length),
             result.noise > 0 ? number(length / result.noise, 2) : QStringLiteral("-") });

@@ -1,6 +1,6 @@
 #include "unmixing/unmixbootstrap.h"
 
-#include "analysis/vector3.h"
+#include "model/vector3.h"
 #include "measurements/measurementnoise.h"
 #include "model/paralleltasks.h"
 #include "model/randomsource.h"

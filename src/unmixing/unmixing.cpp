@@ -1,6 +1,6 @@
 #include "unmixing/unmixing.h"
 
-#include "analysis/vector3.h"
+#include "model/vector3.h"
 #include "text/statistics.h"
 #include "unmixing/componentfit.h"
 #include "unmixing/continuousspectrum.h"
@@ -47,14 +47,14 @@ void check(const std::string &specimen, const std::vector<UnmixStep> &steps, int
         temperature << s.temperature; // 150, 152.5: as a file writes it
         const std::string where
             = specimen + ", step " + std::to_string(i + 1) + " (" + temperature.str() + ")";
-        if (!std::isfinite(s.temperature) || !std::isfinite(s.x) || !std::isfinite(s.y)
-            || !std::isfinite(s.z))
+        if (!std::isfinite(s.temperature) || !std::isfinite(s.moment.x)
+            || !std::isfinite(s.moment.y) || !std::isfinite(s.moment.z))
             throw UnmixingError(where + ": the temperature and the moment must be finite numbers");
         if (i > 0 && !(s.temperature > steps[i - 1].temperature))
             throw UnmixingError(where + ": temperatures must increase from step to step");
         if (s.errorDegrees && !(std::isfinite(*s.errorDegrees) && *s.errorDegrees >= 0))
             throw UnmixingError(where + ": the error angle must be a finite number >= 0");
-        moment = moment || s.x != 0 || s.y != 0 || s.z != 0;
+        moment = moment || s.moment != Vector3 {};
     }
     if (!moment)
         throw UnmixingError(specimen + ": no step has a moment; there is nothing to unmix");
@@ -62,7 +62,7 @@ void check(const std::string &specimen, const std::vector<UnmixStep> &steps, int
 
 double lengthOf(const UnmixStep &s)
 {
-    return std::sqrt(s.x * s.x + s.y * s.y + s.z * s.z);
+    return norm(s.moment);
 }
 
 UnmixComponent component(const ComponentParameters &p, double scale)
@@ -117,15 +117,15 @@ std::vector<UnmixStep> unmixSteps(const Specimen &specimen)
         if (s.treatment != Treatment::Nrm && s.treatment != Treatment::Thermal)
             throw UnmixingError(specimen.name + ", step " + std::to_string(i + 1)
                 + ": only thermal steps and the NRM can be unmixed");
-        steps.push_back({ s.level, s.x, s.y, s.z, s.errorDegrees });
+        steps.push_back({ s.level, { s.x, s.y, s.z }, s.errorDegrees });
     }
     return steps;
 }
 
-std::vector<UnmixVector> predictedMoments(
+std::vector<Vector3> predictedMoments(
     const std::vector<UnmixComponent> &components, const std::vector<double> &temperatures)
 {
-    std::vector<UnmixVector> moments(temperatures.size());
+    std::vector<Vector3> moments(temperatures.size());
     for (std::size_t i = 0; i < temperatures.size(); ++i)
         for (const UnmixComponent &c : components) {
             const double r = continuousRemaining(c.shape, c.height, c.low, c.high, temperatures[i]);
@@ -223,7 +223,7 @@ UnmixResult unmixSpecimen(
     FitData data;
     for (const UnmixStep &s : steps) {
         data.temperatures.push_back(s.temperature);
-        data.moments.push_back({ s.x / scale, s.y / scale, s.z / scale });
+        data.moments.push_back({ s.moment.x / scale, s.moment.y / scale, s.moment.z / scale });
         double sigma = 1;
         if (withErrors)
             sigma = lengthOf(s) / scale * std::tan(*s.errorDegrees * std::acos(-1.0) / 180)

@@ -2,6 +2,7 @@
 
 #include "measurements/specimen.h"
 #include "model/tvector.h"
+#include "model/vector3.h"
 
 #include <cstdint>
 #include <functional>
@@ -16,9 +17,7 @@ namespace Demagora {
 struct UnmixStep
 {
     double temperature = 0;
-    double x = 0;
-    double y = 0;
-    double z = 0;
+    Vector3 moment;
     // The measurement's error angle, degrees, where the file gives one.
     std::optional<double> errorDegrees;
 };
@@ -157,11 +156,7 @@ UnmixResult unmixSpecimen(
     const std::string &specimen, const std::vector<UnmixStep> &steps, const UnmixOptions &options);
 
 // The moment the components keep at each of the temperatures, from the continuous spectra.
-struct UnmixVector
-{
-    double x = 0, y = 0, z = 0;
-};
-std::vector<UnmixVector> predictedMoments(
+std::vector<Vector3> predictedMoments(
     const std::vector<UnmixComponent> &components, const std::vector<double> &temperatures);
 
 } // namespace Demagora

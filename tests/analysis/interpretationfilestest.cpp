@@ -42,12 +42,12 @@ TEST(InterpretationFilesTest, FitInAnotherFrameTurnsWithTheSteps)
     const ComponentFit own = fitIn(oriented, component, CoordinateSystem::Specimen);
     const ComponentFit geographic = fitIn(oriented, component, CoordinateSystem::Geographic);
     ASSERT_TRUE(own.fit && geographic.fit);
-    const Moment3 turned
+    const Vector3 turned
         = specimenToGeographic({ own.fit->direction.x, own.fit->direction.y, own.fit->direction.z },
             *oriented.orientation);
-    EXPECT_NEAR(geographic.fit->direction.x, turned[0], 1e-12);
-    EXPECT_NEAR(geographic.fit->direction.y, turned[1], 1e-12);
-    EXPECT_NEAR(geographic.fit->direction.z, turned[2], 1e-12);
+    EXPECT_NEAR(geographic.fit->direction.x, turned.x, 1e-12);
+    EXPECT_NEAR(geographic.fit->direction.y, turned.y, 1e-12);
+    EXPECT_NEAR(geographic.fit->direction.z, turned.z, 1e-12);
     EXPECT_NEAR(geographic.fit->mad, own.fit->mad, 1e-9);
     EXPECT_NE(fitIn(oriented, component, CoordinateSystem::TiltCorrected).fit->angles.inclination,
         geographic.fit->angles.inclination);

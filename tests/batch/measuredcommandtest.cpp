@@ -1,5 +1,5 @@
 #include "analysis/tabletext.h"
-#include "analysis/vector3.h"
+#include "model/vector3.h"
 #include "batch/batchcommand.h"
 #include "batch/batchtestruns.h"
 #include "support/filetext.h"

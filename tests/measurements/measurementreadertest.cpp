@@ -125,11 +125,11 @@ TEST(MeasurementReaderTest, StepsCarryTheFilesLevelsUnitsAndMoments)
         const SpecimenStep &step = specimen->steps[c.step];
         EXPECT_EQ(step.treatment, c.treatment);
         EXPECT_DOUBLE_EQ(step.level, c.level);
-        const Moment3 moment { step.x, step.y, step.z };
+        const Vector3 moment { step.x, step.y, step.z };
         EXPECT_NEAR(declinationOf(moment), std::fmod(c.declination + 360, 360), 0.06);
         if (c.intensity > 0) {
             EXPECT_NEAR(inclinationOf(moment), c.inclination, 0.06);
-            EXPECT_NEAR(intensityOf(moment) / c.intensity, 1, 1e-3);
+            EXPECT_NEAR(norm(moment) / c.intensity, 1, 1e-3);
         }
     }
     // The JR6 step above in full: X, Y, Z times ten to the exponent -1.
@@ -160,8 +160,8 @@ TEST(MeasurementReaderTest, TwoGOrientationAndBeddingGiveTheFilesOwnFrames)
         const MeasurementSet set = readMeasurements(sharedMeasurements(c.file), allRepeats());
         const Specimen &specimen = set.specimens.at(0);
         const SpecimenStep &nrm = specimen.steps.at(0);
-        const Moment3 geographic = stepMoment(specimen, nrm, CoordinateSystem::Geographic);
-        const Moment3 tilt = stepMoment(specimen, nrm, CoordinateSystem::TiltCorrected);
+        const Vector3 geographic = stepMoment(specimen, nrm, CoordinateSystem::Geographic);
+        const Vector3 tilt = stepMoment(specimen, nrm, CoordinateSystem::TiltCorrected);
         EXPECT_NEAR(declinationOf(geographic), c.geographic[0], 0.1);
         EXPECT_NEAR(inclinationOf(geographic), c.geographic[1], 0.1);
         EXPECT_NEAR(declinationOf(tilt), c.tilt[0], 0.1);
@@ -169,13 +169,6 @@ TEST(MeasurementReaderTest, TwoGOrientationAndBeddingGiveTheFilesOwnFrames)
         ASSERT_TRUE(specimen.volumeCubicMetres);
         EXPECT_DOUBLE_EQ(*specimen.volumeCubicMetres, 10e-6);
     }
-}
-
-double angleBetween(const Moment3 &a, const Moment3 &b)
-{
-    const double dot = a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
-    const double cosine = dot / (intensityOf(a) * intensityOf(b));
-    return std::acos(std::clamp(cosine, -1.0, 1.0)) * 180 / M_PI;
 }
 
 // The CIT files read directly and their MagIC conversion read as a MagIC folder: the same
@@ -201,10 +194,10 @@ TEST(MeasurementReaderTest, CitAgreesWithItsMagicTwin)
             EXPECT_NEAR(*a.steps[i].errorDegrees, *b.steps[i].errorDegrees, 1e-9);
             for (const CoordinateSystem system : { CoordinateSystem::Specimen,
                      CoordinateSystem::Geographic, CoordinateSystem::TiltCorrected }) {
-                const Moment3 va = stepMoment(a, a.steps[i], system);
-                const Moment3 vb = stepMoment(b, b.steps[i], system);
+                const Vector3 va = stepMoment(a, a.steps[i], system);
+                const Vector3 vb = stepMoment(b, b.steps[i], system);
                 EXPECT_LT(angleBetween(va, vb), 0.1);
-                EXPECT_NEAR(intensityOf(va) / intensityOf(vb), 1, 1e-3);
+                EXPECT_NEAR(norm(va) / norm(vb), 1, 1e-3);
             }
         }
     }

@@ -30,7 +30,7 @@ std::vector<UnmixStep> twoComponentSteps()
     std::vector<UnmixStep> steps;
     const auto moments = predictedMoments(Truth, temperatures);
     for (std::size_t i = 0; i < temperatures.size(); ++i)
-        steps.push_back({ temperatures[i], moments[i].x, moments[i].y, moments[i].z, {} });
+        steps.push_back({ temperatures[i], moments[i], {} });
     return steps;
 }
 

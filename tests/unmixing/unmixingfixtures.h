@@ -42,7 +42,7 @@ inline std::vector<UnmixStep> simulatedSteps(const std::vector<TVector> &compone
     std::vector<UnmixStep> steps;
     for (const MeasuredStep &m : measureMember(
              series.front(), temperatures, scale, noise, random, highestBlockHigh(populations)))
-        steps.push_back({ double(m.temperature), m.x, m.y, m.z, {} });
+        steps.push_back({ double(m.temperature), { m.x, m.y, m.z }, {} });
     return steps;
 }
 

@@ -1,6 +1,6 @@
 #include "unmixing/unmixing.h"
 
-#include "analysis/vector3.h"
+#include "model/vector3.h"
 #include "model/randomsource.h"
 #include "unmixing/twinscenario.h"
 #include "unmixing/unmixingerror.h"
@@ -27,7 +27,7 @@ std::vector<UnmixStep> exactSteps(
     const auto moments = predictedMoments(components, t);
     std::vector<UnmixStep> steps;
     for (std::size_t i = 0; i < t.size(); ++i)
-        steps.push_back({ t[i], moments[i].x, moments[i].y, moments[i].z, {} });
+        steps.push_back({ t[i], moments[i], {} });
     return steps;
 }
 
@@ -291,11 +291,9 @@ TEST(UnmixingTest, TwinScenarioReproducesItsSpecimen)
     for (std::size_t i = 0; i < steps.size(); ++i) {
         SCOPED_TRACE(steps[i].temperature);
         // A ten-thousandth of a slice of the taller spectrum.
-        EXPECT_LT(std::hypot(again[i].x - predicted[i].x, again[i].y - predicted[i].y,
-                      again[i].z - predicted[i].z),
-            1e-4 * 0.1 * 4 * scale);
-        sum += std::pow(again[i].x - steps[i].x, 2) + std::pow(again[i].y - steps[i].y, 2)
-            + std::pow(again[i].z - steps[i].z, 2);
+        EXPECT_LT(norm(again[i].moment - predicted[i]), 1e-4 * 0.1 * 4 * scale);
+        const double off = norm(again[i].moment - steps[i].moment);
+        sum += off * off;
     }
     const double rms = std::sqrt(sum / (3.0 * double(steps.size())));
     EXPECT_NEAR(rms, result.twinRms, 1e-4 * result.twinRms);
@@ -312,7 +310,7 @@ std::vector<UnmixStep> noisySteps(
     const double radius = std::sqrt(-2 * std::log(0.05));
     for (UnmixStep &s : steps)
         s.errorDegrees
-            = std::atan(statedSigma * radius / std::hypot(s.x, s.y, s.z)) * 180 / std::acos(-1.0);
+            = std::atan(statedSigma * radius / norm(s.moment)) * 180 / std::acos(-1.0);
     return steps;
 }
 
@@ -396,7 +394,7 @@ TEST(UnmixingTest, JackknifeMarksComponentsOneStepTurns)
         for (UnmixStep &s : steps)
             s.errorDegrees.reset();
         ASSERT_EQ(steps[20].temperature, 500);
-        steps[20].z += c.thrownOff;
+        steps[20].moment.z += c.thrownOff;
         const UnmixResult result = unmixSpecimen("S1", steps, fixed(2, UnmixShapes::Gauss, 40));
         EXPECT_EQ(result.jackknifeRefits, int(steps.size()));
         ASSERT_EQ(result.intervals.size(), 2u);
@@ -440,11 +438,11 @@ TEST(UnmixingTest, RefusesSpecimensItCannotUnmix)
         = exactSteps({ { SpectrumShape::Gauss, 10, 60, 2e-3, 80, 420 } }, everyDegrees(0, 500, 50));
     auto zero = good;
     for (UnmixStep &s : zero)
-        s.x = s.y = s.z = 0;
+        s.moment = {};
     auto backwards = good;
     std::swap(backwards[3], backwards[4]);
     auto notFinite = good;
-    notFinite[2].y = std::nan("");
+    notFinite[2].moment.y = std::nan("");
     const struct
     {
         const char *name;
