@@ -10,6 +10,7 @@
 #include "support/mnemonics.h"
 #include "support/smallcitsite.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -229,6 +230,27 @@ TEST(SpecimensWindowTest, CoordinatesTurnTheStepsButKeepTheirIntensity)
     EXPECT_EQ(cell(steps, 0, 7), intensity);
     EXPECT_EQ(
         window->picture().diagram().data().steps.size(), std::size_t(steps->model()->rowCount()));
+}
+
+// View > Vertical projection holds for every specimen shown; geographic and tilt-corrected
+// steps are drawn on north, east and down, the specimen's own on x, y and z; the scales name
+// the file's unit.
+TEST(SpecimensWindowTest, ViewChoosesTheProjectionAndTheAxesFollowTheCoordinates)
+{
+    const auto window = openCit();
+    const auto shown = [&] { return window->picture().diagram().data(); };
+    EXPECT_EQ(shown().options.projection, VerticalProjection::North);
+    window->findChild<QAction *>(QStringLiteral("act_projectionBoth"))->trigger();
+    window->setCurrentSpecimen(1);
+    EXPECT_EQ(shown().options.projection, VerticalProjection::Both);
+    EXPECT_EQ(shown().momentUnit, QStringLiteral("A m2"));
+    for (const auto &[system, specimenAxes] : { std::pair { CoordinateSystem::Geographic, false },
+             std::pair { CoordinateSystem::TiltCorrected, false },
+             std::pair { CoordinateSystem::Specimen, true } }) {
+        SCOPED_TRACE(int(system));
+        window->setCoordinates(system);
+        EXPECT_EQ(shown().specimenAxes, specimenAxes);
+    }
 }
 
 TEST(SpecimensWindowTest, StepsChosenInTheTableOrOnTheDiagramAreTheSame)
