@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 #include <optional>
 #include <sstream>
@@ -150,6 +151,7 @@ TEST(SpecimenDiagramTest, ScaleIsTheLargestRoundValueNotAbove)
         { 3e-9, 2e-9 },
         { 1e-9, 1e-9 }, // a power of ten whose logarithm may come out a little low
         { 1000, 1000 },
+        { std::nextafter(1000.0, 0.0), 500 }, // whose logarithm rounds up to 3
         { 4.9999, 2 },
         { 7.3e5, 5e5 },
         { 19.99, 10 },
