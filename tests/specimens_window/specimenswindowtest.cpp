@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
@@ -234,11 +235,16 @@ TEST(SpecimensWindowTest, CoordinatesTurnTheStepsButKeepTheirIntensity)
 
 // View > Vertical projection holds for every specimen shown; geographic and tilt-corrected
 // steps are drawn on north, east and down, the specimen's own on x, y and z; the scales name
-// the file's unit.
+// the file's unit and the stereogram's legend the component of a site mean.
 TEST(SpecimensWindowTest, ViewChoosesTheProjectionAndTheAxesFollowTheCoordinates)
 {
     const auto window = openCit();
     const auto shown = [&] { return window->picture().diagram().data(); };
+    window->chooseSteps({ 0, 1, 2, 3 }, false);
+    window->interpretation().fitChosen(FitType::Free);
+    window->findChild<QCheckBox *>(QStringLiteral("CH_site"))->setChecked(true);
+    ASSERT_EQ(shown().cones.size(), 1u);
+    EXPECT_EQ(shown().cones.front().name, QStringLiteral("C1"));
     EXPECT_EQ(shown().options.projection, VerticalProjection::North);
     window->findChild<QAction *>(QStringLiteral("act_projectionBoth"))->trigger();
     window->setCurrentSpecimen(1);
