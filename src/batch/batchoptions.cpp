@@ -290,7 +290,7 @@ std::string batchUsage()
            "                        --unmix-out FILE [--twin FILE.json]]\n"
            "   or: demagora-batch --measured PATH [--format F] [--specimen NAME]...\n"
            "                      [--coordinates C] [--demag D] [--repeats R]\n"
-           "                      [--steps-csv FILE] [--png FILE [--width W]]\n"
+           "                      [--steps-csv FILE] [--png FILE [--width W] [--projection P]]\n"
            "                      [--fit LO:HI ...] [--interpretations FILE ...]\n"
            "                      [--unmix auto|K ... [--seed N]]\n"
            "                      [--magic DIR] [--ppl FILE] [--utrecht FILE]\n"

@@ -57,7 +57,7 @@ std::optional<std::string> refusalReason(const std::string &name, bool unmixing)
         { { "--series", "--report", "--xls" }, "it is an output of a simulated run" },
         { { "--steps", "--scale", "--noise", "--volume", "--prefix" },
             "it shapes the measurements of a simulated run; the file's own are written" },
-        { { "--labels", "--net", "--labels-in", "--projection", "--panel", "--single", "--legend",
+        { { "--labels", "--net", "--labels-in", "--panel", "--single", "--legend",
               "--fill-hemispheres", "--clear-labels", "--edge-room" },
             "it shapes the picture of a run; a measured specimen is drawn as the specimens "
             "window draws it" },
@@ -397,16 +397,16 @@ std::string measuredUsage()
           "  --repeats R      repeated steps: average (default), last or all\n"
           "  --steps-csv FILE writes every kept step as CSV ('-': standard output)\n"
           "  With --measured, --png draws the first specimen (or the first --specimen) as\n"
-          "  the specimens window does, --fit LO:HI fits every specimen's steps from LO to\n"
-          "  HI (degrees, or mT with --demag af) and --fits names them, --interpretations\n"
-          "  fits the list with sites from the file (else the sample, else the file name),\n"
-          "  and --unmix fits the NRM and thermal steps (--seed N: the bootstrap's seed,\n"
-          "  default 0; the twin's heights are the file's unit per degree, scale 1); all\n"
-          "  in the frame of --coordinates. --magic, --ppl and --utrecht convert the\n"
-          "  specimens (with --latitude, --longitude). --seed (without --unmix), --series, "
-          "--report,\n"
-          "  --xls, --steps, --scale, --noise, --volume, --prefix and the options that\n"
-          "  shape a run's picture are refused.\n";
+          "  the specimens window does (--projection north, east or both as its View\n"
+          "  menu), --fit LO:HI fits every specimen's steps from LO to HI (degrees, or mT\n"
+          "  with --demag af) and --fits names them, --interpretations fits the list\n"
+          "  with sites from the file (else the sample, else the file name), and --unmix\n"
+          "  fits the NRM and thermal steps (--seed N: the bootstrap's seed, default 0;\n"
+          "  the twin's heights are the file's unit per degree, scale 1); all in the\n"
+          "  frame of --coordinates. --magic, --ppl and --utrecht convert the specimens\n"
+          "  (with --latitude, --longitude). --seed (without --unmix), --series,\n"
+          "  --report, --xls, --steps, --scale, --noise, --volume, --prefix and the\n"
+          "  other options that shape a run's picture are refused.\n";
 }
 
 } // namespace Demagora

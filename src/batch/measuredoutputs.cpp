@@ -42,8 +42,9 @@ void addMeasuredOutputs(OutputFiles &files, const BatchOptions &batch, Coordinat
 {
     if (batch.pngPath) {
         checkPictureSize(*batch.pngPath, framed.front().steps.size());
-        const SpecimenPictureRequest picture = specimenPictureRequest(
+        SpecimenPictureRequest picture = specimenPictureRequest(
             framed.front(), system, *batch.pngPath, batch.pngWidth.value_or(700));
+        picture.projection = batch.pngDrawing.options.projection;
         files.add(*batch.pngPath, "the picture",
             [picture](std::ostream &stream) { writeSpecimenPicture(stream, picture); });
     }

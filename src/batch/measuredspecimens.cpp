@@ -122,6 +122,7 @@ SpecimenPictureRequest specimenPictureRequest(
     }
     picture.levelUnit = af ? "mT" : "\u00B0C";
     picture.specimenAxes = system == CoordinateSystem::Specimen;
+    picture.momentUnit = momentUnitName(framed.unit);
     return picture;
 }
 

@@ -70,6 +70,8 @@ bool demagoraWriteSpecimenPicture(
         data.title = QString::fromStdString(picture->title);
         data.levelUnit = QString::fromStdString(picture->levelUnit);
         data.specimenAxes = picture->specimenAxes;
+        data.momentUnit = QString::fromStdString(picture->momentUnit);
+        data.options.projection = picture->projection;
         for (const SpecimenPictureStep &step : picture->steps)
             data.steps.push_back({ step.level, { step.north, step.east, step.down }, false });
         const std::string bytes = encodeSpecimenPicture(SpecimenDiagram(std::move(data)),

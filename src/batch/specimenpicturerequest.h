@@ -1,5 +1,7 @@
 #pragma once
 
+#include "diagrams/diagramoptions.h"
+
 #include <ostream>
 #include <string>
 #include <vector>
@@ -25,6 +27,8 @@ struct SpecimenPictureRequest
     std::string title;
     std::string levelUnit; // "°C" or "mT", as UTF-8
     bool specimenAxes = false; // the steps in specimen coordinates: axes x, y, z
+    std::string momentUnit; // "A m2" or "A/m", named by the scales
+    VerticalProjection projection = VerticalProjection::North;
     std::vector<SpecimenPictureStep> steps;
 };
 

@@ -1,6 +1,7 @@
 #include "diagrams/overlaypainter.h"
 
 #include "diagrams/panelcanvas.h"
+#include "diagrams/vectordiagram.h"
 
 #include <QLineF>
 
@@ -60,6 +61,7 @@ void paintOverlayLines(PanelCanvas &canvas, const DiagramOverlay &overlay,
     const DiagramScales &scales, int first, int last, VerticalProjection projection)
 {
     canvas.setPen(LineBandColour, LineBandWidth);
+    const VerticalPlanes planes = verticalPlanes(projection);
     auto pixel
         = [&](double v) { return vectorDiagramPixel(v, scales.vectorScale, scales.boxSize); };
     for (int p = std::max(first, 0); p <= last && p < int(overlay.memberLines.size()); ++p) {
@@ -70,9 +72,9 @@ void paintOverlayLines(PanelCanvas &canvas, const DiagramOverlay &overlay,
         const auto x1 = pixel(line->endX), y1 = pixel(line->endY), z1 = pixel(line->endZ);
         if (x0 && y0 && x1 && y1)
             canvas.line(*x0, *y0, *x1, *y1);
-        if (projection != VerticalProjection::East && x0 && z0 && x1 && z1)
+        if (planes.northDown && x0 && z0 && x1 && z1)
             canvas.line(*x0, *z0, *x1, *z1);
-        if (projection != VerticalProjection::North && y0 && z0 && y1 && z1)
+        if (planes.eastDown && y0 && z0 && y1 && z1)
             canvas.line(*y0, *z0, *y1, *z1);
     }
 }

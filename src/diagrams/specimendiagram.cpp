@@ -4,12 +4,15 @@
 #include "diagrams/labelplacement.h"
 #include "diagrams/netprojection.h"
 #include "diagrams/panelcanvas.h"
+#include "diagrams/vectordiagram.h"
 
 #include <QFontMetrics>
 #include <QPainter>
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <limits>
 
 namespace Demagora {
 
@@ -29,32 +32,54 @@ double lengthOf(const DiagramVector &v)
     return std::sqrt(v.north * v.north + v.east * v.east + v.down * v.down);
 }
 
-// The vector diagram's mapping: north to the right, east and down downward, one scale for
-// both projections, the origin and every point inside the panel.
+// The vector diagram's mapping: north to the right, east and down downward (east to the right
+// on the east-down plane), one scale for every projection, the origin and every point inside
+// the panel.
 struct VectorFrame
 {
     double scale = 0;
     double originX = 0;
     double originY = 0;
+    VerticalPlanes planes;
 
     QPointF horizontal(const DiagramVector &v) const
     {
         return { originX + v.north * scale, originY + v.east * scale };
     }
-    QPointF vertical(const DiagramVector &v) const
+    QPointF northDown(const DiagramVector &v) const
     {
         return { originX + v.north * scale, originY + v.down * scale };
+    }
+    QPointF eastDown(const DiagramVector &v) const
+    {
+        return { originX + v.east * scale, originY + v.down * scale };
+    }
+    // Where a vector is drawn: on the horizontal plane, then on each vertical plane shown.
+    std::vector<QPointF> places(const DiagramVector &v) const
+    {
+        std::vector<QPointF> points { horizontal(v) };
+        if (planes.northDown)
+            points.push_back(northDown(v));
+        if (planes.eastDown)
+            points.push_back(eastDown(v));
+        return points;
     }
 };
 
 VectorFrame vectorFrame(const SpecimenDiagramData &data, double size)
 {
+    VectorFrame frame;
+    frame.planes = verticalPlanes(data.options.projection);
     double minX = 0, maxX = 0, minY = 0, maxY = 0;
     const auto take = [&](const DiagramVector &v) {
         if (!std::isfinite(v.north) || !std::isfinite(v.east) || !std::isfinite(v.down))
             return;
         minX = std::min(minX, v.north);
         maxX = std::max(maxX, v.north);
+        if (frame.planes.eastDown) {
+            minX = std::min(minX, v.east);
+            maxX = std::max(maxX, v.east);
+        }
         minY = std::min({ minY, v.east, v.down });
         maxY = std::max({ maxY, v.east, v.down });
     };
@@ -71,7 +96,6 @@ VectorFrame vectorFrame(const SpecimenDiagramData &data, double size)
     const double margin = 28;
     const double room = std::max(1.0, size - 2 * margin);
     const double extent = std::max(maxX - minX, maxY - minY);
-    VectorFrame frame;
     frame.scale = extent > 0 && std::isfinite(extent) ? room / extent : 0;
     // Centre the data's box in the panel.
     frame.originX = size / 2 - (minX + maxX) / 2 * frame.scale;
@@ -99,6 +123,96 @@ QString levelText(double level)
     return QString::number(level, 'g', 6);
 }
 
+LabelBox textBox(const QFontMetrics &metrics, int x, int y, const QString &text)
+{
+    return { double(x), double(y), double(metrics.horizontalAdvance(text)),
+        double(metrics.height()) };
+}
+
+bool overlaps(const QRectF &box, const LabelBox &other)
+{
+    return box.intersects(QRectF(other.left, other.top, other.width, other.height));
+}
+
+bool crosses(const QRectF &box, const QLineF &line)
+{
+    if (box.contains(line.p1()) || box.contains(line.p2()))
+        return true;
+    const QLineF edges[]
+        = { { box.topLeft(), box.topRight() }, { box.topRight(), box.bottomRight() },
+              { box.bottomRight(), box.bottomLeft() }, { box.bottomLeft(), box.topLeft() } };
+    return std::any_of(std::begin(edges), std::end(edges), [&](const QLineF &edge) {
+        return line.intersects(edge, nullptr) == QLineF::BoundedIntersection;
+    });
+}
+
+// The text of a scale's value: the number, and the unit where one is given.
+QString scaleText(double value, const QString &unit)
+{
+    const QString number = QString::number(value);
+    return unit.isEmpty() ? number : number + QLatin1Char(' ') + unit;
+}
+
+// What the vector diagram has drawn: texts, symbols and lines, which the scale and the step
+// labels keep clear of.
+struct VectorContents
+{
+    std::vector<LabelBox> words;
+    std::vector<QPointF> symbols;
+    std::vector<QLineF> lines;
+};
+
+// A bar of a round length, a quarter of the panel at most, with its value above it, at the
+// bottom or top edge where it covers the fewest symbols and lines and no word (a corner where
+// several are free); it joins the words.
+void paintVectorScale(
+    PanelCanvas &canvas, const VectorFrame &frame, const QString &unit, VectorContents &contents)
+{
+    const int s = canvas.size();
+    const std::optional<double> value
+        = frame.scale > 0 ? roundScaleValue(s / 4.0 / frame.scale) : std::nullopt;
+    if (!value)
+        return;
+    const double length = *value * frame.scale;
+    const QFontMetrics metrics(canvas.painter().font());
+    const QString text = scaleText(*value, unit);
+    const QSizeF size(
+        std::max(length, double(metrics.horizontalAdvance(text))) + 2, metrics.height() + 6);
+    const double margin = 4;
+    // Along the bottom edge, then the top one: the corners first, then places between them.
+    const double free = std::max(0.0, s - 2 * margin - size.width());
+    std::vector<QPointF> places;
+    for (const double y : { s - margin - size.height(), margin }) {
+        for (const double share : { 0.0, 1.0, 0.25, 0.75, 0.5 })
+            places.push_back({ margin + share * free, y });
+    }
+    QRectF best;
+    int fewest = std::numeric_limits<int>::max();
+    for (const QPointF &place : places) {
+        const QRectF box(place, size);
+        const double near = SymbolRadius + 2;
+        const QRectF reach = box.adjusted(-near, -near, near, near);
+        int covered = 0;
+        for (const LabelBox &word : contents.words)
+            covered += overlaps(box, word) ? 1000 : 0;
+        for (const QPointF &symbol : contents.symbols)
+            covered += reach.contains(symbol) ? 2 : 0;
+        for (const QLineF &line : contents.lines)
+            covered += crosses(box, line) ? 1 : 0;
+        if (covered < fewest) {
+            fewest = covered;
+            best = box;
+        }
+    }
+    const double y = best.bottom() - 2;
+    canvas.setPen(Black, 1);
+    canvas.line(best.left(), y, best.left() + length, y);
+    canvas.line(best.left(), y - 4, best.left(), y);
+    canvas.line(best.left() + length, y - 4, best.left() + length, y);
+    canvas.haloText(int(best.left()), int(best.top()), text, Black);
+    contents.words.push_back({ best.left(), best.top(), best.width(), best.height() });
+}
+
 void paintVectors(PanelCanvas &canvas, const SpecimenDiagramData &data)
 {
     const int s = canvas.size();
@@ -107,51 +221,100 @@ void paintVectors(PanelCanvas &canvas, const SpecimenDiagramData &data)
     canvas.setPen(Grey, 1);
     canvas.line(0, frame.originY, s, frame.originY);
     canvas.line(frame.originX, 0, frame.originX, s);
+    VectorContents contents;
     const QFontMetrics metrics(canvas.painter().font());
+    const auto word = [&](int x, int y, const QString &text, QColor colour) {
+        canvas.text(x, y, text, colour, false);
+        contents.words.push_back(textBox(metrics, x, y, text));
+    };
+    const bool both = frame.planes.both();
+    const QColor eastColour = both ? eastBesideNorthColour() : Black;
     const QString north = data.specimenAxes ? QStringLiteral("x") : QStringLiteral("N");
-    canvas.text(
-        s - metrics.horizontalAdvance(north) - 2, int(frame.originY) + 2, north, Blue, false);
+    word(s - metrics.horizontalAdvance(north) - 2, int(frame.originY) + 2, north, Blue);
+    if (frame.planes.eastDown) {
+        // The east-down plane's own horizontal axis, under the word of the north one.
+        const QString east = data.specimenAxes ? QStringLiteral("y") : QStringLiteral("E");
+        word(s - metrics.horizontalAdvance(east) - 2, int(frame.originY) + 2 + metrics.height(),
+            east, both ? eastColour : Blue);
+    }
     // The words of the vertical axis stand beside it, on the side where they fit.
     const QString down = data.specimenAxes ? QStringLiteral("y, z") : QStringLiteral("E, Down");
     const QString up = data.specimenAxes ? QStringLiteral("-y, -z") : QStringLiteral("W, Up");
     const int wordWidth = std::max(metrics.horizontalAdvance(down), metrics.horizontalAdvance(up));
     const int wordX = frame.originX + 3 + wordWidth > s ? int(frame.originX) - 3 - wordWidth
                                                         : int(frame.originX) + 3;
-    canvas.text(wordX, s - metrics.height(), down, Blue, false);
-    canvas.text(wordX, 0, up, Blue, false);
+    word(wordX, s - metrics.height(), down, Blue);
+    word(wordX, 0, up, Blue);
 
-    const auto drawPath = [&](const std::vector<SpecimenDiagramStep> &points, QColor colour,
-                              bool symbols) {
-        for (std::size_t i = 1; i < points.size(); ++i) {
-            canvas.setPen(colour, 1);
-            const QLineF h(
-                frame.horizontal(points[i - 1].moment), frame.horizontal(points[i].moment));
-            const QLineF v(frame.vertical(points[i - 1].moment), frame.vertical(points[i].moment));
-            canvas.line(h.x1(), h.y1(), h.x2(), h.y2());
-            canvas.line(v.x1(), v.y1(), v.x2(), v.y2());
-        }
-        if (!symbols)
-            return;
-        for (const SpecimenDiagramStep &point : points) {
-            const QColor c = stepColour(point, colour);
-            symbol(canvas, frame.horizontal(point.moment), !point.bad, c);
-            symbol(canvas, frame.vertical(point.moment), false, c);
-        }
+    // The planes drawn: the horizontal one with filled symbols, the vertical ones with open
+    // symbols, the east-down one in its own colour beside the north-down one.
+    struct Plane
+    {
+        QPointF (VectorFrame::*place)(const DiagramVector &) const;
+        bool filled;
+        bool eastDown;
     };
+    std::vector<Plane> planes { { &VectorFrame::horizontal, true, false } };
+    if (frame.planes.northDown)
+        planes.push_back({ &VectorFrame::northDown, false, false });
+    if (frame.planes.eastDown)
+        planes.push_back({ &VectorFrame::eastDown, false, true });
+    const auto segment = [&](const QLineF &line) {
+        canvas.line(line.x1(), line.y1(), line.x2(), line.y2());
+        contents.lines.push_back(line);
+    };
+    const auto drawPath
+        = [&](const std::vector<SpecimenDiagramStep> &points, QColor colour, bool steps) {
+              for (const Plane &plane : planes) {
+                  const QColor c = steps && plane.eastDown ? eastColour : colour;
+                  canvas.setPen(c, 1);
+                  for (std::size_t i = 1; i < points.size(); ++i)
+                      segment({ (frame.*plane.place)(points[i - 1].moment),
+                          (frame.*plane.place)(points[i].moment) });
+                  if (!steps)
+                      continue;
+                  for (const SpecimenDiagramStep &point : points) {
+                      const QPointF p = (frame.*plane.place)(point.moment);
+                      symbol(canvas, p, plane.filled && !point.bad, stepColour(point, c));
+                      contents.symbols.push_back(p);
+                  }
+              }
+          };
     for (const SpecimenDiagramPath &path : data.paths)
         drawPath(path.points, path.colour, false);
     drawPath(data.steps, Black, true);
     for (const SpecimenDiagramLine &line : data.lines) {
         canvas.setPen(line.colour, 2);
-        const QLineF h(frame.horizontal(line.from), frame.horizontal(line.to));
-        const QLineF v(frame.vertical(line.from), frame.vertical(line.to));
-        canvas.line(h.x1(), h.y1(), h.x2(), h.y2());
-        canvas.line(v.x1(), v.y1(), v.x2(), v.y2());
+        for (const Plane &plane : planes)
+            segment({ (frame.*plane.place)(line.from), (frame.*plane.place)(line.to) });
     }
+    paintVectorScale(canvas, frame, data.momentUnit, contents);
+
+    // Each step's label beside its symbol on the horizontal plane, on the first side where it
+    // covers no other label, symbol or word; left out where none is free.
     PanelLabels labels(canvas);
+    for (const LabelBox &box : contents.words)
+        labels.avoid(box);
+    for (const QPointF &p : contents.symbols)
+        labels.avoid(
+            { p.x() - SymbolRadius, p.y() - SymbolRadius, 2.0 * SymbolRadius, 2.0 * SymbolRadius });
+    const QRect digits = metrics.tightBoundingRect(QStringLiteral("0123456789"));
+    const int inkTop = metrics.ascent() + digits.top();
+    const int gap = SymbolRadius + 3;
     for (const SpecimenDiagramStep &step : data.steps) {
         const QPointF p = frame.horizontal(step.moment);
-        labels.add(int(p.x()) + 4, int(p.y()) - metrics.height(), levelText(step.level), Black);
+        if (!std::isfinite(p.x()) || !std::isfinite(p.y()) || !QRectF(0, 0, s, s).contains(p))
+            continue;
+        const QString text = levelText(step.level);
+        const int x = int(p.x()), y = int(p.y());
+        const int right = x + gap;
+        const int left = x - gap - metrics.horizontalAdvance(text);
+        const int above = y - gap - inkTop - digits.height() + 2;
+        const int middle = y - inkTop - digits.height() / 2;
+        const int below = y + gap - inkTop - 2;
+        labels.add({ { right, above }, { right, middle }, { right, below }, { left, above },
+                       { left, middle }, { left, below } },
+            text, Black);
     }
     labels.draw();
 }
@@ -199,15 +362,28 @@ void paintLosses(PanelCanvas &canvas, const SpecimenDiagramData &data)
     }
     if (!(high > low))
         high = low + 1;
+    // The highest bar stops below the title; the scale is a tick at the largest round value
+    // the axis holds.
+    const double top = largest / 0.9;
+    const std::optional<double> tick = roundScaleValue(top);
+    const QString tickText = tick ? QString::number(*tick) : QString();
     PanelLabels numbers(canvas);
-    const DecayFrame frame = levelFrame(canvas, low, high, 8, numbers);
-    const QString title = QStringLiteral("|\u0394M|/\u0394")
+    const DecayFrame frame = levelFrame(
+        canvas, low, high, tick ? metrics.horizontalAdvance(tickText) + 6 : 8, numbers);
+    QString title = QStringLiteral("|\u0394M|/\u0394")
         + (data.levelUnit == "mT" ? QStringLiteral("B") : QStringLiteral("T"));
+    if (!data.momentUnit.isEmpty())
+        title += QStringLiteral("  (%1/%2)").arg(data.momentUnit, data.levelUnit);
     canvas.text(frame.left + 4, 0, title, Black, false);
-    if (!(largest > 0))
+    if (!tick)
         return;
-    // The highest bar stops below the title.
-    largest /= 0.9;
+    largest = top;
+    if (const std::optional<int> y = decayY(frame, *tick / largest)) {
+        canvas.setPen(Black, 1);
+        canvas.line(frame.left - 4, *y, frame.left, *y);
+        numbers.add(frame.left - 6 - metrics.horizontalAdvance(tickText), *y - metrics.height() / 2,
+            tickText, Black);
+    }
     QPainter &painter = canvas.painter();
     for (const StepLoss &loss : losses) {
         const std::optional<int> x0 = decayX(frame, loss.fromLevel);
@@ -287,6 +463,24 @@ void paintCircle(PanelCanvas &canvas, const NetGeometry &net,
     }
 }
 
+// The means named, in the top left corner: a dot of each one's colour before its name.
+void paintConeLegend(PanelCanvas &canvas, const std::vector<SpecimenDiagramCone> &cones)
+{
+    const QFontMetrics metrics(canvas.painter().font());
+    int y = 0;
+    for (const SpecimenDiagramCone &cone : cones) {
+        if (cone.name.isEmpty())
+            continue;
+        if (y == 0) {
+            canvas.haloText(2, y, QStringLiteral("Site means"), Black);
+            y += metrics.height();
+        }
+        symbol(canvas, QPointF(2 + SymbolRadius, y + metrics.height() / 2.0), true, cone.colour);
+        canvas.haloText(4 + 2 * SymbolRadius + 3, y, cone.name, Black);
+        y += metrics.height();
+    }
+}
+
 void paintStereogram(PanelCanvas &canvas, const SpecimenDiagramData &data)
 {
     DiagramOptions options = data.options;
@@ -334,6 +528,7 @@ void paintStereogram(PanelCanvas &canvas, const SpecimenDiagramData &data)
             painter.drawRect(QRectF(canvas.origin() + p - QPointF(4, 4), QSizeF(8, 8)));
         }
     }
+    paintConeLegend(canvas, data.cones);
 }
 
 void paintDecay(PanelCanvas &canvas, const SpecimenDiagramData &data)
@@ -408,6 +603,31 @@ std::vector<StepLoss> stepLosses(const std::vector<SpecimenDiagramStep> &steps)
     return losses;
 }
 
+std::optional<double> roundScaleValue(double atMost)
+{
+    if (!(atMost > 0) || !std::isfinite(atMost))
+        return std::nullopt;
+    // factor times ten to the exponent; below 1 divided by the power, so that 2e-9 comes out
+    // as the double the literal names.
+    const auto value = [](double factor, int exponent) {
+        return exponent >= 0 ? factor * std::pow(10.0, exponent)
+                             : factor / std::pow(10.0, -exponent);
+    };
+    int exponent = int(std::floor(std::log10(atMost)));
+    // log10 may land one off either way next to a power of ten.
+    if (value(1, exponent) > atMost)
+        --exponent;
+    else if (value(1, exponent + 1) <= atMost)
+        ++exponent;
+    for (const double factor : { 5.0, 2.0, 1.0 }) {
+        const double v = value(factor, exponent);
+        // Far below the smallest normal double the powers run out.
+        if (v <= atMost)
+            return v > 0 ? std::optional<double>(v) : std::nullopt;
+    }
+    return std::nullopt;
+}
+
 SpecimenDiagram::Layout SpecimenDiagram::layout(const QRectF &target)
 {
     const double gap = 6;
@@ -452,8 +672,7 @@ std::optional<int> SpecimenDiagram::stepAt(const QRectF &target, QPointF point, 
     std::optional<int> nearest;
     double best = radius * radius;
     for (std::size_t i = 0; i < m_data.steps.size(); ++i) {
-        for (const QPointF p :
-            { frame.horizontal(m_data.steps[i].moment), frame.vertical(m_data.steps[i].moment) }) {
+        for (const QPointF p : frame.places(m_data.steps[i].moment)) {
             const QPointF d = place.topLeft() + p - point;
             const double squared = d.x() * d.x() + d.y() * d.y();
             if (squared <= best) {
@@ -472,8 +691,9 @@ std::vector<int> SpecimenDiagram::stepsIn(const QRectF &target, const QRectF &ar
     const QRectF box = area.normalized();
     std::vector<int> chosen;
     for (std::size_t i = 0; i < m_data.steps.size(); ++i) {
-        if (box.contains(place.topLeft() + frame.horizontal(m_data.steps[i].moment))
-            || box.contains(place.topLeft() + frame.vertical(m_data.steps[i].moment)))
+        const std::vector<QPointF> points = frame.places(m_data.steps[i].moment);
+        if (std::any_of(points.begin(), points.end(),
+                [&](const QPointF &p) { return box.contains(place.topLeft() + p); }))
             chosen.push_back(int(i));
     }
     return chosen;

@@ -53,6 +53,8 @@ struct SpecimenDiagramCone
     DiagramVector direction;
     double alpha95Degrees = 0;
     QColor colour;
+    // What the mean is of (a component's name), in the stereogram's legend; none when empty.
+    QString name;
 };
 
 // A modelled path (the unmixed components summed): drawn as a line through the vector diagram
@@ -76,6 +78,9 @@ struct SpecimenDiagramData
 {
     QString title;
     QString levelUnit = QStringLiteral("\u00B0C");
+    // The unit of the moments ("A m2", "A/m"), named by the scales of the vector diagram and
+    // the losses; the scales give bare numbers without it.
+    QString momentUnit;
     // The steps are in the specimen's own frame: the axes are named x, y and z, not north, east
     // and down.
     bool specimenAxes = false;
@@ -98,10 +103,15 @@ struct StepLoss
 };
 std::vector<StepLoss> stepLosses(const std::vector<SpecimenDiagramStep> &steps);
 
+// The round value (1, 2 or 5 times a power of ten) a scale stands for: the largest not above
+// atMost; empty unless atMost is positive and finite.
+std::optional<double> roundScaleValue(double atMost);
+
 // The four panels of one measured specimen, painted onto any QPainter: the vector diagram
-// (north-down or as the options say), the losses between steps as bars, the equal-area
-// stereogram of the step directions and the decay J/J0 relative to the first step. Used by
-// the specimens window and the batch's picture of a measured specimen.
+// (north-down, east-down or both, as the options' projection says) with a scale, the losses
+// between steps as bars with a scale, the equal-area stereogram of the step directions with a
+// legend of the site means, and the decay J/J0 relative to the first step. Used by the
+// specimens window and the batch's picture of a measured specimen.
 class SpecimenDiagram
 {
 public:
@@ -110,6 +120,7 @@ public:
     { }
 
     const SpecimenDiagramData &data() const { return m_data; }
+    void setProjection(VerticalProjection projection) { m_data.options.projection = projection; }
 
     void paint(QPainter &painter, const QRectF &target) const;
 

@@ -1,7 +1,13 @@
 #include "diagrams/specimenpicture.h"
 
+#include <QActionGroup>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+
+#include <tuple>
+#include <utility>
+#include <vector>
 
 namespace Demagora {
 
@@ -15,7 +21,41 @@ SpecimenPicture::SpecimenPicture(QWidget *parent)
 void SpecimenPicture::setDiagram(SpecimenDiagram diagram)
 {
     m_diagram = std::move(diagram);
+    m_diagram.setProjection(m_projection);
     update();
+}
+
+void SpecimenPicture::setProjection(VerticalProjection projection)
+{
+    m_projection = projection;
+    m_diagram.setProjection(projection);
+    update();
+}
+
+QMenu *SpecimenPicture::projectionMenu(QWidget *parent)
+{
+    auto *menu = new QMenu(QStringLiteral("Vertical projection"), parent);
+    auto *group = new QActionGroup(menu);
+    std::vector<std::pair<VerticalProjection, QAction *>> actions;
+    for (const auto &[choice, name, text] :
+        { std::tuple { VerticalProjection::North, "act_projectionNorth", "North - down" },
+            std::tuple { VerticalProjection::East, "act_projectionEast", "East - down" },
+            std::tuple { VerticalProjection::Both, "act_projectionBoth", "Both" } }) {
+        QAction *action = menu->addAction(QString::fromLatin1(text));
+        action->setObjectName(QLatin1String(name));
+        action->setCheckable(true);
+        action->setChecked(choice == m_projection);
+        group->addAction(action);
+        connect(action, &QAction::triggered, this,
+            [this, projection = choice] { setProjection(projection); });
+        actions.push_back({ choice, action });
+    }
+    // The choice may have been set without the menu.
+    connect(menu, &QMenu::aboutToShow, menu, [this, actions] {
+        for (const auto &[choice, action] : actions)
+            action->setChecked(choice == m_projection);
+    });
+    return menu;
 }
 
 void SpecimenPicture::paintEvent(QPaintEvent *)

@@ -8,11 +8,14 @@
 #include <optional>
 #include <vector>
 
+class QMenu;
+
 namespace Demagora {
 
 // The specimen picture in the specimens window. A click on a step of the vector diagram
 // chooses it (Ctrl adds it to the choice or takes it out); dragging a rectangle chooses the
-// steps inside it.
+// steps inside it. The vertical projection of its vector diagram is the picture's own choice,
+// kept for every specimen shown.
 class SpecimenPicture : public QWidget
 {
     Q_OBJECT
@@ -22,6 +25,11 @@ public:
 
     void setDiagram(SpecimenDiagram diagram);
     const SpecimenDiagram &diagram() const { return m_diagram; }
+
+    VerticalProjection projection() const { return m_projection; }
+    void setProjection(VerticalProjection projection);
+    // "Vertical projection": north-down, east-down or both, as the diagram window offers them.
+    QMenu *projectionMenu(QWidget *parent);
 
     QSize sizeHint() const override { return { 640, 660 }; }
 
@@ -37,6 +45,7 @@ protected:
 
 private:
     SpecimenDiagram m_diagram { SpecimenDiagramData {} };
+    VerticalProjection m_projection = VerticalProjection::North;
     std::optional<QPoint> m_pressedAt;
     QPoint m_dragTo;
 };

@@ -22,8 +22,6 @@ namespace {
 const QColor Black(0, 0, 0);
 const QColor Blue(0, 0, 255);
 const QColor Red(255, 0, 0);
-// The east-down projection beside the north-down one: apart from red in lightness too.
-const QColor Orange(230, 140, 0);
 
 // From this many points on, the segments of a picture get places of their own.
 constexpr std::size_t PlacesFromPoints = 1'000'000;
@@ -47,10 +45,10 @@ void paintVectorDiagram(PanelCanvas &canvas, const ResultSeries &series,
     std::size_t pointCount = 0;
     for (int p = first; p <= last; ++p)
         pointCount += series[static_cast<std::size_t>(p)].size();
-    const VerticalProjection projection = state.options.projection;
-    const bool northDown = projection != VerticalProjection::East;
-    const bool eastDown = projection != VerticalProjection::North;
-    const QColor eastColour = projection == VerticalProjection::Both ? Orange : Red;
+    const VerticalPlanes planes = verticalPlanes(state.options.projection);
+    const bool northDown = planes.northDown;
+    const bool eastDown = planes.eastDown;
+    const QColor eastColour = planes.both() ? eastBesideNorthColour() : Red;
     const auto stopped
         = [cancelled] { return cancelled && cancelled->load(std::memory_order_relaxed); };
     // Step by step: the blue segment, the red one, then the labels of the step.
@@ -147,9 +145,10 @@ void paintVectorLegend(PanelCanvas &canvas, const DiagramOptions &options, Panel
     word(half, s - 35, QStringLiteral("East"), Blue);
     word(half, s - 15, QStringLiteral("Down"), Red);
     word(0, half, QStringLiteral("South"), Blue);
-    if (options.projection != VerticalProjection::North) {
+    const VerticalPlanes planes = verticalPlanes(options.projection);
+    if (planes.eastDown) {
         // The east-down projection's own horizontal axis, under the words of the north one.
-        const QColor colour = options.projection == VerticalProjection::Both ? Orange : Red;
+        const QColor colour = planes.both() ? eastBesideNorthColour() : Red;
         const int below = half + QFontMetrics(canvas.painter().font()).height();
         word(s - 30, below, QStringLiteral("East"), colour);
         word(0, below, QStringLiteral("West"), colour);

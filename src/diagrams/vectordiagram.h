@@ -4,6 +4,8 @@
 #include "diagrams/diagramviewstate.h"
 #include "model/populations.h"
 
+#include <QColor>
+
 #include <atomic>
 
 namespace Demagora {
@@ -16,6 +18,25 @@ class TraceCache;
 // the horizontal plane (blue) and on the vertical plane through north, through east or both
 // (red, orange beside red), step by step, with the step labels along the last resulting
 // vector. Used by DiagramRenderer.
+
+// The vertical planes a projection choice shows the path on. Shown together, the east-down
+// one is told apart by its colour.
+struct VerticalPlanes
+{
+    bool northDown = true;
+    bool eastDown = false;
+
+    bool both() const { return northDown && eastDown; }
+};
+constexpr VerticalPlanes verticalPlanes(VerticalProjection projection)
+{
+    return { projection != VerticalProjection::East, projection != VerticalProjection::North };
+}
+// The east-down projection beside the north-down one: apart from red in lightness too.
+inline QColor eastBesideNorthColour()
+{
+    return { 230, 140, 0 };
+}
 
 // The two axes through the centre of the panel.
 void paintVectorAxes(PanelCanvas &canvas);

@@ -13,6 +13,12 @@ enum class Treatment { Nrm, Thermal, AlternatingField, Other };
 // The unit of a measured moment: a moment (A m2) or a magnetization (A/m).
 enum class MomentUnit { AmpereSquareMetre, AmperePerMetre };
 
+// "A m2" or "A/m", as tables and pictures name the unit.
+constexpr const char *momentUnitName(MomentUnit unit)
+{
+    return unit == MomentUnit::AmpereSquareMetre ? "A m2" : "A/m";
+}
+
 // One measurement of a real (or simulated) specimen, in the order it was made.
 struct SpecimenStep
 {

@@ -320,8 +320,8 @@ void InterpretationPanel::decorate(SpecimenDiagramData &data)
             continue;
         const Vector3 mean
             = unitVector(summary.mean->mean->declination, summary.mean->mean->inclination);
-        data.cones.push_back(
-            { diagramVector(mean), summary.mean->alpha95.value_or(0), colourOf(index) });
+        data.cones.push_back({ diagramVector(mean), summary.mean->alpha95.value_or(0),
+            colourOf(index), QString::fromStdString(summary.component) });
     }
 }
 

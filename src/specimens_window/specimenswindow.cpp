@@ -201,6 +201,7 @@ void SpecimensWindow::buildLayout()
     QMenuBar *bar = m_interpretation->createMenuBar(this);
     addSavingCommands(*bar);
     bar->insertMenu(bar->actions().value(1), specimenMenu(bar));
+    bar->addMenu(QStringLiteral("&View"))->addMenu(m_picture->projectionMenu(bar));
     layout->setMenuBar(bar);
     layout->addWidget(split);
     SG_specimens->setFocus();
@@ -371,6 +372,7 @@ void SpecimensWindow::repaintPicture()
     if (af)
         data.levelUnit = QStringLiteral("mT");
     data.specimenAxes = shownCoordinates(specimen, coordinates()) == CoordinateSystem::Specimen;
+    data.momentUnit = unitText(specimen.unit);
     m_interpretation->decorate(data);
     m_picture->setDiagram(SpecimenDiagram(std::move(data)));
 }

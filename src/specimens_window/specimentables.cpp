@@ -27,7 +27,7 @@ QString real(double value)
 
 QString unitText(MomentUnit unit)
 {
-    return unit == MomentUnit::AmpereSquareMetre ? QStringLiteral("A m2") : QStringLiteral("A/m");
+    return QString::fromLatin1(momentUnitName(unit));
 }
 
 QString treatmentText(Treatment treatment)

@@ -100,7 +100,7 @@ SpecimenDiagramData unmixDiagramData(
         const double cone = j < result.intervals.size() ? result.intervals[j].alpha95 : 0;
         data.cones.push_back(
             { { std::cos(i) * std::cos(d), std::cos(i) * std::sin(d), std::sin(i) }, cone,
-                unmixComponentColour(j) });
+                unmixComponentColour(j), QString() });
     }
     return data;
 }

@@ -90,6 +90,26 @@ TEST_F(MeasuredOutputsTest, PictureOfOneSpecimenInEachFormat)
     EXPECT_EQ(image.size(), QSize(500, 524));
 }
 
+// --projection draws the vertical planes the specimens window's View menu offers; without it
+// the north-down plane alone. The scales name the file's unit.
+TEST_F(MeasuredOutputsTest, PictureTakesTheProjectionOfTheWindow)
+{
+    SKIP_WITHOUT_SHARED_MEASUREMENTS();
+    for (const auto &[projection, eastWord] :
+        { std::pair { "", false }, std::pair { "east", true } }) {
+        SCOPED_TRACE(projection);
+        std::vector<std::string> arguments { "--specimen", "PI47-3a", "--coordinates", "geographic",
+            "--png", file("p.svg") };
+        if (*projection)
+            arguments.insert(arguments.end(), { "--projection", projection });
+        const Outcome outcome = run(arguments);
+        ASSERT_EQ(outcome.status, BatchSuccess) << outcome.err;
+        const std::string svg = slurp(file("p.svg"));
+        EXPECT_EQ(svg.find(">E<") != std::string::npos, eastWord);
+        EXPECT_NE(svg.find(" A m2<"), std::string::npos);
+    }
+}
+
 // Every specimen keeps its row under its name; the site's nine lines agree in geographic
 // coordinates (the site is well grouped) and scatter in the specimens' own axes, so the frame
 // of --coordinates is the one fitted.

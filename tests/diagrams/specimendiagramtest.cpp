@@ -1,6 +1,7 @@
 #include "diagrams/specimendiagram.h"
 
 #include "diagramfixtures.h"
+#include "diagrams/labelplacement.h"
 #include "diagrams/picturefile.h"
 
 #include <QImage>
@@ -8,7 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+#include <optional>
 #include <sstream>
+#include <string>
+#include <vector>
 
 namespace Demagora {
 namespace {
@@ -117,6 +123,139 @@ TEST(SpecimenDiagramTest, AxesAreNamedForTheFrameOfTheSteps)
         for (const char *word : { ">x<", ">y, z<", ">-y, -z<" })
             EXPECT_EQ(text.find(word) != std::string::npos, specimenAxes) << word;
     }
+}
+
+} // namespace
+} // namespace Demagora
+
+namespace Demagora {
+namespace {
+
+std::string svgOf(const SpecimenDiagram &diagram)
+{
+    std::ostringstream svg;
+    writePicture(svg, PictureFormat::Svg, QSize(600, 624),
+        [&](QPainter &painter, const QRectF &target) { diagram.paint(painter, target); });
+    return svg.str();
+}
+
+TEST(SpecimenDiagramTest, ScaleIsTheLargestRoundValueNotAbove)
+{
+    const struct
+    {
+        double atMost;
+        std::optional<double> value;
+    } cases[] = {
+        { 1, 1 },
+        { 0.999, 0.5 },
+        { 3e-9, 2e-9 },
+        { 1e-9, 1e-9 }, // a power of ten whose logarithm may come out a little low
+        { 1000, 1000 },
+        { std::nextafter(1000.0, 0.0), 500 }, // whose logarithm rounds up to 3
+        { 4.9999, 2 },
+        { 7.3e5, 5e5 },
+        { 19.99, 10 },
+        { 0, std::nullopt },
+        { -2, std::nullopt },
+        { std::numeric_limits<double>::infinity(), std::nullopt },
+        { std::numeric_limits<double>::quiet_NaN(), std::nullopt },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.atMost);
+        EXPECT_EQ(roundScaleValue(c.atMost), c.value);
+    }
+}
+
+// The words the picture writes: the scales' values in the moment's unit, the axis of each
+// vertical plane shown, and the legend of the site means named.
+TEST(SpecimenDiagramTest, WordsOfTheScalesTheProjectionsAndTheLegend)
+{
+    // Steps along north from 1e-8 to 0: the vector diagram spans 1e-8 (a quarter of its panel
+    // holds 3.1e-9), the largest loss is 5e-11 per degree.
+    SpecimenDiagramData base = decayingFrom(1e-8, 0.5);
+    base.momentUnit = QStringLiteral("A m2");
+    const auto with = [&](auto change) {
+        SpecimenDiagramData data = base;
+        change(data);
+        return data;
+    };
+    const auto projection = [&](VerticalProjection p) {
+        return with([p](SpecimenDiagramData &d) { d.options.projection = p; });
+    };
+    const struct
+    {
+        const char *name;
+        SpecimenDiagramData data;
+        std::vector<const char *> present;
+        std::vector<const char *> absent;
+    } cases[] = {
+        { "scales", base, { ">2e-09 A m2<", ">5e-11<", "(A m2/\u00B0C)<" }, { ">Site means<" } },
+        { "no unit", with([](SpecimenDiagramData &d) { d.momentUnit.clear(); }), { ">2e-09<" },
+            { "A m2" } },
+        { "north-down", projection(VerticalProjection::North), { ">N<" }, { ">E<" } },
+        { "east-down", projection(VerticalProjection::East), { ">N<", ">E<" }, {} },
+        { "both", projection(VerticalProjection::Both), { ">N<", ">E<" }, {} },
+        { "site means", with([](SpecimenDiagramData &d) {
+             d.cones = { { { 1, 0, 1 }, 5, Qt::red, QStringLiteral("HT") },
+                 { { 0, 1, 1 }, 5, Qt::blue, QString() },
+                 { { 1, 1, 0 }, 5, Qt::green, QStringLiteral("LT") } };
+         }),
+            { ">Site means<", ">HT<", ">LT<" }, {} },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string svg = svgOf(SpecimenDiagram(c.data));
+        for (const char *word : c.present)
+            EXPECT_NE(svg.find(word), std::string::npos) << word;
+        for (const char *word : c.absent)
+            EXPECT_EQ(svg.find(word), std::string::npos) << word;
+    }
+}
+
+// The projection chosen decides the planes drawn and chosen from: a step east and down of the
+// origin stands right of the vertical axis only on the east-down plane, drawn in its own
+// colour beside the north-down one.
+TEST(SpecimenDiagramTest, ProjectionDecidesThePlanesDrawnAndChosenFrom)
+{
+    const QColor Orange(230, 140, 0);
+    const struct
+    {
+        VerticalProjection projection;
+        std::vector<int> rightOfAxis;
+        bool orange;
+    } cases[] = {
+        { VerticalProjection::North, {}, false },
+        { VerticalProjection::East, { 1 }, false },
+        { VerticalProjection::Both, { 1 }, true },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(int(c.projection));
+        SpecimenDiagramData data;
+        data.steps = { { 0, { 0, 0, 0 } }, { 100, { 0, 1, 1 } } };
+        data.options.projection = c.projection;
+        const SpecimenDiagram diagram(std::move(data));
+        const int width = 600;
+        const QRectF panel = SpecimenDiagram::layout(QRectF(0, 0, width, width)).vectors;
+        const QRectF right(panel.center() + QPointF(20, -panel.height() / 2),
+            QSizeF(panel.width() / 2 - 20, panel.height()));
+        EXPECT_EQ(diagram.stepsIn(QRectF(0, 0, width, width), right), c.rightOfAxis);
+        EXPECT_EQ(
+            Testing::countColour(paint(diagram, width), right.toRect(), Orange, 30) > 0, c.orange);
+    }
+}
+
+TEST(LabelPlacementTest, CrowdedLabelsTakeTheirFirstFreePlaceOrNone)
+{
+    const LabelBox right { 10, 0, 10, 10 };
+    const LabelBox left { -10, 0, 10, 10 };
+    const LabelBox below { 0, 10, 10, 10 };
+    const std::vector<std::vector<LabelBox>> places {
+        { right, left }, // right
+        { right, left }, // right is taken: left
+        { right, left }, // both taken: left out
+        { below, right }, // below is free of labels but covers the obstacle: none left
+    };
+    EXPECT_EQ(labelPlaces(places, { { 2, 12, 2, 2 } }), (std::vector<int> { 0, 1, -1, -1 }));
 }
 
 } // namespace

@@ -10,7 +10,9 @@
 #include "support/mnemonics.h"
 #include "support/smallcitsite.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
@@ -229,6 +231,32 @@ TEST(SpecimensWindowTest, CoordinatesTurnTheStepsButKeepTheirIntensity)
     EXPECT_EQ(cell(steps, 0, 7), intensity);
     EXPECT_EQ(
         window->picture().diagram().data().steps.size(), std::size_t(steps->model()->rowCount()));
+}
+
+// View > Vertical projection holds for every specimen shown; geographic and tilt-corrected
+// steps are drawn on north, east and down, the specimen's own on x, y and z; the scales name
+// the file's unit and the stereogram's legend the component of a site mean.
+TEST(SpecimensWindowTest, ViewChoosesTheProjectionAndTheAxesFollowTheCoordinates)
+{
+    const auto window = openCit();
+    const auto shown = [&] { return window->picture().diagram().data(); };
+    window->chooseSteps({ 0, 1, 2, 3 }, false);
+    window->interpretation().fitChosen(FitType::Free);
+    window->findChild<QCheckBox *>(QStringLiteral("CH_site"))->setChecked(true);
+    ASSERT_EQ(shown().cones.size(), 1u);
+    EXPECT_EQ(shown().cones.front().name, QStringLiteral("C1"));
+    EXPECT_EQ(shown().options.projection, VerticalProjection::North);
+    window->findChild<QAction *>(QStringLiteral("act_projectionBoth"))->trigger();
+    window->setCurrentSpecimen(1);
+    EXPECT_EQ(shown().options.projection, VerticalProjection::Both);
+    EXPECT_EQ(shown().momentUnit, QStringLiteral("A m2"));
+    for (const auto &[system, specimenAxes] : { std::pair { CoordinateSystem::Geographic, false },
+             std::pair { CoordinateSystem::TiltCorrected, false },
+             std::pair { CoordinateSystem::Specimen, true } }) {
+        SCOPED_TRACE(int(system));
+        window->setCoordinates(system);
+        EXPECT_EQ(shown().specimenAxes, specimenAxes);
+    }
 }
 
 TEST(SpecimensWindowTest, StepsChosenInTheTableOrOnTheDiagramAreTheSame)
