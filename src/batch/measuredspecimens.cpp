@@ -118,7 +118,7 @@ SpecimenPictureRequest specimenPictureRequest(
     for (const SpecimenStep &step : framed.steps) {
         af = af || step.treatment == Treatment::AlternatingField;
         picture.steps.push_back(
-            { step.treatment == Treatment::Nrm ? 0 : step.level, step.x, step.y, step.z });
+            { step.treatment == Treatment::Nrm ? 0 : step.level, { step.x, step.y, step.z } });
     }
     picture.levelUnit = af ? "mT" : "\u00B0C";
     picture.specimenAxes = system == CoordinateSystem::Specimen;

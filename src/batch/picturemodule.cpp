@@ -73,7 +73,7 @@ bool demagoraWriteSpecimenPicture(
         data.momentUnit = QString::fromStdString(picture->momentUnit);
         data.options.projection = picture->projection;
         for (const SpecimenPictureStep &step : picture->steps)
-            data.steps.push_back({ step.level, { step.north, step.east, step.down }, false });
+            data.steps.push_back({ step.level, step.moment, false });
         const std::string bytes = encodeSpecimenPicture(SpecimenDiagram(std::move(data)),
             QString::fromStdString(picture->path), picture->width);
         stream->write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

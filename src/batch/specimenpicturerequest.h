@@ -1,6 +1,7 @@
 #pragma once
 
 #include "diagrams/diagramoptions.h"
+#include "model/vector3.h"
 
 #include <ostream>
 #include <string>
@@ -13,9 +14,7 @@ namespace Demagora {
 struct SpecimenPictureStep
 {
     double level = 0;
-    double north = 0;
-    double east = 0;
-    double down = 0;
+    Vector3 moment;
 };
 
 // What the picture of one measured specimen needs, as plain data that crosses the module's

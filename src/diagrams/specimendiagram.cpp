@@ -27,11 +27,6 @@ const QColor BadGrey(160, 160, 160);
 constexpr double Pi = 3.14159265358979323846;
 constexpr int SymbolRadius = 3;
 
-double lengthOf(const DiagramVector &v)
-{
-    return std::sqrt(v.north * v.north + v.east * v.east + v.down * v.down);
-}
-
 // The vector diagram's mapping: north to the right, east and down downward (east to the right
 // on the east-down plane), one scale for every projection, the origin and every point inside
 // the panel.
@@ -42,20 +37,20 @@ struct VectorFrame
     double originY = 0;
     VerticalPlanes planes;
 
-    QPointF horizontal(const DiagramVector &v) const
+    QPointF horizontal(const Vector3 &v) const
     {
-        return { originX + v.north * scale, originY + v.east * scale };
+        return { originX + v.x * scale, originY + v.y * scale };
     }
-    QPointF northDown(const DiagramVector &v) const
+    QPointF northDown(const Vector3 &v) const
     {
-        return { originX + v.north * scale, originY + v.down * scale };
+        return { originX + v.x * scale, originY + v.z * scale };
     }
-    QPointF eastDown(const DiagramVector &v) const
+    QPointF eastDown(const Vector3 &v) const
     {
-        return { originX + v.east * scale, originY + v.down * scale };
+        return { originX + v.y * scale, originY + v.z * scale };
     }
     // Where a vector is drawn: on the horizontal plane, then on each vertical plane shown.
-    std::vector<QPointF> places(const DiagramVector &v) const
+    std::vector<QPointF> places(const Vector3 &v) const
     {
         std::vector<QPointF> points { horizontal(v) };
         if (planes.northDown)
@@ -71,17 +66,17 @@ VectorFrame vectorFrame(const SpecimenDiagramData &data, double size)
     VectorFrame frame;
     frame.planes = verticalPlanes(data.options.projection);
     double minX = 0, maxX = 0, minY = 0, maxY = 0;
-    const auto take = [&](const DiagramVector &v) {
-        if (!std::isfinite(v.north) || !std::isfinite(v.east) || !std::isfinite(v.down))
+    const auto take = [&](const Vector3 &v) {
+        if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z))
             return;
-        minX = std::min(minX, v.north);
-        maxX = std::max(maxX, v.north);
+        minX = std::min(minX, v.x);
+        maxX = std::max(maxX, v.x);
         if (frame.planes.eastDown) {
-            minX = std::min(minX, v.east);
-            maxX = std::max(maxX, v.east);
+            minX = std::min(minX, v.y);
+            maxX = std::max(maxX, v.y);
         }
-        minY = std::min({ minY, v.east, v.down });
-        maxY = std::max({ maxY, v.east, v.down });
+        minY = std::min({ minY, v.y, v.z });
+        maxY = std::max({ maxY, v.y, v.z });
     };
     for (const SpecimenDiagramStep &step : data.steps)
         take(step.moment);
@@ -250,7 +245,7 @@ void paintVectors(PanelCanvas &canvas, const SpecimenDiagramData &data)
     // symbols, the east-down one in its own colour beside the north-down one.
     struct Plane
     {
-        QPointF (VectorFrame::*place)(const DiagramVector &) const;
+        QPointF (VectorFrame::*place)(const Vector3 &) const;
         bool filled;
         bool eastDown;
     };
@@ -413,47 +408,44 @@ void paintLosses(PanelCanvas &canvas, const SpecimenDiagramData &data)
     numbers.draw();
 }
 
-QPointF netPoint(const NetGeometry &net, const DiagramVector &v)
+QPointF netPoint(const NetGeometry &net, const Vector3 &v)
 {
-    const double length = lengthOf(v);
-    const double inclination
-        = length > 0 ? std::asin(std::clamp(v.down / length, -1.0, 1.0)) * 180 / Pi : 0;
-    const NetPoint p = equalAreaPoint(v.north, v.east, inclination);
+    const NetPoint p = equalAreaPoint(v.x, v.y, inclinationOf(v));
     return { net.centre() + p.east * net.radius(), net.centre() - p.north * net.radius() };
 }
 
 // Points of the circle of the given angular radius about a direction, in order.
-std::vector<DiagramVector> circleAbout(const DiagramVector &axis, double radiusDegrees)
+std::vector<Vector3> circleAbout(const Vector3 &axis, double radiusDegrees)
 {
-    const double length = lengthOf(axis);
+    const double length = norm(axis);
     if (!(length > 0))
         return {};
-    const DiagramVector a { axis.north / length, axis.east / length, axis.down / length };
+    const Vector3 a { axis.x / length, axis.y / length, axis.z / length };
     // Two unit vectors perpendicular to the axis and to each other.
-    DiagramVector u = std::abs(a.down) < 0.9 ? DiagramVector { -a.east, a.north, 0 }
-                                             : DiagramVector { 0, -a.down, a.east };
-    const double ul = lengthOf(u);
-    u = { u.north / ul, u.east / ul, u.down / ul };
-    const DiagramVector w { a.east * u.down - a.down * u.east, a.down * u.north - a.north * u.down,
-        a.north * u.east - a.east * u.north };
+    Vector3 u = std::abs(a.z) < 0.9 ? Vector3 { -a.y, a.x, 0 }
+                                             : Vector3 { 0, -a.z, a.y };
+    const double ul = norm(u);
+    u = { u.x / ul, u.y / ul, u.z / ul };
+    const Vector3 w { a.y * u.z - a.z * u.y, a.z * u.x - a.x * u.z,
+        a.x * u.y - a.y * u.x };
     const double r = radiusDegrees * Pi / 180;
-    std::vector<DiagramVector> points;
+    std::vector<Vector3> points;
     for (int i = 0; i <= 180; ++i) {
         const double t = 2 * Pi * i / 180;
         const double c = std::cos(r), sr = std::sin(r) * std::cos(t),
                      sw = std::sin(r) * std::sin(t);
-        points.push_back({ c * a.north + sr * u.north + sw * w.north,
-            c * a.east + sr * u.east + sw * w.east, c * a.down + sr * u.down + sw * w.down });
+        points.push_back({ c * a.x + sr * u.x + sw * w.x,
+            c * a.y + sr * u.y + sw * w.y, c * a.z + sr * u.z + sw * w.z });
     }
     return points;
 }
 
 void paintCircle(PanelCanvas &canvas, const NetGeometry &net,
-    const std::vector<DiagramVector> &points, QColor colour)
+    const std::vector<Vector3> &points, QColor colour)
 {
     for (std::size_t i = 1; i < points.size(); ++i) {
-        const bool lower = points[i].down >= 0 && points[i - 1].down >= 0;
-        const bool upper = points[i].down <= 0 && points[i - 1].down <= 0;
+        const bool lower = points[i].z >= 0 && points[i - 1].z >= 0;
+        const bool upper = points[i].z <= 0 && points[i - 1].z <= 0;
         if (!lower && !upper)
             continue;
         canvas.setPen(colour, 1, lower ? Qt::SolidLine : Qt::DashLine);
@@ -506,7 +498,7 @@ void paintStereogram(PanelCanvas &canvas, const SpecimenDiagramData &data)
         paintCircle(canvas, net, circleAbout(plane.pole, 90), plane.colour);
     for (const SpecimenDiagramCone &cone : data.cones) {
         paintCircle(canvas, net, circleAbout(cone.direction, cone.alpha95Degrees), cone.colour);
-        symbol(canvas, netPoint(net, cone.direction), cone.direction.down >= 0, cone.colour);
+        symbol(canvas, netPoint(net, cone.direction), cone.direction.z >= 0, cone.colour);
     }
     canvas.setPen(Grey, 1);
     for (std::size_t i = 1; i < data.steps.size(); ++i) {
@@ -515,14 +507,14 @@ void paintStereogram(PanelCanvas &canvas, const SpecimenDiagramData &data)
         canvas.line(a.x(), a.y(), b.x(), b.y());
     }
     for (const SpecimenDiagramStep &step : data.steps) {
-        if (lengthOf(step.moment) > 0)
-            symbol(canvas, netPoint(net, step.moment), step.moment.down >= 0 && !step.bad,
+        if (norm(step.moment) > 0)
+            symbol(canvas, netPoint(net, step.moment), step.moment.z >= 0 && !step.bad,
                 stepColour(step, Black));
     }
     for (const SpecimenDiagramLine &line : data.lines) {
-        const DiagramVector d { line.from.north - line.to.north, line.from.east - line.to.east,
-            line.from.down - line.to.down };
-        if (lengthOf(d) > 0) {
+        const Vector3 d { line.from.x - line.to.x, line.from.y - line.to.y,
+            line.from.z - line.to.z };
+        if (norm(d) > 0) {
             const QPointF p = netPoint(net, d);
             painter.setPen(QPen(line.colour, 2));
             painter.drawRect(QRectF(canvas.origin() + p - QPointF(4, 4), QSizeF(8, 8)));
@@ -536,11 +528,11 @@ void paintDecay(PanelCanvas &canvas, const SpecimenDiagramData &data)
     const QFontMetrics metrics(canvas.painter().font());
     if (data.steps.empty())
         return;
-    const double first = lengthOf(data.steps.front().moment);
+    const double first = norm(data.steps.front().moment);
     double largest = 1;
     for (const SpecimenDiagramStep &step : data.steps) {
         if (first > 0)
-            largest = std::max(largest, lengthOf(step.moment) / first);
+            largest = std::max(largest, norm(step.moment) / first);
     }
     // J/J0 may exceed 1; the axis numbers at most seven ratios however far it goes, so that a
     // first step all but 0 cannot ask for millions of labels.
@@ -569,7 +561,7 @@ void paintDecay(PanelCanvas &canvas, const SpecimenDiagramData &data)
               std::optional<QPointF> previous;
               for (const SpecimenDiagramStep &point : points) {
                   const std::optional<int> x = decayX(frame, point.level);
-                  const std::optional<int> y = decayY(frame, lengthOf(point.moment) / first / top);
+                  const std::optional<int> y = decayY(frame, norm(point.moment) / first / top);
                   const std::optional<QPointF> p
                       = x && y ? std::optional<QPointF>(QPointF(*x, *y)) : std::nullopt;
                   canvas.setPen(colour, 1);
@@ -595,10 +587,10 @@ std::vector<StepLoss> stepLosses(const std::vector<SpecimenDiagramStep> &steps)
         const double span = steps[i].level - steps[i - 1].level;
         if (!(span > 0))
             continue;
-        const DiagramVector removed { steps[i - 1].moment.north - steps[i].moment.north,
-            steps[i - 1].moment.east - steps[i].moment.east,
-            steps[i - 1].moment.down - steps[i].moment.down };
-        losses.push_back({ steps[i - 1].level, steps[i].level, lengthOf(removed) / span });
+        const Vector3 removed { steps[i - 1].moment.x - steps[i].moment.x,
+            steps[i - 1].moment.y - steps[i].moment.y,
+            steps[i - 1].moment.z - steps[i].moment.z };
+        losses.push_back({ steps[i - 1].level, steps[i].level, norm(removed) / span });
     }
     return losses;
 }

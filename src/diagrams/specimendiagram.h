@@ -1,6 +1,7 @@
 #pragma once
 
 #include "diagrams/diagramoptions.h"
+#include "model/vector3.h"
 
 #include <QColor>
 #include <QRectF>
@@ -13,19 +14,11 @@ class QPainter;
 
 namespace Demagora {
 
-// A point in the picture's frame: x north, y east, z down, in the specimen's unit.
-struct DiagramVector
-{
-    double north = 0;
-    double east = 0;
-    double down = 0;
-};
-
 // One measured step as the specimen picture draws it.
 struct SpecimenDiagramStep
 {
     double level = 0; // degrees Celsius or mT
-    DiagramVector moment;
+    Vector3 moment;
     bool selected = false;
     // Marked bad: drawn hollow and grey in every panel.
     bool bad = false;
@@ -35,22 +28,22 @@ struct SpecimenDiagramStep
 // on the stereogram.
 struct SpecimenDiagramLine
 {
-    DiagramVector from;
-    DiagramVector to;
+    Vector3 from;
+    Vector3 to;
     QColor colour;
 };
 
 // A fitted plane: its great circle on the stereogram, given by its pole.
 struct SpecimenDiagramPlane
 {
-    DiagramVector pole;
+    Vector3 pole;
     QColor colour;
 };
 
 // A mean direction with its cone of confidence on the stereogram.
 struct SpecimenDiagramCone
 {
-    DiagramVector direction;
+    Vector3 direction;
     double alpha95Degrees = 0;
     QColor colour;
     // What the mean is of (a component's name), in the stereogram's legend; none when empty.

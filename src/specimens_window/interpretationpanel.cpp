@@ -49,19 +49,14 @@ QColor colourOf(std::size_t index)
     return Palette[index % Palette.size()];
 }
 
-DiagramVector diagramVector(const Vector3 &v)
-{
-    return { v.x, v.y, v.z };
-}
-
 // The fitted line over the vector diagram, or the plane's great circle.
 void addFit(SpecimenDiagramData &data, const Fit &fit, QColor colour)
 {
     if (fit.type == FitType::Plane)
-        data.planes.push_back({ diagramVector(fit.direction), colour });
+        data.planes.push_back({ fit.direction, colour });
     else
         data.lines.push_back(
-            { diagramVector(fit.segmentStart), diagramVector(fit.segmentEnd), colour });
+            { fit.segmentStart, fit.segmentEnd, colour });
 }
 
 QTableView *tableView(QWidget *parent, const char *name)
@@ -320,7 +315,7 @@ void InterpretationPanel::decorate(SpecimenDiagramData &data)
             continue;
         const Vector3 mean
             = unitVector(summary.mean->mean->declination, summary.mean->mean->inclination);
-        data.cones.push_back({ diagramVector(mean), summary.mean->alpha95.value_or(0),
+        data.cones.push_back({ mean, summary.mean->alpha95.value_or(0),
             colourOf(index), QString::fromStdString(summary.component) });
     }
 }

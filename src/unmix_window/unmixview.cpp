@@ -64,7 +64,7 @@ SpecimenDiagramData unmixDiagramData(
     SpecimenDiagramData data;
     data.title = title;
     for (const UnmixStep &s : steps)
-        data.steps.push_back({ s.temperature, { s.moment.x, s.moment.y, s.moment.z }, false });
+        data.steps.push_back({ s.temperature, s.moment, false });
     if (steps.empty() || result.best.components.empty())
         return data;
 

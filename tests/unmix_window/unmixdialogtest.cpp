@@ -146,10 +146,10 @@ TEST(UnmixDialogTest, ShowsTheFittedComponents)
     ASSERT_EQ(picture.cones.size(), 2u);
     for (std::size_t j = 0; j < 2; ++j) {
         const UnmixComponent &c = result.best.components[j];
-        const DiagramVector &d = picture.cones[j].direction;
-        EXPECT_NEAR(std::atan2(d.east, d.north) * 180 / 3.14159265358979323846,
+        const Vector3 &d = picture.cones[j].direction;
+        EXPECT_NEAR(std::atan2(d.y, d.x) * 180 / 3.14159265358979323846,
             c.declination > 180 ? c.declination - 360 : c.declination, 1e-9);
-        EXPECT_NEAR(std::asin(d.down) * 180 / 3.14159265358979323846, c.inclination, 1e-9);
+        EXPECT_NEAR(std::asin(d.z) * 180 / 3.14159265358979323846, c.inclination, 1e-9);
         EXPECT_EQ(picture.cones[j].alpha95Degrees, result.intervals[j].alpha95);
     }
     EXPECT_TRUE(dialog->statusText().startsWith(QStringLiteral("2 component(s), chosen by BIC")));
