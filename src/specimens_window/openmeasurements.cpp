@@ -39,6 +39,12 @@ MeasurementOpening::MeasurementOpening(QWidget *parent, QString path,
         reading.stop = std::move(stop);
         try {
             m_set = readMeasurements(file, reading);
+            m_demag = reading.demag;
+            if (reading.demag == DemagKind::Thermal && holdsAfStepsOnly(*m_set)) {
+                reading.demag = DemagKind::AlternatingField;
+                m_set = readMeasurements(file, reading);
+                m_demag = reading.demag;
+            }
         } catch (const ReadStopped &) {
         } catch (const std::exception &error) {
             m_failure = error.what();
@@ -63,12 +69,15 @@ void MeasurementOpening::finish()
         reportError(parent, QString::fromStdString(m_failure));
     } else if (m_set && m_set->specimens.empty()) {
         reportError(parent,
-            QStringLiteral("%1 holds no specimen with a step of the NRM or a thermal "
-                           "demagnetization.")
-                .arg(m_path));
+            QStringLiteral("%1 holds no specimen with a step of the NRM or of %2.")
+                .arg(m_path,
+                    m_demag == DemagKind::Thermal ? QStringLiteral("a thermal demagnetization")
+                                                  : QStringLiteral("an AF demagnetization")));
     } else if (m_set) {
-        auto *window = new SpecimensWindow(std::move(*m_set), m_path, parent);
+        auto *window = new SpecimensWindow(
+            std::move(*m_set), m_path, m_windowParentSet ? m_windowParent.data() : parent, m_demag);
         window->setScenarioOpener(std::move(m_scenarioOpener));
+        emit windowOpened(window);
         window->show();
         opened = true;
     }
@@ -79,9 +88,11 @@ void MeasurementOpening::finish()
 MeasurementOpening *openMeasurements(QWidget *parent, const QString &path,
     std::function<void(const QString &path)> scenarioOpener, std::function<void()> opened)
 {
-    // The rows a file flags bad are shown as bad steps, which the user may mark good.
+    // The rows a file flags bad are shown as bad steps, which the user may mark good; every
+    // repeat is kept, for the window to merge or show (View > Every reading).
     ReadOptions options;
     options.keepFlaggedBad = true;
+    options.repeats = RepeatRule::All;
     auto *opening = new MeasurementOpening(parent, path, std::move(scenarioOpener), options);
     if (opened) {
         QObject::connect(

@@ -16,10 +16,13 @@ class QWidget;
 
 namespace Demagora {
 
+class SpecimensWindow;
+
 // Measurements (a file or a folder) read as a background job and opened in a specimens window.
 // A reading that lasts shows a progress dialog over the parent, whose Cancel stops the reading
 // itself; a refusal is shown with the reader's message, which names the file and the line. The
 // opening belongs to the parent (closing it stops the reading) and deletes itself once done.
+// Read for thermal steps, a file that holds AF steps only is read again for them.
 class MeasurementOpening : public QObject
 {
     Q_OBJECT
@@ -30,19 +33,30 @@ public:
         std::function<void(const QString &path)> scenarioOpener, ReadOptions options = {});
     ~MeasurementOpening() override;
 
+    // The window opened is a child of this widget rather than of the parent.
+    void setWindowParent(QWidget *parent)
+    {
+        m_windowParent = parent;
+        m_windowParentSet = true;
+    }
+
 signals:
     // Whether a specimens window was opened.
     void done(bool opened);
+    void windowOpened(SpecimensWindow *window);
 
 private:
     void finish();
 
     QPointer<QWidget> m_parent;
+    QPointer<QWidget> m_windowParent;
+    bool m_windowParentSet = false;
     QString m_path;
     std::function<void(const QString &path)> m_scenarioOpener;
     QPointer<QProgressDialog> m_progress; // a child of the parent, which may delete it first
     // Written by the job, read once it has finished.
     std::optional<MeasurementSet> m_set;
+    DemagKind m_demag = DemagKind::Thermal;
     std::string m_failure;
     BackgroundJob m_job;
 };

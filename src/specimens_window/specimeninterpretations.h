@@ -38,6 +38,11 @@ public:
     // Every interpretation at once (a table opened), as one step to undo.
     void replaceAll(Interpretations interpretations, const QString &text);
 
+    // Every interpretation at once, seen over other steps of the same measurements (every
+    // reading, or the readings merged): nothing to undo across it, so the undo history is
+    // cleared; whether they are saved stays as it was.
+    void resetTo(Interpretations interpretations);
+
     // The first of "C1", "C2" ... the specimen has no component of.
     std::string unusedName(int specimen) const;
 
@@ -55,6 +60,8 @@ private:
 
     Interpretations m_interpretations;
     QUndoStack *m_undo = nullptr;
+    // Changes made before the undo history was last cleared and not saved since.
+    bool m_unsavedBeforeReset = false;
 };
 
 } // namespace Demagora

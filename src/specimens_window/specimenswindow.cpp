@@ -1,12 +1,14 @@
 #include "specimens_window/specimenswindow.h"
 
 #include "specimens_window/interpretationpanel.h"
+#include "specimens_window/openmeasurements.h"
 #include "specimens_window/specimeninterpretations.h"
 #include "diagrams/specimenpicture.h"
 #include "specimens_window/specimentables.h"
 #include "unmix_window/unmixdialog.h"
 
 #include "measurements/specimencoordinates.h"
+#include "prompts/prompts.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -60,11 +62,25 @@ bool stepsInCoordinates(
 
 } // namespace
 
-SpecimensWindow::SpecimensWindow(MeasurementSet set, const QString &path, QWidget *parent)
+SpecimensWindow::SpecimensWindow(MeasurementSet set, const QString &path, QWidget *parent,
+    std::optional<DemagKind> demag)
     : QWidget(parent, Qt::Window)
     , m_set(std::move(set))
     , m_path(path)
 {
+    const bool af = std::any_of(m_set.specimens.begin(), m_set.specimens.end(),
+        [](const Specimen &specimen) {
+            return std::any_of(specimen.steps.begin(), specimen.steps.end(),
+                [](const SpecimenStep &step) {
+                    return step.treatment == Treatment::AlternatingField;
+                });
+        });
+    m_demag = demag.value_or(af ? DemagKind::AlternatingField : DemagKind::Thermal);
+    // A set read with every repeat kept is shown with the readings of each step merged.
+    if (m_set.summary.repeatsMerged == 0) {
+        m_readings = std::move(m_set);
+        m_set = mergedSet();
+    }
     setObjectName(QStringLiteral("SpecimensWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Specimens - %1").arg(QFileInfo(path).fileName()));
@@ -113,6 +129,22 @@ void SpecimensWindow::buildLayout()
     connect(CB_coordinates, &QComboBox::currentIndexChanged, this, [this] { showSpecimen(); });
     auto *coordinatesLabel = new QLabel(QStringLiteral("&Coordinates:"), this);
     coordinatesLabel->setBuddy(CB_coordinates);
+
+    CB_demagnetization = new QComboBox(this);
+    CB_demagnetization->setObjectName(QStringLiteral("CB_demagnetization"));
+    CB_demagnetization->setToolTip(QStringLiteral(
+        "The demagnetization whose steps are shown beside the NRM: thermal (\u00B0C) or "
+        "alternating field (mT); another choice reads the file again"));
+    CB_demagnetization->addItem(QStringLiteral("Thermal"), int(DemagKind::Thermal));
+    CB_demagnetization->addItem(QStringLiteral("AF"), int(DemagKind::AlternatingField));
+    CB_demagnetization->setCurrentIndex(CB_demagnetization->findData(int(m_demag)));
+    connect(CB_demagnetization, &QComboBox::activated, this, [this] {
+        const auto wanted = static_cast<DemagKind>(CB_demagnetization->currentData().toInt());
+        if (wanted != m_demag)
+            readDemagnetization(wanted);
+    });
+    auto *demagnetizationLabel = new QLabel(QStringLiteral("&Demagnetization:"), this);
+    demagnetizationLabel->setBuddy(CB_demagnetization);
 
     lbl_summary = new QLabel(summaryText(m_set.summary), this);
     lbl_summary->setObjectName(QStringLiteral("lbl_summary"));
@@ -163,25 +195,13 @@ void SpecimensWindow::buildLayout()
     auto *coordinates = new QHBoxLayout;
     coordinates->addWidget(coordinatesLabel);
     coordinates->addWidget(CB_coordinates, 1);
-    auto *unmix = new QPushButton(QStringLiteral("Unmix... (Ctrl+U)"), this);
-    unmix->setObjectName(QStringLiteral("btn_unmix"));
-    unmix->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
-    connect(unmix, &QPushButton::clicked, this, [this] {
-        if (m_current < 0)
-            return;
-        // Bad steps are left out of the unmixing as of every fit.
-        std::vector<SpecimenStep> good;
-        for (const SpecimenStep &step : m_stepsModel->steps()) {
-            if (!step.bad)
-                good.push_back(step);
-        }
-        if (UnmixDialog *dialog
-            = openUnmixDialog(this, m_set.specimens[std::size_t(m_current)], std::move(good))) {
-            dialog->setScenarioOpener(m_scenarioOpener);
-            dialog->setMeasurementsRead(m_set.files);
-        }
-    });
-    coordinates->addWidget(unmix);
+    coordinates->addWidget(demagnetizationLabel);
+    coordinates->addWidget(CB_demagnetization);
+    auto *unmixButton = new QPushButton(QStringLiteral("Unmix... (Ctrl+U)"), this);
+    unmixButton->setObjectName(QStringLiteral("btn_unmix"));
+    unmixButton->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
+    connect(unmixButton, &QPushButton::clicked, this, [this] { unmix(); });
+    coordinates->addWidget(unmixButton);
     topLayout->addLayout(coordinates);
     topLayout->addWidget(lbl_summary);
     left->addWidget(top);
@@ -201,6 +221,20 @@ void SpecimensWindow::buildLayout()
     QMenuBar *bar = m_interpretation->createMenuBar(this);
     addSavingCommands(*bar);
     bar->insertMenu(bar->actions().value(1), specimenMenu(bar));
+    QMenu *view = bar->addMenu(QStringLiteral("&View"));
+    m_everyReadingAction = view->addAction(QStringLiteral("Every &reading"));
+    m_everyReadingAction->setObjectName(QStringLiteral("act_everyReading"));
+    m_everyReadingAction->setCheckable(true);
+    m_everyReadingAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    m_everyReadingAction->setShortcutContext(Qt::WindowShortcut);
+    m_everyReadingAction->setToolTip(QStringLiteral(
+        "Every reading of a repeated step as a row of its own, to mark one bad; off, the "
+        "readings of a step are averaged without the bad ones"));
+    // Only a set read with its repeats kept has readings to show.
+    m_everyReadingAction->setEnabled(m_readings.specimens.size() == m_set.specimens.size());
+    connect(m_everyReadingAction, &QAction::triggered, this,
+        [this](bool checked) { setEveryReading(checked); });
+    addAction(m_everyReadingAction);
     layout->setMenuBar(bar);
     layout->addWidget(split);
     SG_specimens->setFocus();
@@ -243,6 +277,194 @@ QMenu *SpecimensWindow::specimenMenu(QWidget *parent)
         LE_find->selectAll();
     });
     return menu;
+}
+
+void SpecimensWindow::unmix()
+{
+    if (m_current < 0)
+        return;
+    if (m_everyReading) {
+        reportError(this,
+            QStringLiteral("Unmix takes one vector per step: turn View > Every reading off to "
+                           "unmix the steps with their readings merged."));
+        return;
+    }
+    if (m_demag == DemagKind::AlternatingField) {
+        reportError(this,
+            QStringLiteral("Unmix needs thermal steps: it fits the spectrum of blocking "
+                           "temperatures, which AF steps do not measure. Choose Thermal "
+                           "demagnetization to unmix a thermal specimen."));
+        return;
+    }
+    // Bad steps are left out of the unmixing as of every fit.
+    std::vector<SpecimenStep> good;
+    for (const SpecimenStep &step : m_stepsModel->steps()) {
+        if (!step.bad)
+            good.push_back(step);
+    }
+    if (UnmixDialog *dialog
+        = openUnmixDialog(this, m_set.specimens[std::size_t(m_current)], std::move(good))) {
+        dialog->setScenarioOpener(m_scenarioOpener);
+        dialog->setMeasurementsRead(m_set.files);
+    }
+}
+
+MeasurementSet SpecimensWindow::mergedSet()
+{
+    ReadOptions options;
+    options.demag = m_demag;
+    options.repeats = RepeatRule::Average;
+    MeasurementSet merged;
+    merged.files = m_readings.files;
+    ReadSummary summary = m_readings.summary;
+    // The merge counts the repeats and the flagged readings again.
+    summary.repeatsKept = 0;
+    summary.flaggedKept = 0;
+    m_stepOfReading.clear();
+    for (const Specimen &specimen : m_readings.specimens) {
+        merged.specimens.push_back(mergedReadings(specimen, options, summary));
+        m_stepOfReading.push_back(stepsOfReadings(specimen, merged.specimens.back()));
+    }
+    // What the reader did with the file, whatever readings were marked since.
+    if (!m_mergedSummary)
+        m_mergedSummary = summary;
+    merged.summary = *m_mergedSummary;
+    return merged;
+}
+
+Interpretations SpecimensWindow::readingsInterpretations(const Interpretations &ofSteps) const
+{
+    Interpretations readings;
+    const std::size_t count = std::min(ofSteps.size(), m_readings.specimens.size());
+    for (std::size_t i = 0; i < count; ++i) {
+        std::vector<bool> marked;
+        for (const SpecimenStep &reading : m_readings.specimens[i].steps)
+            marked.push_back(reading.bad);
+        readings.push_back(interpretationOfReadings(ofSteps[i], m_stepOfReading[i], marked));
+    }
+    return readings;
+}
+
+void SpecimensWindow::markReadings(const Interpretations &ofReadings)
+{
+    const std::size_t count = std::min(ofReadings.size(), m_readings.specimens.size());
+    for (std::size_t i = 0; i < count; ++i) {
+        std::vector<SpecimenStep> &readings = m_readings.specimens[i].steps;
+        const std::vector<int> &bad = ofReadings[i].badSteps;
+        for (std::size_t r = 0; r < readings.size(); ++r)
+            readings[r].bad = std::binary_search(bad.begin(), bad.end(), int(r));
+    }
+}
+
+bool SpecimensWindow::setEveryReading(bool on)
+{
+    if (on == m_everyReading)
+        return true;
+    if (m_readings.specimens.size() != m_set.specimens.size()) {
+        if (m_everyReadingAction)
+            m_everyReadingAction->setChecked(m_everyReading);
+        return false;
+    }
+    const Interpretations current = m_interpretation->interpretations().all();
+    Interpretations next;
+    if (on) {
+        next = readingsInterpretations(current);
+        markReadings(next);
+        m_set.specimens = m_readings.specimens;
+        m_set.summary = m_readings.summary;
+        // Each reading of a repeated step tells how many readings its step has.
+        for (std::size_t i = 0; i < m_set.specimens.size(); ++i) {
+            std::vector<SpecimenStep> &readings = m_set.specimens[i].steps;
+            for (std::size_t r = 0; r < readings.size(); ++r)
+                readings[r].readings = std::size_t(std::count(
+                    m_stepOfReading[i].begin(), m_stepOfReading[i].end(), m_stepOfReading[i][r]));
+        }
+    } else {
+        markReadings(current);
+        m_set = mergedSet();
+        for (std::size_t i = 0; i < current.size(); ++i)
+            next.push_back(interpretationOfMergedSteps(
+                current[i], m_stepOfReading[i], m_set.specimens[i].steps.size()));
+    }
+    m_everyReading = on;
+    if (m_everyReadingAction)
+        m_everyReadingAction->setChecked(on);
+    m_listModel->refresh();
+    m_interpretation->resetInterpretations(std::move(next));
+    showSpecimen();
+    return true;
+}
+
+std::vector<Specimen> SpecimensWindow::readingsMarkedBad(
+    const Interpretations &interpretations) const
+{
+    if (m_everyReading || m_readings.specimens.size() != m_set.specimens.size())
+        return specimensMarkedBad(m_set, interpretations);
+    return specimensMarkedBad(m_readings, readingsInterpretations(interpretations));
+}
+
+ShownSpecimens::RestoredBadSteps SpecimensWindow::restoreBadSteps(
+    const MeasurementSet &saved, Interpretations &interpretations)
+{
+    if (m_everyReading || m_readings.specimens.size() != m_set.specimens.size())
+        return { withSavedBadSteps(m_set, saved, interpretations), {} };
+    // The table holds every reading: their marks are given to the readings, and the steps
+    // merged from them are bad where every reading is.
+    Interpretations readings = readingsInterpretations(interpretations);
+    RestoredBadSteps restored;
+    restored.unmatched = withSavedBadSteps(m_readings, saved, readings);
+    for (std::size_t i = 0; i < readings.size() && i < interpretations.size(); ++i) {
+        SpecimenInterpretation &interpretation = interpretations[i];
+        interpretation.badSteps = interpretationOfMergedSteps(
+            readings[i], m_stepOfReading[i], m_set.specimens[i].steps.size())
+                                      .badSteps;
+        for (InterpretedComponent &component : interpretation.components)
+            component.steps = withoutBadSteps(component.steps, interpretation.badSteps);
+    }
+    restored.apply = [this, readings = std::move(readings)] {
+        markReadings(readings);
+        m_set = mergedSet();
+        showSpecimen();
+    };
+    return restored;
+}
+
+void SpecimensWindow::readDemagnetization(DemagKind demag)
+{
+    const auto keepChoice = [this] {
+        CB_demagnetization->setCurrentIndex(CB_demagnetization->findData(int(m_demag)));
+    };
+    const QString question = demag == DemagKind::AlternatingField
+        ? QStringLiteral("Save the interpretations before reading the AF steps?")
+        : QStringLiteral("Save the interpretations before reading the thermal steps?");
+    if (!m_interpretation->settleUnsaved(question)) {
+        keepChoice();
+        return;
+    }
+    ReadOptions options;
+    options.demag = demag;
+    options.keepFlaggedBad = true;
+    options.repeats = RepeatRule::All;
+    auto *opening = new MeasurementOpening(this, m_path, m_scenarioOpener, options);
+    opening->setWindowParent(parentWidget());
+    const QString shownName = m_current >= 0
+        ? QString::fromStdString(m_set.specimens[std::size_t(m_current)].name)
+        : QString();
+    connect(opening, &MeasurementOpening::windowOpened, this,
+        [this, shownName](SpecimensWindow *window) {
+            window->setGeometry(geometry());
+            window->setCoordinates(coordinates());
+            for (std::size_t i = 0; i < window->m_set.specimens.size(); ++i) {
+                if (QString::fromStdString(window->m_set.specimens[i].name) == shownName)
+                    window->setCurrentSpecimen(int(i));
+            }
+        });
+    connect(opening, &MeasurementOpening::done, this, [this, keepChoice](bool opened) {
+        if (opened)
+            closeWithoutAsking();
+        else
+            keepChoice();
+    });
 }
 
 void SpecimensWindow::findSpecimen(const QString &text, int from)
@@ -314,6 +536,8 @@ void SpecimensWindow::showSpecimen()
     const std::vector<int> &bad = m_interpretation->interpretations().of(m_current).badSteps;
     for (std::size_t i = 0; i < steps.size(); ++i)
         steps[i].bad = std::binary_search(bad.begin(), bad.end(), int(i));
+    m_stepsModel->setLevelUnit(
+        m_demag == DemagKind::Thermal ? QStringLiteral("\u00B0C") : QStringLiteral("mT"));
     m_stepsModel->setSteps(std::move(steps), specimen.unit);
     SG_steps->resizeColumnsToContents();
     SG_steps->scrollToTop();
@@ -362,13 +586,11 @@ void SpecimensWindow::repaintPicture()
     const std::vector<SpecimenStep> &steps = m_stepsModel->steps();
     // The interpretations' own marks: the steps table follows them after the picture.
     const std::vector<int> &bad = m_interpretation->interpretations().of(m_current).badSteps;
-    bool af = false;
     for (std::size_t i = 0; i < steps.size(); ++i) {
-        af = af || steps[i].treatment == Treatment::AlternatingField;
         data.steps.push_back({ steps[i].level, { steps[i].x, steps[i].y, steps[i].z },
             chosenSet.contains(int(i)), std::binary_search(bad.begin(), bad.end(), int(i)) });
     }
-    if (af)
+    if (m_demag == DemagKind::AlternatingField)
         data.levelUnit = QStringLiteral("mT");
     data.specimenAxes = shownCoordinates(specimen, coordinates()) == CoordinateSystem::Specimen;
     m_interpretation->decorate(data);

@@ -5,6 +5,7 @@
 #include "specimens_window/specimenswindow.h"
 #include "unmix_window/unmixdialog.h"
 
+#include "document/scenario.h"
 #include "measurements/measurementreader.h"
 #include "support/scriptedprompts.h"
 #include "support/mnemonics.h"
@@ -281,6 +282,38 @@ TEST(SpecimensWindowTest, RefusedFileIsReportedAndOpensNothing)
         << prompts.errors.front().toStdString();
 }
 
+// A file of AF steps only opens on them, in mT; Unmix, whose model is thermal, refuses them.
+TEST(SpecimensWindowTest, AnAfFileOpensOnItsAfStepsWhichUnmixRefuses)
+{
+    Testing::ScriptedPrompts prompts;
+    QTemporaryDir folder;
+    const QString sam = Testing::copySmallCitSite(folder.path());
+    ASSERT_FALSE(sam.isEmpty());
+    for (const char *name : { "SM1-1a", "SM1-2a", "SM1-3a" }) {
+        QFile file(folder.filePath(QLatin1String(name)));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        QByteArray text = file.readAll().replace("\nTT ", "\nAF ");
+        ASSERT_TRUE(file.resize(0));
+        file.write(text);
+    }
+    QWidget parent;
+    QSignalSpy done(openMeasurements(&parent, sam), &MeasurementOpening::done);
+    ASSERT_TRUE(done.wait(10000));
+    auto *window = parent.findChild<SpecimensWindow *>();
+    ASSERT_NE(window, nullptr) << prompts.errors.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(window->demagnetization(), DemagKind::AlternatingField);
+    auto *steps = window->findChild<QTableView *>(QStringLiteral("SG_steps"));
+    ASSERT_EQ(steps->model()->rowCount(), 12);
+    EXPECT_EQ(cell(steps, 1, 0), QStringLiteral("AF"));
+    EXPECT_EQ(steps->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Level (mT)"));
+    EXPECT_EQ(window->picture().diagram().data().levelUnit, QStringLiteral("mT"));
+
+    window->findChild<QPushButton *>(QStringLiteral("btn_unmix"))->click();
+    EXPECT_EQ(window->findChild<UnmixDialog *>(), nullptr);
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_TRUE(prompts.errors.front().startsWith(QStringLiteral("Unmix needs thermal steps")));
+}
+
 // The twin an unmix window saves is handed to the opener the main window gave the specimens
 // window, which opens it there; without an opener nobody is asked about opening it.
 TEST(SpecimensWindowTest, UnmixWindowsHandTheirTwinsToTheMainWindow)
@@ -307,7 +340,18 @@ TEST(SpecimensWindowTest, UnmixWindowsHandTheirTwinsToTheMainWindow)
         dialog->btn_saveClick();
         EXPECT_TRUE(QFile::exists(path));
         EXPECT_EQ(opened, withOpener ? QStringList { path } : QStringList {});
-        EXPECT_EQ(prompts.questions.size(), withOpener ? 1 : 0);
+        ASSERT_EQ(prompts.questions.size(), withOpener ? 1 : 0);
+        // Scaled so that the NRM (3.95e-8 A m2) is 1,000 of the main window's units: the
+        // component's height over its range of a few hundred degrees is then a few units.
+        const Scenario twin = readScenarioFile(QFile::encodeName(path).toStdString());
+        ASSERT_EQ(twin.components.size(), 1u);
+        EXPECT_GT(twin.components[0].Height, 1);
+        EXPECT_LT(twin.components[0].Height, 100);
+        if (withOpener)
+            EXPECT_TRUE(prompts.questions.front().contains(
+                QStringLiteral("divided by 3.95e-11 A m2, so that the NRM of 3.95e-08 A m2 is "
+                               "1,000 units")))
+                << prompts.questions.front().toStdString();
     }
 }
 
