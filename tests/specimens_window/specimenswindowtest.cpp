@@ -347,11 +347,12 @@ TEST(SpecimensWindowTest, UnmixWindowsHandTheirTwinsToTheMainWindow)
         ASSERT_EQ(twin.components.size(), 1u);
         EXPECT_GT(twin.components[0].Height, 1);
         EXPECT_LT(twin.components[0].Height, 100);
-        if (withOpener)
+        if (withOpener) {
             EXPECT_TRUE(prompts.questions.front().contains(
                 QStringLiteral("divided by 3.95e-11 A m2, so that the NRM of 3.95e-08 A m2 is "
                                "1,000 units")))
                 << prompts.questions.front().toStdString();
+        }
     }
 }
 
