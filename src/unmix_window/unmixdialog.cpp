@@ -289,6 +289,9 @@ void UnmixDialog::btn_saveClick()
         reportError(this, QString::fromLocal8Bit(error.what()));
         return;
     }
+    if (!m_opener && !m_twinScaleNote.isEmpty())
+        Prompts::current().showInformation(
+            this, QStringLiteral("Twin scenario saved"), m_twinScaleNote);
     if (m_opener
         && Prompts::current().confirm(
                this,
