@@ -8,17 +8,34 @@
 #include <QProgressDialog>
 #include <QTimer>
 
+#include <algorithm>
 #include <exception>
 
 namespace Demagora {
 
+namespace {
+
+bool holdsStepsOf(const MeasurementSet &set, DemagKind demag)
+{
+    const Treatment wanted
+        = demag == DemagKind::Thermal ? Treatment::Thermal : Treatment::AlternatingField;
+    return std::any_of(set.specimens.begin(), set.specimens.end(), [&](const Specimen &specimen) {
+        return std::any_of(specimen.steps.begin(), specimen.steps.end(),
+            [&](const SpecimenStep &step) { return step.treatment == wanted; });
+    });
+}
+
+} // namespace
+
 MeasurementOpening::MeasurementOpening(QWidget *parent, QString path,
-    std::function<void(const QString &path)> scenarioOpener, ReadOptions options)
+    std::function<void(const QString &path)> scenarioOpener, ReadOptions options,
+    bool demagChosen)
     : QObject(parent)
     , m_parent(parent)
     , m_path(std::move(path))
     , m_scenarioOpener(std::move(scenarioOpener))
 {
+    m_demagChosen = demagChosen;
     m_progress
         = new QProgressDialog(QStringLiteral("Reading %1...").arg(QFileInfo(m_path).fileName()),
             QStringLiteral("Cancel"), 0, 0, parent);
@@ -34,13 +51,13 @@ MeasurementOpening::MeasurementOpening(QWidget *parent, QString path,
             m_progress->show();
     });
     connect(&m_job, &BackgroundJob::finished, this, &MeasurementOpening::finish);
-    m_job.start([this, file = m_path.toStdString(), options](std::stop_token stop) {
+    m_job.start([this, file = m_path.toStdString(), options, demagChosen](std::stop_token stop) {
         ReadOptions reading = options;
         reading.stop = std::move(stop);
         try {
             m_set = readMeasurements(file, reading);
             m_demag = reading.demag;
-            if (reading.demag == DemagKind::Thermal && holdsAfStepsOnly(*m_set)) {
+            if (!demagChosen && reading.demag == DemagKind::Thermal && holdsAfStepsOnly(*m_set)) {
                 reading.demag = DemagKind::AlternatingField;
                 m_set = readMeasurements(file, reading);
                 m_demag = reading.demag;
@@ -73,6 +90,12 @@ void MeasurementOpening::finish()
                 .arg(m_path,
                     m_demag == DemagKind::Thermal ? QStringLiteral("a thermal demagnetization")
                                                   : QStringLiteral("an AF demagnetization")));
+    } else if (m_set && m_demagChosen && !holdsStepsOf(*m_set, m_demag)) {
+        reportError(parent,
+            QStringLiteral("%1 holds no %2 step beside the NRM.")
+                .arg(m_path,
+                    m_demag == DemagKind::Thermal ? QStringLiteral("thermal")
+                                                  : QStringLiteral("AF")));
     } else if (m_set) {
         auto *window = new SpecimensWindow(
             std::move(*m_set), m_path, m_windowParentSet ? m_windowParent.data() : parent, m_demag);

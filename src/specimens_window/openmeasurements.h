@@ -22,15 +22,18 @@ class SpecimensWindow;
 // A reading that lasts shows a progress dialog over the parent, whose Cancel stops the reading
 // itself; a refusal is shown with the reader's message, which names the file and the line. The
 // opening belongs to the parent (closing it stops the reading) and deletes itself once done.
-// Read for thermal steps, a file that holds AF steps only is read again for them.
 class MeasurementOpening : public QObject
 {
     Q_OBJECT
 
 public:
     // scenarioOpener opens the twins the window's unmix windows save in the main window.
+    // demagChosen: options.demag is the user's choice, and a file without a step of it is
+    // refused rather than opened on its NRMs alone; otherwise a file of AF steps only is read
+    // for them.
     MeasurementOpening(QWidget *parent, QString path,
-        std::function<void(const QString &path)> scenarioOpener, ReadOptions options = {});
+        std::function<void(const QString &path)> scenarioOpener, ReadOptions options = {},
+        bool demagChosen = false);
     ~MeasurementOpening() override;
 
     // The window opened is a child of this widget rather than of the parent.
@@ -51,6 +54,7 @@ private:
     QPointer<QWidget> m_parent;
     QPointer<QWidget> m_windowParent;
     bool m_windowParentSet = false;
+    bool m_demagChosen = false;
     QString m_path;
     std::function<void(const QString &path)> m_scenarioOpener;
     QPointer<QProgressDialog> m_progress; // a child of the parent, which may delete it first

@@ -445,7 +445,7 @@ void SpecimensWindow::readDemagnetization(DemagKind demag)
     options.demag = demag;
     options.keepFlaggedBad = true;
     options.repeats = RepeatRule::All;
-    auto *opening = new MeasurementOpening(this, m_path, m_scenarioOpener, options);
+    auto *opening = new MeasurementOpening(this, m_path, m_scenarioOpener, options, true);
     opening->setWindowParent(parentWidget());
     const QString shownName = m_current >= 0
         ? QString::fromStdString(m_set.specimens[std::size_t(m_current)].name)

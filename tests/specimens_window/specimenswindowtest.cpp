@@ -312,6 +312,15 @@ TEST(SpecimensWindowTest, AnAfFileOpensOnItsAfStepsWhichUnmixRefuses)
     EXPECT_EQ(window->findChild<UnmixDialog *>(), nullptr);
     ASSERT_EQ(prompts.errors.size(), 1);
     EXPECT_TRUE(prompts.errors.front().startsWith(QStringLiteral("Unmix needs thermal steps")));
+
+    // Its thermal steps, which it has none of, are refused: the window stays on the AF ones.
+    window->readDemagnetization(DemagKind::Thermal);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return prompts.errors.size() == 2; }, 10000));
+    EXPECT_TRUE(prompts.errors.back().endsWith(QStringLiteral("holds no thermal step beside the NRM.")))
+        << prompts.errors.back().toStdString();
+    EXPECT_EQ(parent.findChildren<SpecimensWindow *>().size(), 1);
+    EXPECT_EQ(window->findChild<QComboBox *>(QStringLiteral("CB_demagnetization"))->currentText(),
+        QStringLiteral("AF"));
 }
 
 // The twin an unmix window saves is handed to the opener the main window gave the specimens
