@@ -80,7 +80,7 @@ Interpretations emptyInterpretations(const MeasurementSet &set)
             if (specimen.steps[i].bad)
                 bad.push_back(int(i));
         }
-        interpretations.push_back({ specimen.name, specimen.site, {}, std::move(bad) });
+        interpretations.push_back({ specimen.name, specimen.site, {}, std::move(bad), {} });
     }
     return interpretations;
 }
@@ -378,6 +378,15 @@ SpecimenInterpretation interpretationOfMergedSteps(const SpecimenInterpretation 
         if (goodReadings[step] == 0)
             merged.badSteps.push_back(int(step));
     }
+    // A bad reading beside good ones at its step is left out of the step's mean.
+    merged.badReadings.clear();
+    for (const int reading : ofReadings.badSteps) {
+        if (reading >= 0 && std::size_t(reading) < stepOfReading.size()) {
+            const int step = stepOfReading[std::size_t(reading)];
+            if (step >= 0 && std::size_t(step) < stepCount && goodReadings[std::size_t(step)] > 0)
+                merged.badReadings.push_back(reading);
+        }
+    }
     for (InterpretedComponent &component : merged.components) {
         std::set<int> steps;
         for (const int reading : component.steps) {
@@ -390,13 +399,15 @@ SpecimenInterpretation interpretationOfMergedSteps(const SpecimenInterpretation 
     return merged;
 }
 
-SpecimenInterpretation interpretationOfReadings(const SpecimenInterpretation &ofSteps,
-    const std::vector<int> &stepOfReading, const std::vector<bool> &readingBad)
+SpecimenInterpretation interpretationOfReadings(
+    const SpecimenInterpretation &ofSteps, const std::vector<int> &stepOfReading)
 {
     const auto stepBad = [&](int step) {
         return std::binary_search(ofSteps.badSteps.begin(), ofSteps.badSteps.end(), step);
     };
-    const auto marked = [&](std::size_t r) { return r < readingBad.size() && readingBad[r]; };
+    const auto marked = [&](std::size_t r) {
+        return std::binary_search(ofSteps.badReadings.begin(), ofSteps.badReadings.end(), int(r));
+    };
     // The steps with a reading not marked bad: there the marks of the readings stand.
     std::set<int> withGoodReading;
     for (std::size_t r = 0; r < stepOfReading.size(); ++r) {
@@ -405,6 +416,7 @@ SpecimenInterpretation interpretationOfReadings(const SpecimenInterpretation &of
     }
     SpecimenInterpretation readings = ofSteps;
     readings.badSteps.clear();
+    readings.badReadings.clear();
     for (std::size_t r = 0; r < stepOfReading.size(); ++r) {
         const int step = stepOfReading[r];
         if (stepBad(step) || (marked(r) && withGoodReading.contains(step)))

@@ -101,15 +101,16 @@ std::vector<std::string> withSavedBadSteps(
 
 // A specimen's interpretation over its readings (every repeat a step of its own, stepOfReading
 // the merged step of each, from stepsOfReadings) seen over its merged steps: a component takes
-// the steps of its readings, and a step is bad when every reading of it is bad.
+// the steps of its readings, a step is bad when every reading of it is bad, and the bad readings
+// beside good ones at their step are its badReadings.
 SpecimenInterpretation interpretationOfMergedSteps(const SpecimenInterpretation &ofReadings,
     const std::vector<int> &stepOfReading, std::size_t stepCount);
 
 // The reverse: a component takes the good readings of its steps. A reading is bad when its step
-// is bad, and where its step is good, when readingBad marks it and a reading of its step is not
-// marked (a step marked good is good in all its readings).
-SpecimenInterpretation interpretationOfReadings(const SpecimenInterpretation &ofSteps,
-    const std::vector<int> &stepOfReading, const std::vector<bool> &readingBad);
+// is bad, and where its step is good, when badReadings holds it and a reading of its step is
+// not held (a step marked good is good in all its readings).
+SpecimenInterpretation interpretationOfReadings(
+    const SpecimenInterpretation &ofSteps, const std::vector<int> &stepOfReading);
 
 // The fits that skip steps between their first and last other than bad ones (the table keeps
 // only those two, so such a fit reads back over every good step between them): "specimen

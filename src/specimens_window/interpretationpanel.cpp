@@ -560,7 +560,6 @@ void InterpretationPanel::openInterpretations()
     // leave them out.
     Interpretations current = m_store->all();
     QStringList badNotes;
-    std::function<void()> applyBadReadings;
     const std::string beside = measurementsTableBeside(QFile::encodeName(name).toStdString());
     if (QFileInfo::exists(QFile::decodeName(beside.c_str()))) {
         try {
@@ -570,9 +569,7 @@ void InterpretationPanel::openInterpretations()
             options.repeats = RepeatRule::All;
             options.demag = m_shown.demagnetization();
             const MeasurementSet saved = readMeasurements(beside, options);
-            ShownSpecimens::RestoredBadSteps restored = m_shown.restoreBadSteps(saved, current);
-            applyBadReadings = std::move(restored.apply);
-            const std::vector<std::string> &unmatched = restored.unmatched;
+            const std::vector<std::string> unmatched = m_shown.restoreBadSteps(saved, current);
             badNotes << QStringLiteral("Steps marked bad read from %1")
                             .arg(QFileInfo(QFile::decodeName(beside.c_str())).fileName());
             if (!unmatched.empty())
@@ -598,8 +595,6 @@ void InterpretationPanel::openInterpretations()
     for (std::size_t i = 0; i < m_store->all().size(); ++i)
         hadNone = hadNone && m_store->all()[i].components.empty()
             && m_store->all()[i].badSteps == fresh[i].badSteps;
-    if (applyBadReadings)
-        applyBadReadings();
     m_store->replaceAll(opened.interpretations, QStringLiteral("Open %1").arg(fileName));
     if (shown != m_shown.coordinates())
         m_shown.setCoordinates(shown);

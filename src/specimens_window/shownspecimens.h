@@ -4,7 +4,6 @@
 #include "measurements/measurementset.h"
 #include "measurements/specimencoordinates.h"
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,15 +29,10 @@ public:
     // what the measurements table saved beside them holds.
     virtual std::vector<Specimen> readingsMarkedBad(const Interpretations &interpretations) const = 0;
     // The steps marked bad in a measurements table saved beside interpretations (read with every
-    // repeat kept) given to the interpretations, as withSavedBadSteps does. The marks of the
-    // readings become the window's only when apply is called (once the interpretations are taken).
-    struct RestoredBadSteps
-    {
-        std::vector<std::string> unmatched;
-        std::function<void()> apply;
-    };
-    virtual RestoredBadSteps restoreBadSteps(
-        const MeasurementSet &saved, Interpretations &interpretations) = 0;
+    // repeat kept) given to the interpretations, as withSavedBadSteps does; returns the steps
+    // that have no row there.
+    virtual std::vector<std::string> restoreBadSteps(
+        const MeasurementSet &saved, Interpretations &interpretations) const = 0;
     // The chosen steps of the specimen shown, in step order.
     virtual std::vector<int> chosenSteps() const = 0;
     // Chooses the steps; add: they join the steps already chosen.

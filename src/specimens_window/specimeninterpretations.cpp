@@ -173,6 +173,7 @@ void SpecimenInterpretations::change(int specimen, Interpretations after, const 
 void SpecimenInterpretations::assign(const Interpretations &interpretations, int specimen)
 {
     m_interpretations = interpretations;
+    emit assigned();
     if (specimen >= 0)
         emit specimenChanged(specimen);
     emit changed();

@@ -47,6 +47,10 @@ public:
     std::string unusedName(int specimen) const;
 
 signals:
+    // First of all, whenever the interpretations are set (a change, its undo or redo, a reset):
+    // the window brings what it derives from them (the steps merged without the readings
+    // marked bad) up to date before anyone shows them.
+    void assigned();
     // Before changed(), when a change, its undo or its redo touches one specimen: the window
     // shows that specimen, so that nothing changes out of sight.
     void specimenChanged(int specimen);

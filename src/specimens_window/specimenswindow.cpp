@@ -76,15 +76,45 @@ SpecimensWindow::SpecimensWindow(MeasurementSet set, const QString &path, QWidge
                 });
         });
     m_demag = demag.value_or(af ? DemagKind::AlternatingField : DemagKind::Thermal);
-    // A set read with every repeat kept is shown with the readings of each step merged.
+    // A set read with every repeat kept is shown with the readings of each step merged, the
+    // readings the file flags left out where a good one measured their step.
+    Interpretations flagged;
     if (m_set.summary.repeatsMerged == 0) {
         m_readings = std::move(m_set);
-        m_set = mergedSet();
+        m_set = MeasurementSet {};
+        m_set.files = m_readings.files;
+        ReadOptions options;
+        options.demag = m_demag;
+        options.repeats = RepeatRule::Average;
+        m_mergedSummary = m_readings.summary;
+        // The merge counts the repeats and the flagged readings again.
+        m_mergedSummary.repeatsKept = 0;
+        m_mergedSummary.flaggedKept = 0;
+        for (const Specimen &specimen : m_readings.specimens) {
+            m_set.specimens.push_back(mergedReadings(specimen, options, m_mergedSummary));
+            m_stepOfReading.push_back(stepsOfReadings(specimen, m_set.specimens.back()));
+            m_stepCounts.push_back(m_set.specimens.back().steps.size());
+            SpecimenInterpretation ofReadings { specimen.name, specimen.site, {}, {}, {} };
+            for (std::size_t r = 0; r < specimen.steps.size(); ++r) {
+                if (specimen.steps[r].bad)
+                    ofReadings.badSteps.push_back(int(r));
+            }
+            flagged.push_back(interpretationOfMergedSteps(
+                ofReadings, m_stepOfReading.back(), m_stepCounts.back()));
+        }
+        m_mergedWith.resize(m_set.specimens.size());
+        for (std::size_t i = 0; i < flagged.size(); ++i)
+            m_mergedWith[i] = flagged[i].badReadings;
+        m_set.summary = m_mergedSummary;
     }
     setObjectName(QStringLiteral("SpecimensWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Specimens - %1").arg(QFileInfo(path).fileName()));
     buildLayout();
+    // The flagged readings beside good ones at their step, as the interpretations' marks.
+    if (std::any_of(flagged.begin(), flagged.end(),
+            [](const SpecimenInterpretation &i) { return !i.badReadings.empty(); }))
+        m_interpretation->resetInterpretations(std::move(flagged));
     if (!m_set.specimens.empty())
         setCurrentSpecimen(0);
     resize(1240, 780);
@@ -162,6 +192,9 @@ void SpecimensWindow::buildLayout()
     m_interpretation = new InterpretationPanel(*this, m_path, this);
     connect(
         m_interpretation, &InterpretationPanel::pictureChanged, this, [this] { repaintPicture(); });
+    // The steps merged from readings follow the readings marked bad, before anything is shown.
+    connect(&m_interpretation->interpretations(), &SpecimenInterpretations::assigned, this,
+        [this] { mergeChangedReadings(); });
     // A change, its undo and its redo show the specimen they change.
     connect(&m_interpretation->interpretations(), &SpecimenInterpretations::specimenChanged, this,
         [this](int specimen) {
@@ -231,7 +264,7 @@ void SpecimensWindow::buildLayout()
         "Every reading of a repeated step as a row of its own, to mark one bad; off, the "
         "readings of a step are averaged without the bad ones"));
     // Only a set read with its repeats kept has readings to show.
-    m_everyReadingAction->setEnabled(m_readings.specimens.size() == m_set.specimens.size());
+    m_everyReadingAction->setEnabled(hasReadings());
     connect(m_everyReadingAction, &QAction::triggered, this,
         [this](bool checked) { setEveryReading(checked); });
     addAction(m_everyReadingAction);
@@ -309,50 +342,46 @@ void SpecimensWindow::unmix()
     }
 }
 
-MeasurementSet SpecimensWindow::mergedSet()
+Specimen SpecimensWindow::mergedSpecimen(std::size_t index, const std::vector<int> &badReadings)
 {
     ReadOptions options;
     options.demag = m_demag;
     options.repeats = RepeatRule::Average;
-    MeasurementSet merged;
-    merged.files = m_readings.files;
-    ReadSummary summary = m_readings.summary;
-    // The merge counts the repeats and the flagged readings again.
-    summary.repeatsKept = 0;
-    summary.flaggedKept = 0;
-    m_stepOfReading.clear();
-    for (const Specimen &specimen : m_readings.specimens) {
-        merged.specimens.push_back(mergedReadings(specimen, options, summary));
-        m_stepOfReading.push_back(stepsOfReadings(specimen, merged.specimens.back()));
-    }
-    // What the reader did with the file, whatever readings were marked since.
-    if (!m_mergedSummary)
-        m_mergedSummary = summary;
-    merged.summary = *m_mergedSummary;
-    return merged;
+    Specimen readings = m_readings.specimens[index];
+    for (std::size_t r = 0; r < readings.steps.size(); ++r)
+        readings.steps[r].bad = std::binary_search(badReadings.begin(), badReadings.end(), int(r));
+    ReadSummary ignored;
+    if (m_mergedWith.size() < m_readings.specimens.size())
+        m_mergedWith.resize(m_readings.specimens.size());
+    m_mergedWith[index] = badReadings;
+    return mergedReadings(readings, options, ignored);
 }
 
 Interpretations SpecimensWindow::readingsInterpretations(const Interpretations &ofSteps) const
 {
     Interpretations readings;
-    const std::size_t count = std::min(ofSteps.size(), m_readings.specimens.size());
-    for (std::size_t i = 0; i < count; ++i) {
-        std::vector<bool> marked;
-        for (const SpecimenStep &reading : m_readings.specimens[i].steps)
-            marked.push_back(reading.bad);
-        readings.push_back(interpretationOfReadings(ofSteps[i], m_stepOfReading[i], marked));
-    }
+    const std::size_t count = std::min(ofSteps.size(), m_stepOfReading.size());
+    for (std::size_t i = 0; i < count; ++i)
+        readings.push_back(interpretationOfReadings(ofSteps[i], m_stepOfReading[i]));
     return readings;
 }
 
-void SpecimensWindow::markReadings(const Interpretations &ofReadings)
+bool SpecimensWindow::hasReadings() const
 {
-    const std::size_t count = std::min(ofReadings.size(), m_readings.specimens.size());
-    for (std::size_t i = 0; i < count; ++i) {
-        std::vector<SpecimenStep> &readings = m_readings.specimens[i].steps;
-        const std::vector<int> &bad = ofReadings[i].badSteps;
-        for (std::size_t r = 0; r < readings.size(); ++r)
-            readings[r].bad = std::binary_search(bad.begin(), bad.end(), int(r));
+    return !m_stepOfReading.empty() && m_stepOfReading.size() == m_set.specimens.size();
+}
+
+void SpecimensWindow::mergeChangedReadings()
+{
+    if (m_everyReading || !hasReadings())
+        return;
+    const Interpretations &all = m_interpretation->interpretations().all();
+    for (std::size_t i = 0; i < all.size() && i < m_set.specimens.size(); ++i) {
+        if (i < m_mergedWith.size() && m_mergedWith[i] == all[i].badReadings)
+            continue;
+        m_set.specimens[i] = mergedSpecimen(i, all[i].badReadings);
+        if (int(i) == m_current)
+            showSpecimen();
     }
 }
 
@@ -360,7 +389,7 @@ bool SpecimensWindow::setEveryReading(bool on)
 {
     if (on == m_everyReading)
         return true;
-    if (m_readings.specimens.size() != m_set.specimens.size()) {
+    if (!hasReadings()) {
         if (m_everyReadingAction)
             m_everyReadingAction->setChecked(m_everyReading);
         return false;
@@ -369,7 +398,6 @@ bool SpecimensWindow::setEveryReading(bool on)
     Interpretations next;
     if (on) {
         next = readingsInterpretations(current);
-        markReadings(next);
         m_set.specimens = m_readings.specimens;
         m_set.summary = m_readings.summary;
         // Each reading of a repeated step tells how many readings its step has.
@@ -380,11 +408,12 @@ bool SpecimensWindow::setEveryReading(bool on)
                     m_stepOfReading[i].begin(), m_stepOfReading[i].end(), m_stepOfReading[i][r]));
         }
     } else {
-        markReadings(current);
-        m_set = mergedSet();
-        for (std::size_t i = 0; i < current.size(); ++i)
-            next.push_back(interpretationOfMergedSteps(
-                current[i], m_stepOfReading[i], m_set.specimens[i].steps.size()));
+        for (std::size_t i = 0; i < current.size(); ++i) {
+            next.push_back(
+                interpretationOfMergedSteps(current[i], m_stepOfReading[i], m_stepCounts[i]));
+            m_set.specimens[i] = mergedSpecimen(i, next.back().badReadings);
+        }
+        m_set.summary = m_mergedSummary;
     }
     m_everyReading = on;
     if (m_everyReadingAction)
@@ -398,35 +427,30 @@ bool SpecimensWindow::setEveryReading(bool on)
 std::vector<Specimen> SpecimensWindow::readingsMarkedBad(
     const Interpretations &interpretations) const
 {
-    if (m_everyReading || m_readings.specimens.size() != m_set.specimens.size())
+    if (m_everyReading || !hasReadings())
         return specimensMarkedBad(m_set, interpretations);
     return specimensMarkedBad(m_readings, readingsInterpretations(interpretations));
 }
 
-ShownSpecimens::RestoredBadSteps SpecimensWindow::restoreBadSteps(
-    const MeasurementSet &saved, Interpretations &interpretations)
+std::vector<std::string> SpecimensWindow::restoreBadSteps(
+    const MeasurementSet &saved, Interpretations &interpretations) const
 {
-    if (m_everyReading || m_readings.specimens.size() != m_set.specimens.size())
-        return { withSavedBadSteps(m_set, saved, interpretations), {} };
+    if (m_everyReading || !hasReadings())
+        return withSavedBadSteps(m_set, saved, interpretations);
     // The table holds every reading: their marks are given to the readings, and the steps
     // merged from them are bad where every reading is.
     Interpretations readings = readingsInterpretations(interpretations);
-    RestoredBadSteps restored;
-    restored.unmatched = withSavedBadSteps(m_readings, saved, readings);
+    const std::vector<std::string> unmatched = withSavedBadSteps(m_readings, saved, readings);
     for (std::size_t i = 0; i < readings.size() && i < interpretations.size(); ++i) {
+        const SpecimenInterpretation merged
+            = interpretationOfMergedSteps(readings[i], m_stepOfReading[i], m_stepCounts[i]);
         SpecimenInterpretation &interpretation = interpretations[i];
-        interpretation.badSteps = interpretationOfMergedSteps(
-            readings[i], m_stepOfReading[i], m_set.specimens[i].steps.size())
-                                      .badSteps;
+        interpretation.badSteps = merged.badSteps;
+        interpretation.badReadings = merged.badReadings;
         for (InterpretedComponent &component : interpretation.components)
             component.steps = withoutBadSteps(component.steps, interpretation.badSteps);
     }
-    restored.apply = [this, readings = std::move(readings)] {
-        markReadings(readings);
-        m_set = mergedSet();
-        showSpecimen();
-    };
-    return restored;
+    return unmatched;
 }
 
 void SpecimensWindow::readDemagnetization(DemagKind demag)

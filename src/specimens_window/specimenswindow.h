@@ -54,8 +54,8 @@ public:
     // The chosen steps of the current specimen, in step order.
     std::vector<int> chosenSteps() const override;
     std::vector<Specimen> readingsMarkedBad(const Interpretations &interpretations) const override;
-    RestoredBadSteps restoreBadSteps(
-        const MeasurementSet &saved, Interpretations &interpretations) override;
+    std::vector<std::string> restoreBadSteps(
+        const MeasurementSet &saved, Interpretations &interpretations) const override;
     // View > Every reading: every reading of a repeated step as a step of its own, so that one
     // can be marked bad; off, the readings of a step are merged (averaged) without the bad ones.
     // Refused (false) where the set was read with its repeats merged.
@@ -109,22 +109,28 @@ private:
     void findSpecimen(const QString &text, int from);
     void showSpecimen();
     void repaintPicture();
-    // The readings merged at their steps, the readings marked bad left out where their step has
-    // a good one; m_stepOfReading follows.
-    MeasurementSet mergedSet();
+    // Whether the set came with every reading, merged here (else View > Every reading is off).
+    bool hasReadings() const;
+    // The readings of a specimen merged at their steps, those marked bad left out where their
+    // step has a good one.
+    Specimen mergedSpecimen(std::size_t index, const std::vector<int> &badReadings);
+    // The steps merged again for the specimens whose readings marked bad have changed.
+    void mergeChangedReadings();
     // The interpretations over the merged steps seen over every reading.
     Interpretations readingsInterpretations(const Interpretations &ofSteps) const;
-    void markReadings(const Interpretations &ofReadings);
 
     // What the window shows and fits: the readings merged at their steps, or every reading.
     MeasurementSet m_set;
-    // Every reading of every step as the file holds them (read with every repeat kept), each
-    // marked bad or good as last shown; empty where the set came with its repeats merged.
+    // Every reading of every step as the file holds them (read with every repeat kept, flagged
+    // as the file flags them); empty where the set came with its repeats merged.
     MeasurementSet m_readings;
-    // Per specimen, the merged step of each reading.
+    // Per specimen, the merged step of each reading, the number of merged steps, and the
+    // readings marked bad its merged steps were last made without.
     std::vector<std::vector<int>> m_stepOfReading;
-    // What the reader did with the file's rows, as the merged set first counted it.
-    std::optional<ReadSummary> m_mergedSummary;
+    std::vector<std::size_t> m_stepCounts;
+    std::vector<std::vector<int>> m_mergedWith;
+    // What the reader did with the file's rows, counted with the repeats merged.
+    ReadSummary m_mergedSummary;
     bool m_everyReading = false;
     QAction *m_everyReadingAction = nullptr;
     QString m_path;

@@ -452,7 +452,8 @@ TEST(InterpretationPanelTest, FlaggedRowOfAFileIsABadStepThatCanBeMarkedGood)
 }
 
 // Shown with every reading, one reading of a repeated step marked bad leaves the step to the
-// other reading once the readings are merged again; saved, the mark comes back on that reading.
+// other reading once the readings are merged again; saved, the mark comes back on that reading,
+// and goes with the opening undone.
 TEST(InterpretationPanelTest, RepeatMarkedBadLeavesItsStepToTheOtherReadings)
 {
     Testing::ScriptedPrompts prompts;
@@ -510,6 +511,9 @@ TEST(InterpretationPanelTest, RepeatMarkedBadLeavesItsStepToTheOtherReadings)
     QTableView *reopenedSteps = table(*reopened, "SG_steps");
     EXPECT_EQ(cell(reopenedSteps, 2, 5), QStringLiteral("10.0"));
     EXPECT_EQ(cell(reopenedSteps, 2, 8), QStringLiteral("1"));
+    // Undoing the opening takes the reading's mark back with the fits.
+    QTest::keyClick(reopened, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(cell(reopenedSteps, 2, 5), QStringLiteral("55.0"));
 }
 
 } // namespace
