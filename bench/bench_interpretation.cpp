@@ -51,7 +51,8 @@ Study makeStudy()
         study.interpretations.push_back({ "s" + std::to_string(s), "site",
             { { "LT", FitType::Free, lowSteps, CoordinateSystem::Specimen, {} },
                 { "HT", FitType::Anchored, highSteps, CoordinateSystem::Specimen, {} },
-                { "GC", FitType::Plane, all, CoordinateSystem::Specimen, {} } } });
+                { "GC", FitType::Plane, all, CoordinateSystem::Specimen, {} } },
+            {}, {} });
     }
     return study;
 }

@@ -19,6 +19,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -143,6 +144,47 @@ void BM_NextSpecimen(benchmark::State &state)
     }
 }
 BENCHMARK(BM_NextSpecimen)->Unit(benchmark::kMillisecond);
+
+// Marking a step bad (key B) and good again on a real study: the specimen's components fitted
+// again without it, the study's site means made again, the steps table and the picture redrawn.
+void BM_MarkStepBadRefitAndRepaint(benchmark::State &state)
+{
+    using namespace Demagora;
+    const std::string real = DEMAGORA_MEASUREMENTS_DIR "/magic-dmag";
+    SpecimensWindow window(
+        std::filesystem::exists(real) ? readMeasurements(real) : threeFrameStudy(),
+        QStringLiteral("study"));
+    window.setAttribute(Qt::WA_DeleteOnClose, false);
+    window.show();
+    const std::vector<Specimen> &specimens = window.measurements().specimens;
+    const auto shown = std::find_if(specimens.begin(), specimens.end(),
+        [](const Specimen &specimen) { return specimen.steps.size() >= 10; });
+    if (shown == specimens.end()) {
+        state.SkipWithError("no specimen of ten steps");
+        return;
+    }
+    window.setCurrentSpecimen(int(shown - specimens.begin()));
+    QApplication::processEvents();
+    const int n = int(shown->steps.size());
+    // Two components, both taking the step marked bad.
+    std::vector<int> high;
+    for (int s = 3; s < n; ++s)
+        high.push_back(s);
+    window.chooseSteps(high, false);
+    window.interpretation().fitChosen(FitType::Free);
+    window.findChild<QLineEdit *>(QStringLiteral("LE_component"))->setText(QStringLiteral("LT"));
+    window.chooseSteps({ 0, 1, 2, 3, 4, 5 }, false);
+    window.interpretation().fitChosen(FitType::Anchored);
+    window.chooseSteps({ 4 }, false);
+    auto &picture = const_cast<SpecimenPicture &>(window.picture());
+    for (auto _ : state) {
+        window.interpretation().markChosenBad();
+        picture.repaint();
+        QApplication::processEvents();
+    }
+    state.SetLabel(shown->name + ", " + std::to_string(specimens.size()) + " specimens");
+}
+BENCHMARK(BM_MarkStepBadRefitAndRepaint)->Unit(benchmark::kMillisecond);
 
 // Closing an unmix window while its worker runs a long bootstrap: the worker is stopped, not
 // waited for, so closing takes about one iteration of the solver.

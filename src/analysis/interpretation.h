@@ -49,6 +49,10 @@ struct SpecimenInterpretation
     std::vector<InterpretedComponent> components;
     // Indices into the specimen's steps, in increasing order, each once.
     std::vector<int> badSteps;
+    // Where the steps are merged from readings (repeats): the readings marked bad one by one,
+    // indices into the specimen's readings in increasing order, left out of the mean of their
+    // step; empty where each reading is a step of its own.
+    std::vector<int> badReadings;
 };
 
 // Every step with a temperature from 'from' to 'to', both included, as indices.

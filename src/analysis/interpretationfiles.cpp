@@ -13,20 +13,44 @@ namespace Demagora {
 
 namespace {
 
-bool takesThermalSteps(const Specimen &specimen, const InterpretedComponent &component)
+// Whether a step belongs to the demagnetization (its NRM to both).
+bool isStepOf(const SpecimenStep &step, DemagKind demag)
 {
-    return std::all_of(component.steps.begin(), component.steps.end(), [&](int index) {
-        if (index < 0 || std::size_t(index) >= specimen.steps.size())
-            return true; // the fit refuses it; nothing is saved for it
-        const Treatment treatment = specimen.steps[std::size_t(index)].treatment;
-        return treatment == Treatment::Nrm || treatment == Treatment::Thermal;
-    });
+    return step.treatment == Treatment::Nrm
+        || step.treatment
+        == (demag == DemagKind::Thermal ? Treatment::Thermal : Treatment::AlternatingField);
 }
 
-// A step's temperature as fits take it: the NRM at 0.
-double thermalLevel(const SpecimenStep &step)
+// The demagnetization of the steps a component takes: AF when one of them is an AF step;
+// nothing when they mix thermal and AF steps (or take others).
+std::optional<DemagKind> demagOfComponent(
+    const Specimen &specimen, const InterpretedComponent &component)
+{
+    bool thermal = false;
+    bool af = false;
+    for (const int index : component.steps) {
+        if (index < 0 || std::size_t(index) >= specimen.steps.size())
+            continue; // the fit refuses it; nothing is saved for it
+        const Treatment treatment = specimen.steps[std::size_t(index)].treatment;
+        thermal = thermal || treatment == Treatment::Thermal;
+        af = af || treatment == Treatment::AlternatingField;
+        if (treatment == Treatment::Other)
+            return std::nullopt;
+    }
+    if (thermal && af)
+        return std::nullopt;
+    return af ? DemagKind::AlternatingField : DemagKind::Thermal;
+}
+
+// A step's level as fits take it: the NRM at 0.
+double fitLevel(const SpecimenStep &step)
 {
     return step.treatment == Treatment::Nrm ? 0 : step.level;
+}
+
+const char *levelUnitText(DemagKind demag)
+{
+    return demag == DemagKind::Thermal ? " \u00B0C" : " mT";
 }
 
 std::string componentLabel(const std::string &specimen, const std::string &component)
@@ -56,7 +80,7 @@ Interpretations emptyInterpretations(const MeasurementSet &set)
             if (specimen.steps[i].bad)
                 bad.push_back(int(i));
         }
-        interpretations.push_back({ specimen.name, specimen.site, {}, std::move(bad) });
+        interpretations.push_back({ specimen.name, specimen.site, {}, std::move(bad), {} });
     }
     return interpretations;
 }
@@ -158,10 +182,11 @@ std::vector<SavedInterpretation> savedInterpretations(
         const Specimen &specimen = set.specimens[i];
         const std::string sample = specimen.sample.empty() ? specimen.name : specimen.sample;
         for (const InterpretedComponent &component : interpretations[i].components) {
-            if (!takesThermalSteps(specimen, component)) {
+            const std::optional<DemagKind> demag = demagOfComponent(specimen, component);
+            if (!demag) {
                 throw AnalysisError(componentLabel(specimen.name, component.name)
-                    + " takes steps that are not thermal; the specimens table holds thermal "
-                      "steps only");
+                    + " takes thermal and AF steps together; a fit of the specimens table "
+                      "holds steps of one demagnetization");
             }
             for (const CoordinateSystem frame : { CoordinateSystem::Specimen,
                      CoordinateSystem::Geographic, CoordinateSystem::TiltCorrected }) {
@@ -171,7 +196,8 @@ std::vector<SavedInterpretation> savedInterpretations(
                 framed.coordinates = frame;
                 const ComponentFit fit = fitIn(specimen, framed, frame);
                 if (fit.fit)
-                    rows.push_back(savedInterpretation(specimen.name, sample, framed, fit));
+                    rows.push_back(
+                        savedInterpretation(specimen.name, sample, framed, fit, *demag));
             }
         }
     }
@@ -186,22 +212,22 @@ std::vector<std::string> fitsSkippingSteps(
     for (std::size_t i = 0; i < count; ++i) {
         const Specimen &specimen = set.specimens[i];
         for (const InterpretedComponent &component : interpretations[i].components) {
+            const DemagKind demag
+                = demagOfComponent(specimen, component).value_or(DemagKind::Thermal);
             double from = std::numeric_limits<double>::infinity();
             double to = -from;
             for (const int index : component.steps) {
                 if (index < 0 || std::size_t(index) >= specimen.steps.size())
                     continue;
-                from = std::min(from, thermalLevel(specimen.steps[std::size_t(index)]));
-                to = std::max(to, thermalLevel(specimen.steps[std::size_t(index)]));
+                from = std::min(from, fitLevel(specimen.steps[std::size_t(index)]));
+                to = std::max(to, fitLevel(specimen.steps[std::size_t(index)]));
             }
             // Bad steps are saved as such, and so left out again when the table is opened.
             const std::vector<int> &bad = interpretations[i].badSteps;
             std::size_t between = 0;
             for (std::size_t s = 0; s < specimen.steps.size(); ++s) {
                 const SpecimenStep &step = specimen.steps[s];
-                const bool thermal
-                    = step.treatment == Treatment::Nrm || step.treatment == Treatment::Thermal;
-                if (thermal && thermalLevel(step) >= from && thermalLevel(step) <= to
+                if (isStepOf(step, demag) && fitLevel(step) >= from && fitLevel(step) <= to
                     && !std::binary_search(bad.begin(), bad.end(), int(s)))
                     ++between;
             }
@@ -247,11 +273,9 @@ OpenedInterpretations interpretationsFromRows(const MeasurementSet &set,
         component.software = row.software;
         for (std::size_t s = 0; s < found->steps.size(); ++s) {
             const SpecimenStep &step = found->steps[s];
-            const bool thermal
-                = step.treatment == Treatment::Nrm || step.treatment == Treatment::Thermal;
-            const double level = step.treatment == Treatment::Nrm ? 0 : step.level;
+            const double level = fitLevel(step);
             const std::vector<int> &bad = interpretation.badSteps;
-            if (thermal && level >= row.fromCelsius - 0.5 && level <= row.toCelsius + 0.5
+            if (isStepOf(step, row.demag) && level >= row.from - 0.5 && level <= row.to + 0.5
                 && !std::binary_search(bad.begin(), bad.end(), int(s)))
                 component.steps.push_back(int(s));
         }
@@ -259,7 +283,8 @@ OpenedInterpretations interpretationsFromRows(const MeasurementSet &set,
             opened.notes.push_back(componentLabel(row.specimen, component.name)
                 + ": the table counts " + std::to_string(row.n) + " steps, "
                 + std::to_string(component.steps.size()) + " lie from "
-                + degreesText(row.fromCelsius) + " to " + degreesText(row.toCelsius) + " \u00B0C");
+                + degreesText(row.from) + " to " + degreesText(row.to)
+                + levelUnitText(row.demag));
         }
         interpretation.components.push_back(std::move(component));
         ++opened.components;
@@ -335,6 +360,77 @@ std::vector<std::string> withSavedBadSteps(
             component.steps = withoutBadSteps(component.steps, bad);
     }
     return unmatched;
+}
+
+SpecimenInterpretation interpretationOfMergedSteps(const SpecimenInterpretation &ofReadings,
+    const std::vector<int> &stepOfReading, std::size_t stepCount)
+{
+    SpecimenInterpretation merged = ofReadings;
+    std::vector<int> goodReadings(stepCount, 0);
+    for (std::size_t r = 0; r < stepOfReading.size(); ++r) {
+        const int step = stepOfReading[r];
+        if (step >= 0 && std::size_t(step) < stepCount
+            && !std::binary_search(ofReadings.badSteps.begin(), ofReadings.badSteps.end(), int(r)))
+            ++goodReadings[std::size_t(step)];
+    }
+    merged.badSteps.clear();
+    for (std::size_t step = 0; step < stepCount; ++step) {
+        if (goodReadings[step] == 0)
+            merged.badSteps.push_back(int(step));
+    }
+    // A bad reading beside good ones at its step is left out of the step's mean.
+    merged.badReadings.clear();
+    for (const int reading : ofReadings.badSteps) {
+        if (reading >= 0 && std::size_t(reading) < stepOfReading.size()) {
+            const int step = stepOfReading[std::size_t(reading)];
+            if (step >= 0 && std::size_t(step) < stepCount && goodReadings[std::size_t(step)] > 0)
+                merged.badReadings.push_back(reading);
+        }
+    }
+    for (InterpretedComponent &component : merged.components) {
+        std::set<int> steps;
+        for (const int reading : component.steps) {
+            if (reading >= 0 && std::size_t(reading) < stepOfReading.size()
+                && stepOfReading[std::size_t(reading)] >= 0)
+                steps.insert(stepOfReading[std::size_t(reading)]);
+        }
+        component.steps = withoutBadSteps(std::vector<int>(steps.begin(), steps.end()), merged.badSteps);
+    }
+    return merged;
+}
+
+SpecimenInterpretation interpretationOfReadings(
+    const SpecimenInterpretation &ofSteps, const std::vector<int> &stepOfReading)
+{
+    const auto stepBad = [&](int step) {
+        return std::binary_search(ofSteps.badSteps.begin(), ofSteps.badSteps.end(), step);
+    };
+    const auto marked = [&](std::size_t r) {
+        return std::binary_search(ofSteps.badReadings.begin(), ofSteps.badReadings.end(), int(r));
+    };
+    // The steps with a reading not marked bad: there the marks of the readings stand.
+    std::set<int> withGoodReading;
+    for (std::size_t r = 0; r < stepOfReading.size(); ++r) {
+        if (!marked(r))
+            withGoodReading.insert(stepOfReading[r]);
+    }
+    SpecimenInterpretation readings = ofSteps;
+    readings.badSteps.clear();
+    readings.badReadings.clear();
+    for (std::size_t r = 0; r < stepOfReading.size(); ++r) {
+        const int step = stepOfReading[r];
+        if (stepBad(step) || (marked(r) && withGoodReading.contains(step)))
+            readings.badSteps.push_back(int(r));
+    }
+    for (InterpretedComponent &component : readings.components) {
+        std::vector<int> taken;
+        for (std::size_t r = 0; r < stepOfReading.size(); ++r) {
+            if (std::binary_search(component.steps.begin(), component.steps.end(), stepOfReading[r]))
+                taken.push_back(int(r));
+        }
+        component.steps = withoutBadSteps(taken, readings.badSteps);
+    }
+    return readings;
 }
 
 } // namespace Demagora

@@ -55,9 +55,9 @@ std::vector<SiteResult> siteSummaries(const MeasurementSet &set,
     const std::string &measurementsName);
 
 // The rows of the specimens table: every component with a fit, once in every frame its
-// specimen has the orientation (and bedding) for, as analysis programs write them. Throws
-// AnalysisError naming the specimen and the component for one that takes a step the table
-// cannot hold (not thermal).
+// specimen has the orientation (and bedding) for, as analysis programs write them: thermal fits
+// in kelvin, AF fits in tesla. Throws AnalysisError naming the specimen and the component for
+// one that takes thermal and AF steps together.
 std::vector<SavedInterpretation> savedInterpretations(
     const MeasurementSet &set, const Interpretations &interpretations);
 
@@ -74,9 +74,9 @@ struct OpenedInterpretations
 };
 
 // The fits taken are those of the frame shown (fitsForFrame); a component made in another
-// frame only is refitted in the frame shown. Steps are those between the row's lowest and
-// highest step, both included, within half a degree, so that tables written in kelvin with
-// 273.15 find the same steps.
+// frame only is refitted in the frame shown. Steps are those of the row's demagnetization
+// between its lowest and highest step, both included, within half a degree (or mT), so that
+// tables written in kelvin with 273.15 find the same steps.
 OpenedInterpretations interpretationsFromRows(const MeasurementSet &set,
     std::span<const SavedInterpretation> rows, const Interpretations &current,
     CoordinateSystem shown);
@@ -98,6 +98,19 @@ std::vector<Specimen> specimensMarkedBad(
 // mark. Returns those steps, "specimen level" each.
 std::vector<std::string> withSavedBadSteps(
     const MeasurementSet &set, const MeasurementSet &saved, Interpretations &interpretations);
+
+// A specimen's interpretation over its readings (every repeat a step of its own, stepOfReading
+// the merged step of each, from stepsOfReadings) seen over its merged steps: a component takes
+// the steps of its readings, a step is bad when every reading of it is bad, and the bad readings
+// beside good ones at their step are its badReadings.
+SpecimenInterpretation interpretationOfMergedSteps(const SpecimenInterpretation &ofReadings,
+    const std::vector<int> &stepOfReading, std::size_t stepCount);
+
+// The reverse: a component takes the good readings of its steps. A reading is bad when its step
+// is bad, and where its step is good, when badReadings holds it and a reading of its step is
+// not held (a step marked good is good in all its readings).
+SpecimenInterpretation interpretationOfReadings(
+    const SpecimenInterpretation &ofSteps, const std::vector<int> &stepOfReading);
 
 // The fits that skip steps between their first and last other than bad ones (the table keeps
 // only those two, so such a fit reads back over every good step between them): "specimen

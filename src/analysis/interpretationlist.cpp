@@ -95,8 +95,8 @@ InterpretationList readMagic(TextLines lines, CoordinateSystem frame)
         InterpretationRequest request;
         request.specimen = saved.specimen;
         request.type = saved.type;
-        request.from = saved.fromCelsius;
-        request.to = saved.toCelsius;
+        request.from = saved.from;
+        request.to = saved.to;
         request.component = saved.component;
         request.toleranceDegrees = 0.5;
         request.line = saved.line;

@@ -3,6 +3,7 @@
 #include "analysis/analysiscsv.h"
 #include "analysis/analysiserror.h"
 #include "analysis/tabletext.h"
+#include "text/numbertext.h"
 #include "version/version.h"
 
 #include <algorithm>
@@ -19,6 +20,24 @@ namespace {
 
 // Degrees Celsius to kelvin as the measurements tables count them.
 constexpr double KelvinOffset = 273;
+// mT in a tesla.
+constexpr double MillitelsaPerTesla = 1000;
+
+// The level of a step in the table's unit, and back.
+double tableLevel(double level, DemagKind demag)
+{
+    return demag == DemagKind::Thermal ? level + KelvinOffset : level / MillitelsaPerTesla;
+}
+
+double levelOfTable(double value, DemagKind demag)
+{
+    return demag == DemagKind::Thermal ? value - KelvinOffset : value * MillitelsaPerTesla;
+}
+
+const char *unitOf(DemagKind demag)
+{
+    return demag == DemagKind::Thermal ? "K" : "T";
+}
 
 constexpr std::array<const char *, 16> Columns
     = { "specimen", "sample", "dir_comp", "dir_dec", "dir_inc", "dir_mad_free", "dir_dang",
@@ -46,7 +65,8 @@ std::string fitCode(FitType type)
 
 std::string methodCodes(const SavedInterpretation &row)
 {
-    std::string codes = "LP-DIR-T:" + fitCode(row.type);
+    std::string codes
+        = (row.demag == DemagKind::Thermal ? "LP-DIR-T:" : "LP-DIR-AF:") + fitCode(row.type);
     if (row.coordinates == CoordinateSystem::Geographic)
         codes += ":DA-DIR-GEO";
     else if (row.coordinates == CoordinateSystem::TiltCorrected)
@@ -113,8 +133,8 @@ bool storesVectorMeans(const std::string &software)
     return lower.find("pmagpy") != std::string::npos;
 }
 
-SavedInterpretation interpretationOf(
-    const TableRow &row, FitType type, const std::vector<std::string> &codes)
+SavedInterpretation interpretationOf(const TableRow &row, FitType type,
+    const std::vector<std::string> &codes, DemagKind demag)
 {
     SavedInterpretation saved;
     saved.line = row.line();
@@ -132,9 +152,10 @@ SavedInterpretation interpretationOf(
     saved.software = row.field("software_packages");
     if (type == FitType::Anchored && storesVectorMeans(saved.software))
         saved.type = FitType::VectorMean;
-    saved.fromCelsius = row.number("meas_step_min") - KelvinOffset;
-    saved.toCelsius = row.number("meas_step_max") - KelvinOffset;
-    if (saved.fromCelsius > saved.toCelsius)
+    saved.demag = demag;
+    saved.from = levelOfTable(row.number("meas_step_min"), demag);
+    saved.to = levelOfTable(row.number("meas_step_max"), demag);
+    if (saved.from > saved.to)
         throw row.error("meas_step_max", "the last step lies below the first (meas_step_min)");
     if (const std::optional<double> n = row.optionalNumber("dir_n_measurements")) {
         if (*n < 0 || *n != std::floor(*n) || *n > 1e6)
@@ -148,7 +169,7 @@ SavedInterpretation interpretationOf(
 } // namespace
 
 SavedInterpretation savedInterpretation(const std::string &specimen, const std::string &sample,
-    const InterpretedComponent &component, const ComponentFit &fit)
+    const InterpretedComponent &component, const ComponentFit &fit, DemagKind demag)
 {
     if (!fit.fit)
         throw AnalysisError("the component " + component.name + " of " + specimen
@@ -159,8 +180,9 @@ SavedInterpretation savedInterpretation(const std::string &specimen, const std::
     saved.component = component.name;
     saved.type = component.type;
     saved.coordinates = component.coordinates;
-    saved.fromCelsius = fit.from;
-    saved.toCelsius = fit.to;
+    saved.demag = demag;
+    saved.from = fit.from;
+    saved.to = fit.to;
     saved.n = fit.n;
     saved.direction = fit.fit->angles;
     saved.mad = fit.fit->mad;
@@ -176,8 +198,8 @@ std::array<std::string, Columns.size()> rowFields(const SavedInterpretation &row
     return { row.specimen, row.sample.empty() ? row.specimen : row.sample, row.component,
         csvNumber(row.direction.declination), csvNumber(row.direction.inclination),
         csvNumber(row.mad), csvNumber(row.dang), std::to_string(row.n),
-        tiltCorrection(row.coordinates), csvNumber(row.fromCelsius + KelvinOffset),
-        csvNumber(row.toCelsius + KelvinOffset), "K", methodCodes(row), "g", "This study",
+        tiltCorrection(row.coordinates), shortestText(tableLevel(row.from, row.demag)),
+        shortestText(tableLevel(row.to, row.demag)), unitOf(row.demag), methodCodes(row), "g", "This study",
         row.software.empty() ? std::string("demagora-") + ProgramVersion : row.software };
 }
 
@@ -188,10 +210,15 @@ void writeFields(std::ostream &out, std::span<const std::string> fields)
     out << '\n';
 }
 
-bool inKelvin(const TableRow &row)
+// The demagnetization of a fit row by its unit: kelvin (or none) thermal, tesla AF.
+std::optional<DemagKind> demagOfRow(const TableRow &row)
 {
     const std::string unit = row.field("meas_step_unit");
-    return unit.empty() || unit == "K";
+    if (unit.empty() || unit == "K")
+        return DemagKind::Thermal;
+    if (unit == "T")
+        return DemagKind::AlternatingField;
+    return std::nullopt;
 }
 
 } // namespace
@@ -213,16 +240,17 @@ int writeMergedMagicSpecimens(std::ostream &out, std::istream &existing,
         if (std::find(columns.begin(), columns.end(), column) == columns.end())
             columns.emplace_back(column);
     }
-    std::set<std::pair<std::string, std::string>> replaced;
+    std::set<std::tuple<std::string, std::string, DemagKind>> replaced;
     for (const SavedInterpretation &row : rows)
-        replaced.emplace(row.specimen, row.component);
+        replaced.emplace(row.specimen, row.component, row.demag);
 
     out << "tab\tspecimens\n";
     writeFields(out, columns);
     int kept = 0;
     while (const std::optional<TableRow> row = table.next()) {
-        if (isFitRow(row->codes("method_codes")) && inKelvin(*row)
-            && replaced.contains({ row->field("specimen"), row->field("dir_comp") }))
+        const std::optional<DemagKind> demag = demagOfRow(*row);
+        if (isFitRow(row->codes("method_codes")) && demag
+            && replaced.contains({ row->field("specimen"), row->field("dir_comp"), *demag }))
             continue;
         std::vector<std::string> fields = row->fields();
         fields.resize(columns.size());
@@ -241,12 +269,13 @@ int writeMergedMagicSpecimens(std::ostream &out, std::istream &existing,
     return kept;
 }
 
-MagicSpecimensFits readMagicSpecimens(std::istream &in, const std::string &fileName)
+MagicSpecimensFits readMagicSpecimens(
+    std::istream &in, const std::string &fileName, DemagKind demag)
 {
-    return readMagicSpecimens(tableLines(in, fileName));
+    return readMagicSpecimens(tableLines(in, fileName), demag);
 }
 
-MagicSpecimensFits readMagicSpecimens(TextLines lines)
+MagicSpecimensFits readMagicSpecimens(TextLines lines, DemagKind demag)
 {
     TabTable table(std::move(lines), "specimens");
     MagicSpecimensFits read;
@@ -255,11 +284,11 @@ MagicSpecimensFits readMagicSpecimens(TextLines lines)
         const std::optional<FitType> type = fitTypeOfCodes(codes);
         if (!type)
             continue;
-        if (!inKelvin(*row)) {
+        if (demagOfRow(*row) != demag) {
             ++read.otherTreatments;
             continue;
         }
-        read.fits.push_back(interpretationOf(*row, *type, codes));
+        read.fits.push_back(interpretationOf(*row, *type, codes, demag));
         if (read.fits.back().type == FitType::VectorMean)
             ++read.vectorMeans;
     }
@@ -281,7 +310,7 @@ FramedFits fitsForFrame(std::span<const SavedInterpretation> rows, CoordinateSys
     for (const SavedInterpretation &row : rows) {
         if (taken.at({ row.specimen, row.component }) != row.coordinates)
             continue;
-        if (!seen.emplace(row.specimen, row.component, row.type, row.fromCelsius, row.toCelsius)
+        if (!seen.emplace(row.specimen, row.component, row.type, row.from, row.to)
                  .second) {
             ++framed.counts.repeats;
             continue;

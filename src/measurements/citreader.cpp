@@ -4,9 +4,12 @@
 #include "measurements/readertext.h"
 #include "measurements/specimencoordinates.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <filesystem>
 #include <iterator>
+#include <optional>
 
 namespace Demagora {
 
@@ -146,11 +149,119 @@ void readSpecimenFile(const std::string &path, const std::string &name, double d
     }
 }
 
+// Whether text is a number as the files write them.
+bool isNumber(std::string_view text)
+{
+    if (text.empty())
+        return false;
+    const std::string copy(text);
+    char *end = nullptr;
+    std::strtod(copy.c_str(), &end);
+    return end == copy.c_str() + copy.size();
+}
+
+// The site and declination of the .sam file beside a specimen file that lists it, when one
+// does; .sam files that cannot be read or do not list it are passed over.
+struct SamOfSpecimen
+{
+    std::string path;
+    std::string site;
+    double declination = 0;
+};
+
+std::optional<SamOfSpecimen> samListing(const std::filesystem::path &specimenFile)
+{
+    namespace fs = std::filesystem;
+    const std::string name = specimenFile.filename().string();
+    std::error_code error;
+    fs::directory_iterator entries(specimenFile.parent_path(), error);
+    if (error)
+        return std::nullopt;
+    // A folder of a study holds one .sam file or a few; a folder of thousands is not searched.
+    int samFiles = 0;
+    for (const fs::directory_entry &entry : entries) {
+        if (lowerCase(entry.path().extension().string()) != ".sam" || ++samFiles > 64)
+            continue;
+        try {
+            FilesRead files;
+            const TextLines sam = measurementLines(entry.path().string(), files.read(entry.path().string()));
+            if (sam.size() < 3)
+                continue;
+            for (std::size_t i = 2; i < sam.size(); ++i) {
+                if (trimmed(sam.line(i)) != name)
+                    continue;
+                SamOfSpecimen found { entry.path().string(), std::string(trimmed(sam.line(0))), 0 };
+                const std::vector<std::string_view> place = splitWhitespace(sam.line(1));
+                if (place.size() >= 3)
+                    found.declination = parseNumber(place[2], sam, 1, "the magnetic declination");
+                return found;
+            }
+        } catch (const MeasurementError &) {
+        }
+    }
+    return std::nullopt;
+}
+
+MeasurementSet readCitSpecimen(const std::string &path, const ReadOptions &options)
+{
+    namespace fs = std::filesystem;
+    const std::string name = fs::path(path).filename().string();
+    MeasurementSet set;
+    set.summary.format = MeasurementFormat::Cit;
+    SpecimenCollector collector(options, set.summary);
+    FilesRead files;
+    const std::optional<SamOfSpecimen> sam = samListing(fs::path(path));
+    readSpecimenFile(path, name, sam ? sam->declination : 0, collector, files, set.summary.notes);
+    if (sam) {
+        collector.specimen(name).site = sam->site;
+        files.read(sam->path);
+    } else {
+        set.summary.notes.push_back(shownPath(path)
+            + ": a CIT specimen file read alone; no .sam file beside it lists it, so its "
+              "orientation has no magnetic declination added.");
+    }
+    set.specimens = collector.finish();
+    set.files = files.paths();
+    return set;
+}
+
 } // namespace
+
+bool looksLikeCitSpecimen(const std::string &bytes)
+{
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    while (lines.size() < 3 && start < bytes.size()) {
+        std::size_t end = bytes.find_first_of("\r\n", start);
+        if (end == std::string::npos)
+            end = bytes.size();
+        lines.push_back(std::string_view(bytes).substr(start, end - start));
+        start = end + 1;
+        if (start < bytes.size() && bytes[end] == '\r' && bytes[start] == '\n')
+            ++start;
+    }
+    if (lines.size() < 3)
+        return false;
+    const std::vector<std::string_view> orientation = splitWhitespace(lines[1]);
+    if (orientation.size() < 5 || orientation.size() > 8
+        || !std::all_of(orientation.begin(), orientation.end(), isNumber))
+        return false;
+    const std::string_view step = lines[2];
+    if (step.size() < 57)
+        return false;
+    const std::string code = lowerCase(trimmed(step.substr(0, 2)));
+    if (!step.starts_with("NRM") && code != "tt" && code != "t" && code != "th" && code != "af")
+        return false;
+    const std::vector<std::string_view> values = splitWhitespace(step.substr(6));
+    return values.size() >= StepValues
+        && std::all_of(values.begin(), values.begin() + StepValues, isNumber);
+}
 
 MeasurementSet readCit(const std::string &samPath, const ReadOptions &options)
 {
     namespace fs = std::filesystem;
+    if (lowerCase(fs::path(samPath).extension().string()) != ".sam")
+        return readCitSpecimen(samPath, options);
     FilesRead files;
     const TextLines sam = measurementLines(samPath, files.read(samPath));
     if (sam.size() < 3)

@@ -32,9 +32,10 @@ bool sniffMagic(const std::string &bytes, bool)
     return looksLikeMagic(bytes);
 }
 
-bool sniffCit(const std::string &, bool ownExtension)
+// A .sam file, or a specimen file of a CIT study opened alone (known by its lines).
+bool sniffCit(const std::string &bytes, bool ownExtension)
 {
-    return ownExtension;
+    return ownExtension || looksLikeCitSpecimen(bytes);
 }
 
 bool sniffJr6(const std::string &bytes, bool ownExtension)

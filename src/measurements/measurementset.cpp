@@ -5,6 +5,64 @@
 
 namespace Demagora {
 
+bool holdsAfStepsOnly(const MeasurementSet &thermalReading)
+{
+    return thermalReading.summary.otherDemagnetization > 0
+        && std::none_of(thermalReading.specimens.begin(), thermalReading.specimens.end(),
+            [](const Specimen &specimen) {
+                return std::any_of(specimen.steps.begin(), specimen.steps.end(),
+                    [](const SpecimenStep &step) { return step.treatment == Treatment::Thermal; });
+            });
+}
+
+namespace {
+
+// Steps at one treatment and level (to a millionth of a degree or mT) count as one step.
+std::pair<int, long long> stepKeyOf(const SpecimenStep &step)
+{
+    return { int(step.treatment), std::llround(step.level * 1e6) };
+}
+
+} // namespace
+
+Specimen mergedReadings(const Specimen &readings, ReadOptions options, ReadSummary &summary)
+{
+    options.keepFlaggedBad = true;
+    SpecimenCollector collector(options, summary);
+    collector.specimen(readings.name);
+    for (const SpecimenStep &reading : readings.steps) {
+        RawStep raw;
+        raw.treatment = reading.treatment;
+        raw.level = reading.level;
+        raw.x = reading.x;
+        raw.y = reading.y;
+        raw.z = reading.z;
+        raw.errorDegrees = reading.errorDegrees;
+        raw.flaggedBad = reading.bad;
+        collector.add(readings.name, raw);
+    }
+    // The rows were counted when the file was read.
+    summary.rowsRead -= readings.steps.size();
+    std::vector<Specimen> merged = collector.finish();
+    Specimen specimen = readings;
+    specimen.steps = merged.empty() ? std::vector<SpecimenStep> {} : std::move(merged.front().steps);
+    return specimen;
+}
+
+std::vector<int> stepsOfReadings(const Specimen &readings, const Specimen &merged)
+{
+    std::map<std::pair<int, long long>, int> index;
+    for (std::size_t i = 0; i < merged.steps.size(); ++i)
+        index.emplace(stepKeyOf(merged.steps[i]), int(i));
+    std::vector<int> steps;
+    steps.reserve(readings.steps.size());
+    for (const SpecimenStep &reading : readings.steps) {
+        const auto found = index.find(stepKeyOf(reading));
+        steps.push_back(found == index.end() ? -1 : found->second);
+    }
+    return steps;
+}
+
 SpecimenCollector::SpecimenCollector(const ReadOptions &options, ReadSummary &summary)
     : m_options(options)
     , m_summary(summary)
@@ -92,7 +150,7 @@ std::pair<SpecimenCollector::Repeat *, bool> SpecimenCollector::KnownSteps::find
 void SpecimenCollector::keep(std::size_t index, const SpecimenStep &step)
 {
     std::vector<SpecimenStep> &steps = m_specimens[index].steps;
-    const StepKey key { int(step.treatment), std::llround(step.level * 1e6) };
+    const StepKey key = stepKeyOf(step);
     const auto [found, inserted] = m_steps[index].find(key, steps.size());
     Repeat &repeat = *found;
     if (step.bad && (inserted || m_options.repeats == RepeatRule::All))

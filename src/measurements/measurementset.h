@@ -78,6 +78,20 @@ struct MeasurementSet
     std::vector<std::string> files;
 };
 
+// Whether a set read for thermal steps is a file of AF demagnetization: it left AF steps out and
+// kept no thermal step.
+bool holdsAfStepsOnly(const MeasurementSet &thermalReading);
+
+// The readings of a specimen read with every repeat kept (RepeatRule::All) merged at each step
+// as a reading with options' repeat rule and flagged rows kept merges the rows of a file: a
+// reading marked bad is left out where a good one measured its step, and a step whose readings
+// are all bad is kept as a bad step. The rows merged and flagged are counted in summary.
+Specimen mergedReadings(const Specimen &readings, ReadOptions options, ReadSummary &summary);
+
+// For each reading of a specimen read with every repeat kept, the index of its step among the
+// steps merged from them (by mergedReadings), or -1 where there is none.
+std::vector<int> stepsOfReadings(const Specimen &readings, const Specimen &merged);
+
 // One measurement row as a reader found it, before the rules are applied.
 struct RawStep
 {

@@ -219,6 +219,11 @@ void InterpretationPanel::buildLayout()
     layout->addWidget(SG_sites, 1);
 }
 
+void InterpretationPanel::resetInterpretations(Interpretations interpretations)
+{
+    m_store->resetTo(std::move(interpretations));
+}
+
 void InterpretationPanel::specimenShown()
 {
     showComponents();
@@ -242,6 +247,9 @@ void InterpretationPanel::showComponents()
     std::vector<ComponentFit> fits;
     for (const InterpretedComponent &component : components)
         fits.push_back(fitIn(specimen, component, component.coordinates));
+    m_componentsModel->setLevelUnit(m_shown.demagnetization() == DemagKind::Thermal
+            ? QStringLiteral("\u00B0C")
+            : QStringLiteral("mT"));
     m_componentsModel->setComponents(components, std::move(fits));
     SG_components->resizeColumnsToContents();
 }
@@ -480,7 +488,7 @@ bool InterpretationPanel::saveInterpretations()
             // Not a specimens table: the user chose to replace it whole.
         }
     }
-    const std::vector<Specimen> marked = specimensMarkedBad(m_shown.measurements(), m_store->all());
+    const std::vector<Specimen> marked = m_shown.readingsMarkedBad(m_store->all());
     try {
         // Both tables or neither: a table of fits never stands beside stale marks.
         OutputFiles files(measurementsRead);
@@ -531,7 +539,7 @@ void InterpretationPanel::openInterpretations()
         return;
     }
     try {
-        read = readMagicSpecimens(in, fileName.toStdString());
+        read = readMagicSpecimens(in, fileName.toStdString(), m_shown.demagnetization());
     } catch (const AnalysisError &error) {
         reportError(this, QString::fromStdString(error.what()));
         return;
@@ -553,9 +561,10 @@ void InterpretationPanel::openInterpretations()
             ReadOptions options;
             options.format = MeasurementFormat::Magic;
             options.keepFlaggedBad = true;
+            options.repeats = RepeatRule::All;
+            options.demag = m_shown.demagnetization();
             const MeasurementSet saved = readMeasurements(beside, options);
-            const std::vector<std::string> unmatched
-                = withSavedBadSteps(m_shown.measurements(), saved, current);
+            const std::vector<std::string> unmatched = m_shown.restoreBadSteps(saved, current);
             badNotes << QStringLiteral("Steps marked bad read from %1")
                             .arg(QFileInfo(QFile::decodeName(beside.c_str())).fileName());
             if (!unmatched.empty())
@@ -591,8 +600,9 @@ void InterpretationPanel::openInterpretations()
                                 "mean of the chosen steps")
                      .arg(read.vectorMeans);
     if (read.otherTreatments > 0)
-        notes << QStringLiteral("%1 fits of steps not in kelvin (alternating field or other) "
-                                "passed over")
+        notes << (m_shown.demagnetization() == DemagKind::Thermal
+                ? QStringLiteral("%1 fits of steps not in kelvin (AF or other) passed over")
+                : QStringLiteral("%1 fits of steps not in tesla (thermal or other) passed over"))
                      .arg(read.otherTreatments);
     notes << badNotes;
     for (const std::string &note : opened.notes)
@@ -611,10 +621,14 @@ void InterpretationPanel::openInterpretations()
 
 bool InterpretationPanel::mayClose()
 {
+    return settleUnsaved(QStringLiteral("Save the interpretations before closing?"));
+}
+
+bool InterpretationPanel::settleUnsaved(const QString &question)
+{
     if (m_store->isSaved())
         return true;
-    switch (Prompts::current().askSaveChanges(
-        this, QStringLiteral("Save the interpretations before closing?"))) {
+    switch (Prompts::current().askSaveChanges(this, question)) {
     case Prompts::Answer::Save:
         return saveInterpretations();
     case Prompts::Answer::Discard:

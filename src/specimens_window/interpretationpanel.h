@@ -3,6 +3,7 @@
 #include "specimens_window/shownspecimens.h"
 
 #include "analysis/fits.h"
+#include "analysis/interpretationfiles.h"
 
 #include <QString>
 #include <QWidget>
@@ -36,6 +37,9 @@ public:
     ~InterpretationPanel() override;
 
     const SpecimenInterpretations &interpretations() const { return *m_store; }
+    // The same interpretations seen over other steps of the measurements (every reading, or
+    // the readings merged); the undo history is cleared.
+    void resetInterpretations(Interpretations interpretations);
     // The File, Edit and Interpretation menus, over the panel's actions.
     QMenuBar *createMenuBar(QWidget *parent);
 
@@ -46,6 +50,9 @@ public:
     void decorate(SpecimenDiagramData &data);
     // Asks about unsaved interpretations; false when the window is to stay open.
     bool mayClose();
+    // Asks the question about unsaved interpretations (Save, Discard or Cancel): false on Cancel
+    // or a save that failed.
+    bool settleUnsaved(const QString &question);
 
     void fitChosen(FitType type);
     // Marks the chosen steps bad, or good again when every one of them is bad (key B).

@@ -38,6 +38,14 @@ InterpretationTableModel::InterpretationTableModel(QObject *parent)
     : QAbstractTableModel(parent)
 { }
 
+void InterpretationTableModel::setLevelUnit(const QString &unit)
+{
+    if (unit == m_levelUnit)
+        return;
+    m_levelUnit = unit;
+    emit headerDataChanged(Qt::Horizontal, From, To);
+}
+
 void InterpretationTableModel::setComponents(
     std::vector<InterpretedComponent> components, std::vector<ComponentFit> fits)
 {
@@ -95,9 +103,9 @@ QVariant InterpretationTableModel::cell(int row, int column) const
     case Steps:
         return int(component.steps.size());
     case From:
-        return fit.n > 0 ? number(fit.from, 0) : QString();
+        return fit.n > 0 ? QString::number(fit.from, 'g', 6) : QString();
     case To:
-        return fit.n > 0 ? number(fit.to, 0) : QString();
+        return fit.n > 0 ? QString::number(fit.to, 'g', 6) : QString();
     default:
         break;
     }
@@ -130,6 +138,8 @@ QVariant InterpretationTableModel::headerData(
         return {};
     if (orientation == Qt::Vertical)
         return section + 1;
+    if (section == From || section == To)
+        return QStringLiteral("%1 (%2)").arg(QLatin1String(section == From ? "From" : "To"), m_levelUnit);
     static const char *const Headings[] = { "Name", "Fit", "Coordinates", "N", "From", "To", "Dec",
         "Inc", "MAD", "DANG", "\u03B195 (MAD)" };
     return section >= 0 && section < ColumnCount ? QString::fromUtf8(Headings[section])

@@ -36,6 +36,8 @@ public:
 
     void setComponents(
         std::vector<InterpretedComponent> components, std::vector<ComponentFit> fits);
+    // The unit of the levels in From and To: "\u00B0C" or "mT".
+    void setLevelUnit(const QString &unit);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -52,6 +54,7 @@ private:
 
     std::vector<InterpretedComponent> m_components;
     std::vector<ComponentFit> m_fits;
+    QString m_levelUnit = QStringLiteral("\u00B0C");
 };
 
 // "free line", "anchored line", "line with origin", "plane".

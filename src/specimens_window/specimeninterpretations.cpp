@@ -56,12 +56,22 @@ const SpecimenInterpretation &SpecimenInterpretations::of(int specimen) const
 
 bool SpecimenInterpretations::isSaved() const
 {
-    return m_undo->isClean();
+    return m_undo->isClean() && !m_unsavedBeforeReset;
 }
 
 void SpecimenInterpretations::markSaved()
 {
+    m_unsavedBeforeReset = false;
     m_undo->setClean();
+}
+
+void SpecimenInterpretations::resetTo(Interpretations interpretations)
+{
+    if (interpretations.size() != m_interpretations.size())
+        return;
+    m_unsavedBeforeReset = !isSaved();
+    m_undo->clear();
+    assign(interpretations, -1);
 }
 
 void SpecimenInterpretations::putComponent(int specimen, InterpretedComponent component)
@@ -163,6 +173,7 @@ void SpecimenInterpretations::change(int specimen, Interpretations after, const 
 void SpecimenInterpretations::assign(const Interpretations &interpretations, int specimen)
 {
     m_interpretations = interpretations;
+    emit assigned();
     if (specimen >= 0)
         emit specimenChanged(specimen);
     emit changed();

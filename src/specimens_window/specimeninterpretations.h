@@ -38,10 +38,19 @@ public:
     // Every interpretation at once (a table opened), as one step to undo.
     void replaceAll(Interpretations interpretations, const QString &text);
 
+    // Every interpretation at once, seen over other steps of the same measurements (every
+    // reading, or the readings merged): nothing to undo across it, so the undo history is
+    // cleared; whether they are saved stays as it was.
+    void resetTo(Interpretations interpretations);
+
     // The first of "C1", "C2" ... the specimen has no component of.
     std::string unusedName(int specimen) const;
 
 signals:
+    // First of all, whenever the interpretations are set (a change, its undo or redo, a reset):
+    // the window brings what it derives from them (the steps merged without the readings
+    // marked bad) up to date before anyone shows them.
+    void assigned();
     // Before changed(), when a change, its undo or its redo touches one specimen: the window
     // shows that specimen, so that nothing changes out of sight.
     void specimenChanged(int specimen);
@@ -55,6 +64,8 @@ private:
 
     Interpretations m_interpretations;
     QUndoStack *m_undo = nullptr;
+    // Changes made before the undo history was last cleared and not saved since.
+    bool m_unsavedBeforeReset = false;
 };
 
 } // namespace Demagora

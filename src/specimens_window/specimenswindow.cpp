@@ -1,12 +1,14 @@
 #include "specimens_window/specimenswindow.h"
 
 #include "specimens_window/interpretationpanel.h"
+#include "specimens_window/openmeasurements.h"
 #include "specimens_window/specimeninterpretations.h"
 #include "diagrams/specimenpicture.h"
 #include "specimens_window/specimentables.h"
 #include "unmix_window/unmixdialog.h"
 
 #include "measurements/specimencoordinates.h"
+#include "prompts/prompts.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -60,15 +62,59 @@ bool stepsInCoordinates(
 
 } // namespace
 
-SpecimensWindow::SpecimensWindow(MeasurementSet set, const QString &path, QWidget *parent)
+SpecimensWindow::SpecimensWindow(MeasurementSet set, const QString &path, QWidget *parent,
+    std::optional<DemagKind> demag)
     : QWidget(parent, Qt::Window)
     , m_set(std::move(set))
     , m_path(path)
 {
+    const bool af = std::any_of(m_set.specimens.begin(), m_set.specimens.end(),
+        [](const Specimen &specimen) {
+            return std::any_of(specimen.steps.begin(), specimen.steps.end(),
+                [](const SpecimenStep &step) {
+                    return step.treatment == Treatment::AlternatingField;
+                });
+        });
+    m_demag = demag.value_or(af ? DemagKind::AlternatingField : DemagKind::Thermal);
+    // A set read with every repeat kept is shown with the readings of each step merged, the
+    // readings the file flags left out where a good one measured their step.
+    Interpretations flagged;
+    if (m_set.summary.repeatsMerged == 0) {
+        m_readings = std::move(m_set);
+        m_set = MeasurementSet {};
+        m_set.files = m_readings.files;
+        ReadOptions options;
+        options.demag = m_demag;
+        options.repeats = RepeatRule::Average;
+        m_mergedSummary = m_readings.summary;
+        // The merge counts the repeats and the flagged readings again.
+        m_mergedSummary.repeatsKept = 0;
+        m_mergedSummary.flaggedKept = 0;
+        for (const Specimen &specimen : m_readings.specimens) {
+            m_set.specimens.push_back(mergedReadings(specimen, options, m_mergedSummary));
+            m_stepOfReading.push_back(stepsOfReadings(specimen, m_set.specimens.back()));
+            m_stepCounts.push_back(m_set.specimens.back().steps.size());
+            SpecimenInterpretation ofReadings { specimen.name, specimen.site, {}, {}, {} };
+            for (std::size_t r = 0; r < specimen.steps.size(); ++r) {
+                if (specimen.steps[r].bad)
+                    ofReadings.badSteps.push_back(int(r));
+            }
+            flagged.push_back(interpretationOfMergedSteps(
+                ofReadings, m_stepOfReading.back(), m_stepCounts.back()));
+        }
+        m_mergedWith.resize(m_set.specimens.size());
+        for (std::size_t i = 0; i < flagged.size(); ++i)
+            m_mergedWith[i] = flagged[i].badReadings;
+        m_set.summary = m_mergedSummary;
+    }
     setObjectName(QStringLiteral("SpecimensWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Specimens - %1").arg(QFileInfo(path).fileName()));
     buildLayout();
+    // The flagged readings beside good ones at their step, as the interpretations' marks.
+    if (std::any_of(flagged.begin(), flagged.end(),
+            [](const SpecimenInterpretation &i) { return !i.badReadings.empty(); }))
+        m_interpretation->resetInterpretations(std::move(flagged));
     if (!m_set.specimens.empty())
         setCurrentSpecimen(0);
     resize(1240, 780);
@@ -114,6 +160,22 @@ void SpecimensWindow::buildLayout()
     auto *coordinatesLabel = new QLabel(QStringLiteral("&Coordinates:"), this);
     coordinatesLabel->setBuddy(CB_coordinates);
 
+    CB_demagnetization = new QComboBox(this);
+    CB_demagnetization->setObjectName(QStringLiteral("CB_demagnetization"));
+    CB_demagnetization->setToolTip(QStringLiteral(
+        "The demagnetization whose steps are shown beside the NRM: thermal (\u00B0C) or "
+        "alternating field (mT); another choice reads the file again"));
+    CB_demagnetization->addItem(QStringLiteral("Thermal"), int(DemagKind::Thermal));
+    CB_demagnetization->addItem(QStringLiteral("AF"), int(DemagKind::AlternatingField));
+    CB_demagnetization->setCurrentIndex(CB_demagnetization->findData(int(m_demag)));
+    connect(CB_demagnetization, &QComboBox::activated, this, [this] {
+        const auto wanted = static_cast<DemagKind>(CB_demagnetization->currentData().toInt());
+        if (wanted != m_demag)
+            readDemagnetization(wanted);
+    });
+    auto *demagnetizationLabel = new QLabel(QStringLiteral("&Demagnetization:"), this);
+    demagnetizationLabel->setBuddy(CB_demagnetization);
+
     lbl_summary = new QLabel(summaryText(m_set.summary), this);
     lbl_summary->setObjectName(QStringLiteral("lbl_summary"));
     lbl_summary->setWordWrap(true);
@@ -130,6 +192,9 @@ void SpecimensWindow::buildLayout()
     m_interpretation = new InterpretationPanel(*this, m_path, this);
     connect(
         m_interpretation, &InterpretationPanel::pictureChanged, this, [this] { repaintPicture(); });
+    // The steps merged from readings follow the readings marked bad, before anything is shown.
+    connect(&m_interpretation->interpretations(), &SpecimenInterpretations::assigned, this,
+        [this] { mergeChangedReadings(); });
     // A change, its undo and its redo show the specimen they change.
     connect(&m_interpretation->interpretations(), &SpecimenInterpretations::specimenChanged, this,
         [this](int specimen) {
@@ -163,25 +228,13 @@ void SpecimensWindow::buildLayout()
     auto *coordinates = new QHBoxLayout;
     coordinates->addWidget(coordinatesLabel);
     coordinates->addWidget(CB_coordinates, 1);
-    auto *unmix = new QPushButton(QStringLiteral("Unmix... (Ctrl+U)"), this);
-    unmix->setObjectName(QStringLiteral("btn_unmix"));
-    unmix->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
-    connect(unmix, &QPushButton::clicked, this, [this] {
-        if (m_current < 0)
-            return;
-        // Bad steps are left out of the unmixing as of every fit.
-        std::vector<SpecimenStep> good;
-        for (const SpecimenStep &step : m_stepsModel->steps()) {
-            if (!step.bad)
-                good.push_back(step);
-        }
-        if (UnmixDialog *dialog
-            = openUnmixDialog(this, m_set.specimens[std::size_t(m_current)], std::move(good))) {
-            dialog->setScenarioOpener(m_scenarioOpener);
-            dialog->setMeasurementsRead(m_set.files);
-        }
-    });
-    coordinates->addWidget(unmix);
+    coordinates->addWidget(demagnetizationLabel);
+    coordinates->addWidget(CB_demagnetization);
+    auto *unmixButton = new QPushButton(QStringLiteral("Unmix... (Ctrl+U)"), this);
+    unmixButton->setObjectName(QStringLiteral("btn_unmix"));
+    unmixButton->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
+    connect(unmixButton, &QPushButton::clicked, this, [this] { unmix(); });
+    coordinates->addWidget(unmixButton);
     topLayout->addLayout(coordinates);
     topLayout->addWidget(lbl_summary);
     left->addWidget(top);
@@ -201,7 +254,22 @@ void SpecimensWindow::buildLayout()
     QMenuBar *bar = m_interpretation->createMenuBar(this);
     addSavingCommands(*bar);
     bar->insertMenu(bar->actions().value(1), specimenMenu(bar));
-    bar->addMenu(QStringLiteral("&View"))->addMenu(m_picture->projectionMenu(bar));
+    QMenu *view = bar->addMenu(QStringLiteral("&View"));
+    m_everyReadingAction = view->addAction(QStringLiteral("Every &reading"));
+    m_everyReadingAction->setObjectName(QStringLiteral("act_everyReading"));
+    m_everyReadingAction->setCheckable(true);
+    m_everyReadingAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    m_everyReadingAction->setShortcutContext(Qt::WindowShortcut);
+    m_everyReadingAction->setToolTip(QStringLiteral(
+        "Every reading of a repeated step as a row of its own, to mark one bad; off, the "
+        "readings of a step are averaged without the bad ones"));
+    // Only a set read with its repeats kept has readings to show.
+    m_everyReadingAction->setEnabled(hasReadings());
+    connect(m_everyReadingAction, &QAction::triggered, this,
+        [this](bool checked) { setEveryReading(checked); });
+    addAction(m_everyReadingAction);
+    view->addSeparator();
+    view->addMenu(m_picture->projectionMenu(bar));
     layout->setMenuBar(bar);
     layout->addWidget(split);
     SG_specimens->setFocus();
@@ -244,6 +312,185 @@ QMenu *SpecimensWindow::specimenMenu(QWidget *parent)
         LE_find->selectAll();
     });
     return menu;
+}
+
+void SpecimensWindow::unmix()
+{
+    if (m_current < 0)
+        return;
+    if (m_everyReading) {
+        reportError(this,
+            QStringLiteral("Unmix takes one vector per step: turn View > Every reading off to "
+                           "unmix the steps with their readings merged."));
+        return;
+    }
+    if (m_demag == DemagKind::AlternatingField) {
+        reportError(this,
+            QStringLiteral("Unmix needs thermal steps: it fits the spectrum of blocking "
+                           "temperatures, which AF steps do not measure. Choose Thermal "
+                           "demagnetization to unmix a thermal specimen."));
+        return;
+    }
+    // Bad steps are left out of the unmixing as of every fit.
+    std::vector<SpecimenStep> good;
+    for (const SpecimenStep &step : m_stepsModel->steps()) {
+        if (!step.bad)
+            good.push_back(step);
+    }
+    if (UnmixDialog *dialog
+        = openUnmixDialog(this, m_set.specimens[std::size_t(m_current)], std::move(good))) {
+        dialog->setScenarioOpener(m_scenarioOpener);
+        dialog->setMeasurementsRead(m_set.files);
+    }
+}
+
+Specimen SpecimensWindow::mergedSpecimen(std::size_t index, const std::vector<int> &badReadings)
+{
+    ReadOptions options;
+    options.demag = m_demag;
+    options.repeats = RepeatRule::Average;
+    Specimen readings = m_readings.specimens[index];
+    for (std::size_t r = 0; r < readings.steps.size(); ++r)
+        readings.steps[r].bad = std::binary_search(badReadings.begin(), badReadings.end(), int(r));
+    ReadSummary ignored;
+    if (m_mergedWith.size() < m_readings.specimens.size())
+        m_mergedWith.resize(m_readings.specimens.size());
+    m_mergedWith[index] = badReadings;
+    return mergedReadings(readings, options, ignored);
+}
+
+Interpretations SpecimensWindow::readingsInterpretations(const Interpretations &ofSteps) const
+{
+    Interpretations readings;
+    const std::size_t count = std::min(ofSteps.size(), m_stepOfReading.size());
+    for (std::size_t i = 0; i < count; ++i)
+        readings.push_back(interpretationOfReadings(ofSteps[i], m_stepOfReading[i]));
+    return readings;
+}
+
+bool SpecimensWindow::hasReadings() const
+{
+    return !m_stepOfReading.empty() && m_stepOfReading.size() == m_set.specimens.size();
+}
+
+void SpecimensWindow::mergeChangedReadings()
+{
+    if (m_everyReading || !hasReadings())
+        return;
+    const Interpretations &all = m_interpretation->interpretations().all();
+    for (std::size_t i = 0; i < all.size() && i < m_set.specimens.size(); ++i) {
+        if (i < m_mergedWith.size() && m_mergedWith[i] == all[i].badReadings)
+            continue;
+        m_set.specimens[i] = mergedSpecimen(i, all[i].badReadings);
+        if (int(i) == m_current)
+            showSpecimen();
+    }
+}
+
+bool SpecimensWindow::setEveryReading(bool on)
+{
+    if (on == m_everyReading)
+        return true;
+    if (!hasReadings()) {
+        if (m_everyReadingAction)
+            m_everyReadingAction->setChecked(m_everyReading);
+        return false;
+    }
+    const Interpretations current = m_interpretation->interpretations().all();
+    Interpretations next;
+    if (on) {
+        next = readingsInterpretations(current);
+        m_set.specimens = m_readings.specimens;
+        m_set.summary = m_readings.summary;
+        // Each reading of a repeated step tells how many readings its step has.
+        for (std::size_t i = 0; i < m_set.specimens.size(); ++i) {
+            std::vector<SpecimenStep> &readings = m_set.specimens[i].steps;
+            for (std::size_t r = 0; r < readings.size(); ++r)
+                readings[r].readings = std::size_t(std::count(
+                    m_stepOfReading[i].begin(), m_stepOfReading[i].end(), m_stepOfReading[i][r]));
+        }
+    } else {
+        for (std::size_t i = 0; i < current.size(); ++i) {
+            next.push_back(
+                interpretationOfMergedSteps(current[i], m_stepOfReading[i], m_stepCounts[i]));
+            m_set.specimens[i] = mergedSpecimen(i, next.back().badReadings);
+        }
+        m_set.summary = m_mergedSummary;
+    }
+    m_everyReading = on;
+    if (m_everyReadingAction)
+        m_everyReadingAction->setChecked(on);
+    m_listModel->refresh();
+    m_interpretation->resetInterpretations(std::move(next));
+    showSpecimen();
+    return true;
+}
+
+std::vector<Specimen> SpecimensWindow::readingsMarkedBad(
+    const Interpretations &interpretations) const
+{
+    if (m_everyReading || !hasReadings())
+        return specimensMarkedBad(m_set, interpretations);
+    return specimensMarkedBad(m_readings, readingsInterpretations(interpretations));
+}
+
+std::vector<std::string> SpecimensWindow::restoreBadSteps(
+    const MeasurementSet &saved, Interpretations &interpretations) const
+{
+    if (m_everyReading || !hasReadings())
+        return withSavedBadSteps(m_set, saved, interpretations);
+    // The table holds every reading: their marks are given to the readings, and the steps
+    // merged from them are bad where every reading is.
+    Interpretations readings = readingsInterpretations(interpretations);
+    const std::vector<std::string> unmatched = withSavedBadSteps(m_readings, saved, readings);
+    for (std::size_t i = 0; i < readings.size() && i < interpretations.size(); ++i) {
+        const SpecimenInterpretation merged
+            = interpretationOfMergedSteps(readings[i], m_stepOfReading[i], m_stepCounts[i]);
+        SpecimenInterpretation &interpretation = interpretations[i];
+        interpretation.badSteps = merged.badSteps;
+        interpretation.badReadings = merged.badReadings;
+        for (InterpretedComponent &component : interpretation.components)
+            component.steps = withoutBadSteps(component.steps, interpretation.badSteps);
+    }
+    return unmatched;
+}
+
+void SpecimensWindow::readDemagnetization(DemagKind demag)
+{
+    const auto keepChoice = [this] {
+        CB_demagnetization->setCurrentIndex(CB_demagnetization->findData(int(m_demag)));
+    };
+    const QString question = demag == DemagKind::AlternatingField
+        ? QStringLiteral("Save the interpretations before reading the AF steps?")
+        : QStringLiteral("Save the interpretations before reading the thermal steps?");
+    if (!m_interpretation->settleUnsaved(question)) {
+        keepChoice();
+        return;
+    }
+    ReadOptions options;
+    options.demag = demag;
+    options.keepFlaggedBad = true;
+    options.repeats = RepeatRule::All;
+    auto *opening = new MeasurementOpening(this, m_path, m_scenarioOpener, options, true);
+    opening->setWindowParent(parentWidget());
+    const QString shownName = m_current >= 0
+        ? QString::fromStdString(m_set.specimens[std::size_t(m_current)].name)
+        : QString();
+    connect(opening, &MeasurementOpening::windowOpened, this,
+        [this, shownName](SpecimensWindow *window) {
+            window->setGeometry(geometry());
+            window->setCoordinates(coordinates());
+            for (std::size_t i = 0; i < window->m_set.specimens.size(); ++i) {
+                if (QString::fromStdString(window->m_set.specimens[i].name) == shownName)
+                    window->setCurrentSpecimen(int(i));
+            }
+        });
+    connect(opening, &MeasurementOpening::done, this, [this, keepChoice](bool opened) {
+        if (opened)
+            closeWithoutAsking();
+        else
+            keepChoice();
+    });
 }
 
 void SpecimensWindow::findSpecimen(const QString &text, int from)
@@ -315,6 +562,8 @@ void SpecimensWindow::showSpecimen()
     const std::vector<int> &bad = m_interpretation->interpretations().of(m_current).badSteps;
     for (std::size_t i = 0; i < steps.size(); ++i)
         steps[i].bad = std::binary_search(bad.begin(), bad.end(), int(i));
+    m_stepsModel->setLevelUnit(
+        m_demag == DemagKind::Thermal ? QStringLiteral("\u00B0C") : QStringLiteral("mT"));
     m_stepsModel->setSteps(std::move(steps), specimen.unit);
     SG_steps->resizeColumnsToContents();
     SG_steps->scrollToTop();
@@ -363,13 +612,11 @@ void SpecimensWindow::repaintPicture()
     const std::vector<SpecimenStep> &steps = m_stepsModel->steps();
     // The interpretations' own marks: the steps table follows them after the picture.
     const std::vector<int> &bad = m_interpretation->interpretations().of(m_current).badSteps;
-    bool af = false;
     for (std::size_t i = 0; i < steps.size(); ++i) {
-        af = af || steps[i].treatment == Treatment::AlternatingField;
         data.steps.push_back({ steps[i].level, { steps[i].x, steps[i].y, steps[i].z },
             chosenSet.contains(int(i)), std::binary_search(bad.begin(), bad.end(), int(i)) });
     }
-    if (af)
+    if (m_demag == DemagKind::AlternatingField)
         data.levelUnit = QStringLiteral("mT");
     data.specimenAxes = shownCoordinates(specimen, coordinates()) == CoordinateSystem::Specimen;
     data.momentUnit = unitText(specimen.unit);

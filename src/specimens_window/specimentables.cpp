@@ -50,6 +50,12 @@ SpecimenListModel::SpecimenListModel(const std::vector<Specimen> &specimens, QOb
     , m_specimens(specimens)
 { }
 
+void SpecimenListModel::refresh()
+{
+    if (!m_specimens.empty())
+        emit dataChanged(index(0, 1), index(rowCount() - 1, columnCount() - 1));
+}
+
 int SpecimenListModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : int(m_specimens.size());
@@ -95,7 +101,17 @@ void SpecimenStepsModel::setSteps(std::vector<SpecimenStep> steps, MomentUnit un
     beginResetModel();
     m_steps = std::move(steps);
     m_unit = unit;
+    m_errors = std::any_of(m_steps.begin(), m_steps.end(),
+        [](const SpecimenStep &step) { return step.errorDegrees.has_value(); });
     endResetModel();
+}
+
+void SpecimenStepsModel::setLevelUnit(const QString &unit)
+{
+    if (unit == m_levelUnit)
+        return;
+    m_levelUnit = unit;
+    emit headerDataChanged(Qt::Horizontal, 1, 1);
 }
 
 void SpecimenStepsModel::setBadSteps(const std::vector<int> &bad)
@@ -114,7 +130,7 @@ int SpecimenStepsModel::rowCount(const QModelIndex &parent) const
 
 int SpecimenStepsModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : 9;
+    return parent.isValid() ? 0 : (m_errors ? 10 : 9);
 }
 
 QVariant SpecimenStepsModel::data(const QModelIndex &index, int role) const
@@ -152,8 +168,10 @@ QVariant SpecimenStepsModel::data(const QModelIndex &index, int role) const
         return QString::number(inclinationOf(momentOf(step)), 'f', 1);
     case 7:
         return real(norm(momentOf(step)));
-    default:
+    case 8:
         return qulonglong(step.readings);
+    default:
+        return step.errorDegrees ? QString::number(*step.errorDegrees, 'f', 1) : QString();
     }
 }
 
@@ -167,7 +185,7 @@ QVariant SpecimenStepsModel::headerData(int section, Qt::Orientation orientation
     case 0:
         return QStringLiteral("Treatment");
     case 1:
-        return QStringLiteral("Level");
+        return QStringLiteral("Level (%1)").arg(m_levelUnit);
     case 2:
         return QStringLiteral("x (%1)").arg(unitText(m_unit));
     case 3:
@@ -182,6 +200,8 @@ QVariant SpecimenStepsModel::headerData(int section, Qt::Orientation orientation
         return QStringLiteral("Intensity");
     case 8:
         return QStringLiteral("Readings");
+    case 9:
+        return QStringLiteral("Error (\u00B0)");
     default:
         return {};
     }

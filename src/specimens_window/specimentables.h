@@ -15,6 +15,8 @@ class SpecimenListModel : public QAbstractTableModel
 
 public:
     explicit SpecimenListModel(const std::vector<Specimen> &specimens, QObject *parent = nullptr);
+    // The specimens' steps have changed (every reading shown, or merged again).
+    void refresh();
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -25,9 +27,10 @@ private:
     const std::vector<Specimen> &m_specimens;
 };
 
-// The steps of one specimen in the coordinates shown: treatment, level, x, y, z, declination,
-// inclination and intensity, as the file's unit gives them, and the readings merged into each
-// (in bold when more than one); a step marked bad is greyed and its treatment says "bad".
+// The steps of one specimen in the coordinates shown: treatment, level (degrees Celsius, mT for
+// AF steps), x, y, z, declination, inclination and intensity, as the file's unit gives them, the
+// readings merged into each (in bold when more than one) and, where the file gives one, the
+// error angle; a step marked bad is greyed and its treatment says "bad".
 class SpecimenStepsModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -37,6 +40,8 @@ public:
 
     void setSteps(std::vector<SpecimenStep> steps, MomentUnit unit);
     const std::vector<SpecimenStep> &steps() const { return m_steps; }
+    // The unit of the levels: "\u00B0C" (thermal) or "mT" (AF).
+    void setLevelUnit(const QString &unit);
     // Marks these steps bad and the others good (indices in increasing order).
     void setBadSteps(const std::vector<int> &bad);
 
@@ -48,6 +53,8 @@ public:
 private:
     std::vector<SpecimenStep> m_steps;
     MomentUnit m_unit = MomentUnit::AmpereSquareMetre;
+    QString m_levelUnit = QStringLiteral("\u00B0C");
+    bool m_errors = false; // the error-angle column, last, only where a step has one
 };
 
 // "A m2" or "A/m".

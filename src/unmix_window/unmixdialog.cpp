@@ -22,6 +22,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <cmath>
 #include <exception>
 
 namespace Demagora {
@@ -287,9 +289,14 @@ void UnmixDialog::btn_saveClick()
         reportError(this, QString::fromLocal8Bit(error.what()));
         return;
     }
+    if (!m_opener && !m_twinScaleNote.isEmpty())
+        Prompts::current().showInformation(
+            this, QStringLiteral("Twin scenario saved"), m_twinScaleNote);
     if (m_opener
         && Prompts::current().confirm(
-               this, QStringLiteral("Open the twin scenario %1 in the main window?").arg(name))
+               this,
+               (m_twinScaleNote.isEmpty() ? QString() : m_twinScaleNote + QStringLiteral("\n"))
+                   + QStringLiteral("Open the twin scenario %1 in the main window?").arg(name))
             == Prompts::Answer::Yes)
         m_opener(name);
 }
@@ -308,9 +315,34 @@ UnmixDialog *openUnmixDialog(
 {
     Specimen shown = specimen;
     shown.steps = std::move(steps);
+    // A real specimen's moments are tiny in the main window's units, whose grid shows whole
+    // numbers: the twin is scaled so that its NRM (else its largest step) is 1,000 of them.
+    double nrm = 0;
+    const auto nrmStep = std::find_if(shown.steps.begin(), shown.steps.end(),
+        [](const SpecimenStep &step) { return step.treatment == Treatment::Nrm; });
+    for (auto step = shown.steps.begin(); step != shown.steps.end(); ++step) {
+        if (nrmStep == shown.steps.end() || step == nrmStep)
+            nrm = std::max(nrm, std::hypot(step->x, step->y, step->z));
+    }
+    constexpr double TwinNrmUnits = 1000;
+    const bool scaled = std::isfinite(nrm) && nrm > 0;
+    const double scale = scaled ? nrm / TwinNrmUnits : MeasurementSettings {}.scaleAPerM;
     try {
-        return openUnmixDialog(
-            parent, shown.name, unmixSteps(shown), MeasurementSettings {}.scaleAPerM);
+        UnmixDialog *dialog = openUnmixDialog(parent, shown.name, unmixSteps(shown), scale);
+        if (scaled) {
+            const QString unit = shown.unit == MomentUnit::AmpereSquareMetre
+                ? QStringLiteral("A m2")
+                : QStringLiteral("A/m");
+            dialog->setTwinScaleNote(
+                QStringLiteral("The twin is scaled: its heights are the fitted ones divided by "
+                               "%1 %2, so that the %3 of %4 %2 is 1,000 units of the main "
+                               "window.")
+                    .arg(QString::number(scale, 'g', 4), unit,
+                        nrmStep == shown.steps.end() ? QStringLiteral("largest step")
+                                                     : QStringLiteral("NRM"),
+                        QString::number(nrm, 'g', 4)));
+        }
+        return dialog;
     } catch (const std::exception &error) {
         reportError(parent, QString::fromLocal8Bit(error.what()));
     }

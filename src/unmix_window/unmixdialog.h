@@ -45,6 +45,8 @@ public:
     ~UnmixDialog() override;
 
     void setScenarioOpener(ScenarioOpener opener) { m_opener = std::move(opener); }
+    // What the twin's scale is, said when the twin is saved.
+    void setTwinScaleNote(QString note) { m_twinScaleNote = std::move(note); }
     // The file of the open scenario, which saving the twin refuses to replace.
     void setOpenScenario(const QString &path) { m_openScenario = path; }
     // The files the steps were measured in, which saving the twin refuses to replace too.
@@ -79,6 +81,7 @@ private:
     std::string m_specimen;
     std::vector<UnmixStep> m_steps;
     double m_scaleAPerM;
+    QString m_twinScaleNote;
     ScenarioOpener m_opener;
     QString m_openScenario;
     std::vector<std::string> m_measurementsRead;

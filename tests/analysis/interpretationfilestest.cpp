@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <sstream>
 
 namespace Demagora {
 namespace {
@@ -110,13 +111,13 @@ TEST(InterpretationFilesTest, OpenedRowsFindTheirStepsAndSayWhatDoesNotMatch)
     row.component = "HT";
     row.type = FitType::Origin;
     row.coordinates = CoordinateSystem::TiltCorrected;
-    row.fromCelsius = 99.85; // 373 K written by a table counting 273.15
-    row.toCelsius = 300;
+    row.from = 99.85; // 373 K written by a table counting 273.15
+    row.to = 300;
     row.n = 3;
     SavedInterpretation gap = row;
     gap.component = "";
-    gap.fromCelsius = 0;
-    gap.toCelsius = 400;
+    gap.from = 0;
+    gap.to = 400;
     gap.n = 3;
     SavedInterpretation stranger = row;
     stranger.specimen = "z";
@@ -201,8 +202,8 @@ TEST_F(InterpretationFilesFolderTest, BadStepsSavedBesideTheTableComeBackToTheir
     row.specimen = "a";
     row.component = "HT";
     row.coordinates = CoordinateSystem::Specimen;
-    row.fromCelsius = 100;
-    row.toCelsius = 400;
+    row.from = 100;
+    row.to = 400;
     row.n = 3;
     const OpenedInterpretations fits = interpretationsFromRows(
         set, std::vector<SavedInterpretation> { row }, opened, CoordinateSystem::Specimen);
@@ -224,7 +225,7 @@ TEST(InterpretationFilesTest, MeasurementsTableStandsBesideTheSpecimensTable)
         EXPECT_EQ(measurementsTableBeside(table), beside) << table;
 }
 
-TEST(InterpretationFilesTest, SavingRefusesStepsThatAreNotThermal)
+TEST(InterpretationFilesTest, SavingRefusesThermalAndAfStepsInOneFit)
 {
     MeasurementSet set;
     set.specimens = { specimen("a", "S1", true) };
@@ -234,10 +235,11 @@ TEST(InterpretationFilesTest, SavingRefusesStepsThatAreNotThermal)
         = { { "HT", FitType::Free, { 2, 3, 4 }, CoordinateSystem::Specimen, {} } };
     try {
         savedInterpretations(set, interpretations);
-        FAIL() << "saved an AF step";
+        FAIL() << "saved thermal and AF steps as one fit";
     } catch (const AnalysisError &error) {
         EXPECT_STREQ(error.what(),
-            "a HT takes steps that are not thermal; the specimens table holds thermal steps only");
+            "a HT takes thermal and AF steps together; a fit of the specimens table holds steps "
+            "of one demagnetization");
     }
     interpretations[0].components[0].steps = { 0, 1, 2 };
     const std::vector<SavedInterpretation> rows = savedInterpretations(set, interpretations);
@@ -248,12 +250,48 @@ TEST(InterpretationFilesTest, SavingRefusesStepsThatAreNotThermal)
     for (std::size_t i = 0; i < rows.size(); ++i) {
         EXPECT_EQ(rows[i].coordinates, frames[i]);
         EXPECT_EQ(rows[i].sample, "a");
-        EXPECT_EQ(rows[i].toCelsius, 200);
+        EXPECT_EQ(rows[i].to, 200);
     }
     EXPECT_NE(rows[0].direction.declination, rows[1].direction.declination);
     // Without an orientation, only the specimen's own frame.
     set.specimens[0].orientation.reset();
     EXPECT_EQ(savedInterpretations(set, interpretations).size(), 1u);
+}
+
+// AF fits go to the table in tesla (MagIC's unit) and come back in mT over the same steps; a
+// reading for thermal fits passes them over.
+TEST(InterpretationFilesTest, AfFitsAreSavedInTeslaAndReadBackInMillitesla)
+{
+    MeasurementSet set;
+    set.specimens = { specimen("a", "S1", false) };
+    const double fields[] = { 0, 2.5, 5, 10, 20, 40 };
+    for (std::size_t i = 1; i < set.specimens[0].steps.size(); ++i) {
+        set.specimens[0].steps[i].treatment = Treatment::AlternatingField;
+        set.specimens[0].steps[i].level = fields[i];
+    }
+    Interpretations interpretations = emptyInterpretations(set);
+    interpretations[0].components
+        = { { "LC", FitType::Free, { 1, 2, 3, 4 }, CoordinateSystem::Specimen, {} } };
+    const std::vector<SavedInterpretation> rows = savedInterpretations(set, interpretations);
+    std::ostringstream out;
+    writeMagicSpecimens(out, rows);
+    EXPECT_NE(out.str().find("\t0.0025\t0.02\tT\tLP-DIR-AF:DE-BFL\t"), std::string::npos)
+        << out.str();
+
+    std::istringstream thermal(out.str());
+    const MagicSpecimensFits asThermal = readMagicSpecimens(thermal, "t.txt");
+    EXPECT_TRUE(asThermal.fits.empty());
+    EXPECT_EQ(asThermal.otherTreatments, 1);
+    std::istringstream af(out.str());
+    const MagicSpecimensFits read = readMagicSpecimens(af, "t.txt", DemagKind::AlternatingField);
+    ASSERT_EQ(read.fits.size(), 1u);
+    EXPECT_DOUBLE_EQ(read.fits[0].from, 2.5);
+    EXPECT_DOUBLE_EQ(read.fits[0].to, 20);
+    const OpenedInterpretations opened = interpretationsFromRows(
+        set, read.fits, emptyInterpretations(set), CoordinateSystem::Specimen);
+    ASSERT_EQ(opened.components, 1);
+    EXPECT_EQ(opened.interpretations[0].components[0].steps, (std::vector<int> { 1, 2, 3, 4 }));
+    EXPECT_TRUE(opened.notes.empty());
 }
 
 } // namespace

@@ -45,7 +45,7 @@ TEST(InterpretationTest, RefitKeepsEveryComponentInOrderWithItsRefusal)
         { { "LT", FitType::Free, { 0, 1 }, CoordinateSystem::Specimen, {} },
             { "GC", FitType::Plane, { 3, 4 }, CoordinateSystem::Geographic, {} },
             { "HT", FitType::Anchored, { 3, 4 }, CoordinateSystem::Specimen, {} } },
-        {} };
+        {}, {} };
     const std::vector<ComponentFit> fits = refit(steps, interpretation);
     ASSERT_EQ(fits.size(), 3u);
     EXPECT_TRUE(fits[0].fit);

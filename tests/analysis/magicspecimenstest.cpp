@@ -68,8 +68,8 @@ TEST(MagicSpecimensTest, FitsReadBackAsWritten)
         EXPECT_EQ(b.component, a.component);
         EXPECT_EQ(b.type, a.type);
         EXPECT_EQ(b.coordinates, a.coordinates);
-        EXPECT_EQ(b.fromCelsius, a.fromCelsius);
-        EXPECT_EQ(b.toCelsius, a.toCelsius);
+        EXPECT_EQ(b.from, a.from);
+        EXPECT_EQ(b.to, a.to);
         EXPECT_EQ(b.n, a.n);
         EXPECT_EQ(b.direction.declination, a.direction.declination);
         EXPECT_EQ(b.direction.inclination, a.direction.inclination);
@@ -101,8 +101,8 @@ TEST(MagicSpecimensTest, ReadsTheFitsAnotherProgramStored)
     EXPECT_EQ(read[0].direction.inclination, -41.25);
     EXPECT_EQ(read[0].mad, 3.5);
     EXPECT_FALSE(read[0].dang);
-    EXPECT_NEAR(read[0].fromCelsius, 200.15, 1e-9);
-    EXPECT_NEAR(read[0].toCelsius, 580.15, 1e-9);
+    EXPECT_NEAR(read[0].from, 200.15, 1e-9);
+    EXPECT_NEAR(read[0].to, 580.15, 1e-9);
     EXPECT_EQ(read[0].line, 4);
 }
 
@@ -187,7 +187,7 @@ TEST(MagicSpecimensTest, ReopenedIntervalsGiveTheSameFits)
     for (std::size_t i = 0; i < read.size(); ++i) {
         SCOPED_TRACE(i);
         const InterpretedComponent reopened { read[i].component, read[i].type,
-            stepsBetween(steps, read[i].fromCelsius, read[i].toCelsius), read[i].coordinates, {} };
+            stepsBetween(steps, read[i].from, read[i].to), read[i].coordinates, {} };
         EXPECT_EQ(reopened.steps, components[i].steps);
         const ComponentFit again = fitComponent(steps, reopened);
         ASSERT_TRUE(again.fit);
@@ -280,8 +280,8 @@ TEST(MagicSpecimensTest, SavingOverATableKeepsWhatItDidNotMake)
     saved.sample = "A";
     saved.component = "HT";
     saved.direction = { 45, 45 };
-    saved.fromCelsius = 100;
-    saved.toCelsius = 400;
+    saved.from = 100;
+    saved.to = 400;
     saved.n = 4;
     std::istringstream in(existing);
     std::ostringstream out;

@@ -1,3 +1,4 @@
+#include "measurements/measurementerror.h"
 #include "measurements/measurementreader.h"
 #include "measurements/specimencoordinates.h"
 
@@ -201,6 +202,37 @@ TEST(MeasurementReaderTest, CitAgreesWithItsMagicTwin)
             }
         }
     }
+}
+
+// A CIT specimen file opened alone is known by its lines and read as its one specimen: with the
+// declination and site of the .sam file beside it that lists it, else without a declination.
+TEST(MeasurementReaderTest, CitSpecimenFileOpenedAloneIsReadAsItsSpecimen)
+{
+    const std::string fixture = CIT_FIXTURE_DIR;
+    const MeasurementSet site = readMeasurements(fixture + "/SM1-.sam");
+    Fixtures::TemporaryFolder alone;
+    std::filesystem::copy_file(fixture + "/SM1-2a", alone.path() / "SM1-2a");
+    for (const bool besideItsSam : { true, false }) {
+        SCOPED_TRACE(besideItsSam);
+        const std::string path
+            = besideItsSam ? fixture + "/SM1-2a" : (alone.path() / "SM1-2a").string();
+        EXPECT_EQ(detectMeasurementFormat(path), MeasurementFormat::Cit);
+        const MeasurementSet read = readMeasurements(path);
+        ASSERT_EQ(read.specimens.size(), 1u);
+        const Specimen &a = read.specimens[0];
+        const Specimen &b = site.specimens[1];
+        EXPECT_EQ(a.name, "SM1-2a");
+        ASSERT_EQ(a.steps.size(), b.steps.size());
+        EXPECT_EQ(a.steps.back().x, b.steps.back().x);
+        ASSERT_TRUE(a.orientation && b.orientation);
+        // The fixture's .sam adds a declination of 5 degrees.
+        EXPECT_DOUBLE_EQ(a.orientation->azimuth, b.orientation->azimuth - (besideItsSam ? 0 : 5));
+        EXPECT_EQ(a.site, besideItsSam ? b.site : std::string());
+        EXPECT_EQ(read.summary.notes.size(), besideItsSam ? 0u : 1u);
+    }
+    // Text that only starts like one is not taken for it.
+    Fixtures::writeText(alone.path() / "notes", "SM1- 2a\n 0 1 2 3 4\nNRM is measured first\n");
+    EXPECT_THROW(detectMeasurementFormat((alone.path() / "notes").string()), MeasurementError);
 }
 
 } // namespace

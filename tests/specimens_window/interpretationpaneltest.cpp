@@ -451,5 +451,70 @@ TEST(InterpretationPanelTest, FlaggedRowOfAFileIsABadStepThatCanBeMarkedGood)
     window->closeWithoutAsking();
 }
 
+// Shown with every reading, one reading of a repeated step marked bad leaves the step to the
+// other reading once the readings are merged again; saved, the mark comes back on that reading,
+// and goes with the opening undone.
+TEST(InterpretationPanelTest, RepeatMarkedBadLeavesItsStepToTheOtherReadings)
+{
+    Testing::ScriptedPrompts prompts;
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("measurements.txt"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("tab\tmeasurements\n"
+               "specimen\tmethod_codes\ttreat_temp\tdir_dec\tdir_inc\tmagn_moment\n"
+               "a1\tLT-NO\t273\t10\t20\t5e-6\n"
+               "a1\tLT-T-Z\t473\t10\t20\t3e-6\n"
+               "a1\tLT-T-Z\t573\t10\t20\t2e-6\n"
+               "a1\tLT-T-Z\t573\t100\t20\t2e-6\n"
+               "a1\tLT-T-Z\t673\t10\t20\t1e-6\n");
+    file.close();
+    QWidget parent;
+    QSignalSpy done(openMeasurements(&parent, path), &MeasurementOpening::done);
+    ASSERT_TRUE(done.wait(10000));
+    auto *window = parent.findChild<SpecimensWindow *>();
+    ASSERT_NE(window, nullptr) << prompts.errors.join('\n').toStdString();
+    QTableView *steps = table(*window, "SG_steps");
+    // Declination and intensity.
+    const auto direction = [&](int row) {
+        return QStringList { cell(steps, row, 5), cell(steps, row, 7) };
+    };
+    ASSERT_EQ(steps->model()->rowCount(), 4);
+    EXPECT_EQ(direction(2).front(), QStringLiteral("55.0"));
+    EXPECT_EQ(cell(steps, 2, 8), QStringLiteral("2"));
+
+    QTest::keyClick(window, Qt::Key_R, Qt::ControlModifier);
+    ASSERT_TRUE(window->everyReading());
+    ASSERT_EQ(steps->model()->rowCount(), 5);
+    window->chooseSteps({ 3 }, false);
+    window->interpretation().markChosenBad();
+    EXPECT_EQ(cell(steps, 3, 0), QStringLiteral("thermal, bad"));
+    QTest::keyClick(window, Qt::Key_R, Qt::ControlModifier);
+    ASSERT_EQ(steps->model()->rowCount(), 4);
+    EXPECT_EQ(direction(2), (QStringList { "10.0", "2e-06" }));
+    EXPECT_EQ(cell(steps, 2, 0), QStringLiteral("thermal"));
+    EXPECT_EQ(cell(steps, 2, 8), QStringLiteral("1"));
+    EXPECT_FALSE(window->interpretation().interpretations().isSaved());
+
+    const QString saved = folder.filePath(QStringLiteral("demagora-specimens.txt"));
+    window->chooseSteps({ 0, 1, 2, 3 }, false);
+    window->interpretation().fitChosen(FitType::Free);
+    prompts.fileNames = { saved };
+    ASSERT_TRUE(window->interpretation().saveInterpretations());
+    window->closeWithoutAsking();
+    QSignalSpy again(openMeasurements(&parent, path), &MeasurementOpening::done);
+    ASSERT_TRUE(again.wait(10000));
+    auto *reopened = parent.findChildren<SpecimensWindow *>().last();
+    prompts.fileNames = { saved };
+    reopened->interpretation().openInterpretations();
+    EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join('\n').toStdString();
+    QTableView *reopenedSteps = table(*reopened, "SG_steps");
+    EXPECT_EQ(cell(reopenedSteps, 2, 5), QStringLiteral("10.0"));
+    EXPECT_EQ(cell(reopenedSteps, 2, 8), QStringLiteral("1"));
+    // Undoing the opening takes the reading's mark back with the fits.
+    QTest::keyClick(reopened, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(cell(reopenedSteps, 2, 5), QStringLiteral("55.0"));
+}
+
 } // namespace
 } // namespace Demagora

@@ -5,6 +5,7 @@
 #include "specimens_window/specimenswindow.h"
 #include "unmix_window/unmixdialog.h"
 
+#include "document/scenario.h"
 #include "measurements/measurementreader.h"
 #include "support/scriptedprompts.h"
 #include "support/mnemonics.h"
@@ -309,6 +310,47 @@ TEST(SpecimensWindowTest, RefusedFileIsReportedAndOpensNothing)
         << prompts.errors.front().toStdString();
 }
 
+// A file of AF steps only opens on them, in mT; Unmix, whose model is thermal, refuses them.
+TEST(SpecimensWindowTest, AnAfFileOpensOnItsAfStepsWhichUnmixRefuses)
+{
+    Testing::ScriptedPrompts prompts;
+    QTemporaryDir folder;
+    const QString sam = Testing::copySmallCitSite(folder.path());
+    ASSERT_FALSE(sam.isEmpty());
+    for (const char *name : { "SM1-1a", "SM1-2a", "SM1-3a" }) {
+        QFile file(folder.filePath(QLatin1String(name)));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        QByteArray text = file.readAll().replace("\nTT ", "\nAF ");
+        ASSERT_TRUE(file.resize(0));
+        file.write(text);
+    }
+    QWidget parent;
+    QSignalSpy done(openMeasurements(&parent, sam), &MeasurementOpening::done);
+    ASSERT_TRUE(done.wait(10000));
+    auto *window = parent.findChild<SpecimensWindow *>();
+    ASSERT_NE(window, nullptr) << prompts.errors.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(window->demagnetization(), DemagKind::AlternatingField);
+    auto *steps = window->findChild<QTableView *>(QStringLiteral("SG_steps"));
+    ASSERT_EQ(steps->model()->rowCount(), 12);
+    EXPECT_EQ(cell(steps, 1, 0), QStringLiteral("AF"));
+    EXPECT_EQ(steps->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Level (mT)"));
+    EXPECT_EQ(window->picture().diagram().data().levelUnit, QStringLiteral("mT"));
+
+    window->findChild<QPushButton *>(QStringLiteral("btn_unmix"))->click();
+    EXPECT_EQ(window->findChild<UnmixDialog *>(), nullptr);
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_TRUE(prompts.errors.front().startsWith(QStringLiteral("Unmix needs thermal steps")));
+
+    // Its thermal steps, which it has none of, are refused: the window stays on the AF ones.
+    window->readDemagnetization(DemagKind::Thermal);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return prompts.errors.size() == 2; }, 10000));
+    EXPECT_TRUE(prompts.errors.back().endsWith(QStringLiteral("holds no thermal step beside the NRM.")))
+        << prompts.errors.back().toStdString();
+    EXPECT_EQ(parent.findChildren<SpecimensWindow *>().size(), 1);
+    EXPECT_EQ(window->findChild<QComboBox *>(QStringLiteral("CB_demagnetization"))->currentText(),
+        QStringLiteral("AF"));
+}
+
 // The twin an unmix window saves is handed to the opener the main window gave the specimens
 // window, which opens it there; without an opener nobody is asked about opening it.
 TEST(SpecimensWindowTest, UnmixWindowsHandTheirTwinsToTheMainWindow)
@@ -335,7 +377,20 @@ TEST(SpecimensWindowTest, UnmixWindowsHandTheirTwinsToTheMainWindow)
         dialog->btn_saveClick();
         EXPECT_TRUE(QFile::exists(path));
         EXPECT_EQ(opened, withOpener ? QStringList { path } : QStringList {});
-        EXPECT_EQ(prompts.questions.size(), withOpener ? 1 : 0);
+        ASSERT_EQ(prompts.questions.size(), withOpener ? 1 : 0);
+        // Scaled so that the NRM (3.95e-8 A m2) is 1,000 of the main window's units: the
+        // component's height over its range of a few hundred degrees is then a few units. The
+        // factor is said in the question that offers the twin, else when it is saved.
+        const Scenario twin = readScenarioFile(QFile::encodeName(path).toStdString());
+        ASSERT_EQ(twin.components.size(), 1u);
+        EXPECT_GT(twin.components[0].Height, 1);
+        EXPECT_LT(twin.components[0].Height, 100);
+        const QStringList said = withOpener ? prompts.questions : prompts.informations;
+        ASSERT_EQ(said.size(), 1);
+        EXPECT_TRUE(said.front().contains(
+            QStringLiteral("divided by 3.95e-11 A m2, so that the NRM of 3.95e-08 A m2 is "
+                           "1,000 units")))
+            << said.front().toStdString();
     }
 }
 
