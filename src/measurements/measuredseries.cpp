@@ -19,12 +19,12 @@ double MeasuredStep::intensity() const
 
 double MeasuredStep::declination() const
 {
-    return declinationOf({ x, y, z });
+    return directionOf({ x, y, z }).declination;
 }
 
 double MeasuredStep::inclination() const
 {
-    return inclinationOf({ x, y, z });
+    return directionOf({ x, y, z }).inclination;
 }
 
 namespace {

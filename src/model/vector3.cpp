@@ -21,9 +21,8 @@ Vector3 vectorFromDirection(double declination, double inclination, double lengt
         length * std::sin(i) };
 }
 
-// Radians are turned into degrees here by dividing by a degree's radians, not by multiplying
-// with RadToDeg: the measurement files have been written with these values to their last
-// digit, and stay the same.
+// The measured moments' directions: radians turned into degrees by dividing by a degree's
+// radians, the inclination from atan2, as the steps files have been written to their last digit.
 double declinationOf(const Vector3 &v)
 {
     if (v.x == 0 && v.y == 0)
@@ -37,16 +36,27 @@ double declinationOf(const Vector3 &v)
 
 double inclinationOf(const Vector3 &v)
 {
-    // atan2 keeps full precision near the poles, where the arcsine of z / |v| loses it.
     const double horizontal = std::hypot(v.x, v.y);
     if (horizontal == 0 && v.z == 0)
         return 0;
     return std::atan2(v.z, horizontal) / DegToRad;
 }
 
+// The fits' and means' directions: multiplied by RadToDeg, the inclination from the arcsine, as
+// the fits files have been written to their last digit.
 AngularDirection directionOf(const Vector3 &v)
 {
-    return { declinationOf(v), inclinationOf(v) };
+    const double length = norm(v);
+    if (!(length > 0))
+        return {};
+    double declination = std::atan2(v.y, v.x) * RadToDeg;
+    if (declination < 0)
+        declination += 360;
+    // atan2 of a tiny negative east part gives -0.0 + 360 = 360 after rounding.
+    if (declination >= 360)
+        declination -= 360;
+    const double sine = std::clamp(v.z / length, -1.0, 1.0);
+    return { declination, std::asin(sine) * RadToDeg };
 }
 
 double angleBetween(const Vector3 &a, const Vector3 &b)
