@@ -121,17 +121,20 @@ void BM_OpenThreeFrameInterpretations(benchmark::State &state)
     QFile::remove(table);
 }
 
-// Moving to the next specimen of a study of 341 specimens with the arrow key: its steps
+// The shared thermal study when it is there (real specimens, repeats and all), else the made
+// one, in a window shown.
+Demagora::MeasurementSet benchStudy()
+{
+    const std::string real = DEMAGORA_MEASUREMENTS_DIR "/magic-dmag";
+    return std::filesystem::exists(real) ? Demagora::readMeasurements(real) : threeFrameStudy();
+}
+
+// Moving to the next specimen of a study of 441 specimens with the arrow key: its steps
 // shown in the table, its fits drawn, the picture painted.
 void BM_NextSpecimen(benchmark::State &state)
 {
     using namespace Demagora;
-    // The shared thermal study when it is there (real specimens, repeats and all), else the
-    // made one.
-    const std::string real = DEMAGORA_MEASUREMENTS_DIR "/magic-dmag";
-    SpecimensWindow window(
-        std::filesystem::exists(real) ? readMeasurements(real) : threeFrameStudy(),
-        QStringLiteral("study"));
+    SpecimensWindow window(benchStudy(), QStringLiteral("study"));
     window.setAttribute(Qt::WA_DeleteOnClose, false);
     window.show();
     QApplication::processEvents();
@@ -150,10 +153,7 @@ BENCHMARK(BM_NextSpecimen)->Unit(benchmark::kMillisecond);
 void BM_MarkStepBadRefitAndRepaint(benchmark::State &state)
 {
     using namespace Demagora;
-    const std::string real = DEMAGORA_MEASUREMENTS_DIR "/magic-dmag";
-    SpecimensWindow window(
-        std::filesystem::exists(real) ? readMeasurements(real) : threeFrameStudy(),
-        QStringLiteral("study"));
+    SpecimensWindow window(benchStudy(), QStringLiteral("study"));
     window.setAttribute(Qt::WA_DeleteOnClose, false);
     window.show();
     const std::vector<Specimen> &specimens = window.measurements().specimens;

@@ -39,6 +39,16 @@ std::unique_ptr<SpecimensWindow> openActiveCit(const QString &path = SmallSite)
     return window;
 }
 
+// A file of that text in the folder, for a test to open.
+QString fileIn(const QTemporaryDir &folder, const char *name, const char *text)
+{
+    const QString path = folder.filePath(QString::fromUtf8(name));
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly)) << name;
+    file.write(text);
+    return path;
+}
+
 QTableView *table(const SpecimensWindow &window, const char *name)
 {
     return window.findChild<QTableView *>(QLatin1String(name));
@@ -404,19 +414,16 @@ TEST(InterpretationPanelTest, FlaggedRowOfAFileIsABadStepThatCanBeMarkedGood)
 {
     Testing::ScriptedPrompts prompts;
     QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("measurements.txt"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("tab\tmeasurements\n"
-               "specimen\tmethod_codes\ttreat_temp\tdir_dec\tdir_inc\tmagn_moment\tquality\n"
-               "a1\tLT-NO\t273\t10\t20\t1e-5\tg\n"
-               "a1\tLT-T-Z\t373\t12\t21\t8e-6\tg\n"
-               "a1\tLT-T-Z\t423\t150\t-60\t7e-6\tb\n"
-               "a1\tLT-T-Z\t473\t11\t19\t5e-6\tg\n"
-               "a1\tLT-T-Z\t523\t13\t22\t3e-6\tg\n"
-               "a1\tLT-T-Z\t573\t10\t18\t1e-6\tg\n"
-               "a1\tLT-T-Z\t573\t10\t18\t1.2e-6\tg\n");
-    file.close();
+    const QString path = fileIn(folder, "measurements.txt",
+        "tab\tmeasurements\n"
+        "specimen\tmethod_codes\ttreat_temp\tdir_dec\tdir_inc\tmagn_moment\tquality\n"
+        "a1\tLT-NO\t273\t10\t20\t1e-5\tg\n"
+        "a1\tLT-T-Z\t373\t12\t21\t8e-6\tg\n"
+        "a1\tLT-T-Z\t423\t150\t-60\t7e-6\tb\n"
+        "a1\tLT-T-Z\t473\t11\t19\t5e-6\tg\n"
+        "a1\tLT-T-Z\t523\t13\t22\t3e-6\tg\n"
+        "a1\tLT-T-Z\t573\t10\t18\t1e-6\tg\n"
+        "a1\tLT-T-Z\t573\t10\t18\t1.2e-6\tg\n");
     QSignalSpy done(openMeasurements(nullptr, path), &MeasurementOpening::done);
     ASSERT_TRUE(done.wait(10000));
     ASSERT_TRUE(done.front().front().toBool());
@@ -458,17 +465,14 @@ TEST(InterpretationPanelTest, RepeatMarkedBadLeavesItsStepToTheOtherReadings)
 {
     Testing::ScriptedPrompts prompts;
     QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("measurements.txt"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("tab\tmeasurements\n"
-               "specimen\tmethod_codes\ttreat_temp\tdir_dec\tdir_inc\tmagn_moment\n"
-               "a1\tLT-NO\t273\t10\t20\t5e-6\n"
-               "a1\tLT-T-Z\t473\t10\t20\t3e-6\n"
-               "a1\tLT-T-Z\t573\t10\t20\t2e-6\n"
-               "a1\tLT-T-Z\t573\t100\t20\t2e-6\n"
-               "a1\tLT-T-Z\t673\t10\t20\t1e-6\n");
-    file.close();
+    const QString path = fileIn(folder, "measurements.txt",
+        "tab\tmeasurements\n"
+        "specimen\tmethod_codes\ttreat_temp\tdir_dec\tdir_inc\tmagn_moment\n"
+        "a1\tLT-NO\t273\t10\t20\t5e-6\n"
+        "a1\tLT-T-Z\t473\t10\t20\t3e-6\n"
+        "a1\tLT-T-Z\t573\t10\t20\t2e-6\n"
+        "a1\tLT-T-Z\t573\t100\t20\t2e-6\n"
+        "a1\tLT-T-Z\t673\t10\t20\t1e-6\n");
     QWidget parent;
     QSignalSpy done(openMeasurements(&parent, path), &MeasurementOpening::done);
     ASSERT_TRUE(done.wait(10000));
