@@ -1,5 +1,6 @@
 #include "measurements/citreader.h"
 
+#include "measurements/magicreader.h"
 #include "measurements/measurementerror.h"
 #include "measurements/readertext.h"
 #include "measurements/specimencoordinates.h"
@@ -298,6 +299,9 @@ MeasurementSet readCit(const std::string &samPath, const ReadOptions &options)
         collector.specimen(name).site = site;
     }
     set.specimens = collector.finish();
+    // The .sam file's first line names the locality; the laboratory's own tables beside it,
+    // where there are any, name each specimen's sample and site.
+    takeNamesFromTablesBeside(folder.string(), set.specimens, files, set.summary.notes);
     set.files = files.paths();
     return set;
 }

@@ -365,6 +365,34 @@ bool isMeasurementTable(const TabSeparatedTable &table)
 
 } // namespace
 
+void takeNamesFromTablesBeside(const std::string &folder, std::vector<Specimen> &specimens,
+    FilesRead &files, std::vector<std::string> &notes)
+{
+    namespace fs = std::filesystem;
+    Contribution contribution;
+    for (const char *name : { "specimens.txt", "samples.txt" }) {
+        const fs::path beside = fs::path(folder) / name;
+        std::error_code error;
+        if (fs::status(beside, error).type() == fs::file_type::not_found)
+            continue;
+        try {
+            const TextLines lines = measurementLines(beside.string(), files.read(beside.string()));
+            readParentTables(lines, readTables(lines), contribution);
+        } catch (const MeasurementError &refusal) {
+            notes.push_back(std::string(refusal.what()) + " Its sample and site names are not used.");
+        }
+    }
+    for (Specimen &specimen : specimens) {
+        if (const auto it = contribution.specimens.find(specimen.name);
+            it != contribution.specimens.end() && !it->second.parent.empty())
+            specimen.sample = it->second.parent;
+        if (const auto it = contribution.samples.find(specimen.sample);
+            !specimen.sample.empty() && it != contribution.samples.end()
+            && !it->second.parent.empty())
+            specimen.site = it->second.parent;
+    }
+}
+
 bool looksLikeMagic(const std::string &text)
 {
     const TextLines lines

@@ -175,7 +175,8 @@ TEST_F(MeasuredOutputsTest, InterpretationsGiveFitsAndTheSiteMean)
     EXPECT_EQ(fits[3][1], "plane");
     const auto sites = csvRows(slurp(file("sites.csv")));
     ASSERT_EQ(sites.size(), 2u);
-    EXPECT_EQ(sites[1][0], "PI47-");
+    // The laboratory's samples table beside the .sam file names the site.
+    EXPECT_EQ(sites[1][0], "PI47");
     EXPECT_EQ(sites[1][1], "2");
     EXPECT_EQ(sites[1][2], "1");
     // The site's geographic direction, near the NRM the file gives (085.0, 56.1).

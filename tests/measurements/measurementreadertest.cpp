@@ -173,7 +173,7 @@ TEST(MeasurementReaderTest, TwoGOrientationAndBeddingGiveTheFilesOwnFrames)
 }
 
 // The CIT files read directly and their MagIC conversion read as a MagIC folder: the same
-// specimens, steps, moments and orientations, in every frame.
+// specimens, samples, sites, steps, moments and orientations, in every frame.
 TEST(MeasurementReaderTest, CitAgreesWithItsMagicTwin)
 {
     SKIP_WITHOUT_SHARED_MEASUREMENTS();
@@ -186,6 +186,9 @@ TEST(MeasurementReaderTest, CitAgreesWithItsMagicTwin)
         SCOPED_TRACE(a.name);
         EXPECT_EQ(a.name, b.name);
         EXPECT_EQ(b.sample, a.name.substr(0, a.name.size() - 1));
+        // The CIT reading takes its names from the laboratory's tables beside the .sam file.
+        EXPECT_EQ(a.sample, b.sample);
+        EXPECT_EQ(a.site, b.site);
         ASSERT_EQ(a.steps.size(), b.steps.size());
         for (std::size_t i = 0; i < a.steps.size(); ++i) {
             SCOPED_TRACE(i);
