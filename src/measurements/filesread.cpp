@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <memory>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -102,22 +104,41 @@ bool sameTime(const struct stat &a, const struct stat &b)
 
 } // namespace
 
-std::string FilesRead::read(const std::string &path)
+namespace {
+
+const char *const ChangedWhileRead
+    = "the file changed while it was read; read it again once it is written.";
+
+// The checks both ways of reading make before the first byte: a regular file, the same one as
+// named, within the size, and within the budget after the files and bytes read before it.
+// The file is named before it is opened, so that no pipe or device is ever opened.
+std::pair<std::shared_ptr<const OpenFile>, struct stat> admitted(const std::string &path,
+    std::size_t budget, std::size_t bytesBefore, std::size_t filesBefore)
 {
     const struct stat named = namedRegular(path);
-    const OpenFile file(path);
-    const struct stat before = openRegular(file, path, named);
+    auto file = std::make_shared<const OpenFile>(path);
+    const struct stat before = openRegular(*file, path, named);
     const std::size_t size = std::size_t(before.st_size);
     if (before.st_size < 0 || std::uint64_t(before.st_size) > MaxMeasurementFileBytes)
         refuseFile(path, "the file is larger than 256 MiB, too large for a measurement file.");
-    if (m_bytes > m_budget || size > m_budget - m_bytes) {
-        const std::string most = m_budget % (1 << 20) == 0 ? std::to_string(m_budget >> 20) + " MiB"
-                                                           : std::to_string(m_budget) + " bytes";
+    if (bytesBefore > budget || size > budget - bytesBefore) {
+        const std::string most = budget % (1 << 20) == 0 ? std::to_string(budget >> 20) + " MiB"
+                                                         : std::to_string(budget) + " bytes";
         refuseFile(path,
-            "with the " + std::to_string(m_paths.size()) + " files read before it ("
-                + std::to_string(m_bytes) + " bytes), more than the " + most
+            "with the " + std::to_string(filesBefore) + " files read before it ("
+                + std::to_string(bytesBefore) + " bytes), more than the " + most
                 + " one reading takes.");
     }
+    return { std::move(file), before };
+}
+
+} // namespace
+
+std::string FilesRead::read(const std::string &path)
+{
+    const auto [opened, before] = admitted(path, m_budget, m_bytes, m_paths.size());
+    const OpenFile &file = *opened;
+    const std::size_t size = std::size_t(before.st_size);
     std::string text(size, '\0');
     // One byte past the size tells a file that grew while it was read.
     char extra = 0;
@@ -126,10 +147,37 @@ std::string FilesRead::read(const std::string &path)
     struct stat after;
     if (!complete || ::fstat(file.fd(), &after) != 0 || after.st_size != before.st_size
         || !sameTime(after, before))
-        refuseFile(path, "the file changed while it was read; read it again once it is written.");
+        refuseFile(path, ChangedWhileRead);
     m_paths.push_back(path);
     m_bytes += size;
     return text;
+}
+
+FilesRead::Pieces FilesRead::openInPieces(const std::string &path)
+{
+    const auto [file, before] = admitted(path, m_budget, m_bytes, m_paths.size());
+    m_paths.push_back(path);
+    m_bytes += std::size_t(before.st_size);
+    Pieces pieces;
+    pieces.size = std::uint64_t(before.st_size);
+    pieces.read = [file, path, before](std::uint64_t offset, char *into, std::size_t size) {
+        std::size_t done = 0;
+        while (done < size) {
+            const ssize_t count = ::pread(file->fd(), into + done, size - done, off_t(offset + done));
+            if (count < 0 && errno == EINTR)
+                continue;
+            if (count < 0)
+                refuseFile(path, "the file cannot be read: " + errorText(errno));
+            if (count == 0)
+                refuseFile(path, ChangedWhileRead);
+            done += std::size_t(count);
+        }
+        struct stat now;
+        if (::fstat(file->fd(), &now) != 0 || now.st_size != before.st_size
+            || !sameTime(now, before))
+            refuseFile(path, ChangedWhileRead);
+    };
+    return pieces;
 }
 
 std::string readMeasurementFile(const std::string &path)

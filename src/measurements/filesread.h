@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,17 @@ public:
     // file when it cannot be read, would take the bytes read past the budget, or changes (size
     // or modification time) while it is read.
     std::string read(const std::string &path);
+
+    // The file at path, after the checks of read(), to be read in pieces as they are needed:
+    // its size, and a reader of size bytes at an offset that refuses the file (naming it) when
+    // it has changed since it was opened or ends early. The file stays open while the reader
+    // is kept.
+    struct Pieces
+    {
+        std::uint64_t size = 0;
+        std::function<void(std::uint64_t offset, char *into, std::size_t size)> read;
+    };
+    Pieces openInPieces(const std::string &path);
 
     // Every file read, as named when read.
     const std::vector<std::string> &paths() const { return m_paths; }

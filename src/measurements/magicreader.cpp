@@ -425,7 +425,8 @@ MeasurementSet readMagic(const std::string &path, const ReadOptions &options)
     const fs::path folder = fs::path(files.front()).parent_path();
     FilesRead read;
     std::vector<TextLines> texts;
-    texts.push_back(measurementLines(files.front(), read.read(files.front())));
+    // A lab's table can reach a million rows: it is read in pieces, never held whole.
+    texts.push_back(measurementLinesInPieces(read, files.front()));
     std::vector<TabSeparatedTable> mainTables = readTables(texts.front());
     const bool combined = mainTables.size() > 1;
     const bool magic25 = !mainTables.empty() && mainTables.front().name == "magic_measurements";

@@ -150,7 +150,8 @@ std::pair<SpecimenCollector::Repeat *, bool> SpecimenCollector::KnownSteps::find
 void SpecimenCollector::keep(std::size_t index, const SpecimenStep &step)
 {
     std::vector<SpecimenStep> &steps = m_specimens[index].steps;
-    const StepKey key = stepKeyOf(step);
+    const auto [treatment, millionths] = stepKeyOf(step);
+    const StepKey key = millionths * 4 + treatment;
     const auto [found, inserted] = m_steps[index].find(key, steps.size());
     Repeat &repeat = *found;
     if (step.bad && (inserted || m_options.repeats == RepeatRule::All))

@@ -1,7 +1,8 @@
 #include "measurements/readertext.h"
-#include "text/numbertext.h"
 
+#include "measurements/filesread.h"
 #include "measurements/measurementerror.h"
+#include "text/numbertext.h"
 
 #include <algorithm>
 #include <cctype>
@@ -23,6 +24,13 @@ namespace {
 TextLines measurementLines(std::string path, std::string text)
 {
     return TextLines(std::move(path), std::move(text),
+        TextRefusal { refuseMeasurementText, "a measurement file" });
+}
+
+TextLines measurementLinesInPieces(FilesRead &files, const std::string &path)
+{
+    FilesRead::Pieces pieces = files.openInPieces(path);
+    return TextLines(path, pieces.size, std::move(pieces.read),
         TextRefusal { refuseMeasurementText, "a measurement file" });
 }
 

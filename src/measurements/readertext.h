@@ -13,12 +13,17 @@
 
 namespace Demagora {
 
+class FilesRead;
+
 // The most lines a measurement file may have.
 inline constexpr std::size_t MaxMeasurementLines = MaxTextLines;
 
 // The lines of a measurement file, refused with MeasurementError naming the file (for its
 // size, its number of lines, or through fail()).
 TextLines measurementLines(std::string path, std::string text);
+// The same over the file at path, read through files in pieces as its lines are needed and
+// never held whole: for the tables that can reach a million rows.
+TextLines measurementLinesInPieces(FilesRead &files, const std::string &path);
 
 // The note a reader adds to its summary for a file whose last line has no line end: a file cut
 // inside its last number reads as a shorter number. Nothing for a file that ends its lines.

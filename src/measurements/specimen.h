@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,7 +36,7 @@ struct SpecimenStep
     std::optional<double> errorDegrees;
     // The rows of the file at this step that the step stands for: more than one where repeats
     // were averaged, or the last of them kept.
-    std::size_t readings = 1;
+    std::uint32_t readings = 1;
     // Flagged bad in the file (or marked bad by the user): shown, but left out of fits.
     bool bad = false;
 };

@@ -406,7 +406,7 @@ bool SpecimensWindow::setEveryReading(bool on)
         for (std::size_t i = 0; i < m_set.specimens.size(); ++i) {
             std::vector<SpecimenStep> &readings = m_set.specimens[i].steps;
             for (std::size_t r = 0; r < readings.size(); ++r)
-                readings[r].readings = std::size_t(std::count(
+                readings[r].readings = std::uint32_t(std::count(
                     m_stepOfReading[i].begin(), m_stepOfReading[i].end(), m_stepOfReading[i][r]));
         }
     } else {

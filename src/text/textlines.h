@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,6 +23,9 @@ struct TextRefusal
     const char *kind;
 };
 
+// Reads size bytes of a text from offset into into, or refuses (throws).
+using TextPieceReader = std::function<void(std::uint64_t offset, char *into, std::size_t size)>;
+
 // A text file cut into lines: a leading byte-order mark dropped, LF, CRLF and CR-only line ends
 // all taken as ends. Line numbers count from 1. The measurement readers and the tables of
 // interpretations both read their files through it.
@@ -30,6 +34,12 @@ class TextLines
 public:
     // Refused (through refusal) when the text has more than 4 GiB or MaxTextLines lines.
     TextLines(std::string path, std::string text, TextRefusal refusal);
+    // A text of size bytes never held whole, for the largest tables: its lines are found in
+    // one pass over pieces of pieceBytes, and a line's piece is read again when the line is
+    // asked for. A view line() gives stays valid until lines outside the last two pieces read
+    // are asked for, which is what reading a line, or a table's name and column lines, needs.
+    TextLines(std::string path, std::uint64_t size, TextPieceReader read, TextRefusal refusal,
+        std::size_t pieceBytes = std::size_t(1) << 20);
 
     const std::string &path() const { return m_path; }
     std::size_t size() const { return m_starts.size(); }
@@ -41,12 +51,35 @@ public:
     [[noreturn]] void fail(std::size_t index, const std::string &what) const;
 
 private:
+    // What finding the line starts carries from one piece of the text to the next.
+    struct LineScan
+    {
+        bool lineBegins = true; // the next byte starts a line
+        bool afterReturn = false; // a line ended in CR at the end of the last piece
+    };
+
     [[noreturn]] void refuse(const std::string &message) const;
+    // Records the line starts in bytes, the piece of the text at offset base.
+    void scan(const char *bytes, std::size_t size, std::uint64_t base, LineScan &state);
+    // The text from start to end, read where it is not at hand.
+    std::string_view bytes(std::uint64_t start, std::uint64_t end) const;
 
     std::string m_path;
-    std::string m_text;
+    std::string m_text; // the whole text, unless it is read in pieces
+    std::uint64_t m_size = 0;
     std::vector<std::uint32_t> m_starts;
     TextRefusal m_refusal;
+    TextPieceReader m_read;
+    std::size_t m_pieceBytes = 0;
+    char m_lastByte = 0;
+    struct Piece
+    {
+        std::uint64_t offset = 0;
+        std::string bytes;
+    };
+    // The last two pieces read, m_pieces[m_newest] the later one.
+    mutable Piece m_pieces[2];
+    mutable int m_newest = 0;
 };
 
 // The text without the blanks (space, tab, CR, LF) around it.

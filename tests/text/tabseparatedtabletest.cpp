@@ -34,6 +34,47 @@ TEST(TextLinesTest, FailNamesTheFileAndLineThroughTheReadersRefusal)
     }
 }
 
+// A text read in pieces gives the lines of the text read whole, whatever piece its line ends
+// and byte-order mark fall in: a CR ending one piece and an LF starting the next are one end.
+TEST(TextLinesTest, TextReadInPiecesGivesTheLinesOfTheWholeText)
+{
+    struct PieceCase
+    {
+        std::string text;
+        std::vector<std::string> lines;
+        bool unended;
+    };
+    const PieceCase cases[] = {
+        { "a\r\nbc\r\n\r\nd", { "a", "bc", "", "d" }, true },
+        { "\xEF\xBB\xBFtab\tx\rrow\r", { "tab\tx", "row" }, false },
+        { "one\n\ntwo\r\r\nthree\n", { "one", "", "two", "", "three" }, false },
+        { "\xEF\xBB\xBF", {}, false },
+        { "", {}, false },
+    };
+    for (const PieceCase &c : cases) {
+        for (const std::size_t piece : { std::size_t(1), std::size_t(2), std::size_t(3),
+                 std::size_t(1) << 20 }) {
+            SCOPED_TRACE(testing::PrintToString(c.text) + ", pieces of " + std::to_string(piece));
+            int reads = 0;
+            const TextLines lines("t.txt", c.text.size(),
+                [&](std::uint64_t offset, char *into, std::size_t size) {
+                    ASSERT_LE(offset + size, c.text.size());
+                    c.text.copy(into, size, std::size_t(offset));
+                    ++reads;
+                },
+                TextRefusal { refuse, "a test file" }, piece);
+            ASSERT_EQ(lines.size(), c.lines.size());
+            // Backwards too: a line asked for again is read again.
+            for (std::size_t i = lines.size(); i-- > 0;)
+                EXPECT_EQ(lines.line(i), c.lines[i]) << i;
+            EXPECT_EQ(lines.lastLineUnended(), c.unended);
+            if (piece == 1 && c.text.size() > 3) {
+                EXPECT_GE(reads, int(c.text.size()));
+            }
+        }
+    }
+}
+
 TEST(TabSeparatedTableTest, TablesOfACombinedFileEndAtTheSeparator)
 {
     const TextLines lines = linesOf("tab delimited\t specimens \n"
