@@ -1,3 +1,4 @@
+#include "measurements/filesread.h"
 #include "measurements/jr6reader.h"
 #include "measurements/measurementerror.h"
 #include "measurements/measurementreader.h"
@@ -10,6 +11,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <tuple>
 
@@ -131,6 +133,28 @@ TEST(MeasurementInputTest, FilesOver256MiBAreRefusedUnread)
     } catch (const MeasurementError &error) {
         EXPECT_EQ(std::string(error.what()),
             path + ": the file is larger than 256 MiB, too large for a measurement file.");
+    }
+}
+
+// A table read in pieces is refused, naming it, as soon as a piece finds it grown or shrunk
+// since it was opened: a table being written is never read half old, half new.
+TEST(MeasurementInputTest, TableChangedWhileReadInPiecesIsRefused)
+{
+    TemporaryFolder folder;
+    const std::string row = "a1\tLT-NO\t273\t0\t10\t20\t1e-5\tg\n";
+    const std::string path = folder.file("measurements.txt", MagicHeader + row);
+    FilesRead files;
+    const FilesRead::Pieces pieces = files.openInPieces(path);
+    std::string start(9, ' ');
+    pieces.read(0, start.data(), start.size());
+    EXPECT_EQ(start, "tab\tmeasu");
+    std::ofstream(path, std::ios::app) << row;
+    try {
+        pieces.read(0, start.data(), start.size());
+        ADD_FAILURE() << "read without complaint";
+    } catch (const MeasurementError &error) {
+        EXPECT_EQ(std::string(error.what()),
+            path + ": the file changed while it was read; read it again once it is written.");
     }
 }
 
