@@ -1,5 +1,6 @@
 #include "measurements/measurementerror.h"
 #include "measurements/measurementreader.h"
+#include "measurements/measurementset.h"
 #include "measurements/specimencoordinates.h"
 
 #include "readerfixtures.h"
@@ -169,6 +170,46 @@ TEST(MeasurementReaderTest, TwoGOrientationAndBeddingGiveTheFilesOwnFrames)
         EXPECT_NEAR(inclinationOf(tilt), c.tilt[1], 0.1);
         ASSERT_TRUE(specimen.volumeCubicMetres);
         EXPECT_DOUBLE_EQ(*specimen.volumeCubicMetres, 10e-6);
+    }
+}
+
+// Repeats are found by treatment and level however the rows come: past the first 4,096 steps
+// of a specimen met out of order, and an NRM apart from a thermal step at 0 degrees.
+TEST(MeasurementReaderTest, RepeatsMergeByTreatmentAndLevelInAnyOrder)
+{
+    ReadSummary summary;
+    SpecimenCollector collector(ReadOptions {}, summary);
+    const auto row = [&](Treatment treatment, double level, double x) {
+        RawStep step;
+        step.treatment = treatment;
+        step.level = level;
+        step.x = x;
+        step.z = 1;
+        collector.add("s", step);
+    };
+    row(Treatment::Nrm, 0, 1);
+    row(Treatment::Thermal, 0, 2);
+    for (int level = 6000; level >= 1; --level)
+        row(Treatment::Thermal, level / 4.0, 0);
+    row(Treatment::Thermal, 6000 / 4.0, 4); // among the first, sorted steps
+    row(Treatment::Thermal, 1 / 4.0, 6); // among the late ones
+    row(Treatment::Thermal, 0, 4);
+    const std::vector<Specimen> specimens = collector.finish();
+    ASSERT_EQ(specimens.size(), 1u);
+    const std::vector<SpecimenStep> &steps = specimens[0].steps;
+    ASSERT_EQ(steps.size(), 6002u);
+    EXPECT_EQ(summary.repeatsMerged, 3u);
+    struct Merged
+    {
+        std::size_t index;
+        std::uint32_t readings;
+        double x;
+    };
+    for (const Merged &m : { Merged { 0, 1, 1 }, Merged { 1, 2, 3 }, Merged { 2, 2, 2 },
+             Merged { 6001, 2, 3 }, Merged { 3000, 1, 0 } }) {
+        SCOPED_TRACE(m.index);
+        EXPECT_EQ(steps[m.index].readings, m.readings);
+        EXPECT_DOUBLE_EQ(steps[m.index].x, m.x);
     }
 }
 
