@@ -27,6 +27,24 @@
 
 namespace {
 
+// The shown specimen's two components: HT a free line from the fourth step to the last, LT an
+// anchored line over the first lowLast + 1 steps.
+void fitTwoComponents(Demagora::SpecimensWindow &window, int steps, int lowLast)
+{
+    using namespace Demagora;
+    std::vector<int> high;
+    for (int s = 3; s < steps; ++s)
+        high.push_back(s);
+    window.chooseSteps(high, false);
+    window.interpretation().fitChosen(FitType::Free);
+    window.findChild<QLineEdit *>(QStringLiteral("LE_component"))->setText(QStringLiteral("LT"));
+    std::vector<int> low;
+    for (int s = 0; s <= lowLast; ++s)
+        low.push_back(s);
+    window.chooseSteps(low, false);
+    window.interpretation().fitChosen(FitType::Anchored);
+}
+
 const QString CitSite = QStringLiteral(DEMAGORA_MEASUREMENTS_DIR "/cit-PI47/PI47-.sam");
 
 void BM_ChooseStepRefitAndRepaint(benchmark::State &state)
@@ -39,14 +57,7 @@ void BM_ChooseStepRefitAndRepaint(benchmark::State &state)
     QApplication::processEvents();
     const int n = int(window.measurements().specimens.front().steps.size());
     // Two components already made, so that each repaint refits them too.
-    std::vector<int> high;
-    for (int s = 3; s < n; ++s)
-        high.push_back(s);
-    window.chooseSteps(high, false);
-    window.interpretation().fitChosen(FitType::Free);
-    window.findChild<QLineEdit *>(QStringLiteral("LE_component"))->setText(QStringLiteral("LT"));
-    window.chooseSteps({ 0, 1, 2, 3 }, false);
-    window.interpretation().fitChosen(FitType::Anchored);
+    fitTwoComponents(window, n, 3);
     auto &picture = const_cast<SpecimenPicture &>(window.picture());
 
     int step = 4;
@@ -165,16 +176,8 @@ void BM_MarkStepBadRefitAndRepaint(benchmark::State &state)
     }
     window.setCurrentSpecimen(int(shown - specimens.begin()));
     QApplication::processEvents();
-    const int n = int(shown->steps.size());
     // Two components, both taking the step marked bad.
-    std::vector<int> high;
-    for (int s = 3; s < n; ++s)
-        high.push_back(s);
-    window.chooseSteps(high, false);
-    window.interpretation().fitChosen(FitType::Free);
-    window.findChild<QLineEdit *>(QStringLiteral("LE_component"))->setText(QStringLiteral("LT"));
-    window.chooseSteps({ 0, 1, 2, 3, 4, 5 }, false);
-    window.interpretation().fitChosen(FitType::Anchored);
+    fitTwoComponents(window, int(shown->steps.size()), 5);
     window.chooseSteps({ 4 }, false);
     auto &picture = const_cast<SpecimenPicture &>(window.picture());
     for (auto _ : state) {
