@@ -138,33 +138,45 @@ void ComponentSession::addDirection(
 void ComponentSession::changeComponent(
     int index, const ComponentTexts &texts, const PopulationChoices &choices, RandomSource &random)
 {
+    applyChange(readChange(index, texts, choices, random));
+}
+
+ComponentSession::ComponentChange ComponentSession::readChange(
+    int index, const ComponentTexts &texts, const PopulationChoices &choices, RandomSource &random)
+{
     if (index < 0 || static_cast<std::size_t>(index) >= m_populations.size())
         throw std::out_of_range("There is no component #" + std::to_string(index + 1));
     const auto i = static_cast<std::size_t>(index);
 
-    TVector component = readComponent(texts);
-    component.SigmaCount = m_scenario.components[i].SigmaCount;
-    component.Shape = choices.shape;
-    component.SetTemperature(component.BlockLow);
+    ComponentChange change;
+    change.index = index;
+    change.component = readComponent(texts);
+    change.component.SigmaCount = m_scenario.components[i].SigmaCount;
+    change.component.Shape = choices.shape;
+    change.component.SetTemperature(change.component.BlockLow);
 
     std::optional<PopulationSettings> settings;
-    ComponentDraw draw;
     if (choices.multiple) {
         settings.emplace();
-        readScattering(choices, true, choices.differentLengths, random, *settings, draw);
+        readScattering(choices, true, choices.differentLengths, random, *settings, change.draw);
     }
     checkScatteredAlike(settings);
+    return change;
+}
 
+void ComponentSession::applyChange(const ComponentChange &change)
+{
+    const auto i = static_cast<std::size_t>(change.index);
     Scenario next = m_scenario;
-    next.components[i] = component;
+    next.components[i] = change.component;
     next.draws.resize(next.components.size());
-    next.draws[i] = draw;
+    next.draws[i] = change.draw;
     Population population = populationOf(next, i);
 
     keepRunPopulations();
     m_scenario = std::move(next);
     m_populations[i] = std::move(population);
-    m_grid.writeValues(index + 1, gridValues(component));
+    m_grid.writeValues(change.index + 1, gridValues(change.component));
 }
 
 void ComponentSession::deleteComponent(int index)

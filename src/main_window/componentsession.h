@@ -100,6 +100,17 @@ public:
     // rewrites its grid row.
     void changeComponent(int index, const ComponentTexts &texts, const PopulationChoices &choices,
         RandomSource &random);
+    // changeComponent in two halves: reading and checking the texts, which throws what it
+    // refuses and changes nothing, and building the population, which can take seconds.
+    struct ComponentChange
+    {
+        int index = 0;
+        TVector component;
+        ComponentDraw draw;
+    };
+    ComponentChange readChange(int index, const ComponentTexts &texts,
+        const PopulationChoices &choices, RandomSource &random);
+    void applyChange(const ComponentChange &change);
 
     // Removes population index and its grid row; the rows below move up.
     void deleteComponent(int index);

@@ -104,22 +104,36 @@ bool ScenarioDocument::saveTo(const QString &path)
 
 bool ScenarioDocument::open(const QString &path)
 {
+    Scenario scenario;
     try {
-        Scenario scenario = readScenarioFile(path.toStdString());
-        m_loader(std::move(scenario));
-    } catch (const ScenarioError &error) {
-        reportError(m_window, QString::fromStdString(error.what()));
-        return false;
-    } catch (const std::exception &error) {
-        reportError(m_window, path + QStringLiteral(": ") + QString::fromStdString(error.what()));
+        scenario = readScenarioFile(path.toStdString());
+    } catch (...) {
+        reportOpenFailure(path, std::current_exception());
         return false;
     }
-    m_filePath = path;
-    m_otherChange = false;
-    m_stack->clear();
-    remember(path);
-    emit titleChanged();
+    m_loader(std::move(scenario), [this, path](std::exception_ptr failure) {
+        if (failure) {
+            reportOpenFailure(path, failure);
+            return;
+        }
+        m_filePath = path;
+        m_otherChange = false;
+        m_stack->clear();
+        remember(path);
+        emit titleChanged();
+    });
     return true;
+}
+
+void ScenarioDocument::reportOpenFailure(const QString &path, std::exception_ptr failure)
+{
+    try {
+        std::rethrow_exception(failure);
+    } catch (const ScenarioError &error) {
+        reportError(m_window, QString::fromStdString(error.what()));
+    } catch (const std::exception &error) {
+        reportError(m_window, path + QStringLiteral(": ") + QString::fromStdString(error.what()));
+    }
 }
 
 void ScenarioDocument::openChosen()

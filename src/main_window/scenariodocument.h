@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <exception>
 #include <functional>
 
 class QUndoStack;
@@ -24,9 +25,11 @@ class ScenarioDocument : public QObject
     Q_OBJECT
 
 public:
-    // Replaces the window's data with a scenario read from a file; throws with the user's
-    // message when it cannot, and then nothing has changed.
-    using Loader = std::function<void(Scenario)>;
+    // Replaces the window's data with a scenario read from a file, at once or later (building
+    // populations takes time), then calls loaded: with nothing, or with what was thrown with
+    // the user's message when it could not, and then nothing has changed.
+    using Loaded = std::function<void(std::exception_ptr failure)>;
+    using Loader = std::function<void(Scenario, Loaded loaded)>;
     using Saver = std::function<Scenario()>;
 
     // stack: the undoable changes; its clean state is the saved one.
@@ -44,7 +47,8 @@ public:
     bool maybeSave();
     bool save();
     bool saveAs();
-    // Reads path without asking about unsaved changes; on failure reports the file and the
+    // Reads path without asking about unsaved changes and has it loaded; false when the file
+    // cannot be read. On failure, now or when the loading ends, reports the file and the
     // reason and changes nothing.
     bool open(const QString &path);
     // Asks about unsaved changes, then for a file, and opens it.
@@ -68,6 +72,7 @@ signals:
 
 private:
     bool saveTo(const QString &path);
+    void reportOpenFailure(const QString &path, std::exception_ptr failure);
 
     QWidget *m_window;
     QUndoStack *m_stack;

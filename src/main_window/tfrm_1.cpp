@@ -1,6 +1,5 @@
 #include "main_window/tfrm_1.h"
 
-#include "prompts/busywork.h"
 #include "main_window/componentgridtable.h"
 #include "main_window/mainmenu.h"
 #include "main_window/mainwindowrules.h"
@@ -465,15 +464,23 @@ void TFrm_1::SG_1DblClick(int r)
         const ComponentSession::State before = m_session.state();
         PopulationChoices choices = populationChoices();
         choices.shape = shape;
+        ComponentSession::ComponentChange change;
         try {
-            // A new seed may skip many numbers: the population is built off this thread.
-            runWhileBusy([&] { m_session.changeComponent(i, texts, choices, *m_random); });
+            change = m_session.readChange(i, texts, choices, *m_random);
         } catch (const std::exception &) {
             editor.focusField(m_session.refusedField());
             throw;
         }
-        recordChange(QStringLiteral("Change"), before);
-        showGrid();
+        // A new seed may skip many numbers: the population is built off this thread, once the
+        // editor has closed.
+        startBusy([this, change] { m_session.applyChange(change); },
+            [this, before](std::exception_ptr failure) {
+                if (!failure)
+                    recordChange(QStringLiteral("Change"), before);
+                showGrid();
+                applyCommandState();
+                reportFailure(failure);
+            });
     });
     editor.setDeleteHandler([this, i] {
         const ComponentSession::State before = m_session.state();

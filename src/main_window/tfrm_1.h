@@ -4,7 +4,9 @@
 #include "main_window/componentsession.h"
 #include "main_window/measurementexportcommand.h"
 #include "main_window/runsettings.h"
+#include "main_window/scenariodocument.h"
 #include "model/randomsource.h"
+#include "prompts/busywork.h"
 #include "prompts/unsavedwork.h"
 
 #include <QWidget>
@@ -29,7 +31,6 @@ namespace Demagora {
 
 class ComponentGridTable;
 class MainMenu;
-class ScenarioDocument;
 class RunController;
 class TFRM_par;
 
@@ -69,6 +70,8 @@ public:
     // changes; refused with a message while a run lasts.
     void openOtherScenario(const QString &path);
     bool isRunning() const;
+    // While a change rebuilds populations off this thread; the window then takes no input.
+    bool isBusy() const { return m_busy.isBusy(); }
 
     // The scenario not saved: Save, Discard or Cancel.
     bool askAboutUnsavedWork() override;
@@ -139,7 +142,11 @@ private:
     void undoOrRedo(bool undo);
     void recordChange(const QString &text, const ComponentSession::State &before);
     void applyState(const ComponentSession::State &state);
-    void loadScenario(Scenario scenario);
+    void loadScenario(Scenario scenario, ScenarioDocument::Loaded loaded);
+    void showLoadedScenario();
+    // Starts work on the window's BusyWork; if other work still runs, calls done with why.
+    bool startBusy(std::function<void()> work, BusyWork::Done done);
+    void reportFailure(std::exception_ptr failure);
     void showPopulationSettings(bool withTexts);
     void focusEntryField(EntryField field);
     void clearBoxes();
@@ -200,6 +207,8 @@ private:
     QProgressBar *PrBar = nullptr;
     QLabel *lbl_drawnK = nullptr;
     ComponentGridTable *SG_1 = nullptr;
+    // Last, so that it goes first: work still running ends before what it changes goes.
+    BusyWork m_busy;
 };
 
 } // namespace Demagora

@@ -2,8 +2,8 @@
 // component commands. The rest of TFrm_1 is in tfrm_1.cpp and the files beside it.
 #include "main_window/tfrm_1.h"
 
-#include "prompts/busywork.h"
 #include "main_window/scenariodocument.h"
+#include "main_window/mainwindowrules.h"
 #include "main_window/sessioncommand.h"
 #include "prompts/prompts.h"
 #include "text/numbertext.h"
@@ -47,7 +47,7 @@ void TFrm_1::newDocument()
 
 void TFrm_1::undoOrRedo(bool undo)
 {
-    if (isRunning())
+    if (isRunning() || isBusy())
         return;
     if (undo)
         m_undoStack->undo();
@@ -64,18 +64,53 @@ void TFrm_1::recordChange(const QString &text, const ComponentSession::State &be
 void TFrm_1::applyState(const ComponentSession::State &state)
 {
     // The populations are rebuilt from their seeds, which can take seconds.
-    runWhileBusy([this, &state] { m_session.restore(state); });
-    showGrid();
-    showPopulationSettings(false);
-    m_commands.componentsReplaced(
-        m_session.populations().size(), CBmult->isChecked(), CBdifLengths->isChecked());
-    applyCommandState();
+    startBusy([this, state] { m_session.restore(state); },
+        [this](std::exception_ptr failure) {
+            showGrid();
+            showPopulationSettings(false);
+            m_commands.componentsReplaced(
+                m_session.populations().size(), CBmult->isChecked(), CBdifLengths->isChecked());
+            applyCommandState();
+            reportFailure(failure);
+        });
 }
 
-void TFrm_1::loadScenario(Scenario scenario)
+void TFrm_1::loadScenario(Scenario scenario, ScenarioDocument::Loaded loaded)
 {
     // Scattered populations, and the numbers their own seeds skip, can take seconds to build.
-    runWhileBusy([&] { m_session.load(std::move(scenario), *m_random); });
+    startBusy(
+        [this, scenario = std::move(scenario)]() mutable {
+            m_session.load(std::move(scenario), *m_random);
+        },
+        [this, loaded = std::move(loaded)](std::exception_ptr failure) {
+            if (!failure)
+                showLoadedScenario();
+            loaded(failure);
+        });
+}
+
+bool TFrm_1::startBusy(std::function<void()> work, BusyWork::Done done)
+{
+    if (m_busy.start(std::move(work), done))
+        return true;
+    done(std::make_exception_ptr(std::runtime_error(
+        "Another change is still being made: try again once the window takes input.")));
+    return false;
+}
+
+void TFrm_1::reportFailure(std::exception_ptr failure)
+{
+    if (!failure)
+        return;
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::exception &error) {
+        reportError(this, QString::fromStdString(userMessage(error)));
+    }
+}
+
+void TFrm_1::showLoadedScenario()
+{
     {
         // Opening sets the report kind; it is no change of the document.
         const QSignalBlocker blocker(CB_reportType);

@@ -18,7 +18,9 @@ void TFrm_1::buildMenu()
     m_undoStack = new QUndoStack(this);
     m_menu = new MainMenu(this);
     m_document = new ScenarioDocument(
-        this, m_undoStack, [this](Scenario scenario) { loadScenario(std::move(scenario)); },
+        this, m_undoStack, [this](Scenario scenario, ScenarioDocument::Loaded loaded) {
+            loadScenario(std::move(scenario), std::move(loaded));
+        },
         [this] { return m_session.scenario(); });
     connect(m_menu->exportMeasurementsAction(), &QAction::triggered, this,
         &TFrm_1::exportMeasurementsClick);

@@ -106,6 +106,8 @@ protected:
         return condition();
     }
     bool enabled(const char *name) { return control<QWidget>(name)->isEnabled(); }
+    // Until work started by the last command (opening, a change, undo) has ended.
+    void settle() { ASSERT_TRUE(waitUntil([&] { return !window.isBusy(); })); }
 
     ScriptedPrompts prompts;
     TFrm_1 window;

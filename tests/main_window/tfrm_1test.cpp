@@ -357,6 +357,7 @@ TEST_F(TFrm_1RunTest, ScenarioFromAnotherWindowWaitsForTheRunAndAsksAboutChanges
 
     prompts.answers.push_back(Prompts::Answer::Discard);
     window.openOtherScenario(example);
+    settle();
     EXPECT_EQ(prompts.questions, QStringList { "Save changes?" });
     EXPECT_EQ(cell(2, 1), "170");
     EXPECT_EQ(window.windowTitle(), "scattered.json[*] - Demagora");

@@ -55,6 +55,8 @@ protected:
         QMouseEvent doubleClick(QEvent::MouseButtonDblClick, rect.center(),
             viewport->mapToGlobal(rect.center()), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(viewport, &doubleClick);
+        // A change builds its population off the user-interface thread.
+        settle();
     }
 
     int editorsOpened = 0;
