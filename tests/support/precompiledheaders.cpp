@@ -1,0 +1,1 @@
+// Compiled only to build the precompiled test headers that the test executables share.
