@@ -37,6 +37,8 @@ struct ComponentParameters
 {
     SpectrumShape shape = SpectrumShape::Gauss;
     std::array<double, 5> values {}; // vx, vy, vz, low, width
+
+    bool operator==(const ComponentParameters &) const = default;
 };
 
 // The component in the specimen's unit, heights multiplied by scale; and back, over scale.

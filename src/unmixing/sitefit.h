@@ -22,6 +22,7 @@ struct SiteFitOutcome
 {
     SiteParameters fitted;
     double cost = 0; // the specimens' weighted sums of squared residuals, the penalty left out
+    double objective = 0; // what the solver minimized: the cost plus twice the penalty
     bool converged = false;
 };
 

@@ -183,6 +183,7 @@ SiteFitOutcome refineSiteFixed(const std::vector<FitData> &data, const SiteParam
 
     SiteFitOutcome outcome;
     outcome.converged = summary.termination_type == ceres::CONVERGENCE;
+    outcome.objective = 2 * summary.final_cost;
     outcome.fitted.precisions = start.precisions;
     for (int j = 0; j < K; ++j) {
         const Vector3 m { site[j][0], site[j][1], site[j][2] };

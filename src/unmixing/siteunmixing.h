@@ -23,8 +23,8 @@ struct SiteUnmixOptions
     int components = 0;
     int maxComponents = 3; // the most that BIC chooses from
     UnmixShapes shapes = UnmixShapes::Any;
-    // The precision k tying every specimen's direction to the site's; absent: estimated from
-    // the specimens' directions, for each component.
+    // The precision k tying every specimen's direction to the site's; absent: for each
+    // component, that of the directions of the specimens' own unmixings.
     std::optional<double> precision;
     // Refits of the fitted site with resampled noise on every specimen and, with
     // resampleSpecimens, the specimens drawn with replacement; 0: none.
@@ -41,8 +41,8 @@ struct SiteComponent
 {
     double declination = 0; // degrees, [0, 360)
     double inclination = 0;
-    // The precision of the directions of the specimens that carry the component about the
-    // site's, (N - 1) / (N - R); the precision fixed by the options when they give one.
+    // The precision (N - 1) / (N - R) of the fitted directions of the specimens that carry the
+    // component; the precision fixed by the options when they give one.
     double k = 0;
     int specimens = 0; // how many carry it
     double low = 0, high = 0; // the medians of their ranges, degrees
