@@ -55,8 +55,17 @@ SiteBootstrapSummary bootstrapSite(const std::string &site, const std::vector<Fi
     const std::size_t specimens = data.size();
     const std::size_t components = fitted.directions.size();
     std::vector<std::vector<std::array<double, 3>>> predicted;
-    for (std::size_t s = 0; s < specimens; ++s)
+    // The noise each specimen's steps are drawn with: its own unmixing's (the inverse of the
+    // weights), scaled up where the site's fit leaves it larger residuals, as the misfit
+    // scales stated errors: the site's pull costs each specimen some of its fit.
+    std::vector<double> noiseScale;
+    for (std::size_t s = 0; s < specimens; ++s) {
         predicted.push_back(predictScaled(data[s], fitted.specimens[s]));
+        const double freedom
+            = std::max(3.0 * double(data[s].temperatures.size()) - 5.0 * double(components), 1.0);
+        noiseScale.push_back(
+            std::max(1.0, std::sqrt(weightedCost(data[s], fitted.specimens[s]) / freedom)));
+    }
     struct Refit
     {
         std::vector<std::size_t> drawn;
@@ -81,7 +90,8 @@ SiteBootstrapSummary bootstrapSite(const std::string &site, const std::vector<Fi
             FitData d = data[s];
             for (std::size_t i = 0; i < d.moments.size(); ++i)
                 for (int a = 0; a < 3; ++a)
-                    d.moments[i][a] = predicted[s][i][a] + gaussian.next(1 / d.weights[i]);
+                    d.moments[i][a]
+                        = predicted[s][i][a] + gaussian.next(noiseScale[s] / d.weights[i]);
             resampled.push_back(std::move(d));
             start.specimens.push_back(fitted.specimens[s]);
         }
@@ -107,7 +117,12 @@ SiteBootstrapSummary bootstrapSite(const std::string &site, const std::vector<Fi
             angles.push_back(angleBetween(r.outcome.fitted.directions[j], fitted.directions[j]));
             precisions.push_back(r.outcome.fitted.precisions[j]);
         }
-        summary.alpha95.push_back(percentile(angles, 0.95));
+        // Drawn with replacement, n specimens spread their mean by sqrt((n - 1) / n) of what
+        // n new ones would: the angles are widened by the inverse.
+        const double spread = options.resampleSpecimens && specimens > 1
+            ? std::sqrt(double(specimens) / double(specimens - 1))
+            : 1.0;
+        summary.alpha95.push_back(spread * percentile(angles, 0.95));
         summary.kLow.push_back(percentile(precisions, 0.025));
         summary.kHigh.push_back(percentile(precisions, 0.975));
     }
