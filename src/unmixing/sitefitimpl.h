@@ -170,9 +170,9 @@ SiteFitOutcome refineSiteFixed(const std::vector<FitData> &data, const SiteParam
     // complement of that structure fails its dense factorization when a height reaches 0.)
     options.linear_solver_type = ceres::SPARSE_NORMAL_CHOLESKY;
     options.max_num_iterations = 200;
-    options.function_tolerance = 1e-12;
-    options.gradient_tolerance = 1e-14;
-    options.parameter_tolerance = 1e-12;
+    options.function_tolerance = 1e-15;
+    options.gradient_tolerance = 1e-16;
+    options.parameter_tolerance = 1e-14;
     options.num_threads = int(std::max(threads, 1u));
     options.logging_type = ceres::SILENT;
     RefineFixedDetail::StopCallback stopCallback(stop);
