@@ -10,6 +10,8 @@
 #include "batch/measurementoutputs.h"
 #include "batch/pngoutput.h"
 #include "batch/reportoutput.h"
+#include "analysis/interpretationbatch.h"
+#include "batch/siteunmixoutput.h"
 #include "batch/unmixoutput.h"
 #include "document/scenario.h"
 #include "files/outputfiles.h"
@@ -36,15 +38,26 @@ std::uint64_t chooseSeed(const BatchOptions &options, const Scenario &scenario)
 
 // The fitted components as CSV, beside the entered ones, and the first specimen's twin.
 void addUnmixOutputs(OutputFiles &files, const BatchOptions &options, const BatchRun &run,
-    const std::vector<UnmixedSpecimen> &unmixed)
+    const std::vector<UnmixedSpecimen> &unmixed, const std::vector<UnmixedSite> &sites)
 {
+    const auto entered = [&run] {
+        std::vector<TVector> components;
+        for (const Population &population : run.populations)
+            components.push_back(population.front());
+        return components;
+    };
     if (options.unmix.outPath) {
-        files.add(*options.unmix.outPath, "the fitted components", [&](std::ostream &stream) {
-            std::vector<TVector> entered;
-            for (const Population &population : run.populations)
-                entered.push_back(population.front());
-            writeUnmixCsv(stream, unmixed, entered);
-        });
+        files.add(
+            *options.unmix.outPath, "the fitted components", [&, entered](std::ostream &stream) {
+                if (options.unmix.siteRequested())
+                    writeSiteSpecimensCsv(stream, sites, entered());
+                else
+                    writeUnmixCsv(stream, unmixed, entered());
+            });
+    }
+    if (options.unmix.siteOutPath) {
+        files.add(*options.unmix.siteOutPath, "the site's components",
+            [&, entered](std::ostream &stream) { writeSiteUnmixCsv(stream, sites, entered()); });
     }
     if (options.unmix.twinPath) {
         files.add(*options.unmix.twinPath, "the twin scenario", [&](std::ostream &stream) {
@@ -60,9 +73,9 @@ void addUnmixOutputs(OutputFiles &files, const BatchOptions &options, const Batc
 void addOutputs(OutputFiles &files, const BatchOptions &options, const Scenario &scenario,
     const BatchRun &run, std::optional<ReportTable> &report, std::optional<RunAnalysis> &analysis,
     std::optional<BatchInterpretations> &interpretations,
-    const std::vector<UnmixedSpecimen> &unmixed)
+    const std::vector<UnmixedSpecimen> &unmixed, const std::vector<UnmixedSite> &sites)
 {
-    addUnmixOutputs(files, options, run, unmixed);
+    addUnmixOutputs(files, options, run, unmixed, sites);
     if (options.seriesPath) {
         files.add(*options.seriesPath, "the series",
             [&](std::ostream &stream) { writeBatchSeries(stream, run); });
@@ -132,13 +145,15 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
         std::optional<BatchInterpretations> interpretations;
         InterpretationList interpretationList;
         std::vector<UnmixedSpecimen> unmixed;
+        std::vector<UnmixedSite> sites;
         std::vector<std::string> inputs = { options.scenarioPath };
         if (options.interpretationsPath) {
             interpretationList = readBatchInterpretations(*options.interpretationsPath);
             inputs.push_back(*options.interpretationsPath);
         }
         OutputFiles files(inputs, &out);
-        addOutputs(files, options, scenario, run, report, analysis, interpretations, unmixed);
+        addOutputs(
+            files, options, scenario, run, report, analysis, interpretations, unmixed, sites);
         MeasurementOutputs measurements(options.measurements);
         measurements.addFiles(files);
         if (files.empty() && !options.measurements.hasOutput())
@@ -174,7 +189,13 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
             reportInterpretationList(err, *options.interpretationsPath, interpretationList,
                 *interpretations, CoordinateSystem::Specimen);
         }
-        if (options.unmix.requested()) {
+        if (options.unmix.siteRequested()) {
+            // The members of a run are one site, named after the scenario file.
+            const auto steps = measuredRunSteps(run.series, options.measurements.settings,
+                noiseSeed, highestBlockHigh(run.populations));
+            sites = unmixSites(
+                { { measurementsName(options.scenarioPath), steps } }, options.unmix, seed);
+        } else if (options.unmix.requested()) {
             unmixed = unmixSpecimens(measuredRunSteps(run.series, options.measurements.settings,
                                          noiseSeed, highestBlockHigh(run.populations)),
                 options.unmix, seed);
@@ -186,6 +207,7 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
         files.commit();
         measurements.keep();
         reportUnmixRefusals(err, ProgramName, unmixed);
+        reportSiteRefusals(err, ProgramName, sites);
         return BatchSuccess;
     } catch (const BatchError &error) {
         err << ProgramName << ": " << error.what() << '\n';

@@ -243,6 +243,7 @@ BatchOptions parseBatchOptions(std::span<const std::string> arguments)
     }
     refuseScenarioAsOutput(options.scenarioPath, "--unmix-out", options.unmix.outPath);
     refuseScenarioAsOutput(options.scenarioPath, "--twin", options.unmix.twinPath);
+    refuseScenarioAsOutput(options.scenarioPath, "--unmix-site-out", options.unmix.siteOutPath);
     checkFitMeasurementOptions(options);
     checkInterpretationOptions(options);
     checkUnmixOptions(options.unmix);
@@ -264,7 +265,7 @@ BatchOptions parseBatchOptions(std::span<const std::string> arguments)
     const int onStandardOutput = (options.reportOnStandardOutput() ? 1 : 0)
         + (options.seriesPath == "-" ? 1 : 0) + (options.fitsPath == "-" ? 1 : 0)
         + (options.fisherPath == "-" ? 1 : 0) + (options.siteMeansPath == "-" ? 1 : 0)
-        + (options.unmix.outPath == "-" ? 1 : 0);
+        + (options.unmix.outPath == "-" ? 1 : 0) + (options.unmix.siteOutPath == "-" ? 1 : 0);
     if (onStandardOutput > 1)
         throw BatchError("only one output can go to standard output ('-')");
     if (!options.hasOutput())
@@ -288,11 +289,12 @@ std::string batchUsage()
            "                      [--interpretations FILE [--fits FILE] [--site-means FILE]]\n"
            "                      [--unmix auto|K [--unmix-shapes S] [--bootstrap N]\n"
            "                        --unmix-out FILE [--twin FILE.json]]\n"
+           "                      [--unmix-site auto|K --unmix-site-out FILE [--unmix-out FILE]]\n"
            "   or: demagora-batch --measured PATH [--format F] [--specimen NAME]...\n"
            "                      [--coordinates C] [--demag D] [--repeats R]\n"
            "                      [--steps-csv FILE] [--png FILE [--width W] [--projection P]]\n"
            "                      [--fit LO:HI ...] [--interpretations FILE ...]\n"
-           "                      [--unmix auto|K ... [--seed N]]\n"
+           "                      [--unmix auto|K ... | --unmix-site auto|K ...] [--seed N]\n"
            "                      [--magic DIR] [--ppl FILE] [--utrecht FILE]\n"
            "   or: demagora-batch --help | --version\n"
            "Runs the thermal demagnetization of the scenario SCENARIO.json without a window\n"

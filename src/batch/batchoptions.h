@@ -65,7 +65,7 @@ struct BatchOptions
     bool hasOutput() const
     {
         return seriesPath || report || xlsPath || pngPath || fitsPath || fisherPath || siteMeansPath
-            || measurements.hasOutput() || unmix.outPath;
+            || measurements.hasOutput() || unmix.outPath || unmix.siteOutPath;
     }
     // Whether --fit or --interpretations fits the measured steps (--steps, --noise) instead of
     // every whole degree.

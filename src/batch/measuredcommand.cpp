@@ -221,7 +221,19 @@ MeasuredResults computeResults(const MeasuredOptions &options, const std::vector
         results.interpretations = interpretSpecimens(
             list, namedSteps(framed, measurementsName(options.path)), *batch.interpretationsPath);
     }
-    if (batch.unmix.requested()) {
+    if (batch.unmix.siteRequested()) {
+        // The sites as the interpretations name them: the file's, else the sample, else the
+        // file's own name.
+        std::vector<std::string> sites;
+        for (const Specimen &specimen : framed)
+            sites.push_back(siteOf(specimen, measurementsName(options.path)));
+        try {
+            results.sites = unmixSites(groupBySite(measuredUnmixSteps(framed), sites), batch.unmix,
+                batch.seed.value_or(DefaultUnmixSeed));
+        } catch (const BatchError &error) {
+            throw BatchError(options.path + ": " + error.what());
+        }
+    } else if (batch.unmix.requested()) {
         try {
             results.unmixed = unmixSpecimens(
                 measuredUnmixSteps(framed), batch.unmix, batch.seed.value_or(DefaultUnmixSeed));
@@ -356,6 +368,7 @@ int runMeasuredCommand(std::span<const std::string> arguments, std::ostream &out
         reportSummary(err, options, set);
         std::ostringstream refusals;
         reportUnmixRefusals(refusals, ProgramName, results.unmixed, options.path);
+        reportSiteRefusals(refusals, ProgramName, results.sites, options.path);
         std::istringstream refused(refusals.str());
         for (std::string line; std::getline(refused, line);)
             err << messageLine(line) << '\n';
@@ -406,7 +419,8 @@ std::string measuredUsage()
           "  frame of --coordinates. --magic, --ppl and --utrecht convert the specimens\n"
           "  (with --latitude, --longitude). --seed (without --unmix), --series,\n"
           "  --report, --xls, --steps, --scale, --noise, --volume, --prefix and the\n"
-          "  other options that shape a run's picture are refused.\n";
+          "  other options that shape a run's picture are refused. --unmix-site fits each\n"
+          "  site's specimens together, its sites named as for --interpretations.\n";
 }
 
 } // namespace Demagora

@@ -50,8 +50,16 @@ void addMeasuredOutputs(OutputFiles &files, const BatchOptions &batch, Coordinat
     }
     addFitOutputs(files, batch, framed, results);
     if (batch.unmix.outPath) {
-        files.add(*batch.unmix.outPath, "the fitted components",
-            [&](std::ostream &stream) { writeUnmixCsv(stream, results.unmixed, {}); });
+        files.add(*batch.unmix.outPath, "the fitted components", [&](std::ostream &stream) {
+            if (batch.unmix.siteRequested())
+                writeSiteSpecimensCsv(stream, results.sites, {});
+            else
+                writeUnmixCsv(stream, results.unmixed, {});
+        });
+    }
+    if (batch.unmix.siteOutPath) {
+        files.add(*batch.unmix.siteOutPath, "the site's components",
+            [&](std::ostream &stream) { writeSiteUnmixCsv(stream, results.sites, {}); });
     }
     if (batch.unmix.twinPath && results.twin) {
         files.add(*batch.unmix.twinPath, "the twin scenario",

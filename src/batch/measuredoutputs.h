@@ -3,6 +3,7 @@
 #include "analysis/runanalysis.h"
 #include "batch/batchoptions.h"
 #include "batch/interpretationoutput.h"
+#include "batch/siteunmixoutput.h"
 #include "batch/unmixoutput.h"
 #include "document/scenario.h"
 #include "measurements/specimen.h"
@@ -22,6 +23,8 @@ struct MeasuredResults
     std::optional<RunAnalysis> analysis;
     std::optional<BatchInterpretations> interpretations;
     std::vector<UnmixedSpecimen> unmixed;
+    std::vector<UnmixedSite> sites; // --unmix-site
+
     std::optional<Scenario> twin;
 };
 

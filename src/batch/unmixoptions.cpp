@@ -25,15 +25,19 @@ bool readUnmixOption(
     const std::string &name, const std::function<std::string()> &value, UnmixBatchOptions &options)
 {
     if (name != "--unmix" && name != "--unmix-shapes" && name != "--bootstrap"
-        && name != "--unmix-out" && name != "--twin")
+        && name != "--unmix-out" && name != "--twin" && name != "--unmix-site"
+        && name != "--unmix-site-out")
         return false;
     if (!options.given.insert(name).second)
         throw BatchError(name + " is given more than once");
     const std::string text = value();
-    if (name == "--unmix") {
-        options.components = text == "auto" ? 0
-                                            : parseCount(name, text, 1, MaxUnmixComponents,
-                                                "auto or a number of components from 1 to 4");
+    if (name == "--unmix" || name == "--unmix-site") {
+        (name == "--unmix" ? options.components : options.siteComponents) = text == "auto"
+            ? 0
+            : parseCount(
+                name, text, 1, MaxUnmixComponents, "auto or a number of components from 1 to 4");
+    } else if (name == "--unmix-site-out") {
+        options.siteOutPath = text;
     } else if (name == "--unmix-shapes") {
         if (text == "gauss")
             options.shapes = UnmixShapes::Gauss;
@@ -56,7 +60,16 @@ bool readUnmixOption(
 
 void checkUnmixOptions(const UnmixBatchOptions &options)
 {
-    if (options.requested() && !options.outPath)
+    if (options.given.contains("--unmix") && options.siteRequested())
+        throw BatchError("--unmix and --unmix-site: give one; with --unmix-site, --unmix-out "
+                         "writes each specimen's part of its site's fit");
+    if (options.siteRequested() && !options.siteOutPath)
+        throw BatchError("--unmix-site needs an output: --unmix-site-out FILE.csv");
+    if (options.siteOutPath && !options.siteRequested())
+        throw BatchError("--unmix-site-out belongs to --unmix-site, which is not given");
+    if (options.siteRequested() && options.twinPath)
+        throw BatchError("--twin belongs to --unmix; a site's fit has no one specimen to copy");
+    if (options.given.contains("--unmix") && !options.outPath)
         throw BatchError("--unmix needs an output: --unmix-out FILE.csv");
     if (!options.requested()) {
         for (const char *name : { "--unmix-shapes", "--bootstrap", "--unmix-out", "--twin" })
@@ -74,7 +87,12 @@ std::string unmixUsage()
            "  --unmix-shapes S gauss, rectangular or any (default) spectrum shapes\n"
            "  --bootstrap N    refits giving the intervals (default 200; 0: none)\n"
            "  --unmix-out FILE writes the fitted components as CSV\n"
-           "  --twin FILE      writes the first specimen's fitted components as a scenario\n";
+           "  --twin FILE      writes the first specimen's fitted components as a scenario\n"
+           "  --unmix-site auto|K fits K components (auto: chosen by the site's BIC) to each\n"
+           "                   site's specimens together: directions shared by the site,\n"
+           "                   spectra each specimen's own (a simulated run is one site)\n"
+           "  --unmix-site-out FILE writes one row per site and component as CSV; with\n"
+           "                   --unmix-site, --unmix-out writes each specimen's components\n";
 }
 
 } // namespace Demagora

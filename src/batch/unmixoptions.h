@@ -10,17 +10,22 @@
 namespace Demagora {
 
 // The component fit of demagora-batch: --unmix auto|K, --unmix-shapes, --bootstrap,
-// --unmix-out and --twin.
+// --unmix-out and --twin; or the fit of whole sites, --unmix-site auto|K and --unmix-site-out,
+// with --unmix-out writing each specimen's part of its site's fit.
 struct UnmixBatchOptions
 {
     int components = 0; // 0: auto
+    int siteComponents = 0; // 0: auto
     UnmixShapes shapes = UnmixShapes::Any;
     int bootstrap = 200;
     std::optional<std::string> outPath;
     std::optional<std::string> twinPath;
+    std::optional<std::string> siteOutPath;
     std::set<std::string> given;
 
-    bool requested() const { return given.contains("--unmix"); }
+    // Whether anything is unmixed, specimen by specimen or site by site.
+    bool requested() const { return given.contains("--unmix") || siteRequested(); }
+    bool siteRequested() const { return given.contains("--unmix-site"); }
 };
 
 // The most refits --bootstrap accepts: each is a least-squares fit of its own.
@@ -36,8 +41,9 @@ inline constexpr long long MaxUnmixFits = 100000;
 bool readUnmixOption(
     const std::string &name, const std::function<std::string()> &value, UnmixBatchOptions &options);
 
-// Checks what only the whole command line shows: --unmix without --unmix-out, the other
-// options without --unmix, and a twin going to standard output. Throws BatchError.
+// Checks what only the whole command line shows: --unmix without --unmix-out, --unmix-site
+// without --unmix-site-out, both together, the other options without them, a twin of a site
+// fit, and a twin going to standard output. Throws BatchError.
 void checkUnmixOptions(const UnmixBatchOptions &options);
 
 // The lines of the usage text for these options.

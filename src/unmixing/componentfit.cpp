@@ -1,11 +1,15 @@
 #include "unmixing/componentfit.h"
 
+#include "model/vector3.h"
 #include "unmixing/continuousspectrum.h"
 #include "unmixing/refinefixed.h"
 
 #include <Eigen/Dense>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
+#include <numeric>
 #include <memory>
 
 namespace Demagora {
@@ -25,6 +29,72 @@ FitOutcome refineComponents(const FitData &data, const std::vector<ComponentPara
     default:
         return FitOutcome { start, weightedCost(data, start), false };
     }
+}
+
+UnmixComponent unmixComponent(const ComponentParameters &p, double scale)
+{
+    const auto &v = p.values;
+    const Vector3 vector { v[0], v[1], v[2] };
+    const double length = norm(vector);
+    UnmixComponent c;
+    c.shape = p.shape;
+    if (length > 0) {
+        const AngularDirection d = directionOf(vector);
+        c.declination = d.declination;
+        c.inclination = d.inclination;
+    }
+    c.height = length * scale;
+    c.low = v[3];
+    c.high = v[3] + v[4];
+    return c;
+}
+
+ComponentParameters componentParameters(const UnmixComponent &c, double scale)
+{
+    const Vector3 v = vectorFromDirection(c.declination, c.inclination, c.height / scale);
+    return { c.shape, { v.x, v.y, v.z, c.low, c.high - c.low } };
+}
+
+namespace {
+
+Vector3 momentOf(const ComponentParameters &p)
+{
+    return { p.values[0], p.values[1], p.values[2] };
+}
+
+} // namespace
+
+double angleOrFlat(const Vector3 &a, const Vector3 &b)
+{
+    return norm(a) > 0 && norm(b) > 0 ? angleBetween(a, b) : 180.0;
+}
+
+std::vector<ComponentParameters> matchedComponents(const std::vector<ComponentParameters> &fitted,
+    const std::vector<ComponentParameters> &refit, double span)
+{
+    std::vector<int> order(refit.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::vector<int> bestOrder = order;
+    double bestCost = std::numeric_limits<double>::infinity();
+    do {
+        double cost = 0;
+        for (std::size_t j = 0; j < fitted.size(); ++j) {
+            const ComponentParameters &f = fitted[j];
+            const ComponentParameters &r = refit[order[j]];
+            cost += angleOrFlat(momentOf(f), momentOf(r))
+                + 180 * (std::abs(f.values[3] - r.values[3]) + std::abs(f.values[4] - r.values[4]))
+                    / span
+                + (f.shape == r.shape ? 0 : 1000);
+        }
+        if (cost < bestCost) {
+            bestCost = cost;
+            bestOrder = order;
+        }
+    } while (std::next_permutation(order.begin(), order.end()));
+    std::vector<ComponentParameters> result;
+    for (const int i : bestOrder)
+        result.push_back(refit[i]);
+    return result;
 }
 
 std::vector<ComponentParameters> onSliceGrid(

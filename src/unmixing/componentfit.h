@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/tvector.h"
+#include "model/vector3.h"
 #include "unmixing/unmixing.h"
 
 #include <array>
@@ -21,7 +22,12 @@ struct FitData
     double lowBound = 0; // lowest temperature a range may start at
     double highBound = 0; // highest temperature a range may end at
     double minWidth = 1; // degrees
+    double scale = 1; // the largest step's length, the specimen's moment unit
+    bool withErrors = false; // every step has an error angle, and the weights come from them
 };
+
+// The steps as the solver sees them, checked by the caller (unmixSpecimen checks them).
+FitData unmixFitData(const std::vector<UnmixStep> &steps);
 
 // One component as the solver varies it: the moment per degree as a free vector (its length
 // is the height, so the height never goes negative and no direction is singular), the lower
@@ -31,7 +37,22 @@ struct ComponentParameters
 {
     SpectrumShape shape = SpectrumShape::Gauss;
     std::array<double, 5> values {}; // vx, vy, vz, low, width
+
+    bool operator==(const ComponentParameters &) const = default;
 };
+
+// The component in the specimen's unit, heights multiplied by scale; and back, over scale.
+UnmixComponent unmixComponent(const ComponentParameters &p, double scale);
+ComponentParameters componentParameters(const UnmixComponent &c, double scale);
+
+// The components of refit in the order of those of fitted: of every assignment, the one with
+// the least total of angles and range differences (over span, degrees), so that two components
+// of alike shape that swapped places are counted as what they are. refit has fitted's size.
+std::vector<ComponentParameters> matchedComponents(const std::vector<ComponentParameters> &fitted,
+    const std::vector<ComponentParameters> &refit, double span);
+
+// The angle between two moments, degrees; 180 when either is nothing.
+double angleOrFlat(const Vector3 &a, const Vector3 &b);
 
 struct FitOutcome
 {

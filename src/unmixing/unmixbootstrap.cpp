@@ -21,41 +21,7 @@ Vector3 moment(const ComponentParameters &p)
     return { p.values[0], p.values[1], p.values[2] };
 }
 
-double angleOrFlat(const Vector3 &a, const Vector3 &b)
-{
-    return norm(a) > 0 && norm(b) > 0 ? angleBetween(a, b) : 180.0;
-}
-
-// The refitted components in the order of the fitted ones: of every assignment, the one with
-// the least total of angles and range differences, so that two components of alike shape that
-// swapped places are counted as what they are.
-std::vector<ComponentParameters> matched(const std::vector<ComponentParameters> &fitted,
-    const std::vector<ComponentParameters> &refit, double span)
-{
-    std::vector<int> order(refit.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::vector<int> bestOrder = order;
-    double bestCost = std::numeric_limits<double>::infinity();
-    do {
-        double cost = 0;
-        for (std::size_t j = 0; j < fitted.size(); ++j) {
-            const ComponentParameters &f = fitted[j];
-            const ComponentParameters &r = refit[order[j]];
-            cost += angleOrFlat(moment(f), moment(r))
-                + 180 * (std::abs(f.values[3] - r.values[3]) + std::abs(f.values[4] - r.values[4]))
-                    / span
-                + (f.shape == r.shape ? 0 : 1000);
-        }
-        if (cost < bestCost) {
-            bestCost = cost;
-            bestOrder = order;
-        }
-    } while (std::next_permutation(order.begin(), order.end()));
-    std::vector<ComponentParameters> result;
-    for (const int i : bestOrder)
-        result.push_back(refit[i]);
-    return result;
-}
+} // namespace
 
 double percentile(std::vector<double> values, double fraction)
 {
@@ -65,8 +31,6 @@ double percentile(std::vector<double> values, double fraction)
     const std::size_t above = std::min(below + 1, values.size() - 1);
     return values[below] + (at - double(below)) * (values[above] - values[below]);
 }
-
-} // namespace
 
 BootstrapSummary bootstrapComponents(const FitData &data,
     const std::vector<ComponentParameters> &fitted, const std::vector<double> &noise, double scale,
@@ -87,7 +51,7 @@ BootstrapSummary bootstrapComponents(const FitData &data,
             fewer.temperatures.erase(fewer.temperatures.begin() + std::ptrdiff_t(drop));
             fewer.moments.erase(fewer.moments.begin() + std::ptrdiff_t(drop));
             fewer.weights.erase(fewer.weights.begin() + std::ptrdiff_t(drop));
-            leftOut[drop] = matched(
+            leftOut[drop] = matchedComponents(
                 fitted, refineComponents(fewer, fitted, options.stopRequested).components, span);
             return;
         }
@@ -99,7 +63,7 @@ BootstrapSummary bootstrapComponents(const FitData &data,
                 resampled.moments[i][a] = predicted[i][a] + gaussian.next(noise[i]);
         FitOutcome outcome = refineComponents(resampled, fitted, options.stopRequested);
         converged[b] = outcome.converged ? 1 : 0;
-        refits[b] = matched(fitted, outcome.components, span);
+        refits[b] = matchedComponents(fitted, outcome.components, span);
     };
     int done = 0;
     const auto finished = [&] {

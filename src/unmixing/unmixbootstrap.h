@@ -23,6 +23,10 @@ struct BootstrapSummary
 // from the fitted components. Refitted components are matched to the fitted ones by direction
 // and range before they are counted. scale turns heights back into the specimen's unit.
 // options.progress counts the refits of both. Throws UnmixingError when stopped.
+// The value below which the fraction (0 to 1) of the values lies, between neighbours linearly.
+// The values must not be empty.
+double percentile(std::vector<double> values, double fraction);
+
 BootstrapSummary bootstrapComponents(const FitData &data,
     const std::vector<ComponentParameters> &fitted, const std::vector<double> &noise, double scale,
     const UnmixOptions &options);

@@ -65,24 +65,6 @@ double lengthOf(const UnmixStep &s)
     return norm(s.moment);
 }
 
-UnmixComponent component(const ComponentParameters &p, double scale)
-{
-    const auto &v = p.values;
-    const Vector3 vector { v[0], v[1], v[2] };
-    const double length = norm(vector);
-    UnmixComponent c;
-    c.shape = p.shape;
-    if (length > 0) {
-        const AngularDirection d = directionOf(vector);
-        c.declination = d.declination;
-        c.inclination = d.inclination;
-    }
-    c.height = length * scale;
-    c.low = v[3];
-    c.high = v[3] + v[4];
-    return c;
-}
-
 std::vector<int> componentCounts(int fixed, int most, std::size_t steps)
 {
     if (fixed > 0)
@@ -205,27 +187,20 @@ std::size_t chosenCandidate(const std::vector<UnmixCandidate> &candidates)
     return bestFound.value_or(0);
 }
 
-UnmixResult unmixSpecimen(
-    const std::string &specimen, const std::vector<UnmixStep> &steps, const UnmixOptions &options)
+FitData unmixFitData(const std::vector<UnmixStep> &steps)
 {
-    if (options.components < 0 || options.components > MaxUnmixComponents)
-        throw UnmixingError(specimen + ": the number of components must be 1 to "
-            + std::to_string(MaxUnmixComponents));
-    check(specimen, steps, options.components);
-
-    double scale = 0;
+    FitData data;
     for (const UnmixStep &s : steps)
-        scale = std::max(scale, lengthOf(s));
-    const bool withErrors = std::all_of(steps.begin(), steps.end(), [](const UnmixStep &s) {
+        data.scale = std::max(data.scale, lengthOf(s));
+    data.withErrors = std::all_of(steps.begin(), steps.end(), [](const UnmixStep &s) {
         return s.errorDegrees && *s.errorDegrees > 0 && lengthOf(s) > 0;
     });
-
-    FitData data;
+    const double scale = data.scale;
     for (const UnmixStep &s : steps) {
         data.temperatures.push_back(s.temperature);
         data.moments.push_back({ s.moment.x / scale, s.moment.y / scale, s.moment.z / scale });
         double sigma = 1;
-        if (withErrors)
+        if (data.withErrors)
             sigma = lengthOf(s) / scale * std::tan(*s.errorDegrees * std::acos(-1.0) / 180)
                 / ErrorRadiusSigmas;
         data.weights.push_back(1 / sigma);
@@ -237,6 +212,20 @@ UnmixResult unmixSpecimen(
     const double margin = std::max(0.1 * (last - first), 10.0);
     data.lowBound = first - margin;
     data.highBound = last + margin;
+    return data;
+}
+
+UnmixResult unmixSpecimen(
+    const std::string &specimen, const std::vector<UnmixStep> &steps, const UnmixOptions &options)
+{
+    if (options.components < 0 || options.components > MaxUnmixComponents)
+        throw UnmixingError(specimen + ": the number of components must be 1 to "
+            + std::to_string(MaxUnmixComponents));
+    check(specimen, steps, options.components);
+
+    const FitData data = unmixFitData(steps);
+    const double scale = data.scale;
+    const bool withErrors = data.withErrors;
 
     // Asked between the counts, between the starts and inside every refit, so that a stop
     // ends the first fit within one iteration of the solver.
@@ -271,7 +260,7 @@ UnmixResult unmixSpecimen(
         for (auto &[key, outcome] : byShapes) {
             UnmixCandidate candidate;
             for (const ComponentParameters &p : outcome.components)
-                candidate.components.push_back(component(p, scale));
+                candidate.components.push_back(unmixComponent(p, scale));
             candidate.rms = std::sqrt(plainCost(data, outcome.components) / n) * scale;
             candidate.converged = outcome.converged;
             candidate.cancellation = unmixCancellation(candidate.components, data.temperatures);
@@ -323,7 +312,7 @@ UnmixResult unmixSpecimen(
     const FitOutcome &chosen = outcomes[best];
     const std::vector<ComponentParameters> twin = onSliceGrid(data, chosen.components);
     for (const ComponentParameters &p : twin)
-        result.twin.push_back(component(p, scale));
+        result.twin.push_back(unmixComponent(p, scale));
     result.twinRms = std::sqrt(plainCost(data, twin) / n) * scale;
 
     // The noise the bootstrap draws, per step and axis, in scaled units.

@@ -46,4 +46,16 @@ inline std::vector<UnmixStep> simulatedSteps(const std::vector<TVector> &compone
     return steps;
 }
 
+// Steps computed from the continuous spectra themselves: data the model can fit exactly.
+inline std::vector<UnmixStep> exactSteps(
+    const std::vector<UnmixComponent> &components, const std::vector<std::int32_t> &temperatures)
+{
+    std::vector<double> t(temperatures.begin(), temperatures.end());
+    const auto moments = predictedMoments(components, t);
+    std::vector<UnmixStep> steps;
+    for (std::size_t i = 0; i < t.size(); ++i)
+        steps.push_back({ t[i], moments[i], {} });
+    return steps;
+}
+
 } // namespace Demagora::Fixtures

@@ -17,19 +17,8 @@ namespace {
 
 using Fixtures::component;
 using Fixtures::everyDegrees;
+using Fixtures::exactSteps;
 using Fixtures::simulatedSteps;
-
-// Steps computed from the continuous spectra themselves: data the model can fit exactly.
-std::vector<UnmixStep> exactSteps(
-    const std::vector<UnmixComponent> &components, const std::vector<std::int32_t> &temperatures)
-{
-    std::vector<double> t(temperatures.begin(), temperatures.end());
-    const auto moments = predictedMoments(components, t);
-    std::vector<UnmixStep> steps;
-    for (std::size_t i = 0; i < t.size(); ++i)
-        steps.push_back({ t[i], moments[i], {} });
-    return steps;
-}
 
 double angle(const UnmixComponent &a, double declination, double inclination)
 {
@@ -309,8 +298,7 @@ std::vector<UnmixStep> noisySteps(
     auto steps = simulatedSteps(components, everyDegrees(0, 650, 25), 1, sigma, &random);
     const double radius = std::sqrt(-2 * std::log(0.05));
     for (UnmixStep &s : steps)
-        s.errorDegrees
-            = std::atan(statedSigma * radius / norm(s.moment)) * 180 / std::acos(-1.0);
+        s.errorDegrees = std::atan(statedSigma * radius / norm(s.moment)) * 180 / std::acos(-1.0);
     return steps;
 }
 

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "unmixing/componentfit.h"
+
+#include <functional>
+#include <vector>
+
+namespace Demagora {
+
+// A site's components as the joint solver varies them: a direction shared by the site and the
+// precision k of its specimens' scatter about it for every component, and for every specimen
+// its own components (direction, height, range and shape), one per site component in the same
+// order. A specimen's component whose moment is nothing lacks it.
+struct SiteParameters
+{
+    std::vector<Vector3> directions; // unit vectors
+    std::vector<double> precisions;
+    std::vector<std::vector<ComponentParameters>> specimens;
+};
+
+struct SiteFitOutcome
+{
+    SiteParameters fitted;
+    double cost = 0; // the specimens' weighted sums of squared residuals, the penalty left out
+    double objective = 0; // what the solver minimized: the cost plus twice the penalty
+    bool converged = false;
+};
+
+// One least-squares problem over every specimen's steps (data[s], weighted by its noise) and
+// the Fisher log-density of each specimen's direction about the site's, k (1 - cos angle) for
+// each specimen and component, at the precisions of start, which stay as they are. Heights
+// stay >= 0 and each range inside its specimen's bounds, as refineComponents keeps them.
+// stop is asked after every iteration; a stop ends the solver early, not converged.
+SiteFitOutcome refineSite(const std::vector<FitData> &data, const SiteParameters &start,
+    const std::function<bool()> &stop = {}, unsigned threads = 1);
+
+// refineSite for exactly K components, each K compiled in a file of its own as refineFixed is.
+template <int K>
+SiteFitOutcome refineSiteFixed(const std::vector<FitData> &data, const SiteParameters &start,
+    const std::function<bool()> &stop, unsigned threads);
+
+extern template SiteFitOutcome refineSiteFixed<1>(
+    const std::vector<FitData> &, const SiteParameters &, const std::function<bool()> &, unsigned);
+extern template SiteFitOutcome refineSiteFixed<2>(
+    const std::vector<FitData> &, const SiteParameters &, const std::function<bool()> &, unsigned);
+extern template SiteFitOutcome refineSiteFixed<3>(
+    const std::vector<FitData> &, const SiteParameters &, const std::function<bool()> &, unsigned);
+extern template SiteFitOutcome refineSiteFixed<4>(
+    const std::vector<FitData> &, const SiteParameters &, const std::function<bool()> &, unsigned);
+
+} // namespace Demagora

@@ -1,0 +1,8 @@
+#include "unmixing/sitefitimpl.h"
+
+namespace Demagora {
+
+template SiteFitOutcome refineSiteFixed<1>(
+    const std::vector<FitData> &, const SiteParameters &, const std::function<bool()> &, unsigned);
+
+} // namespace Demagora
