@@ -5,8 +5,10 @@
 #include "specimens_window/specimeninterpretations.h"
 #include "diagrams/specimenpicture.h"
 #include "specimens_window/specimentables.h"
+#include "unmix_window/siteunmixdialog.h"
 #include "unmix_window/unmixdialog.h"
 
+#include "analysis/interpretationbatch.h"
 #include "measurements/specimencoordinates.h"
 #include "prompts/prompts.h"
 
@@ -235,6 +237,12 @@ void SpecimensWindow::buildLayout()
     unmixButton->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
     connect(unmixButton, &QPushButton::clicked, this, [this] { unmix(); });
     coordinates->addWidget(unmixButton);
+    auto *siteButton = new QPushButton(QStringLiteral("Unmix site..."), this);
+    siteButton->setObjectName(QStringLiteral("btn_unmixSite"));
+    siteButton->setToolTip(QStringLiteral("Unmixes the specimens of the shown specimen's site "
+                                          "together: directions shared, spectra their own"));
+    connect(siteButton, &QPushButton::clicked, this, [this] { unmixSite(); });
+    coordinates->addWidget(siteButton);
     topLayout->addLayout(coordinates);
     topLayout->addWidget(lbl_summary);
     left->addWidget(top);
@@ -314,23 +322,77 @@ QMenu *SpecimensWindow::specimenMenu(QWidget *parent)
     return menu;
 }
 
-void SpecimensWindow::unmix()
+void SpecimensWindow::unmixSite()
 {
-    if (m_current < 0)
+    if (m_current < 0 || !mayUnmix())
         return;
+    const std::string name = measurementsName(QFile::encodeName(m_path).toStdString());
+    const Specimen &current = m_set.specimens[std::size_t(m_current)];
+    const std::string site = siteOf(current, name);
+    std::vector<SiteUnmixSpecimen> members;
+    QStringList notInFrame;
+    for (std::size_t i = 0; i < m_set.specimens.size(); ++i) {
+        const Specimen &specimen = m_set.specimens[i];
+        if (siteOf(specimen, name) != site)
+            continue;
+        Specimen good = specimen;
+        if (!stepsInCoordinates(specimen, coordinates(), good.steps)) {
+            notInFrame << QString::fromStdString(specimen.name);
+            continue;
+        }
+        // Bad steps are left out of the unmixing as of every fit.
+        const std::vector<int> &bad = m_interpretation->interpretations().of(int(i)).badSteps;
+        std::vector<SpecimenStep> kept;
+        for (std::size_t s = 0; s < good.steps.size(); ++s) {
+            if (!std::binary_search(bad.begin(), bad.end(), int(s)))
+                kept.push_back(good.steps[s]);
+        }
+        good.steps = std::move(kept);
+        members.push_back({ specimen.name, unmixSteps(good) });
+    }
+    if (members.size() < 2) {
+        reportError(this,
+            QStringLiteral("Unmix site needs two specimens of the site or more in the "
+                           "coordinates shown; site %1 has %2%3.")
+                .arg(QString::fromStdString(site))
+                .arg(members.size())
+                .arg(notInFrame.isEmpty()
+                        ? QString()
+                        : QStringLiteral(" (without orientation: %1)")
+                              .arg(notInFrame.join(QStringLiteral(", ")))));
+        return;
+    }
+    if (!notInFrame.isEmpty()) {
+        Prompts::current().showInformation(this, QStringLiteral("Unmix site"),
+            QStringLiteral("Left out, their file giving no orientation for the coordinates "
+                           "shown: %1.")
+                .arg(notInFrame.join(QStringLiteral(", "))));
+    }
+    openSiteUnmixDialog(this, site, std::move(members), current.name);
+}
+
+bool SpecimensWindow::mayUnmix()
+{
     if (m_everyReading) {
         reportError(this,
             QStringLiteral("Unmix takes one vector per step: turn View > Every reading off to "
                            "unmix the steps with their readings merged."));
-        return;
+        return false;
     }
     if (m_demag == DemagKind::AlternatingField) {
         reportError(this,
             QStringLiteral("Unmix needs thermal steps: it fits the spectrum of blocking "
                            "temperatures, which AF steps do not measure. Choose Thermal "
                            "demagnetization to unmix a thermal specimen."));
-        return;
+        return false;
     }
+    return true;
+}
+
+void SpecimensWindow::unmix()
+{
+    if (m_current < 0 || !mayUnmix())
+        return;
     // Bad steps are left out of the unmixing as of every fit.
     std::vector<SpecimenStep> good;
     for (const SpecimenStep &step : m_stepsModel->steps()) {

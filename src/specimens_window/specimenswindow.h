@@ -75,6 +75,8 @@ public:
     void readDemagnetization(DemagKind demag);
     // Unmixes the specimen shown in a window of its own; refused for AF steps.
     void unmix();
+    // "Unmix site...": the specimens of the shown specimen's site unmixed together.
+    void unmixSite();
 
     // What the reader left out and merged, in one line, and the readers' notes.
     static QString summaryText(const ReadSummary &summary);
@@ -96,6 +98,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // Whether the steps shown can be unmixed; says why not when they cannot.
+    bool mayUnmix();
     void buildLayout();
     // The files read and the path opened: no output replaces them.
     std::vector<std::string> measurementsRead() const;

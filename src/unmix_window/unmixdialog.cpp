@@ -6,6 +6,7 @@
 #include "prompts/outputconfirmation.h"
 #include "prompts/prompts.h"
 #include "diagrams/specimenpicture.h"
+#include "unmix_window/unmixtables.h"
 #include "unmix_window/unmixview.h"
 #include "unmixing/twinscenario.h"
 
@@ -27,31 +28,6 @@
 #include <exception>
 
 namespace Demagora {
-
-namespace {
-
-QTableWidget *table(QWidget *parent, const char *name, const QStringList &headings)
-{
-    auto *view = new QTableWidget(0, int(headings.size()), parent);
-    view->setObjectName(QLatin1String(name));
-    view->setHorizontalHeaderLabels(headings);
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->verticalHeader()->setVisible(false);
-    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
-    view->horizontalHeader()->setStretchLastSection(true);
-    return view;
-}
-
-void fill(QTableWidget *view, const std::vector<QStringList> &rows)
-{
-    view->setRowCount(int(rows.size()));
-    for (std::size_t r = 0; r < rows.size(); ++r)
-        for (int c = 0; c < rows[r].size(); ++c)
-            view->setItem(int(r), c, new QTableWidgetItem(rows[r][c]));
-    view->resizeColumnsToContents();
-}
-
-} // namespace
 
 UnmixDialog::UnmixDialog(
     std::string specimen, std::vector<UnmixStep> steps, double scaleAPerM, QWidget *parent)
@@ -131,9 +107,9 @@ void UnmixDialog::buildControls()
     lbl_warning->setObjectName(QStringLiteral("lbl_warning"));
     lbl_warning->setWordWrap(true);
     lbl_warning->setStyleSheet(QStringLiteral("color: #a00000; font-weight: bold"));
-    SG_components = table(this, "SG_components", unmixComponentHeadings());
-    SG_candidates = table(this, "SG_candidates", unmixCandidateHeadings());
-    SG_residuals = table(this, "SG_residuals", unmixResidualHeadings());
+    SG_components = unmixTable(this, "SG_components", unmixComponentHeadings());
+    SG_candidates = unmixTable(this, "SG_candidates", unmixCandidateHeadings());
+    SG_residuals = unmixTable(this, "SG_residuals", unmixResidualHeadings());
     m_picture = new SpecimenPicture(this);
 
     auto *tables = new QSplitter(Qt::Vertical, this);
@@ -248,17 +224,17 @@ void UnmixDialog::showResult()
     const QString title = QString::fromStdString(m_specimen);
     if (!m_result) {
         for (QTableWidget *table : { SG_components, SG_candidates, SG_residuals })
-            fill(table, {});
+            fillUnmixTable(table, {});
         m_picture->setDiagram(SpecimenDiagram(unmixDiagramData(title, m_steps, UnmixResult {})));
         lbl_summary->setText(QStringLiteral("Choose the components and press Unmix."));
         return;
     }
     m_picture->setDiagram(SpecimenDiagram(unmixDiagramData(title, m_steps, *m_result)));
-    fill(SG_components, unmixComponentRows(*m_result));
+    fillUnmixTable(SG_components, unmixComponentRows(*m_result));
     for (int r = 0; r < SG_components->rowCount(); ++r)
         SG_components->item(r, 0)->setForeground(unmixComponentColour(std::size_t(r)));
-    fill(SG_candidates, unmixCandidateRows(*m_result));
-    fill(SG_residuals, unmixResidualRows(m_steps, *m_result));
+    fillUnmixTable(SG_candidates, unmixCandidateRows(*m_result));
+    fillUnmixTable(SG_residuals, unmixResidualRows(m_steps, *m_result));
     lbl_summary->setText(unmixSummaryText(*m_result, m_chosenByBic));
     lbl_warning->setText(unmixWarningText(*m_result));
     lbl_warning->setVisible(!lbl_warning->text().isEmpty());

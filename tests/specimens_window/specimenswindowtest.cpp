@@ -3,6 +3,7 @@
 #include "specimens_window/specimeninterpretations.h"
 #include "diagrams/specimenpicture.h"
 #include "specimens_window/specimenswindow.h"
+#include "unmix_window/siteunmixdialog.h"
 #include "unmix_window/unmixdialog.h"
 
 #include "document/scenario.h"
@@ -349,6 +350,27 @@ TEST(SpecimensWindowTest, AnAfFileOpensOnItsAfStepsWhichUnmixRefuses)
     EXPECT_EQ(parent.findChildren<SpecimensWindow *>().size(), 1);
     EXPECT_EQ(window->findChild<QComboBox *>(QStringLiteral("CB_demagnetization"))->currentText(),
         QStringLiteral("AF"));
+}
+
+// "Unmix site..." opens the site window over every specimen of the shown specimen's site, the
+// shown one first, and fits them together.
+TEST(SpecimensWindowTest, UnmixSiteOpensOverTheShownSpecimensSite)
+{
+    Testing::ScriptedPrompts prompts;
+    const auto window = openCit();
+    window->setCurrentSpecimen(1);
+    window->findChild<QPushButton *>(QStringLiteral("btn_unmixSite"))->click();
+    auto *dialog = window->findChild<SiteUnmixDialog *>();
+    ASSERT_NE(dialog, nullptr) << prompts.errors.join('\n').toStdString();
+    const auto *specimens = dialog->findChild<QComboBox *>(QStringLiteral("CB_specimen"));
+    EXPECT_EQ(specimens->count(), 3);
+    EXPECT_EQ(specimens->currentText(), "SM1-2a");
+    QSignalSpy finished(dialog, &SiteUnmixDialog::unmixFinished);
+    dialog->setChoices(1, 0);
+    dialog->btn_unmixClick();
+    ASSERT_TRUE(finished.wait(120000));
+    ASSERT_TRUE(dialog->result().has_value()) << dialog->statusText().toStdString();
+    EXPECT_EQ(dialog->result()->specimens.size(), 3u);
 }
 
 // The twin an unmix window saves is handed to the opener the main window gave the specimens

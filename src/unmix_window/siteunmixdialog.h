@@ -1,0 +1,106 @@
+#pragma once
+
+#include "prompts/backgroundjob.h"
+#include "unmixing/siteunmixing.h"
+
+#include <QDialog>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QComboBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+class QTableWidget;
+class QTimer;
+
+namespace Demagora {
+
+class SpecimenPicture;
+
+// The rows of the site window's tables, as plain values a test reads without a window.
+// The site's components: direction, cone, k with its interval, the specimens carrying it and
+// their median range.
+QStringList siteComponentHeadings();
+std::vector<QStringList> siteComponentRows(const SiteUnmixResult &result);
+// One specimen: per site component, its direction in the joint fit beside its own unmixing's
+// component nearest to it.
+QStringList siteSpecimenHeadings();
+std::vector<QStringList> siteSpecimenRows(const SiteSpecimenFit &fit);
+
+// "Unmix site": the specimens of one site unmixed together (directions shared by the site,
+// spectra each specimen's own) on a worker thread, with progress and Cancel. Shows the site's
+// components, one specimen's joint and own fits side by side, and that specimen's steps with
+// the joint fit drawn over them, the site directions with their cones and every specimen's
+// directions on the stereogram.
+class SiteUnmixDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // specimens: the site's, each with the steps to fit in the coordinates shown; shown: the
+    // specimen drawn first.
+    SiteUnmixDialog(std::string site, std::vector<SiteUnmixSpecimen> specimens,
+        const std::string &shown, QWidget *parent = nullptr);
+    ~SiteUnmixDialog() override;
+
+    // 0 automatic, else the number of components; bootstrap refits.
+    void setChoices(int components, int bootstrap);
+    bool isRunning() const { return m_job->isRunning(); }
+    const std::optional<SiteUnmixResult> &result() const { return m_result; }
+    QString statusText() const;
+    const SpecimenPicture &picture() const { return *m_picture; }
+    // The specimen whose fits the window shows.
+    void showSpecimen(int index);
+
+    void btn_unmixClick();
+    void btn_cancelClick();
+
+signals:
+    // The worker ended: with a result, cancelled or refused.
+    void unmixFinished();
+
+private:
+    void buildControls();
+    void finish();
+    void showResult();
+    void setRunning(bool running);
+
+    std::string m_site;
+    std::vector<SiteUnmixSpecimen> m_specimens;
+    int m_shown = 0;
+    std::optional<SiteUnmixResult> m_result;
+
+    // The fit runs as a background job; it reads the specimens and writes the pending result,
+    // which the window takes once the job has finished.
+    std::unique_ptr<BackgroundJob> m_job;
+    std::atomic<int> m_done { 0 };
+    std::atomic<int> m_total { 0 };
+    std::optional<SiteUnmixResult> m_pending;
+    QString m_failure;
+
+    QComboBox *CB_components = nullptr;
+    QSpinBox *SE_bootstrap = nullptr;
+    QComboBox *CB_specimen = nullptr;
+    QPushButton *btn_unmix = nullptr;
+    QPushButton *btn_cancel = nullptr;
+    QProgressBar *m_progress = nullptr;
+    QTimer *m_ticks = nullptr;
+    QLabel *lbl_summary = nullptr;
+    QTableWidget *SG_site = nullptr;
+    QTableWidget *SG_specimen = nullptr;
+    SpecimenPicture *m_picture = nullptr;
+};
+
+// Opens a site window over the specimens, not modal, deleted when closed.
+SiteUnmixDialog *openSiteUnmixDialog(QWidget *parent, std::string site,
+    std::vector<SiteUnmixSpecimen> specimens, const std::string &shown);
+
+} // namespace Demagora

@@ -1,0 +1,109 @@
+#include "unmix_window/siteunmixdialog.h"
+
+#include "diagrams/specimenpicture.h"
+#include "model/vector3.h"
+
+#include <QComboBox>
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace Demagora {
+namespace {
+
+// Three specimens carrying an outer Gauss spectrum pointing (10, 50) and an inner one pointing
+// (200, -30), their heights and ranges their own, measured every 25 degrees without noise.
+std::vector<SiteUnmixSpecimen> exactSite()
+{
+    std::vector<double> temperatures;
+    for (int t = 0; t <= 650; t += 25)
+        temperatures.push_back(t);
+    std::vector<SiteUnmixSpecimen> site;
+    for (int s = 0; s < 3; ++s) {
+        const double shift = 10.0 * s - 10;
+        const std::vector<UnmixComponent> truth
+            = { { SpectrumShape::Gauss, 10, 50, 0.01 + 0.002 * s, 100 + shift, 600 - shift },
+                  { SpectrumShape::Gauss, 200, -30, 0.02 - 0.004 * s, 300 - shift,
+                      450 + shift } };
+        const auto moments = predictedMoments(truth, temperatures);
+        std::vector<UnmixStep> steps;
+        for (std::size_t i = 0; i < temperatures.size(); ++i)
+            steps.push_back({ temperatures[i], moments[i], {} });
+        site.push_back({ "S" + std::to_string(s + 1), std::move(steps) });
+    }
+    return site;
+}
+
+QString cell(const QTableWidget *table, int row, int column)
+{
+    const QTableWidgetItem *item = table->item(row, column);
+    return item ? item->text() : QString();
+}
+
+// The fit runs on the worker and shows the site's components, the shown specimen's joint and
+// own fits side by side, and on the stereogram the site directions and every specimen's;
+// choosing another specimen redraws its steps.
+TEST(SiteUnmixDialogTest, ShowsTheSiteComponentsAndEachSpecimensJointAndOwnFits)
+{
+    SiteUnmixDialog dialog("SM", exactSite(), "S2");
+    dialog.show();
+    auto *specimen = dialog.findChild<QComboBox *>(QStringLiteral("CB_specimen"));
+    ASSERT_EQ(specimen->currentText(), "S2");
+    QSignalSpy finished(&dialog, &SiteUnmixDialog::unmixFinished);
+    dialog.setChoices(2, 0);
+    dialog.btn_unmixClick();
+    EXPECT_TRUE(dialog.isRunning());
+    ASSERT_TRUE(finished.wait(120000));
+    ASSERT_TRUE(dialog.result().has_value()) << dialog.statusText().toStdString();
+
+    const auto *site = dialog.findChild<QTableWidget *>(QStringLiteral("SG_site"));
+    ASSERT_EQ(site->rowCount(), 2);
+    const Vector3 truths[] = { unitVector(10, 50), unitVector(200, -30) };
+    for (const Vector3 &truth : truths) {
+        double nearest = 180;
+        for (int r = 0; r < 2; ++r)
+            nearest = std::min(nearest,
+                angleBetween(truth,
+                    unitVector(cell(site, r, 1).toDouble(), cell(site, r, 2).toDouble())));
+        EXPECT_LT(nearest, 0.5);
+    }
+    EXPECT_EQ(cell(site, 0, 6), "3 of 3");
+
+    const auto *shown = dialog.findChild<QTableWidget *>(QStringLiteral("SG_specimen"));
+    ASSERT_EQ(shown->rowCount(), 2);
+    for (int r = 0; r < 2; ++r) {
+        EXPECT_FALSE(cell(shown, r, 5).isEmpty()) << "own fit of component " << r + 1;
+        EXPECT_LT(cell(shown, r, 8).toDouble(), 1.0) << "joint against own, component " << r + 1;
+    }
+    // Two site directions with their names, and each specimen's two directions.
+    const auto &cones = dialog.picture().diagram().data().cones;
+    EXPECT_EQ(std::count_if(cones.begin(), cones.end(),
+                  [](const SpecimenDiagramCone &c) { return c.name.startsWith("Site "); }),
+        2);
+    EXPECT_GE(cones.size(), 2u + 6u);
+    EXPECT_EQ(dialog.picture().diagram().data().title, "S2");
+
+    specimen->setCurrentIndex(2);
+    EXPECT_EQ(dialog.picture().diagram().data().title, "S3");
+    EXPECT_EQ(shown->rowCount(), 2);
+}
+
+// Cancel ends the worker without a result, and the window says so.
+TEST(SiteUnmixDialogTest, CancelEndsTheWorkerWithoutAResult)
+{
+    SiteUnmixDialog dialog("SM", exactSite(), "S1");
+    dialog.show();
+    QSignalSpy finished(&dialog, &SiteUnmixDialog::unmixFinished);
+    dialog.setChoices(0, 1000);
+    dialog.btn_unmixClick();
+    dialog.btn_cancelClick();
+    ASSERT_TRUE(finished.wait(120000));
+    EXPECT_FALSE(dialog.result().has_value());
+    EXPECT_EQ(dialog.statusText(), "Unmixing cancelled.");
+    EXPECT_FALSE(dialog.isRunning());
+}
+
+} // namespace
+} // namespace Demagora
