@@ -221,6 +221,13 @@ MeasuredResults computeResults(const MeasuredOptions &options, const std::vector
         results.interpretations = interpretSpecimens(
             list, namedSteps(framed, measurementsName(options.path)), *batch.interpretationsPath);
     }
+    if (batch.unmix.siteRequested() && options.coordinates == CoordinateSystem::Specimen) {
+        // Each specimen's own axes point their own way: its directions mean nothing beside
+        // another's.
+        throw BatchError("--unmix-site ties the directions of a site's specimens together, "
+                         "which specimen coordinates cannot: give --coordinates geographic or "
+                         "tilt");
+    }
     if (batch.unmix.siteRequested()) {
         // The sites as the interpretations name them: the file's, else the sample, else the
         // file's own name.

@@ -326,6 +326,15 @@ void SpecimensWindow::unmixSite()
 {
     if (m_current < 0 || !mayUnmix())
         return;
+    if (coordinates() == CoordinateSystem::Specimen) {
+        // Each specimen's own axes point their own way: its directions mean nothing beside
+        // another's.
+        reportError(this,
+            QStringLiteral("Unmix site ties the directions of the site's specimens together, "
+                           "which specimen coordinates cannot: choose Geographic or Tilt "
+                           "corrected coordinates."));
+        return;
+    }
     const std::string name = measurementsName(QFile::encodeName(m_path).toStdString());
     const Specimen &current = m_set.specimens[std::size_t(m_current)];
     const std::string site = siteOf(current, name);

@@ -104,6 +104,10 @@ TEST(SiteUnmixOutputTest, RefusesIncompleteOrConflictingOptions)
             "copy\n" },
         { { "s.json", "--unmix-site", "auto", "--unmix-site-out", "-", "--unmix-out", "-" },
             "demagora-batch: only one output can go to standard output ('-')\n" },
+        { { "--measured", DEMAGORA_TEST_FIXTURES_DIR "/cit-small/SM1-.sam", "--unmix-site", "1",
+              "--unmix-site-out", "y.csv" },
+            "demagora-batch: --unmix-site ties the directions of a site's specimens together, "
+            "which specimen coordinates cannot: give --coordinates geographic or tilt\n" },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.message);

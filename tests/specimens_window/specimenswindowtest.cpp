@@ -359,7 +359,15 @@ TEST(SpecimensWindowTest, UnmixSiteOpensOverTheShownSpecimensSite)
     Testing::ScriptedPrompts prompts;
     const auto window = openCit();
     window->setCurrentSpecimen(1);
-    window->findChild<QPushButton *>(QStringLiteral("btn_unmixSite"))->click();
+    auto *unmixSite = window->findChild<QPushButton *>(QStringLiteral("btn_unmixSite"));
+    // In specimen coordinates the specimens' directions cannot be compared.
+    unmixSite->click();
+    EXPECT_EQ(window->findChild<SiteUnmixDialog *>(), nullptr);
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_TRUE(prompts.errors[0].contains("choose Geographic")) << prompts.errors[0].toStdString();
+    prompts.errors.clear();
+    window->findChild<QComboBox *>(QStringLiteral("CB_coordinates"))->setCurrentIndex(1);
+    unmixSite->click();
     auto *dialog = window->findChild<SiteUnmixDialog *>();
     ASSERT_NE(dialog, nullptr) << prompts.errors.join('\n').toStdString();
     const auto *specimens = dialog->findChild<QComboBox *>(QStringLiteral("CB_specimen"));
