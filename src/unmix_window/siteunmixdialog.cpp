@@ -50,7 +50,13 @@ QStringList siteComponentHeadings()
 {
     return { QStringLiteral("Component"), QStringLiteral("Dec (\u00B0)"),
         QStringLiteral("Inc (\u00B0)"), QStringLiteral("\u03B195 (\u00B0)"), QStringLiteral("k"),
-        QStringLiteral("k, 95 %"), QStringLiteral("Specimens"), QStringLiteral("Range (\u00B0C)") };
+        QStringLiteral("k, 95 %"), QStringLiteral("Specimens"), QStringLiteral("Range (\u00B0C)"),
+        QStringLiteral("Shared") };
+}
+
+bool sharedBySite(const SiteComponent &component)
+{
+    return component.k >= SharedSitePrecision;
 }
 
 std::vector<QStringList> siteComponentRows(const SiteUnmixResult &result)
@@ -64,7 +70,8 @@ std::vector<QStringList> siteComponentRows(const SiteUnmixResult &result)
             interval ? QStringLiteral("%1 to %2").arg(fixed(c.kLow, 1), fixed(c.kHigh, 1))
                      : QString(),
             QStringLiteral("%1 of %2").arg(c.specimens).arg(result.specimens.size()),
-            QStringLiteral("%1 to %2").arg(fixed(c.low, 0), fixed(c.high, 0)) });
+            QStringLiteral("%1 to %2").arg(fixed(c.low, 0), fixed(c.high, 0)),
+            sharedBySite(c) ? QStringLiteral("yes") : QStringLiteral("no: k below 10") });
     }
     return rows;
 }
@@ -348,6 +355,17 @@ void SiteUnmixDialog::showResult()
                           .arg(fixed(chosen.bic, 1));
     if (result.bootstrapRefits > 0)
         summary += QStringLiteral("; cones from %1 bootstrap refits").arg(result.bootstrapRefits);
+    QStringList unshared;
+    for (std::size_t j = 0; j < result.components.size(); ++j) {
+        if (!sharedBySite(result.components[j]))
+            unshared << QString::number(j + 1);
+    }
+    if (!unshared.isEmpty()) {
+        summary += QStringLiteral(". The specimens do not share component %1: its directions "
+                                  "scatter too widely (k below 10) for a site direction to mean "
+                                  "anything")
+                       .arg(unshared.join(QStringLiteral(", ")));
+    }
     if (!result.refusals.empty()) {
         summary += QStringLiteral(". Left out: %1")
                        .arg(QString::fromStdString(result.refusals.front()));

@@ -30,6 +30,10 @@ class SpecimenPicture;
 // their median range.
 QStringList siteComponentHeadings();
 std::vector<QStringList> siteComponentRows(const SiteUnmixResult &result);
+// Below this precision the specimens' directions of a component scatter so widely (an angular
+// standard deviation of about 25 degrees) that they do not share it: the window says so.
+inline constexpr double SharedSitePrecision = 10;
+bool sharedBySite(const SiteComponent &component);
 // One specimen: per site component, its direction in the joint fit beside its own unmixing's
 // component nearest to it.
 QStringList siteSpecimenHeadings();

@@ -90,6 +90,27 @@ TEST(SiteUnmixDialogTest, ShowsTheSiteComponentsAndEachSpecimensJointAndOwnFits)
     EXPECT_EQ(shown->rowCount(), 2);
 }
 
+// A component whose specimens' directions scatter with k below 10 is marked as not shared,
+// in the table and in the summary; k of 10 and more is shared.
+TEST(SiteUnmixDialogTest, ComponentsOfLowPrecisionAreMarkedNotShared)
+{
+    SiteUnmixResult result;
+    result.specimens.resize(9);
+    for (const double k : { 2.5, 9.99, 10.0, 33.0 }) {
+        SiteComponent component;
+        component.k = k;
+        result.components.push_back(component);
+    }
+    const auto rows = siteComponentRows(result);
+    ASSERT_EQ(rows.size(), 4u);
+    const int shared = int(siteComponentHeadings().indexOf("Shared"));
+    ASSERT_GE(shared, 0);
+    EXPECT_EQ(rows[0][shared], "no: k below 10");
+    EXPECT_EQ(rows[1][shared], "no: k below 10");
+    EXPECT_EQ(rows[2][shared], "yes");
+    EXPECT_EQ(rows[3][shared], "yes");
+}
+
 // Cancel ends the worker without a result, and the window says so.
 TEST(SiteUnmixDialogTest, CancelEndsTheWorkerWithoutAResult)
 {
