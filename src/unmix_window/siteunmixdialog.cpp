@@ -3,18 +3,16 @@
 #include "diagrams/specimenpicture.h"
 #include "model/vector3.h"
 #include "prompts/prompts.h"
+#include "unmix_window/unmixrun.h"
 #include "unmix_window/unmixtables.h"
 #include "unmix_window/unmixview.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QProgressBar>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QSplitter>
 #include <QTableWidget>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -120,8 +118,6 @@ SiteUnmixDialog::SiteUnmixDialog(std::string site, std::vector<SiteUnmixSpecimen
     const auto found = std::find_if(m_specimens.begin(), m_specimens.end(),
         [&](const SiteUnmixSpecimen &s) { return s.name == shown; });
     m_shown = found == m_specimens.end() ? 0 : int(found - m_specimens.begin());
-    m_job = std::make_unique<BackgroundJob>();
-    connect(m_job.get(), &BackgroundJob::finished, this, &SiteUnmixDialog::finish);
     setWindowTitle(QStringLiteral("Unmix site - %1").arg(QString::fromStdString(m_site)));
     buildControls();
     showResult();
@@ -130,20 +126,15 @@ SiteUnmixDialog::SiteUnmixDialog(std::string site, std::vector<SiteUnmixSpecimen
 
 SiteUnmixDialog::~SiteUnmixDialog()
 {
-    // The job reads the specimens and reports to this window: it stops before either goes.
-    m_job.reset();
+    // The fit reads the specimens and reports to this window: it stops before either goes.
+    delete m_run;
 }
 
 void SiteUnmixDialog::buildControls()
 {
-    CB_components = new QComboBox(this);
-    CB_components->setObjectName(QStringLiteral("CB_components"));
-    CB_components->addItems({ QStringLiteral("Automatic (BIC)"), QStringLiteral("1"),
-        QStringLiteral("2"), QStringLiteral("3") });
-    SE_bootstrap = new QSpinBox(this);
-    SE_bootstrap->setObjectName(QStringLiteral("SE_bootstrap"));
-    SE_bootstrap->setRange(0, 100000);
-    SE_bootstrap->setValue(200);
+    m_run = new UnmixRun(this, 3);
+    connect(m_run, &UnmixRun::ended, this, &SiteUnmixDialog::finish);
+    connect(m_run->unmixButton(), &QPushButton::clicked, this, [this] { btn_unmixClick(); });
     CB_specimen = new QComboBox(this);
     CB_specimen->setObjectName(QStringLiteral("CB_specimen"));
     for (const SiteUnmixSpecimen &s : m_specimens)
@@ -151,34 +142,14 @@ void SiteUnmixDialog::buildControls()
     CB_specimen->setCurrentIndex(m_shown);
     connect(CB_specimen, &QComboBox::currentIndexChanged, this,
         [this](int index) { showSpecimen(index); });
-    btn_unmix = new QPushButton(QStringLiteral("&Unmix"), this);
-    btn_unmix->setObjectName(QStringLiteral("btn_unmix"));
-    btn_unmix->setDefault(true);
-    btn_cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btn_cancel->setObjectName(QStringLiteral("btn_cancel"));
-    m_progress = new QProgressBar(this);
-    m_progress->setObjectName(QStringLiteral("m_progress"));
-    m_ticks = new QTimer(this);
-    connect(m_ticks, &QTimer::timeout, this, [this] {
-        m_progress->setMaximum(m_total.load());
-        m_progress->setValue(m_done.load());
-    });
-    connect(btn_unmix, &QPushButton::clicked, this, [this] { btn_unmixClick(); });
-    connect(btn_cancel, &QPushButton::clicked, this, [this] { btn_cancelClick(); });
 
     auto *choices = new QHBoxLayout;
-    const auto addLabelled = [&](const QString &caption, QWidget *control) {
-        auto *label = new QLabel(caption, this);
-        label->setBuddy(control);
-        choices->addWidget(label);
-        choices->addWidget(control);
-    };
-    addLabelled(QStringLiteral("&Components:"), CB_components);
-    addLabelled(QStringLiteral("&Bootstrap:"), SE_bootstrap);
-    choices->addWidget(btn_unmix);
-    choices->addWidget(m_progress, 1);
-    choices->addWidget(btn_cancel);
-    addLabelled(QStringLiteral("&Specimen shown:"), CB_specimen);
+    m_run->addChoices(choices);
+    m_run->addButtons(choices);
+    auto *specimenLabel = new QLabel(QStringLiteral("&Specimen shown:"), this);
+    specimenLabel->setBuddy(CB_specimen);
+    choices->addWidget(specimenLabel);
+    choices->addWidget(CB_specimen);
 
     lbl_summary = new QLabel(this);
     lbl_summary->setObjectName(QStringLiteral("lbl_summary"));
@@ -198,13 +169,16 @@ void SiteUnmixDialog::buildControls()
     layout->addLayout(choices);
     layout->addWidget(lbl_summary);
     layout->addWidget(split, 1);
-    setRunning(false);
 }
 
 void SiteUnmixDialog::setChoices(int components, int bootstrap)
 {
-    CB_components->setCurrentIndex(std::clamp(components, 0, CB_components->count() - 1));
-    SE_bootstrap->setValue(bootstrap);
+    m_run->setChoices(components, bootstrap);
+}
+
+bool SiteUnmixDialog::isRunning() const
+{
+    return m_run->isRunning();
 }
 
 QString SiteUnmixDialog::statusText() const
@@ -212,71 +186,41 @@ QString SiteUnmixDialog::statusText() const
     return lbl_summary->text();
 }
 
-void SiteUnmixDialog::setRunning(bool running)
-{
-    btn_unmix->setEnabled(!running);
-    btn_cancel->setEnabled(running);
-    CB_components->setEnabled(!running);
-    SE_bootstrap->setEnabled(!running);
-    if (running)
-        m_ticks->start(50);
-    else
-        m_ticks->stop();
-}
-
 void SiteUnmixDialog::btn_unmixClick()
 {
     if (isRunning())
         return;
     SiteUnmixOptions options;
-    options.components = CB_components->currentIndex();
-    options.bootstrap = SE_bootstrap->value();
-    options.progress = [this](int done, int total) {
-        m_done = done;
-        m_total = total;
-    };
-    m_done = 0;
-    m_total = 0;
+    options.components = m_run->componentCount();
+    options.bootstrap = m_run->bootstrapCount();
     // A new fit replaces the last: cancelled, it leaves none to show.
     m_result.reset();
+    m_pending.reset();
     showResult();
-    m_progress->setRange(0, 0);
     lbl_summary->setText(QStringLiteral("Unmixing the site's %1 specimens...")
                              .arg(m_specimens.size()));
-    setRunning(true);
-    m_job->start([this, options](std::stop_token stop) mutable {
-        options.stopRequested = [stop] { return stop.stop_requested(); };
-        m_pending.reset();
-        m_failure.clear();
-        try {
-            m_pending = unmixSite(m_site, m_specimens, options);
-        } catch (const std::exception &error) {
-            m_failure = QString::fromLocal8Bit(error.what());
-        }
+    m_run->start([this, options](const UnmixRun::StopRequested &stopRequested,
+                     const UnmixRun::Progress &progress) mutable {
+        options.stopRequested = stopRequested;
+        options.progress = progress;
+        m_pending = unmixSite(m_site, m_specimens, options);
     });
 }
 
 void SiteUnmixDialog::btn_cancelClick()
 {
-    m_job->requestStop();
+    m_run->requestStop();
 }
 
-void SiteUnmixDialog::finish()
+void SiteUnmixDialog::finish(bool cancelled, const QString &failure)
 {
-    m_progress->setRange(0, 1);
-    if (m_job->stopRequested()) {
-        m_progress->setValue(0);
-        lbl_summary->setText(QStringLiteral("Unmixing cancelled."));
-    } else if (m_pending) {
-        m_progress->setValue(1);
+    if (!cancelled && failure.isEmpty() && m_pending) {
         m_result = std::move(m_pending);
-        m_pending.reset();
         showResult();
     } else {
-        m_progress->setValue(0);
-        lbl_summary->setText(completedErrorText(m_failure));
+        lbl_summary->setText(UnmixRun::endText(cancelled, failure));
     }
-    setRunning(false);
+    m_pending.reset();
     emit unmixFinished();
 }
 

@@ -1,29 +1,23 @@
 #pragma once
 
-#include "prompts/backgroundjob.h"
 #include "unmixing/siteunmixing.h"
 
 #include <QDialog>
 #include <QString>
 #include <QStringList>
 
-#include <atomic>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 class QComboBox;
 class QLabel;
-class QProgressBar;
-class QPushButton;
-class QSpinBox;
 class QTableWidget;
-class QTimer;
 
 namespace Demagora {
 
 class SpecimenPicture;
+class UnmixRun;
 
 // The rows of the site window's tables, as plain values a test reads without a window.
 // The site's components: direction, cone, k with its interval, the specimens carrying it and
@@ -57,7 +51,7 @@ public:
 
     // 0 automatic, else the number of components; bootstrap refits.
     void setChoices(int components, int bootstrap);
-    bool isRunning() const { return m_job->isRunning(); }
+    bool isRunning() const;
     const std::optional<SiteUnmixResult> &result() const { return m_result; }
     QString statusText() const;
     const SpecimenPicture &picture() const { return *m_picture; }
@@ -73,30 +67,20 @@ signals:
 
 private:
     void buildControls();
-    void finish();
+    void finish(bool cancelled, const QString &failure);
     void showResult();
-    void setRunning(bool running);
 
     std::string m_site;
     std::vector<SiteUnmixSpecimen> m_specimens;
     int m_shown = 0;
     std::optional<SiteUnmixResult> m_result;
 
-    // The fit runs as a background job; it reads the specimens and writes the pending result,
-    // which the window takes once the job has finished.
-    std::unique_ptr<BackgroundJob> m_job;
-    std::atomic<int> m_done { 0 };
-    std::atomic<int> m_total { 0 };
+    // The fit runs on the run's background job; it reads the specimens and writes the pending
+    // result, which the window takes once the fit has ended.
+    UnmixRun *m_run = nullptr;
     std::optional<SiteUnmixResult> m_pending;
-    QString m_failure;
 
-    QComboBox *CB_components = nullptr;
-    QSpinBox *SE_bootstrap = nullptr;
     QComboBox *CB_specimen = nullptr;
-    QPushButton *btn_unmix = nullptr;
-    QPushButton *btn_cancel = nullptr;
-    QProgressBar *m_progress = nullptr;
-    QTimer *m_ticks = nullptr;
     QLabel *lbl_summary = nullptr;
     QTableWidget *SG_site = nullptr;
     QTableWidget *SG_specimen = nullptr;

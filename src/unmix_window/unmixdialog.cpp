@@ -6,6 +6,7 @@
 #include "prompts/outputconfirmation.h"
 #include "prompts/prompts.h"
 #include "diagrams/specimenpicture.h"
+#include "unmix_window/unmixrun.h"
 #include "unmix_window/unmixtables.h"
 #include "unmix_window/unmixview.h"
 #include "unmixing/twinscenario.h"
@@ -37,8 +38,6 @@ UnmixDialog::UnmixDialog(
     , m_scaleAPerM(scaleAPerM)
 {
     setObjectName(QStringLiteral("UnmixDialog"));
-    m_job = std::make_unique<BackgroundJob>();
-    connect(m_job.get(), &BackgroundJob::finished, this, &UnmixDialog::finish);
     setWindowTitle(QStringLiteral("Unmix - %1").arg(QString::fromStdString(m_specimen)));
     buildControls();
     showResult();
@@ -47,57 +46,32 @@ UnmixDialog::UnmixDialog(
 
 UnmixDialog::~UnmixDialog()
 {
-    // The job reads the steps and reports to this window: it stops before either goes.
-    m_job.reset();
+    // The fit reads the steps and reports to this window: it stops before either goes.
+    delete m_run;
 }
 
 void UnmixDialog::buildControls()
 {
-    CB_components = new QComboBox(this);
-    CB_components->setObjectName(QStringLiteral("CB_components"));
-    CB_components->addItems({ QStringLiteral("Automatic (BIC)"), QStringLiteral("1"),
-        QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4") });
+    m_run = new UnmixRun(this, MaxUnmixComponents);
+    connect(m_run, &UnmixRun::ended, this, &UnmixDialog::finish);
+    connect(m_run, &UnmixRun::runningChanged, this, &UnmixDialog::setRunning);
     CB_shapes = new QComboBox(this);
     CB_shapes->setObjectName(QStringLiteral("CB_shapes"));
     CB_shapes->addItems(
         { QStringLiteral("Gauss"), QStringLiteral("Rectangular"), QStringLiteral("Any") });
     CB_shapes->setCurrentIndex(2);
-    SE_bootstrap = new QSpinBox(this);
-    SE_bootstrap->setObjectName(QStringLiteral("SE_bootstrap"));
-    SE_bootstrap->setRange(0, 100000);
-    SE_bootstrap->setValue(200);
-    btn_unmix = new QPushButton(QStringLiteral("&Unmix"), this);
-    btn_unmix->setObjectName(QStringLiteral("btn_unmix"));
-    btn_unmix->setDefault(true);
-    btn_cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btn_cancel->setObjectName(QStringLiteral("btn_cancel"));
     btn_save = new QPushButton(QStringLiteral("&Save as scenario..."), this);
     btn_save->setObjectName(QStringLiteral("btn_save"));
-    m_progress = new QProgressBar(this);
-    m_progress->setObjectName(QStringLiteral("m_progress"));
-    m_ticks = new QTimer(this);
-    connect(m_ticks, &QTimer::timeout, this, [this] {
-        // Busy while the model is chosen; then the refits, counted.
-        m_progress->setMaximum(m_total.load());
-        m_progress->setValue(m_done.load());
-    });
-    connect(btn_unmix, &QPushButton::clicked, this, [this] { btn_unmixClick(); });
-    connect(btn_cancel, &QPushButton::clicked, this, [this] { btn_cancelClick(); });
+    connect(m_run->unmixButton(), &QPushButton::clicked, this, [this] { btn_unmixClick(); });
     connect(btn_save, &QPushButton::clicked, this, [this] { btn_saveClick(); });
 
     auto *choices = new QHBoxLayout;
-    const auto addLabelled = [&](const QString &caption, QWidget *control) {
-        auto *label = new QLabel(caption, this);
-        label->setBuddy(control);
-        choices->addWidget(label);
-        choices->addWidget(control);
-    };
-    addLabelled(QStringLiteral("&Components:"), CB_components);
-    addLabelled(QStringLiteral("S&hapes:"), CB_shapes);
-    addLabelled(QStringLiteral("&Bootstrap:"), SE_bootstrap);
-    choices->addWidget(btn_unmix);
-    choices->addWidget(m_progress, 1);
-    choices->addWidget(btn_cancel);
+    m_run->addChoices(choices);
+    auto *shapesLabel = new QLabel(QStringLiteral("S&hapes:"), this);
+    shapesLabel->setBuddy(CB_shapes);
+    choices->addWidget(shapesLabel);
+    choices->addWidget(CB_shapes);
+    m_run->addButtons(choices);
     choices->addWidget(btn_save);
 
     lbl_summary = new QLabel(this);
@@ -131,9 +105,8 @@ void UnmixDialog::buildControls()
 
 void UnmixDialog::setChoices(int components, UnmixShapes shapes, int bootstrap)
 {
-    CB_components->setCurrentIndex(std::clamp(components, 0, MaxUnmixComponents));
+    m_run->setChoices(components, bootstrap);
     CB_shapes->setCurrentIndex(int(shapes));
-    SE_bootstrap->setValue(bootstrap);
 }
 
 QString UnmixDialog::statusText() const
@@ -148,16 +121,8 @@ QString UnmixDialog::warningText() const
 
 void UnmixDialog::setRunning(bool running)
 {
-    btn_unmix->setEnabled(!running);
-    btn_cancel->setEnabled(running);
     btn_save->setEnabled(!running && m_result.has_value());
-    CB_components->setEnabled(!running);
     CB_shapes->setEnabled(!running);
-    SE_bootstrap->setEnabled(!running);
-    if (running)
-        m_ticks->start(50);
-    else
-        m_ticks->stop();
 }
 
 void UnmixDialog::btn_unmixClick()
@@ -165,56 +130,39 @@ void UnmixDialog::btn_unmixClick()
     if (isRunning())
         return;
     UnmixOptions options;
-    options.components = CB_components->currentIndex();
+    options.components = m_run->componentCount();
     options.shapes = static_cast<UnmixShapes>(CB_shapes->currentIndex());
-    options.bootstrap = SE_bootstrap->value();
-    options.progress = [this](int done, int total) {
-        m_done = done;
-        m_total = total;
-    };
+    options.bootstrap = m_run->bootstrapCount();
     m_chosenByBic = options.components == 0;
-    m_done = 0;
-    m_total = 0;
     // A new fit replaces the last: cancelled, it leaves none to show or save.
     m_result.reset();
     showResult();
-    m_progress->setRange(0, 0);
     lbl_summary->setText(QStringLiteral("Unmixing..."));
     lbl_warning->clear();
-    setRunning(true);
-    m_job->start([this, options](std::stop_token stop) mutable {
-        options.stopRequested = [stop] { return stop.stop_requested(); };
-        m_pending.reset();
-        m_failure.clear();
-        try {
-            m_pending = unmixSpecimen(m_specimen, m_steps, options);
-        } catch (const std::exception &error) {
-            m_failure = QString::fromLocal8Bit(error.what());
-        }
+    m_pending.reset();
+    m_run->start([this, options](const UnmixRun::StopRequested &stopRequested,
+                     const UnmixRun::Progress &progress) mutable {
+        options.stopRequested = stopRequested;
+        options.progress = progress;
+        m_pending = unmixSpecimen(m_specimen, m_steps, options);
     });
 }
 
 void UnmixDialog::btn_cancelClick()
 {
-    m_job->requestStop();
+    m_run->requestStop();
 }
 
-void UnmixDialog::finish()
+void UnmixDialog::finish(bool cancelled, const QString &failure)
 {
-    m_progress->setRange(0, 1);
     // Cancel discards the fit, even one that ended while the press was on its way.
-    if (m_job->stopRequested()) {
-        m_progress->setValue(0);
-        lbl_summary->setText(QStringLiteral("Unmixing cancelled."));
-    } else if (m_pending) {
-        m_progress->setValue(1);
+    if (!cancelled && failure.isEmpty() && m_pending) {
         m_result = std::move(m_pending);
-        m_pending.reset();
         showResult();
     } else {
-        m_progress->setValue(0);
-        lbl_summary->setText(completedErrorText(m_failure));
+        lbl_summary->setText(UnmixRun::endText(cancelled, failure));
     }
+    m_pending.reset();
     setRunning(false);
     emit unmixFinished();
 }

@@ -1,13 +1,12 @@
 #pragma once
 
 #include "measurements/specimen.h"
-#include "prompts/backgroundjob.h"
+#include "unmix_window/unmixrun.h"
 #include "unmixing/unmixing.h"
 
 #include <QDialog>
 #include <QString>
 
-#include <atomic>
 #include <functional>
 #include <optional>
 #include <string>
@@ -16,15 +15,13 @@
 
 class QComboBox;
 class QLabel;
-class QProgressBar;
 class QPushButton;
-class QSpinBox;
 class QTableWidget;
-class QTimer;
 
 namespace Demagora {
 
 class SpecimenPicture;
+
 
 // The "Unmix" window over one specimen: the number of components (automatic or 1-4), the
 // shapes and the bootstrap count; the fit runs on a worker thread with a progress bar and
@@ -57,7 +54,7 @@ public:
 
     // 0 automatic, else the number of components; shapes; bootstrap refits.
     void setChoices(int components, UnmixShapes shapes, int bootstrap);
-    bool isRunning() const { return m_job->isRunning(); }
+    bool isRunning() const { return m_run->isRunning(); }
     const std::optional<UnmixResult> &result() const { return m_result; }
     const SpecimenPicture &picture() const { return *m_picture; }
     QString statusText() const;
@@ -73,8 +70,8 @@ signals:
 
 private:
     void buildControls();
-    // The job has ended: its result shown, or why there is none.
-    void finish();
+    // The fit has ended: its result shown, or why there is none.
+    void finish(bool cancelled, const QString &failure);
     void showResult();
     void setRunning(bool running);
 
@@ -88,22 +85,13 @@ private:
     std::optional<UnmixResult> m_result;
     bool m_chosenByBic = false;
 
-    // The fit runs as a background job; it reads the steps and options and writes the pending
-    // result, which the window takes once the job has finished.
-    std::unique_ptr<BackgroundJob> m_job;
-    std::atomic<int> m_done { 0 };
-    std::atomic<int> m_total { 0 };
+    // The fit runs on the run's background job; it reads the steps and options and writes the
+    // pending result, which the window takes once the fit has ended.
+    UnmixRun *m_run = nullptr;
     std::optional<UnmixResult> m_pending;
-    QString m_failure;
 
-    QComboBox *CB_components = nullptr;
     QComboBox *CB_shapes = nullptr;
-    QSpinBox *SE_bootstrap = nullptr;
-    QPushButton *btn_unmix = nullptr;
-    QPushButton *btn_cancel = nullptr;
     QPushButton *btn_save = nullptr;
-    QProgressBar *m_progress = nullptr;
-    QTimer *m_ticks = nullptr;
     QLabel *lbl_summary = nullptr;
     QLabel *lbl_warning = nullptr;
     QTableWidget *SG_components = nullptr;
