@@ -2,7 +2,6 @@
 
 #include "diagrams/specimenpicture.h"
 #include "model/vector3.h"
-#include "prompts/prompts.h"
 #include "unmix_window/unmixrun.h"
 #include "unmix_window/unmixtables.h"
 #include "unmix_window/unmixview.h"

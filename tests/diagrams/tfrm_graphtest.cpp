@@ -2,7 +2,6 @@
 
 #include "diagrams/diagramwindow.h"
 #include "diagrams/toolbaricons.h"
-#include "busypool.h"
 #include "diagramfixtures.h"
 #include "support/scriptedprompts.h"
 
@@ -22,14 +21,12 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <functional>
 #include <memory>
 
 namespace Demagora {
 namespace {
 
-using Testing::BusyPool;
 using Testing::colourNear;
 using Testing::component;
 using Testing::countText;
@@ -411,13 +408,11 @@ TEST_F(TFrm_graphTest, NewerDrawingReplacesTheOlderAndClosingCancelsIt)
     EXPECT_EQ(shown.size(), QSize(800, 800));
     EXPECT_EQ(shown, rendererPicture(*window));
 
-    // Closed while a drawing waits for a thread: the drawing may only start once the window
-    // is gone, and must then find nothing of the window destroyed (the sanitizers tell).
-    BusyPool pool;
+    // Closed while a drawing runs: the drawing is stopped and waited for before the window's
+    // run goes, so that it finds nothing of the window destroyed (the sanitizers tell).
     click("btn_legend");
     window->grab();
     EXPECT_TRUE(window->isDrawing());
-    pool.releaseLater(std::chrono::milliseconds(200));
     window.reset();
 }
 
@@ -434,7 +429,8 @@ TEST_F(TFrm_graphTest, ResizedWindowShowsTheLastPictureScaledWhileTheNewOneIsDra
         lastPainter, QRectF(QPointF(0, 0), QSizeF(window->size())), window->viewState());
     lastPainter.end();
     {
-        BusyPool pool;
+        // The drawing's end comes through the event loop, which grabbing does not run: the
+        // window is still drawing when it is grabbed.
         window->resize(900, 924);
         const QImage shown = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
         EXPECT_TRUE(window->isDrawing());
