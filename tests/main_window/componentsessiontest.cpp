@@ -198,6 +198,21 @@ TEST_F(ComponentSessionTest, ChangeRewritesTheRowAndThePopulation)
     EXPECT_EQ(session.settings().runHighTemp, 250);
 }
 
+// The window reads a change on its own thread and builds the population off it: reading
+// touches neither the population nor the grid, which change together when it is applied.
+TEST_F(ComponentSessionTest, ReadingAChangeChangesNothingUntilItIsApplied)
+{
+    add(texts("1", "2", "10", "100", "200"));
+    const Row rowBefore = row(session.grid(), 1);
+    const ComponentSession::ComponentChange change
+        = session.readChange(0, texts("1", "2", "20", "100", "200"), {}, random);
+    EXPECT_EQ(session.populations()[0][0].Height, 10);
+    EXPECT_EQ(row(session.grid(), 1), rowBefore);
+    session.applyChange(change);
+    EXPECT_EQ(session.populations()[0][0].Height, 20);
+    EXPECT_EQ(row(session.grid(), 1), (Row { "Comp. #1", "1", "2", "20", "100", "200", "833" }));
+}
+
 TEST_F(ComponentSessionTest, RefusedChangeLosesNothing)
 {
     add(texts("1", "2", "10", "100", "200"), multiple("30", "3"));
