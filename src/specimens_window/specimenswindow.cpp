@@ -412,6 +412,9 @@ void SpecimensWindow::unmix()
         = openUnmixDialog(this, m_set.specimens[std::size_t(m_current)], std::move(good))) {
         dialog->setScenarioOpener(m_scenarioOpener);
         dialog->setMeasurementsRead(m_set.files);
+        const Specimen &specimen = m_set.specimens[std::size_t(m_current)];
+        dialog->setSpecimenAxes(
+            shownCoordinates(specimen, coordinates()) == CoordinateSystem::Specimen);
     }
 }
 

@@ -103,6 +103,12 @@ void UnmixDialog::buildControls()
     setRunning(false);
 }
 
+void UnmixDialog::setSpecimenAxes(bool specimenAxes)
+{
+    m_specimenAxes = specimenAxes;
+    showResult();
+}
+
 void UnmixDialog::setChoices(int components, UnmixShapes shapes, int bootstrap)
 {
     m_run->setChoices(components, bootstrap);
@@ -173,11 +179,15 @@ void UnmixDialog::showResult()
     if (!m_result) {
         for (QTableWidget *table : { SG_components, SG_candidates, SG_residuals })
             fillUnmixTable(table, {});
-        m_picture->setDiagram(SpecimenDiagram(unmixDiagramData(title, m_steps, UnmixResult {})));
+        SpecimenDiagramData data = unmixDiagramData(title, m_steps, UnmixResult {});
+        data.specimenAxes = m_specimenAxes;
+        m_picture->setDiagram(SpecimenDiagram(std::move(data)));
         lbl_summary->setText(QStringLiteral("Choose the components and press Unmix."));
         return;
     }
-    m_picture->setDiagram(SpecimenDiagram(unmixDiagramData(title, m_steps, *m_result)));
+    SpecimenDiagramData data = unmixDiagramData(title, m_steps, *m_result);
+    data.specimenAxes = m_specimenAxes;
+    m_picture->setDiagram(SpecimenDiagram(std::move(data)));
     fillUnmixTable(SG_components, unmixComponentRows(*m_result));
     for (int r = 0; r < SG_components->rowCount(); ++r)
         SG_components->item(r, 0)->setForeground(unmixComponentColour(std::size_t(r)));

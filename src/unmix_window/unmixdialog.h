@@ -52,6 +52,8 @@ public:
         m_measurementsRead = std::move(files);
     }
 
+    // The steps are in the specimen's own frame: the picture names its axes x, y and z.
+    void setSpecimenAxes(bool specimenAxes);
     // 0 automatic, else the number of components; shapes; bootstrap refits.
     void setChoices(int components, UnmixShapes shapes, int bootstrap);
     bool isRunning() const { return m_run->isRunning(); }
@@ -84,6 +86,7 @@ private:
     std::vector<std::string> m_measurementsRead;
     std::optional<UnmixResult> m_result;
     bool m_chosenByBic = false;
+    bool m_specimenAxes = false;
 
     // The fit runs on the run's background job; it reads the steps and options and writes the
     // pending result, which the window takes once the fit has ended.

@@ -352,6 +352,23 @@ TEST(SpecimensWindowTest, AnAfFileOpensOnItsAfStepsWhichUnmixRefuses)
         QStringLiteral("AF"));
 }
 
+// The unmix window names its picture's axes as the specimens window does: x, y and z for
+// steps in the specimen's own frame, north, east and down once oriented.
+TEST(SpecimensWindowTest, UnmixWindowNamesItsAxesByTheCoordinatesShown)
+{
+    Testing::ScriptedPrompts prompts;
+    const auto window = openCit();
+    for (const auto &[index, specimenAxes] : { std::pair { 0, true }, std::pair { 1, false } }) {
+        SCOPED_TRACE(index);
+        window->findChild<QComboBox *>(QStringLiteral("CB_coordinates"))->setCurrentIndex(index);
+        window->findChild<QPushButton *>(QStringLiteral("btn_unmix"))->click();
+        auto *dialog = window->findChild<UnmixDialog *>();
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->picture().diagram().data().specimenAxes, specimenAxes);
+        delete dialog;
+    }
+}
+
 // "Unmix site..." opens the site window over every specimen of the shown specimen's site, the
 // shown one first, and fits them together.
 TEST(SpecimensWindowTest, UnmixSiteOpensOverTheShownSpecimensSite)
