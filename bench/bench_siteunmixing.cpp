@@ -8,6 +8,8 @@
 #include "model/vector3.h"
 #include "unmixing/siteunmixing.h"
 
+#include "simulatedsteps.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -17,49 +19,15 @@
 namespace {
 
 using namespace Demagora;
+using Bench::schedule;
+using Bench::simulate;
 
 const double Pi = std::acos(-1.0);
 
 TVector gauss(const Vector3 &direction, double height, double low, double high)
 {
     const AngularDirection d = directionOf(direction);
-    TVector v;
-    v.SigmaCount = 3;
-    v.Shape = SpectrumShape::Gauss;
-    v.Declination = d.declination;
-    v.Inclination = d.inclination;
-    v.Height = height;
-    v.BlockLow = low;
-    v.BlockHigh = high;
-    return v;
-}
-
-// The steps the simulator gives for the components, noise per axis a fraction of the NRM.
-std::vector<UnmixStep> simulate(const std::vector<TVector> &components,
-    const std::vector<std::int32_t> &temperatures, double noiseFraction, std::uint64_t seed)
-{
-    ComponentPopulations populations;
-    for (const TVector &c : components)
-        populations.push_back({ c });
-    const RunRange range = computeRunRange(populations);
-    ResultSeries series;
-    RunDemagnetization(range.pointCount, range.low, range.high, series, populations, nullptr, 1);
-    const auto &nrm = series.front().front();
-    const double noise
-        = noiseFraction * std::sqrt(nrm.X * nrm.X + nrm.Y * nrm.Y + nrm.Z * nrm.Z) * 1e-3;
-    MersenneTwisterSource random(seed);
-    std::vector<UnmixStep> steps;
-    for (const MeasuredStep &m : measureMember(series.front(), temperatures, 1e-3, noise, &random))
-        steps.push_back({ double(m.temperature), { m.x, m.y, m.z }, {} });
-    return steps;
-}
-
-std::vector<std::int32_t> schedule(std::int32_t from, std::int32_t to, std::int32_t every)
-{
-    std::vector<std::int32_t> t;
-    for (std::int32_t v = from; v <= to; v += every)
-        t.push_back(v);
-    return t;
+    return Bench::gauss(d.declination, d.inclination, height, low, high);
 }
 
 Vector3 randomDirection(RandomSource &random)

@@ -7,6 +7,8 @@
 #include "model/run.h"
 #include "unmixing/unmixing.h"
 
+#include "simulatedsteps.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -16,47 +18,9 @@
 namespace {
 
 using namespace Demagora;
-
-TVector gauss(double declination, double inclination, double height, double low, double high,
-    SpectrumShape shape = SpectrumShape::Gauss)
-{
-    TVector v;
-    v.SigmaCount = 3;
-    v.Shape = shape;
-    v.Declination = declination;
-    v.Inclination = inclination;
-    v.Height = height;
-    v.BlockLow = low;
-    v.BlockHigh = high;
-    return v;
-}
-
-std::vector<UnmixStep> simulate(const std::vector<TVector> &components,
-    const std::vector<std::int32_t> &temperatures, double noiseFraction, std::uint64_t seed)
-{
-    ComponentPopulations populations;
-    for (const TVector &c : components)
-        populations.push_back({ c });
-    const RunRange range = computeRunRange(populations);
-    ResultSeries series;
-    RunDemagnetization(range.pointCount, range.low, range.high, series, populations, nullptr, 1);
-    const auto &nrm = series.front().front();
-    const double noise
-        = noiseFraction * std::sqrt(nrm.X * nrm.X + nrm.Y * nrm.Y + nrm.Z * nrm.Z) * 1e-3;
-    MersenneTwisterSource random(seed);
-    std::vector<UnmixStep> steps;
-    for (const MeasuredStep &m : measureMember(series.front(), temperatures, 1e-3, noise, &random))
-        steps.push_back({ double(m.temperature), { m.x, m.y, m.z }, {} });
-    return steps;
-}
-
-std::vector<std::int32_t> schedule(std::int32_t from, std::int32_t to, std::int32_t every)
-{
-    std::vector<std::int32_t> t;
-    for (std::int32_t v = from; v <= to; v += every)
-        t.push_back(v);
-    return t;
-}
+using Bench::schedule;
+using Bench::gauss;
+using Bench::simulate;
 
 // 30 steps every 20 degrees, two overlapping components.
 std::vector<UnmixStep> thirtySteps()
