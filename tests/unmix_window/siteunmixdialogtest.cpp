@@ -111,6 +111,42 @@ TEST(SiteUnmixDialogTest, ComponentsOfLowPrecisionAreMarkedNotShared)
     EXPECT_EQ(rows[3][shared], "yes");
 }
 
+// Every value lands in its own column: the site's component with its cone and k interval, and
+// a specimen's joint component beside its own nearest one; a component the specimen lacks
+// shows as absent, with no own component beside it.
+TEST(SiteUnmixDialogTest, RowsPutEachValueInItsColumn)
+{
+    SiteUnmixResult result;
+    result.specimens.resize(8);
+    SiteComponent site;
+    site.declination = 12.34;
+    site.inclination = -56.78;
+    site.alpha95 = 4.56;
+    site.k = 78.9;
+    site.kLow = 40.1;
+    site.kHigh = 120.2;
+    site.specimens = 7;
+    site.low = 123.4;
+    site.high = 567.8;
+    result.components.push_back(site);
+    EXPECT_EQ(siteComponentRows(result).front(),
+        (QStringList { "1", "12.3", "-56.8", "4.6", "78.9", "40.1 to 120.2", "7 of 8", "123 to 568",
+            "yes" }));
+
+    SiteSpecimenFit fit;
+    fit.components = { { SpectrumShape::Gauss, 10, 20, 1, 100, 300 },
+        { SpectrumShape::Gauss, 200, -30, 0, 300, 500 } };
+    fit.alpha95 = { 3.21, 9 };
+    fit.single.best.components = { { SpectrumShape::Gauss, 200, -30, 2, 320, 480 },
+        { SpectrumShape::Gauss, 10, 25, 1, 110, 290 } };
+    const auto rows = siteSpecimenRows(fit);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0],
+        (QStringList { "1", "10.0", "20.0", "3.2", "100 to 300", "10.0", "25.0", "110 to 290",
+            "5.0" }));
+    EXPECT_EQ(rows[1], (QStringList { "2", "absent", "", "", "", "", "", "", "" }));
+}
+
 // Cancel ends the worker without a result, and the window says so.
 TEST(SiteUnmixDialogTest, CancelEndsTheWorkerWithoutAResult)
 {
