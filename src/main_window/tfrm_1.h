@@ -145,7 +145,7 @@ private:
     void loadScenario(Scenario scenario, ScenarioDocument::Loaded loaded);
     void showLoadedScenario();
     // Starts work on the window's BusyWork; if other work still runs, calls done with why.
-    bool startBusy(std::function<void()> work, BusyWork::Done done);
+    void startBusy(std::function<void()> work, BusyWork::Done done);
     void reportFailure(std::exception_ptr failure);
     void showPopulationSettings(bool withTexts);
     void focusEntryField(EntryField field);

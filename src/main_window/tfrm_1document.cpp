@@ -89,13 +89,12 @@ void TFrm_1::loadScenario(Scenario scenario, ScenarioDocument::Loaded loaded)
         });
 }
 
-bool TFrm_1::startBusy(std::function<void()> work, BusyWork::Done done)
+void TFrm_1::startBusy(std::function<void()> work, BusyWork::Done done)
 {
-    if (m_busy.start(std::move(work), done))
-        return true;
-    done(std::make_exception_ptr(std::runtime_error(
-        "Another change is still being made: try again once the window takes input.")));
-    return false;
+    if (!m_busy.start(std::move(work), done)) {
+        done(std::make_exception_ptr(std::runtime_error(
+            "Another change is still being made: try again once the window takes input.")));
+    }
 }
 
 void TFrm_1::reportFailure(std::exception_ptr failure)
