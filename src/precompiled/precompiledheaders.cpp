@@ -1,0 +1,1 @@
+// The library that compiles the shared precompiled headers needs one file of its own.
