@@ -24,28 +24,43 @@ struct SiteFitOutcome
     double cost = 0; // the specimens' weighted sums of squared residuals, the penalty left out
     double objective = 0; // what the solver minimized: the cost plus twice the penalty
     bool converged = false;
+    bool moved = false; // whether the solver lowered the objective by more than a billionth
 };
+
+// Whether refineSiteFixed varies the specimens' ranges (Free) or keeps them where they start
+// while the directions and heights move (Held).
+enum class SiteRanges { Free, Held };
 
 // One least-squares problem over every specimen's steps (data[s], weighted by its noise) and
 // the Fisher log-density of each specimen's direction about the site's, k (1 - cos angle) for
 // each specimen and component, at the precisions of start, which stay as they are. Heights
 // stay >= 0 and each range inside its specimen's bounds, as refineComponents keeps them.
 // stop is asked after every iteration; a stop ends the solver early, not converged.
+// A range whose end lies on a step's temperature (where the prediction of a rectangular
+// spectrum has a kink, and where a specimen's own fit often ends) stops the solver: every step
+// it tries leans on the kink's one-sided slope and is refused, and the specimen's direction
+// stays where the kink holds it, short of the site's pull. So where the solver cannot move from
+// the start, the ranges are held where they start while the directions and heights move, then
+// freed again.
 SiteFitOutcome refineSite(const std::vector<FitData> &data, const SiteParameters &start,
     const std::function<bool()> &stop = {}, unsigned threads = 1);
 
 // refineSite for exactly K components, each K compiled in a file of its own as refineFixed is.
 template <int K>
 SiteFitOutcome refineSiteFixed(const std::vector<FitData> &data, const SiteParameters &start,
-    const std::function<bool()> &stop, unsigned threads);
+    const std::function<bool()> &stop, unsigned threads, SiteRanges ranges);
 
 extern template SiteFitOutcome refineSiteFixed<1>(
-    const std::vector<FitData> &, const SiteParameters &, const std::function<bool()> &, unsigned);
+    const std::vector<FitData> &, const SiteParameters &, const std::function<bool()> &, unsigned,
+    SiteRanges);
 extern template SiteFitOutcome refineSiteFixed<2>(
-    const std::vector<FitData> &, const SiteParameters &, const std::function<bool()> &, unsigned);
+    const std::vector<FitData> &, const SiteParameters &, const std::function<bool()> &, unsigned,
+    SiteRanges);
 extern template SiteFitOutcome refineSiteFixed<3>(
-    const std::vector<FitData> &, const SiteParameters &, const std::function<bool()> &, unsigned);
+    const std::vector<FitData> &, const SiteParameters &, const std::function<bool()> &, unsigned,
+    SiteRanges);
 extern template SiteFitOutcome refineSiteFixed<4>(
-    const std::vector<FitData> &, const SiteParameters &, const std::function<bool()> &, unsigned);
+    const std::vector<FitData> &, const SiteParameters &, const std::function<bool()> &, unsigned,
+    SiteRanges);
 
 } // namespace Demagora

@@ -3,6 +3,7 @@
 namespace Demagora {
 
 template SiteFitOutcome refineSiteFixed<1>(
-    const std::vector<FitData> &, const SiteParameters &, const std::function<bool()> &, unsigned);
+    const std::vector<FitData> &, const SiteParameters &, const std::function<bool()> &, unsigned,
+    SiteRanges);
 
 } // namespace Demagora

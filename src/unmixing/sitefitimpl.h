@@ -100,7 +100,7 @@ struct UnitLength
 
 template <int K>
 SiteFitOutcome refineSiteFixed(const std::vector<FitData> &data, const SiteParameters &start,
-    const std::function<bool()> &stop, unsigned threads)
+    const std::function<bool()> &stop, unsigned threads, SiteRanges ranges)
 {
     using namespace SiteFitDetail;
     const std::size_t specimens = data.size();
@@ -143,14 +143,22 @@ SiteFitOutcome refineSiteFixed(const std::vector<FitData> &data, const SiteParam
                 new ceres::AutoDiffCostFunction<DirectionPenalty<K>, 4, Values * K, 3>(
                     new DirectionPenalty<K> { j, std::sqrt(start.precisions[j]) }),
                 nullptr, block, site[j].data());
-        std::array<double, 2 * K> ranges {};
+        std::array<double, 2 * K> startRanges {};
         for (int j = 0; j < K; ++j) {
-            ranges[2 * j] = block[Values * j + 4];
-            ranges[2 * j + 1] = block[Values * j + 5];
+            startRanges[2 * j] = block[Values * j + 4];
+            startRanges[2 * j + 1] = block[Values * j + 5];
         }
         problem.AddResidualBlock(new ceres::AutoDiffCostFunction<RangeAnchor<K>, 2 * K, Values * K>(
-                                     new RangeAnchor<K> { ranges }),
+                                     new RangeAnchor<K> { startRanges }),
             nullptr, block);
+        if (ranges == SiteRanges::Held) { // every range end constant
+            std::vector<int> held;
+            for (int j = 0; j < K; ++j) {
+                held.push_back(Values * j + 4);
+                held.push_back(Values * j + 5);
+            }
+            problem.SetManifold(block, new ceres::SubsetManifold(Values * K, held));
+        }
         for (int j = 0; j < K; ++j) {
             problem.SetParameterLowerBound(block, Values * j + 3, 0);
             problem.SetParameterLowerBound(block, Values * j + 4, d.lowBound);
@@ -184,6 +192,7 @@ SiteFitOutcome refineSiteFixed(const std::vector<FitData> &data, const SiteParam
     SiteFitOutcome outcome;
     outcome.converged = summary.termination_type == ceres::CONVERGENCE;
     outcome.objective = 2 * summary.final_cost;
+    outcome.moved = summary.final_cost < (1 - 1e-9) * summary.initial_cost;
     outcome.fitted.precisions = start.precisions;
     for (int j = 0; j < K; ++j) {
         const Vector3 m { site[j][0], site[j][1], site[j][2] };

@@ -15,21 +15,38 @@
 
 namespace Demagora {
 
-SiteFitOutcome refineSite(const std::vector<FitData> &data, const SiteParameters &start,
-    const std::function<bool()> &stop, unsigned threads)
+namespace {
+
+SiteFitOutcome refineSiteRanges(const std::vector<FitData> &data, const SiteParameters &start,
+    const std::function<bool()> &stop, unsigned threads, SiteRanges ranges)
 {
     switch (start.directions.size()) {
     case 1:
-        return refineSiteFixed<1>(data, start, stop, threads);
+        return refineSiteFixed<1>(data, start, stop, threads, ranges);
     case 2:
-        return refineSiteFixed<2>(data, start, stop, threads);
+        return refineSiteFixed<2>(data, start, stop, threads, ranges);
     case 3:
-        return refineSiteFixed<3>(data, start, stop, threads);
+        return refineSiteFixed<3>(data, start, stop, threads, ranges);
     case 4:
-        return refineSiteFixed<4>(data, start, stop, threads);
+        return refineSiteFixed<4>(data, start, stop, threads, ranges);
     default:
-        return { start, 0, false };
+        return { start, 0, 0, false, false };
     }
+}
+
+} // namespace
+
+SiteFitOutcome refineSite(const std::vector<FitData> &data, const SiteParameters &start,
+    const std::function<bool()> &stop, unsigned threads)
+{
+    SiteFitOutcome free = refineSiteRanges(data, start, stop, threads, SiteRanges::Free);
+    if (free.moved || (stop && stop()))
+        return free;
+    const SiteFitOutcome held = refineSiteRanges(data, start, stop, threads, SiteRanges::Held);
+    if (stop && stop())
+        return free;
+    SiteFitOutcome freed = refineSiteRanges(data, held.fitted, stop, threads, SiteRanges::Free);
+    return freed.objective < free.objective ? freed : free;
 }
 
 namespace {
