@@ -456,7 +456,8 @@ void paintCircle(PanelCanvas &canvas, const NetGeometry &net,
 }
 
 // The means named, in the top left corner: a dot of each one's colour before its name.
-void paintConeLegend(PanelCanvas &canvas, const std::vector<SpecimenDiagramCone> &cones)
+void paintConeLegend(
+    PanelCanvas &canvas, const QString &heading, const std::vector<SpecimenDiagramCone> &cones)
 {
     const QFontMetrics metrics(canvas.painter().font());
     int y = 0;
@@ -464,7 +465,7 @@ void paintConeLegend(PanelCanvas &canvas, const std::vector<SpecimenDiagramCone>
         if (cone.name.isEmpty())
             continue;
         if (y == 0) {
-            canvas.haloText(2, y, QStringLiteral("Site means"), Black);
+            canvas.haloText(2, y, heading, Black);
             y += metrics.height();
         }
         symbol(canvas, QPointF(2 + SymbolRadius, y + metrics.height() / 2.0), true, cone.colour);
@@ -520,7 +521,7 @@ void paintStereogram(PanelCanvas &canvas, const SpecimenDiagramData &data)
             painter.drawRect(QRectF(canvas.origin() + p - QPointF(4, 4), QSizeF(8, 8)));
         }
     }
-    paintConeLegend(canvas, data.cones);
+    paintConeLegend(canvas, data.conesHeading, data.cones);
 }
 
 void paintDecay(PanelCanvas &canvas, const SpecimenDiagramData &data)

@@ -81,6 +81,8 @@ struct SpecimenDiagramData
     std::vector<SpecimenDiagramLine> lines;
     std::vector<SpecimenDiagramPlane> planes;
     std::vector<SpecimenDiagramCone> cones;
+    // The heading of the named cones in the stereogram's legend.
+    QString conesHeading = QStringLiteral("Site means");
     std::vector<SpecimenDiagramPath> paths;
     std::vector<SpecimenDiagramSpectrum> spectra;
     DiagramOptions options;

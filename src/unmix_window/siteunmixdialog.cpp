@@ -272,6 +272,7 @@ void SiteUnmixDialog::showResult()
         fillUnmixTable(SG_specimen, {});
     }
     SpecimenDiagramData data = unmixDiagramData(title, shown.steps, joint);
+    data.conesHeading = QStringLiteral("Site components");
     // The site directions with their cones, then every specimen's own directions in the joint
     // fit as points of the same colours.
     for (std::size_t j = 0; j < result.components.size(); ++j) {

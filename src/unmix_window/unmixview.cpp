@@ -1,5 +1,6 @@
 #include "unmix_window/unmixview.h"
 
+#include "model/vector3.h"
 #include "unmixing/continuousspectrum.h"
 
 #include <algorithm>
@@ -10,7 +11,6 @@ namespace Demagora {
 namespace {
 
 // Degrees between the points of the model's path and of the spectra's curves.
-constexpr double Pi = 3.14159265358979323846;
 constexpr double PathStepDegrees = 2;
 constexpr int SpectrumSamples = 121;
 
@@ -95,12 +95,9 @@ SpecimenDiagramData unmixDiagramData(
         }
         data.spectra.push_back(std::move(spectrum));
         // The direction on the stereogram, inside its cone when the bootstrap gave one.
-        const double d = c.declination * Pi / 180;
-        const double i = c.inclination * Pi / 180;
         const double cone = j < result.intervals.size() ? result.intervals[j].alpha95 : 0;
         data.cones.push_back(
-            { { std::cos(i) * std::cos(d), std::cos(i) * std::sin(d), std::sin(i) }, cone,
-                unmixComponentColour(j), QString() });
+            { unitVector(c.declination, c.inclination), cone, unmixComponentColour(j), QString() });
     }
     return data;
 }

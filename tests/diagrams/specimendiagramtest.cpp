@@ -201,6 +201,11 @@ TEST(SpecimenDiagramTest, WordsOfTheScalesTheProjectionsAndTheLegend)
                  { { 1, 1, 0 }, 5, Qt::green, QStringLiteral("LT") } };
          }),
             { ">Site means<", ">HT<", ">LT<" }, {} },
+        { "site components", with([](SpecimenDiagramData &d) {
+             d.cones = { { { 1, 0, 1 }, 5, Qt::red, QStringLiteral("Site 1") } };
+             d.conesHeading = QStringLiteral("Site components");
+         }),
+            { ">Site components<", ">Site 1<" }, { ">Site means<" } },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
