@@ -3,6 +3,7 @@
 #include "unmixing/componentfit.h"
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace Demagora {
@@ -15,14 +16,23 @@ struct SiteParameters
 {
     std::vector<Vector3> directions; // unit vectors
     std::vector<double> precisions;
+    // Per component, where its specimens' ranges lie and how far they spread: each specimen's
+    // ends are drawn towards these, the negative log-density of a normal prior of that spread
+    // added to the objective. None (or none given): no such pull.
+    struct Range
+    {
+        double low = 0, high = 0; // degrees
+        double lowSpread = 0, highSpread = 0; // degrees, > 0
+    };
+    std::vector<std::optional<Range>> ranges;
     std::vector<std::vector<ComponentParameters>> specimens;
 };
 
 struct SiteFitOutcome
 {
     SiteParameters fitted;
-    double cost = 0; // the specimens' weighted sums of squared residuals, the penalty left out
-    double objective = 0; // what the solver minimized: the cost plus twice the penalty
+    double cost = 0; // the specimens' weighted sums of squared residuals, the penalties left out
+    double objective = 0; // what the solver minimized: the cost plus twice the penalties
     bool converged = false;
     bool moved = false; // whether the solver lowered the objective by more than a billionth
 };
@@ -33,7 +43,8 @@ enum class SiteRanges { Free, Held };
 
 // One least-squares problem over every specimen's steps (data[s], weighted by its noise) and
 // the Fisher log-density of each specimen's direction about the site's, k (1 - cos angle) for
-// each specimen and component, at the precisions of start, which stay as they are. Heights
+// each specimen and component, at the precisions of start, which stay as they are, and the
+// normal log-density of each specimen's range ends about the site's (start.ranges). Heights
 // stay >= 0 and each range inside its specimen's bounds, as refineComponents keeps them.
 // stop is asked after every iteration; a stop ends the solver early, not converged.
 // A range whose end lies on a step's temperature (where the prediction of a rectangular
@@ -50,17 +61,13 @@ template <int K>
 SiteFitOutcome refineSiteFixed(const std::vector<FitData> &data, const SiteParameters &start,
     const std::function<bool()> &stop, unsigned threads, SiteRanges ranges);
 
-extern template SiteFitOutcome refineSiteFixed<1>(
-    const std::vector<FitData> &, const SiteParameters &, const std::function<bool()> &, unsigned,
-    SiteRanges);
-extern template SiteFitOutcome refineSiteFixed<2>(
-    const std::vector<FitData> &, const SiteParameters &, const std::function<bool()> &, unsigned,
-    SiteRanges);
-extern template SiteFitOutcome refineSiteFixed<3>(
-    const std::vector<FitData> &, const SiteParameters &, const std::function<bool()> &, unsigned,
-    SiteRanges);
-extern template SiteFitOutcome refineSiteFixed<4>(
-    const std::vector<FitData> &, const SiteParameters &, const std::function<bool()> &, unsigned,
-    SiteRanges);
+extern template SiteFitOutcome refineSiteFixed<1>(const std::vector<FitData> &,
+    const SiteParameters &, const std::function<bool()> &, unsigned, SiteRanges);
+extern template SiteFitOutcome refineSiteFixed<2>(const std::vector<FitData> &,
+    const SiteParameters &, const std::function<bool()> &, unsigned, SiteRanges);
+extern template SiteFitOutcome refineSiteFixed<3>(const std::vector<FitData> &,
+    const SiteParameters &, const std::function<bool()> &, unsigned, SiteRanges);
+extern template SiteFitOutcome refineSiteFixed<4>(const std::vector<FitData> &,
+    const SiteParameters &, const std::function<bool()> &, unsigned, SiteRanges);
 
 } // namespace Demagora

@@ -2,8 +2,7 @@
 
 namespace Demagora {
 
-template SiteFitOutcome refineSiteFixed<4>(
-    const std::vector<FitData> &, const SiteParameters &, const std::function<bool()> &, unsigned,
-    SiteRanges);
+template SiteFitOutcome refineSiteFixed<4>(const std::vector<FitData> &, const SiteParameters &,
+    const std::function<bool()> &, unsigned, SiteRanges);
 
 } // namespace Demagora

@@ -85,6 +85,27 @@ template <int K> struct RangeAnchor
     }
 };
 
+// A specimen's range ends drawn towards the site's, (end - site's end) / spread, the negative
+// log-density of a normal prior.
+template <int K> struct RangePrior
+{
+    int component = 0;
+    SiteParameters::Range site;
+    double highBound = 0, minWidth = 0;
+
+    template <typename T> bool operator()(const T *const p, T *residual) const
+    {
+        const T low = p[Values * component + 4];
+        T room = highBound - low - minWidth;
+        if (room < T(0))
+            room = T(0);
+        const T high = low + minWidth + p[Values * component + 5] * room;
+        residual[0] = (low - site.low) / site.lowSpread;
+        residual[1] = (high - site.high) / site.highSpread;
+        return true;
+    }
+};
+
 // |m| - 1 for a site direction, for the same reason.
 struct UnitLength
 {
@@ -143,6 +164,12 @@ SiteFitOutcome refineSiteFixed(const std::vector<FitData> &data, const SiteParam
                 new ceres::AutoDiffCostFunction<DirectionPenalty<K>, 4, Values * K, 3>(
                     new DirectionPenalty<K> { j, std::sqrt(start.precisions[j]) }),
                 nullptr, block, site[j].data());
+        for (std::size_t j = 0; j < start.ranges.size() && j < std::size_t(K); ++j)
+            if (start.ranges[j])
+                problem.AddResidualBlock(
+                    new ceres::AutoDiffCostFunction<RangePrior<K>, 2, Values * K>(
+                        new RangePrior<K> { int(j), *start.ranges[j], d.highBound, d.minWidth }),
+                    nullptr, block);
         std::array<double, 2 * K> startRanges {};
         for (int j = 0; j < K; ++j) {
             startRanges[2 * j] = block[Values * j + 4];
@@ -194,6 +221,7 @@ SiteFitOutcome refineSiteFixed(const std::vector<FitData> &data, const SiteParam
     outcome.objective = 2 * summary.final_cost;
     outcome.moved = summary.final_cost < (1 - 1e-9) * summary.initial_cost;
     outcome.fitted.precisions = start.precisions;
+    outcome.fitted.ranges = start.ranges;
     for (int j = 0; j < K; ++j) {
         const Vector3 m { site[j][0], site[j][1], site[j][2] };
         outcome.fitted.directions.push_back((1 / norm(m)) * m);

@@ -100,6 +100,32 @@ double median(std::vector<double> values)
     return values.empty() ? 0 : percentile(std::move(values), 0.5);
 }
 
+// The fewest specimens carrying a component whose ranges say how far its ranges spread.
+constexpr int MinSpecimensForRangeSpread = 3;
+
+// Where the ranges of a component's specimens lie, from their own fits' ends: the medians, and
+// 1.4826 times the median absolute deviation (the standard deviation, were they normal), at
+// least a hundredth of the heating range. Like k, the spread includes each specimen's own
+// error, so it errs towards each specimen's own range. None from fewer than
+// MinSpecimensForRangeSpread specimens.
+std::optional<SiteParameters::Range> siteRange(
+    const std::vector<double> &lows, const std::vector<double> &highs, double span)
+{
+    if (int(lows.size()) < MinSpecimensForRangeSpread)
+        return std::nullopt;
+    const auto spread = [&](std::vector<double> ends, double centre) {
+        for (double &end : ends)
+            end = std::abs(end - centre);
+        return std::max(1.4826 * median(std::move(ends)), 0.01 * span);
+    };
+    SiteParameters::Range range;
+    range.low = median(lows);
+    range.high = median(highs);
+    range.lowSpread = spread(lows, range.low);
+    range.highSpread = spread(highs, range.high);
+    return range;
+}
+
 // The starting site: each specimen's own fit of k components (padded with lacking ones where
 // it has fewer), matched to the specimen with the most signal against its noise, then twice to
 // the clusters' means; each site direction the Fisher mean of its cluster, k its precision.
@@ -180,6 +206,19 @@ SiteParameters siteStart(const std::vector<FitData> &data,
             site.precisions[j] = sitePrecision(kept, site.precisions[j]);
         }
     }
+    // Where the specimens' ranges lie: the median of their own fits' ends (strays at their
+    // cluster's), spread by the ends' robust scatter about it, as k comes from the directions'.
+    for (int j = 0; j < k; ++j) {
+        std::vector<double> lows, highs;
+        for (std::size_t s = 0; s < specimens; ++s) {
+            const auto &v = own[s][j].values;
+            if (norm(Vector3 { v[0], v[1], v[2] }) > 0) {
+                lows.push_back(v[3]);
+                highs.push_back(v[3] + v[4]);
+            }
+        }
+        site.ranges.push_back(siteRange(lows, highs, span));
+    }
     std::swap(site.specimens, own);
     stray = std::move(own);
     return site;
@@ -203,8 +242,11 @@ SiteFitOutcome fitSite(const std::vector<FitData> &data,
         start = siteStart(data, singles, k, options.shapes, false, own);
     if (start.directions.empty())
         throw UnmixingError("no specimen has " + std::to_string(k) + " components");
-    if (options.precision)
+    // A precision the options fix ties the directions as asked and leaves the ranges free.
+    if (options.precision) {
         start.precisions.assign(std::size_t(k), *options.precision);
+        start.ranges.clear();
+    }
     SiteFitOutcome outcome = refineSite(data, start, options.stopRequested, threads);
     // The specimens' own fits as they lie, strays and all, as a second start at the same
     // precisions: where the site's pull cannot undo a swap, the own fit may be the better one.
