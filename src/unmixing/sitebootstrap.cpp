@@ -113,16 +113,23 @@ SiteBootstrapSummary bootstrapSite(const std::string &site, const std::vector<Fi
         refits.begin(), refits.end(), [](const Refit &r) { return !r.outcome.converged; }));
     for (std::size_t j = 0; j < components; ++j) {
         std::vector<double> angles, precisions;
+        std::vector<Vector3> directions;
         for (const Refit &r : refits) {
             angles.push_back(angleBetween(r.outcome.fitted.directions[j], fitted.directions[j]));
             precisions.push_back(r.outcome.fitted.precisions[j]);
+            directions.push_back(r.outcome.fitted.directions[j]);
         }
+        const std::optional<AngularDirection> refitted = fisherStatistics(directions).mean;
+        const double bias = refitted
+            ? angleBetween(
+                unitVector(refitted->declination, refitted->inclination), fitted.directions[j])
+            : 0.0;
         // Drawn with replacement, n specimens spread their mean by sqrt((n - 1) / n) of what
         // n new ones would: the angles are widened by the inverse.
         const double spread = options.resampleSpecimens && specimens > 1
             ? std::sqrt(double(specimens) / double(specimens - 1))
             : 1.0;
-        summary.alpha95.push_back(spread * percentile(angles, 0.95));
+        summary.alpha95.push_back(spread * percentile(angles, 0.95) + bias);
         summary.kLow.push_back(percentile(precisions, 0.025));
         summary.kHigh.push_back(percentile(precisions, 0.975));
     }

@@ -24,7 +24,9 @@ struct SiteBootstrapSummary
 // freedom in the site's fit where that is above 1) to the fitted prediction of each drawn
 // specimen and refits from the fitted values at the fitted precisions. A site direction's
 // alpha95 is the angle around it holding 95 % of the refitted ones (with the specimens drawn,
-// times sqrt(n / (n - 1)) for n specimens, the spread a mean's bootstrap lacks); k's interval
+// times sqrt(n / (n - 1)) for n specimens, the spread a mean's bootstrap lacks), widened by the
+// angle between the refits' Fisher mean and the fitted direction (the fit's bias as the refits
+// show it, which the spread about the fit alone does not cover); k's interval
 // the 2.5 and 97.5 percentiles of the refits' precisions (estimatePrecision), else the fixed
 // precision; a specimen's alpha95 is over the refits that drew it. Each refit draws from its own
 // seed, mixed from options.seed and its index, so the result does not depend on the number of
