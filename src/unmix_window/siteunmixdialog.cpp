@@ -51,10 +51,29 @@ QStringList siteComponentHeadings()
         QStringLiteral("Shared") };
 }
 
-bool sharedBySite(const SiteComponent &component)
+SiteSharing siteSharing(const SiteComponent &component)
 {
-    return component.k >= SharedSitePrecision;
+    if (component.specimens < 2)
+        return SiteSharing::OneSpecimen;
+    return component.k >= SharedSitePrecision ? SiteSharing::Shared : SiteSharing::Scattered;
 }
+
+namespace {
+
+QString sharingText(SiteSharing sharing)
+{
+    switch (sharing) {
+    case SiteSharing::Shared:
+        return QStringLiteral("yes");
+    case SiteSharing::OneSpecimen:
+        return QStringLiteral("no: one specimen");
+    case SiteSharing::Scattered:
+        break;
+    }
+    return QStringLiteral("no: k below 10");
+}
+
+} // namespace
 
 std::vector<QStringList> siteComponentRows(const SiteUnmixResult &result)
 {
@@ -68,7 +87,7 @@ std::vector<QStringList> siteComponentRows(const SiteUnmixResult &result)
                      : QString(),
             QStringLiteral("%1 of %2").arg(c.specimens).arg(result.specimens.size()),
             QStringLiteral("%1 to %2").arg(fixed(c.low, 0), fixed(c.high, 0)),
-            sharedBySite(c) ? QStringLiteral("yes") : QStringLiteral("no: k below 10") });
+            sharingText(siteSharing(c)) });
     }
     return rows;
 }
@@ -299,16 +318,24 @@ void SiteUnmixDialog::showResult()
                           .arg(fixed(chosen.bic, 1));
     if (result.bootstrapRefits > 0)
         summary += QStringLiteral("; cones from %1 bootstrap refits").arg(result.bootstrapRefits);
-    QStringList unshared;
+    QStringList alone, scattered;
     for (std::size_t j = 0; j < result.components.size(); ++j) {
-        if (!sharedBySite(result.components[j]))
-            unshared << QString::number(j + 1);
+        const SiteSharing sharing = siteSharing(result.components[j]);
+        if (sharing == SiteSharing::OneSpecimen)
+            alone << QString::number(j + 1);
+        else if (sharing == SiteSharing::Scattered)
+            scattered << QString::number(j + 1);
     }
-    if (!unshared.isEmpty()) {
+    if (!alone.isEmpty()) {
+        summary += QStringLiteral(". One specimen alone carries component %1: it is that "
+                                  "specimen's, not the site's")
+                       .arg(alone.join(QStringLiteral(", ")));
+    }
+    if (!scattered.isEmpty()) {
         summary += QStringLiteral(". The specimens do not share component %1: its directions "
                                   "scatter too widely (k below 10) for a site direction to mean "
                                   "anything")
-                       .arg(unshared.join(QStringLiteral(", ")));
+                       .arg(scattered.join(QStringLiteral(", ")));
     }
     if (!result.refusals.empty()) {
         summary += QStringLiteral(". Left out: %1")

@@ -27,7 +27,10 @@ std::vector<QStringList> siteComponentRows(const SiteUnmixResult &result);
 // Below this precision the specimens' directions of a component scatter so widely (an angular
 // standard deviation of about 25 degrees) that they do not share it: the window says so.
 inline constexpr double SharedSitePrecision = 10;
-bool sharedBySite(const SiteComponent &component);
+// Whether the site's specimens share a component: carried by one specimen only, it is that
+// specimen's; scattered below SharedSitePrecision, it has no direction of its own.
+enum class SiteSharing { Shared, OneSpecimen, Scattered };
+SiteSharing siteSharing(const SiteComponent &component);
 // One specimen: per site component, its direction in the joint fit beside its own unmixing's
 // component nearest to it.
 QStringList siteSpecimenHeadings();

@@ -90,25 +90,33 @@ TEST(SiteUnmixDialogTest, ShowsTheSiteComponentsAndEachSpecimensJointAndOwnFits)
     EXPECT_EQ(shown->rowCount(), 2);
 }
 
-// A component whose specimens' directions scatter with k below 10 is marked as not shared,
-// in the table and in the summary; k of 10 and more is shared.
-TEST(SiteUnmixDialogTest, ComponentsOfLowPrecisionAreMarkedNotShared)
+// In the table of the site's components, a component whose specimens' directions scatter with
+// k below 10 is marked as not shared, k of 10 and more is shared, and a component one specimen
+// alone carries is that specimen's, whatever its k.
+TEST(SiteUnmixDialogTest, ComponentsOfLowPrecisionOrOneSpecimenAreMarkedNotShared)
 {
+    const struct
+    {
+        double k;
+        int specimens;
+        const char *shared;
+    } cases[] = { { 2.5, 9, "no: k below 10" }, { 9.99, 9, "no: k below 10" },
+        { 10.0, 9, "yes" }, { 33.0, 2, "yes" }, { 33.0, 1, "no: one specimen" },
+        { 2.5, 1, "no: one specimen" } };
     SiteUnmixResult result;
     result.specimens.resize(9);
-    for (const double k : { 2.5, 9.99, 10.0, 33.0 }) {
+    for (const auto &c : cases) {
         SiteComponent component;
-        component.k = k;
+        component.k = c.k;
+        component.specimens = c.specimens;
         result.components.push_back(component);
     }
     const auto rows = siteComponentRows(result);
-    ASSERT_EQ(rows.size(), 4u);
+    ASSERT_EQ(rows.size(), std::size(cases));
     const int shared = int(siteComponentHeadings().indexOf("Shared"));
     ASSERT_GE(shared, 0);
-    EXPECT_EQ(rows[0][shared], "no: k below 10");
-    EXPECT_EQ(rows[1][shared], "no: k below 10");
-    EXPECT_EQ(rows[2][shared], "yes");
-    EXPECT_EQ(rows[3][shared], "yes");
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(rows[i][shared], cases[i].shared) << i;
 }
 
 // Every value lands in its own column: the site's component with its cone and k interval, and
