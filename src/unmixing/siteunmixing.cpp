@@ -224,6 +224,29 @@ SiteParameters siteStart(const std::vector<FitData> &data,
     return site;
 }
 
+// Gives every specimen's component j the shape most specimens carrying it have (Gauss where as
+// many have either); whether any shape changed.
+bool sameShapes(std::vector<std::vector<ComponentParameters>> &specimens, int k)
+{
+    bool changed = false;
+    for (int j = 0; j < k; ++j) {
+        int gauss = 0, rectangular = 0;
+        for (const auto &components : specimens) {
+            const ComponentParameters &c = components[std::size_t(j)];
+            if (norm(Vector3 { c.values[0], c.values[1], c.values[2] }) > 0)
+                ++(c.shape == SpectrumShape::Gauss ? gauss : rectangular);
+        }
+        const SpectrumShape most
+            = gauss >= rectangular ? SpectrumShape::Gauss : SpectrumShape::Rectangular;
+        for (auto &components : specimens) {
+            ComponentParameters &c = components[std::size_t(j)];
+            changed = changed || c.shape != most;
+            c.shape = most;
+        }
+    }
+    return changed;
+}
+
 // The fit of k components from the start, at the precisions the options fix, else at those of
 // the specimens' own directions about their clusters' means (strays left out). Those include
 // each specimen's noise, so they understate the site's k and the pull errs towards each
@@ -254,6 +277,16 @@ SiteFitOutcome fitSite(const std::vector<FitData> &data,
         SiteParameters second = start;
         second.specimens = std::move(own);
         SiteFitOutcome other = refineSite(data, second, options.stopRequested, threads);
+        if (other.objective < outcome.objective)
+            outcome = std::move(other);
+    }
+    // The specimens of a site share their spectra's shape, as they share their directions: one
+    // specimen's own fit may have taken the other shape for a component on its noise. So the
+    // fit is tried again from where it lies with each component's shape that of most specimens
+    // carrying it, the lower objective kept.
+    SiteParameters alike = outcome.fitted;
+    if (sameShapes(alike.specimens, k)) {
+        SiteFitOutcome other = refineSite(data, alike, options.stopRequested, threads);
         if (other.objective < outcome.objective)
             outcome = std::move(other);
     }
