@@ -4,5 +4,7 @@ namespace Demagora {
 
 template FitOutcome refineFixed<4>(
     const FitData &, const std::vector<ComponentParameters> &, const std::function<bool()> &);
+template std::vector<RangeEndVariance> rangeEndVariances<4>(
+    const FitData &, const std::vector<ComponentParameters> &);
 
 } // namespace Demagora

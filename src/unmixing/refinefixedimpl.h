@@ -129,4 +129,48 @@ FitOutcome refineFixed(const FitData &data, const std::vector<ComponentParameter
     return outcome;
 }
 
+template <int K>
+std::vector<RangeEndVariance> rangeEndVariances(
+    const FitData &data, const std::vector<ComponentParameters> &fitted)
+{
+    using RefineFixedDetail::rangeFraction;
+    std::array<double, 5 * K> p {};
+    std::array<SpectrumShape, K> shapes {};
+    for (int j = 0; j < K; ++j) {
+        shapes[j] = fitted[j].shape;
+        for (int a = 0; a < 4; ++a)
+            p[5 * j + a] = fitted[j].values[a];
+        p[5 * j + 4] = rangeFraction(p[5 * j + 3], fitted[j].values[4], data);
+    }
+    ceres::Problem problem;
+    for (std::size_t i = 0; i < data.temperatures.size(); ++i)
+        problem.AddResidualBlock(
+            new ceres::AutoDiffCostFunction<RefineFixedDetail::StepResidual<K>, 3, 5 * K>(
+                new RefineFixedDetail::StepResidual<K> { data.temperatures[i], data.moments[i],
+                    data.weights[i], shapes, data.highBound, data.minWidth }),
+            nullptr, p.data());
+    ceres::Covariance::Options options;
+    options.algorithm_type = ceres::DENSE_SVD;
+    options.null_space_rank = -1;
+    ceres::Covariance covariance(options);
+    std::vector<std::pair<const double *, const double *>> blocks { { p.data(), p.data() } };
+    std::vector<RangeEndVariance> variances;
+    if (!covariance.Compute(blocks, &problem))
+        return variances;
+    std::array<double, 5 * K * 5 * K> c {};
+    if (!covariance.GetCovarianceBlock(p.data(), p.data(), c.data()))
+        return variances;
+    const auto at = [&](int row, int column) { return c[std::size_t(row * 5 * K + column)]; };
+    for (int j = 0; j < K; ++j) {
+        const int low = 5 * j + 3, fraction = 5 * j + 4;
+        const double room = std::max(data.highBound - p[low] - data.minWidth, 0.0);
+        // high = low + minWidth + fraction room: its gradient in (low, fraction).
+        const double dLow = 1 - p[fraction], dFraction = room;
+        variances.push_back({ at(low, low),
+            dLow * dLow * at(low, low) + 2 * dLow * dFraction * at(low, fraction)
+                + dFraction * dFraction * at(fraction, fraction) });
+    }
+    return variances;
+}
+
 } // namespace Demagora

@@ -3,6 +3,7 @@
 #include "analysis/fisher.h"
 #include "model/paralleltasks.h"
 #include "unmixing/componentfit.h"
+#include "unmixing/refinefixed.h"
 #include "unmixing/sitebootstrap.h"
 #include "unmixing/sitefit.h"
 #include "unmixing/unmixbootstrap.h"
@@ -100,29 +101,55 @@ double median(std::vector<double> values)
     return values.empty() ? 0 : percentile(std::move(values), 0.5);
 }
 
+std::vector<RangeEndVariance> rangeEndVariances(
+    const FitData &data, const std::vector<ComponentParameters> &fitted)
+{
+    switch (fitted.size()) {
+    case 1:
+        return rangeEndVariances<1>(data, fitted);
+    case 2:
+        return rangeEndVariances<2>(data, fitted);
+    case 3:
+        return rangeEndVariances<3>(data, fitted);
+    case 4:
+        return rangeEndVariances<4>(data, fitted);
+    default:
+        return {};
+    }
+}
+
 // The fewest specimens carrying a component whose ranges say how far its ranges spread.
 constexpr int MinSpecimensForRangeSpread = 3;
 
 // Where the ranges of a component's specimens lie, from their own fits' ends: the medians, and
-// 1.4826 times the median absolute deviation (the standard deviation, were they normal), at
-// least a hundredth of the heating range. Like k, the spread includes each specimen's own
-// error, so it errs towards each specimen's own range. None from fewer than
-// MinSpecimensForRangeSpread specimens.
-std::optional<SiteParameters::Range> siteRange(
-    const std::vector<double> &lows, const std::vector<double> &highs, double span)
+// how far the ends spread from specimen to specimen. The ends' robust scatter (1.4826 times the
+// median absolute deviation, the standard deviation were they normal) holds each specimen's own
+// error as well as the site's spread: the median of their own fits' variances (ownVariances,
+// possibly fewer than the ends) is taken off its square, and what is left, at least a hundredth
+// of the heating range, is the spread. None from fewer than MinSpecimensForRangeSpread
+// specimens.
+std::optional<SiteParameters::Range> siteRange(const std::vector<double> &lows,
+    const std::vector<double> &highs, const std::vector<RangeEndVariance> &ownVariances,
+    double span)
 {
     if (int(lows.size()) < MinSpecimensForRangeSpread)
         return std::nullopt;
-    const auto spread = [&](std::vector<double> ends, double centre) {
+    const auto spread = [&](std::vector<double> ends, double centre, double ownVariance) {
         for (double &end : ends)
             end = std::abs(end - centre);
-        return std::max(1.4826 * median(std::move(ends)), 0.01 * span);
+        const double scatter = 1.4826 * median(std::move(ends));
+        return std::max(std::sqrt(std::max(scatter * scatter - ownVariance, 0.0)), 0.01 * span);
     };
+    std::vector<double> lowVariances, highVariances;
+    for (const RangeEndVariance &v : ownVariances) {
+        lowVariances.push_back(v.low);
+        highVariances.push_back(v.high);
+    }
     SiteParameters::Range range;
     range.low = median(lows);
     range.high = median(highs);
-    range.lowSpread = spread(lows, range.low);
-    range.highSpread = spread(highs, range.high);
+    range.lowSpread = spread(lows, range.low, median(lowVariances));
+    range.highSpread = spread(highs, range.high, median(highVariances));
     return range;
 }
 
@@ -208,16 +235,27 @@ SiteParameters siteStart(const std::vector<FitData> &data,
     }
     // Where the specimens' ranges lie: the median of their own fits' ends (strays at their
     // cluster's), spread by the ends' robust scatter about it, as k comes from the directions'.
+    // Where the specimens' ranges lie and how far they spread, from their own fits' ends
+    // (strays at their cluster's) and the variances of the own fits' ends.
+    std::vector<std::vector<RangeEndVariance>> variances(specimens);
+    for (std::size_t s = 0; s < specimens; ++s)
+        variances[s] = rangeEndVariances(data[s], site.specimens[s]);
     for (int j = 0; j < k; ++j) {
         std::vector<double> lows, highs;
+        std::vector<RangeEndVariance> ownVariances;
         for (std::size_t s = 0; s < specimens; ++s) {
             const auto &v = own[s][j].values;
-            if (norm(Vector3 { v[0], v[1], v[2] }) > 0) {
-                lows.push_back(v[3]);
-                highs.push_back(v[3] + v[4]);
-            }
+            if (norm(Vector3 { v[0], v[1], v[2] }) <= 0)
+                continue;
+            lows.push_back(v[3]);
+            highs.push_back(v[3] + v[4]);
+            const auto &fit = site.specimens[s][std::size_t(j)].values;
+            if (std::size_t(j) < variances[s].size() && norm(Vector3 { fit[0], fit[1], fit[2] }) > 0
+                && std::isfinite(variances[s][std::size_t(j)].low)
+                && std::isfinite(variances[s][std::size_t(j)].high))
+                ownVariances.push_back(variances[s][std::size_t(j)]);
         }
-        site.ranges.push_back(siteRange(lows, highs, span));
+        site.ranges.push_back(siteRange(lows, highs, ownVariances, span));
     }
     std::swap(site.specimens, own);
     stray = std::move(own);
