@@ -116,8 +116,11 @@ void writeSiteUnmixCsv(
                 field(line, *c.alpha95);
             else
                 line += ',';
-            field(line, c.k);
-            if (c.alpha95) {
+            if (c.k)
+                field(line, *c.k);
+            else
+                line += ',';
+            if (c.alpha95 && c.k) {
                 field(line, c.kLow);
                 field(line, c.kHigh);
             } else {

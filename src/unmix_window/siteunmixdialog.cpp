@@ -55,7 +55,8 @@ SiteSharing siteSharing(const SiteComponent &component)
 {
     if (component.specimens < 2)
         return SiteSharing::OneSpecimen;
-    return component.k >= SharedSitePrecision ? SiteSharing::Shared : SiteSharing::Scattered;
+    return component.k.value_or(0) >= SharedSitePrecision ? SiteSharing::Shared
+                                                           : SiteSharing::Scattered;
 }
 
 namespace {
@@ -82,9 +83,9 @@ std::vector<QStringList> siteComponentRows(const SiteUnmixResult &result)
         const SiteComponent &c = result.components[j];
         const bool interval = c.alpha95.has_value();
         rows.push_back({ QString::number(j + 1), fixed(c.declination, 1), fixed(c.inclination, 1),
-            interval ? fixed(*c.alpha95, 1) : QString(), fixed(c.k, 1),
-            interval ? QStringLiteral("%1 to %2").arg(fixed(c.kLow, 1), fixed(c.kHigh, 1))
-                     : QString(),
+            interval ? fixed(*c.alpha95, 1) : QString(), c.k ? fixed(*c.k, 1) : QString(),
+            interval && c.k ? QStringLiteral("%1 to %2").arg(fixed(c.kLow, 1), fixed(c.kHigh, 1))
+                            : QString(),
             QStringLiteral("%1 of %2").arg(c.specimens).arg(result.specimens.size()),
             QStringLiteral("%1 to %2").arg(fixed(c.low, 0), fixed(c.high, 0)),
             sharingText(siteSharing(c)) });

@@ -473,12 +473,14 @@ SiteUnmixResult unmixSite(const std::string &site, const std::vector<SiteUnmixSp
         c.high = chosen.components[j].high;
         const std::vector<Vector3> carried = carriedDirections(data, best.fitted, j);
         c.specimens = int(carried.size());
-        c.k = options.precision ? *options.precision
-                                : sitePrecision(carried, best.fitted.precisions[j]);
+        if (options.precision)
+            c.k = *options.precision;
+        else if (carried.size() >= 2)
+            c.k = sitePrecision(carried, best.fitted.precisions[j]);
         if (intervals) {
             c.alpha95 = intervals->alpha95[j];
-            c.kLow = options.precision ? c.k : intervals->kLow[j];
-            c.kHigh = options.precision ? c.k : intervals->kHigh[j];
+            c.kLow = options.precision ? *c.k : intervals->kLow[j];
+            c.kHigh = options.precision ? *c.k : intervals->kHigh[j];
         }
         result.components.push_back(c);
     }

@@ -42,12 +42,13 @@ struct SiteComponent
     double declination = 0; // degrees, [0, 360)
     double inclination = 0;
     // The precision (N - 1) / (N - R) of the fitted directions of the specimens that carry the
-    // component; the precision fixed by the options when they give one.
-    double k = 0;
+    // component; the precision fixed by the options when they give one; none where fewer than
+    // two specimens carry it and the options fix none.
+    std::optional<double> k;
     int specimens = 0; // how many carry it
     double low = 0, high = 0; // the medians of their ranges, degrees
     // With the bootstrap: the angle around the site direction holding 95 % of the refitted
-    // ones, and the 95 % percentile interval of k.
+    // ones, and the 95 % percentile interval of k (where there is a k).
     std::optional<double> alpha95;
     double kLow = 0, kHigh = 0;
 };

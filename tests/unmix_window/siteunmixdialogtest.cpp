@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace Demagora {
 namespace {
 
@@ -92,17 +94,18 @@ TEST(SiteUnmixDialogTest, ShowsTheSiteComponentsAndEachSpecimensJointAndOwnFits)
 
 // In the table of the site's components, a component whose specimens' directions scatter with
 // k below 10 is marked as not shared, k of 10 and more is shared, and a component one specimen
-// alone carries is that specimen's, whatever its k.
+// alone carries is that specimen's, whatever its k; a component without k shows none.
 TEST(SiteUnmixDialogTest, ComponentsOfLowPrecisionOrOneSpecimenAreMarkedNotShared)
 {
     const struct
     {
-        double k;
+        std::optional<double> k;
         int specimens;
         const char *shared;
-    } cases[] = { { 2.5, 9, "no: k below 10" }, { 9.99, 9, "no: k below 10" },
-        { 10.0, 9, "yes" }, { 33.0, 2, "yes" }, { 33.0, 1, "no: one specimen" },
-        { 2.5, 1, "no: one specimen" } };
+        const char *kText;
+    } cases[] = { { 2.5, 9, "no: k below 10", "2.5" }, { 9.99, 9, "no: k below 10", "10.0" },
+        { 10.0, 9, "yes", "10.0" }, { 33.0, 2, "yes", "33.0" },
+        { 33.0, 1, "no: one specimen", "33.0" }, { std::nullopt, 1, "no: one specimen", "" } };
     SiteUnmixResult result;
     result.specimens.resize(9);
     for (const auto &c : cases) {
@@ -114,9 +117,13 @@ TEST(SiteUnmixDialogTest, ComponentsOfLowPrecisionOrOneSpecimenAreMarkedNotShare
     const auto rows = siteComponentRows(result);
     ASSERT_EQ(rows.size(), std::size(cases));
     const int shared = int(siteComponentHeadings().indexOf("Shared"));
+    const int k = int(siteComponentHeadings().indexOf("k"));
     ASSERT_GE(shared, 0);
-    for (std::size_t i = 0; i < std::size(cases); ++i)
+    ASSERT_GE(k, 0);
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
         EXPECT_EQ(rows[i][shared], cases[i].shared) << i;
+        EXPECT_EQ(rows[i][k], cases[i].kText) << i;
+    }
 }
 
 // Every value lands in its own column: the site's component with its cone and k interval, and
