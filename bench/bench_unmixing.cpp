@@ -1,5 +1,6 @@
 // The component fit: one specimen without bootstrap, the bootstrap on two threads, and the
-// accuracy over simulated specimens with nested Gauss spectra beside a line fit.
+// accuracy over simulated specimens with nested Gauss spectra beside a line fit, and how often
+// a path is judged to turn along its whole length.
 #include "analysis/fits.h"
 #include "model/vector3.h"
 #include "measurements/measuredseries.h"
@@ -13,13 +14,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 #include <vector>
 
 namespace {
 
 using namespace Demagora;
-using Bench::schedule;
 using Bench::gauss;
+using Bench::schedule;
 using Bench::simulate;
 
 // 30 steps every 20 degrees, two overlapping components.
@@ -131,7 +133,8 @@ bool fitsWorseThanTruth(const UnmixResult &result, const std::vector<TVector> &t
     const auto predicted = predictedMoments(entered, temperatures);
     double sum = 0;
     for (std::size_t i = 0; i < steps.size(); ++i) {
-        const double dx = predicted[i].x - steps[i].moment.x, dy = predicted[i].y - steps[i].moment.y,
+        const double dx = predicted[i].x - steps[i].moment.x,
+                     dy = predicted[i].y - steps[i].moment.y,
                      dz = predicted[i].z - steps[i].moment.z;
         sum += dx * dx + dy * dy + dz * dz;
     }
@@ -228,6 +231,86 @@ BENCHMARK(BM_NestedGaussAccuracy)
     ->Args({ 2, 5 })
     ->Unit(benchmark::kSecond)
     ->Iterations(1);
+
+// A direction at right angles to a unit vector, drawn at random.
+Vector3 perpendicular(const Vector3 &a, RandomSource &random)
+{
+    Vector3 r = randomDirection(random);
+    while (angleBetween(r, a) < 10 || angleBetween(r, a) > 170)
+        r = randomDirection(random);
+    const Vector3 p = r - dot(r, a) * a;
+    return (1 / norm(p)) * p;
+}
+
+// Ten components of one height whose ranges of 150 degrees start every 40 degrees from 100, their
+// directions stepping evenly along a great circle through turnDegrees: a path that turns all
+// along, measured every 25 degrees with noise 2 % of the NRM per axis.
+std::vector<TVector> turningComponents(double turnDegrees, RandomSource &random)
+{
+    const Vector3 a = randomDirection(random);
+    const Vector3 b = perpendicular(a, random);
+    const int count = 10;
+    std::vector<TVector> components;
+    for (int i = 0; i < count; ++i) {
+        const double angle = turnDegrees * i / (count - 1) * std::acos(-1.0) / 180;
+        const AngularDirection d = directionOf(std::cos(angle) * a + std::sin(angle) * b);
+        components.push_back(gauss(d.declination, d.inclination, 3, 100 + 40 * i, 250 + 40 * i));
+    }
+    return components;
+}
+
+bool judgedTurning(const std::vector<UnmixStep> &steps)
+{
+    UnmixOptions options;
+    options.bootstrap = 0;
+    options.threads = 1;
+    return unmixSpecimen("S", steps, options).turning;
+}
+
+// How often the unmixing judges a path turning: on the forty nested two-component specimens of
+// each pair of heights of BM_NestedGaussAccuracy (drawn as there), where it should never fire,
+// and on twenty paths turning through 90, 135 and 180 degrees, where it should.
+void BM_TurningJudgement(benchmark::State &state)
+{
+    for (auto _ : state) {
+        int nested = 0, nestedTurning = 0;
+        for (const auto &[outerHeight, innerHeight] :
+            std::vector<std::pair<double, double>> { { 4, 2 }, { 2, 3 }, { 2, 4 }, { 2, 5 } }) {
+            MersenneTwisterSource directions(2024);
+            for (int s = 0, drawn = 0; s < 40;) {
+                ++drawn;
+                Vector3 a = randomDirection(directions);
+                Vector3 b = randomDirection(directions);
+                while (angleBetween(a, b) < 90)
+                    b = randomDirection(directions);
+                const AngularDirection da = directionOf(a);
+                const AngularDirection db = directionOf(b);
+                const std::vector<TVector> truth
+                    = { gauss(da.declination, da.inclination, outerHeight, 100, 600),
+                          gauss(db.declination, db.inclination, innerHeight, 300, 450) };
+                const auto steps = simulate(truth, schedule(0, 650, 25), 0.02, 1000 + drawn);
+                if (innerLineError(steps, truth[1]) <= 40)
+                    continue;
+                ++s;
+                ++nested;
+                nestedTurning += judgedTurning(steps) ? 1 : 0;
+            }
+        }
+        state.counters["nested_two_judged_turning"] = nestedTurning;
+        state.counters["nested_two_specimens"] = nested;
+        for (const int turn : { 90, 135, 180 }) {
+            MersenneTwisterSource random(7);
+            int turning = 0;
+            for (int s = 0; s < 20; ++s)
+                turning += judgedTurning(simulate(turningComponents(turn, random),
+                               schedule(0, 650, 25), 0.02, 500 + s))
+                    ? 1
+                    : 0;
+            state.counters["turn" + std::to_string(turn) + "_judged_turning_of_20"] = turning;
+        }
+    }
+}
+BENCHMARK(BM_TurningJudgement)->Unit(benchmark::kSecond)->Iterations(1);
 
 } // namespace
 

@@ -207,6 +207,7 @@ int runBatchCommand(std::span<const std::string> arguments, std::ostream &out, s
         files.commit();
         measurements.keep();
         reportUnmixRefusals(err, ProgramName, unmixed);
+        reportTurningPaths(err, unmixed);
         reportSiteRefusals(err, ProgramName, sites);
         return BatchSuccess;
     } catch (const BatchError &error) {

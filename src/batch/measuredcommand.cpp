@@ -375,6 +375,7 @@ int runMeasuredCommand(std::span<const std::string> arguments, std::ostream &out
         reportSummary(err, options, set);
         std::ostringstream refusals;
         reportUnmixRefusals(refusals, ProgramName, results.unmixed, options.path);
+        reportTurningPaths(refusals, results.unmixed);
         reportSiteRefusals(refusals, ProgramName, results.sites, options.path);
         std::istringstream refused(refusals.str());
         for (std::string line; std::getline(refused, line);)

@@ -79,6 +79,13 @@ void reportUnmixRefusals(std::ostream &err, const char *program,
                 << specimen.refusal << '\n';
 }
 
+void reportTurningPaths(std::ostream &err, const std::vector<UnmixedSpecimen> &specimens)
+{
+    for (const UnmixedSpecimen &specimen : specimens)
+        if (specimen.refusal.empty() && specimen.result.turning)
+            err << specimen.name << ": " << TurningPathMessage << '\n';
+}
+
 namespace {
 
 void field(std::string &line, double value)

@@ -36,6 +36,10 @@ const UnmixedSpecimen *firstUnmixed(const std::vector<UnmixedSpecimen> &specimen
 void reportUnmixRefusals(std::ostream &err, const char *program,
     const std::vector<UnmixedSpecimen> &specimens, const std::string &file = {});
 
+// One line per specimen whose direction turns along the whole path, for standard error:
+// "SPECIMEN: the direction turns along the whole path; the components describe the path".
+void reportTurningPaths(std::ostream &err, const std::vector<UnmixedSpecimen> &specimens);
+
 // Every member of a run measured as the measurement files measure it: the schedule, the scale
 // and the noise of the settings, the noise drawn from seed; removedAbove is highestBlockHigh of
 // the run's populations.

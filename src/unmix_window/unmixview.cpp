@@ -244,6 +244,12 @@ QString unmixSummaryText(const UnmixResult &result, bool chosenByBic)
 QString unmixWarningText(const UnmixResult &result)
 {
     QStringList warnings;
+    // First: nothing else in the window counts if the components are not magnetizations.
+    if (result.turning) {
+        QString turning = QString::fromUtf8(TurningPathMessage) + QLatin1Char('.');
+        turning[0] = turning[0].toUpper();
+        warnings << turning;
+    }
     if (result.misfit && result.noiseScale > 1)
         warnings << QStringLiteral("The model does not fit the steps within their errors: the "
                                    "intervals use the larger noise of the residuals.");

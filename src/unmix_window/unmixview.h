@@ -44,8 +44,9 @@ std::vector<QStringList> unmixResidualRows(
 // the bootstrap's and the jackknife's refits.
 QString unmixSummaryText(const UnmixResult &result, bool chosenByBic);
 
-// What the user must not miss, in plain words: the model does not fit the steps within their
-// errors, components turn when one step is left out. Empty when neither.
+// What the user must not miss, in plain words: the direction turns along the whole path, so
+// that the components describe the path and are no magnetizations; the model does not fit the
+// steps within their errors; components turn when one step is left out. Empty when none.
 QString unmixWarningText(const UnmixResult &result);
 
 } // namespace Demagora

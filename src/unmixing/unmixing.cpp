@@ -4,6 +4,7 @@
 #include "text/statistics.h"
 #include "unmixing/componentfit.h"
 #include "unmixing/continuousspectrum.h"
+#include "unmixing/turningpath.h"
 #include "unmixing/unmixbootstrap.h"
 #include "unmixing/unmixingerror.h"
 
@@ -314,6 +315,8 @@ UnmixResult unmixSpecimen(
     for (const ComponentParameters &p : twin)
         result.twin.push_back(unmixComponent(p, scale));
     result.twinRms = std::sqrt(plainCost(data, twin) / n) * scale;
+    result.aloneShare = aloneShare(result.best.components, data.temperatures);
+    result.turning = turningPath(result.best.components.size(), result.aloneShare);
 
     // The noise the bootstrap draws, per step and axis, in scaled units.
     std::vector<double> noise(steps.size());

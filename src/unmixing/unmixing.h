@@ -142,7 +142,16 @@ struct UnmixResult
     int bootstrapRefits = 0;
     int jackknifeRefits = 0; // one per step, run with the bootstrap
     int bootstrapNotConverged = 0; // counted in the intervals all the same, and reported
+    // The largest part of what the steps remove that one of the best components carries alone
+    // over a stretch of steps (aloneShare), and whether the direction is judged to turn along
+    // the whole path (turningPath): the components then describe the path, not magnetizations.
+    double aloneShare = 1;
+    bool turning = false;
 };
+
+// What the window and the batch say of a path judged turning.
+inline constexpr const char *TurningPathMessage
+    = "the direction turns along the whole path; the components describe the path";
 
 // The fewest steps the fit takes for k components.
 int minimumUnmixSteps(int components);

@@ -77,6 +77,50 @@ TEST(UnmixOutputTest, WritesFittedComponentsBesideTheEnteredOnes)
     fs::remove_all(folder);
 }
 
+// A run whose ten components turn through 180 degrees is said, on standard error, to turn along
+// its whole path, naming the member; a run of two components is not.
+TEST(UnmixOutputTest, SaysWhichSpecimensTurnAlongTheWholePath)
+{
+    const fs::path folder = fs::path(testing::TempDir()) / "unmix-turning";
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    std::string turning = R"({"components": [)";
+    for (int i = 0; i < 10; ++i)
+        turning += std::string(i > 0 ? "," : "") + R"({"declination": )" + std::to_string(20 * i)
+            + R"(, "inclination": 0, "height": 3, "blockLow": )" + std::to_string(100 + 40 * i)
+            + R"(, "blockHigh": )" + std::to_string(250 + 40 * i) + R"(, "shape": "gauss"})";
+    turning += "]}";
+    const struct
+    {
+        const char *name;
+        std::string scenario;
+        bool turns;
+    } cases[] = {
+        { "turning", turning, true },
+        { "two components",
+            R"({"components": [
+        {"declination": 20, "inclination": 40, "height": 10, "blockLow": 100, "blockHigh": 450, "shape": "gauss"},
+        {"declination": 200, "inclination": -30, "height": 8, "blockLow": 350, "blockHigh": 600, "shape": "gauss"}]})",
+            false },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path scenario = folder / (std::string(c.name) + ".json");
+        std::ofstream(scenario) << c.scenario;
+        const std::vector<std::string> arguments = { scenario.string(), "--seed", "3", "--steps",
+            "0,25,50,75,100,125,150,175,200,225,250,275,300,325,350,375,400,425,450,475,500,525,"
+            "550,575,600,625,650",
+            "--noise", "0.0002", "--unmix", "auto", "--bootstrap", "0", "--unmix-out",
+            (folder / "fitted.csv").string() };
+        std::ostringstream out, err;
+        ASSERT_EQ(runBatchCommand(arguments, out, err), BatchSuccess) << err.str();
+        const std::string line
+            = "sim0: the direction turns along the whole path; the components describe the path\n";
+        EXPECT_EQ(err.str().find(line) != std::string::npos, c.turns) << err.str();
+    }
+    fs::remove_all(folder);
+}
+
 TEST(UnmixOutputTest, RefusesIncompleteOptions)
 {
     const struct

@@ -4,6 +4,7 @@
 #include "diagrams/specimenpicture.h"
 #include "support/scriptedprompts.h"
 
+#include <QLabel>
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QTableWidget>
@@ -153,6 +154,44 @@ TEST(UnmixDialogTest, ShowsTheFittedComponents)
         EXPECT_EQ(picture.cones[j].alpha95Degrees, result.intervals[j].alpha95);
     }
     EXPECT_TRUE(dialog->statusText().startsWith(QStringLiteral("2 component(s), chosen by BIC")));
+}
+
+// A path whose direction turns through 180 degrees, over ten overlapping Gauss components, is
+// said to turn where the fit is summed up, so that its components are not read as
+// magnetizations; the two-component path of the other cases is not.
+TEST(UnmixDialogTest, SaysWhenTheDirectionTurnsAlongTheWholePath)
+{
+    std::vector<UnmixComponent> turning;
+    for (int i = 0; i < 10; ++i)
+        turning.push_back(
+            { SpectrumShape::Gauss, 20.0 * i, 0, 1e-3, 100.0 + 40 * i, 250.0 + 40 * i });
+    std::vector<double> temperatures;
+    for (int t = 0; t <= 650; t += 25)
+        temperatures.push_back(t);
+    const auto moments = predictedMoments(turning, temperatures);
+    std::vector<UnmixStep> steps;
+    for (std::size_t i = 0; i < temperatures.size(); ++i)
+        steps.push_back({ temperatures[i], moments[i], {} });
+    const QString message = QStringLiteral(
+        "The direction turns along the whole path; the components describe the path.");
+    const struct
+    {
+        const char *name;
+        std::vector<UnmixStep> steps;
+        bool turns;
+    } cases[] = { { "turning", steps, true }, { "two components", twoComponentSteps(), false } };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        UnmixDialog dialog("S1", c.steps, 1e-3);
+        dialog.show();
+        QSignalSpy finished(&dialog, &UnmixDialog::unmixFinished);
+        dialog.setChoices(0, UnmixShapes::Any, 0);
+        dialog.btn_unmixClick();
+        ASSERT_TRUE(finished.wait(60000));
+        const auto *warning = dialog.findChild<QLabel *>(QStringLiteral("lbl_warning"));
+        EXPECT_EQ(warning->text().startsWith(message), c.turns) << warning->text().toStdString();
+        EXPECT_EQ(warning->isVisible(), c.turns);
+    }
 }
 
 // Save as scenario writes the twin, asks before replacing a file, and offers to open it.

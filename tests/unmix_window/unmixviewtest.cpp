@@ -16,8 +16,9 @@ UnmixCandidate candidate(std::size_t components, double cancellation, int fewest
 }
 
 // The summary says where the noise came from and why a fixed count gave fewer components; the
-// warning says, in plain words, when the model does not fit the steps within their errors and
-// when a component turns with one step left out.
+// warning says, in plain words, when the direction turns along the whole path (first), when the
+// model does not fit the steps within their errors and when a component turns with one step
+// left out.
 TEST(UnmixViewTest, SummarySaysHowTheNoiseAndTheCountCame)
 {
     UnmixResult fits;
@@ -34,6 +35,9 @@ TEST(UnmixViewTest, SummarySaysHowTheNoiseAndTheCountCame)
     misfitting.misfit = 25;
     misfitting.noiseScale = 5;
     misfitting.noise = 1e-8;
+
+    UnmixResult turning = misfitting;
+    turning.turning = true;
 
     UnmixResult fewer = fits;
     fewer.noiseFromErrors = false;
@@ -63,6 +67,13 @@ TEST(UnmixViewTest, SummarySaysHowTheNoiseAndTheCountCame)
             "expected). No bootstrap: no intervals.",
             "The model does not fit the steps within their errors: the intervals use the larger "
             "noise of the residuals." },
+        { "turning along the whole path", turning, true,
+            "2 component(s), chosen by BIC; rms 0, noise 1e-08 per axis (the steps' errors times "
+            "5.0), BIC 0.0. Misfit 25.00 (chi-square per degree of freedom; 0.70 to 1.35 "
+            "expected). No bootstrap: no intervals.",
+            "The direction turns along the whole path; the components describe the path. The "
+            "model does not fit the steps within their errors: the intervals use the larger noise "
+            "of the residuals." },
         { "fewer than asked, one unstable", fewer, false,
             "2 component(s) (3 asked: no fit of more is sound, see the candidates); rms 0, noise "
             "2e-09 per axis (from the residuals), BIC 0.0. Bootstrap: 20 refits, 0 did not "
