@@ -22,7 +22,9 @@ struct SiteBootstrapSummary
 // options.resampleSpecimens), adds Gauss noise of each step's deviation (the inverse of its
 // weight, scaled units, times the square root of the specimen's chi-square per degree of
 // freedom in the site's fit where that is above 1) to the fitted prediction of each drawn
-// specimen and refits from the fitted values at the fitted precisions. A site direction's
+// specimen and refits from the fitted values at the fitted precisions, each specimen's ranges
+// free of the pull of the site's (so that the refits spread by the ranges' own errors as
+// well). A site direction's
 // alpha95 is the angle around it holding 95 % of the refitted ones (with the specimens drawn,
 // times sqrt(n / (n - 1)) for n specimens, the spread a mean's bootstrap lacks), widened by the
 // angle between the refits' Fisher mean and the fitted direction (the fit's bias as the refits

@@ -233,10 +233,9 @@ SiteParameters siteStart(const std::vector<FitData> &data,
             site.precisions[j] = sitePrecision(kept, site.precisions[j]);
         }
     }
-    // Where the specimens' ranges lie: the median of their own fits' ends (strays at their
-    // cluster's), spread by the ends' robust scatter about it, as k comes from the directions'.
     // Where the specimens' ranges lie and how far they spread, from their own fits' ends
-    // (strays at their cluster's) and the variances of the own fits' ends.
+    // (strays at their cluster's) and the variances of the own fits' ends, as k comes from the
+    // directions'.
     std::vector<std::vector<RangeEndVariance>> variances(specimens);
     for (std::size_t s = 0; s < specimens; ++s)
         variances[s] = rangeEndVariances(data[s], site.specimens[s]);
