@@ -69,31 +69,47 @@ private:
     const std::function<bool()> &m_stop;
 };
 
+// The components as the solver varies them (each range as its lower end, kept inside the
+// bounds as Ceres asks of a start, and the fraction of the room above it) and their shapes.
+template <int K> struct Packed
+{
+    std::array<double, 5 * K> p {};
+    std::array<SpectrumShape, K> shapes {};
+
+    Packed(const FitData &data, const std::vector<ComponentParameters> &components)
+    {
+        for (int j = 0; j < K; ++j) {
+            shapes[j] = components[j].shape;
+            for (int a = 0; a < 4; ++a)
+                p[5 * j + a] = components[j].values[a];
+            p[5 * j + 3] = std::clamp(p[5 * j + 3], data.lowBound, data.highBound - data.minWidth);
+            p[5 * j + 4] = rangeFraction(p[5 * j + 3], components[j].values[4], data);
+        }
+    }
+
+    // One residual block a step, over p.
+    void addSteps(ceres::Problem &problem, const FitData &data)
+    {
+        for (std::size_t i = 0; i < data.temperatures.size(); ++i)
+            problem.AddResidualBlock(
+                new ceres::AutoDiffCostFunction<StepResidual<K>, 3, 5 * K>(
+                    new StepResidual<K> { data.temperatures[i], data.moments[i], data.weights[i],
+                        shapes, data.highBound, data.minWidth }),
+                nullptr, p.data());
+    }
+};
+
 } // namespace RefineFixedDetail
 
 template <int K>
 FitOutcome refineFixed(const FitData &data, const std::vector<ComponentParameters> &start,
     const std::function<bool()> &stop)
 {
-    using RefineFixedDetail::rangeFraction;
-    std::array<double, 5 * K> p {};
-    std::array<SpectrumShape, K> shapes {};
-    for (int j = 0; j < K; ++j) {
-        shapes[j] = start[j].shape;
-        for (int a = 0; a < 5; ++a)
-            p[5 * j + a] = start[j].values[a];
-        // Keep the start inside the bounds: Ceres refuses a start outside them.
-        p[5 * j + 3] = std::clamp(p[5 * j + 3], data.lowBound, data.highBound - data.minWidth);
-        p[5 * j + 4] = rangeFraction(p[5 * j + 3], start[j].values[4], data);
-    }
-    ceres::Problem::Options problemOptions;
-    ceres::Problem problem(problemOptions);
-    for (std::size_t i = 0; i < data.temperatures.size(); ++i) {
-        auto *cost = new ceres::AutoDiffCostFunction<RefineFixedDetail::StepResidual<K>, 3, 5 * K>(
-            new RefineFixedDetail::StepResidual<K> { data.temperatures[i], data.moments[i],
-                data.weights[i], shapes, data.highBound, data.minWidth });
-        problem.AddResidualBlock(cost, nullptr, p.data());
-    }
+    RefineFixedDetail::Packed<K> packed(data, start);
+    auto &p = packed.p;
+    const std::array<SpectrumShape, K> &shapes = packed.shapes;
+    ceres::Problem problem;
+    packed.addSteps(problem, data);
     for (int j = 0; j < K; ++j) {
         problem.SetParameterLowerBound(p.data(), 5 * j + 3, data.lowBound);
         problem.SetParameterUpperBound(p.data(), 5 * j + 3, data.highBound - data.minWidth);
@@ -133,22 +149,10 @@ template <int K>
 std::vector<RangeEndVariance> rangeEndVariances(
     const FitData &data, const std::vector<ComponentParameters> &fitted)
 {
-    using RefineFixedDetail::rangeFraction;
-    std::array<double, 5 * K> p {};
-    std::array<SpectrumShape, K> shapes {};
-    for (int j = 0; j < K; ++j) {
-        shapes[j] = fitted[j].shape;
-        for (int a = 0; a < 4; ++a)
-            p[5 * j + a] = fitted[j].values[a];
-        p[5 * j + 4] = rangeFraction(p[5 * j + 3], fitted[j].values[4], data);
-    }
+    RefineFixedDetail::Packed<K> packed(data, fitted);
+    const auto &p = packed.p;
     ceres::Problem problem;
-    for (std::size_t i = 0; i < data.temperatures.size(); ++i)
-        problem.AddResidualBlock(
-            new ceres::AutoDiffCostFunction<RefineFixedDetail::StepResidual<K>, 3, 5 * K>(
-                new RefineFixedDetail::StepResidual<K> { data.temperatures[i], data.moments[i],
-                    data.weights[i], shapes, data.highBound, data.minWidth }),
-            nullptr, p.data());
+    packed.addSteps(problem, data);
     ceres::Covariance::Options options;
     options.algorithm_type = ceres::DENSE_SVD;
     options.null_space_rank = -1;
