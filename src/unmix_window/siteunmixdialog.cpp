@@ -218,12 +218,8 @@ void SiteUnmixDialog::btn_unmixClick()
     showResult();
     lbl_summary->setText(QStringLiteral("Unmixing the site's %1 specimens...")
                              .arg(m_specimens.size()));
-    m_run->start([this, options](const UnmixRun::StopRequested &stopRequested,
-                     const UnmixRun::Progress &progress) mutable {
-        options.stopRequested = stopRequested;
-        options.progress = progress;
-        m_pending = unmixSite(m_site, m_specimens, options);
-    });
+    m_run->start(options,
+        [this](const SiteUnmixOptions &fit) { m_pending = unmixSite(m_site, m_specimens, fit); });
 }
 
 void SiteUnmixDialog::btn_cancelClick()
@@ -233,13 +229,10 @@ void SiteUnmixDialog::btn_cancelClick()
 
 void SiteUnmixDialog::finish(bool cancelled, const QString &failure)
 {
-    if (!cancelled && failure.isEmpty() && m_pending) {
-        m_result = std::move(m_pending);
+    if (UnmixRun::handOver(cancelled, failure, m_pending, m_result))
         showResult();
-    } else {
+    else
         lbl_summary->setText(UnmixRun::endText(cancelled, failure));
-    }
-    m_pending.reset();
     emit unmixFinished();
 }
 

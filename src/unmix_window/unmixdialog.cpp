@@ -146,12 +146,8 @@ void UnmixDialog::btn_unmixClick()
     lbl_summary->setText(QStringLiteral("Unmixing..."));
     lbl_warning->clear();
     m_pending.reset();
-    m_run->start([this, options](const UnmixRun::StopRequested &stopRequested,
-                     const UnmixRun::Progress &progress) mutable {
-        options.stopRequested = stopRequested;
-        options.progress = progress;
-        m_pending = unmixSpecimen(m_specimen, m_steps, options);
-    });
+    m_run->start(options,
+        [this](const UnmixOptions &fit) { m_pending = unmixSpecimen(m_specimen, m_steps, fit); });
 }
 
 void UnmixDialog::btn_cancelClick()
@@ -161,14 +157,10 @@ void UnmixDialog::btn_cancelClick()
 
 void UnmixDialog::finish(bool cancelled, const QString &failure)
 {
-    // Cancel discards the fit, even one that ended while the press was on its way.
-    if (!cancelled && failure.isEmpty() && m_pending) {
-        m_result = std::move(m_pending);
+    if (UnmixRun::handOver(cancelled, failure, m_pending, m_result))
         showResult();
-    } else {
+    else
         lbl_summary->setText(UnmixRun::endText(cancelled, failure));
-    }
-    m_pending.reset();
     setRunning(false);
     emit unmixFinished();
 }

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <functional>
+#include <optional>
 
 class QComboBox;
 class QHBoxLayout;
@@ -53,6 +54,28 @@ public:
     bool isRunning() const { return m_job.isRunning(); }
     // Starts the fit; nothing while one runs.
     void start(Fit fit);
+    // Starts run(options) with the options' stopRequested and progress those of the job.
+    template <typename Options, typename Run> void start(Options options, Run run)
+    {
+        start([options, run](const StopRequested &stopRequested, const Progress &progress) mutable {
+            options.stopRequested = stopRequested;
+            options.progress = progress;
+            run(options);
+        });
+    }
+    // The fit that ended, pending, becomes result unless it was cancelled (Cancel discards it,
+    // even one that ended while the press was on its way) or failed; whether it did. pending is
+    // emptied either way.
+    template <typename Result>
+    static bool handOver(bool cancelled, const QString &failure, std::optional<Result> &pending,
+        std::optional<Result> &result)
+    {
+        const bool taken = !cancelled && failure.isEmpty() && pending;
+        if (taken)
+            result = std::move(pending);
+        pending.reset();
+        return taken;
+    }
     void requestStop() { m_job.requestStop(); }
     // What a window says of a fit that gave no result: cancelled, or the message it failed
     // with.
